@@ -1,0 +1,102 @@
+// Construction, destruction and the framework overrides of CImageCtrl.
+#include "control/ImageCtrl.h"
+
+#include <new>
+
+#include "image/Image.h"
+#include "operation/ZoomController.h"
+#include "platform/window/Cursor.h"
+#include "stream/StreamBuffer.h"
+#include "stream/StreamClient.h"
+
+namespace {
+
+const AFX_MSGMAP_ENTRY kMessageEntries[] = {
+    {WM_TIMER,
+     [](COleControl* self, WPARAM wParam, LPARAM) -> LRESULT {
+         static_cast<CImageCtrl*>(self)->OnTimer(wParam);
+         return 0;
+     }},
+};
+const AFX_MSGMAP kMessageMap = {kMessageEntries, sizeof kMessageEntries / sizeof kMessageEntries[0]};
+
+} // namespace
+
+CImageCtrl::CImageCtrl()
+{
+    m_xObjectSafety.m_pThis = this;
+    m_xOleCommandTarget.m_pThis = this;
+    InitializeIIDs(&IID__ZEz_orerir, &IID__VEd_oruvudUruzuv);
+
+    // The framework starts a control as complete; this one reports loading
+    // from its first exchange on.
+    m_lReadyState = READYSTATE_UNINITIALIZED;
+
+    SetInitialSize(320, 240);
+    SetControlSize(320, 240);
+
+    m_pStreamBuffer = new (std::nothrow) CStreamBuffer;
+
+    m_hHandCursor = LoadCursorA(nullptr, IDC_HAND);
+    m_hZoomIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ZOOM));
+    m_hZoomInIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ZOOM_IN));
+    m_hZoomOutIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ZOOM_OUT));
+}
+
+CImageCtrl::~CImageCtrl()
+{
+    m_bDestroying = TRUE;
+    if (m_nTimerId != 0) {
+        KillTimer(TIMER_TICK);
+        // A tick set before the control had a window became a thread timer
+        // under another id; it is killed too, so that it does not run on.
+        if (m_nTimerId != TIMER_TICK) ::KillTimer(nullptr, m_nTimerId);
+        m_nTimerId = 0;
+    }
+    delete m_pStreamClient;
+    m_pStreamClient = nullptr;
+    if (m_hDrawDib) m_hDrawDib = nullptr; // closed with the display stand-in
+    delete m_pImage;
+    m_pImage = nullptr;
+    delete m_pStreamBuffer;
+    m_pStreamBuffer = nullptr;
+    if (m_pBrowser) {
+        m_pBrowser->Release();
+        m_pBrowser = nullptr;
+    }
+    delete m_pZoom;
+    m_pZoom = nullptr;
+}
+
+const AFX_MSGMAP* CImageCtrl::GetMessageMap() const { return &kMessageMap; }
+
+const AFX_INTERFACEMAP* CImageCtrl::GetInterfaceMap() const
+{
+    static const AFX_INTERFACEMAP_ENTRY entries[] = {
+        {&IID_IObjectSafety, [](COleControl* self) -> IUnknown* {
+             return &static_cast<CImageCtrl*>(self)->m_xObjectSafety;
+         }},
+        {&IID_IOleCommandTarget, [](COleControl* self) -> IUnknown* {
+             return &static_cast<CImageCtrl*>(self)->m_xOleCommandTarget;
+         }},
+    };
+    static const AFX_INTERFACEMAP map = {entries, sizeof entries / sizeof entries[0]};
+    return &map;
+}
+
+void CImageCtrl::OnResetState() { COleControl::OnResetState(); }
+
+HRESULT CImageCtrl::GetClassID(CLSID* pClsid)
+{
+    if (!pClsid) return E_POINTER;
+    *pClsid = CLSID_ImageCtrl;
+    return S_OK;
+}
+
+void CImageCtrl::OnSetClientSite()
+{
+    // The window comes first: the tick is bound to it, and a control must
+    // have it before its properties are loaded.
+    RecreateControlWindow();
+    COleControl::OnSetClientSite();
+}

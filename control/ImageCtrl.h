@@ -1,0 +1,117 @@
+// CImageCtrl: the live-view control a camera's page embeds. It owns the
+// stream buffer block, the connection object, the last decoded picture and
+// the optical zoom object; one 16 ms tick on its window drives it all.
+#pragma once
+
+#include <string>
+
+#include "control/ImageCtrlIds.h"
+#include "platform/com/WebBrowser.h"
+#include "platform/framework/OleControl.h"
+
+class CStreamBuffer;
+class CStreamClient;
+class CImage;
+class CZoomController;
+
+class CImageCtrl : public COleControl {
+public:
+    CImageCtrl();
+    ~CImageCtrl() override;
+
+    const char* GetRuntimeClassName() const override { return "CImageCtrl"; }
+    const AFX_MSGMAP* GetMessageMap() const override;
+    const AFX_INTERFACEMAP* GetInterfaceMap() const override;
+    void DoPropExchange(CPropExchange* pPX) override;
+    void OnResetState() override;
+    void OnDraw(CDC* pdc, const RECT& rcBounds, const RECT& rcInvalid) override;
+    HRESULT GetClassID(CLSID* pClsid) override;
+    void OnSetClientSite() override;
+    DWORD GetControlFlags() override { return IMAGECTRL_CONTROL_FLAGS; }
+    DWORD GetMiscStatus() override { return IMAGECTRL_MISC_STATUS; }
+
+    // Window message handlers.
+    void OnTimer(UINT_PTR nIDEvent);
+
+protected:
+    // Whether the physical button acting as the logical right button is held
+    // now (swapped buttons honoured).
+    BOOL IsSecondaryButtonHeld() const;
+
+    // The members of the control, in their declared order.
+    struct XObjectSafety final : IObjectSafety {
+        HRESULT QueryInterface(REFIID riid, void** ppv) override;
+        ULONG AddRef() override;
+        ULONG Release() override;
+        HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
+        HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
+        CImageCtrl* m_pThis;
+    } m_xObjectSafety;
+    struct XOleCommandTarget final : IOleCommandTarget {
+        HRESULT QueryInterface(REFIID riid, void** ppv) override;
+        ULONG AddRef() override;
+        ULONG Release() override;
+        HRESULT QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[], OLECMDTEXT* pCmdText) override;
+        HRESULT Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD nCmdexecopt, VARIANT* pvaIn,
+                     VARIANT* pvaOut) override;
+        CImageCtrl* m_pThis;
+    } m_xOleCommandTarget;
+
+    CStreamBuffer* m_pStreamBuffer = nullptr;
+    CStreamClient* m_pStreamClient = nullptr;
+    LONG m_lShownError = 0;
+    BYTE m_bPainted = 0;
+    BOOL m_bAutoSize = TRUE;
+    SHORT m_nImageHeight = 240;
+    SHORT m_nImageWidth = 320;
+    BYTE m_bResolutionSwitch = 0;
+    std::string m_strImagePath;
+    std::string m_strImageHeader;
+    SHORT m_nTaskId = 0;
+    HDRAWDIB m_hDrawDib = nullptr;
+    CImage* m_pImage = nullptr;
+    BYTE m_bStopped = 0;
+    HWND m_hBrowserWnd = nullptr;
+    BOOL m_bDestroying = FALSE;
+    UINT m_nTimerId = 0;
+    double m_dZoomTarget = 1.0;
+    double m_dZoomMag = 1.0;
+    IWebBrowser2* m_pBrowser = nullptr;
+    POINT m_ptCenterRequest{0, 0};
+    HCURSOR m_hHandCursor = nullptr;
+    HICON m_hZoomIcon = nullptr;
+    HICON m_hZoomInIcon = nullptr;
+    HICON m_hZoomOutIcon = nullptr;
+    int m_nMode = 0;
+    int m_nViewPhase = PHASE_NOTHING_RECEIVED;
+    int m_nSwitchDirection = 0;
+    int m_nStreamWidth = 320;
+    int m_nStreamHeight = 240;
+    double m_dZoomRate = 0.0;
+    SHORT m_nLanguage = 0;
+    BYTE m_byFeatures = 0;
+    char m_szControlTarget[17] = {};
+    POINT m_ptTargetCenter{160, 120};
+    POINT m_ptViewCenter{160, 120};
+    double m_dPanScale = 1.0;
+    int m_nLabelTicks = 0;
+    int m_nLabelTop = -1;
+    signed char m_chMotionBar1 = -1;
+    signed char m_chMotionBar2 = -1;
+    CZoomController* m_pZoom = nullptr;
+    int m_nWheelHoldTicks = -1;
+    int m_nWheelStopTicks = -1;
+    SHORT m_nZoomSpeed = 0;
+    POINT m_ptLastCommand{-1, -1};
+    POINT m_ptLastMouse{-1, -1};
+    double m_dWheelAccel = 1.0;
+    int m_nOpticalState = 1;
+    int m_nRequestOrigin = 0;
+
+private:
+    // Creates the connection object, learns the browser's window and the
+    // page's address from the container, and starts the tick.
+    void StartStreamMachinery();
+    // The tick's step that moves the stream on by state and view phase.
+    void StreamStep();
+};

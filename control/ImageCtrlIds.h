@@ -1,0 +1,54 @@
+// The control's identity and its fixed numbers: class and interface
+// identifiers, event dispatch ids, timers, feature bits and view phases.
+#pragma once
+
+#include "platform/com/Guid.h"
+
+extern const CLSID CLSID_ImageCtrl;
+extern const CLSID CLSID_ImagePropPage;
+extern const GUID LIBID_ImageCtrlLib;
+extern const IID IID__ZEz_orerir;         // dispatch interface
+extern const IID IID__VEd_oruvudUruzuv;   // event interface
+
+constexpr WORD IMAGECTRL_LIB_MAJOR = 1;
+constexpr WORD IMAGECTRL_LIB_MINOR = 0;
+constexpr DWORD IMAGECTRL_PROP_VERSION = 0x00010000; // stored properties, 1.0
+
+// Events, by their place in the event map.
+constexpr DISPID eventidModeChanged = 1;
+constexpr DISPID eventidDZoomMagChanged = 2;
+
+// Timers of the control's window.
+constexpr UINT_PTR TIMER_TICK = 7;
+constexpr UINT TIMER_TICK_PERIOD_MS = 16;
+constexpr UINT_PTR TIMER_CLICK = 513;
+
+// Feature bits decoded from the page's text parameters.
+constexpr BYTE FEATURE_CLICK_OFF = 0x01;
+constexpr BYTE FEATURE_CLICK_REAL = 0x02;
+constexpr BYTE FEATURE_CLICK_EMULATE = 0x04;
+constexpr BYTE FEATURE_DIGITAL_ZOOM = 0x08;
+constexpr BYTE FEATURE_CHANGE_RESOLUTION = 0x10;
+constexpr BYTE FEATURE_MOTION_SETTING = 0x20;
+constexpr BYTE FEATURE_OPTICAL_ZOOM = 0x40;
+
+// View phases of the picture stream.
+enum : int {
+    PHASE_NOTHING_RECEIVED = 0,
+    PHASE_STREAMING = 1,
+    PHASE_SWITCH_REQUESTED = 2,
+    PHASE_WAITING_RECONNECT = 3,
+    PHASE_WAITING_FIRST_FRAME = 4,
+    PHASE_ENDED = 5,
+};
+
+// Module resources.
+constexpr WORD IDS_IMAGECTRL = 1;
+constexpr WORD IDS_IMAGECTRL_PPG = 2;
+constexpr WORD IDS_IMAGECTRL_PPG_CAPTION = 100;
+constexpr WORD IDI_ZOOM = 201;
+constexpr WORD IDI_ZOOM_IN = 202;
+constexpr WORD IDI_ZOOM_OUT = 203;
+
+constexpr DWORD IMAGECTRL_CONTROL_FLAGS = 0x3A;
+constexpr DWORD IMAGECTRL_MISC_STATUS = 0x20191;

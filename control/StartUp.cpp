@@ -1,0 +1,56 @@
+// Start-up of the stream machinery, once per control: the connection
+// object, what the hosting browser tells of itself, and the tick.
+#include <new>
+
+#include "control/ImageCtrl.h"
+#include "platform/com/ServiceProvider.h"
+#include "stream/StreamClient.h"
+
+void CImageCtrl::StartStreamMachinery()
+{
+    m_pStreamClient = new (std::nothrow) CStreamClient(m_pStreamBuffer);
+    // Without a connection object the next exchange tries again; until then
+    // no tick runs.
+    if (!m_pStreamClient) return;
+
+    IServiceProvider* provider = nullptr;
+    if (IOleClientSite* site = GetClientSite())
+        site->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider));
+    if (provider) {
+        IServiceProvider* topProvider = nullptr;
+        IWebBrowser2* topBrowser = nullptr;
+        if (SUCCEEDED(provider->QueryService(SID_STopLevelBrowser, IID_IServiceProvider,
+                                             reinterpret_cast<void**>(&topProvider))) &&
+            topProvider) {
+            if (SUCCEEDED(topProvider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2,
+                                                    reinterpret_cast<void**>(&topBrowser))) &&
+                topBrowser) {
+                SHANDLE_PTR hwnd = 0;
+                if (SUCCEEDED(topBrowser->get_HWND(&hwnd))) m_hBrowserWnd = reinterpret_cast<HWND>(hwnd);
+            }
+        }
+        m_pStreamClient->SetBrowserWindow(m_hBrowserWnd);
+        if (!m_pBrowser)
+            provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, reinterpret_cast<void**>(&m_pBrowser));
+        if (topBrowser) topBrowser->Release();
+        if (topProvider) topProvider->Release();
+
+        IWebBrowserApp* app = nullptr;
+        if (SUCCEEDED(provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowserApp, reinterpret_cast<void**>(&app))) &&
+            app) {
+            IWebBrowser2* browser = nullptr;
+            if (SUCCEEDED(app->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) && browser) {
+                BSTR url = nullptr;
+                if (browser->get_LocationURL(&url) == S_OK) {
+                    m_pStreamClient->SetPageUrl(url ? Utf16ToUtf8(std::u16string_view(url, SysStringLen(url))) : "");
+                    SysFreeString(url);
+                }
+                browser->Release();
+            }
+            app->Release();
+        }
+        provider->Release();
+    }
+
+    m_nTimerId = static_cast<UINT>(SetTimer(TIMER_TICK, TIMER_TICK_PERIOD_MS, nullptr));
+}

@@ -1,0 +1,65 @@
+// The tick: one window timer drives the label countdown, the zoom steps and
+// the stream. The same handler receives the delayed click timer.
+#include "control/ImageCtrl.h"
+#include "stream/StreamBuffer.h"
+#include "stream/StreamClient.h"
+
+namespace {
+// Ticks the magnification label stays after the last reason to show it.
+constexpr int kLabelTicks = 50;
+} // namespace
+
+void CImageCtrl::OnTimer(UINT_PTR nIDEvent)
+{
+    COleControl::OnTimer(nIDEvent);
+    if (m_bDestroying || !m_pStreamClient) return;
+
+    // A new error reaches the screen first: this tick only repaints.
+    if (m_pStreamClient->GetErrorFlags() != static_cast<DWORD>(m_lShownError)) {
+        InvalidateControl(nullptr, TRUE);
+        return;
+    }
+
+    if (nIDEvent == TIMER_CLICK) return;
+    if (nIDEvent != TIMER_TICK) return;
+
+    const BOOL held = IsSecondaryButtonHeld();
+    if (m_nLabelTicks > 0) {
+        if (held) m_nLabelTicks = kLabelTicks;
+        --m_nLabelTicks;
+    }
+
+    StreamStep();
+}
+
+void CImageCtrl::StreamStep()
+{
+    switch (m_pStreamClient->GetState()) {
+    case STREAM_IDLE:
+        if (m_nViewPhase == PHASE_NOTHING_RECEIVED) {
+            const VARIANT mag = MakeVariantR8(m_dZoomMag);
+            FireEvent(eventidDZoomMagChanged, &mag, 1);
+            if (m_pStreamBuffer) m_pStreamBuffer->Reset();
+            m_pStreamClient->Prepare();
+        } else if (m_nViewPhase == PHASE_WAITING_RECONNECT) {
+            if (m_pStreamBuffer) m_pStreamBuffer->Reset();
+            m_pStreamClient->Prepare();
+        }
+        break;
+    case STREAM_STREAMING:
+        switch (m_nViewPhase) {
+        case PHASE_SWITCH_REQUESTED:
+            m_pStreamClient->Close();
+            m_nViewPhase = PHASE_WAITING_RECONNECT;
+            break;
+        case PHASE_WAITING_RECONNECT:
+            m_nViewPhase = PHASE_WAITING_FIRST_FRAME;
+            break;
+        default:
+            break;
+        }
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,14 @@
+// IClassFactory: creation of a module's objects by class identifier.
+#pragma once
+
+#include "platform/com/Unknown.h"
+
+extern const IID IID_IClassFactory;
+
+struct IClassFactory : IUnknown {
+    virtual HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) = 0;
+    virtual HRESULT LockServer(BOOL fLock) = 0;
+
+protected:
+    ~IClassFactory() = default;
+};

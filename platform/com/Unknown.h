@@ -1,0 +1,21 @@
+// IUnknown: reference counting and interface discovery.
+//
+// Rules kept as in COM: QueryInterface on success returns an AddRef'ed
+// pointer; on failure it writes null and answers E_NOINTERFACE; the object
+// dies when its count reaches zero.
+#pragma once
+
+#include "platform/com/Guid.h"
+#include "platform/win/WinError.h"
+
+extern const IID IID_IUnknown;
+
+struct IUnknown {
+    virtual HRESULT QueryInterface(REFIID riid, void** ppv) = 0;
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
+
+protected:
+    ~IUnknown() = default;
+};
+using LPUNKNOWN = IUnknown*;

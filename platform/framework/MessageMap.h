@@ -1,0 +1,34 @@
+// A control's message map: an ordered table of the window messages it
+// handles. The first entry for a message wins; a message without an entry
+// goes to the framework's own handling.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/win/WinTypes.h"
+
+class COleControl;
+
+struct AFX_MSGMAP_ENTRY {
+    UINT nMessage;
+    LRESULT (*pfn)(COleControl* self, WPARAM wParam, LPARAM lParam);
+};
+
+struct IUnknown;
+
+// A control's interface map: the interfaces it adds to the framework's, each
+// found by its identifier. The pointer returned is not AddRef'ed.
+struct AFX_INTERFACEMAP_ENTRY {
+    const struct GUID* piid;
+    IUnknown* (*pfnGet)(COleControl* self);
+};
+
+struct AFX_INTERFACEMAP {
+    const AFX_INTERFACEMAP_ENTRY* lpEntries;
+    std::size_t nCount;
+};
+
+struct AFX_MSGMAP {
+    const AFX_MSGMAP_ENTRY* lpEntries;
+    std::size_t nCount;
+};

@@ -1,0 +1,103 @@
+// The framework's nested interface parts of COleControl. Each forwards its
+// IUnknown to the control and its own calls to the control's members.
+#include "platform/framework/OleControl.h"
+
+#define VE_FORWARD_IUNKNOWN(Part)                                                                       \
+    HRESULT COleControl::Part::QueryInterface(REFIID riid, void** ppv)                                  \
+    {                                                                                                   \
+        return m_pThis->ExternalQueryInterface(riid, ppv);                                              \
+    }                                                                                                   \
+    ULONG COleControl::Part::AddRef() { return m_pThis->ExternalAddRef(); }                             \
+    ULONG COleControl::Part::Release() { return m_pThis->ExternalRelease(); }
+
+VE_FORWARD_IUNKNOWN(XUnknown)
+VE_FORWARD_IUNKNOWN(XDispatch)
+VE_FORWARD_IUNKNOWN(XOleObject)
+VE_FORWARD_IUNKNOWN(XOleWindow)
+VE_FORWARD_IUNKNOWN(XViewObject)
+VE_FORWARD_IUNKNOWN(XPersistPropertyBag)
+VE_FORWARD_IUNKNOWN(XConnectionPointContainer)
+VE_FORWARD_IUNKNOWN(XEventConnectionPoint)
+#undef VE_FORWARD_IUNKNOWN
+
+HRESULT COleControl::XDispatch::Invoke(DISPID, DISPPARAMS*) { return DISP_E_MEMBERNOTFOUND; }
+
+HRESULT COleControl::XOleObject::SetClientSite(IOleClientSite* pClientSite)
+{
+    return m_pThis->SetClientSite(pClientSite);
+}
+
+HRESULT COleControl::XOleObject::GetClientSite(IOleClientSite** ppClientSite)
+{
+    if (!ppClientSite) return E_POINTER;
+    *ppClientSite = m_pThis->m_pClientSite;
+    if (*ppClientSite) (*ppClientSite)->AddRef();
+    return S_OK;
+}
+
+HRESULT COleControl::XOleObject::DoVerb(LONG iVerb)
+{
+    switch (iVerb) {
+    case OLEIVERB_PROPERTIES:
+        return m_pThis->OnProperties() ? S_OK : E_FAIL;
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+        return S_OK;
+    default:
+        return OLEOBJ_E_NOVERBS;
+    }
+}
+
+HRESULT COleControl::XOleObject::GetMiscStatus(DWORD, DWORD* status)
+{
+    if (!status) return E_POINTER;
+    *status = m_pThis->GetMiscStatus();
+    return S_OK;
+}
+
+HRESULT COleControl::XOleWindow::GetWindow(HWND* phwnd)
+{
+    if (!phwnd) return E_POINTER;
+    *phwnd = m_pThis->m_hWnd;
+    return m_pThis->m_hWnd ? S_OK : E_FAIL;
+}
+
+HRESULT COleControl::XViewObject::Draw(DWORD, HDC hdcDraw, LPCRECTL lprcBounds)
+{
+    return m_pThis->Draw(hdcDraw, lprcBounds);
+}
+
+HRESULT COleControl::XPersistPropertyBag::InitNew()
+{
+    m_pThis->OnResetState();
+    return S_OK;
+}
+
+HRESULT COleControl::XPersistPropertyBag::Load(IPropertyBag* pPropBag, IErrorLog*)
+{
+    return m_pThis->Load(pPropBag);
+}
+
+HRESULT COleControl::XPersistPropertyBag::Save(IPropertyBag* pPropBag, BOOL, BOOL)
+{
+    return m_pThis->Save(pPropBag);
+}
+
+HRESULT COleControl::XConnectionPointContainer::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP)
+{
+    if (!ppCP) return E_POINTER;
+    if (riid == m_pThis->m_piidEvents || riid == IID_IDispatch) {
+        *ppCP = &m_pThis->m_xEventConnPt;
+        m_pThis->ExternalAddRef();
+        return S_OK;
+    }
+    *ppCP = nullptr;
+    return CONNECT_E_NOCONNECTION;
+}
+
+HRESULT COleControl::XEventConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie)
+{
+    return m_pThis->Advise(pUnkSink, pdwCookie);
+}
+
+HRESULT COleControl::XEventConnectionPoint::Unadvise(DWORD dwCookie) { return m_pThis->Unadvise(dwCookie); }

@@ -1,0 +1,26 @@
+// Threads, waits, sleeping and handles.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win/WinError.h"
+
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
+
+// Starts a thread running start(arg); returns its handle, or 0 on failure.
+// Stack size and flags are accepted for form; the thread starts at once.
+std::uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned (*start)(void*), void* arg,
+                              unsigned initFlags, unsigned* threadId);
+DWORD WaitForSingleObject(HANDLE handle, DWORD timeoutMs);
+BOOL CloseHandle(HANDLE handle);
+BOOL GetExitCodeThread(HANDLE handle, DWORD* exitCode);
+void Sleep(DWORD ms);
+// Unnamed events; a wait on an auto-reset event clears it.
+HANDLE CreateEventA(void* security, BOOL bManualReset, BOOL bInitialState, LPCSTR name);
+BOOL SetEvent(HANDLE handle);
+BOOL ResetEvent(HANDLE handle);
+DWORD GetLastError();
+void SetLastError(DWORD error);
+DWORD GetCurrentThreadId();

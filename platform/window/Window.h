@@ -1,0 +1,58 @@
+// Windows, message queues and timers.
+//
+// A window here is a message target owned by the thread that created it;
+// what it shows is painted by the container. Each thread that owns windows
+// has one message queue: posted messages come out first, then WM_TIMER for
+// timers whose time has come by the process clock (Clock.h).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/win/WinUser.h"
+
+// What a window does with its messages (the window procedure).
+class WindowHandler {
+public:
+    virtual ~WindowHandler() = default;
+    virtual LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+};
+
+// Creates a window on the calling thread. The handler must outlive the
+// window or destroy it first. classStyle may hold CS_DBLCLKS.
+HWND CreateHandlerWindow(WindowHandler* handler, UINT classStyle);
+BOOL DestroyWindow(HWND hwnd);
+BOOL IsWindow(HWND hwnd);
+UINT GetClassStyle(HWND hwnd);
+LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Posted messages may come from any thread; they go to the queue of the
+// thread that owns hwnd (the caller's own queue when hwnd is null).
+BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+// Calls the window's handler directly; the caller must own the window.
+LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
+// Waits for a message; FALSE once WM_QUIT is retrieved. With a clock that
+// does not move by itself it waits for posted messages only.
+BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
+LRESULT DispatchMessageA(const MSG* msg);
+
+using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
+constexpr UINT USER_TIMER_MINIMUM = 10;
+// Setting an id that runs already restarts it with a full period. With a
+// null window the timer belongs to the thread and gets a new id; its
+// messages reach no window.
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);
+BOOL KillTimer(HWND hwnd, UINT_PTR id);
+
+// When the calling thread's next timer is due, if it has one.
+std::optional<std::uint64_t> NextTimerDueMs();
+// Wakes a GetMessage that waits on the given thread's queue (any thread).
+void WakeMessageQueueOf(HWND hwnd);
+
+HWND GetFocus();
+HWND SetFocus(HWND hwnd);
+HWND GetCapture();
+HWND SetCapture(HWND hwnd);
+BOOL ReleaseCapture();

@@ -1,0 +1,72 @@
+// CStreamBuffer: the stream buffer block, allocated once and shared by the
+// control and its stream client. It holds the frame slot (the frame handed
+// from the receive step to drawing), the connection's texts and numbers, and
+// the receive buffer with its scratch area.
+#pragma once
+
+#include <string>
+
+#include "platform/win/WinTypes.h"
+
+constexpr DWORD STREAM_RECEIVE_SIZE = 512000;
+constexpr DWORD STREAM_PATTERN_SIZE = 100;
+
+// Codes of the block's get and set operations.
+enum : BYTE {
+    SB_PATH = 0,
+    SB_FRAME_LENGTH = 2,
+    SB_FRAME_BYTES = 5,
+    SB_FRAME_READY = 6,
+    SB_NO_CACHE = 7,
+    SB_PORT = 11,
+    SB_CREDENTIALS = 15,
+    SB_PROXY_CREDENTIALS = 16,
+    SB_SPARE_TEXT = 17,
+    SB_CREDENTIALS_OR_CLEAR = 18,
+};
+
+struct StreamBufferBlock {
+    BYTE* frameBytes = nullptr;
+    DWORD frameLength = 0;
+    BYTE pattern[STREAM_PATTERN_SIZE] = {};
+    BYTE frameReady = 0;
+    std::string path;
+    std::string pageUrl;
+    std::string credentials;
+    std::string spareText;
+    std::string hostPrefix;
+    std::string userName;
+    std::string password;
+    char* host = nullptr;
+    BYTE noCache = 0;
+    LONG port = 0;
+    BYTE receive[STREAM_RECEIVE_SIZE];
+    BYTE scratch[STREAM_RECEIVE_SIZE];
+    DWORD held = 0;
+    LONG parseMode = 0;
+    DWORD patternLength = 0;
+};
+
+class CStreamBuffer {
+public:
+    CStreamBuffer();
+    virtual ~CStreamBuffer();
+    CStreamBuffer(const CStreamBuffer&) = delete;
+    CStreamBuffer& operator=(const CStreamBuffer&) = delete;
+
+    // The block, or null when it could not be allocated.
+    StreamBufferBlock* GetBlock() { return m_pBlock; }
+
+    // Sets the boundary pattern to its first form and clears the no-cache flag.
+    void InitBuffer();
+    // Empties the receive buffer and the frame length; 0, or -1 without a block.
+    int Reset();
+    BYTE* GetData(BYTE code);
+    LONG GetNumber(BYTE code);
+    BYTE GetFlag(BYTE code);
+    void SetFlag(BYTE code, BYTE value);
+    void SetText(BYTE code, const std::string& text);
+
+private:
+    StreamBufferBlock* m_pBlock;
+};

@@ -1,0 +1,101 @@
+// The test container: hosts one control as a browser would, on a virtual
+// clock and a scripted input state, so that ticks and delays cost no real
+// time and every run is the same.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "control/ImageCtrl.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/window/Clock.h"
+#include "platform/window/InputState.h"
+#include "tests/support/TestSite.h"
+
+// The control with its state opened to tests.
+class ProbedImageCtrl : public CImageCtrl {
+public:
+    using CImageCtrl::IsSecondaryButtonHeld;
+    using CImageCtrl::m_bAutoSize;
+    using CImageCtrl::m_bDestroying;
+    using CImageCtrl::m_bResolutionSwitch;
+    using CImageCtrl::m_bStopped;
+    using CImageCtrl::m_byFeatures;
+    using CImageCtrl::m_dPanScale;
+    using CImageCtrl::m_dZoomMag;
+    using CImageCtrl::m_hBrowserWnd;
+    using CImageCtrl::m_hHandCursor;
+    using CImageCtrl::m_lShownError;
+    using CImageCtrl::m_nImageHeight;
+    using CImageCtrl::m_nImageWidth;
+    using CImageCtrl::m_nLabelTicks;
+    using CImageCtrl::m_nLanguage;
+    using CImageCtrl::m_nStreamHeight;
+    using CImageCtrl::m_nStreamWidth;
+    using CImageCtrl::m_nTaskId;
+    using CImageCtrl::m_nTimerId;
+    using CImageCtrl::m_nViewPhase;
+    using CImageCtrl::m_pBrowser;
+    using CImageCtrl::m_ptTargetCenter;
+    using CImageCtrl::m_ptViewCenter;
+    using CImageCtrl::m_pStreamBuffer;
+    using CImageCtrl::m_pStreamClient;
+    using CImageCtrl::m_pZoom;
+    using CImageCtrl::m_strImageHeader;
+    using CImageCtrl::m_strImagePath;
+    using CImageCtrl::m_szControlTarget;
+};
+
+using Params = std::vector<std::pair<std::string, std::string>>;
+
+class TestContainer {
+public:
+    TestContainer();
+    ~TestContainer();
+    TestContainer(const TestContainer&) = delete;
+    TestContainer& operator=(const TestContainer&) = delete;
+
+    ProbedImageCtrl* ctrl() const { return m_ctrl; }
+    TestSite& site() { return *m_site; }
+    TestBrowser& browser() { return *m_browser; }
+    TestEventSink& events() { return *m_sink; }
+    VirtualClock& clock() { return *m_clock; }
+    SettableInputState& input() { return *m_input; }
+    HWND hwnd() const;
+
+    // Gives the control its client site (the control makes its window).
+    void siteControl();
+    // One loading exchange from the page's parameters.
+    void load(const Params& params);
+    // Sites and loads, as a browser does for an OBJECT element.
+    void embed(const Params& params = {});
+    // A saving exchange; returns what the control wrote.
+    Params save();
+    // The reset exchange of a new control.
+    void initNew();
+
+    // Delivers every message that is due now, then repaints if asked to.
+    void pump();
+    // Moves virtual time on by ms, delivering each timer message when its
+    // time comes.
+    void advance(std::uint64_t ms);
+    // Paints the control now; returns the texts it drew.
+    std::vector<DrawnText> paint();
+    int paints() const { return m_paints; }
+
+    // Releases the container's last reference: the control is destroyed.
+    void destroy();
+
+private:
+    std::shared_ptr<VirtualClock> m_clock;
+    std::shared_ptr<SettableInputState> m_input;
+    TestBrowser* m_browser;
+    TestSite* m_site;
+    TestEventSink* m_sink;
+    ProbedImageCtrl* m_ctrl;
+    DWORD m_cookie = 0;
+    std::shared_ptr<Surface> m_surface;
+    int m_paints = 0;
+};

@@ -1,0 +1,73 @@
+#include "tests/support/TestSite.h"
+
+TestSite::TestSite(TestBrowser* browser) : m_browser(browser) { m_browser->AddRef(); }
+
+TestSite::~TestSite() { m_browser->Release(); }
+
+HRESULT TestSite::QueryInterface(REFIID riid, void** ppv)
+{
+    IUnknown* unknown = static_cast<IOleClientSite*>(this);
+    if (riid == IID_IServiceProvider && !offersServiceProvider) {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    return answer(riid, ppv,
+                  {{&IID_IUnknown, unknown},
+                   {&IID_IOleClientSite, unknown},
+                   {&IID_IServiceProvider, static_cast<IServiceProvider*>(this)},
+                   {&IID_IOleInPlaceSiteWindowless, static_cast<IOleInPlaceSiteWindowless*>(this)},
+                   {&IID_IOleControlSite, static_cast<IOleControlSite*>(this)}});
+}
+
+HRESULT TestSite::QueryService(REFGUID service, REFIID riid, void** ppv)
+{
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (service == SID_STopLevelBrowser && offersTopLevelBrowser && riid == IID_IServiceProvider) {
+        *ppv = static_cast<IServiceProvider*>(new TestTopLevelProvider(m_browser));
+        return S_OK;
+    }
+    if (service == SID_SWebBrowserApp && offersWebBrowser) return m_browser->QueryInterface(riid, ppv);
+    return E_NOINTERFACE;
+}
+
+HRESULT TestSite::InvalidateRect(LPCRECT, BOOL)
+{
+    ++invalidations;
+    repaintPending = true;
+    return S_OK;
+}
+
+HRESULT TestSite::OnPosRectChange(LPCRECT rect)
+{
+    if (rect) lastSize = *rect;
+    return S_OK;
+}
+
+HRESULT TestSite::ShowPropertyFrame()
+{
+    ++propertyFrames;
+    return S_OK;
+}
+
+HRESULT TestEventSink::QueryInterface(REFIID riid, void** ppv)
+{
+    IUnknown* self = static_cast<IDispatch*>(this);
+    return answer(riid, ppv, {{&IID_IUnknown, self}, {&IID_IDispatch, self}});
+}
+
+HRESULT TestEventSink::Invoke(DISPID dispid, DISPPARAMS* params)
+{
+    FiredEvent event{dispid, {}};
+    if (params)
+        for (UINT i = params->cArgs; i > 0; --i) event.args.push_back(params->rgvarg[i - 1]);
+    events.push_back(event);
+    return S_OK;
+}
+
+int TestEventSink::count(DISPID dispid) const
+{
+    int n = 0;
+    for (const auto& e : events) n += e.dispid == dispid;
+    return n;
+}
