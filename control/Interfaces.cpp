@@ -15,17 +15,8 @@ HRESULT supports(CImageCtrl* control, REFIID riid)
 }
 } // namespace
 
-#define VE_FORWARD_IUNKNOWN(Part)                                                                       \
-    HRESULT CImageCtrl::Part::QueryInterface(REFIID riid, void** ppv)                                   \
-    {                                                                                                   \
-        return m_pThis->ExternalQueryInterface(riid, ppv);                                              \
-    }                                                                                                   \
-    ULONG CImageCtrl::Part::AddRef() { return m_pThis->ExternalAddRef(); }                              \
-    ULONG CImageCtrl::Part::Release() { return m_pThis->ExternalRelease(); }
-
-VE_FORWARD_IUNKNOWN(XObjectSafety)
-VE_FORWARD_IUNKNOWN(XOleCommandTarget)
-#undef VE_FORWARD_IUNKNOWN
+VE_FORWARD_IUNKNOWN(CImageCtrl, XObjectSafety)
+VE_FORWARD_IUNKNOWN(CImageCtrl, XOleCommandTarget)
 
 HRESULT CImageCtrl::XObjectSafety::GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions,
                                                              DWORD* pdwEnabledOptions)

@@ -199,6 +199,16 @@ private:
     LPARAM m_currentLParam = 0;
 };
 
+// Defines the IUnknown members of a nested interface part of Owner: they
+// forward to the control's own reference count and interface map.
+#define VE_FORWARD_IUNKNOWN(Owner, Part)                                                                \
+    HRESULT Owner::Part::QueryInterface(REFIID riid, void** ppv)                                        \
+    {                                                                                                   \
+        return m_pThis->ExternalQueryInterface(riid, ppv);                                              \
+    }                                                                                                   \
+    ULONG Owner::Part::AddRef() { return m_pThis->ExternalAddRef(); }                                   \
+    ULONG Owner::Part::Release() { return m_pThis->ExternalRelease(); }
+
 // Pixels to HIMETRIC (0.01 mm) at 96 pixels per inch, and back.
 constexpr LONG PixelsToHimetric(int px) { return static_cast<LONG>((static_cast<long long>(px) * 2540 + 48) / 96); }
 constexpr int HimetricToPixels(LONG hm) { return static_cast<int>((static_cast<long long>(hm) * 96 + 1270) / 2540); }

@@ -2,23 +2,14 @@
 // IUnknown to the control and its own calls to the control's members.
 #include "platform/framework/OleControl.h"
 
-#define VE_FORWARD_IUNKNOWN(Part)                                                                       \
-    HRESULT COleControl::Part::QueryInterface(REFIID riid, void** ppv)                                  \
-    {                                                                                                   \
-        return m_pThis->ExternalQueryInterface(riid, ppv);                                              \
-    }                                                                                                   \
-    ULONG COleControl::Part::AddRef() { return m_pThis->ExternalAddRef(); }                             \
-    ULONG COleControl::Part::Release() { return m_pThis->ExternalRelease(); }
-
-VE_FORWARD_IUNKNOWN(XUnknown)
-VE_FORWARD_IUNKNOWN(XDispatch)
-VE_FORWARD_IUNKNOWN(XOleObject)
-VE_FORWARD_IUNKNOWN(XOleWindow)
-VE_FORWARD_IUNKNOWN(XViewObject)
-VE_FORWARD_IUNKNOWN(XPersistPropertyBag)
-VE_FORWARD_IUNKNOWN(XConnectionPointContainer)
-VE_FORWARD_IUNKNOWN(XEventConnectionPoint)
-#undef VE_FORWARD_IUNKNOWN
+VE_FORWARD_IUNKNOWN(COleControl, XUnknown)
+VE_FORWARD_IUNKNOWN(COleControl, XDispatch)
+VE_FORWARD_IUNKNOWN(COleControl, XOleObject)
+VE_FORWARD_IUNKNOWN(COleControl, XOleWindow)
+VE_FORWARD_IUNKNOWN(COleControl, XViewObject)
+VE_FORWARD_IUNKNOWN(COleControl, XPersistPropertyBag)
+VE_FORWARD_IUNKNOWN(COleControl, XConnectionPointContainer)
+VE_FORWARD_IUNKNOWN(COleControl, XEventConnectionPoint)
 
 HRESULT COleControl::XDispatch::Invoke(DISPID, DISPPARAMS*) { return DISP_E_MEMBERNOTFOUND; }
 

@@ -34,7 +34,9 @@ std::optional<std::int64_t> parseInteger(std::string_view text, std::int64_t lo,
     return value;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b)
+} // namespace
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -42,8 +44,6 @@ bool equalsNoCase(std::string_view a, std::string_view b)
             return false;
     return true;
 }
-
-} // namespace
 
 std::optional<SHORT> ParseShortProperty(std::string_view text)
 {
@@ -62,8 +62,8 @@ std::optional<LONG> ParseLongProperty(std::string_view text)
 std::optional<bool> ParseBoolProperty(std::string_view text)
 {
     const std::string_view t = trimBlanks(text);
-    if (equalsNoCase(t, "true")) return true;
-    if (equalsNoCase(t, "false")) return false;
+    if (EqualsNoCase(t, "true")) return true;
+    if (EqualsNoCase(t, "false")) return false;
     if (auto v = ParseLongProperty(t)) return *v != 0;
     return std::nullopt;
 }

@@ -63,6 +63,10 @@ public:
     BOOL ExchangeProp(LPCSTR pszPropName, VARTYPE vtProp, void* pvProp, const void* pvDefault) override;
 };
 
+// ASCII comparison without regard to letter case, as property names and
+// keywords are compared.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
 // Text conversion as an automation framework does it for property text.
 // 16 and 32 bits: blanks, an optional sign, decimal digits, blanks; in range.
 std::optional<SHORT> ParseShortProperty(std::string_view text);

@@ -1,17 +1,7 @@
 #include "platform/framework/TextPropertyBag.h"
 
-#include <cctype>
+#include "platform/framework/PropExchange.h"
 
-namespace {
-bool sameName(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-} // namespace
 
 TextPropertyBag::TextPropertyBag(const std::vector<std::pair<std::string, std::string>>& params)
 {
@@ -21,7 +11,7 @@ TextPropertyBag::TextPropertyBag(const std::vector<std::pair<std::string, std::s
 void TextPropertyBag::set(const std::string& name, const std::string& value)
 {
     for (auto& entry : m_entries) {
-        if (sameName(entry.first, name)) {
+        if (EqualsNoCase(entry.first, name)) {
             entry.second = value;
             return;
         }
@@ -32,7 +22,7 @@ void TextPropertyBag::set(const std::string& name, const std::string& value)
 std::optional<std::string> TextPropertyBag::get(const std::string& name) const
 {
     for (const auto& entry : m_entries)
-        if (sameName(entry.first, name)) return entry.second;
+        if (EqualsNoCase(entry.first, name)) return entry.second;
     return std::nullopt;
 }
 

@@ -4,6 +4,19 @@
 #include "platform/window/Cursor.h"
 #include "platform/window/WindowTable.h"
 
+namespace {
+// The queue of the thread that owns hwnd, or the caller's own for a null
+// window; null for a window that does not exist. With mustOwn the caller
+// must be the owner.
+std::shared_ptr<MessageQueue> queueFor(HWND hwnd, bool mustOwn)
+{
+    if (!hwnd) return WindowTable::instance().currentQueue();
+    auto record = WindowTable::instance().find(hwnd);
+    if (!record || (mustOwn && record->owner != std::this_thread::get_id())) return nullptr;
+    return record->queue;
+}
+} // namespace
+
 HWND CreateHandlerWindow(WindowHandler* handler, UINT classStyle)
 {
     if (!handler) return nullptr;
@@ -42,14 +55,8 @@ LRESULT DefWindowProcA(HWND, UINT message, WPARAM, LPARAM)
 
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    std::shared_ptr<MessageQueue> queue;
-    if (hwnd) {
-        auto record = WindowTable::instance().find(hwnd);
-        if (!record) return FALSE;
-        queue = record->queue;
-    } else {
-        queue = WindowTable::instance().currentQueue();
-    }
+    auto queue = queueFor(hwnd, false);
+    if (!queue) return FALSE;
     queue->post(MSG{hwnd, message, wParam, lParam, GetTickCount(), {0, 0}});
     return TRUE;
 }
@@ -99,27 +106,15 @@ LRESULT DispatchMessageA(const MSG* msg)
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc)
 {
-    std::shared_ptr<MessageQueue> queue;
-    if (hwnd) {
-        auto record = WindowTable::instance().find(hwnd);
-        if (!record || record->owner != std::this_thread::get_id()) return 0;
-        queue = record->queue;
-    } else {
-        queue = WindowTable::instance().currentQueue();
-    }
+    auto queue = queueFor(hwnd, true);
+    if (!queue) return 0;
     return queue->setTimer(hwnd, id, elapseMs, proc, GetProcessClock()->nowMs());
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id)
 {
-    std::shared_ptr<MessageQueue> queue;
-    if (hwnd) {
-        auto record = WindowTable::instance().find(hwnd);
-        if (!record) return FALSE;
-        queue = record->queue;
-    } else {
-        queue = WindowTable::instance().currentQueue();
-    }
+    auto queue = queueFor(hwnd, false);
+    if (!queue) return FALSE;
     return queue->killTimer(hwnd, id) ? TRUE : FALSE;
 }
 
