@@ -1,13 +1,56 @@
-// Painting of the control. While no picture can be drawn it shows a status
-// text on white: "Connecting...", or the connection's error flags and code.
+// Painting of the control: the newest frame (or the digital zoom's window
+// of it) at the configured picture size, the magnification label and the
+// motion bar; while no picture can be drawn, a status text on white.
+#include <cmath>
 #include <cstdio>
+#include <new>
 
 #include "control/ImageCtrl.h"
+#include "image/Image.h"
+#include "platform/vfw/Vfw.h"
+#include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
+
+namespace {
+
+constexpr int kLabelOffset = 20;
+constexpr int kBarLeft = 40;
+constexpr int kBarTop = 200;
+constexpr int kBarBottom = 220;
+constexpr int kBarStep = 12;
+constexpr int kBarSteps = 20;
+constexpr COLORREF kBarBase = RGB(0, 160, 126);
+constexpr COLORREF kBarFirstAbove = RGB(45, 255, 60);
+constexpr COLORREF kBarSecondAbove = RGB(255, 0, 0);
+constexpr COLORREF kBarRest = RGB(237, 167, 159);
+
+// Integer division that gives 0 for a zero divisor instead of trapping.
+int divide(int a, int b) { return b == 0 ? 0 : a / b; }
+
+void fillBar(CDC* pdc, int left, int top, int right, int bottom, COLORREF colour)
+{
+    CBrush brush(colour);
+    const RECT rect{left, top, right, bottom};
+    pdc->FillRect(&rect, &brush);
+    brush.DeleteObject();
+}
+
+} // namespace
 
 void CImageCtrl::OnDraw(CDC* pdc, const RECT& rcBounds, const RECT&)
 {
     if (!pdc) return;
+    const BYTE* bytes = m_pStreamBuffer ? m_pStreamBuffer->GetData(SB_FRAME_BYTES) : nullptr;
+    if (bytes) {
+        const LONG length = m_pStreamBuffer->GetNumber(SB_FRAME_LENGTH);
+        if (DrawFrame(pdc, bytes, length, rcBounds.left, rcBounds.top)) {
+            m_bPainted = TRUE;
+            return;
+        }
+        if (m_bPainted) return;
+        m_bPainted = TRUE;
+    }
+
     CBrush white(RGB(255, 255, 255));
     pdc->FillRect(&rcBounds, &white);
     RECT textRect = rcBounds;
@@ -21,4 +64,82 @@ void CImageCtrl::OnDraw(CDC* pdc, const RECT& rcBounds, const RECT&)
     } else {
         pdc->DrawText("Connecting...", &textRect, DT_WORDBREAK);
     }
+}
+
+bool CImageCtrl::DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, int top)
+{
+    if (m_pStreamBuffer->GetFlag(SB_FRAME_READY)) {
+        // Decode into a new image; it replaces the current one only when it
+        // holds a picture. Either way the slot is released, so that the
+        // next frame is accepted and a bad one is not decoded again.
+        CImage* image = new (std::nothrow) CImage(bytes, length);
+        const bool picture = image && image->GetWidth() >= 1 && image->GetHeight() >= 1;
+        m_pStreamBuffer->SetFlag(SB_FRAME_READY, 0);
+        if (picture) {
+            delete m_pImage;
+            m_pImage = image;
+            if (m_nViewPhase == PHASE_NOTHING_RECEIVED || m_nViewPhase == PHASE_WAITING_FIRST_FRAME)
+                CheckFirstFrameSize(image->GetWidth(), image->GetHeight());
+        } else {
+            delete image;
+            if (!m_pImage) return false;
+        }
+    }
+    if (!m_pImage) return true;
+
+    const int depth = pdc->GetDeviceCaps(PLANES) * pdc->GetDeviceCaps(BITSPIXEL);
+    if (depth == 8) {
+        if (!m_hDrawDib) m_hDrawDib = DrawDibOpen();
+    } else if (depth > 8 && m_hDrawDib) {
+        DrawDibClose(m_hDrawDib);
+        m_hDrawDib = nullptr;
+    }
+
+    const int W = m_nImageWidth;
+    const int H = m_nImageHeight;
+    if (m_nViewPhase == PHASE_ENDED) {
+        m_pImage->StretchDraw(pdc, m_hDrawDib, left, top, W, H, 0, 0, -1, -1);
+    } else {
+        // The digital zoom's window, in frame pixels, rows counted from the
+        // bottom of the frame.
+        const int Fw = m_nStreamWidth;
+        const int Fh = m_nStreamHeight;
+        const double s = std::sqrt(m_dZoomMag);
+        const int w = static_cast<int>(Fw / s);
+        const int h = static_cast<int>(Fh / s);
+        int x = divide(Fw, W) * m_ptViewCenter.x - w / 2;
+        int y = (H - m_ptViewCenter.y) * divide(Fh, H) - h / 2;
+        if (x < 0) x = 0;
+        if (y < 0) y = 0;
+        if (x + w > Fw) x = Fw - w;
+        if (y + h > Fh) y = Fh - h;
+        m_pImage->StretchDraw(pdc, m_hDrawDib, left, top, W, H, x, y, w, h);
+    }
+
+    if (m_nLabelTop == -1) m_nLabelTop = top;
+    if (top >= m_nLabelTop && m_nLabelTicks > 0) {
+        char label[32];
+        std::snprintf(label, sizeof label, "x%2.1f", m_dZoomMag);
+        pdc->SetTextColor(RGB(255, 0, 0));
+        pdc->TextOut(left + kLabelOffset, top + kLabelOffset, label);
+    }
+
+    if (m_chMotionBar1 >= 0 && m_chMotionBar2 >= 0) {
+        const int a = m_chMotionBar1;
+        const int b = m_chMotionBar2;
+        const int x0 = left + kBarLeft;
+        const int x1 = x0 + kBarStep * kBarSteps;
+        const int barTop = top + kBarTop;
+        const int barBottom = top + kBarBottom;
+        if (a > b) {
+            fillBar(pdc, x0, barTop, x0 + kBarStep * b, barBottom, kBarBase);
+            fillBar(pdc, x0 + kBarStep * b, barTop, x0 + kBarStep * a, barBottom, kBarFirstAbove);
+            fillBar(pdc, x0 + kBarStep * a, barTop, x1, barBottom, kBarRest);
+        } else {
+            fillBar(pdc, x0, barTop, x0 + kBarStep * a, barBottom, kBarBase);
+            fillBar(pdc, x0 + kBarStep * a, barTop, x0 + kBarStep * b, barBottom, kBarSecondAbove);
+            fillBar(pdc, x0 + kBarStep * b, barTop, x1, barBottom, kBarRest);
+        }
+    }
+    return true;
 }

@@ -5,6 +5,7 @@
 
 #include "image/Image.h"
 #include "operation/ZoomController.h"
+#include "platform/vfw/Vfw.h"
 #include "platform/window/Cursor.h"
 #include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
@@ -55,7 +56,10 @@ CImageCtrl::~CImageCtrl()
     }
     delete m_pStreamClient;
     m_pStreamClient = nullptr;
-    if (m_hDrawDib) m_hDrawDib = nullptr; // closed with the display stand-in
+    if (m_hDrawDib) {
+        DrawDibClose(m_hDrawDib);
+        m_hDrawDib = nullptr;
+    }
     delete m_pImage;
     m_pImage = nullptr;
     delete m_pStreamBuffer;

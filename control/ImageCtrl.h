@@ -33,10 +33,19 @@ public:
     // Window message handlers.
     void OnTimer(UINT_PTR nIDEvent);
 
+    // Reads the motion levels from a frame's comment segment: 0 when taken,
+    // -1 when the frame holds no usable segment.
+    int InspectMotionComment(const BYTE* start, const BYTE* end);
+
 protected:
     // Whether the physical button acting as the logical right button is held
     // now (swapped buttons honoured).
     BOOL IsSecondaryButtonHeld() const;
+    // Draws the frame in the slot (decoding it when it is new); false when a
+    // new frame gave no picture and there is none to show instead.
+    bool DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, int top);
+    // Fixes the stream's frame size from the first frame of a connection.
+    void CheckFirstFrameSize(int width, int height);
 
     // The members of the control, in their declared order.
     struct XObjectSafety final : IObjectSafety {

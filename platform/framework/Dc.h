@@ -1,35 +1,53 @@
-// Device context and brush wrappers, as a control framework gives them.
+// GDI object and device-context wrappers, as a control framework gives them.
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "platform/gdi/Gdi.h"
 
-class CBrush {
+class CGdiObject {
+public:
+    CGdiObject() = default;
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
+    virtual ~CGdiObject() { DeleteObject(); }
+
+    BOOL Attach(HGDIOBJ object)
+    {
+        if (m_hObject || !object) return FALSE;
+        m_hObject = object;
+        return TRUE;
+    }
+    HGDIOBJ Detach() { return std::exchange(m_hObject, nullptr); }
+    BOOL DeleteObject()
+    {
+        if (!m_hObject) return FALSE;
+        ::DeleteObject(std::exchange(m_hObject, nullptr));
+        return TRUE;
+    }
+    HGDIOBJ GetSafeHandle() const { return m_hObject; }
+
+protected:
+    HGDIOBJ m_hObject = nullptr;
+};
+
+class CBrush : public CGdiObject {
 public:
     CBrush() = default;
-    explicit CBrush(COLORREF colour) : m_hBrush(::CreateSolidBrush(colour)) {}
-    CBrush(const CBrush&) = delete;
-    CBrush& operator=(const CBrush&) = delete;
-    ~CBrush() { DeleteObject(); }
-
+    explicit CBrush(COLORREF colour) { Attach(::CreateSolidBrush(colour)); }
     BOOL CreateSolidBrush(COLORREF colour)
     {
         DeleteObject();
-        m_hBrush = ::CreateSolidBrush(colour);
-        return m_hBrush != nullptr;
+        return Attach(::CreateSolidBrush(colour));
     }
-    BOOL DeleteObject()
-    {
-        if (!m_hBrush) return FALSE;
-        ::DeleteObject(m_hBrush);
-        m_hBrush = nullptr;
-        return TRUE;
-    }
-    HBRUSH GetSafeHandle() const { return m_hBrush; }
+    HBRUSH GetBrush() const { return static_cast<HBRUSH>(m_hObject); }
+};
 
-private:
-    HBRUSH m_hBrush = nullptr;
+class CPalette : public CGdiObject {
+public:
+    HPALETTE GetPalette() const { return static_cast<HPALETTE>(m_hObject); }
+    operator HPALETTE() const { return GetPalette(); }
 };
 
 class CDC {
@@ -38,7 +56,7 @@ public:
     HDC GetSafeHdc() const { return m_hDC; }
 
     int GetDeviceCaps(int index) const { return ::GetDeviceCaps(m_hDC, index); }
-    void FillRect(const RECT* rect, CBrush* brush) { ::FillRect(m_hDC, rect, brush ? brush->GetSafeHandle() : nullptr); }
+    void FillRect(const RECT* rect, CBrush* brush) { ::FillRect(m_hDC, rect, brush ? brush->GetBrush() : nullptr); }
     COLORREF SetTextColor(COLORREF colour) { return ::SetTextColor(m_hDC, colour); }
     int DrawText(const std::string& text, RECT* rect, UINT format)
     {

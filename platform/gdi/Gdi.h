@@ -1,31 +1,52 @@
-// Device contexts, brushes and text over Surface.
+// Device contexts, GDI objects, palettes, bitmap transfers and text over
+// Surface.
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/gdi/Surface.h"
-#include "platform/win/WinTypes.h"
+#include "platform/gdi/WinGdi.h"
 
-// A device context that paints into `surface` with the given origin (the
-// container's position of the control on it).
-HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX = 0, int originY = 0);
-BOOL DeleteDC(HDC hdc);
+// A device context that paints into `surface`, with the given origin (the
+// container's position of the control on it) and an optional clip in
+// surface coordinates.
+HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX = 0, int originY = 0, const RECT* clip = nullptr);
 Surface* GetDCSurface(HDC hdc);
 
-constexpr int BITSPIXEL = 12;
-constexpr int PLANES = 14;
+HDC CreateCompatibleDC(HDC hdc);
+HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
+BOOL DeleteDC(HDC hdc);
+BOOL DeleteObject(HGDIOBJ object);
 int GetDeviceCaps(HDC hdc, int index);
 
 HBRUSH CreateSolidBrush(COLORREF colour);
-BOOL DeleteObject(HGDIOBJ object);
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush);
 
 COLORREF SetTextColor(HDC hdc, COLORREF colour);
 COLORREF GetTextColor(HDC hdc);
-
-constexpr UINT DT_TOP = 0x0;
-constexpr UINT DT_LEFT = 0x0;
-constexpr UINT DT_WORDBREAK = 0x10;
-// Returns the height of the text drawn; the text is recorded on the surface.
+COLORREF SetBkColor(HDC hdc, COLORREF colour);
+int SetBkMode(HDC hdc, int mode);
+// Text with the context's font (DejaVu Sans, 13 pixels). DrawText returns
+// the height of the text drawn; each text is also recorded on the surface.
 int DrawTextA(HDC hdc, LPCSTR text, int count, RECT* rect, UINT format);
 BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count);
+
+HPALETTE CreatePalette(const LOGPALETTE* palette);
+UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries);
+UINT GetNearestPaletteIndex(HPALETTE palette, COLORREF colour);
+HPALETTE SelectPalette(HDC hdc, HPALETTE palette, BOOL forceBackground);
+UINT RealizePalette(HDC hdc);
+
+int SetStretchBltMode(HDC hdc, int mode);
+// Stretches a source rectangle of a bottom-up bitmap (ySrc counts rows up
+// from the bottom row) onto a destination rectangle, nearest pixel.
+int StretchDIBits(HDC hdc, int xDst, int yDst, int wDst, int hDst, int xSrc, int ySrc, int wSrc, int hSrc,
+                  const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);
+int SetDIBitsToDevice(HDC hdc, int xDst, int yDst, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan,
+                      UINT scanLines, const void* bits, const BITMAPINFO* info, UINT usage);
+BOOL BitBlt(HDC hdcDst, int x, int y, int width, int height, HDC hdcSrc, int xSrc, int ySrc, DWORD rop);
+
+// Writes the surface as an RGB PNG; false when the file cannot be written.
+bool WriteSurfacePng(const Surface& surface, const std::string& path);

@@ -2,30 +2,82 @@
 
 #include <algorithm>
 
+const std::array<std::uint32_t, 256>& HalftonePalette()
+{
+    static const std::array<std::uint32_t, 256> palette = [] {
+        std::array<std::uint32_t, 256> p{};
+        for (int r = 0; r < 6; ++r)
+            for (int g = 0; g < 6; ++g)
+                for (int b = 0; b < 6; ++b)
+                    p[static_cast<size_t>(36 * r + 6 * g + b)] =
+                        static_cast<std::uint32_t>((r * 51) << 16 | (g * 51) << 8 | (b * 51));
+        for (int i = 0; i < 40; ++i) {
+            const auto v = static_cast<std::uint32_t>(i * 255 / 39);
+            p[static_cast<size_t>(216 + i)] = v << 16 | v << 8 | v;
+        }
+        return p;
+    }();
+    return palette;
+}
+
 Surface::Surface(int width, int height, int bitsPerPixel)
-    : m_width(std::max(width, 0)), m_height(std::max(height, 0)), m_bitsPerPixel(bitsPerPixel),
+    : m_width(std::max(width, 0)), m_height(std::max(height, 0)), m_bitsPerPixel(bitsPerPixel == 8 ? 8 : 32),
       m_pixels(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), 0)
 {
+    if (m_bitsPerPixel == 8) m_palette = HalftonePalette();
 }
 
-std::uint32_t Surface::pixel(int x, int y) const
+std::uint32_t Surface::raw(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;
-    return m_pixels[static_cast<size_t>(y) * static_cast<size_t>(m_width) + static_cast<size_t>(x)];
+    return row(y)[x];
 }
 
-void Surface::setPixel(int x, int y, std::uint32_t rgb)
+void Surface::setRaw(int x, int y, std::uint32_t value)
 {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height) return;
-    m_pixels[static_cast<size_t>(y) * static_cast<size_t>(m_width) + static_cast<size_t>(x)] = rgb;
+    row(y)[x] = value;
 }
 
-void Surface::fill(const RECT& rect, std::uint32_t rgb)
+std::uint32_t Surface::rgb(int x, int y) const
+{
+    const std::uint32_t v = raw(x, y);
+    return m_bitsPerPixel == 8 ? m_palette[v & 0xFF] : v;
+}
+
+std::uint8_t Surface::nearestIndex(std::uint32_t rgb) const
+{
+    const int r = static_cast<int>((rgb >> 16) & 0xFF);
+    const int g = static_cast<int>((rgb >> 8) & 0xFF);
+    const int b = static_cast<int>(rgb & 0xFF);
+    int best = 0;
+    int bestDistance = 1 << 30;
+    for (int i = 0; i < 256; ++i) {
+        const std::uint32_t p = m_palette[static_cast<size_t>(i)];
+        const int dr = r - static_cast<int>((p >> 16) & 0xFF);
+        const int dg = g - static_cast<int>((p >> 8) & 0xFF);
+        const int db = b - static_cast<int>(p & 0xFF);
+        const int d = dr * dr + dg * dg + db * db;
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return static_cast<std::uint8_t>(best);
+}
+
+void Surface::setRgb(int x, int y, std::uint32_t value)
+{
+    setRaw(x, y, m_bitsPerPixel == 8 ? nearestIndex(value) : (value & 0xFFFFFF));
+}
+
+void Surface::fillRgb(const RECT& rect, std::uint32_t value)
 {
     const int left = std::max<int>(rect.left, 0);
     const int top = std::max<int>(rect.top, 0);
     const int right = std::min<int>(rect.right, m_width);
     const int bottom = std::min<int>(rect.bottom, m_height);
-    for (int y = top; y < bottom; ++y)
-        std::fill_n(m_pixels.begin() + static_cast<std::ptrdiff_t>(y) * m_width + left, std::max(right - left, 0), rgb);
+    if (left >= right) return;
+    const std::uint32_t stored = m_bitsPerPixel == 8 ? nearestIndex(value) : (value & 0xFFFFFF);
+    for (int y = top; y < bottom; ++y) std::fill(row(y) + left, row(y) + right, stored);
 }

@@ -1,0 +1,76 @@
+#include "image/Dib.h"
+
+#include <climits>
+#include <cstring>
+
+#include "platform/kernel/Memory.h"
+
+namespace {
+
+// The 16 standard colours, as blue, green, red, 0.
+constexpr RGBQUAD kStandardColours[16] = {
+    {0, 0, 0, 0},     {0, 0, 128, 0},   {0, 128, 0, 0},   {0, 128, 128, 0},
+    {128, 0, 0, 0},   {128, 0, 128, 0}, {128, 128, 0, 0}, {192, 192, 192, 0},
+    {128, 128, 128, 0}, {0, 0, 255, 0}, {0, 255, 0, 0},   {0, 255, 255, 0},
+    {255, 0, 0, 0},   {255, 0, 255, 0}, {255, 255, 0, 0}, {255, 255, 255, 0},
+};
+
+DWORD coloursUsed(int bitCount) { return bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0; }
+
+} // namespace
+
+BITMAPINFO* AllocateDib(int bitCount, int width, int height)
+{
+    if (bitCount <= 0 || width < 0 || height < 0) return nullptr;
+    const long long rowBytes = ((static_cast<long long>(bitCount) * width + 31) / 32) * 4;
+    const long long imageSize = rowBytes * height;
+    if (imageSize > static_cast<long long>(INT_MAX) - 40 - DIB_COLOR_TABLE_BYTES) return nullptr;
+    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<std::size_t>(imageSize) + 40 + DIB_COLOR_TABLE_BYTES);
+    if (!handle) return nullptr;
+    auto* info = static_cast<BITMAPINFO*>(GlobalLock(handle));
+    if (!info) {
+        GlobalFree(handle);
+        return nullptr;
+    }
+    BITMAPINFOHEADER& h = info->bmiHeader;
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = static_cast<WORD>(bitCount);
+    h.biCompression = BI_RGB;
+    h.biSizeImage = static_cast<DWORD>(imageSize);
+    h.biClrUsed = coloursUsed(bitCount);
+    auto* table = reinterpret_cast<BYTE*>(info) + sizeof(BITMAPINFOHEADER);
+    for (DWORD i = 0; i < h.biClrUsed / 16; ++i) std::memcpy(table + i * sizeof kStandardColours, kStandardColours, sizeof kStandardColours);
+    return info;
+}
+
+void FreeDib(BITMAPINFO* info)
+{
+    if (!info) return;
+    HGLOBAL handle = GlobalHandle(info);
+    GlobalUnlock(handle);
+    GlobalFree(handle);
+}
+
+int SetColorTableIndices(BITMAPINFO* info)
+{
+    if (!info) return 0;
+    const BITMAPINFOHEADER& h = info->bmiHeader;
+    DWORD n = h.biClrUsed;
+    if (n == 0 && h.biBitCount <= 8) n = 1u << h.biBitCount;
+    if (n > DIB_COLOR_TABLE_BYTES / sizeof(WORD)) n = DIB_COLOR_TABLE_BYTES / sizeof(WORD);
+    auto* words = reinterpret_cast<BYTE*>(info) + sizeof(BITMAPINFOHEADER);
+    for (DWORD i = 0; i < n; ++i) {
+        words[2 * i] = static_cast<BYTE>(i & 0xFF);
+        words[2 * i + 1] = static_cast<BYTE>(i >> 8);
+    }
+    return 1;
+}
+
+BYTE* DibBits(BITMAPINFO* info)
+{
+    if (!info) return nullptr;
+    return reinterpret_cast<BYTE*>(info) + sizeof(BITMAPINFOHEADER) + info->bmiHeader.biClrUsed * sizeof(RGBQUAD);
+}

@@ -1,0 +1,19 @@
+// The bitmap block of a decoded frame: header, colour table and bottom-up
+// pixel rows in one zero-filled global memory block.
+#pragma once
+
+#include "platform/gdi/WinGdi.h"
+
+// Room kept for the colour table in every block, whatever the bit count.
+constexpr DWORD DIB_COLOR_TABLE_BYTES = 1024;
+
+constexpr int DibRowBytes(int bitCount, int width) { return ((bitCount * width + 31) / 32) * 4; }
+
+// A locked pointer to a new block, or null when it cannot be had.
+BITMAPINFO* AllocateDib(int bitCount, int width, int height);
+// Unlocks and frees a block made by AllocateDib.
+void FreeDib(BITMAPINFO* info);
+// Replaces the colour table by the palette index words 0, 1, ..., n - 1.
+int SetColorTableIndices(BITMAPINFO* info);
+// Where the pixel rows of a block start.
+BYTE* DibBits(BITMAPINFO* info);

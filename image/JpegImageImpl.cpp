@@ -1,0 +1,91 @@
+#include "image/JpegImageImpl.h"
+
+#include <csetjmp>
+#include <cstring>
+
+#include "image/JpegSource.h"
+
+namespace {
+
+// The library's error manager with the way back into Load. Fatal errors
+// jump back; messages are neither shown nor logged.
+struct JpegErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void JpegErrorExit(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
+}
+
+void JpegOutputMessage(j_common_ptr) {}
+
+// Four CMYK bytes to blue, green, red and a zero byte. Adobe files store
+// the inks inverted.
+void cmykToBgrx(BYTE* row, JDIMENSION width, bool inverted)
+{
+    for (JDIMENSION x = 0; x < width; ++x) {
+        BYTE* p = row + 4 * x;
+        unsigned c = p[0], m = p[1], y = p[2], k = p[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        p[0] = static_cast<BYTE>((y * k + 127) / 255);
+        p[1] = static_cast<BYTE>((m * k + 127) / 255);
+        p[2] = static_cast<BYTE>((c * k + 127) / 255);
+        p[3] = 0;
+    }
+}
+
+} // namespace
+
+// Only trivially destructible objects live in this frame: a fatal error
+// jumps back into it from inside the library.
+int CJpegImageImpl::Load(const unsigned char* data, int length)
+{
+    jpeg_decompress_struct cinfo;
+    JpegErrorManager jerr;
+    cinfo.err = jpeg_std_error(&jerr.pub);
+    jerr.pub.error_exit = JpegErrorExit;
+    jerr.pub.output_message = JpegOutputMessage;
+    if (setjmp(jerr.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return 0;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_memory_src(&cinfo, data, length);
+    jpeg_read_header(&cinfo, TRUE);
+
+    if (cinfo.jpeg_color_space != JCS_GRAYSCALE) cinfo.quantize_colors = FALSE;
+    cinfo.dither_mode = JDITHER_NONE;
+    cinfo.do_fancy_upsampling = FALSE;
+    cinfo.do_block_smoothing = FALSE;
+    cinfo.dct_method = JDCT_IFAST;
+    // Colour reaches the bitmap as blue, green, red; CMYK and YCCK files
+    // come out as CMYK and are converted row by row.
+    if (cinfo.out_color_space == JCS_RGB) cinfo.out_color_space = JCS_EXT_BGR;
+    const bool cmyk = cinfo.out_color_space == JCS_CMYK;
+    const bool inverted = cinfo.saw_Adobe_marker;
+
+    jpeg_start_decompress(&cinfo);
+    if (!Create(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height), cinfo.output_components * 8, -1))
+        std::longjmp(jerr.jump, 1);
+    if (cinfo.out_color_space == JCS_GRAYSCALE) CreateGrayPalette(256);
+
+    const JDIMENSION rowLength = cinfo.output_width * static_cast<JDIMENSION>(cinfo.output_components);
+    JSAMPARRAY sample = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, rowLength, 1);
+    BYTE* cursor = imageBits + static_cast<long long>(rowBytes) * (imageHeight - 1);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        jpeg_read_scanlines(&cinfo, sample, 1);
+        std::memcpy(cursor, sample[0], rowLength);
+        if (cmyk) cmykToBgrx(cursor, cinfo.output_width, inverted);
+        if (cursor > imageBits) cursor -= rowBytes;
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return 1;
+}

@@ -1,0 +1,185 @@
+// Transfers of device-independent bitmaps and of surfaces.
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/GdiObjects.h"
+
+namespace {
+
+// Reads the pixels of a bottom-up bitmap as 0x00RRGGBB.
+class DibReader {
+public:
+    DibReader(DeviceContext& dc, const void* bits, const BITMAPINFO* info, UINT usage)
+        : m_bits(static_cast<const BYTE*>(bits)), m_header(info->bmiHeader)
+    {
+        m_bitCount = m_header.biBitCount;
+        m_rowBytes = ((static_cast<long long>(m_bitCount) * m_header.biWidth + 31) / 32) * 4;
+        if (m_bitCount <= 8) {
+            const unsigned entries = m_header.biClrUsed ? std::min<unsigned>(m_header.biClrUsed, 256) : 1u << m_bitCount;
+            const auto* table = reinterpret_cast<const BYTE*>(info) + m_header.biSize;
+            for (unsigned i = 0; i < entries; ++i) {
+                if (usage == DIB_PAL_COLORS) {
+                    const WORD index = static_cast<WORD>(table[2 * i] | (table[2 * i + 1] << 8));
+                    m_colours[i] = PaletteColour(dc, index);
+                } else {
+                    const BYTE* q = table + 4 * i;
+                    m_colours[i] = static_cast<std::uint32_t>(q[2]) << 16 | static_cast<std::uint32_t>(q[1]) << 8 | q[0];
+                }
+            }
+        }
+    }
+
+    bool supported() const
+    {
+        return m_bits && m_header.biCompression == BI_RGB && m_header.biWidth > 0 && m_header.biHeight > 0 &&
+               (m_bitCount == 8 || m_bitCount == 24 || m_bitCount == 32);
+    }
+    int width() const { return m_header.biWidth; }
+    int height() const { return m_header.biHeight; }
+
+    // Row r counts from the bottom of the picture.
+    std::uint32_t at(int x, int r) const
+    {
+        const BYTE* row = m_bits + static_cast<long long>(r) * m_rowBytes;
+        switch (m_bitCount) {
+        case 8:
+            return m_colours[row[x]];
+        case 24: {
+            const BYTE* p = row + 3 * static_cast<long long>(x);
+            return static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
+        }
+        default: {
+            const BYTE* p = row + 4 * static_cast<long long>(x);
+            return static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
+        }
+        }
+    }
+
+private:
+    const BYTE* m_bits;
+    BITMAPINFOHEADER m_header;
+    int m_bitCount;
+    long long m_rowBytes;
+    std::array<std::uint32_t, 256> m_colours{};
+};
+
+// Writes colours onto a surface, mapping them to palette indices on 8 bits
+// through a 32 x 32 x 32 lookup made once per transfer.
+class PixelWriter {
+public:
+    explicit PixelWriter(const Surface& s)
+    {
+        if (s.bitsPerPixel() == 8) {
+            m_lookup.resize(32 * 32 * 32);
+            for (int r = 0; r < 32; ++r)
+                for (int g = 0; g < 32; ++g)
+                    for (int b = 0; b < 32; ++b)
+                        m_lookup[static_cast<size_t>((r << 10) | (g << 5) | b)] = s.nearestIndex(
+                            static_cast<std::uint32_t>((r << 3 | r >> 2) << 16 | (g << 3 | g >> 2) << 8 | (b << 3 | b >> 2)));
+        }
+    }
+    std::uint32_t stored(std::uint32_t rgb) const
+    {
+        if (m_lookup.empty()) return rgb & 0xFFFFFF;
+        return m_lookup[((rgb >> 9) & 0x7C00) | ((rgb >> 6) & 0x3E0) | ((rgb >> 3) & 0x1F)];
+    }
+
+private:
+    std::vector<std::uint8_t> m_lookup;
+};
+
+} // namespace
+
+int StretchDIBits(HDC hdc, int xDst, int yDst, int wDst, int hDst, int xSrc, int ySrc, int wSrc, int hSrc,
+                  const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop)
+{
+    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    if (!dc || !dc->surface || !info || rop != SRCCOPY || wDst <= 0 || hDst <= 0 || wSrc <= 0 || hSrc <= 0) return 0;
+    DibReader source(*dc, bits, info, usage);
+    if (!source.supported()) return 0;
+    Surface& surface = *dc->surface;
+    PixelWriter writer(surface);
+    const RECT paint = dc->paintable();
+    const int left = xDst + dc->originX;
+    const int top = yDst + dc->originY;
+
+    std::vector<int> columns(static_cast<size_t>(wDst));
+    for (int dx = 0; dx < wDst; ++dx)
+        columns[static_cast<size_t>(dx)] = xSrc + static_cast<int>(static_cast<long long>(dx) * wSrc / wDst);
+    for (int dy = 0; dy < hDst; ++dy) {
+        const int y = top + dy;
+        if (y < paint.top || y >= paint.bottom) continue;
+        // Destination rows go down; source rows are counted up from ySrc.
+        const int r = ySrc + hSrc - 1 - static_cast<int>(static_cast<long long>(dy) * hSrc / hDst);
+        if (r < 0 || r >= source.height()) continue;
+        std::uint32_t* out = surface.row(y);
+        for (int dx = 0; dx < wDst; ++dx) {
+            const int x = left + dx;
+            const int sx = columns[static_cast<size_t>(dx)];
+            if (x < paint.left || x >= paint.right || sx < 0 || sx >= source.width()) continue;
+            out[x] = writer.stored(source.at(sx, r));
+        }
+    }
+    surface.recordPicture(RECT{left, top, left + wDst, top + hDst});
+    return hDst;
+}
+
+int SetDIBitsToDevice(HDC hdc, int xDst, int yDst, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan,
+                      UINT scanLines, const void* bits, const BITMAPINFO* info, UINT usage)
+{
+    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    if (!dc || !dc->surface || !info || startScan != 0) return 0;
+    DibReader source(*dc, bits, info, usage);
+    if (!source.supported()) return 0;
+    const int lines = std::min<int>(static_cast<int>(scanLines), source.height());
+    Surface& surface = *dc->surface;
+    PixelWriter writer(surface);
+    const RECT paint = dc->paintable();
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
+    for (int dy = 0; dy < h; ++dy) {
+        const int y = yDst + dc->originY + dy;
+        const int r = ySrc + h - 1 - dy;
+        if (y < paint.top || y >= paint.bottom || r < 0 || r >= lines) continue;
+        for (int dx = 0; dx < w; ++dx) {
+            const int x = xDst + dc->originX + dx;
+            const int sx = xSrc + dx;
+            if (x < paint.left || x >= paint.right || sx < 0 || sx >= source.width()) continue;
+            surface.row(y)[x] = writer.stored(source.at(sx, r));
+        }
+    }
+    surface.recordPicture(RECT{xDst + dc->originX, yDst + dc->originY, xDst + dc->originX + w, yDst + dc->originY + h});
+    return lines;
+}
+
+BOOL BitBlt(HDC hdcDst, int x, int y, int width, int height, HDC hdcSrc, int xSrc, int ySrc, DWORD rop)
+{
+    DeviceContext* dst = GdiTable::instance().dc(hdcDst);
+    DeviceContext* src = GdiTable::instance().dc(hdcSrc);
+    if (!dst || !src || !dst->surface || !src->surface || rop != SRCCOPY) return FALSE;
+    Surface& to = *dst->surface;
+    const Surface& from = *src->surface;
+    const bool sameFormat = to.bitsPerPixel() == from.bitsPerPixel();
+    PixelWriter writer(to);
+    const RECT paint = dst->paintable();
+    for (int dy = 0; dy < height; ++dy) {
+        const int ty = y + dst->originY + dy;
+        const int fy = ySrc + src->originY + dy;
+        if (ty < paint.top || ty >= paint.bottom || fy < 0 || fy >= from.height()) continue;
+        for (int dx = 0; dx < width; ++dx) {
+            const int tx = x + dst->originX + dx;
+            const int fx = xSrc + src->originX + dx;
+            if (tx < paint.left || tx >= paint.right || fx < 0 || fx >= from.width()) continue;
+            to.row(ty)[tx] = sameFormat ? from.row(fy)[fx] : writer.stored(from.rgb(fx, fy));
+        }
+    }
+    // A picture composed off-screen counts as drawn where it lands.
+    for (const auto& p : from.pictures()) {
+        const int shiftX = x + dst->originX - xSrc - src->originX;
+        const int shiftY = y + dst->originY - ySrc - src->originY;
+        to.recordPicture(RECT{p.rect.left + shiftX, p.rect.top + shiftY, p.rect.right + shiftX, p.rect.bottom + shiftY});
+    }
+    return TRUE;
+}

@@ -1,0 +1,129 @@
+#include "platform/kernel/Memory.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <mutex>
+#include <new>
+
+#include "platform/kernel/Kernel.h"
+
+namespace {
+
+struct Block {
+    void* data;
+    std::size_t size;
+    int locks;
+};
+
+struct GlobalTable {
+    std::mutex mutex;
+    // Keyed by the data pointer: a handle is the address of its record.
+    std::map<const void*, Block*> byPointer;
+    // Live blocks, so that a stale or foreign handle is never dereferenced.
+    std::set<const Block*> live;
+};
+
+GlobalTable& table()
+{
+    static GlobalTable t;
+    return t;
+}
+
+Block* blockOf(HGLOBAL handle) { return static_cast<Block*>(handle); }
+
+} // namespace
+
+HGLOBAL GlobalAlloc(UINT flags, std::size_t bytes)
+{
+    // A zero-sized request still yields a distinct block.
+    void* data = (flags & GMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
+    if (!data) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    auto* block = new (std::nothrow) Block{data, bytes, 0};
+    if (!block) {
+        std::free(data);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    auto& t = table();
+    std::lock_guard lock(t.mutex);
+    t.byPointer[data] = block;
+    t.live.insert(block);
+    return block;
+}
+
+namespace {
+bool known(Block* block)
+{
+    auto& t = table();
+    std::lock_guard lock(t.mutex);
+    return t.live.count(block) != 0;
+}
+} // namespace
+
+LPVOID GlobalLock(HGLOBAL handle)
+{
+    if (!handle) return nullptr;
+    Block* block = blockOf(handle);
+    if (!known(block)) return nullptr;
+    ++block->locks;
+    return block->data;
+}
+
+BOOL GlobalUnlock(HGLOBAL handle)
+{
+    if (!handle) return FALSE;
+    Block* block = blockOf(handle);
+    if (!known(block) || block->locks == 0) return FALSE;
+    return --block->locks > 0 ? TRUE : FALSE;
+}
+
+HGLOBAL GlobalHandle(LPCVOID pointer)
+{
+    auto& t = table();
+    std::lock_guard lock(t.mutex);
+    auto it = t.byPointer.find(pointer);
+    return it == t.byPointer.end() ? nullptr : it->second;
+}
+
+std::size_t GlobalSize(HGLOBAL handle)
+{
+    if (!handle) return 0;
+    Block* block = blockOf(handle);
+    return known(block) ? block->size : 0;
+}
+
+HGLOBAL GlobalFree(HGLOBAL handle)
+{
+    if (!handle) return nullptr;
+    Block* block = blockOf(handle);
+    {
+        auto& t = table();
+        std::lock_guard lock(t.mutex);
+        if (!t.live.erase(block)) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return handle;
+        }
+        t.byPointer.erase(block->data);
+    }
+    std::free(block->data);
+    delete block;
+    return nullptr;
+}
+
+HLOCAL LocalAlloc(UINT flags, std::size_t bytes)
+{
+    void* data = (flags & LMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
+    if (!data) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return data;
+}
+
+HLOCAL LocalFree(HLOCAL block)
+{
+    std::free(block);
+    return nullptr;
+}
