@@ -2,6 +2,9 @@
 
 #include "platform/framework/TextPropertyBag.h"
 #include "platform/window/Window.h"
+#include "stream/StreamBuffer.h"
+
+#include <algorithm>
 
 TestContainer::TestContainer()
     : m_clock(std::make_shared<VirtualClock>()), m_input(std::make_shared<SettableInputState>()),
@@ -112,6 +115,16 @@ std::vector<DrawnText> TestContainer::paint()
     DeleteDC(hdc);
     ++m_paints;
     return m_surface->texts();
+}
+
+void TestContainer::putFrame(const std::vector<std::uint8_t>& bytes)
+{
+    StreamBufferBlock* block = m_ctrl->m_pStreamBuffer->GetBlock();
+    delete[] block->frameBytes;
+    block->frameBytes = new BYTE[bytes.size()];
+    std::copy(bytes.begin(), bytes.end(), block->frameBytes);
+    block->frameLength = static_cast<DWORD>(bytes.size());
+    block->frameReady = 1;
 }
 
 void TestContainer::destroy()

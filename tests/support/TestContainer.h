@@ -18,7 +18,15 @@
 class ProbedImageCtrl : public CImageCtrl {
 public:
     using CImageCtrl::IsSecondaryButtonHeld;
+    using CImageCtrl::InspectMotionComment;
     using CImageCtrl::m_bAutoSize;
+    using CImageCtrl::m_bPainted;
+    using CImageCtrl::m_chMotionBar1;
+    using CImageCtrl::m_chMotionBar2;
+    using CImageCtrl::m_hDrawDib;
+    using CImageCtrl::m_nLabelTop;
+    using CImageCtrl::m_nSwitchDirection;
+    using CImageCtrl::m_pImage;
     using CImageCtrl::m_bDestroying;
     using CImageCtrl::m_bResolutionSwitch;
     using CImageCtrl::m_bStopped;
@@ -84,6 +92,14 @@ public:
     // Paints the control now; returns the texts it drew.
     std::vector<DrawnText> paint();
     int paints() const { return m_paints; }
+    // The surface the control is painted on (640 x 480, 32 bits, unless a
+    // test gives another), at the origin.
+    Surface& surface() { return *m_surface; }
+    void useSurface(std::shared_ptr<Surface> surface) { m_surface = std::move(surface); }
+
+    // Puts a frame into the stream buffer's slot and marks it ready, as the
+    // receive step does.
+    void putFrame(const std::vector<std::uint8_t>& bytes);
 
     // Releases the container's last reference: the control is destroyed.
     void destroy();
