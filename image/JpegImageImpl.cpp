@@ -1,11 +1,14 @@
 #include "image/JpegImageImpl.h"
 
 #include <csetjmp>
+#include <algorithm>
 #include <cstring>
 
 #include "image/JpegSource.h"
 
 namespace {
+
+constexpr JDIMENSION kMaxRowsPerRead = 16;
 
 // The library's error manager with the way back into Load. Fatal errors
 // jump back; messages are neither shown nor logged.
@@ -76,14 +79,19 @@ int CJpegImageImpl::Load(const unsigned char* data, int length)
         std::longjmp(jerr.jump, 1);
     if (cinfo.out_color_space == JCS_GRAYSCALE) CreateGrayPalette(256);
 
-    const JDIMENSION rowLength = cinfo.output_width * static_cast<JDIMENSION>(cinfo.output_components);
-    JSAMPARRAY sample = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, rowLength, 1);
-    BYTE* cursor = imageBits + static_cast<long long>(rowBytes) * (imageHeight - 1);
+    // Rows are decoded straight into the bitmap, top row last, as many at
+    // a time as the library hands out in one call; no second copy of the
+    // picture is made.
+    JSAMPROW rows[kMaxRowsPerRead];
+    const JDIMENSION perRead = std::min<JDIMENSION>(std::max(cinfo.rec_outbuf_height, 1), kMaxRowsPerRead);
     while (cinfo.output_scanline < cinfo.output_height) {
-        jpeg_read_scanlines(&cinfo, sample, 1);
-        std::memcpy(cursor, sample[0], rowLength);
-        if (cmyk) cmykToBgrx(cursor, cinfo.output_width, inverted);
-        if (cursor > imageBits) cursor -= rowBytes;
+        const JDIMENSION first = cinfo.output_scanline;
+        const JDIMENSION count = std::min(perRead, cinfo.output_height - first);
+        for (JDIMENSION i = 0; i < count; ++i)
+            rows[i] = imageBits + static_cast<long long>(rowBytes) * (imageHeight - 1 - static_cast<int>(first + i));
+        const JDIMENSION read = jpeg_read_scanlines(&cinfo, rows, count);
+        if (cmyk)
+            for (JDIMENSION i = 0; i < read; ++i) cmykToBgrx(rows[i], cinfo.output_width, inverted);
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);

@@ -39,6 +39,32 @@ public:
     int width() const { return m_header.biWidth; }
     int height() const { return m_header.biHeight; }
 
+    // Reads the pixels of row r at the given columns into out, as the
+    // writer stores them.
+    template <typename Writer>
+    void readRow(int r, const std::vector<int>& columns, std::uint32_t* out, const Writer& writer) const
+    {
+        const BYTE* row = m_bits + static_cast<long long>(r) * m_rowBytes;
+        const size_t n = columns.size();
+        switch (m_bitCount) {
+        case 8:
+            for (size_t i = 0; i < n; ++i) out[i] = writer.stored(m_colours[row[columns[i]]]);
+            break;
+        case 24:
+            for (size_t i = 0; i < n; ++i) {
+                const BYTE* p = row + 3 * columns[i];
+                out[i] = writer.stored(static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0]);
+            }
+            break;
+        default:
+            for (size_t i = 0; i < n; ++i) {
+                const BYTE* p = row + 4 * columns[i];
+                out[i] = writer.stored(static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0]);
+            }
+            break;
+        }
+    }
+
     // Row r counts from the bottom of the picture.
     std::uint32_t at(int x, int r) const
     {
@@ -105,22 +131,29 @@ int StretchDIBits(HDC hdc, int xDst, int yDst, int wDst, int hDst, int xSrc, int
     const int left = xDst + dc->originX;
     const int top = yDst + dc->originY;
 
-    std::vector<int> columns(static_cast<size_t>(wDst));
-    for (int dx = 0; dx < wDst; ++dx)
-        columns[static_cast<size_t>(dx)] = xSrc + static_cast<int>(static_cast<long long>(dx) * wSrc / wDst);
-    for (int dy = 0; dy < hDst; ++dy) {
+    // The destination columns that land on the surface and on the bitmap,
+    // each with the source column it samples (nearest pixel).
+    const int firstX = std::max<int>(left, paint.left);
+    const int lastX = std::min<int>(left + wDst, paint.right);
+    std::vector<int> columns;
+    int columnStart = firstX;
+    for (int x = firstX; x < lastX; ++x) {
+        const int sx = xSrc + static_cast<int>(static_cast<long long>(x - left) * wSrc / wDst);
+        if (sx < 0 || sx >= source.width()) {
+            if (columns.empty()) columnStart = x + 1;
+            continue;
+        }
+        if (static_cast<int>(columns.size()) != x - columnStart) break; // a gap: keep the first run
+        columns.push_back(sx);
+    }
+    for (int dy = 0; dy < hDst && !columns.empty(); ++dy) {
         const int y = top + dy;
         if (y < paint.top || y >= paint.bottom) continue;
         // Destination rows go down; source rows are counted up from ySrc.
         const int r = ySrc + hSrc - 1 - static_cast<int>(static_cast<long long>(dy) * hSrc / hDst);
         if (r < 0 || r >= source.height()) continue;
-        std::uint32_t* out = surface.row(y);
-        for (int dx = 0; dx < wDst; ++dx) {
-            const int x = left + dx;
-            const int sx = columns[static_cast<size_t>(dx)];
-            if (x < paint.left || x >= paint.right || sx < 0 || sx >= source.width()) continue;
-            out[x] = writer.stored(source.at(sx, r));
-        }
+        std::uint32_t* out = surface.row(y) + columnStart;
+        source.readRow(r, columns, out, writer);
     }
     surface.recordPicture(RECT{left, top, left + wDst, top + hDst});
     return hDst;
@@ -161,25 +194,30 @@ BOOL BitBlt(HDC hdcDst, int x, int y, int width, int height, HDC hdcSrc, int xSr
     if (!dst || !src || !dst->surface || !src->surface || rop != SRCCOPY) return FALSE;
     Surface& to = *dst->surface;
     const Surface& from = *src->surface;
-    const bool sameFormat = to.bitsPerPixel() == from.bitsPerPixel();
-    PixelWriter writer(to);
     const RECT paint = dst->paintable();
-    for (int dy = 0; dy < height; ++dy) {
-        const int ty = y + dst->originY + dy;
-        const int fy = ySrc + src->originY + dy;
-        if (ty < paint.top || ty >= paint.bottom || fy < 0 || fy >= from.height()) continue;
-        for (int dx = 0; dx < width; ++dx) {
-            const int tx = x + dst->originX + dx;
-            const int fx = xSrc + src->originX + dx;
-            if (tx < paint.left || tx >= paint.right || fx < 0 || fx >= from.width()) continue;
-            to.row(ty)[tx] = sameFormat ? from.row(fy)[fx] : writer.stored(from.rgb(fx, fy));
+    // The part of the transfer that lies on both surfaces.
+    const int shiftX = x + dst->originX - (xSrc + src->originX);
+    const int shiftY = y + dst->originY - (ySrc + src->originY);
+    const int left = std::max({x + dst->originX, static_cast<int>(paint.left), shiftX});
+    const int right = std::min({x + dst->originX + width, static_cast<int>(paint.right), from.width() + shiftX});
+    const int top = std::max({y + dst->originY, static_cast<int>(paint.top), shiftY});
+    const int bottom = std::min({y + dst->originY + height, static_cast<int>(paint.bottom), from.height() + shiftY});
+    if (left < right && top < bottom) {
+        const bool sameFormat = to.bitsPerPixel() == from.bitsPerPixel();
+        PixelWriter writer(to);
+        for (int ty = top; ty < bottom; ++ty) {
+            const std::uint32_t* in = from.row(ty - shiftY) + (left - shiftX);
+            std::uint32_t* out = to.row(ty) + left;
+            if (sameFormat) {
+                std::copy(in, in + (right - left), out);
+            } else {
+                for (int i = 0; i < right - left; ++i)
+                    out[i] = writer.stored(from.bitsPerPixel() == 8 ? from.palette()[in[i] & 0xFF] : in[i]);
+            }
         }
     }
     // A picture composed off-screen counts as drawn where it lands.
-    for (const auto& p : from.pictures()) {
-        const int shiftX = x + dst->originX - xSrc - src->originX;
-        const int shiftY = y + dst->originY - ySrc - src->originY;
+    for (const auto& p : from.pictures())
         to.recordPicture(RECT{p.rect.left + shiftX, p.rect.top + shiftY, p.rect.right + shiftX, p.rect.bottom + shiftY});
-    }
     return TRUE;
 }

@@ -1,0 +1,133 @@
+// The picture path against references measured in the same run: decoding
+// through CImage against TurboJPEG's own decoder on the same bytes, and
+// StretchDraw against a memcpy of the destination bytes.
+#include <benchmark/benchmark.h>
+#include <turbojpeg.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "image/Dib.h"
+#include "image/Image.h"
+#include "tests/support/JpegFactory.h"
+
+namespace {
+
+// A camera-like scene: smooth light, hard edges and sensor noise, 4:2:0 at
+// a camera's usual quality.
+const std::vector<std::uint8_t>& frame(int width, int height)
+{
+    static std::map<std::pair<int, int>, std::vector<std::uint8_t>> frames;
+    auto& jpeg = frames[{width, height}];
+    if (jpeg.empty()) {
+        std::mt19937 noise(7);
+        jpeg = MakeJpeg(width, height, [&](int x, int y) {
+            const double light = 0.5 + 0.5 * std::sin(x * 0.01) * std::cos(y * 0.013);
+            const bool building = (x / 97 + y / 61) % 3 == 0;
+            const int n = static_cast<int>(noise() % 13) - 6;
+            auto clamp = [](int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
+            const int base = static_cast<int>(light * 200) + n;
+            return building ? Rgb{clamp(base / 2 + 60), clamp(base / 2 + 40), clamp(base / 3 + 20)}
+                            : Rgb{clamp(base / 3 + 30), clamp(base / 2 + 70), clamp(base + 20)};
+        }, Sampling::S420, 85);
+    }
+    return jpeg;
+}
+
+void DecodeCImage(benchmark::State& state)
+{
+    const auto& jpeg = frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        CImage image(jpeg.data(), static_cast<int>(jpeg.size()));
+        benchmark::DoNotOptimize(image.GetBits());
+    }
+}
+
+void DecodeTurboJpeg(benchmark::State& state)
+{
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    const auto& jpeg = frame(width, height);
+    tjhandle handle = tjInitDecompress();
+    const int pitch = DibRowBytes(24, width);
+    for (auto _ : state) {
+        // The same work as CImage: a fresh zeroed bitmap per frame.
+        std::unique_ptr<unsigned char[]> bits(new unsigned char[static_cast<size_t>(pitch) * height + 1064]());
+        tjDecompress2(handle, jpeg.data(), jpeg.size(), bits.get(), width, pitch, height, TJPF_BGR,
+                      TJFLAG_BOTTOMUP | TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE);
+        benchmark::DoNotOptimize(bits.get());
+    }
+    tjDestroy(handle);
+}
+
+void StretchDraw(benchmark::State& state)
+{
+    const auto& jpeg = frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    CImage image(jpeg.data(), static_cast<int>(jpeg.size()));
+    const int w = static_cast<int>(state.range(2));
+    const int h = static_cast<int>(state.range(3));
+    auto surface = std::make_shared<Surface>(w, h);
+    HDC hdc = CreateSurfaceDC(surface);
+    CDC dc(hdc);
+    for (auto _ : state) {
+        image.StretchDraw(&dc, nullptr, 0, 0, w, h, 0, 0, -1, -1);
+        surface->clearRecord();
+        benchmark::DoNotOptimize(surface->row(0));
+    }
+    DeleteDC(hdc);
+}
+
+void CopyDestination(benchmark::State& state)
+{
+    const size_t bytes = static_cast<size_t>(state.range(2)) * static_cast<size_t>(state.range(3)) * 4;
+    std::vector<unsigned char> from(bytes, 1), to(bytes);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+BENCHMARK(DecodeCImage)->Args({640, 480})->Args({1280, 720})->Args({1920, 1080});
+BENCHMARK(DecodeTurboJpeg)->Args({640, 480})->Args({1280, 720})->Args({1920, 1080});
+BENCHMARK(StretchDraw)->Args({640, 480, 320, 240})->Args({1920, 1080, 640, 480});
+BENCHMARK(CopyDestination)->Args({640, 480, 320, 240})->Args({1920, 1080, 640, 480});
+
+// Keeps each run's time per iteration, to print the ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const auto& run : runs)
+            if (run.iterations > 0) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto ratio = [&](const std::string& ours, const std::string& reference) {
+        const auto a = reporter.times.find(ours);
+        const auto b = reporter.times.find(reference);
+        if (a == reporter.times.end() || b == reporter.times.end() || b->second <= 0) return;
+        std::printf("ratio %-36s / %-40s = %.2f\n", ours.c_str(), reference.c_str(), a->second / b->second);
+    };
+    for (const char* size : {"640/480", "1280/720", "1920/1080"})
+        ratio(std::string("DecodeCImage/") + size, std::string("DecodeTurboJpeg/") + size);
+    for (const char* args : {"640/480/320/240", "1920/1080/640/480"})
+        ratio(std::string("StretchDraw/") + args, std::string("CopyDestination/") + args);
+    benchmark::Shutdown();
+    return 0;
+}
