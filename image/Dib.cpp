@@ -1,6 +1,5 @@
 #include "image/Dib.h"
 
-#include <climits>
 #include <cstring>
 
 #include "platform/kernel/Memory.h"
@@ -24,7 +23,7 @@ BITMAPINFO* AllocateDib(int bitCount, int width, int height)
     if (bitCount <= 0 || width < 0 || height < 0) return nullptr;
     const long long rowBytes = ((static_cast<long long>(bitCount) * width + 31) / 32) * 4;
     const long long imageSize = rowBytes * height;
-    if (imageSize > static_cast<long long>(INT_MAX) - 40 - DIB_COLOR_TABLE_BYTES) return nullptr;
+    if (imageSize + 40 + DIB_COLOR_TABLE_BYTES > DIB_MAX_BLOCK_BYTES) return nullptr;
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<std::size_t>(imageSize) + 40 + DIB_COLOR_TABLE_BYTES);
     if (!handle) return nullptr;
     auto* info = static_cast<BITMAPINFO*>(GlobalLock(handle));

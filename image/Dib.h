@@ -7,6 +7,10 @@
 // Room kept for the colour table in every block, whatever the bit count.
 constexpr DWORD DIB_COLOR_TABLE_BYTES = 1024;
 
+// The largest bitmap block made for a frame. A frame's header is untrusted;
+// one that declares a larger picture gets no picture, not a giant block.
+constexpr long long DIB_MAX_BLOCK_BYTES = 256ll << 20;
+
 constexpr int DibRowBytes(int bitCount, int width) { return ((bitCount * width + 31) / 32) * 4; }
 
 // A locked pointer to a new block, or null when it cannot be had.

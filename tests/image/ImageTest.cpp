@@ -32,6 +32,16 @@ TEST(ImageBlock, TwentyFourBitLayout)
     EXPECT_EQ(impl.Create(321, 240, 24, -1), 964);
 }
 
+TEST(ImageBlock, APictureTooLargeGetsNoBlock)
+{
+    CImageImpl impl;
+    EXPECT_EQ(impl.Create(20000, 20000, 24, -1), 0);
+    EXPECT_EQ(impl.imageInfo, nullptr);
+    EXPECT_EQ(impl.imageBits, nullptr);
+    EXPECT_EQ(impl.imageWidth, 20000);
+    EXPECT_NE(impl.Create(1920, 1080, 24, -1), 0);
+}
+
 TEST(ImageBlock, EightBitLayoutColourTableAndGreyPalette)
 {
     CImageImpl impl;
