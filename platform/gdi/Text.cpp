@@ -82,20 +82,30 @@ private:
         m_lineHeight = static_cast<int>(m_face->size->metrics.height >> 6);
     }
 
+    ~Font()
+    {
+        if (m_face) FT_Done_Face(m_face);
+        if (m_library) FT_Done_FreeType(m_library);
+    }
+
     static std::string findFile()
     {
+        // A configuration of our own, released once the file is known, so
+        // that nothing of fontconfig stays behind.
         std::string path;
-        if (!FcInit()) return path;
+        FcConfig* config = FcInitLoadConfigAndFonts();
+        if (!config) return path;
         FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("DejaVu Sans"));
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcConfigSubstitute(config, pattern, FcMatchPattern);
         FcDefaultSubstitute(pattern);
         FcResult result;
-        if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+        if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
             FcChar8* file = nullptr;
             if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) path = reinterpret_cast<char*>(file);
             FcPatternDestroy(match);
         }
         FcPatternDestroy(pattern);
+        FcConfigDestroy(config);
         return path;
     }
 
