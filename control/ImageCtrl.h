@@ -123,4 +123,7 @@ private:
     void StartStreamMachinery();
     // The tick's step that moves the stream on by state and view phase.
     void StreamStep();
+    // Reads the stream, cuts the newest frame and hands it to drawing.
+    void ReceiveStep();
+    void StopStreamTimer();
 };

@@ -48,6 +48,11 @@ void CImageCtrl::StreamStep()
         break;
     case STREAM_STREAMING:
         switch (m_nViewPhase) {
+        case PHASE_NOTHING_RECEIVED:
+        case PHASE_WAITING_FIRST_FRAME:
+        case PHASE_STREAMING:
+            ReceiveStep();
+            break;
         case PHASE_SWITCH_REQUESTED:
             m_pStreamClient->Close();
             m_nViewPhase = PHASE_WAITING_RECONNECT;

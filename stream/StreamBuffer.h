@@ -67,6 +67,18 @@ public:
     void SetFlag(BYTE code, BYTE value);
     void SetText(BYTE code, const std::string& text);
 
+    // The boundary scan over the receive buffer: count is the number of held
+    // bytes less the pattern length, mode the parse mode. Gives the frame's
+    // start and length (start -1: no frame) and how many bytes the frame
+    // consumes; returns the new parse mode.
+    BYTE CutFrame(const BYTE* bytes, DWORD count, BYTE mode, LONG* start, LONG* consumed, LONG* length);
+    // The scan of the final extraction (type 2 when no frame was cut on the
+    // connection, else 3), with its fallback to the bare boundary line.
+    BYTE CutFinal(const BYTE* bytes, DWORD held, BYTE type, LONG* start, LONG* consumed, LONG* length);
+    // Replaces the frame slot with a copy of the bytes and sets the ready
+    // flag; false when the copy cannot be allocated.
+    bool StoreFrame(const BYTE* bytes, DWORD length);
+
 private:
     StreamBufferBlock* m_pBlock;
 };

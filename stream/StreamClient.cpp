@@ -1,13 +1,20 @@
+// The connection object: construction, the worker loop and its steps, the
+// connection, and the shutdown.
 #include "stream/StreamClient.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 
 #include "platform/kernel/Kernel.h"
 
 namespace {
 constexpr DWORD kWorkerPauseMs = 100;
-}
+constexpr int kPreflightTries = 3;
+} // namespace
 
-CStreamClient::CStreamClient(CStreamBuffer* buffer)
-    : m_pBlock(buffer ? buffer->GetBlock() : nullptr), m_pBuffer(buffer)
+CStreamClient::CStreamClient(CStreamBuffer* buffer) : m_pBlock(buffer ? buffer->GetBlock() : nullptr), m_pBuffer(buffer)
 {
     if (m_pBuffer) m_pBuffer->InitBuffer();
     m_nState.store(STREAM_IDLE, std::memory_order_release);
@@ -19,12 +26,16 @@ CStreamClient::~CStreamClient()
 {
     m_nStopRequest.store(1, std::memory_order_release);
     m_nState.store(STREAM_SHUTTING_DOWN, std::memory_order_release);
+    // Closing what the worker may be blocked on ends its call.
+    CloseSocketOnce();
+    CloseInternetHandles();
     if (m_hWake) SetEvent(m_hWake);
     if (m_hThread) {
         WaitForSingleObject(m_hThread, INFINITE);
         CloseHandle(m_hThread);
     }
     if (m_hWake) CloseHandle(m_hWake);
+    delete[] m_pProxyAddress;
 }
 
 unsigned CStreamClient::WorkerMain(void* arg)
@@ -34,14 +45,152 @@ unsigned CStreamClient::WorkerMain(void* arg)
     return 0;
 }
 
-int CStreamClient::Step()
+void CStreamClient::AddErrorFlags(DWORD flags, DWORD code)
 {
-    switch (GetState()) {
+    m_dwErrorCode.store(code, std::memory_order_release);
+    m_dwErrorFlags.fetch_or(flags, std::memory_order_acq_rel);
+}
+
+int CStreamClient::Advance(int result)
+{
+    LONG state = GetState();
+    LONG next = state;
+    switch (state) {
+    case STREAM_IDLE:
+        next = STREAM_PREFLIGHT;
+        break;
+    case STREAM_PREFLIGHT:
+        next = result == 1 ? STREAM_CONNECTING : STREAM_FAILED;
+        break;
+    case STREAM_CONNECTING:
+        next = result == 0 ? STREAM_STREAMING : STREAM_FAILED;
+        break;
     case STREAM_SHUTTING_DOWN:
         return -1;
     default:
         return 0;
     }
+    // Shutting down, set by the destructor meanwhile, always stays.
+    return m_nState.compare_exchange_strong(state, next, std::memory_order_acq_rel) ? 0 : -1;
+}
+
+void CStreamClient::Fail()
+{
+    LONG state = GetState();
+    while (state != STREAM_SHUTTING_DOWN &&
+           !m_nState.compare_exchange_weak(state, STREAM_FAILED, std::memory_order_acq_rel)) {
+    }
+}
+
+int CStreamClient::Step()
+{
+    switch (GetState()) {
+    case STREAM_PREFLIGHT: {
+        int result = -2;
+        for (int attempt = 0; attempt < kPreflightTries; ++attempt) {
+            result = RunPreflight();
+            if (result != -2 || StopRequested()) break;
+            if (attempt + 1 < kPreflightTries) Sleep(kWorkerPauseMs);
+        }
+        if (result == 1) {
+            Advance(1);
+            return 0;
+        }
+        if (m_nPreflightFlags != 0)
+            PublishError(m_nPreflightFlags, GetErrorCode() | static_cast<DWORD>(m_nPreflightError));
+        Advance(result);
+        return 0;
+    }
+    case STREAM_CONNECTING: {
+        if (Connect() != 0) {
+            Fail();
+            return 0;
+        }
+        BuildCredentials();
+        SendRequest();
+        const int status = ReadResponseHead(GetSocket());
+        if (status != 200) {
+            AddErrorFlags(ERR_STATUS, static_cast<DWORD>(WSAGetLastError()));
+            Fail();
+            return 0;
+        }
+        ULONG on = 1;
+        if (ioctlsocket(GetSocket(), FIONBIO, &on) != 0) {
+            AddErrorFlags(ERR_NON_BLOCKING, static_cast<DWORD>(WSAGetLastError()));
+            Fail();
+            return 0;
+        }
+        LONG expected = STREAM_CONNECTING;
+        m_nState.compare_exchange_strong(expected, STREAM_STREAMING, std::memory_order_acq_rel);
+        return 0;
+    }
+    case STREAM_SHUTTING_DOWN:
+        return -1;
+    default:
+        return 0;
+    }
+}
+
+int CStreamClient::Connect()
+{
+    if (!m_pBlock) return -1;
+    char port[16];
+    std::snprintf(port, sizeof port, "%ld", static_cast<long>(m_pBlock->port));
+
+    if (m_pProxyAddress) {
+        sockaddr family{};
+        std::memcpy(&family, m_pProxyAddress, sizeof family.sa_family);
+        const SOCKET s = socket(family.sa_family, SOCK_STREAM, 0);
+        if (s == INVALID_SOCKET) {
+            AddErrorFlags(ERR_PROXY_CONNECT, static_cast<DWORD>(WSAGetLastError()));
+            return -1;
+        }
+        m_socket.store(s, std::memory_order_release);
+        if (StopRequested()) {
+            CloseSocketOnce();
+            return -1;
+        }
+        if (connect(s, reinterpret_cast<const sockaddr*>(m_pProxyAddress), m_nProxyAddressLength) == 0) return 0;
+        AddErrorFlags(ERR_PROXY_CONNECT, static_cast<DWORD>(WSAGetLastError()));
+        CloseSocketOnce();
+        return -1;
+    }
+
+    ADDRINFOA hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    PADDRINFOA list = nullptr;
+    if (getaddrinfo(m_pBlock->host ? m_pBlock->host : "", port, &hints, &list) != 0) {
+        AddErrorFlags(ERR_RESOLVE, static_cast<DWORD>(WSAGetLastError()));
+        return -1;
+    }
+    for (PADDRINFOA a = list; a && !StopRequested(); a = a->ai_next) {
+        const SOCKET s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+        if (s == INVALID_SOCKET) continue;
+        m_socket.store(s, std::memory_order_release);
+        if (StopRequested()) break;
+        if (connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) {
+            freeaddrinfo(list);
+            return 0;
+        }
+        const int error = WSAGetLastError();
+        CloseSocketOnce();
+        WSASetLastError(error);
+    }
+    AddErrorFlags(ERR_CONNECT, static_cast<DWORD>(WSAGetLastError()));
+    CloseSocketOnce();
+    freeaddrinfo(list);
+    return -1;
+}
+
+void CStreamClient::CloseSocketOnce()
+{
+    const SOCKET s = m_socket.exchange(0, std::memory_order_acq_rel);
+    if (!s) return;
+    const int error = WSAGetLastError();
+    shutdown(s, SD_BOTH);
+    closesocket(s);
+    WSASetLastError(error);
 }
 
 int CStreamClient::SetPageUrl(const std::string& url)
@@ -51,19 +200,50 @@ int CStreamClient::SetPageUrl(const std::string& url)
     return 0;
 }
 
-int CStreamClient::Prepare()
-{
-    // Opening a connection needs the page's address classified into host,
-    // port and prefix; until that exists nothing can start.
-    return -1;
-}
-
 const char* CStreamClient::GetHost() const { return m_pBlock ? m_pBlock->host : nullptr; }
 
 LONG CStreamClient::GetPort() const { return m_pBlock ? m_pBlock->port : 0; }
 
+int CStreamClient::Receive()
+{
+    StreamBufferBlock* b = m_pBlock;
+    const int n = recv(GetSocket(), reinterpret_cast<char*>(b->receive + b->held),
+                       static_cast<int>(STREAM_RECEIVE_SIZE - b->held), 0);
+    m_nReceiveError = WSAGetLastError();
+    return n;
+}
+
+int CStreamClient::CutLastFrame()
+{
+    StreamBufferBlock* b = m_pBlock;
+    if (!b || b->held == 0) return 0;
+    LONG start, consumed, length;
+    const BYTE type = b->parseMode == 0 ? 2 : 3;
+    b->parseMode = m_pBuffer->CutFinal(b->receive, b->held, type, &start, &consumed, &length);
+    if (start < 0 || length <= 0 || b->frameReady) return 0;
+    if (!m_pBuffer->StoreFrame(b->receive + start, static_cast<DWORD>(length))) return 0;
+    b->frameReady = 1;
+    return 1;
+}
+
 void CStreamClient::Close()
 {
+    CloseSocketOnce();
     LONG expected = STREAM_STREAMING;
     m_nState.compare_exchange_strong(expected, STREAM_IDLE, std::memory_order_acq_rel);
+}
+
+void CStreamClient::CloseInternetHandles()
+{
+    if (HINTERNET request = m_hRequest.exchange(nullptr, std::memory_order_acq_rel)) InternetCloseHandle(request);
+    if (HINTERNET internet = m_hInternet.exchange(nullptr, std::memory_order_acq_rel)) InternetCloseHandle(internet);
+}
+
+void CStreamClient::SetHost(const char* text, size_t length)
+{
+    std::free(m_pBlock->host);
+    m_pBlock->host = static_cast<char*>(std::malloc(length + 1));
+    if (!m_pBlock->host) return;
+    std::memcpy(m_pBlock->host, text, length);
+    m_pBlock->host[length] = '\0';
 }

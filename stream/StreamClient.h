@@ -1,12 +1,16 @@
-// CStreamClient: the control's connection object. A worker thread does what
-// blocks while a connection is opened; the control's thread polls the
-// published stream state, error flags and error code.
+// CStreamClient: the control's connection object. A worker thread does
+// everything that blocks while a connection is opened (the preflight with
+// its password prompt, name resolution, connect, request and response
+// head); the control's thread then reads the stream. The stream state,
+// the error flags and the error code are the hand-over points.
 #pragma once
 
 #include <atomic>
 #include <string>
 
 #include "platform/win/WinTypes.h"
+#include "platform/wininet/WinInet.h"
+#include "platform/winsock/Winsock.h"
 #include "stream/StreamBuffer.h"
 
 enum : LONG {
@@ -17,6 +21,32 @@ enum : LONG {
     STREAM_FAILED = 5,
     STREAM_SHUTTING_DOWN = 6,
 };
+
+// Error flags published for the status text.
+enum : DWORD {
+    ERR_NO_HOST_PREFIX = 0x1,
+    ERR_INTERNET_OPEN = 0x2,
+    ERR_OPEN_URL = 0x4,
+    ERR_SEND_REQUEST = 0x8,
+    ERR_QUERY_STATUS = 0x10,
+    ERR_DIALOG = 0x20,
+    ERR_PROXY_AUTH = 0x40,
+    ERR_SOCKET_INFO = 0x80,
+    ERR_PROXY_ADDRESS = 0x100,
+    ERR_USER_NAME = 0x200,
+    ERR_PROXY_CONNECT = 0x800,
+    ERR_RESOLVE = 0x1000,
+    ERR_CONNECT = 0x2000,
+    ERR_STATUS = 0x4000,
+    ERR_PREFLIGHT_STATUS = 0x8000,
+    ERR_NON_BLOCKING = 0x10000,
+};
+
+constexpr int STREAM_COOKIE_SIZE = 75;
+constexpr int STREAM_REQUEST_SIZE = 1024;
+constexpr int STREAM_BASE64_SIZE = 512;
+constexpr int STREAM_LINE_SIZE = 512;
+constexpr int STREAM_MAX_CREDENTIALS = 383;
 
 class CStreamClient {
 public:
@@ -29,23 +59,25 @@ public:
     HWND GetBrowserWindow() const { return m_hBrowserWnd; }
     int SetPageUrl(const std::string& url);
 
-    // Starts opening a connection: 0 and state 2, or -1 when it cannot start.
+    // Works out host, port and host prefix and starts opening a connection:
+    // 0 and state 2, or -1 (state 1) when no host prefix can be found.
     int Prepare();
 
-    // The three published values, read on the control's thread.
     LONG GetState() const { return m_nState.load(std::memory_order_acquire); }
     DWORD GetErrorFlags() const { return m_dwErrorFlags.load(std::memory_order_acquire); }
     DWORD GetErrorCode() const { return m_dwErrorCode.load(std::memory_order_acquire); }
-
     const char* GetHost() const;
     LONG GetPort() const;
 
-    // Ends the stream connection and returns to idle.
+    // The control's side of a streaming connection (its thread only).
+    int Receive();
+    int GetReceiveError() const { return m_nReceiveError; }
+    int CutLastFrame();
     void Close();
 
-    // Publishing, for the worker (and for tests that play its part). The
-    // error code is stored before the flags, so a reader that sees new flags
-    // also sees their code.
+    // Publishing, for the worker and for tests that play its part. The code
+    // is stored before the flags, so a reader that sees new flags also sees
+    // their code.
     void PublishState(LONG state) { m_nState.store(state, std::memory_order_release); }
     void PublishError(DWORD flags, DWORD code)
     {
@@ -53,19 +85,54 @@ public:
         m_dwErrorFlags.store(flags, std::memory_order_release);
     }
 
+    // Steps of the worker, open to tests.
+    int RunPreflight();
+    int Connect();
+    void BuildCredentials();
+    void SendRequest();
+    int ReadResponseHead(SOCKET s);
+    const char* GetCookieText() const { return m_szCookie; }
+    SOCKET GetSocket() const { return m_socket.load(std::memory_order_acquire); }
+
+    static int Base64Encode(const unsigned char* input, int count, char* output);
+    // Both parse the stream path or page URL into the block; true on success.
+    bool ParseImageUrl();
+    bool ParsePageUrl();
+    static int ParsePort(char* host);
+
 private:
     static unsigned WorkerMain(void* arg);
-    // One round of the worker: negative when the worker is to end.
     int Step();
+    int Advance(int result);
+    void Fail();
+    void AddErrorFlags(DWORD flags, DWORD code);
+    void CloseInternetHandles();
+    void CloseSocketOnce();
+    bool StopRequested() const { return m_nStopRequest.load(std::memory_order_acquire) != 0; }
+    void SetHost(const char* text, size_t length);
 
     std::atomic<DWORD> m_dwErrorCode{0};
+    int m_nReceiveError = 0;
     std::atomic<DWORD> m_dwErrorFlags{0};
+    std::atomic<SOCKET> m_socket{0};
     StreamBufferBlock* m_pBlock;
     CStreamBuffer* m_pBuffer;
+    int m_nPreflightError = 0;
+    DWORD m_nPreflightFlags = 0;
     HWND m_hBrowserWnd = nullptr;
+    HANDLE m_hPreflightMutex = nullptr;
     HANDLE m_hThread = nullptr;
+    std::atomic<LONG> m_nStopRequest{0};
+    std::atomic<HINTERNET> m_hInternet{nullptr};
+    std::atomic<HINTERNET> m_hRequest{nullptr};
+    // The proxy's address as a preflight saw it (IPv4 or IPv6 layout).
+    unsigned char* m_pProxyAddress = nullptr;
+    int m_nProxyAddressLength = 0;
+    std::atomic<LONG> m_nState{STREAM_IDLE};
+    char m_szCookie[STREAM_COOKIE_SIZE] = {};
+    // Set when the request or its credentials do not fit their buffers:
+    // nothing is sent and the connection fails as a status failure.
+    bool m_bRequestTooLong = false;
     // Wakes the worker's pause between rounds early when a stop is requested.
     HANDLE m_hWake = nullptr;
-    std::atomic<LONG> m_nStopRequest{0};
-    std::atomic<LONG> m_nState{STREAM_IDLE};
 };

@@ -20,6 +20,10 @@ void Sleep(DWORD ms);
 // Unnamed events; a wait on an auto-reset event clears it.
 HANDLE CreateEventA(void* security, BOOL bManualReset, BOOL bInitialState, LPCSTR name);
 BOOL SetEvent(HANDLE handle);
+// Mutexes; a name opens the mutex of that name if one exists, and then
+// GetLastError is ERROR_ALREADY_EXISTS.
+HANDLE CreateMutexA(void* security, BOOL bInitialOwner, LPCSTR name);
+BOOL ReleaseMutex(HANDLE handle);
 BOOL ResetEvent(HANDLE handle);
 DWORD GetLastError();
 void SetLastError(DWORD error);

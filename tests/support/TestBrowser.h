@@ -18,7 +18,9 @@ struct NavigateCall {
 class TestBrowser final : public ComObject, public IWebBrowser2 {
 public:
     HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0xB000));
-    std::string locationUrl = "http://camera.test/ImageViewer?Resolution=320x240";
+    // No camera page name in it: a control on this page finds no camera
+    // and keeps waiting, unless a test gives a camera's address.
+    std::string locationUrl = "http://camera.test/LiveView.html";
     bool locationFails = false;
     std::vector<NavigateCall> navigations;
     // Called when the last reference goes, before the object is deleted.

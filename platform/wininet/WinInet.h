@@ -1,0 +1,90 @@
+// WinInet over libcurl: the calls the control makes for its preflight and
+// its camera commands. One process-wide cookie store and credential cache;
+// the proxy comes from the environment as the preconfigured setting; the
+// password prompt is the container's. Closing a handle from another thread
+// ends a call blocked on it promptly.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "platform/win/WinError.h"
+
+using HINTERNET = void*;
+using INTERNET_PORT = WORD;
+using DWORD_PTR = std::uintptr_t;
+
+constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;
+constexpr DWORD INTERNET_OPEN_TYPE_DIRECT = 1;
+constexpr DWORD INTERNET_OPEN_TYPE_PROXY = 3;
+
+constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000u;
+constexpr DWORD INTERNET_FLAG_NO_CACHE_WRITE = 0x04000000u;
+
+constexpr DWORD INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
+constexpr DWORD INTERNET_OPTION_USERNAME = 28;
+constexpr DWORD INTERNET_OPTION_PASSWORD = 29;
+constexpr DWORD INTERNET_OPTION_DIAGNOSTIC_SOCKET_INFO = 67;
+
+constexpr DWORD IDSI_FLAG_KEEP_ALIVE = 1;
+constexpr DWORD IDSI_FLAG_SECURE = 2;
+constexpr DWORD IDSI_FLAG_PROXY = 4;
+constexpr DWORD IDSI_FLAG_TUNNEL = 8;
+
+struct INTERNET_DIAGNOSTIC_SOCKET_INFO {
+    DWORD_PTR Socket;
+    DWORD SourcePort;
+    DWORD DestPort;
+    DWORD Flags;
+};
+
+constexpr DWORD HTTP_QUERY_STATUS_CODE = 19;
+constexpr DWORD HTTP_QUERY_FLAG_NUMBER = 0x20000000u;
+
+constexpr DWORD FLAGS_ERROR_UI_FILTER_FOR_ERRORS = 0x01;
+constexpr DWORD FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS = 0x02;
+constexpr DWORD FLAGS_ERROR_UI_FLAGS_GENERATE_DATA = 0x04;
+constexpr DWORD FLAGS_ERROR_UI_FLAGS_NO_UI = 0x08;
+
+constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+constexpr DWORD ERROR_CANCELLED = 1223;
+constexpr DWORD ERROR_INTERNET_TIMEOUT = 12002;
+constexpr DWORD ERROR_INTERNET_INTERNAL_ERROR = 12004;
+constexpr DWORD ERROR_INTERNET_INVALID_URL = 12005;
+constexpr DWORD ERROR_INTERNET_NAME_NOT_RESOLVED = 12007;
+constexpr DWORD ERROR_INTERNET_INCORRECT_PASSWORD = 12014;
+constexpr DWORD ERROR_INTERNET_OPERATION_CANCELLED = 12017;
+constexpr DWORD ERROR_INTERNET_INCORRECT_HANDLE_TYPE = 12018;
+constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
+constexpr DWORD ERROR_INTERNET_CONNECTION_ABORTED = 12030;
+constexpr DWORD ERROR_INTERNET_CONNECTION_RESET = 12031;
+constexpr DWORD ERROR_INTERNET_FORCE_RETRY = 12032;
+constexpr DWORD ERROR_HTTP_HEADER_NOT_FOUND = 12150;
+constexpr DWORD ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
+
+HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD flags);
+BOOL InternetSetOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD length);
+BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD* length);
+// Sends the request at once; the answer's head and body are then read
+// from the handle.
+HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD headersLength, DWORD flags,
+                           DWORD_PTR context);
+// Sends the request of the handle again, with the credentials set on it.
+BOOL HttpSendRequestA(HINTERNET request, LPCSTR headers, DWORD headersLength, LPVOID optional, DWORD optionalLength);
+BOOL HttpQueryInfoA(HINTERNET request, DWORD infoLevel, LPVOID buffer, DWORD* length, DWORD* index);
+BOOL InternetReadFile(HINTERNET request, LPVOID buffer, DWORD toRead, DWORD* read);
+DWORD InternetErrorDlg(HWND parent, HINTERNET request, DWORD error, DWORD flags, LPVOID* data);
+BOOL InternetGetCookieA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* size);
+BOOL InternetCloseHandle(HINTERNET handle);
+
+// The password prompt, which the container supplies: given the address
+// asked for, it fills in a user name and password and answers true, or
+// answers false when the person cancels. It should give up when `cancelled`
+// becomes true (the request was closed meanwhile).
+using PasswordPrompt = std::function<bool(HWND owner, const std::string& url, std::string& user,
+                                          std::string& password, const std::atomic<bool>& cancelled)>;
+void SetPasswordPrompt(PasswordPrompt prompt);
+// Forgets the process's cookies and cached credentials (for tests).
+void InternetResetSessionState();

@@ -1,0 +1,265 @@
+// Where the camera is, and the preflight that prepares an unattended
+// socket request: proxy, credentials and the camera's session cookie,
+// learnt through the internet layer.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/kernel/Kernel.h"
+#include "stream/StreamClient.h"
+
+namespace {
+
+// Names of the camera's pages and programs that end the host prefix.
+const char* const kImageMarkers[] = {"ImageViewer", "nphMotionJpeg", "RecordFrame", "CgiPlayback", "cgi-bin",
+                                     "RuzOroroVuzozoDidi"};
+const char* const kPageMarkers[] = {"ImageViewer",       "nphMotionJpeg",   "RecordFrame",    "CgiPlayback",
+                                    "RuzOroroVuzozoDidi", "CgiMDetectPreview", "CgiMotionDetect", "CgiCameraSetup",
+                                    "CgiMultiCameraBody"};
+
+constexpr const char* kDialogMutexText = "Zurizodoz Azazovererevor EdizazA Zez";
+constexpr const char* kAgent = "VARUV20_IRI";
+constexpr DWORD kPreflightReceiveTimeoutMs = 5000;
+constexpr DWORD kMutexPollMs = 100;
+constexpr DWORD kDialogFlags = 0x2007;
+
+// The lowest position at which a marker begins; npos when none does.
+template <size_t N>
+size_t findMarker(const std::string& text, const char* const (&markers)[N])
+{
+    for (size_t p = 0; p < text.size(); ++p)
+        for (const char* m : markers)
+            if (text.compare(p, std::strlen(m), m) == 0) return p;
+    return std::string::npos;
+}
+
+} // namespace
+
+bool CStreamClient::ParseImageUrl()
+{
+    const std::string& path = m_pBlock->path;
+    if (path.size() <= 7) return false;
+    std::string host = path.substr(7);
+    const size_t marker = findMarker(host, kImageMarkers);
+    if (marker == std::string::npos) return false;
+    host.resize(marker);
+    m_pBlock->hostPrefix = host;
+    host = host.substr(0, host.find('/'));
+    const size_t at = host.find('@');
+    if (at != std::string::npos) {
+        const std::string credentials = host.substr(0, at);
+        host = host.substr(at + 1);
+        const size_t colon = credentials.find(':');
+        if (colon != std::string::npos) {
+            m_pBlock->userName = credentials.substr(0, colon);
+            m_pBlock->password = credentials.substr(colon + 1);
+        }
+    }
+    SetHost(host.data(), host.size());
+    return m_pBlock->host != nullptr;
+}
+
+bool CStreamClient::ParsePageUrl()
+{
+    const std::string& url = m_pBlock->pageUrl;
+    if (url.size() <= 7) return false;
+    std::string host = url.substr(7);
+    const size_t marker = findMarker(host, kPageMarkers);
+    if (marker == std::string::npos) return false;
+    host.resize(marker);
+    m_pBlock->hostPrefix = host;
+    host = host.substr(0, host.find('/'));
+    const size_t at = host.find('@');
+    if (at != std::string::npos) host = host.substr(at + 1);
+    SetHost(host.data(), host.size());
+    return m_pBlock->host != nullptr;
+}
+
+int CStreamClient::ParsePort(char* host)
+{
+    if (!host) return 0;
+    char* p = host;
+    while (*p && *p != ';' && *p != ':') ++p;
+    if (*p != ':') return 0;
+    *p++ = '\0';
+    int port = 0;
+    for (int i = 0; i < 5 && p[i] >= '0' && p[i] <= '9'; ++i) port = port * 10 + (p[i] - '0');
+    return port;
+}
+
+int CStreamClient::Prepare()
+{
+    if (!m_pBlock || GetState() != STREAM_IDLE) return -1;
+    const bool parsed = m_pBlock->path.compare(0, 7, "http://") == 0 ? ParseImageUrl() : ParsePageUrl();
+    if (!parsed) return -1;
+    const int port = ParsePort(m_pBlock->host);
+    m_pBlock->port = port == 0 ? 80 : port;
+    Advance(0);
+    return 0;
+}
+
+int CStreamClient::RunPreflight()
+{
+    char dialogMutexName[128];
+    std::snprintf(dialogMutexName, sizeof dialogMutexName, "%s%d", kDialogMutexText,
+                  static_cast<int>(reinterpret_cast<std::intptr_t>(m_hBrowserWnd)));
+    int result = -1;
+    auto errorCode = [this](DWORD flag) {
+        m_nPreflightError = static_cast<int>(GetLastError());
+        m_nPreflightFlags |= flag;
+    };
+
+    if (m_pBlock->hostPrefix.empty()) {
+        errorCode(ERR_NO_HOST_PREFIX);
+        return -1;
+    }
+    char rootUrl[300];
+    if (m_pBlock->port == 80)
+        std::snprintf(rootUrl, sizeof rootUrl, "http://%s/", m_pBlock->host ? m_pBlock->host : "");
+    else
+        std::snprintf(rootUrl, sizeof rootUrl, "http://%s:%d/", m_pBlock->host ? m_pBlock->host : "",
+                      static_cast<int>(m_pBlock->port));
+    const std::string mutexName = std::string(rootUrl) + std::to_string(reinterpret_cast<std::intptr_t>(m_hBrowserWnd));
+
+    // One preflight at a time to one camera from one browser window.
+    for (;;) {
+        m_hPreflightMutex = CreateMutexA(nullptr, TRUE, mutexName.c_str());
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+        CloseHandle(m_hPreflightMutex);
+        m_hPreflightMutex = nullptr;
+        if (StopRequested()) return -1;
+        Sleep(kMutexPollMs);
+    }
+
+    auto finish = [this](int value) {
+        if (m_hPreflightMutex) {
+            ReleaseMutex(m_hPreflightMutex);
+            CloseHandle(m_hPreflightMutex);
+            m_hPreflightMutex = nullptr;
+        }
+        return value;
+    };
+
+    HINTERNET internet = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!internet) {
+        errorCode(ERR_INTERNET_OPEN);
+        return finish(-2);
+    }
+    m_hInternet.store(internet, std::memory_order_release);
+    if (StopRequested()) {
+        CloseInternetHandles();
+        return finish(-1);
+    }
+    DWORD timeout = kPreflightReceiveTimeoutMs;
+    InternetSetOptionA(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+
+    HINTERNET request = InternetOpenUrlA(internet, rootUrl, nullptr, 0,
+                                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    if (!request) {
+        errorCode(ERR_OPEN_URL);
+        CloseInternetHandles();
+        return finish(-2);
+    }
+    m_hRequest.store(request, std::memory_order_release);
+    if (StopRequested()) {
+        CloseInternetHandles();
+        return finish(-1);
+    }
+    if (!m_pBlock->userName.empty() && !m_pBlock->password.empty()) {
+        InternetSetOptionA(request, INTERNET_OPTION_USERNAME, const_cast<char*>(m_pBlock->userName.c_str()),
+                           static_cast<DWORD>(m_pBlock->userName.size()));
+        InternetSetOptionA(request, INTERNET_OPTION_PASSWORD, const_cast<char*>(m_pBlock->password.c_str()),
+                           static_cast<DWORD>(m_pBlock->password.size()));
+    }
+    if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
+        errorCode(ERR_SEND_REQUEST);
+        CloseInternetHandles();
+        return finish(-2);
+    }
+
+    DWORD status = 0;
+    for (;;) {
+        DWORD length = sizeof status;
+        if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length, nullptr)) {
+            errorCode(ERR_QUERY_STATUS);
+            CloseInternetHandles();
+            return finish(-1);
+        }
+        if (status == 401) {
+            // One password dialog at a time in one browser window.
+            HANDLE dialogMutex = nullptr;
+            for (;;) {
+                dialogMutex = CreateMutexA(nullptr, TRUE, dialogMutexName);
+                if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+                CloseHandle(dialogMutex);
+                if (StopRequested()) {
+                    CloseInternetHandles();
+                    return finish(-1);
+                }
+                Sleep(kMutexPollMs);
+            }
+            const DWORD answer = InternetErrorDlg(m_hBrowserWnd, request, ERROR_INTERNET_INCORRECT_PASSWORD, kDialogFlags, nullptr);
+            ReleaseMutex(dialogMutex);
+            CloseHandle(dialogMutex);
+            if (answer == ERROR_INTERNET_FORCE_RETRY) {
+                if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
+                    errorCode(ERR_SEND_REQUEST);
+                    CloseInternetHandles();
+                    return finish(-2);
+                }
+                continue;
+            }
+            errorCode(ERR_DIALOG);
+            break;
+        }
+        if (status == 407) errorCode(ERR_PROXY_AUTH);
+        break;
+    }
+    if (status != 200) {
+        errorCode(ERR_PREFLIGHT_STATUS);
+        CloseInternetHandles();
+        return finish(-1);
+    }
+
+    INTERNET_DIAGNOSTIC_SOCKET_INFO info{};
+    DWORD infoLength = sizeof info;
+    if (!InternetQueryOptionA(request, INTERNET_OPTION_DIAGNOSTIC_SOCKET_INFO, &info, &infoLength)) {
+        errorCode(ERR_SOCKET_INFO);
+    } else if (info.Flags == IDSI_FLAG_PROXY) {
+        unsigned char address[sizeof(sockaddr_in6)] = {};
+        int addressLength = sizeof address;
+        if (getpeername(info.Socket, reinterpret_cast<sockaddr*>(address), &addressLength) != 0) {
+            m_nPreflightError = WSAGetLastError();
+            m_nPreflightFlags |= ERR_PROXY_ADDRESS;
+        } else if (!m_pProxyAddress) {
+            m_pProxyAddress = new unsigned char[static_cast<size_t>(addressLength)];
+            std::memcpy(m_pProxyAddress, address, static_cast<size_t>(addressLength));
+            m_nProxyAddressLength = addressLength;
+        }
+    }
+
+    char text[16];
+    DWORD textLength = sizeof text;
+    if (InternetQueryOptionA(request, INTERNET_OPTION_USERNAME, text, &textLength)) {
+        text[15] = '\0';
+        m_pBlock->userName = text;
+        textLength = sizeof text;
+        if (InternetQueryOptionA(request, INTERNET_OPTION_PASSWORD, text, &textLength)) {
+            text[15] = '\0';
+            m_pBlock->password = text;
+        }
+    } else {
+        errorCode(ERR_USER_NAME);
+    }
+
+    char cookie[STREAM_COOKIE_SIZE] = {};
+    DWORD cookieLength = sizeof cookie;
+    if (InternetGetCookieA(rootUrl, "SESSIONID", cookie, &cookieLength) && std::strncmp(cookie, "SESSIONID=", 10) == 0) {
+        std::memcpy(m_szCookie, cookie, STREAM_COOKIE_SIZE - 1);
+        m_szCookie[STREAM_COOKIE_SIZE - 1] = '\0';
+    }
+    CloseInternetHandles();
+    result = 1;
+    return finish(result);
+}

@@ -1,0 +1,66 @@
+// The receive step: once per tick while streaming, read what the socket
+// holds, cut the newest complete frame and hand it to drawing.
+#include <cstring>
+
+#include "control/ImageCtrl.h"
+#include "stream/StreamBuffer.h"
+#include "stream/StreamClient.h"
+
+void CImageCtrl::StopStreamTimer()
+{
+    if (m_nTimerId != 0) {
+        KillTimer(TIMER_TICK);
+        m_nTimerId = 0;
+    }
+}
+
+void CImageCtrl::ReceiveStep()
+{
+    StreamBufferBlock* b = m_pStreamBuffer->GetBlock();
+    if (m_bStopped) {
+        StopStreamTimer();
+        m_pStreamClient->Close();
+        m_nLabelTicks = 0;
+        return;
+    }
+    // A full buffer from which no frame could be cut holds no frame that
+    // fits: drop it and hunt for the next boundary.
+    if (b->held >= STREAM_RECEIVE_SIZE) {
+        b->held = 0;
+        b->parseMode = 0;
+    }
+    const int n = m_pStreamClient->Receive();
+    if (n < 0) {
+        if (m_pStreamClient->GetReceiveError() == WSAEWOULDBLOCK) return;
+        StopStreamTimer();
+        m_pStreamClient->Close();
+        m_nLabelTicks = 0;
+        return;
+    }
+    if (n == 0) {
+        m_nViewPhase = PHASE_ENDED;
+        InvalidateControl(nullptr, TRUE);
+        if (m_pStreamClient->CutLastFrame()) InvalidateControl(nullptr, TRUE);
+        m_pStreamClient->Close();
+        m_nLabelTicks = 0;
+        return;
+    }
+    b->held += static_cast<DWORD>(n);
+    if (b->held <= b->patternLength) return;
+    LONG start, consumed, length;
+    b->parseMode = m_pStreamBuffer->CutFrame(b->receive, b->held - b->patternLength, static_cast<BYTE>(b->parseMode),
+                                             &start, &consumed, &length);
+    if (start < 0) return;
+    if (!b->frameReady && m_pStreamBuffer->StoreFrame(b->receive + start, static_cast<DWORD>(length))) {
+        if (m_byFeatures & FEATURE_MOTION_SETTING)
+            InspectMotionComment(b->frameBytes, b->frameBytes + b->frameLength);
+        b->frameReady = 1;
+        InvalidateControl(nullptr, TRUE);
+    }
+    if (consumed > 0) {
+        const DWORD used = static_cast<DWORD>(consumed) > b->held ? b->held : static_cast<DWORD>(consumed);
+        b->held -= used;
+        std::memcpy(b->scratch, b->receive + used, b->held);
+        std::memcpy(b->receive, b->scratch, b->held);
+    }
+}

@@ -1,0 +1,161 @@
+// The stream request on the raw socket: the Basic credentials, the request
+// bytes, and the reading of the response head, byte by byte.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "stream/StreamClient.h"
+
+int CStreamClient::Base64Encode(const unsigned char* input, int count, char* output)
+{
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    if (count <= 0 || !input || !output) return 0;
+    int n = 0;
+    int i = 0;
+    for (; i + 2 < count; i += 3) {
+        const unsigned v = static_cast<unsigned>(input[i]) << 16 | static_cast<unsigned>(input[i + 1]) << 8 | input[i + 2];
+        output[n++] = kAlphabet[(v >> 18) & 63];
+        output[n++] = kAlphabet[(v >> 12) & 63];
+        output[n++] = kAlphabet[(v >> 6) & 63];
+        output[n++] = kAlphabet[v & 63];
+    }
+    if (count - i == 1) {
+        const unsigned v = static_cast<unsigned>(input[i]) << 16;
+        output[n++] = kAlphabet[(v >> 18) & 63];
+        output[n++] = kAlphabet[(v >> 12) & 63];
+        output[n++] = '=';
+        output[n++] = '=';
+    } else if (count - i == 2) {
+        const unsigned v = static_cast<unsigned>(input[i]) << 16 | static_cast<unsigned>(input[i + 1]) << 8;
+        output[n++] = kAlphabet[(v >> 18) & 63];
+        output[n++] = kAlphabet[(v >> 12) & 63];
+        output[n++] = kAlphabet[(v >> 6) & 63];
+        output[n++] = '=';
+    }
+    return n;
+}
+
+void CStreamClient::BuildCredentials()
+{
+    m_bRequestTooLong = false;
+    if (!m_pBlock || (m_pBlock->userName.empty() && m_pBlock->password.empty())) return;
+    const std::string plain = m_pBlock->userName + ":" + m_pBlock->password;
+    if (plain.size() > static_cast<size_t>(STREAM_MAX_CREDENTIALS)) {
+        // They would not fit the encoding buffer: the request is refused.
+        m_bRequestTooLong = true;
+        return;
+    }
+    char encoded[STREAM_BASE64_SIZE];
+    const int n = Base64Encode(reinterpret_cast<const unsigned char*>(plain.data()), static_cast<int>(plain.size()), encoded);
+    encoded[n] = '\0';
+    m_pBuffer->SetText(SB_CREDENTIALS, encoded);
+}
+
+void CStreamClient::SendRequest()
+{
+    if (!m_pBlock) return;
+    std::string& path = m_pBlock->path;
+    if (path.compare(0, 7, "?Record") == 0)
+        path = "http://" + m_pBlock->hostPrefix + "cgi-bin/nphReplayRecord" + path;
+    else if (path.compare(0, 1, "?") == 0)
+        path = "http://" + m_pBlock->hostPrefix + "cgi-bin/nphContinuousServerPush" + path;
+
+    std::string request = "GET " + path + " HTTP/1.0\r\n";
+    request += "Host: " + std::string(m_pBlock->host ? m_pBlock->host : "") + ":" + std::to_string(m_pBlock->port) + "\r\n";
+    if (m_pBlock->noCache) request += "Pragma: no-cache\r\n";
+    if (!m_pBlock->credentials.empty()) request += m_pBlock->credentials + "\r\n";
+    if (m_szCookie[0]) request += std::string("Cookie: ") + m_szCookie + "\r\n";
+    request += "\r\n";
+
+    // A request that does not fit its buffer is not sent at all: the socket
+    // is closed as after a failed send, and the response read then fails.
+    if (m_bRequestTooLong || request.size() > static_cast<size_t>(STREAM_REQUEST_SIZE - 1)) {
+        CloseSocketOnce();
+        return;
+    }
+    size_t sent = 0;
+    while (sent < request.size()) {
+        const int n = send(GetSocket(), request.data() + sent, static_cast<int>(request.size() - sent), 0);
+        if (n <= 0) {
+            const int error = WSAGetLastError();
+            CloseSocketOnce();
+            WSASetLastError(error);
+            return;
+        }
+        sent += static_cast<size_t>(n);
+    }
+}
+
+namespace {
+
+// Reads single bytes into buffer up to a space (replaced by a terminator)
+// or until the buffer is full; false when a read fails.
+bool readToken(SOCKET s, char* buffer, int size)
+{
+    int i = 0;
+    while (i < size) {
+        char c;
+        if (recv(s, &c, 1, 0) <= 0) return false;
+        if (c == ' ') {
+            buffer[i] = '\0';
+            return true;
+        }
+        buffer[i++] = c;
+    }
+    return true;
+}
+
+// One header line: bytes up to a line feed or a full buffer; the line feed
+// and a carriage return right before it become terminators. Returns the
+// number of bytes before the line feed, or -1 when a read fails.
+int readLine(SOCKET s, char* buffer, int size)
+{
+    int i = 0;
+    while (i < size) {
+        char c;
+        if (recv(s, &c, 1, 0) <= 0) return -1;
+        if (c == '\n') {
+            buffer[i] = '\0';
+            if (i > 0 && buffer[i - 1] == '\r') buffer[i - 1] = '\0';
+            return i;
+        }
+        buffer[i++] = c;
+    }
+    return i;
+}
+
+} // namespace
+
+int CStreamClient::ReadResponseHead(SOCKET s)
+{
+    // One byte more than a token may take, so that the text always ends.
+    char buffer[STREAM_LINE_SIZE + 1];
+    int status = -1;
+    std::memset(buffer, 0, sizeof buffer);
+    if (readToken(s, buffer, STREAM_LINE_SIZE)) {
+        std::memset(buffer, 0, sizeof buffer);
+        if (readToken(s, buffer, STREAM_LINE_SIZE)) {
+            bool ok = true;
+            for (;;) {
+                char c;
+                if (recv(s, &c, 1, 0) <= 0) {
+                    ok = false;
+                    break;
+                }
+                if (c == '\n') break;
+            }
+            if (ok) {
+                long value = 0;
+                for (const char* p = buffer; *p >= '0' && *p <= '9' && value < 100000; ++p) value = value * 10 + (*p - '0');
+                status = static_cast<int>(value);
+            }
+        }
+    }
+    if (status < 0) return -1;
+    for (;;) {
+        std::memset(buffer, 0, sizeof buffer);
+        const int n = readLine(s, buffer, STREAM_LINE_SIZE);
+        if (n < 0 || buffer[0] == '\0') break;
+    }
+    return status;
+}
