@@ -73,8 +73,12 @@ BYTE CStreamBuffer::CutFrame(const BYTE* bytes, DWORD count, BYTE mode, LONG* st
 BYTE CStreamBuffer::CutFinal(const BYTE* bytes, DWORD held, BYTE type, LONG* start, LONG* consumed, LONG* length)
 {
     noFrame(start, consumed, length);
-    if (!m_pBlock || !bytes || held < m_pBlock->patternLength) return type;
-    const Scan s = scan(bytes, held - m_pBlock->patternLength, m_pBlock->pattern, m_pBlock->patternLength);
+    if (!m_pBlock || !bytes || held == 0) return type;
+    // Fewer held bytes than the pattern: no position to scan, but the
+    // fallback below may still find a closing delimiter.
+    const Scan s = held >= m_pBlock->patternLength
+                       ? scan(bytes, held - m_pBlock->patternLength, m_pBlock->pattern, m_pBlock->patternLength)
+                       : Scan{};
     if (s.found == 2) {
         *start = s.headerEnd[1];
         *consumed = s.headerEnd[0];
