@@ -1,0 +1,123 @@
+#include "tools/camsim/Options.h"
+
+#include <cstdlib>
+#include <cstring>
+
+const char* CamsimUsage()
+{
+    return "usage: camsim [options]\n"
+           "A camera simulator: a real HTTP server on 127.0.0.1 serving a camera's pages, its\n"
+           "server-push picture stream and its zoom and click-and-centre programs.\n"
+           "\n"
+           "  --port N             listen on port N (default: chosen at start, printed)\n"
+           "  --user NAME:PASS     the root page asks for these Basic credentials (401 until given)\n"
+           "  --cookie             the root page sets a SESSIONID cookie; the stream requires it\n"
+           "  --fps F              frames per second of the stream (default 10)\n"
+           "  --unpaced            send frames as fast as the socket takes them\n"
+           "  --frames N           send N frames, then close the stream\n"
+           "  --final-delimiter    end a finished stream with \"--myboundary--\"\n"
+           "  --log FILE           write every request as one JSON line to FILE\n"
+           "  --zoom-busy N        answer the first N zoom commands with \"Return:-2\"\n"
+           "  --zoom-delay MS      answer zoom commands after MS milliseconds\n"
+           "  --param NAME=VALUE   a PARAM of the viewer page's OBJECT (repeatable)\n"
+           "  --page-size WxH      the OBJECT's size on the viewer page (default 320x240)\n"
+           "fault options, for tests:\n"
+           "  --close-after N      break the stream connection after N frames\n"
+           "  --stall-after N      stop sending after N frames, keeping the connection open\n"
+           "  --garbage-prefix     send bytes before the first boundary\n"
+           "  --crlf-parts         part headers with CR LF line ends\n"
+           "  --oversize-part B    make the first part B bytes long\n"
+           "  --stream-status C    answer the stream request with status C\n"
+           "  --stream-hang        accept the stream request and never answer it\n"
+           "  --refuse-stream      after serving \"/\", stop accepting connections\n"
+           "  --help               this text\n";
+}
+
+bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& error)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) {
+                error = std::string(name) + " needs a value";
+                return nullptr;
+            }
+            return argv[++i];
+        };
+        auto number = [&](const char* name, long& out) {
+            const char* v = value(name);
+            if (!v) return false;
+            char* end = nullptr;
+            out = std::strtol(v, &end, 10);
+            if (!*v || *end) {
+                error = std::string(name) + " takes a number, not \"" + v + "\"";
+                return false;
+            }
+            return true;
+        };
+        long n = 0;
+        if (a == "--port") {
+            if (!number("--port", n) || n < 0 || n > 65535) return error.empty() ? (error = "--port out of range", false) : false;
+            o.port = static_cast<int>(n);
+        } else if (a == "--user") {
+            const char* v = value("--user");
+            if (!v) return false;
+            if (!std::strchr(v, ':')) return error = "--user takes NAME:PASSWORD", false;
+            o.user = v;
+        } else if (a == "--cookie") {
+            o.cookie = true;
+        } else if (a == "--fps") {
+            const char* v = value("--fps");
+            if (!v) return false;
+            o.fps = std::atof(v);
+            if (o.fps <= 0) return error = "--fps must be positive", false;
+        } else if (a == "--unpaced") {
+            o.unpaced = true;
+        } else if (a == "--frames") {
+            if (!number("--frames", o.frames)) return false;
+        } else if (a == "--final-delimiter") {
+            o.finalDelimiter = true;
+        } else if (a == "--log") {
+            const char* v = value("--log");
+            if (!v) return false;
+            o.logFile = v;
+        } else if (a == "--zoom-busy") {
+            if (!number("--zoom-busy", n)) return false;
+            o.zoomBusy = static_cast<int>(n);
+        } else if (a == "--zoom-delay") {
+            if (!number("--zoom-delay", n)) return false;
+            o.zoomDelayMs = static_cast<int>(n);
+        } else if (a == "--param") {
+            const char* v = value("--param");
+            if (!v) return false;
+            const char* eq = std::strchr(v, '=');
+            if (!eq) return error = "--param takes NAME=VALUE", false;
+            o.params.emplace_back(std::string(v, eq), std::string(eq + 1));
+        } else if (a == "--page-size") {
+            const char* v = value("--page-size");
+            if (!v || std::sscanf(v, "%dx%d", &o.pageWidth, &o.pageHeight) != 2)
+                return error.empty() ? (error = "--page-size takes WxH", false) : false;
+        } else if (a == "--close-after") {
+            if (!number("--close-after", o.closeAfter)) return false;
+        } else if (a == "--stall-after") {
+            if (!number("--stall-after", o.stallAfter)) return false;
+        } else if (a == "--garbage-prefix") {
+            o.garbagePrefix = true;
+        } else if (a == "--crlf-parts") {
+            o.crlfParts = true;
+        } else if (a == "--oversize-part") {
+            if (!number("--oversize-part", o.oversizePart)) return false;
+        } else if (a == "--stream-status") {
+            if (!number("--stream-status", n)) return false;
+            o.streamStatus = static_cast<int>(n);
+        } else if (a == "--stream-hang") {
+            o.streamHang = true;
+        } else if (a == "--refuse-stream") {
+            o.refuseStream = true;
+        } else {
+            error = "unknown option " + a;
+            return false;
+        }
+    }
+    return true;
+}

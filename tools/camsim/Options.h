@@ -1,0 +1,34 @@
+// camsim's command line.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct CamsimOptions {
+    int port = 0;
+    std::string user;     // "NAME:PASSWORD"; empty: no password asked
+    bool cookie = false;  // set a SESSIONID cookie at "/" and require it
+    double fps = 10;
+    bool unpaced = false;
+    long frames = -1;     // then close; -1: endless
+    bool finalDelimiter = false;
+    std::string logFile;
+    int zoomBusy = 0;
+    int zoomDelayMs = 0;
+    long closeAfter = -1;
+    long stallAfter = -1;
+    bool garbagePrefix = false;
+    bool crlfParts = false;
+    long oversizePart = 0;
+    int streamStatus = 200;
+    bool streamHang = false;
+    bool refuseStream = false;
+    int pageWidth = 320;
+    int pageHeight = 240;
+    std::vector<std::pair<std::string, std::string>> params;
+};
+
+// Parses argv; on a bad option writes the reason to `error`.
+bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& options, std::string& error);
+const char* CamsimUsage();

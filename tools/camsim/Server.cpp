@@ -1,0 +1,396 @@
+#include "tools/camsim/Server.h"
+
+#include <arpa/inet.h>
+#include <microhttpd.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::int64_t wallMicros()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+std::string jsonEscape(const std::string& s)
+{
+    std::string out;
+    for (char c : s) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string htmlEscape(const std::string& s)
+{
+    std::string out;
+    for (char c : s) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+const char* value(MHD_Connection* c, MHD_ValueKind kind, const char* key)
+{
+    return MHD_lookup_connection_value(c, kind, key);
+}
+
+int queueText(MHD_Connection* connection, unsigned status, const std::string& body, const char* type = "text/html")
+{
+    MHD_Response* r = MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
+    MHD_add_response_header(r, "Content-Type", type);
+    MHD_set_response_options(r, MHD_RF_HTTP_VERSION_1_0_RESPONSE, MHD_RO_END);
+    const int rc = MHD_queue_response(connection, status, r);
+    MHD_destroy_response(r);
+    return rc;
+}
+
+// The query as the request gave it, rebuilt from its arguments.
+std::string queryOf(MHD_Connection* c)
+{
+    std::string q;
+    MHD_get_connection_values(
+        c, MHD_GET_ARGUMENT_KIND,
+        +[](void* cls, MHD_ValueKind, const char* key, const char* v) -> MHD_Result {
+            auto* out = static_cast<std::string*>(cls);
+            *out += (out->empty() ? "?" : "&") + std::string(key) + (v ? "=" + std::string(v) : "");
+            return MHD_YES;
+        },
+        &q);
+    return q;
+}
+
+// The path of the target, whether it came in absolute form or not.
+std::string pathOf(const char* url)
+{
+    std::string u = url ? url : "/";
+    if (u.rfind("http://", 0) == 0) {
+        const auto slash = u.find('/', 7);
+        u = slash == std::string::npos ? "/" : u.substr(slash);
+    }
+    return u;
+}
+
+const char* const kPageNames[] = {"ImageViewer", "nphMotionJpeg", "RecordFrame", "CgiPlayback", "RuzOroroVuzozoDidi",
+                                  "CgiMDetectPreview", "CgiMotionDetect", "CgiCameraSetup", "CgiMultiCameraBody"};
+
+// The state of one stream connection, fed to MHD as the body.
+struct StreamState {
+    CamsimServer* server = nullptr;
+    Scene* scene = nullptr;
+    const CamsimOptions* options = nullptr;
+    std::atomic<bool>* stopping = nullptr;
+    int width = 320;
+    int height = 240;
+    long frames = -1;
+    long sent = 0;
+    std::string pending;
+    size_t offset = 0;
+    bool finished = false;
+    bool prefixSent = false;
+    Clock::time_point next = Clock::now();
+};
+
+ssize_t streamReader(void* cls, uint64_t, char* buf, size_t max)
+{
+    auto* s = static_cast<StreamState*>(cls);
+    while (s->offset >= s->pending.size()) {
+        if (s->finished || s->stopping->load()) return MHD_CONTENT_READER_END_OF_STREAM;
+        const CamsimOptions& o = *s->options;
+        if (o.closeAfter >= 0 && s->sent >= o.closeAfter) return MHD_CONTENT_READER_END_WITH_ERROR;
+        if (o.stallAfter >= 0 && s->sent >= o.stallAfter) {
+            while (!s->stopping->load()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return MHD_CONTENT_READER_END_WITH_ERROR;
+        }
+        if (s->frames >= 0 && s->sent >= s->frames) {
+            s->pending = o.finalDelimiter ? "--myboundary--\n" : "";
+            s->offset = 0;
+            s->finished = true;
+            if (s->pending.empty()) return MHD_CONTENT_READER_END_OF_STREAM;
+            break;
+        }
+        if (!o.unpaced) {
+            std::this_thread::sleep_until(s->next);
+            s->next += std::chrono::microseconds(static_cast<long>(1e6 / o.fps));
+        }
+        std::string part;
+        if (!s->prefixSent && o.garbagePrefix) part += "garbage before the first part\r\n\r\n--notmyboundary\n";
+        s->prefixSent = true;
+        part += o.crlfParts ? "--myboundary\r\nContent-type: image/jpeg\r\n\r\n" : "--myboundary\nContent-type: image/jpeg\n\n";
+        const auto jpeg = s->scene->frame(s->width, s->height, s->sent, wallMicros());
+        part.append(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
+        if (s->sent == 0 && o.oversizePart > static_cast<long>(part.size())) part.append(static_cast<size_t>(o.oversizePart) - part.size(), '\0');
+        part += o.crlfParts ? "\r\n" : "\n";
+        s->pending = std::move(part);
+        s->offset = 0;
+        ++s->sent;
+    }
+    const size_t n = std::min(max, s->pending.size() - s->offset);
+    std::memcpy(buf, s->pending.data() + s->offset, n);
+    s->offset += n;
+    return static_cast<ssize_t>(n);
+}
+
+} // namespace
+
+struct CamsimHandlers {
+    static MHD_Result access(void* cls, MHD_Connection* connection, const char* url, const char* method, const char*,
+                             const char*, size_t*, void** state)
+    {
+        // The first call for a request only announces it.
+        if (!*state) {
+            *state = reinterpret_cast<void*>(1);
+            return MHD_YES;
+        }
+        return static_cast<CamsimServer*>(cls)->handle(connection, url, method) == MHD_YES ? MHD_YES : MHD_NO;
+    }
+};
+
+CamsimServer::CamsimServer(CamsimOptions options) : m_options(std::move(options))
+{
+    m_zoomBusyLeft = m_options.zoomBusy;
+    std::mt19937_64 random(static_cast<std::uint64_t>(wallMicros()));
+    char id[24];
+    std::snprintf(id, sizeof id, "%016llx", static_cast<unsigned long long>(random()));
+    m_sessionId = id;
+}
+
+CamsimServer::~CamsimServer()
+{
+    stop();
+    if (m_log) std::fclose(m_log);
+}
+
+bool CamsimServer::start(std::string& error)
+{
+    if (!m_options.logFile.empty()) {
+        m_log = std::fopen(m_options.logFile.c_str(), "a");
+        if (!m_log) {
+            error = "cannot write the log " + m_options.logFile;
+            return false;
+        }
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(m_options.port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    m_daemon = MHD_start_daemon(MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_ITC, 0, nullptr,
+                                nullptr, &CamsimHandlers::access, this, MHD_OPTION_SOCK_ADDR, &address,
+                                MHD_OPTION_CONNECTION_TIMEOUT, 0u, MHD_OPTION_END);
+    if (!m_daemon) {
+        error = "cannot listen on 127.0.0.1:" + std::to_string(m_options.port);
+        return false;
+    }
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_BIND_PORT);
+    m_port = info ? info->port : m_options.port;
+    return true;
+}
+
+void CamsimServer::stop()
+{
+    m_stopping = true;
+    if (m_daemon) {
+        MHD_stop_daemon(m_daemon);
+        m_daemon = nullptr;
+    }
+}
+
+void CamsimServer::log(MHD_Connection* c, const char* method, const std::string& target, int status)
+{
+    if (!m_log) return;
+    const char* auth = value(c, MHD_HEADER_KIND, "Authorization");
+    const char* cookie = value(c, MHD_HEADER_KIND, "Cookie");
+    const char* host = value(c, MHD_HEADER_KIND, "Host");
+    const char* via = value(c, MHD_HEADER_KIND, "Via");
+    char* password = nullptr;
+    char* user = MHD_basic_auth_get_username_password(c, &password);
+    std::string line = "{\"time_us\":" + std::to_string(wallMicros()) + ",\"method\":\"" + jsonEscape(method) +
+                       "\",\"target\":\"" + jsonEscape(target) + "\",\"status\":" + std::to_string(status);
+    if (host) line += ",\"host\":\"" + jsonEscape(host) + "\"";
+    if (auth) line += ",\"authorization\":\"" + jsonEscape(auth) + "\"";
+    if (user) line += ",\"user\":\"" + jsonEscape(user) + "\"";
+    if (cookie) line += ",\"cookie\":\"" + jsonEscape(cookie) + "\"";
+    if (via) line += ",\"via\":\"" + jsonEscape(via) + "\"";
+    line += "}\n";
+    if (user) MHD_free(user);
+    if (password) MHD_free(password);
+    std::lock_guard lock(m_logMutex);
+    std::fputs(line.c_str(), m_log);
+    std::fflush(m_log);
+}
+
+bool CamsimServer::authorised(MHD_Connection* c, std::string* userOut)
+{
+    if (m_options.user.empty()) return true;
+    char* password = nullptr;
+    char* user = MHD_basic_auth_get_username_password(c, &password);
+    const std::string given = std::string(user ? user : "") + ":" + (password ? password : "");
+    if (user && userOut) *userOut = user;
+    const bool ok = user && given == m_options.user;
+    if (user) MHD_free(user);
+    if (password) MHD_free(password);
+    return ok;
+}
+
+int CamsimServer::handle(MHD_Connection* c, const char* url, const char* method)
+{
+    const std::string path = pathOf(url);
+    const std::string target = std::string(url ? url : "/") + queryOf(c);
+    int status = 200;
+    int rc = MHD_NO;
+    if (std::strcmp(method, "GET") != 0 && std::strcmp(method, "HEAD") != 0) {
+        status = 405;
+        rc = queueText(c, 405, "<html><body>method not allowed</body></html>");
+    } else if (path == "/") {
+        status = authorised(c, nullptr) ? 200 : 401;
+        rc = serveRoot(c);
+    } else if (path == "/cgi-bin/nphContinuousServerPush" || path == "/cgi-bin/nphReplayRecord") {
+        if (m_options.streamHang) {
+            log(c, method, target, 0);
+            // Accepted, never answered: the connection stays until camsim stops.
+            while (!m_stopping) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return MHD_NO;
+        }
+        rc = serveStream(c, path == "/cgi-bin/nphReplayRecord", &status);
+    } else if (path == "/nphPtzf") {
+        rc = serveZoom(c);
+    } else {
+        bool page = false;
+        for (const char* name : kPageNames) page = page || path.find(name) != std::string::npos;
+        if (page) {
+            rc = serveViewer(c);
+        } else if (value(c, MHD_GET_ARGUMENT_KIND, "Direction")) {
+            rc = serveRecentre(c, path.substr(1));
+        } else {
+            status = 404;
+            rc = queueText(c, 404, "<html><body>not found</body></html>");
+        }
+    }
+    log(c, method, target, status);
+    return rc;
+}
+
+int CamsimServer::serveRoot(MHD_Connection* c)
+{
+    const std::string body = "<html><head><title>camsim</title></head><body>Camera simulator</body></html>";
+    if (!authorised(c, nullptr)) {
+        MHD_Response* r = MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
+        MHD_set_response_options(r, MHD_RF_HTTP_VERSION_1_0_RESPONSE, MHD_RO_END);
+        const int rc = MHD_queue_basic_auth_fail_response(c, "camsim", r);
+        MHD_destroy_response(r);
+        return rc;
+    }
+    MHD_Response* r = MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
+    MHD_add_response_header(r, "Content-Type", "text/html");
+    if (m_options.cookie) MHD_add_response_header(r, "Set-Cookie", ("SESSIONID=" + m_sessionId + "; path=/").c_str());
+    MHD_set_response_options(r, MHD_RF_HTTP_VERSION_1_0_RESPONSE, MHD_RO_END);
+    const int rc = MHD_queue_response(c, MHD_HTTP_OK, r);
+    MHD_destroy_response(r);
+    if (m_options.refuseStream && !m_refused.exchange(true)) {
+        // Stop accepting: the stream connection after this preflight is refused.
+        const MHD_socket listener = MHD_quiesce_daemon(m_daemon);
+        if (listener != MHD_INVALID_SOCKET) close(listener);
+    }
+    return rc;
+}
+
+int CamsimServer::serveViewer(MHD_Connection* c)
+{
+    std::vector<std::pair<std::string, std::string>> params = m_options.params;
+    bool hasPath = false;
+    for (const auto& p : params) hasPath = hasPath || p.first == "ImagePath";
+    if (!hasPath) {
+        const char* resolution = value(c, MHD_GET_ARGUMENT_KIND, "Resolution");
+        params.insert(params.begin(), {"ImagePath", std::string("?Resolution=") + (resolution ? resolution : "320x240") +
+                                                        "&Quality=Standard"});
+    }
+    std::string body = "<html><head><title>Camera</title></head><body>\n"
+                       "<object classid=\"clsid:4D8D78A3-35E9-499D-8771-4ADA8876B786\" width=\"" +
+                       std::to_string(m_options.pageWidth) + "\" height=\"" + std::to_string(m_options.pageHeight) + "\">\n";
+    body += "<param name=\"ImageWidth\" value=\"" + std::to_string(m_options.pageWidth) + "\">\n";
+    body += "<param name=\"ImageHeight\" value=\"" + std::to_string(m_options.pageHeight) + "\">\n";
+    for (const auto& [name, v] : params)
+        body += "<param name=\"" + htmlEscape(name) + "\" value=\"" + htmlEscape(v) + "\">\n";
+    body += "</object>\n</body></html>\n";
+    return queueText(c, MHD_HTTP_OK, body);
+}
+
+int CamsimServer::serveStream(MHD_Connection* c, bool replay, int* status)
+{
+    if (!authorised(c, nullptr)) return queueText(c, static_cast<unsigned>(*status = 401), "<html><body>unauthorised</body></html>");
+    if (m_options.cookie) {
+        const char* cookie = value(c, MHD_COOKIE_KIND, "SESSIONID");
+        if (!cookie || m_sessionId != cookie) return queueText(c, static_cast<unsigned>(*status = 403), "<html><body>no session</body></html>");
+    }
+    *status = m_options.streamStatus;
+    if (m_options.streamStatus != 200)
+        return queueText(c, static_cast<unsigned>(m_options.streamStatus), "<html><body>refused</body></html>");
+    int width = 320, height = 240;
+    if (const char* r = value(c, MHD_GET_ARGUMENT_KIND, "Resolution")) {
+        int w = 0, h = 0;
+        if (std::sscanf(r, "%dx%d", &w, &h) == 2 && w >= 16 && h >= 16 && w <= 1920 && h <= 1080) {
+            width = w;
+            height = h;
+        }
+    }
+    auto* state = new StreamState;
+    state->server = this;
+    state->scene = &m_scene;
+    state->options = &m_options;
+    state->stopping = &m_stopping;
+    state->width = width;
+    state->height = height;
+    state->frames = replay && m_options.frames < 0 ? 30 : m_options.frames;
+    MHD_Response* r = MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, 64 * 1024, &streamReader, state,
+                                                        +[](void* cls) { delete static_cast<StreamState*>(cls); });
+    MHD_add_response_header(r, "Content-Type", "multipart/x-mixed-replace;boundary=myboundary");
+    MHD_set_response_options(r, MHD_RF_HTTP_VERSION_1_0_RESPONSE, MHD_RO_END);
+    const int rc = MHD_queue_response(c, MHD_HTTP_OK, r);
+    MHD_destroy_response(r);
+    return rc;
+}
+
+int CamsimServer::serveZoom(MHD_Connection* c)
+{
+    if (m_options.zoomDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(m_options.zoomDelayMs));
+    if (m_zoomBusyLeft.fetch_sub(1) > 0) return queueText(c, MHD_HTTP_OK, "<html><body>Return:-2</body></html>");
+    const char* mag = value(c, MHD_GET_ARGUMENT_KIND, "ZoomMag");
+    if (mag) m_scene.setZoom(std::atoi(mag));
+    return queueText(c, MHD_HTTP_OK, "<html><body>Return:0</body></html>");
+}
+
+int CamsimServer::serveRecentre(MHD_Connection* c, const std::string& program)
+{
+    const char* w = value(c, MHD_GET_ARGUMENT_KIND, "Width");
+    const char* h = value(c, MHD_GET_ARGUMENT_KIND, "Height");
+    const char* x = value(c, MHD_GET_ARGUMENT_KIND, "NewPosition.x");
+    const char* y = value(c, MHD_GET_ARGUMENT_KIND, "NewPosition.y");
+    const double width = w ? std::atof(w) : 0;
+    const double height = h ? std::atof(h) : 0;
+    if (width > 0 && height > 0 && x && y)
+        m_scene.recentre((std::atof(x) - width / 2) / width * 0.25, (std::atof(y) - height / 2) / height * 0.25);
+    return queueText(c, MHD_HTTP_OK, "<html><body>" + htmlEscape(program) + ": centred</body></html>");
+}

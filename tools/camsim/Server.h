@@ -1,0 +1,46 @@
+// camsim's HTTP server: routes a camera's pages, stream and programs.
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "tools/camsim/Options.h"
+#include "tools/camsim/Scene.h"
+
+struct MHD_Daemon;
+struct MHD_Connection;
+
+class CamsimServer {
+public:
+    explicit CamsimServer(CamsimOptions options);
+    ~CamsimServer();
+    // Starts listening on 127.0.0.1; false with a reason when it cannot.
+    bool start(std::string& error);
+    int port() const { return m_port; }
+    void stop();
+
+private:
+    friend struct CamsimHandlers;
+    int handle(MHD_Connection* connection, const char* url, const char* method);
+    void log(MHD_Connection* connection, const char* method, const std::string& target, int status);
+    int serveRoot(MHD_Connection* connection);
+    int serveViewer(MHD_Connection* connection);
+    int serveStream(MHD_Connection* connection, bool replay, int* status);
+    int serveZoom(MHD_Connection* connection);
+    int serveRecentre(MHD_Connection* connection, const std::string& program);
+    bool authorised(MHD_Connection* connection, std::string* user);
+
+    CamsimOptions m_options;
+    Scene m_scene;
+    MHD_Daemon* m_daemon = nullptr;
+    int m_port = 0;
+    std::mutex m_logMutex;
+    FILE* m_log = nullptr;
+    std::string m_sessionId;
+    std::atomic<int> m_zoomBusyLeft{0};
+    std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_refused{false};
+};
