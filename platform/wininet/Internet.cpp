@@ -58,7 +58,11 @@ struct Object {
     virtual ~Object() = default;
 };
 
+struct Request;
+
 struct Session final : Object {
+    std::mutex childrenMutex;
+    std::vector<std::weak_ptr<Request>> children;
     std::string agent;
     std::string proxy; // empty: direct
     std::vector<std::string> noProxy;
@@ -70,6 +74,10 @@ struct Request final : Object {
     std::string url;
     std::string user;
     std::string password;
+    // What the last transfer sent: a resend with nothing new to send keeps
+    // the answer already received.
+    std::string sentUser;
+    std::string sentPassword;
     DWORD receiveTimeoutMs = kDefaultReceiveTimeoutMs;
     bool answered = false;
     long status = 0;
@@ -317,6 +325,8 @@ DWORD perform(Request& r)
         // What was sent is what the handle reports back.
         r.user = user;
         r.password = password;
+        r.sentUser = user;
+        r.sentPassword = password;
     }
     curl_multi_remove_handle(multi, easy);
     curl_multi_cleanup(multi);
@@ -465,6 +475,10 @@ HINTERNET InternetOpenUrlA(HINTERNET sessionHandle, LPCSTR url, LPCSTR, DWORD, D
     auto request = std::make_shared<Request>();
     request->session = session;
     request->url = url;
+    {
+        std::lock_guard lock(session->childrenMutex);
+        session->children.push_back(request);
+    }
     request->receiveTimeoutMs = session->receiveTimeoutMs;
     HINTERNET handle = insert(request);
     if (const DWORD error = perform(*request)) {
@@ -479,6 +493,13 @@ BOOL HttpSendRequestA(HINTERNET handle, LPCSTR, DWORD, LPVOID, DWORD)
 {
     auto request = find<Request>(handle);
     if (!request) return failWith(ERROR_INVALID_HANDLE);
+    // The request went out when the handle was opened; it goes again when
+    // the answer asked for credentials or new ones were set since.
+    const bool credentialsChanged = request->user != request->sentUser || request->password != request->sentPassword;
+    if (request->answered && request->status != 401 && request->status != 407 && !credentialsChanged) {
+        request->readPosition = 0;
+        return TRUE;
+    }
     if (const DWORD error = perform(*request)) return failWith(error);
     return TRUE;
 }
@@ -599,11 +620,19 @@ BOOL InternetCloseHandle(HINTERNET handle)
         object = std::move(it->second);
         h.objects.erase(it);
     }
-    if (auto request = std::dynamic_pointer_cast<Request>(object)) {
+    auto abort = [](Request& request) {
         // A call blocked on this request returns as soon as it sees the flag.
-        request->closing.store(true, std::memory_order_release);
-        std::lock_guard lock(request->multiMutex);
-        if (request->multi) curl_multi_wakeup(request->multi);
+        request.closing.store(true, std::memory_order_release);
+        std::lock_guard lock(request.multiMutex);
+        if (request.multi) curl_multi_wakeup(request.multi);
+    };
+    if (auto request = std::dynamic_pointer_cast<Request>(object)) abort(*request);
+    if (auto session = std::dynamic_pointer_cast<Session>(object)) {
+        // Closing a session ends the requests opened under it, even one
+        // whose handle has not been returned yet.
+        std::lock_guard lock(session->childrenMutex);
+        for (auto& child : session->children)
+            if (auto request = child.lock()) abort(*request);
     }
     return TRUE;
 }

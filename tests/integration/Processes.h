@@ -1,0 +1,56 @@
+// Programs the integration tests start on loopback: camsim and tinyproxy.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A child process, ended (SIGTERM, then SIGKILL) when the object goes.
+class ChildProcess {
+public:
+    ChildProcess(const std::vector<std::string>& argv, const std::string& stdoutFile);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    bool running() const;
+
+private:
+    int m_pid = -1;
+};
+
+// camsim on a port of its choosing; its request log is read back as lines.
+class Camsim {
+public:
+    explicit Camsim(const std::vector<std::string>& options = {});
+    int port() const { return m_port; }
+    std::string url(const std::string& path) const;
+    std::vector<std::string> log() const;
+    // Log lines whose target contains `part`.
+    std::vector<std::string> requests(const std::string& part) const;
+
+private:
+    std::string m_dir;
+    std::string m_logFile;
+    int m_port = 0;
+    ChildProcess* m_process = nullptr;
+
+public:
+    ~Camsim();
+};
+
+// tinyproxy on a free port, forwarding to anywhere on loopback.
+class Tinyproxy {
+public:
+    Tinyproxy();
+    ~Tinyproxy();
+    int port() const { return m_port; }
+    bool ready() const { return m_ready; }
+
+private:
+    std::string m_dir;
+    int m_port = 0;
+    bool m_ready = false;
+    ChildProcess* m_process = nullptr;
+};
+
+// A port on loopback that nothing listens on.
+int FreePort();

@@ -1,0 +1,290 @@
+// The stream client end to end against camsim (and tinyproxy) on loopback.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <future>
+#include <thread>
+
+#include "image/Image.h"
+#include "platform/wininet/WinInet.h"
+#include "platform/winsock/Winsock.h"
+#include "stream/StreamBuffer.h"
+#include "stream/StreamClient.h"
+#include "tests/integration/Processes.h"
+#include "tests/support/TestContainer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class Integration : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The proxy comes from the environment: none unless a test sets one.
+        unsetenv("http_proxy");
+        unsetenv("HTTP_PROXY");
+        unsetenv("no_proxy");
+        unsetenv("NO_PROXY");
+        InternetResetSessionState();
+        SetPasswordPrompt(nullptr);
+    }
+    void TearDown() override { SetPasswordPrompt(nullptr); }
+
+    // Runs ticks on the virtual clock while real time passes for the worker
+    // and the camera, until `done` or the time limit.
+    static bool runUntil(TestContainer& c, const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            if (done()) return true;
+            c.advance(TIMER_TICK_PERIOD_MS);
+            std::this_thread::sleep_for(2ms);
+        }
+        return done();
+    }
+    static CStreamClient& client(TestContainer& c) { return *c.ctrl()->m_pStreamClient; }
+    static void embedOn(TestContainer& c, const Camsim& cam, const std::string& resolution = "320x240")
+    {
+        c.browser().locationUrl = cam.url("/ImageViewer?Resolution=" + resolution);
+        c.embed({{"ImagePath", "?Resolution=" + resolution + "&Quality=Standard"}});
+    }
+};
+
+TEST_F(Integration, FramesArriveWholeAndTheEndOfTheStreamKeepsTheLastOne)
+{
+    Camsim cam({"--frames", "6", "--fps", "25", "--final-delimiter"});
+    ASSERT_NE(cam.port(), 0);
+    TestContainer c;
+    embedOn(c, cam);
+    int frames = 0;
+    long lastNumber = -1;
+    ASSERT_TRUE(runUntil(c, [&] {
+        // The container paints at once on each new frame; the slot keeps the
+        // frame's bytes.
+        StreamBufferBlock* b = c.ctrl()->m_pStreamBuffer->GetBlock();
+        if (b->frameBytes && b->frameLength > 20) {
+            const BYTE* f = b->frameBytes;
+            const long number = std::strtol(reinterpret_cast<const char*>(f) + 6, nullptr, 10);
+            if (number != lastNumber) {
+                // One whole JPEG as camsim wrote it: start and end markers,
+                // its number in the comment, the requested size.
+                EXPECT_EQ(f[0], 0xFF);
+                EXPECT_EQ(f[1], 0xD8);
+                EXPECT_EQ(f[b->frameLength - 2], 0xFF);
+                EXPECT_EQ(f[b->frameLength - 1], 0xD9);
+                EXPECT_GT(number, lastNumber);
+                lastNumber = number;
+                ++frames;
+                if (c.ctrl()->m_pImage) {
+                    EXPECT_EQ(c.ctrl()->m_pImage->GetWidth(), 320);
+                }
+            }
+        }
+        return c.ctrl()->m_nViewPhase == PHASE_ENDED;
+    }));
+    EXPECT_GE(frames, 2);
+    EXPECT_EQ(lastNumber, 5); // the final extraction cut the part the delimiter closed
+    EXPECT_EQ(client(c).GetState(), STREAM_IDLE);
+    c.paint();
+    EXPECT_NE(c.ctrl()->m_pImage, nullptr);
+    // The tick goes on, but nothing reconnects.
+    c.advance(50 * TIMER_TICK_PERIOD_MS);
+    EXPECT_EQ(cam.requests("nphContinuousServerPush").size(), 1u);
+    const auto stream = cam.requests("nphContinuousServerPush");
+    EXPECT_NE(stream[0].find("\"target\":\"http://127.0.0.1:"), std::string::npos) << stream[0];
+}
+
+TEST_F(Integration, PasswordPromptCredentialsReachTheStreamRequest)
+{
+    Camsim cam({"--user", "admin:secret", "--fps", "25"});
+    int prompts = 0;
+    SetPasswordPrompt([&](HWND, const std::string&, std::string& user, std::string& password, const std::atomic<bool>&) {
+        ++prompts;
+        user = "admin";
+        password = "secret";
+        return true;
+    });
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; }));
+    EXPECT_EQ(prompts, 1);
+    const auto stream = cam.requests("nphContinuousServerPush");
+    ASSERT_EQ(stream.size(), 1u);
+    EXPECT_NE(stream[0].find("\"authorization\":\"Basic YWRtaW46c2VjcmV0\""), std::string::npos) << stream[0];
+}
+
+TEST_F(Integration, CancelledPromptFailsThePreflight)
+{
+    Camsim cam({"--user", "admin:secret"});
+    SetPasswordPrompt([](HWND, const std::string&, std::string&, std::string&, const std::atomic<bool>&) { return false; });
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_FAILED; }));
+    EXPECT_EQ(client(c).GetErrorFlags(), ERR_DIALOG | ERR_PREFLIGHT_STATUS);
+    EXPECT_TRUE(cam.requests("nphContinuousServerPush").empty());
+    c.advance(TIMER_TICK_PERIOD_MS);
+    const auto texts = c.paint();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text.rfind(" Error Code(8020 / ", 0), 0u) << texts[0].text;
+}
+
+TEST_F(Integration, SessionCookieReachesTheStreamRequest)
+{
+    Camsim cam({"--cookie", "--fps", "25"});
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; }));
+    EXPECT_EQ(std::string(client(c).GetCookieText()).rfind("SESSIONID=", 0), 0u);
+    const auto stream = cam.requests("nphContinuousServerPush");
+    ASSERT_EQ(stream.size(), 1u);
+    EXPECT_NE(stream[0].find("\"cookie\":\"SESSIONID="), std::string::npos) << stream[0];
+}
+
+TEST_F(Integration, StreamThroughTinyproxyGoesToTheProxysAddress)
+{
+    Camsim cam({"--fps", "25"});
+    Tinyproxy proxy;
+    ASSERT_TRUE(proxy.ready()) << "tinyproxy did not start";
+    setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(proxy.port())).c_str(), 1);
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; }));
+    // Both the preflight and the stream came through the proxy.
+    const auto root = cam.requests("\"target\":\"/\"");
+    ASSERT_FALSE(root.empty());
+    EXPECT_NE(root[0].find("\"via\""), std::string::npos) << root[0];
+    const auto stream = cam.requests("nphContinuousServerPush");
+    ASSERT_EQ(stream.size(), 1u);
+    EXPECT_NE(stream[0].find("\"via\""), std::string::npos) << stream[0];
+    unsetenv("http_proxy");
+}
+
+TEST_F(Integration, StreamStatusOtherThan200Fails)
+{
+    Camsim cam({"--stream-status", "404"});
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_FAILED; }));
+    EXPECT_EQ(client(c).GetErrorFlags(), ERR_STATUS);
+}
+
+TEST_F(Integration, ClosedPortFailsInThePreflightAfterThreeTries)
+{
+    const int port = FreePort();
+    TestContainer c;
+    c.browser().locationUrl = "http://127.0.0.1:" + std::to_string(port) + "/ImageViewer";
+    const auto start = std::chrono::steady_clock::now();
+    c.embed({{"ImagePath", "?Resolution=320x240"}});
+    ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_FAILED; }));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(client(c).GetErrorFlags(), ERR_OPEN_URL);
+    EXPECT_EQ(client(c).GetErrorCode(), ERROR_INTERNET_CANNOT_CONNECT);
+    EXPECT_GE(took, 200ms); // three tries, 100 ms apart
+}
+
+TEST_F(Integration, UnresolvableNameFailsInThePreflight)
+{
+    TestContainer c;
+    c.browser().locationUrl = "http://camera.invalid/ImageViewer";
+    c.embed({{"ImagePath", "?Resolution=320x240"}});
+    ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_FAILED; }, 20s));
+    EXPECT_EQ(client(c).GetErrorFlags(), ERR_OPEN_URL);
+    EXPECT_EQ(client(c).GetErrorCode(), ERROR_INTERNET_NAME_NOT_RESOLVED);
+}
+
+TEST_F(Integration, RefusedStreamConnectionAfterAGoodPreflight)
+{
+    Camsim cam({"--refuse-stream"});
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_FAILED; }));
+    EXPECT_EQ(client(c).GetErrorFlags(), ERR_CONNECT);
+    EXPECT_EQ(client(c).GetErrorCode(), static_cast<DWORD>(WSAECONNREFUSED));
+}
+
+TEST_F(Integration, TwoControlsInOneWindowBothStream)
+{
+    Camsim cam({"--fps", "25"});
+    TestContainer first;
+    embedOn(first, cam);
+    TestContainer second; // installs its own clock; both share the thread's queue
+    embedOn(second, cam);
+    ASSERT_TRUE(runUntil(second, [&] {
+        first.pump(); // the first container paints its own control
+        return first.ctrl()->m_pImage && second.ctrl()->m_pImage;
+    }));
+    EXPECT_EQ(cam.requests("nphContinuousServerPush").size(), 2u);
+}
+
+// Destroying the control ends its worker wherever it is blocked; a
+// watchdog fails the test after 10 seconds, and the time taken is printed.
+void destroyWithWatchdog(TestContainer& c, const char* where)
+{
+    const auto start = std::chrono::steady_clock::now();
+    auto done = std::async(std::launch::async, [] {});
+    done.wait();
+    c.destroy();
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    std::printf("destroying %s took %lld ms\n", where, static_cast<long long>(took.count()));
+    EXPECT_LT(took, 10s) << where;
+}
+
+TEST_F(Integration, DestroyingWhileThePreflightWaitsForAnAnswer)
+{
+    // A server that accepts connections and never answers.
+    SOCKET silent = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(0x7F000001);
+    bind(silent, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(silent, 4);
+    int length = sizeof a;
+    getsockname(silent, reinterpret_cast<sockaddr*>(&a), &length);
+    TestContainer c;
+    c.browser().locationUrl = "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/ImageViewer";
+    c.embed({{"ImagePath", "?Resolution=320x240"}});
+    ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_PREFLIGHT; }));
+    std::this_thread::sleep_for(200ms);
+    destroyWithWatchdog(c, "during a preflight");
+    closesocket(silent);
+}
+
+TEST_F(Integration, DestroyingWhileTheResponseHeadIsAwaited)
+{
+    Camsim cam({"--stream-hang"});
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return !cam.requests("nphContinuousServerPush").empty(); }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(client(c).GetState(), STREAM_CONNECTING);
+    destroyWithWatchdog(c, "while reading the response head");
+}
+
+TEST_F(Integration, DestroyingWhileStreaming)
+{
+    Camsim cam({"--fps", "25"});
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_STREAMING; }));
+    destroyWithWatchdog(c, "while streaming");
+}
+
+TEST_F(Integration, StopCommandEndsTheStreamAndTheTick)
+{
+    Camsim cam({"--fps", "25"});
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_STREAMING; }));
+    IOleCommandTarget* target = nullptr;
+    c.ctrl()->ExternalQueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target));
+    target->Exec(nullptr, OLECMDID_STOP, 0, nullptr, nullptr);
+    target->Release();
+    c.advance(TIMER_TICK_PERIOD_MS);
+    EXPECT_EQ(client(c).GetState(), STREAM_IDLE);
+    EXPECT_EQ(c.ctrl()->m_nTimerId, 0u);
+}
+
+} // namespace
