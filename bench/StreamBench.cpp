@@ -1,0 +1,111 @@
+// The receive step's work over a recorded 640x480 stream: boundary scan,
+// frame copy and compaction, per delivered frame, against a memcpy of the
+// same bytes in the same run.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "stream/StreamBuffer.h"
+#include "tests/support/JpegFactory.h"
+
+namespace {
+
+constexpr int kParts = 60;
+constexpr size_t kReadSize = 64 * 1024; // what one tick's recv may bring
+
+const std::string& recordedStream()
+{
+    static std::string stream;
+    if (stream.empty()) {
+        std::mt19937 noise(3);
+        for (int i = 0; i < kParts; ++i) {
+            const auto jpeg = MakeJpeg(640, 480, [&](int x, int y) {
+                const int n = static_cast<int>(noise() % 9);
+                return Rgb{static_cast<std::uint8_t>((x + i * 3) & 0xFF), static_cast<std::uint8_t>((y * 2 + n) & 0xFF),
+                           static_cast<std::uint8_t>(128 + 60 * std::sin((x + y) * 0.05))};
+            }, Sampling::S420, 80);
+            stream += "--myboundary\nContent-type: image/jpeg\n\n";
+            stream.append(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
+            stream += "\n";
+        }
+        stream += "--myboundary\nContent-type: image/jpeg\n\n";
+    }
+    return stream;
+}
+
+void ReceiveStep(benchmark::State& state)
+{
+    const std::string& stream = recordedStream();
+    CStreamBuffer buffer;
+    buffer.InitBuffer();
+    StreamBufferBlock* b = buffer.GetBlock();
+    long delivered = 0;
+    for (auto _ : state) {
+        buffer.Reset();
+        for (size_t at = 0; at < stream.size();) {
+            const size_t n = std::min({kReadSize, stream.size() - at, static_cast<size_t>(STREAM_RECEIVE_SIZE - b->held)});
+            std::memcpy(b->receive + b->held, stream.data() + at, n);
+            b->held += static_cast<DWORD>(n);
+            at += n;
+            if (b->held <= b->patternLength) continue;
+            LONG start, consumed, length;
+            b->parseMode = buffer.CutFrame(b->receive, b->held - b->patternLength, static_cast<BYTE>(b->parseMode), &start,
+                                           &consumed, &length);
+            if (start < 0) continue;
+            buffer.StoreFrame(b->receive + start, static_cast<DWORD>(length));
+            ++delivered;
+            b->held -= static_cast<DWORD>(consumed);
+            std::memcpy(b->scratch, b->receive + consumed, b->held);
+            std::memcpy(b->receive, b->scratch, b->held);
+        }
+    }
+    state.counters["frames"] = benchmark::Counter(static_cast<double>(delivered), benchmark::Counter::kAvgIterations);
+}
+
+void CopyStream(benchmark::State& state)
+{
+    const std::string& stream = recordedStream();
+    std::vector<char> to(stream.size());
+    for (auto _ : state) {
+        std::memcpy(to.data(), stream.data(), stream.size());
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+BENCHMARK(ReceiveStep);
+BENCHMARK(CopyStream);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const auto& run : runs)
+            if (run.iterations > 0) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const double ours = reporter.times["ReceiveStep"];
+    const double copy = reporter.times["CopyStream"];
+    if (copy > 0)
+        std::printf("ratio ReceiveStep / CopyStream (same %d-frame 640x480 stream) = %.2f; per frame %.1f us\n", kParts,
+                    ours / copy, ours / kParts / 1000.0);
+    benchmark::Shutdown();
+    return 0;
+}
