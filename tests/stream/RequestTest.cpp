@@ -20,6 +20,11 @@ public:
         client.PublishState(STREAM_FAILED);
     }
     StreamBufferBlock& block() { return *buffer.GetBlock(); }
+    void setHost(const char* host)
+    {
+        std::free(block().host);
+        block().host = strdup(host);
+    }
     CStreamBuffer buffer;
     CStreamClient client{&buffer};
 };
@@ -154,9 +159,7 @@ protected:
     {
         c.block().path = path;
         c.block().hostPrefix = "127.0.0.1:" + std::to_string(l.port) + "/";
-        const std::string host = "127.0.0.1";
-        std::free(c.block().host);
-        c.block().host = strdup(host.c_str());
+        c.setHost("127.0.0.1");
         c.block().port = l.port;
         c.block().userName = user;
         c.block().password = password;
@@ -202,7 +205,7 @@ TEST_F(Request, OversizedRequestIsNotSent)
 {
     c.block().path = "/" + std::string(1100, 'a');
     c.block().hostPrefix = "127.0.0.1/";
-    c.block().host = strdup("127.0.0.1");
+    c.setHost("127.0.0.1");
     c.block().port = l.port;
     ASSERT_EQ(c.client.Connect(), 0);
     SOCKET server = l.acceptOne();
@@ -219,7 +222,7 @@ TEST_F(Request, OversizedCredentialsAreNotSent)
 {
     c.block().path = "/x";
     c.block().hostPrefix = "127.0.0.1/";
-    c.block().host = strdup("127.0.0.1");
+    c.setHost("127.0.0.1");
     c.block().port = l.port;
     c.block().userName = std::string(300, 'u');
     c.block().password = std::string(100, 'p');
@@ -245,7 +248,7 @@ TEST_F(Request, ResponseHeadsWithLfAndCrLf)
         {"HTTP/1.0 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"cam\"\r\n\r\n", 401, "BODY"},
     };
     for (const auto& k : cases) {
-        c.block().host = strdup("127.0.0.1");
+        c.setHost("127.0.0.1");
         c.block().port = l.port;
         ASSERT_EQ(c.client.Connect(), 0);
         SOCKET server = l.acceptOne();
@@ -264,7 +267,7 @@ TEST_F(Request, ResponseHeadsWithLfAndCrLf)
 
 TEST_F(Request, ConnectionClosedDuringTheStatusLine)
 {
-    c.block().host = strdup("127.0.0.1");
+    c.setHost("127.0.0.1");
     c.block().port = l.port;
     ASSERT_EQ(c.client.Connect(), 0);
     SOCKET server = l.acceptOne();
@@ -275,7 +278,7 @@ TEST_F(Request, ConnectionClosedDuringTheStatusLine)
 
 TEST_F(Request, RefusedAndUnresolvableConnections)
 {
-    c.block().host = strdup("127.0.0.1");
+    c.setHost("127.0.0.1");
     {
         Listener closed;
         c.block().port = closed.port;
@@ -283,8 +286,7 @@ TEST_F(Request, RefusedAndUnresolvableConnections)
     EXPECT_EQ(c.client.Connect(), -1);
     EXPECT_EQ(c.client.GetErrorFlags() & ERR_CONNECT, ERR_CONNECT);
     EXPECT_EQ(c.client.GetErrorCode(), static_cast<DWORD>(WSAECONNREFUSED));
-    std::free(c.block().host);
-    c.block().host = strdup("no-such-host.invalid");
+    c.setHost("no-such-host.invalid");
     EXPECT_EQ(c.client.Connect(), -1);
     EXPECT_EQ(c.client.GetErrorFlags() & ERR_RESOLVE, ERR_RESOLVE);
     EXPECT_GE(c.client.GetErrorCode(), static_cast<DWORD>(WSAHOST_NOT_FOUND));

@@ -1,0 +1,189 @@
+// Sockets: Winsock numbers, non-blocking mode, and blocked calls ended from
+// another thread.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/kernel/Kernel.h"
+#include "platform/winsock/Winsock.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+sockaddr_in loopback(int port)
+{
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<USHORT>(port));
+    a.sin_addr.s_addr = htonl(0x7F000001);
+    return a;
+}
+
+struct Listening {
+    Listening()
+    {
+        s = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a = loopback(0);
+        bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        listen(s, 4);
+        int length = sizeof a;
+        getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
+        port = ntohs(a.sin_port);
+    }
+    ~Listening() { closesocket(s); }
+    SOCKET s;
+    int port;
+};
+
+TEST(Winsock, RefusedConnectionGivesTheWinsockNumber)
+{
+    int port;
+    {
+        Listening gone;
+        port = gone.port;
+    }
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = loopback(port);
+    EXPECT_EQ(connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAECONNREFUSED);
+    closesocket(s);
+    EXPECT_EQ(closesocket(s), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+}
+
+TEST(Winsock, NonBlockingReceiveWouldBlockThenDelivers)
+{
+    Listening l;
+    SOCKET c = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = loopback(l.port);
+    ASSERT_EQ(connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    SOCKET server = accept(l.s, nullptr, nullptr);
+    ULONG on = 1;
+    ASSERT_EQ(ioctlsocket(c, FIONBIO, &on), 0);
+    char buffer[8];
+    EXPECT_EQ(recv(c, buffer, sizeof buffer, 0), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+    send(server, "abc", 3, 0);
+    int n = SOCKET_ERROR;
+    for (int i = 0; i < 100 && n == SOCKET_ERROR; ++i) {
+        n = recv(c, buffer, sizeof buffer, 0);
+        if (n == SOCKET_ERROR) std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(n, 3);
+    closesocket(server);
+    n = SOCKET_ERROR;
+    for (int i = 0; i < 100 && n == SOCKET_ERROR; ++i) {
+        n = recv(c, buffer, sizeof buffer, 0);
+        if (n == SOCKET_ERROR) std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(n, 0); // the peer closed
+    closesocket(c);
+}
+
+TEST(Winsock, ClosingFromAnotherThreadEndsABlockedReceive)
+{
+    Listening l;
+    SOCKET c = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = loopback(l.port);
+    ASSERT_EQ(connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    SOCKET server = accept(l.s, nullptr, nullptr);
+    int result = 0, error = 0;
+    std::thread reader([&] {
+        char buffer[8];
+        result = recv(c, buffer, sizeof buffer, 0);
+        error = WSAGetLastError();
+    });
+    std::this_thread::sleep_for(50ms);
+    const auto start = std::chrono::steady_clock::now();
+    closesocket(c);
+    reader.join();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(result, SOCKET_ERROR);
+    EXPECT_EQ(error, WSAEINTR);
+    EXPECT_LT(took, 1s);
+    closesocket(server);
+}
+
+TEST(Winsock, ShutdownFromAnotherThreadEndsABlockedConnect)
+{
+    // A listener whose backlog is full makes the next connect wait.
+    Listening l;
+    std::vector<SOCKET> fillers;
+    for (int i = 0; i < 64; ++i) {
+        SOCKET f = socket(AF_INET, SOCK_STREAM, 0);
+        ULONG on = 1;
+        ioctlsocket(f, FIONBIO, &on);
+        sockaddr_in a = loopback(l.port);
+        connect(f, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        fillers.push_back(f);
+    }
+    SOCKET c = socket(AF_INET, SOCK_STREAM, 0);
+    std::thread connector([&] {
+        sockaddr_in a = loopback(l.port);
+        connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    });
+    std::this_thread::sleep_for(50ms);
+    const auto start = std::chrono::steady_clock::now();
+    shutdown(c, SD_BOTH);
+    connector.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    closesocket(c);
+    for (SOCKET f : fillers) closesocket(f);
+}
+
+TEST(Winsock, NamesResolveOrGiveTheResolutionNumbers)
+{
+    ADDRINFOA hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    PADDRINFOA list = nullptr;
+    ASSERT_EQ(getaddrinfo("127.0.0.1", "80", &hints, &list), 0);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->ai_family, AF_INET);
+    EXPECT_EQ(list->ai_addrlen, sizeof(sockaddr_in));
+    EXPECT_EQ(reinterpret_cast<sockaddr_in*>(list->ai_addr)->sin_port, htons(80));
+    freeaddrinfo(list);
+    const int rc = getaddrinfo("no-such-host.invalid", "80", &hints, &list);
+    EXPECT_GE(rc, WSAHOST_NOT_FOUND);
+    EXPECT_LE(rc, WSANO_DATA);
+    EXPECT_EQ(WSAGetLastError(), rc);
+}
+
+TEST(Mutexes, ANamedMutexExistsWhileAHandleIsOpen)
+{
+    HANDLE first = CreateMutexA(nullptr, TRUE, "http://cam/12345");
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    HANDLE second = CreateMutexA(nullptr, TRUE, "http://cam/12345");
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    CloseHandle(second);
+    HANDLE other = CreateMutexA(nullptr, TRUE, "http://cam/99");
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    CloseHandle(other);
+    EXPECT_TRUE(ReleaseMutex(first));
+    EXPECT_FALSE(ReleaseMutex(first));
+    CloseHandle(first);
+    HANDLE again = CreateMutexA(nullptr, TRUE, "http://cam/12345");
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    CloseHandle(again);
+}
+
+TEST(Mutexes, OwnershipIsPerThread)
+{
+    HANDLE m = CreateMutexA(nullptr, TRUE, nullptr);
+    DWORD waited = 0;
+    std::thread other([&] { waited = WaitForSingleObject(m, 10); });
+    other.join();
+    EXPECT_EQ(waited, WAIT_TIMEOUT);
+    ReleaseMutex(m);
+    std::thread taker([&] {
+        waited = WaitForSingleObject(m, 1000);
+        ReleaseMutex(m);
+    });
+    taker.join();
+    EXPECT_EQ(waited, WAIT_OBJECT_0);
+    CloseHandle(m);
+}
+
+} // namespace
