@@ -162,6 +162,44 @@ TEST_F(Integration, StreamThroughTinyproxyGoesToTheProxysAddress)
     unsetenv("http_proxy");
 }
 
+TEST_F(Integration, APartLargerThanTheReceiveBufferIsDroppedAndTheNextOnesShow)
+{
+    Camsim cam({"--oversize-part", "600000", "--fps", "25"});
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; }));
+    EXPECT_EQ(client(c).GetState(), STREAM_STREAMING);
+}
+
+TEST_F(Integration, GarbageBeforeTheFirstPartIsSkipped)
+{
+    Camsim cam({"--garbage-prefix", "--fps", "25"});
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; }));
+}
+
+TEST_F(Integration, PartsWithCrLfHeadersShowNoPicture)
+{
+    Camsim cam({"--crlf-parts", "--fps", "25"});
+    TestContainer c;
+    embedOn(c, cam);
+    ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_STREAMING; }));
+    EXPECT_FALSE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; }, 500ms));
+}
+
+TEST_F(Integration, LiveFrameAsPng)
+{
+    Camsim cam({"--fps", "25"});
+    TestContainer c;
+    embedOn(c, cam, "640x480");
+    ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; }));
+    c.paint();
+    const std::string file = ::testing::TempDir() + "/live-frame.png";
+    ASSERT_TRUE(WriteSurfacePng(c.surface(), file));
+    std::printf("live frame from camsim: %s\n", file.c_str());
+}
+
 TEST_F(Integration, StreamStatusOtherThan200Fails)
 {
     Camsim cam({"--stream-status", "404"});

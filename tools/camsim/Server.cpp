@@ -197,14 +197,15 @@ bool CamsimServer::start(std::string& error)
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(m_options.port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    m_daemon = MHD_start_daemon(MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_ITC, 0, nullptr,
+    MHD_Daemon* daemon = MHD_start_daemon(MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_ITC, 0, nullptr,
                                 nullptr, &CamsimHandlers::access, this, MHD_OPTION_SOCK_ADDR, &address,
                                 MHD_OPTION_CONNECTION_TIMEOUT, 0u, MHD_OPTION_END);
-    if (!m_daemon) {
+    if (!daemon) {
         error = "cannot listen on 127.0.0.1:" + std::to_string(m_options.port);
         return false;
     }
-    const MHD_DaemonInfo* info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_BIND_PORT);
+    m_daemon.store(daemon);
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon, MHD_DAEMON_INFO_BIND_PORT);
     m_port = info ? info->port : m_options.port;
     return true;
 }
@@ -212,10 +213,7 @@ bool CamsimServer::start(std::string& error)
 void CamsimServer::stop()
 {
     m_stopping = true;
-    if (m_daemon) {
-        MHD_stop_daemon(m_daemon);
-        m_daemon = nullptr;
-    }
+    if (MHD_Daemon* daemon = m_daemon.exchange(nullptr)) MHD_stop_daemon(daemon);
 }
 
 void CamsimServer::log(MHD_Connection* c, const char* method, const std::string& target, int status)
@@ -311,7 +309,9 @@ int CamsimServer::serveRoot(MHD_Connection* c)
     MHD_destroy_response(r);
     if (m_options.refuseStream && !m_refused.exchange(true)) {
         // Stop accepting: the stream connection after this preflight is refused.
-        const MHD_socket listener = MHD_quiesce_daemon(m_daemon);
+        MHD_Daemon* daemon = nullptr;
+        while (!(daemon = m_daemon.load())) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const MHD_socket listener = MHD_quiesce_daemon(daemon);
         if (listener != MHD_INVALID_SOCKET) close(listener);
     }
     return rc;

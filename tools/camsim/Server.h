@@ -35,7 +35,8 @@ private:
 
     CamsimOptions m_options;
     Scene m_scene;
-    MHD_Daemon* m_daemon = nullptr;
+    // Read by connection threads, which may start before start() returns.
+    std::atomic<MHD_Daemon*> m_daemon{nullptr};
     int m_port = 0;
     std::mutex m_logMutex;
     FILE* m_log = nullptr;
