@@ -4,8 +4,9 @@
 
 GdiTable& GdiTable::instance()
 {
-    static GdiTable table;
-    return table;
+    // Never destroyed: threads still running at exit may use it.
+    static GdiTable* table = new GdiTable;
+    return *table;
 }
 
 HDC GdiTable::addDC(std::unique_ptr<DeviceContext> dc)

@@ -31,8 +31,9 @@ class Font {
 public:
     static Font& instance()
     {
-        static Font font;
-        return font;
+        // Never destroyed: threads still running at exit may use it.
+        static Font* font = new Font;
+        return *font;
     }
 
     std::mutex& mutex() { return m_mutex; }

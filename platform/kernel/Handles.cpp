@@ -12,8 +12,9 @@ struct HandleTable {
 };
 HandleTable& handles()
 {
-    static HandleTable t;
-    return t;
+    // Never destroyed: threads still running at exit may use it.
+    static HandleTable* t = new HandleTable;
+    return *t;
 }
 thread_local DWORD t_lastError = 0;
 } // namespace

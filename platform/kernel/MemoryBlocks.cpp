@@ -27,8 +27,9 @@ struct GlobalTable {
 
 GlobalTable& table()
 {
-    static GlobalTable t;
-    return t;
+    // Never destroyed: threads still running at exit may use it.
+    static GlobalTable* t = new GlobalTable;
+    return *t;
 }
 
 Block* blockOf(HGLOBAL handle) { return static_cast<Block*>(handle); }

@@ -69,8 +69,9 @@ struct Names {
 
 Names& names()
 {
-    static Names n;
-    return n;
+    // Never destroyed: threads still running at exit may use it.
+    static Names* n = new Names;
+    return *n;
 }
 
 MutexObject::~MutexObject()

@@ -30,8 +30,9 @@ struct DrawDibTable {
 
 DrawDibTable& table()
 {
-    static DrawDibTable t;
-    return t;
+    // Never destroyed: threads still running at exit may use it.
+    static DrawDibTable* t = new DrawDibTable;
+    return *t;
 }
 
 // Ordered dither thresholds, 4 x 4.

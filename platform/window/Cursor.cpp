@@ -22,8 +22,9 @@ struct CursorTable {
 
 CursorTable& table()
 {
-    static CursorTable t;
-    return t;
+    // Never destroyed: threads still running at exit may use it.
+    static CursorTable* t = new CursorTable;
+    return *t;
 }
 
 HICON handleOf(CursorObject* object) { return reinterpret_cast<HICON>(object); }

@@ -5,8 +5,9 @@
 
 WindowTable& WindowTable::instance()
 {
-    static WindowTable table;
-    return table;
+    // Never destroyed: threads still running at exit may use it.
+    static WindowTable* table = new WindowTable;
+    return *table;
 }
 
 std::shared_ptr<MessageQueue> WindowTable::queueOf(std::thread::id thread)

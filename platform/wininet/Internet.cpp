@@ -48,8 +48,9 @@ struct Process {
 
 Process& process()
 {
-    static Process p;
-    return p;
+    // Never destroyed: threads still running at exit may use it.
+    static Process* p = new Process;
+    return *p;
 }
 
 struct Session;
@@ -107,8 +108,9 @@ struct Handles {
 
 Handles& handles()
 {
-    static Handles h;
-    return h;
+    // Never destroyed: threads still running at exit may use it.
+    static Handles* h = new Handles;
+    return *h;
 }
 
 HINTERNET insert(std::shared_ptr<Object> object)

@@ -58,8 +58,9 @@ struct Table {
 
 Table& table()
 {
-    static Table t;
-    return t;
+    // Never destroyed: threads still running at exit may use it.
+    static Table* t = new Table;
+    return *t;
 }
 
 std::shared_ptr<Socket> find(std::uintptr_t s)
