@@ -1,6 +1,7 @@
 // Programs the integration tests start on loopback: camsim and tinyproxy.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -52,5 +53,22 @@ private:
     ChildProcess* m_process = nullptr;
 };
 
-// A port on loopback that nothing listens on.
+// A port on loopback that nothing listens on now (another program may take
+// it later).
 int FreePort();
+
+// A port on loopback that refuses connections for as long as this object
+// lives: a socket holds it bound without listening, so nothing else can
+// take it meanwhile.
+class ClosedPort {
+public:
+    ClosedPort();
+    ~ClosedPort();
+    ClosedPort(const ClosedPort&) = delete;
+    ClosedPort& operator=(const ClosedPort&) = delete;
+    int port() const { return m_port; }
+
+private:
+    std::uintptr_t m_socket = 0;
+    int m_port = 0;
+};

@@ -213,9 +213,9 @@ TEST_F(Integration, StreamStatusOtherThan200Fails)
 
 TEST_F(Integration, ClosedPortFailsInThePreflightAfterThreeTries)
 {
-    const int port = FreePort();
+    ClosedPort closed;
     TestContainer c;
-    c.browser().locationUrl = "http://127.0.0.1:" + std::to_string(port) + "/ImageViewer";
+    c.browser().locationUrl = "http://127.0.0.1:" + std::to_string(closed.port()) + "/ImageViewer";
     const auto start = std::chrono::steady_clock::now();
     c.embed({{"ImagePath", "?Resolution=320x240"}});
     ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_FAILED; }));

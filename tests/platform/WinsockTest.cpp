@@ -39,15 +39,17 @@ struct Listening {
 
 TEST(Winsock, RefusedConnectionGivesTheWinsockNumber)
 {
-    int port;
-    {
-        Listening gone;
-        port = gone.port;
-    }
+    // A port held bound without listening refuses connections.
+    SOCKET held = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in h = loopback(0);
+    bind(held, reinterpret_cast<sockaddr*>(&h), sizeof h);
+    int length = sizeof h;
+    getsockname(held, reinterpret_cast<sockaddr*>(&h), &length);
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a = loopback(port);
+    sockaddr_in a = loopback(ntohs(h.sin_port));
     EXPECT_EQ(connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAECONNREFUSED);
+    closesocket(held);
     closesocket(s);
     EXPECT_EQ(closesocket(s), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);

@@ -279,11 +279,17 @@ TEST_F(Request, ConnectionClosedDuringTheStatusLine)
 TEST_F(Request, RefusedAndUnresolvableConnections)
 {
     c.setHost("127.0.0.1");
-    {
-        Listener closed;
-        c.block().port = closed.port;
-    } // nothing listens there any more
+    // A port held bound without listening refuses connections.
+    SOCKET held = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(0x7F000001);
+    bind(held, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    int length = sizeof a;
+    getsockname(held, reinterpret_cast<sockaddr*>(&a), &length);
+    c.block().port = ntohs(a.sin_port);
     EXPECT_EQ(c.client.Connect(), -1);
+    closesocket(held);
     EXPECT_EQ(c.client.GetErrorFlags() & ERR_CONNECT, ERR_CONNECT);
     EXPECT_EQ(c.client.GetErrorCode(), static_cast<DWORD>(WSAECONNREFUSED));
     c.setHost("no-such-host.invalid");
