@@ -184,6 +184,26 @@ TEST(ImageDecode, NothingToDecodeGivesNoPicture)
     }
 }
 
+TEST(ImageDecode, AHeaderDeclaringAGiantPictureGivesNoPicture)
+{
+    // A 300-byte progressive frame whose header declares 50678 x 62998
+    // pixels: refused before anything is allocated for it.
+    std::vector<std::uint8_t> jpeg = MakeJpeg(16, 16, [](int x, int) { return Rgb{static_cast<std::uint8_t>(x * 16), 0, 0}; },
+                                              Sampling::S420, 90);
+    for (size_t i = 0; i + 8 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) { // start of frame: height and width follow the precision
+            jpeg[i + 5] = 0xF6;
+            jpeg[i + 6] = 0x18;
+            jpeg[i + 7] = 0xC5;
+            jpeg[i + 8] = 0xF6;
+            break;
+        }
+    }
+    CImage image(jpeg.data(), static_cast<int>(jpeg.size()));
+    EXPECT_EQ(image.GetWidth(), 0);
+    EXPECT_EQ(image.HasBitmap(), 0);
+}
+
 TEST(ImageDecode, HeaderCutShortGivesNoPicture)
 {
     const auto jpeg = MakeSolidJpeg(16, 16, {10, 20, 30});
