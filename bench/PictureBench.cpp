@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "image/Dib.h"
 #include "image/Image.h"
 #include "tests/support/JpegFactory.h"
@@ -99,18 +100,6 @@ BENCHMARK(DecodeTurboJpeg)->Args({640, 480})->Args({1280, 720})->Args({1920, 108
 BENCHMARK(StretchDraw)->Args({640, 480, 320, 240})->Args({1920, 1080, 640, 480});
 BENCHMARK(CopyDestination)->Args({640, 480, 320, 240})->Args({1920, 1080, 640, 480});
 
-// Keeps each run's time per iteration, to print the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const auto& run : runs)
-            if (run.iterations > 0) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -118,16 +107,10 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const std::string& ours, const std::string& reference) {
-        const auto a = reporter.times.find(ours);
-        const auto b = reporter.times.find(reference);
-        if (a == reporter.times.end() || b == reporter.times.end() || b->second <= 0) return;
-        std::printf("ratio %-36s / %-40s = %.2f\n", ours.c_str(), reference.c_str(), a->second / b->second);
-    };
     for (const char* size : {"640/480", "1280/720", "1920/1080"})
-        ratio(std::string("DecodeCImage/") + size, std::string("DecodeTurboJpeg/") + size);
+        reporter.printRatio(std::string("DecodeCImage/") + size, std::string("DecodeTurboJpeg/") + size);
     for (const char* args : {"640/480/320/240", "1920/1080/640/480"})
-        ratio(std::string("StretchDraw/") + args, std::string("CopyDestination/") + args);
+        reporter.printRatio(std::string("StretchDraw/") + args, std::string("CopyDestination/") + args);
     benchmark::Shutdown();
     return 0;
 }

@@ -96,21 +96,6 @@ std::vector<std::string> Camsim::requests(const std::string& part) const
     return out;
 }
 
-ClosedPort::ClosedPort()
-{
-    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(0x7F000001);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int length = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
-    m_socket = s;
-    m_port = ntohs(a.sin_port);
-}
-
-ClosedPort::~ClosedPort() { closesocket(m_socket); }
-
 int FreePort()
 {
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);

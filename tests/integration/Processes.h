@@ -57,18 +57,4 @@ private:
 // it later).
 int FreePort();
 
-// A port on loopback that refuses connections for as long as this object
-// lives: a socket holds it bound without listening, so nothing else can
-// take it meanwhile.
-class ClosedPort {
-public:
-    ClosedPort();
-    ~ClosedPort();
-    ClosedPort(const ClosedPort&) = delete;
-    ClosedPort& operator=(const ClosedPort&) = delete;
-    int port() const { return m_port; }
 
-private:
-    std::uintptr_t m_socket = 0;
-    int m_port = 0;
-};

@@ -15,6 +15,7 @@
 #include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
 #include "tests/integration/Processes.h"
+#include "tests/support/Loopback.h"
 #include "tests/support/TestContainer.h"
 
 namespace {
@@ -213,7 +214,7 @@ TEST_F(Integration, StreamStatusOtherThan200Fails)
 
 TEST_F(Integration, ClosedPortFailsInThePreflightAfterThreeTries)
 {
-    ClosedPort closed;
+    RefusingPort closed;
     TestContainer c;
     c.browser().locationUrl = "http://127.0.0.1:" + std::to_string(closed.port()) + "/ImageViewer";
     const auto start = std::chrono::steady_clock::now();
@@ -328,21 +329,13 @@ void destroyWithWatchdog(TestContainer& c, const char* where)
 TEST_F(Integration, DestroyingWhileThePreflightWaitsForAnAnswer)
 {
     // A server that accepts connections and never answers.
-    SOCKET silent = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(0x7F000001);
-    bind(silent, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(silent, 4);
-    int length = sizeof a;
-    getsockname(silent, reinterpret_cast<sockaddr*>(&a), &length);
+    LoopbackListener silent;
     TestContainer c;
-    c.browser().locationUrl = "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/ImageViewer";
+    c.browser().locationUrl = "http://127.0.0.1:" + std::to_string(silent.port()) + "/ImageViewer";
     c.embed({{"ImagePath", "?Resolution=320x240"}});
     ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_PREFLIGHT; }));
     std::this_thread::sleep_for(200ms);
     destroyWithWatchdog(c, "during a preflight");
-    closesocket(silent);
 }
 
 TEST_F(Integration, DestroyingWhileTheResponseHeadIsAwaited)

@@ -7,49 +7,20 @@
 
 #include "platform/kernel/Kernel.h"
 #include "platform/winsock/Winsock.h"
+#include "tests/support/Loopback.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-sockaddr_in loopback(int port)
-{
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<USHORT>(port));
-    a.sin_addr.s_addr = htonl(0x7F000001);
-    return a;
-}
-
-struct Listening {
-    Listening()
-    {
-        s = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a = loopback(0);
-        bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        listen(s, 4);
-        int length = sizeof a;
-        getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
-        port = ntohs(a.sin_port);
-    }
-    ~Listening() { closesocket(s); }
-    SOCKET s;
-    int port;
-};
 
 TEST(Winsock, RefusedConnectionGivesTheWinsockNumber)
 {
-    // A port held bound without listening refuses connections.
-    SOCKET held = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in h = loopback(0);
-    bind(held, reinterpret_cast<sockaddr*>(&h), sizeof h);
-    int length = sizeof h;
-    getsockname(held, reinterpret_cast<sockaddr*>(&h), &length);
+    RefusingPort refusing;
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a = loopback(ntohs(h.sin_port));
+    sockaddr_in a = LoopbackAddress(refusing.port());
     EXPECT_EQ(connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAECONNREFUSED);
-    closesocket(held);
     closesocket(s);
     EXPECT_EQ(closesocket(s), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
@@ -57,11 +28,11 @@ TEST(Winsock, RefusedConnectionGivesTheWinsockNumber)
 
 TEST(Winsock, NonBlockingReceiveWouldBlockThenDelivers)
 {
-    Listening l;
+    LoopbackListener l;
     SOCKET c = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a = loopback(l.port);
+    sockaddr_in a = LoopbackAddress(l.port());
     ASSERT_EQ(connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    SOCKET server = accept(l.s, nullptr, nullptr);
+    SOCKET server = l.acceptOne();
     ULONG on = 1;
     ASSERT_EQ(ioctlsocket(c, FIONBIO, &on), 0);
     char buffer[8];
@@ -86,11 +57,11 @@ TEST(Winsock, NonBlockingReceiveWouldBlockThenDelivers)
 
 TEST(Winsock, ClosingFromAnotherThreadEndsABlockedReceive)
 {
-    Listening l;
+    LoopbackListener l;
     SOCKET c = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a = loopback(l.port);
+    sockaddr_in a = LoopbackAddress(l.port());
     ASSERT_EQ(connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    SOCKET server = accept(l.s, nullptr, nullptr);
+    SOCKET server = l.acceptOne();
     int result = 0, error = 0;
     std::thread reader([&] {
         char buffer[8];
@@ -111,19 +82,19 @@ TEST(Winsock, ClosingFromAnotherThreadEndsABlockedReceive)
 TEST(Winsock, ShutdownFromAnotherThreadEndsABlockedConnect)
 {
     // A listener whose backlog is full makes the next connect wait.
-    Listening l;
+    LoopbackListener l;
     std::vector<SOCKET> fillers;
     for (int i = 0; i < 64; ++i) {
         SOCKET f = socket(AF_INET, SOCK_STREAM, 0);
         ULONG on = 1;
         ioctlsocket(f, FIONBIO, &on);
-        sockaddr_in a = loopback(l.port);
+        sockaddr_in a = LoopbackAddress(l.port());
         connect(f, reinterpret_cast<sockaddr*>(&a), sizeof a);
         fillers.push_back(f);
     }
     SOCKET c = socket(AF_INET, SOCK_STREAM, 0);
     std::thread connector([&] {
-        sockaddr_in a = loopback(l.port);
+        sockaddr_in a = LoopbackAddress(l.port());
         connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a);
     });
     std::this_thread::sleep_for(50ms);

@@ -8,6 +8,7 @@
 
 #include "platform/winsock/Winsock.h"
 #include "stream/StreamClient.h"
+#include "tests/support/Loopback.h"
 
 namespace {
 
@@ -29,26 +30,6 @@ public:
     CStreamClient client{&buffer};
 };
 
-// A listening socket on loopback, and the connections it accepts.
-class Listener {
-public:
-    Listener()
-    {
-        s = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(0x7F000001);
-        bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        listen(s, 4);
-        int length = sizeof a;
-        getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
-        port = ntohs(a.sin_port);
-    }
-    ~Listener() { closesocket(s); }
-    SOCKET acceptOne() { return accept(s, nullptr, nullptr); }
-    SOCKET s;
-    int port;
-};
 
 std::string readAll(SOCKET s)
 {
@@ -158,9 +139,9 @@ protected:
     std::string requestFor(const std::string& path, const std::string& user = "", const std::string& password = "")
     {
         c.block().path = path;
-        c.block().hostPrefix = "127.0.0.1:" + std::to_string(l.port) + "/";
+        c.block().hostPrefix = "127.0.0.1:" + std::to_string(l.port()) + "/";
         c.setHost("127.0.0.1");
-        c.block().port = l.port;
+        c.block().port = l.port();
         c.block().userName = user;
         c.block().password = password;
         EXPECT_EQ(c.client.Connect(), 0);
@@ -172,13 +153,13 @@ protected:
         return text;
     }
     Client c;
-    Listener l;
+    LoopbackListener l;
 };
 
 TEST_F(Request, LivePathBecomesTheAbsolutePushTarget)
 {
     const std::string text = requestFor("?Resolution=640x480&Quality=Standard");
-    const std::string port = std::to_string(l.port);
+    const std::string port = std::to_string(l.port());
     EXPECT_EQ(text, "GET http://127.0.0.1:" + port + "/cgi-bin/nphContinuousServerPush?Resolution=640x480&Quality=Standard HTTP/1.0\r\n"
                     "Host: 127.0.0.1:" + port + "\r\n\r\n");
     // A second connection sends the same absolute target, prefixed once.
@@ -187,7 +168,7 @@ TEST_F(Request, LivePathBecomesTheAbsolutePushTarget)
 
 TEST_F(Request, RecordPathAndOtherPaths)
 {
-    const std::string port = std::to_string(l.port);
+    const std::string port = std::to_string(l.port());
     EXPECT_EQ(requestFor("?RecordId=3"), "GET http://127.0.0.1:" + port + "/cgi-bin/nphReplayRecord?RecordId=3 HTTP/1.0\r\nHost: 127.0.0.1:" + port + "\r\n\r\n");
     EXPECT_EQ(requestFor("/mjpeg/live"), "GET /mjpeg/live HTTP/1.0\r\nHost: 127.0.0.1:" + port + "\r\n\r\n");
 }
@@ -206,7 +187,7 @@ TEST_F(Request, OversizedRequestIsNotSent)
     c.block().path = "/" + std::string(1100, 'a');
     c.block().hostPrefix = "127.0.0.1/";
     c.setHost("127.0.0.1");
-    c.block().port = l.port;
+    c.block().port = l.port();
     ASSERT_EQ(c.client.Connect(), 0);
     SOCKET server = l.acceptOne();
     c.client.BuildCredentials();
@@ -223,7 +204,7 @@ TEST_F(Request, OversizedCredentialsAreNotSent)
     c.block().path = "/x";
     c.block().hostPrefix = "127.0.0.1/";
     c.setHost("127.0.0.1");
-    c.block().port = l.port;
+    c.block().port = l.port();
     c.block().userName = std::string(300, 'u');
     c.block().password = std::string(100, 'p');
     ASSERT_EQ(c.client.Connect(), 0);
@@ -249,7 +230,7 @@ TEST_F(Request, ResponseHeadsWithLfAndCrLf)
     };
     for (const auto& k : cases) {
         c.setHost("127.0.0.1");
-        c.block().port = l.port;
+        c.block().port = l.port();
         ASSERT_EQ(c.client.Connect(), 0);
         SOCKET server = l.acceptOne();
         const std::string all = k.head + k.body;
@@ -268,7 +249,7 @@ TEST_F(Request, ResponseHeadsWithLfAndCrLf)
 TEST_F(Request, ConnectionClosedDuringTheStatusLine)
 {
     c.setHost("127.0.0.1");
-    c.block().port = l.port;
+    c.block().port = l.port();
     ASSERT_EQ(c.client.Connect(), 0);
     SOCKET server = l.acceptOne();
     send(server, "HTTP/1.0 2", 10, 0);
@@ -279,17 +260,9 @@ TEST_F(Request, ConnectionClosedDuringTheStatusLine)
 TEST_F(Request, RefusedAndUnresolvableConnections)
 {
     c.setHost("127.0.0.1");
-    // A port held bound without listening refuses connections.
-    SOCKET held = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(0x7F000001);
-    bind(held, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int length = sizeof a;
-    getsockname(held, reinterpret_cast<sockaddr*>(&a), &length);
-    c.block().port = ntohs(a.sin_port);
+    RefusingPort refusing;
+    c.block().port = refusing.port();
     EXPECT_EQ(c.client.Connect(), -1);
-    closesocket(held);
     EXPECT_EQ(c.client.GetErrorFlags() & ERR_CONNECT, ERR_CONNECT);
     EXPECT_EQ(c.client.GetErrorCode(), static_cast<DWORD>(WSAECONNREFUSED));
     c.setHost("no-such-host.invalid");
