@@ -97,6 +97,28 @@ HRESULT CImageCtrl::GetClassID(CLSID* pClsid)
     return S_OK;
 }
 
+HRESULT CImageCtrl::GetTypeLib(LCID, GUID* libid, WORD* major, WORD* minor) const
+{
+    if (!libid || !major || !minor) return E_POINTER;
+    *libid = LIBID_ImageCtrlLib;
+    *major = IMAGECTRL_LIB_MAJOR;
+    *minor = IMAGECTRL_LIB_MINOR;
+    return S_OK;
+}
+
+HRESULT CImageCtrl::GetTypeLibCache(GUID* libid) const
+{
+    if (!libid) return E_POINTER;
+    *libid = LIBID_ImageCtrlLib;
+    return S_OK;
+}
+
+const CLSID* CImageCtrl::GetPropPageIDs(ULONG* count) const
+{
+    if (count) *count = 1;
+    return &CLSID_ImagePropPage;
+}
+
 void CImageCtrl::OnSetClientSite()
 {
     // The window comes first: the tick is bound to it, and a control must

@@ -29,6 +29,13 @@ public:
     void OnSetClientSite() override;
     DWORD GetControlFlags() override { return IMAGECTRL_CONTROL_FLAGS; }
     DWORD GetMiscStatus() override { return IMAGECTRL_MISC_STATUS; }
+    // Identity: one type library, one property page, the type name string.
+    UINT GetTypeInfoCount() const { return 1; }
+    // The registered type library: its identifier and version.
+    HRESULT GetTypeLib(LCID lcid, GUID* libid, WORD* major, WORD* minor) const;
+    HRESULT GetTypeLibCache(GUID* libid) const;
+    const CLSID* GetPropPageIDs(ULONG* count) const;
+    UINT GetUserTypeNameID() const { return IDS_IMAGECTRL; }
 
     // Window message handlers.
     void OnTimer(UINT_PTR nIDEvent);

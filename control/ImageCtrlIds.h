@@ -46,6 +46,12 @@ enum : int {
 constexpr WORD IDS_IMAGECTRL = 1;
 constexpr WORD IDS_IMAGECTRL_PPG = 2;
 constexpr WORD IDS_IMAGECTRL_PPG_CAPTION = 100;
+constexpr WORD IDB_IMAGECTRL = 1; // toolbox bitmap
+constexpr WORD IDS_SOCKETS_INIT_FAILED = 102; // not in the string table
+constexpr WORD IDD_ABOUTBOX_IMAGECTRL = 100;
+constexpr WORD IDD_PROPPAGE_IMAGECTRL = 200;
+constexpr WORD IDC_PROPPAGE_IMAGEPATH = 201;
+constexpr WORD IDC_PROPPAGE_AUTOSIZE = 202;
 constexpr WORD IDI_ZOOM = 201;
 constexpr WORD IDI_ZOOM_IN = 202;
 constexpr WORD IDI_ZOOM_OUT = 203;

@@ -1,0 +1,158 @@
+// The control as an in-process module: its start, its four entry points
+// and its two class factories.
+#include <dlfcn.h>
+
+#include <atomic>
+#include <climits>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "control/ImageCtrl.h"
+#include "control/ImagePropPage.h"
+#include "control/module/Registration.h"
+#include "platform/com/ClassFactory.h"
+#include "platform/kernel/MessageBox.h"
+#include "platform/window/StringResources.h"
+#include "platform/winsock/Winsock.h"
+#include "resources/ImageCtrlResources.h"
+
+#define VE_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+std::atomic<long> g_objects{0};
+std::atomic<long> g_locks{0};
+bool g_started = false;
+
+void objectGone() { --g_objects; }
+
+// The module's instance handle: where the loader placed it.
+HINSTANCE moduleHandle()
+{
+    Dl_info info{};
+    dladdr(reinterpret_cast<void*>(&moduleHandle), &info);
+    return static_cast<HINSTANCE>(info.dli_fbase);
+}
+
+std::string modulePath()
+{
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&moduleHandle), &info) || !info.dli_fname) return {};
+    char resolved[PATH_MAX];
+    return realpath(info.dli_fname, resolved) ? resolved : info.dli_fname;
+}
+
+// The control the module hands out, counted while it lives.
+class ModuleImageCtrl final : public CImageCtrl {
+public:
+    ModuleImageCtrl() { ++g_objects; }
+    ~ModuleImageCtrl() override { objectGone(); }
+};
+
+using MakeObject = HRESULT (*)(REFIID, void**);
+
+class ClassFactory final : public IClassFactory {
+public:
+    explicit ClassFactory(MakeObject make) : m_make(make) {}
+    HRESULT QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *ppv = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    // The factories live as long as the module; their references count as
+    // locks, so the module is not unloaded under a held factory.
+    ULONG AddRef() override { return static_cast<ULONG>(++g_locks); }
+    ULONG Release() override { return static_cast<ULONG>(--g_locks); }
+    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
+    {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return m_make(riid, ppv);
+    }
+    HRESULT LockServer(BOOL lock) override
+    {
+        lock ? ++g_locks : --g_locks;
+        return S_OK;
+    }
+
+private:
+    MakeObject m_make;
+};
+
+HRESULT makeControl(REFIID riid, void** ppv)
+{
+    auto* control = new (std::nothrow) ModuleImageCtrl;
+    if (!control) return E_OUTOFMEMORY;
+    const HRESULT hr = control->ExternalQueryInterface(riid, ppv);
+    control->ExternalRelease(); // the creator's reference: the query holds it now
+    return hr;
+}
+
+HRESULT makePage(REFIID riid, void** ppv)
+{
+    auto* page = new (std::nothrow) CImagePropPage(&objectGone);
+    if (!page) return E_OUTOFMEMORY;
+    ++g_objects;
+    const HRESULT hr = page->QueryInterface(riid, ppv);
+    page->Release();
+    return hr;
+}
+
+ClassFactory g_controlFactory(&makeControl);
+ClassFactory g_pageFactory(&makePage);
+
+// Module start: the socket library first; without it the module refuses to
+// start, after telling the user through the container's message box.
+__attribute__((constructor)) void startModule()
+{
+    const HINSTANCE self = moduleHandle();
+    AfxSetResourceHandle(self);
+    RegisterImageCtrlResources(self);
+    WSADATA data;
+    if (WSAStartup(0x0202, &data) != 0) {
+        char text[256];
+        LoadStringA(self, IDS_SOCKETS_INIT_FAILED, text, sizeof text);
+        MessageBoxA(nullptr, text, "", MB_OK | MB_ICONERROR);
+        return;
+    }
+    g_started = true;
+}
+
+} // namespace
+
+VE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv)
+{
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (!g_started) return CLASS_E_CLASSNOTAVAILABLE;
+    if (clsid == CLSID_ImageCtrl) return g_controlFactory.QueryInterface(riid, ppv);
+    if (clsid == CLSID_ImagePropPage) return g_pageFactory.QueryInterface(riid, ppv);
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+VE_EXPORT HRESULT DllCanUnloadNow() { return g_objects.load() == 0 && g_locks.load() == 0 ? S_OK : S_FALSE; }
+
+VE_EXPORT HRESULT DllRegisterServer()
+{
+    if (!g_started) return E_FAIL;
+    const std::string path = modulePath();
+    if (!RegisterTypeLibrary(path)) return SELFREG_E_TYPELIB;
+    if (!RegisterClasses(path)) return SELFREG_E_CLASS;
+    return S_OK;
+}
+
+VE_EXPORT HRESULT DllUnregisterServer()
+{
+    if (!g_started) return E_FAIL;
+    if (!UnregisterTypeLibrary()) return SELFREG_E_TYPELIB;
+    if (!UnregisterClasses()) return SELFREG_E_CLASS;
+    return S_OK;
+}

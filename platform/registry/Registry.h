@@ -1,0 +1,43 @@
+// The registry, kept in a file: keys, named values and default values.
+// Its place is $VE_REGISTRY, else $XDG_DATA_HOME/camview/registry, else
+// ~/.local/share/camview/registry. Every change is written at once, to a
+// new file that then replaces the old one, so an interrupted write never
+// leaves a broken registry.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/win/WinError.h"
+
+using HKEY = struct HKEY__*;
+using LSTATUS = LONG;
+using REGSAM = DWORD;
+
+extern const HKEY HKEY_CLASSES_ROOT;
+
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_DWORD = 4;
+constexpr REGSAM KEY_READ = 0x20019;
+constexpr REGSAM KEY_WRITE = 0x20006;
+constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+constexpr LSTATUS ERROR_FILE_NOT_FOUND = 2;
+constexpr LSTATUS ERROR_ACCESS_DENIED = 5;
+constexpr LSTATUS ERROR_MORE_DATA = 234;
+constexpr LSTATUS ERROR_WRITE_FAULT = 29;
+
+LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR klass, DWORD options, REGSAM sam,
+                        const void* security, HKEY* result, DWORD* disposition);
+LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM sam, HKEY* result);
+LSTATUS RegCloseKey(HKEY key);
+// name null or "" is the key's default value.
+LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
+LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
+// Removes the key with every key and value below it.
+LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey);
+
+// For the registry's owner and for tests.
+std::string RegistryPath();
+// Makes the registry refuse every write after `writes` more successful
+// ones (a negative count lifts the limit).
+void RegistryFailWritesAfter(int writes);

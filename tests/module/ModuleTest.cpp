@@ -1,0 +1,229 @@
+// The control as a loadable module: registration into the registry file,
+// creation through the registry, and the unload test.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "control/ImageCtrlIds.h"
+#include "control/ImagePropPage.h"
+#include "platform/com/ComCreation.h"
+#include "platform/com/OleControl.h"
+#include "platform/registry/Registry.h"
+
+namespace {
+
+using Entry = HRESULT (*)();
+using GetClassObject = HRESULT (*)(REFCLSID, REFIID, void**);
+
+class Module : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/ve-registry-XXXXXX";
+        dir = mkdtemp(pattern);
+        registryFile = dir + "/registry";
+        setenv("VE_REGISTRY", registryFile.c_str(), 1);
+        RegistryFailWritesAfter(-1);
+        module = dlopen(VE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(module, nullptr) << dlerror();
+        registerServer = reinterpret_cast<Entry>(dlsym(module, "DllRegisterServer"));
+        unregisterServer = reinterpret_cast<Entry>(dlsym(module, "DllUnregisterServer"));
+        canUnload = reinterpret_cast<Entry>(dlsym(module, "DllCanUnloadNow"));
+        getClassObject = reinterpret_cast<GetClassObject>(dlsym(module, "DllGetClassObject"));
+        ASSERT_TRUE(registerServer && unregisterServer && canUnload && getClassObject);
+    }
+    void TearDown() override
+    {
+        RegistryFailWritesAfter(-1);
+        unsetenv("VE_REGISTRY");
+        std::system(("rm -rf '" + dir + "'").c_str());
+    }
+    std::string registryText() const
+    {
+        std::ifstream in(registryFile);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::set<std::string> keys() const
+    {
+        std::set<std::string> out;
+        std::istringstream in(registryText());
+        for (std::string line; std::getline(in, line);)
+            if (line.size() > 2 && line.front() == '[') out.insert(line.substr(1, line.size() - 2));
+        return out;
+    }
+
+    std::string dir;
+    std::string registryFile;
+    void* module = nullptr;
+    Entry registerServer = nullptr;
+    Entry unregisterServer = nullptr;
+    Entry canUnload = nullptr;
+    GetClassObject getClassObject = nullptr;
+};
+
+const std::string kControl = "HKEY_CLASSES_ROOT\\CLSID\\{4D8D78A3-35E9-499D-8771-4ADA8876B786}";
+
+TEST_F(Module, RegistrationWritesExactlyTheListedEntries)
+{
+    ASSERT_EQ(registerServer(), S_OK);
+    const std::string text = registryText();
+    const std::string path = VE_MODULE_PATH;
+    for (const std::string& expected : {
+             kControl + "]\n@=\"Ve_virizu Control\"",
+             kControl + "\\InprocServer32]\n@=\"" + path + "\"\n\"ThreadingModel\"=\"Apartment\"",
+             kControl + "\\ProgID]\n@=\"RW-DPV20.ImageCtrl.1\"",
+             kControl + "\\MiscStatus]\n@=\"0\"",
+             kControl + "\\MiscStatus\\1]\n@=\"131473\"",
+             kControl + "\\ToolboxBitmap32]\n@=\"" + path + ", 1\"",
+             kControl + "\\TypeLib]\n@=\"{A625E7DA-00E1-4B10-B611-2049B587DA3E}\"",
+             kControl + "\\Version]\n@=\"1.0\"",
+             std::string("HKEY_CLASSES_ROOT\\RW-DPV20.ImageCtrl.1]\n@=\"Ve_virizu Control\""),
+             std::string("HKEY_CLASSES_ROOT\\RW-DPV20.ImageCtrl.1\\CLSID]\n@=\"{4D8D78A3-35E9-499D-8771-4ADA8876B786}\""),
+             std::string("HKEY_CLASSES_ROOT\\CLSID\\{09EF6554-603C-4370-A96F-173992656FBF}]\n@=\"Ve_virizu Property Page\""),
+             std::string("HKEY_CLASSES_ROOT\\TypeLib\\{A625E7DA-00E1-4B10-B611-2049B587DA3E}\\1.0]\n@=\"RW-DPV20 OLE Control module\"\n\"Name\"=\"ZE_DEVUZORud\""),
+         })
+        EXPECT_NE(text.find("[" + expected + "\n"), std::string::npos) << expected;
+    const std::set<std::string> all = keys();
+    EXPECT_TRUE(all.count(kControl + "\\Insertable"));
+    EXPECT_TRUE(all.count(kControl + "\\Control"));
+    EXPECT_TRUE(all.count("HKEY_CLASSES_ROOT\\RW-DPV20.ImageCtrl.1\\Insertable"));
+    // Nothing else under the control's key.
+    int underControl = 0;
+    for (const auto& k : all) underControl += k.rfind(kControl, 0) == 0;
+    EXPECT_EQ(underControl, 10); // the key and its nine sub-keys
+    EXPECT_EQ(all.size(), 32u);
+}
+
+TEST_F(Module, UnregistrationRemovesTheEntriesAndLeavesOthers)
+{
+    HKEY other = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{11111111-2222-3333-4444-555555555555}", 0, nullptr, 0, KEY_WRITE,
+                              nullptr, &other, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(other);
+    ASSERT_EQ(registerServer(), S_OK);
+    ASSERT_EQ(unregisterServer(), S_OK);
+    const std::set<std::string> all = keys();
+    for (const auto& k : all) {
+        EXPECT_EQ(k.find("4D8D78A3"), std::string::npos) << k;
+        EXPECT_EQ(k.find("RW-DPV20"), std::string::npos) << k;
+        EXPECT_EQ(k.find("A625E7DA"), std::string::npos) << k;
+    }
+    EXPECT_TRUE(all.count("HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}"));
+}
+
+TEST_F(Module, UnwritableRegistryFailsAtTheTypeLibrary)
+{
+    // A registry whose folder is a file cannot be written.
+    const std::string blocker = dir + "/file";
+    std::ofstream(blocker) << "x";
+    setenv("VE_REGISTRY", (blocker + "/registry").c_str(), 1);
+    EXPECT_EQ(registerServer(), SELFREG_E_TYPELIB);
+    RegistryFailWritesAfter(0);
+    setenv("VE_REGISTRY", registryFile.c_str(), 1);
+    std::ofstream(registryFile) << "[HKEY_CLASSES_ROOT\\TypeLib\\{A625E7DA-00E1-4B10-B611-2049B587DA3E}]\n";
+    EXPECT_EQ(unregisterServer(), SELFREG_E_TYPELIB);
+}
+
+TEST_F(Module, FailureAfterTheTypeLibraryFailsAtTheClasses)
+{
+    // Count the writes the type library takes, then fail right after them.
+    ASSERT_EQ(registerServer(), S_OK);
+    ASSERT_EQ(unregisterServer(), S_OK);
+    std::remove(registryFile.c_str());
+    int typeLibraryWrites = 0;
+    for (int limit = 1; limit < 200; ++limit) {
+        std::remove(registryFile.c_str());
+        RegistryFailWritesAfter(limit);
+        const HRESULT hr = registerServer();
+        if (hr == SELFREG_E_CLASS) {
+            typeLibraryWrites = limit;
+            break;
+        }
+        ASSERT_EQ(hr, SELFREG_E_TYPELIB) << limit;
+    }
+    EXPECT_GT(typeLibraryWrites, 0);
+    RegistryFailWritesAfter(-1);
+}
+
+TEST_F(Module, CreationByProgIdAndByClassIdentifierGivesAWorkingControl)
+{
+    ASSERT_EQ(registerServer(), S_OK);
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID("RW-DPV20.ImageCtrl.1", &clsid), S_OK);
+    EXPECT_EQ(clsid, CLSID_ImageCtrl);
+    for (const char* name : {"RW-DPV20.ImageCtrl.1", "{4D8D78A3-35E9-499D-8771-4ADA8876B786}"}) {
+        CLSID id{};
+        ASSERT_EQ(CLSIDFromString(name, &id), S_OK) << name;
+        IOleObject* object = nullptr;
+        ASSERT_EQ(CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(&object)), S_OK)
+            << name;
+        DWORD status = 0;
+        EXPECT_EQ(object->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
+        EXPECT_EQ(status, 0x20191u);
+        IPersistPropertyBag* persist = nullptr;
+        EXPECT_EQ(object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)), S_OK);
+        persist->Release();
+        EXPECT_EQ(canUnload(), S_FALSE); // a control lives
+        object->Release();
+    }
+    EXPECT_EQ(canUnload(), S_OK);
+    IUnknown* nothing = nullptr;
+    const CLSID unknown = {1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
+    EXPECT_EQ(CoCreateInstance(unknown, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&nothing)),
+              REGDB_E_CLASSNOTREG);
+}
+
+TEST_F(Module, LocksAndObjectsKeepTheModuleLoaded)
+{
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(getClassObject(CLSID_ImagePropPage, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    EXPECT_EQ(canUnload(), S_FALSE); // the factory reference counts as a lock
+    IPropertyPage* page = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(&page)), S_OK);
+    factory->LockServer(TRUE);
+    factory->Release();
+    EXPECT_EQ(canUnload(), S_FALSE);
+    PROPPAGEINFO info;
+    EXPECT_EQ(page->GetPageInfo(&info), S_OK);
+    EXPECT_EQ(info.title, "General");
+    page->Release();
+    EXPECT_EQ(canUnload(), S_FALSE); // still locked
+    ASSERT_EQ(getClassObject(CLSID_ImagePropPage, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    factory->LockServer(FALSE);
+    factory->Release();
+    EXPECT_EQ(canUnload(), S_OK);
+    IUnknown* outer = reinterpret_cast<IUnknown*>(this);
+    ASSERT_EQ(getClassObject(CLSID_ImageCtrl, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    void* p = nullptr;
+    EXPECT_EQ(factory->CreateInstance(outer, IID_IUnknown, &p), CLASS_E_NOAGGREGATION);
+    factory->Release();
+}
+
+TEST_F(Module, AnInterruptedWriteLeavesTheRegistryWhole)
+{
+    ASSERT_EQ(registerServer(), S_OK);
+    const std::string before = registryText();
+    // A write that died before its rename leaves its new file behind: the
+    // registry itself is untouched and reads as before.
+    std::ofstream(registryFile + ".new.12345") << "[HKEY_CLASSES_ROOT\\half";
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "RW-DPV20.ImageCtrl.1\\CLSID", 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(registryText(), before);
+    // A failed write changes nothing either.
+    RegistryFailWritesAfter(0);
+    EXPECT_NE(unregisterServer(), S_OK);
+    EXPECT_EQ(registryText(), before);
+}
+
+} // namespace
