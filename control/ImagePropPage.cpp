@@ -3,6 +3,7 @@
 #include "control/ImageCtrlIds.h"
 #include "platform/framework/OleControl.h"
 #include "platform/window/StringResources.h"
+#include "resources/ImageCtrlResources.h"
 
 const IID IID_IPropertyPage = {0xB196B28D, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
 
@@ -42,7 +43,7 @@ HRESULT CImagePropPage::GetPageInfo(PROPPAGEINFO* info)
     LoadStringA(AfxGetResourceHandle(), IDS_IMAGECTRL_PPG_CAPTION, caption, sizeof caption);
     info->title = caption;
     info->size = SIZE{250, 62};
-    info->staticText = "The picture's settings come from the PARAM elements of the camera's page.";
+    info->staticText = kPropPageDialog.text;
     return S_OK;
 }
 

@@ -65,6 +65,11 @@ IconImage toolboxBitmap()
 
 } // namespace
 
+const DialogResource kAboutBoxDialog = {IDD_ABOUTBOX_IMAGECTRL, "About Ve_virizu Control",
+                                        "Ve_virizu Control, version 1.0: a camera's live picture"};
+const DialogResource kPropPageDialog = {IDD_PROPPAGE_IMAGECTRL, "General",
+                                        "The picture's settings come from the PARAM elements of the camera's page."};
+
 void RegisterImageCtrlResources(HINSTANCE module)
 {
     RegisterStringResource(module, IDS_IMAGECTRL, "Ve_virizu Control");
