@@ -12,10 +12,45 @@
 
 namespace {
 
+CImageCtrl* ctrl(COleControl* self) { return static_cast<CImageCtrl*>(self); }
+POINT pointOf(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+// The message map, in its order. The double clicks go to the framework's
+// own handling: the second press of a double click neither restarts nor
+// cancels a pending click-and-centre request.
 const AFX_MSGMAP_ENTRY kMessageEntries[] = {
+    {WM_LBUTTONDOWN,
+     [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         ctrl(self)->OnLButtonDown(static_cast<UINT>(wParam), pointOf(lParam));
+         return 0;
+     }},
     {WM_TIMER,
      [](COleControl* self, WPARAM wParam, LPARAM) -> LRESULT {
-         static_cast<CImageCtrl*>(self)->OnTimer(wParam);
+         ctrl(self)->OnTimer(wParam);
+         return 0;
+     }},
+    {WM_RBUTTONDOWN,
+     [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         ctrl(self)->OnRButtonDown(static_cast<UINT>(wParam), pointOf(lParam));
+         return 0;
+     }},
+    {WM_SETCURSOR,
+     [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         return ctrl(self)->OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
+                                        HIWORD(static_cast<std::uintptr_t>(lParam)));
+     }},
+    {WM_MOUSEWHEEL,
+     [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         return ctrl(self)->OnMouseWheel(LOWORD(wParam), GET_WHEEL_DELTA_WPARAM(wParam), pointOf(lParam));
+     }},
+    {WM_MOUSEMOVE,
+     [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         ctrl(self)->OnMouseMove(static_cast<UINT>(wParam), pointOf(lParam));
+         return 0;
+     }},
+    {WM_RBUTTONUP,
+     [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         ctrl(self)->OnRButtonUp(static_cast<UINT>(wParam), pointOf(lParam));
          return 0;
      }},
 };

@@ -37,8 +37,14 @@ public:
     const CLSID* GetPropPageIDs(ULONG* count) const;
     UINT GetUserTypeNameID() const { return IDS_IMAGECTRL; }
 
-    // Window message handlers.
+    // Window message handlers, in the message map's order.
+    void OnLButtonDown(UINT nFlags, POINT point);
     void OnTimer(UINT_PTR nIDEvent);
+    void OnRButtonDown(UINT nFlags, POINT point);
+    BOOL OnSetCursor(HWND hwnd, UINT nHitTest, UINT message);
+    BOOL OnMouseWheel(UINT nFlags, short zDelta, POINT pt);
+    void OnMouseMove(UINT nFlags, POINT point);
+    void OnRButtonUp(UINT nFlags, POINT point);
 
     // Reads the motion levels from a frame's comment segment: 0 when taken,
     // -1 when the frame holds no usable segment.
@@ -53,6 +59,29 @@ protected:
     bool DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, int top);
     // Fixes the stream's frame size from the first frame of a connection.
     void CheckFirstFrameSize(int width, int height);
+
+    // Interaction modes, from the feature bits.
+    bool IsDigitalZoom() const { return (m_byFeatures & (FEATURE_DIGITAL_ZOOM | FEATURE_OPTICAL_ZOOM)) == FEATURE_DIGITAL_ZOOM; }
+    bool IsOpticalZoom() const { return (m_byFeatures & (FEATURE_DIGITAL_ZOOM | FEATURE_OPTICAL_ZOOM)) == FEATURE_OPTICAL_ZOOM; }
+    bool IsZoomActive() const { return IsDigitalZoom() || IsOpticalZoom(); }
+    BYTE ClickBits() const { return m_byFeatures & (FEATURE_CLICK_OFF | FEATURE_CLICK_REAL | FEATURE_CLICK_EMULATE); }
+    void SetZoomCursor();
+
+    // Click-and-centre: the click step and, on TIMER_CLICK, the send step.
+    void ClickStep(POINT point);
+    void SendClickRequest();
+
+    // Digital zoom.
+    double RateFromPosition(int y) const;
+    void DigitalZoomStep();
+    bool PanStep();
+    void DigitalWheelStep(short delta);
+    void CheckResolution();
+
+    // Optical zoom.
+    SHORT SpeedFromPosition(int y) const;
+    void OpticalWheelStep(short delta);
+    void OpticalZoomStep();
 
     // The members of the control, in their declared order.
     struct XObjectSafety final : IObjectSafety {

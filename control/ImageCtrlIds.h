@@ -42,6 +42,19 @@ enum : int {
     PHASE_ENDED = 5,
 };
 
+// Optical zoom states and the origin of a zoom request.
+enum : int {
+    ZoomIdle = 1,
+    ZoomSend = 2,
+    ZoomFollow = 3,
+    ZoomWheel = 4,
+    ZoomStop = 5,
+};
+enum : int {
+    REQUEST_WHEEL = 1,
+    REQUEST_MOUSE = 2,
+};
+
 // Module resources.
 constexpr WORD IDS_IMAGECTRL = 1;
 constexpr WORD IDS_IMAGECTRL_PPG = 2;

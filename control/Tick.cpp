@@ -1,6 +1,9 @@
 // The tick: one window timer drives the label countdown, the zoom steps and
 // the stream. The same handler receives the delayed click timer.
+#include <cstring>
+
 #include "control/ImageCtrl.h"
+#include "operation/ZoomController.h"
 #include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
 
@@ -20,7 +23,10 @@ void CImageCtrl::OnTimer(UINT_PTR nIDEvent)
         return;
     }
 
-    if (nIDEvent == TIMER_CLICK) return;
+    if (nIDEvent == TIMER_CLICK) {
+        SendClickRequest();
+        return;
+    }
     if (nIDEvent != TIMER_TICK) return;
 
     const BOOL held = IsSecondaryButtonHeld();
@@ -28,6 +34,11 @@ void CImageCtrl::OnTimer(UINT_PTR nIDEvent)
         if (held) m_nLabelTicks = kLabelTicks;
         --m_nLabelTicks;
     }
+
+    if (m_byFeatures & FEATURE_DIGITAL_ZOOM)
+        DigitalZoomStep();
+    else if ((m_byFeatures & FEATURE_OPTICAL_ZOOM) && m_pZoom)
+        OpticalZoomStep();
 
     StreamStep();
 }
@@ -41,6 +52,10 @@ void CImageCtrl::StreamStep()
             FireEvent(eventidDZoomMagChanged, &mag, 1);
             if (m_pStreamBuffer) m_pStreamBuffer->Reset();
             m_pStreamClient->Prepare();
+            if ((m_byFeatures & FEATURE_OPTICAL_ZOOM) && m_pZoom) {
+                if (const char* host = m_pStreamClient->GetHost())
+                    m_pZoom->SetCamera(host, static_cast<int>(std::strlen(host)), m_pStreamClient->GetPort());
+            }
         } else if (m_nViewPhase == PHASE_WAITING_RECONNECT) {
             if (m_pStreamBuffer) m_pStreamBuffer->Reset();
             m_pStreamClient->Prepare();
@@ -50,8 +65,11 @@ void CImageCtrl::StreamStep()
         switch (m_nViewPhase) {
         case PHASE_NOTHING_RECEIVED:
         case PHASE_WAITING_FIRST_FRAME:
+            ReceiveStep();
+            break;
         case PHASE_STREAMING:
             ReceiveStep();
+            if (m_bResolutionSwitch && m_nViewPhase == PHASE_STREAMING) CheckResolution();
             break;
         case PHASE_SWITCH_REQUESTED:
             m_pStreamClient->Close();

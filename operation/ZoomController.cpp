@@ -1,8 +1,61 @@
 #include "operation/ZoomController.h"
 
+#include <algorithm>
+#include <cstring>
+#include <new>
+
 CZoomController::CZoomController(SHORT maxSpeed, SHORT minSpeed, SHORT maxMag, SHORT minMag)
-    : m_nMaxSpeed(maxSpeed), m_nMinSpeed(minSpeed), m_nMaxMag(maxMag), m_nMinMag(minMag)
+    : m_nMaxSpeed(static_cast<USHORT>(maxSpeed)), m_nMinSpeed(static_cast<USHORT>(minSpeed)),
+      m_nMaxMag(static_cast<USHORT>(maxMag)), m_nMinMag(static_cast<USHORT>(minMag))
 {
+    for (auto& worker : m_workers) worker = new CZoomWorker;
+    for (auto* worker : m_workers) worker->Attach(this, m_nMinSpeed);
 }
 
-CZoomController::~CZoomController() = default;
+CZoomController::~CZoomController()
+{
+    m_nClosing.store(1, std::memory_order_release);
+    for (int i = 2; i >= 0; --i) {
+        delete m_workers[i];
+        m_workers[i] = nullptr;
+    }
+}
+
+int CZoomController::SetCamera(const char* host, int length, int port)
+{
+    std::lock_guard lock(m_addressMutex);
+    m_nPort = static_cast<USHORT>(port);
+    const int n = std::clamp(length, 0, ZOOM_HOST_SIZE - 1);
+    if (host) std::memcpy(m_szHost, host, static_cast<size_t>(n));
+    m_szHost[host ? n : 0] = '\0';
+    return 0;
+}
+
+void CZoomController::GetCamera(char (&host)[ZOOM_HOST_SIZE], int& port) const
+{
+    std::lock_guard lock(m_addressMutex);
+    std::memcpy(host, m_szHost, sizeof host);
+    port = m_nPort;
+}
+
+int CZoomController::Request(int magnitude, int speed, int stop)
+{
+    {
+        std::lock_guard lock(m_addressMutex);
+        if (!m_szHost[0]) return -1;
+    }
+    CZoomWorker* idle = nullptr;
+    for (auto* worker : m_workers) {
+        if (worker->GetState() == ZOOM_WORKER_IDLE) {
+            idle = worker;
+            break;
+        }
+    }
+    if (!idle) return 0;
+    if (magnitude > m_nMaxSpeed)
+        magnitude = m_nMaxSpeed;
+    else if (magnitude < m_nMinSpeed)
+        magnitude = m_nMinSpeed;
+    if (!IsClosing()) idle->Post(magnitude, speed < 0 ? 1 : 0, stop);
+    return 0;
+}
