@@ -18,7 +18,21 @@
 class ProbedImageCtrl : public CImageCtrl {
 public:
     using CImageCtrl::IsSecondaryButtonHeld;
+    using CImageCtrl::CheckResolution;
     using CImageCtrl::InspectMotionComment;
+    using CImageCtrl::RateFromPosition;
+    using CImageCtrl::SpeedFromPosition;
+    using CImageCtrl::m_dWheelAccel;
+    using CImageCtrl::m_dZoomRate;
+    using CImageCtrl::m_dZoomTarget;
+    using CImageCtrl::m_hZoomIcon;
+    using CImageCtrl::m_hZoomInIcon;
+    using CImageCtrl::m_hZoomOutIcon;
+    using CImageCtrl::m_nOpticalState;
+    using CImageCtrl::m_nWheelHoldTicks;
+    using CImageCtrl::m_nWheelStopTicks;
+    using CImageCtrl::m_nZoomSpeed;
+    using CImageCtrl::m_ptCenterRequest;
     using CImageCtrl::m_bAutoSize;
     using CImageCtrl::m_bPainted;
     using CImageCtrl::m_chMotionBar1;
