@@ -375,7 +375,9 @@ int CamsimServer::serveStream(MHD_Connection* c, bool replay, int* status)
 
 int CamsimServer::serveZoom(MHD_Connection* c)
 {
-    if (m_options.zoomDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(m_options.zoomDelayMs));
+    // A slow camera; camsim stopping ends the wait.
+    const auto until = Clock::now() + std::chrono::milliseconds(m_options.zoomDelayMs);
+    while (Clock::now() < until && !m_stopping) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (m_zoomBusyLeft.fetch_sub(1) > 0) return queueText(c, MHD_HTTP_OK, "<html><body>Return:-2</body></html>");
     const char* mag = value(c, MHD_GET_ARGUMENT_KIND, "ZoomMag");
     if (mag) m_scene.setZoom(std::atoi(mag));

@@ -1,0 +1,184 @@
+// Camera operation against camsim: the zoom commands the camera receives,
+// the stop retries, dropped requests, destruction with commands in
+// flight, and the whole resolution switch.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "image/Image.h"
+#include "operation/ZoomController.h"
+#include "platform/wininet/WinInet.h"
+#include "stream/StreamBuffer.h"
+#include "stream/StreamClient.h"
+#include "tests/integration/Processes.h"
+#include "tests/support/TestContainer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(5ms);
+    }
+    return done();
+}
+
+class ZoomCommands : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        unsetenv("http_proxy");
+        unsetenv("HTTP_PROXY");
+    }
+};
+
+TEST_F(ZoomCommands, TheCameraReceivesMoveAndStopCommands)
+{
+    Camsim cam;
+    CZoomController zoom(362, 5, 4200, 100);
+    zoom.SetCamera("127.0.0.1", 9, cam.port());
+    zoom.Request(217, 217, 0);
+    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 1; }));
+    zoom.Request(90, -90, 0);
+    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 2; }));
+    zoom.Request(0, 0, 1);
+    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 3; }));
+    zoom.Request(0, 0, 0); // magnitude 0 goes as minSpeed
+    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 4; }));
+    const auto sent = cam.requests("nphPtzf");
+    EXPECT_NE(sent[0].find("/nphPtzf?Func=Set&ZoomMag=4200&ZoomSpeed=217&Sync=0"), std::string::npos) << sent[0];
+    EXPECT_NE(sent[1].find("ZoomMag=100&ZoomSpeed=90&Sync=0"), std::string::npos) << sent[1];
+    EXPECT_NE(sent[2].find("ZoomMag=32768&ZoomSpeed=0&Sync=0"), std::string::npos) << sent[2];
+    EXPECT_NE(sent[3].find("ZoomMag=4200&ZoomSpeed=5&Sync=0"), std::string::npos) << sent[3];
+}
+
+TEST_F(ZoomCommands, ABusyCameraGetsTheStopFiveTimes)
+{
+    Camsim cam({"--zoom-busy", "10"});
+    CZoomController zoom(362, 5, 4200, 100);
+    zoom.SetCamera("127.0.0.1", 9, cam.port());
+    zoom.Request(0, 0, 1);
+    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() >= 5 && zoom.GetWorkerState(0) == ZOOM_WORKER_IDLE; }));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(cam.requests("nphPtzf").size(), 5u);
+    zoom.Request(100, 100, 0); // a move is not repeated
+    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 6; }));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(cam.requests("nphPtzf").size(), 6u);
+}
+
+TEST_F(ZoomCommands, AFourthRequestIsDroppedWhileThreeWait)
+{
+    Camsim cam({"--zoom-delay", "1500"});
+    CZoomController zoom(362, 5, 4200, 100);
+    zoom.SetCamera("127.0.0.1", 9, cam.port());
+    for (int i = 0; i < 3; ++i) zoom.Request(100 + i, 100 + i, 0);
+    ASSERT_TRUE(eventually([&] {
+        return zoom.GetWorkerState(0) == ZOOM_WORKER_PENDING && zoom.GetWorkerState(1) == ZOOM_WORKER_PENDING &&
+               zoom.GetWorkerState(2) == ZOOM_WORKER_PENDING;
+    }));
+    zoom.Request(300, 300, 0); // dropped
+    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 3; }));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(cam.requests("nphPtzf").size(), 3u);
+    for (const auto& line : cam.requests("nphPtzf")) EXPECT_EQ(line.find("ZoomSpeed=300"), std::string::npos);
+}
+
+TEST_F(ZoomCommands, DestroyingWithCommandsInFlightEndsEveryWorker)
+{
+    Camsim cam({"--zoom-delay", "20000"});
+    auto* zoom = new CZoomController(362, 5, 4200, 100);
+    zoom->SetCamera("127.0.0.1", 9, cam.port());
+    for (int i = 0; i < 3; ++i) zoom->Request(100, 100, 0);
+    // camsim logs a request once it has answered: wait for the workers to be busy.
+    ASSERT_TRUE(eventually([&] {
+        return zoom->GetWorkerState(0) == ZOOM_WORKER_PENDING && zoom->GetWorkerState(1) == ZOOM_WORKER_PENDING &&
+               zoom->GetWorkerState(2) == ZOOM_WORKER_PENDING;
+    }));
+    std::this_thread::sleep_for(200ms); // the commands are out
+    std::mutex m;
+    std::condition_variable cv;
+    bool finished = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(m);
+        if (!cv.wait_for(lock, 10s, [&] { return finished; })) {
+            std::fprintf(stderr, "destroying the zoom controller did not return within 10 s\n");
+            std::abort();
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    delete zoom;
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    {
+        std::lock_guard lock(m);
+        finished = true;
+    }
+    cv.notify_all();
+    watchdog.join();
+    std::printf("destroying the zoom controller with three commands in flight took %lld ms\n",
+                static_cast<long long>(took.count()));
+}
+
+TEST_F(ZoomCommands, TheControlHandsTheCameraToItsZoomAndAWheelNotchReachesIt)
+{
+    Camsim cam({"--fps", "25"});
+    TestContainer c;
+    c.browser().locationUrl = cam.url("/ImageViewer?Resolution=320x240");
+    c.embed({{"ImagePath", "?Resolution=320x240"}, {"ControlZoom", "Enable"}});
+    c.advance(TIMER_TICK_PERIOD_MS); // the stream starts: the zoom learns the camera
+    SendMessageA(c.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(10, 10));
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (cam.requests("nphPtzf").size() < 2 && std::chrono::steady_clock::now() < end) {
+        c.advance(TIMER_TICK_PERIOD_MS);
+        std::this_thread::sleep_for(2ms);
+    }
+    const auto sent = cam.requests("nphPtzf");
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_NE(sent[0].find("ZoomMag=4200&ZoomSpeed=120&Sync=0"), std::string::npos) << sent[0];
+    EXPECT_NE(sent[1].find("ZoomMag=32768&ZoomSpeed=0"), std::string::npos) << sent[1];
+}
+
+TEST_F(ZoomCommands, TheResolutionSwitchGoesUpPastFourAndBack)
+{
+    Camsim cam({"--fps", "25"});
+    TestContainer c;
+    c.browser().locationUrl = cam.url("/ImageViewer?Resolution=320x240");
+    c.embed({{"ImagePath", "?Resolution=320x240&Quality=Standard"}, {"DigitalZoom", "Enable"}, {"UseChangeResolution", "Enable"}});
+    auto run = [&](const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + 15s;
+        while (!done() && std::chrono::steady_clock::now() < end) {
+            c.advance(TIMER_TICK_PERIOD_MS);
+            std::this_thread::sleep_for(2ms);
+        }
+        return done();
+    };
+    ASSERT_TRUE(run([&] { return c.ctrl()->m_nViewPhase == PHASE_STREAMING; }));
+    c.ctrl()->m_dZoomTarget = 4.5;
+    ASSERT_TRUE(run([&] {
+        return c.ctrl()->m_nStreamWidth == 640 && c.ctrl()->m_nViewPhase == PHASE_STREAMING && c.ctrl()->m_pImage &&
+               c.ctrl()->m_pImage->GetWidth() == 640;
+    }));
+    EXPECT_EQ(c.ctrl()->m_strImagePath, "?Resolution=640x480&Quality=Standard");
+    EXPECT_EQ(c.ctrl()->m_bResolutionSwitch, 1);
+    c.ctrl()->m_dZoomTarget = 3.5;
+    ASSERT_TRUE(run([&] {
+        return c.ctrl()->m_nStreamWidth == 320 && c.ctrl()->m_nViewPhase == PHASE_STREAMING && c.ctrl()->m_pImage &&
+               c.ctrl()->m_pImage->GetWidth() == 320;
+    }));
+    EXPECT_EQ(c.ctrl()->m_strImagePath, "?Resolution=320x240&Quality=Standard");
+    const auto streams = cam.requests("nphContinuousServerPush");
+    ASSERT_EQ(streams.size(), 3u);
+    EXPECT_NE(streams[1].find("Resolution=640x480"), std::string::npos);
+    EXPECT_NE(streams[2].find("Resolution=320x240"), std::string::npos);
+}
+
+} // namespace
