@@ -76,6 +76,18 @@ TEST_F(ZoomCommands, ABusyCameraGetsTheStopFiveTimes)
     EXPECT_EQ(cam.requests("nphPtzf").size(), 6u);
 }
 
+TEST_F(ZoomCommands, AReplyLongerThanTheBufferIsReadWholeAndASplitMarkerCounts)
+{
+    // "Return:-2" starts 4 bytes before the end of the first 999-byte piece.
+    Camsim cam({"--zoom-busy", "10", "--zoom-reply-pad", "995"});
+    CZoomController zoom(362, 5, 4200, 100);
+    zoom.SetCamera("127.0.0.1", 9, cam.port());
+    zoom.Request(0, 0, 1);
+    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() >= 5 && zoom.GetWorkerState(0) == ZOOM_WORKER_IDLE; }));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(cam.requests("nphPtzf").size(), 5u);
+}
+
 TEST_F(ZoomCommands, AFourthRequestIsDroppedWhileThreeWait)
 {
     Camsim cam({"--zoom-delay", "1500"});

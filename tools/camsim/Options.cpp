@@ -19,6 +19,7 @@ const char* CamsimUsage()
            "  --log FILE           write every request as one JSON line to FILE\n"
            "  --zoom-busy N        answer the first N zoom commands with \"Return:-2\"\n"
            "  --zoom-delay MS      answer zoom commands after MS milliseconds\n"
+           "  --zoom-reply-pad B   put B bytes of padding before the zoom reply's text\n"
            "  --param NAME=VALUE   a PARAM of the viewer page's OBJECT (repeatable)\n"
            "  --page-size WxH      the OBJECT's size on the viewer page (default 320x240)\n"
            "fault options, for tests:\n"
@@ -87,6 +88,10 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
         } else if (a == "--zoom-delay") {
             if (!number("--zoom-delay", n)) return false;
             o.zoomDelayMs = static_cast<int>(n);
+        } else if (a == "--zoom-reply-pad") {
+            if (!number("--zoom-reply-pad", n) || n < 0 || n > 1000000)
+                return error.empty() ? (error = "--zoom-reply-pad out of range", false) : false;
+            o.zoomReplyPad = static_cast<int>(n);
         } else if (a == "--param") {
             const char* v = value("--param");
             if (!v) return false;

@@ -16,6 +16,7 @@ struct CamsimOptions {
     std::string logFile;
     int zoomBusy = 0;
     int zoomDelayMs = 0;
+    int zoomReplyPad = 0; // bytes before the zoom reply's text
     long closeAfter = -1;
     long stallAfter = -1;
     bool garbagePrefix = false;

@@ -378,10 +378,11 @@ int CamsimServer::serveZoom(MHD_Connection* c)
     // A slow camera; camsim stopping ends the wait.
     const auto until = Clock::now() + std::chrono::milliseconds(m_options.zoomDelayMs);
     while (Clock::now() < until && !m_stopping) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (m_zoomBusyLeft.fetch_sub(1) > 0) return queueText(c, MHD_HTTP_OK, "<html><body>Return:-2</body></html>");
+    const std::string pad(static_cast<size_t>(m_options.zoomReplyPad), ' ');
+    if (m_zoomBusyLeft.fetch_sub(1) > 0) return queueText(c, MHD_HTTP_OK, pad + "Return:-2</body></html>");
     const char* mag = value(c, MHD_GET_ARGUMENT_KIND, "ZoomMag");
     if (mag) m_scene.setZoom(std::atoi(mag));
-    return queueText(c, MHD_HTTP_OK, "<html><body>Return:0</body></html>");
+    return queueText(c, MHD_HTTP_OK, pad + "Return:0</body></html>");
 }
 
 int CamsimServer::serveRecentre(MHD_Connection* c, const std::string& program)
