@@ -1,0 +1,117 @@
+#include "host/page/ViewerPage.h"
+
+#include <libxml/HTMLparser.h>
+#include <libxml/tree.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/kernel/Kernel.h"
+#include "platform/wininet/WinInet.h"
+
+namespace {
+
+std::string lower(std::string s)
+{
+    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string attribute(xmlNode* node, const char* name)
+{
+    // HTML attribute names are matched without regard to case.
+    for (xmlAttr* a = node->properties; a; a = a->next) {
+        if (!a->name || lower(reinterpret_cast<const char*>(a->name)) != name) continue;
+        xmlChar* value = xmlNodeListGetString(node->doc, a->children, 1);
+        std::string text = value ? reinterpret_cast<const char*>(value) : "";
+        xmlFree(value);
+        return text;
+    }
+    return {};
+}
+
+int dimension(const std::string& text)
+{
+    // "320", "320px"; a percentage or nothing gives 0 (the control's own size).
+    const long v = std::strtol(text.c_str(), nullptr, 10);
+    return text.find('%') == std::string::npos && v > 0 && v < 100000 ? static_cast<int>(v) : 0;
+}
+
+void collectParams(xmlNode* node, EmbeddedObject& object)
+{
+    for (xmlNode* child = node->children; child; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE) continue;
+        const std::string name = lower(reinterpret_cast<const char*>(child->name));
+        if (name == "param") {
+            const std::string paramName = attribute(child, "name");
+            if (!paramName.empty()) object.params.emplace_back(paramName, attribute(child, "value"));
+        } else if (name != "object") {
+            collectParams(child, object); // PARAMs the parser moved into a wrapper
+        }
+    }
+}
+
+void walk(xmlNode* node, std::vector<EmbeddedObject>& out)
+{
+    for (; node; node = node->next) {
+        if (node->type == XML_ELEMENT_NODE && lower(reinterpret_cast<const char*>(node->name)) == "object") {
+            EmbeddedObject object;
+            std::string classId = attribute(node, "classid");
+            if (lower(classId.substr(0, 6)) == "clsid:") classId = classId.substr(6);
+            object.classId = classId;
+            object.width = dimension(attribute(node, "width"));
+            object.height = dimension(attribute(node, "height"));
+            collectParams(node, object);
+            out.push_back(std::move(object));
+        }
+        walk(node->children, out);
+    }
+}
+
+} // namespace
+
+std::vector<EmbeddedObject> ParseViewerPage(const std::string& html)
+{
+    std::vector<EmbeddedObject> objects;
+    if (html.empty()) return objects;
+    htmlDocPtr doc = htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, nullptr,
+                                    HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+    if (!doc) return objects;
+    walk(xmlDocGetRootElement(doc), objects);
+    xmlFreeDoc(doc);
+    return objects;
+}
+
+FetchedPage FetchViewerPage(const std::string& url)
+{
+    FetchedPage page;
+    HINTERNET internet = InternetOpenA("camview", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!internet) {
+        page.error = "cannot open the internet layer";
+        return page;
+    }
+    HINTERNET request = InternetOpenUrlA(internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);
+    if (!request) {
+        page.error = "cannot fetch " + url + " (error " + std::to_string(GetLastError()) + ")";
+        InternetCloseHandle(internet);
+        return page;
+    }
+    for (;;) {
+        DWORD status = 0;
+        DWORD length = sizeof status;
+        HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length, nullptr);
+        page.status = status;
+        if (status != 401) break;
+        if (InternetErrorDlg(nullptr, request, ERROR_INTERNET_INCORRECT_PASSWORD, 0, nullptr) != ERROR_INTERNET_FORCE_RETRY ||
+            !HttpSendRequestA(request, nullptr, 0, nullptr, 0))
+            break;
+    }
+    char buffer[4096];
+    DWORD read = 0;
+    while (InternetReadFile(request, buffer, sizeof buffer, &read) && read > 0) page.body.append(buffer, read);
+    InternetCloseHandle(request);
+    InternetCloseHandle(internet);
+    if (page.status != 200) page.error = url + " answered with status " + std::to_string(page.status);
+    return page;
+}

@@ -1,0 +1,30 @@
+// A camera's viewer page: the OBJECT elements that embed controls, with
+// their class identifiers, sizes and PARAMs, read with a real HTML parser.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct EmbeddedObject {
+    std::string classId;  // the text after "clsid:", as the page wrote it
+    int width = 0;        // 0 when the page gave none
+    int height = 0;
+    std::vector<std::pair<std::string, std::string>> params;
+};
+
+// Every OBJECT element of the page, in document order. Broken markup is
+// read the way a browser would recover it.
+std::vector<EmbeddedObject> ParseViewerPage(const std::string& html);
+
+struct FetchedPage {
+    long status = 0;
+    std::string body;
+    std::string error; // empty when the page was fetched
+};
+
+// Fetches a page over HTTP with the process's cookie store and password
+// prompt (the internet layer's), so that a control's preflight later finds
+// the same session.
+FetchedPage FetchViewerPage(const std::string& url);
