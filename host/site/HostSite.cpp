@@ -1,0 +1,146 @@
+#include "host/site/HostSite.h"
+
+#include <cctype>
+
+#include "host/page/ViewerPage.h"
+
+namespace {
+
+// The page's text without its tags, blanks folded.
+std::string textOf(const std::string& html)
+{
+    std::string out;
+    bool inTag = false;
+    bool blank = false;
+    for (char c : html) {
+        if (c == '<') inTag = true;
+        else if (c == '>') inTag = false, blank = true;
+        else if (!inTag) {
+            if (std::isspace(static_cast<unsigned char>(c))) blank = true;
+            else {
+                if (blank && !out.empty()) out += ' ';
+                blank = false;
+                out += c;
+            }
+        }
+    }
+    return out;
+}
+
+const char* eventName(DISPID id)
+{
+    switch (id) {
+    case 1: return "ModeChanged";
+    case 2: return "DZoomMagChanged";
+    case -609: return "ReadyStateChange";
+    default: return "Event";
+    }
+}
+
+} // namespace
+
+HostSite::HostSite(std::string pageUrl, HWND window, HostListener listener)
+    : m_pageUrl(std::move(pageUrl)), m_window(window), m_listener(std::move(listener))
+{
+}
+
+HostSite::~HostSite() { Shutdown(); }
+
+void HostSite::Shutdown()
+{
+    std::vector<std::thread> threads;
+    {
+        std::lock_guard lock(m_mutex);
+        threads.swap(m_navigations);
+    }
+    for (auto& t : threads) t.join();
+}
+
+ULONG HostSite::Release()
+{
+    const ULONG left = --m_refs;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT HostSite::QueryInterface(REFIID riid, void** ppv)
+{
+    if (!ppv) return E_POINTER;
+    void* found = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IOleClientSite) found = static_cast<IOleClientSite*>(this);
+    else if (riid == IID_IServiceProvider) found = static_cast<IServiceProvider*>(this);
+    else if (riid == IID_IOleInPlaceSiteWindowless) found = static_cast<IOleInPlaceSiteWindowless*>(this);
+    else if (riid == IID_IOleControlSite) found = static_cast<IOleControlSite*>(this);
+    else if (riid == IID_IWebBrowser || riid == IID_IWebBrowserApp || riid == IID_IWebBrowser2)
+        found = static_cast<IWebBrowser2*>(this);
+    else if (riid == IID_IDispatch) found = static_cast<IDispatch*>(this);
+    *ppv = found;
+    if (!found) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+// The top-level browser and the web browser are this same object.
+HRESULT HostSite::QueryService(REFGUID service, REFIID riid, void** ppv)
+{
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (service == SID_STopLevelBrowser || service == SID_SWebBrowserApp) return QueryInterface(riid, ppv);
+    return E_NOINTERFACE;
+}
+
+HRESULT HostSite::InvalidateRect(LPCRECT, BOOL)
+{
+    if (m_listener.onInvalidate) m_listener.onInvalidate();
+    return S_OK;
+}
+
+HRESULT HostSite::OnPosRectChange(LPCRECT rect)
+{
+    if (rect) m_size = SIZE{rect->right - rect->left, rect->bottom - rect->top};
+    return S_OK;
+}
+
+HRESULT HostSite::ShowPropertyFrame()
+{
+    if (m_listener.onMessage) m_listener.onMessage("General: the picture's settings come from the page's PARAM elements.");
+    return S_OK;
+}
+
+HRESULT HostSite::get_LocationURL(BSTR* url)
+{
+    if (!url) return E_POINTER;
+    *url = SysAllocStringFromUtf8(m_pageUrl);
+    return S_OK;
+}
+
+HRESULT HostSite::get_HWND(SHANDLE_PTR* hwnd)
+{
+    if (!hwnd) return E_POINTER;
+    *hwnd = reinterpret_cast<SHANDLE_PTR>(m_window);
+    return S_OK;
+}
+
+HRESULT HostSite::Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT*)
+{
+    const std::string target = url ? Utf16ToUtf8(std::u16string_view(url, SysStringLen(url))) : "";
+    if (m_listener.onNavigate) m_listener.onNavigate(target);
+    // The "Message" frame shows the camera's answer; it is fetched in the
+    // background, as a browser would.
+    std::lock_guard lock(m_mutex);
+    m_navigations.emplace_back([this, target] {
+        const FetchedPage page = FetchViewerPage(target);
+        const std::string text = page.error.empty() ? textOf(page.body) : page.error;
+        if (m_listener.onMessage) m_listener.onMessage(text);
+    });
+    return S_OK;
+}
+
+HRESULT HostSite::Invoke(DISPID id, DISPPARAMS* params)
+{
+    std::vector<VARIANT> args;
+    if (params)
+        for (UINT i = params->cArgs; i > 0; --i) args.push_back(params->rgvarg[i - 1]);
+    if (m_listener.onEvent) m_listener.onEvent(eventName(id), args);
+    return S_OK;
+}

@@ -1,0 +1,61 @@
+// The container's side of one control: the client site with its services,
+// the browser object (the page's address, the viewer's window, navigation
+// of the "Message" frame by a real HTTP GET in the background), and the
+// event sink. What happens is reported to a listener the host supplies.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/com/OleControl.h"
+#include "platform/com/ServiceProvider.h"
+#include "platform/com/WebBrowser.h"
+
+struct HostListener {
+    std::function<void(const std::string& name, const std::vector<VARIANT>& args)> onEvent;
+    std::function<void(const std::string& url)> onNavigate;
+    std::function<void(const std::string& text)> onMessage; // the "Message" frame's text
+    std::function<void()> onInvalidate;
+};
+
+class HostSite final : public IOleClientSite,
+                       public IServiceProvider,
+                       public IOleInPlaceSiteWindowless,
+                       public IOleControlSite,
+                       public IWebBrowser2,
+                       public IDispatch {
+public:
+    HostSite(std::string pageUrl, HWND window, HostListener listener);
+    ~HostSite();
+
+    // Ends navigations in flight; call before the last release.
+    void Shutdown();
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override;
+    ULONG AddRef() override { return ++m_refs; }
+    ULONG Release() override;
+
+    HRESULT QueryService(REFGUID service, REFIID riid, void** ppv) override;
+    HRESULT InvalidateRect(LPCRECT pRect, BOOL fErase) override;
+    HRESULT OnPosRectChange(LPCRECT lprcPosRect) override;
+    HRESULT ShowPropertyFrame() override;
+    HRESULT get_LocationURL(BSTR* url) override;
+    HRESULT Navigate(BSTR url, VARIANT* flags, VARIANT* targetFrameName, VARIANT* postData, VARIANT* headers) override;
+    HRESULT get_HWND(SHANDLE_PTR* hwnd) override;
+    HRESULT Invoke(DISPID dispIdMember, DISPPARAMS* params) override;
+
+    SIZE size() const { return m_size; }
+
+private:
+    std::atomic<ULONG> m_refs{1};
+    std::string m_pageUrl;
+    HWND m_window;
+    HostListener m_listener;
+    SIZE m_size{320, 240};
+    std::mutex m_mutex;
+    std::vector<std::thread> m_navigations;
+};
