@@ -23,6 +23,10 @@ constexpr UINT_PTR TIMER_TICK = 7;
 constexpr UINT TIMER_TICK_PERIOD_MS = 16;
 constexpr UINT_PTR TIMER_CLICK = 513;
 
+// Ticks the magnification label stays after the last reason to show it
+// (a digital-zoom right press, a wheel turn, a held button).
+constexpr int LABEL_TICKS = 50;
+
 // Feature bits decoded from the page's text parameters.
 constexpr BYTE FEATURE_CLICK_OFF = 0x01;
 constexpr BYTE FEATURE_CLICK_REAL = 0x02;

@@ -7,10 +7,6 @@
 #include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
 
-namespace {
-// Ticks the magnification label stays after the last reason to show it.
-constexpr int kLabelTicks = 50;
-} // namespace
 
 void CImageCtrl::OnTimer(UINT_PTR nIDEvent)
 {
@@ -31,7 +27,7 @@ void CImageCtrl::OnTimer(UINT_PTR nIDEvent)
 
     const BOOL held = IsSecondaryButtonHeld();
     if (m_nLabelTicks > 0) {
-        if (held) m_nLabelTicks = kLabelTicks;
+        if (held) m_nLabelTicks = LABEL_TICKS;
         --m_nLabelTicks;
     }
 

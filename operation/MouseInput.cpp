@@ -2,9 +2,6 @@
 #include "control/ImageCtrl.h"
 #include "platform/window/Cursor.h"
 
-namespace {
-constexpr int kLabelArm = 50;
-}
 
 void CImageCtrl::SetZoomCursor()
 {
@@ -25,7 +22,7 @@ void CImageCtrl::OnRButtonDown(UINT nFlags, POINT point)
 {
     if (!IsZoomActive() || m_nViewPhase == PHASE_ENDED || !IsSecondaryButtonHeld()) return;
     if (IsDigitalZoom()) {
-        m_nLabelTicks = kLabelArm;
+        m_nLabelTicks = LABEL_TICKS;
         m_dZoomRate = RateFromPosition(point.y);
     } else if (m_nOpticalState == ZoomIdle) {
         m_nZoomSpeed = SpeedFromPosition(point.y);
@@ -77,7 +74,7 @@ BOOL CImageCtrl::OnMouseWheel(UINT nFlags, short zDelta, POINT pt)
     if (m_nViewPhase == PHASE_ENDED) return TRUE;
     if (IsDigitalZoom()) {
         DigitalWheelStep(zDelta);
-        m_nLabelTicks = kLabelArm;
+        m_nLabelTicks = LABEL_TICKS;
     } else {
         OpticalWheelStep(zDelta);
     }

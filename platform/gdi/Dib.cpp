@@ -92,28 +92,33 @@ private:
 };
 
 // Writes colours onto a surface, mapping them to palette indices on 8 bits
-// through a 32 x 32 x 32 lookup made once per transfer.
+// through a 32 x 32 x 32 lookup. Every 8-bit surface has the halftone
+// palette, so the lookup is made once for the process, not per transfer.
 class PixelWriter {
 public:
-    explicit PixelWriter(const Surface& s)
-    {
-        if (s.bitsPerPixel() == 8) {
-            m_lookup.resize(32 * 32 * 32);
-            for (int r = 0; r < 32; ++r)
-                for (int g = 0; g < 32; ++g)
-                    for (int b = 0; b < 32; ++b)
-                        m_lookup[static_cast<size_t>((r << 10) | (g << 5) | b)] = s.nearestIndex(
-                            static_cast<std::uint32_t>((r << 3 | r >> 2) << 16 | (g << 3 | g >> 2) << 8 | (b << 3 | b >> 2)));
-        }
-    }
+    explicit PixelWriter(const Surface& s) : m_lookup(s.bitsPerPixel() == 8 ? &halftoneLookup(s) : nullptr) {}
     std::uint32_t stored(std::uint32_t rgb) const
     {
-        if (m_lookup.empty()) return rgb & 0xFFFFFF;
-        return m_lookup[((rgb >> 9) & 0x7C00) | ((rgb >> 6) & 0x3E0) | ((rgb >> 3) & 0x1F)];
+        if (!m_lookup) return rgb & 0xFFFFFF;
+        return (*m_lookup)[((rgb >> 9) & 0x7C00) | ((rgb >> 6) & 0x3E0) | ((rgb >> 3) & 0x1F)];
     }
 
 private:
-    std::vector<std::uint8_t> m_lookup;
+    static const std::vector<std::uint8_t>& halftoneLookup(const Surface& s)
+    {
+        static const std::vector<std::uint8_t> lookup = [&s] {
+            std::vector<std::uint8_t> t(32 * 32 * 32);
+            for (int r = 0; r < 32; ++r)
+                for (int g = 0; g < 32; ++g)
+                    for (int b = 0; b < 32; ++b)
+                        t[static_cast<size_t>((r << 10) | (g << 5) | b)] = s.nearestIndex(
+                            static_cast<std::uint32_t>((r << 3 | r >> 2) << 16 | (g << 3 | g >> 2) << 8 | (b << 3 | b >> 2)));
+            return t;
+        }();
+        return lookup;
+    }
+
+    const std::vector<std::uint8_t>* m_lookup;
 };
 
 } // namespace

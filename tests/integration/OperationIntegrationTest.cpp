@@ -148,11 +148,7 @@ TEST_F(ZoomCommands, TheControlHandsTheCameraToItsZoomAndAWheelNotchReachesIt)
     c.embed({{"ImagePath", "?Resolution=320x240"}, {"ControlZoom", "Enable"}});
     c.advance(TIMER_TICK_PERIOD_MS); // the stream starts: the zoom learns the camera
     SendMessageA(c.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(10, 10));
-    const auto end = std::chrono::steady_clock::now() + 10s;
-    while (cam.requests("nphPtzf").size() < 2 && std::chrono::steady_clock::now() < end) {
-        c.advance(TIMER_TICK_PERIOD_MS);
-        std::this_thread::sleep_for(2ms);
-    }
+    c.runUntil([&] { return cam.requests("nphPtzf").size() >= 2; });
     const auto sent = cam.requests("nphPtzf");
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_NE(sent[0].find("ZoomMag=4200&ZoomSpeed=120&Sync=0"), std::string::npos) << sent[0];
@@ -165,14 +161,7 @@ TEST_F(ZoomCommands, TheResolutionSwitchGoesUpPastFourAndBack)
     TestContainer c;
     c.browser().locationUrl = cam.url("/ImageViewer?Resolution=320x240");
     c.embed({{"ImagePath", "?Resolution=320x240&Quality=Standard"}, {"DigitalZoom", "Enable"}, {"UseChangeResolution", "Enable"}});
-    auto run = [&](const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + 15s;
-        while (!done() && std::chrono::steady_clock::now() < end) {
-            c.advance(TIMER_TICK_PERIOD_MS);
-            std::this_thread::sleep_for(2ms);
-        }
-        return done();
-    };
+    auto run = [&](const std::function<bool()>& done) { return c.runUntil(done, 15s); };
     ASSERT_TRUE(run([&] { return c.ctrl()->m_nViewPhase == PHASE_STREAMING; }));
     c.ctrl()->m_dZoomTarget = 4.5;
     ASSERT_TRUE(run([&] {

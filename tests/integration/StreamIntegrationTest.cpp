@@ -36,17 +36,9 @@ protected:
     }
     void TearDown() override { SetPasswordPrompt(nullptr); }
 
-    // Runs ticks on the virtual clock while real time passes for the worker
-    // and the camera, until `done` or the time limit.
     static bool runUntil(TestContainer& c, const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            if (done()) return true;
-            c.advance(TIMER_TICK_PERIOD_MS);
-            std::this_thread::sleep_for(2ms);
-        }
-        return done();
+        return c.runUntil(done, limit);
     }
     static CStreamClient& client(TestContainer& c) { return *c.ctrl()->m_pStreamClient; }
     static void embedOn(TestContainer& c, const Camsim& cam, const std::string& resolution = "320x240")

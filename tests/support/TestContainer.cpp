@@ -5,6 +5,7 @@
 #include "stream/StreamBuffer.h"
 
 #include <algorithm>
+#include <thread>
 
 TestContainer::TestContainer()
     : m_clock(std::make_shared<VirtualClock>()), m_input(std::make_shared<SettableInputState>()),
@@ -96,6 +97,17 @@ void TestContainer::advance(std::uint64_t ms)
     }
     m_clock->setMs(target);
     pump();
+}
+
+bool TestContainer::runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        advance(TIMER_TICK_PERIOD_MS);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return done();
 }
 
 std::vector<DrawnText> TestContainer::paint()

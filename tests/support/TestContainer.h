@@ -3,6 +3,8 @@
 // time and every run is the same.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -114,6 +116,10 @@ public:
     // Puts a frame into the stream buffer's slot and marks it ready, as the
     // receive step does.
     void putFrame(const std::vector<std::uint8_t>& bytes);
+
+    // Runs ticks on the virtual clock while real time passes for worker
+    // threads and real peers, until `done` or the real-time limit.
+    bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(10));
 
     // Releases the container's last reference: the control is destroyed.
     void destroy();
