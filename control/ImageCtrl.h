@@ -34,7 +34,7 @@ public:
     // The registered type library: its identifier and version.
     HRESULT GetTypeLib(LCID lcid, GUID* libid, WORD* major, WORD* minor) const;
     HRESULT GetTypeLibCache(GUID* libid) const;
-    const CLSID* GetPropPageIDs(ULONG* count) const;
+    const CLSID* GetPropPageIDs(ULONG* count) const override;
     UINT GetUserTypeNameID() const { return IDS_IMAGECTRL; }
 
     // Window message handlers, in the message map's order.

@@ -5,8 +5,6 @@
 #include "platform/window/StringResources.h"
 #include "resources/ImageCtrlResources.h"
 
-const IID IID_IPropertyPage = {0xB196B28D, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
-
 CImagePropPage::CImagePropPage(void (*onDestroy)()) : m_onDestroy(onDestroy) {}
 
 CImagePropPage::~CImagePropPage()

@@ -10,23 +10,7 @@
 #include <vector>
 
 #include "platform/com/OleControl.h"
-
-extern const IID IID_IPropertyPage;
-
-struct PROPPAGEINFO {
-    std::string title;
-    SIZE size;
-    std::string staticText;
-};
-
-struct IPropertyPage : IUnknown {
-    virtual HRESULT GetPageInfo(PROPPAGEINFO* info) = 0;
-    virtual HRESULT SetObjects(ULONG count, IUnknown** objects) = 0;
-    virtual HRESULT Apply() = 0;
-
-protected:
-    ~IPropertyPage() = default;
-};
+#include "platform/com/PropertyPage.h"
 
 class CImagePropPage final : public IPropertyPage {
 public:

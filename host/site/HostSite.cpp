@@ -3,6 +3,8 @@
 #include <cctype>
 
 #include "host/page/ViewerPage.h"
+#include "platform/com/ComCreation.h"
+#include "platform/com/PropertyPage.h"
 
 namespace {
 
@@ -101,10 +103,36 @@ HRESULT HostSite::OnPosRectChange(LPCRECT rect)
     return S_OK;
 }
 
+// The property frame: asks the control for its pages, creates each by
+// class, gives it the control and shows what it holds.
 HRESULT HostSite::ShowPropertyFrame()
 {
-    if (m_listener.onMessage) m_listener.onMessage("General: the picture's settings come from the page's PARAM elements.");
-    return S_OK;
+    if (!m_control) return E_FAIL;
+    ISpecifyPropertyPages* specify = nullptr;
+    if (FAILED(m_control->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&specify))))
+        return E_NOINTERFACE;
+    CAUUID pages;
+    const HRESULT hr = specify->GetPages(&pages);
+    specify->Release();
+    if (FAILED(hr)) return hr;
+    ULONG shown = 0;
+    for (ULONG i = 0; i < pages.cElems; ++i) {
+        IPropertyPage* page = nullptr;
+        if (FAILED(CoCreateInstance(pages.pElems[i], nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
+                                    reinterpret_cast<void**>(&page))))
+            continue;
+        IUnknown* objects[] = {m_control};
+        page->SetObjects(1, objects);
+        PROPPAGEINFO info;
+        if (SUCCEEDED(page->GetPageInfo(&info))) {
+            ++shown;
+            if (m_listener.onPropertyPage) m_listener.onPropertyPage(info.title, info.staticText);
+        }
+        page->SetObjects(0, nullptr);
+        page->Release();
+    }
+    CoTaskMemFree(pages.pElems);
+    return shown ? S_OK : E_FAIL;
 }
 
 HRESULT HostSite::get_LocationURL(BSTR* url)

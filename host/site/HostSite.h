@@ -20,6 +20,8 @@ struct HostListener {
     std::function<void(const std::string& url)> onNavigate;
     std::function<void(const std::string& text)> onMessage; // the "Message" frame's text
     std::function<void()> onInvalidate;
+    // The property frame: each page's title and text, shown for the control.
+    std::function<void(const std::string& title, const std::string& text)> onPropertyPage;
 };
 
 class HostSite final : public IOleClientSite,
@@ -34,6 +36,9 @@ public:
 
     // Ends navigations in flight; call before the last release.
     void Shutdown();
+    // The control this site holds (not counted: the container owns it), for
+    // the property frame.
+    void SetControl(IUnknown* control) { m_control = control; }
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
     ULONG AddRef() override { return ++m_refs; }
@@ -54,6 +59,7 @@ private:
     std::atomic<ULONG> m_refs{1};
     std::string m_pageUrl;
     HWND m_window;
+    IUnknown* m_control = nullptr;
     HostListener m_listener;
     SIZE m_size{320, 240};
     std::mutex m_mutex;

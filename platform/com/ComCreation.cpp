@@ -1,5 +1,7 @@
 #include "platform/com/ComCreation.h"
 
+#include <cstdlib>
+
 #include <dlfcn.h>
 
 #include <string>
@@ -72,3 +74,7 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
     factory->Release();
     return created;
 }
+
+void* CoTaskMemAlloc(std::size_t bytes) { return std::malloc(bytes ? bytes : 1); }
+
+void CoTaskMemFree(void* block) { std::free(block); }

@@ -3,6 +3,8 @@
 // loaded) and asked for its class factory.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/com/ClassFactory.h"
 
 constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
@@ -15,3 +17,6 @@ HRESULT CLSIDFromProgID(LPCSTR progId, CLSID* clsid);
 HRESULT CLSIDFromString(LPCSTR text, CLSID* clsid);
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* reserved, REFIID riid, void** ppv);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid, void** ppv);
+// The task allocator, for memory that one object hands to another.
+void* CoTaskMemAlloc(std::size_t bytes);
+void CoTaskMemFree(void* block);

@@ -12,6 +12,7 @@ COleControl::COleControl()
     m_xOleObject.m_pThis = this;
     m_xOleWindow.m_pThis = this;
     m_xViewObject.m_pThis = this;
+    m_xSpecifyPropertyPages.m_pThis = this;
     m_xPersistPropertyBag.m_pThis = this;
     m_xConnPtContainer.m_pThis = this;
     m_xEventConnPt.m_pThis = this;
@@ -43,6 +44,8 @@ HRESULT COleControl::ExternalQueryInterface(REFIID riid, void** ppv)
         found = &m_xOleWindow;
     else if (riid == IID_IViewObject)
         found = &m_xViewObject;
+    else if (riid == IID_ISpecifyPropertyPages)
+        found = &m_xSpecifyPropertyPages;
     else if (riid == IID_IPersistPropertyBag)
         found = &m_xPersistPropertyBag;
     else if (riid == IID_IConnectionPointContainer)
@@ -93,6 +96,12 @@ HRESULT COleControl::GetClassID(CLSID* pClsid)
     if (!pClsid) return E_POINTER;
     *pClsid = GUID_NULL;
     return E_NOTIMPL;
+}
+
+const CLSID* COleControl::GetPropPageIDs(ULONG* count) const
+{
+    if (count) *count = 0;
+    return nullptr;
 }
 
 BOOL COleControl::OnProperties()

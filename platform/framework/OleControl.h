@@ -11,6 +11,7 @@
 #include "platform/com/ObjectSafety.h"
 #include "platform/com/OleCommandTarget.h"
 #include "platform/com/OleControl.h"
+#include "platform/com/PropertyPage.h"
 #include "platform/com/ServiceProvider.h"
 #include "platform/framework/Dc.h"
 #include "platform/framework/MessageMap.h"
@@ -57,6 +58,8 @@ public:
     // The derived control's own interfaces, asked after the framework's.
     virtual const AFX_INTERFACEMAP* GetInterfaceMap() const { return nullptr; }
     virtual BOOL OnProperties();
+    // The control's property pages, by class; none unless overridden.
+    virtual const CLSID* GetPropPageIDs(ULONG* count) const;
 
     // Siting and the window.
     IOleClientSite* GetClientSite() const { return m_pClientSite; }
@@ -154,6 +157,13 @@ private:
         HRESULT Draw(DWORD dwDrawAspect, HDC hdcDraw, LPCRECTL lprcBounds) override;
         COleControl* m_pThis;
     } m_xViewObject;
+    struct XSpecifyPropertyPages final : ISpecifyPropertyPages {
+        HRESULT QueryInterface(REFIID riid, void** ppv) override;
+        ULONG AddRef() override;
+        ULONG Release() override;
+        HRESULT GetPages(CAUUID* pPages) override;
+        COleControl* m_pThis;
+    } m_xSpecifyPropertyPages;
     struct XPersistPropertyBag final : IPersistPropertyBag {
         HRESULT QueryInterface(REFIID riid, void** ppv) override;
         ULONG AddRef() override;

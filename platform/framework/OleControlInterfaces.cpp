@@ -2,10 +2,13 @@
 // IUnknown to the control and its own calls to the control's members.
 #include "platform/framework/OleControl.h"
 
+#include "platform/com/ComCreation.h"
+
 VE_FORWARD_IUNKNOWN(COleControl, XUnknown)
 VE_FORWARD_IUNKNOWN(COleControl, XDispatch)
 VE_FORWARD_IUNKNOWN(COleControl, XOleObject)
 VE_FORWARD_IUNKNOWN(COleControl, XOleWindow)
+VE_FORWARD_IUNKNOWN(COleControl, XSpecifyPropertyPages)
 VE_FORWARD_IUNKNOWN(COleControl, XViewObject)
 VE_FORWARD_IUNKNOWN(COleControl, XPersistPropertyBag)
 VE_FORWARD_IUNKNOWN(COleControl, XConnectionPointContainer)
@@ -92,3 +95,18 @@ HRESULT COleControl::XEventConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pd
 }
 
 HRESULT COleControl::XEventConnectionPoint::Unadvise(DWORD dwCookie) { return m_pThis->Unadvise(dwCookie); }
+
+HRESULT COleControl::XSpecifyPropertyPages::GetPages(CAUUID* pPages)
+{
+    if (!pPages) return E_POINTER;
+    ULONG count = 0;
+    const CLSID* ids = m_pThis->GetPropPageIDs(&count);
+    pPages->cElems = 0;
+    pPages->pElems = nullptr;
+    if (!ids || count == 0) return S_OK;
+    pPages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID) * count));
+    if (!pPages->pElems) return E_OUTOFMEMORY;
+    for (ULONG i = 0; i < count; ++i) pPages->pElems[i] = ids[i];
+    pPages->cElems = count;
+    return S_OK;
+}

@@ -39,6 +39,8 @@ constexpr LRESULT HTCLIENT = 1;
 constexpr int VK_LBUTTON = 0x01;
 constexpr int VK_RBUTTON = 0x02;
 constexpr int VK_MBUTTON = 0x04;
+constexpr int VK_SHIFT = 0x10;
+constexpr int VK_CONTROL = 0x11;
 constexpr int VK_ESCAPE = 0x1B;
 
 constexpr int SM_CXSCREEN = 0;

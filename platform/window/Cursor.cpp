@@ -106,6 +106,19 @@ bool GetSystemCursorId(HCURSOR cursor, WORD* id)
     return false;
 }
 
+bool GetIconResourceId(HICON icon, WORD* id)
+{
+    auto& t = table();
+    std::lock_guard lock(t.mutex);
+    for (auto& [key, object] : t.icons) {
+        if (handleOf(object.get()) == icon) {
+            if (id) *id = key.second;
+            return true;
+        }
+    }
+    return false;
+}
+
 const IconImage* GetIconImage(HICON icon)
 {
     auto& t = table();

@@ -31,3 +31,5 @@ HCURSOR GetCursor();
 // identifier (IDC_HAND_ID, ...), a module icon its image.
 bool GetSystemCursorId(HCURSOR cursor, WORD* id);
 const IconImage* GetIconImage(HICON icon);
+// The resource number a module icon was registered under.
+bool GetIconResourceId(HICON icon, WORD* id);

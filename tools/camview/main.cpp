@@ -1,23 +1,32 @@
-// camview: the viewer for a camera's page. This build offers the headless
-// host (--headless); the desktop window comes later.
+// camview: the viewer for a camera's page. It loads the page, hosts the
+// controls it embeds and shows their pictures in a window, or, with
+// --headless, runs the same container without one.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "host/desktop/DesktopViewer.h"
 #include "host/headless/HeadlessViewer.h"
 
 namespace {
 const char* kUsage =
-    "usage: camview --headless PAGE-URL [options]\n"
-    "       camview --headless --page-url URL --param NAME=VALUE ... [options]\n"
-    "Loads a camera's viewer page, hosts the controls it embeds and streams their pictures.\n"
+    "usage: camview PAGE-URL [options]\n"
+    "       camview --page-url URL --param NAME=VALUE ... [options]\n"
+    "Loads a camera's viewer page, hosts the controls it embeds and shows their live pictures.\n"
+    "  --param NAME=VALUE   one control with these PARAMs instead of the page's OBJECTs\n"
+    "  --user NAME:PASS     answer the password prompt (otherwise it is asked, or cancelled headless)\n"
+    "  --events             print events, navigations, cursor and status changes and frames as JSON lines\n"
+    "  --headless           no window: run for a while and report\n"
+    "Headless only:\n"
     "  --duration SECONDS   how long to run (default 5)\n"
     "  --frames N           stop after N frames drawn\n"
     "  --snapshot FILE.png  write what the controls painted at the end\n"
-    "  --events             print events, navigations, status and frames as JSON lines\n"
-    "  --user NAME:PASS     answer the password prompt (otherwise it is cancelled)\n"
-    "The desktop window is not built yet: --headless is required.\n";
+    "  --snapshot-every N DIR  also write DIR/frame-NNNNNN.png after every N frames drawn\n"
+    "  --input FILE         replay timed input (lines: MS move X Y | MS down|up|click left|right X Y |\n"
+    "                       MS wheel X Y NOTCHES | MS key Escape|p|q)\n"
+    "In the window: left click centres (Real mode) or zooms in, right button zooms out, the wheel\n"
+    "zooms; p shows the property page, Esc stops the stream, q or closing the window quits.\n";
 }
 
 int main(int argc, char** argv)
@@ -41,13 +50,21 @@ int main(int argc, char** argv)
         else if (a == "--duration") o.durationSeconds = std::atof(next());
         else if (a == "--frames") o.frames = std::atol(next());
         else if (a == "--snapshot") o.snapshot = next();
+        else if (a == "--snapshot-every") {
+            o.snapshotEvery = std::atol(next());
+            o.snapshotDir = next();
+            if (o.snapshotEvery <= 0) {
+                std::fprintf(stderr, "camview: --snapshot-every takes a positive number of frames and a folder\n");
+                return 2;
+            }
+        } else if (a == "--input") o.inputFile = next();
         else if (a == "--events") o.events = true;
         else if (a == "--user") o.user = next();
         else if (a == "--page-url") o.pageUrl = next();
         else if (a == "--param") {
             const std::string p = next();
             const auto eq = p.find('=');
-            if (eq == std::string::npos) {
+            if (eq == std::string::npos || eq == 0) {
                 std::fprintf(stderr, "camview: --param takes NAME=VALUE\n");
                 return 2;
             }
@@ -57,13 +74,16 @@ int main(int argc, char** argv)
             return 2;
         } else o.pageUrl = a;
     }
-    if (!headless) {
-        std::fprintf(stderr, "camview: the desktop window is not built yet; use --headless\n");
-        return 2;
-    }
     if (o.pageUrl.empty()) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    return RunHeadless(o);
+    if (headless) return RunHeadless(o);
+    DesktopOptions d;
+    d.pageUrl = o.pageUrl;
+    d.params = o.params;
+    d.user = o.user;
+    d.events = o.events;
+    d.modulePath = o.modulePath;
+    return RunDesktop(d);
 }

@@ -1,0 +1,355 @@
+#include "host/container/ViewerContainer.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "host/site/HostSite.h"
+#include "platform/com/ComCreation.h"
+#include "platform/com/OleCommandTarget.h"
+#include "platform/framework/TextPropertyBag.h"
+#include "platform/window/Clock.h"
+#include "platform/window/Cursor.h"
+#include "platform/window/InputState.h"
+
+namespace {
+
+// The space between two controls of the grid.
+constexpr int kGap = 4;
+// The browser's Stop command.
+constexpr DWORD kStopCommand = 23;
+
+// The viewer's own window: the controls' browser window. It handles nothing
+// itself.
+struct ViewerWindow final : WindowHandler {
+    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+};
+
+// Creates a control by class; registers the module first when the class
+// is not registered yet.
+HRESULT createControl(const std::string& classText, const std::string& modulePath, IOleObject** object)
+{
+    CLSID clsid{};
+    if (FAILED(CLSIDFromString(classText.c_str(), &clsid)) && FAILED(CLSIDFromProgID(classText.c_str(), &clsid)))
+        return REGDB_E_CLASSNOTREG;
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
+    if (hr != REGDB_E_CLASSNOTREG || modulePath.empty()) return hr;
+    if (void* module = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+        if (auto reg = reinterpret_cast<HRESULT (*)()>(dlsym(module, "DllRegisterServer"))) reg();
+    }
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
+}
+
+std::string valueOf(const std::vector<VARIANT>& args)
+{
+    if (args.empty()) return "null";
+    const VARIANT& v = args[0];
+    switch (v.vt) {
+    case VT_R8: {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.6g", v.dblVal);
+        return text;
+    }
+    case VT_I2: return std::to_string(v.iVal);
+    case VT_I4: return std::to_string(v.lVal);
+    default: return "null";
+    }
+}
+
+LPARAM pointParam(POINT pt)
+{
+    return static_cast<LPARAM>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(pt.y)) << 16) |
+                               static_cast<std::uint16_t>(pt.x));
+}
+
+} // namespace
+
+ViewerContainer::ViewerContainer(std::string pageUrl, std::string modulePath, ContainerListener listener)
+    : m_pageUrl(std::move(pageUrl)), m_modulePath(std::move(modulePath)), m_listener(std::move(listener)),
+      m_windowHandler(std::make_unique<ViewerWindow>())
+{
+    m_window = CreateHandlerWindow(m_windowHandler.get(), 0);
+}
+
+ViewerContainer::~ViewerContainer() { release(); }
+
+std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
+{
+    for (const auto& object : objects) {
+        Hosted h;
+        if (FAILED(createControl(object.classId, m_modulePath, &h.object))) continue;
+        const int index = static_cast<int>(m_controls.size());
+        HostListener listener;
+        listener.onEvent = [this, index](const std::string& name, const std::vector<VARIANT>& args) {
+            if (m_listener.onEvent) m_listener.onEvent(index, name, valueOf(args));
+        };
+        listener.onNavigate = [this, index](const std::string& url) {
+            if (m_listener.onNavigate) m_listener.onNavigate(index, url);
+        };
+        listener.onMessage = m_listener.onMessage;
+        listener.onPropertyPage = m_listener.onPropertyPage;
+        listener.onInvalidate = [this, index] {
+            if (static_cast<std::size_t>(index) < m_controls.size()) m_controls[index].dirty = true;
+        };
+        h.site = new HostSite(m_pageUrl, m_window, listener);
+        h.site->SetControl(h.object);
+        // Sited first (the control makes its window and learns its page),
+        // then one loading exchange from the PARAMs.
+        h.object->SetClientSite(static_cast<IOleClientSite*>(h.site));
+        IConnectionPointContainer* points = nullptr;
+        if (SUCCEEDED(h.object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)))) {
+            IConnectionPoint* point = nullptr;
+            if (SUCCEEDED(points->FindConnectionPoint(IID_IDispatch, &point))) {
+                DWORD cookie = 0;
+                point->Advise(static_cast<IDispatch*>(h.site), &cookie);
+                point->Release();
+            }
+            points->Release();
+        }
+        TextPropertyBag bag(object.params);
+        IPersistPropertyBag* persist = nullptr;
+        if (SUCCEEDED(h.object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)))) {
+            persist->Load(&bag, nullptr);
+            persist->Release();
+        }
+        h.object->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&h.view));
+        IOleWindow* window = nullptr;
+        if (SUCCEEDED(h.object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window)))) {
+            window->GetWindow(&h.hwnd);
+            window->Release();
+        }
+        const int width = std::clamp(object.width > 0 ? object.width : h.site->size().cx, 1, 4096);
+        const int height = std::clamp(object.height > 0 ? object.height : h.site->size().cy, 1, 4096);
+        h.rect = RECT{0, 0, width, height};
+        m_controls.push_back(h);
+    }
+    layout();
+    return m_controls.size();
+}
+
+// Controls fill rows of ceil(sqrt(n)) columns; each column is as wide as
+// its widest control, each row as high as its highest.
+void ViewerContainer::layout()
+{
+    const std::size_t n = m_controls.size();
+    if (n == 0) {
+        m_extent = SIZE{0, 0};
+        return;
+    }
+    const std::size_t columns = static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(n))));
+    const std::size_t rows = (n + columns - 1) / columns;
+    std::vector<int> widths(columns, 0), heights(rows, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const RECT& r = m_controls[i].rect;
+        widths[i % columns] = std::max(widths[i % columns], static_cast<int>(r.right - r.left));
+        heights[i / columns] = std::max(heights[i / columns], static_cast<int>(r.bottom - r.top));
+    }
+    int extentX = 0, extentY = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        int x = 0, y = 0;
+        for (std::size_t c = 0; c < i % columns; ++c) x += widths[c] + kGap;
+        for (std::size_t r = 0; r < i / columns; ++r) y += heights[r] + kGap;
+        RECT& rect = m_controls[i].rect;
+        rect = RECT{x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
+        extentX = std::max(extentX, static_cast<int>(rect.right));
+        extentY = std::max(extentY, static_cast<int>(rect.bottom));
+    }
+    m_extent = SIZE{extentX, extentY};
+}
+
+RECT ViewerContainer::cell(std::size_t index) const
+{
+    return index < m_controls.size() ? m_controls[index].rect : RECT{0, 0, 0, 0};
+}
+
+void ViewerContainer::pumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+std::uint64_t ViewerContainer::idleMs(std::uint64_t cap) const
+{
+    const auto due = NextTimerDueMs();
+    if (!due) return cap;
+    const std::uint64_t now = GetProcessClock()->nowMs();
+    return *due <= now ? 0 : std::min(cap, *due - now);
+}
+
+void ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
+{
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        Hosted& h = m_controls[i];
+        if (!h.view || (!h.dirty && !all)) continue;
+        h.dirty = false;
+        surface->clearRecord();
+        HDC hdc = CreateSurfaceDC(surface, h.rect.left, h.rect.top, &h.rect);
+        const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
+        h.view->Draw(DVASPECT_CONTENT, hdc, &bounds);
+        DeleteDC(hdc);
+        for (const auto& p : surface->pictures())
+            if (m_listener.onFrame)
+                m_listener.onFrame(static_cast<int>(i), p.rect.right - p.rect.left, p.rect.bottom - p.rect.top);
+        // With no picture, what the control wrote is its status.
+        if (surface->pictures().empty() && !surface->texts().empty()) {
+            std::string status;
+            for (const auto& t : surface->texts()) status += (status.empty() ? "" : " ") + t.text;
+            if (status != h.status) {
+                h.status = status;
+                if (m_listener.onStatus) m_listener.onStatus(static_cast<int>(i), status);
+            }
+        } else if (!surface->pictures().empty()) {
+            h.status.clear();
+        }
+    }
+    surface->clearRecord();
+}
+
+std::string ViewerContainer::NameOfCursor(HCURSOR cursor)
+{
+    WORD id = 0;
+    if (!cursor) return "none";
+    if (GetSystemCursorId(cursor, &id)) {
+        switch (id) {
+        case IDC_ARROW_ID: return "arrow";
+        case IDC_HAND_ID: return "hand";
+        case IDC_WAIT_ID: return "wait";
+        default: return "system " + std::to_string(id);
+        }
+    }
+    if (GetIconResourceId(cursor, &id)) return "icon " + std::to_string(id);
+    return "unknown";
+}
+
+void ViewerContainer::pollCursor()
+{
+    const std::string name = NameOfCursor(GetCursor());
+    if (name == m_cursorName) return;
+    m_cursorName = name;
+    if (m_listener.onCursor) m_listener.onCursor(name);
+}
+
+int ViewerContainer::controlAt(POINT pt) const
+{
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        const RECT& r = m_controls[i].rect;
+        if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int ViewerContainer::targetOf(POINT pt) const
+{
+    if (HWND capture = GetCapture()) {
+        for (std::size_t i = 0; i < m_controls.size(); ++i)
+            if (m_controls[i].hwnd == capture) return static_cast<int>(i);
+    }
+    return controlAt(pt);
+}
+
+// Sends a mouse message to a control in its own coordinates, with the
+// cursor question before it, as the window system does for moves and
+// presses.
+void ViewerContainer::deliver(int index, UINT message, WPARAM wParam, POINT pt)
+{
+    const Hosted& h = m_controls[static_cast<std::size_t>(index)];
+    if (!h.hwnd) return;
+    const POINT local{pt.x - h.rect.left, pt.y - h.rect.top};
+    if (message != WM_MOUSEWHEEL && message != WM_LBUTTONUP && message != WM_RBUTTONUP) {
+        const UINT mouseMessage = message == WM_LBUTTONDBLCLK ? WM_LBUTTONDOWN
+                                  : message == WM_RBUTTONDBLCLK ? WM_RBUTTONDOWN
+                                                                : message;
+        SendMessageA(h.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(h.hwnd),
+                     static_cast<LPARAM>((static_cast<std::uint32_t>(mouseMessage) << 16) | HTCLIENT));
+    }
+    SendMessageA(h.hwnd, message, wParam, pointParam(local));
+    pollCursor();
+}
+
+void ViewerContainer::mouseMove(POINT pt, WPARAM keys)
+{
+    const int index = targetOf(pt);
+    if (index < 0) {
+        // Over the viewer's own background: its cursor is the arrow.
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        pollCursor();
+        return;
+    }
+    deliver(index, WM_MOUSEMOVE, keys, pt);
+}
+
+void ViewerContainer::mouseButton(MouseButton button, bool down, POINT pt, WPARAM keys)
+{
+    if (button == MouseButton::Middle) return; // the controls handle no middle button
+    const int index = targetOf(pt);
+    if (index < 0) return;
+    const bool left = button == MouseButton::Left;
+    UINT message = left ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP) : (down ? WM_RBUTTONDOWN : WM_RBUTTONUP);
+    if (down) {
+        // A second press of the same button on the same control, soon and
+        // near enough, is a double click when the window asks for them.
+        const std::uint64_t now = GetProcessClock()->nowMs();
+        const int dx = std::abs(static_cast<int>(pt.x - m_lastPress.pt.x));
+        const int dy = std::abs(static_cast<int>(pt.y - m_lastPress.pt.y));
+        const bool isDouble = m_lastPress.message == message && m_lastPress.control == index &&
+                              now - m_lastPress.timeMs <= GetDoubleClickTime() &&
+                              dx <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 && dy <= GetSystemMetrics(SM_CYDOUBLECLK) / 2 &&
+                              (GetClassStyle(m_controls[static_cast<std::size_t>(index)].hwnd) & CS_DBLCLKS);
+        if (isDouble) {
+            m_lastPress = Press{};
+            message = left ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK;
+        } else {
+            m_lastPress = Press{message, index, pt, now};
+        }
+    }
+    deliver(index, message, keys, pt);
+}
+
+void ViewerContainer::mouseWheel(POINT pt, int notches, WPARAM keys)
+{
+    const int index = targetOf(pt);
+    if (index < 0 || notches == 0) return;
+    const int delta = std::clamp(notches, -270, 270) * WHEEL_DELTA;
+    const WPARAM wParam = (static_cast<WPARAM>(static_cast<std::uint16_t>(static_cast<std::int16_t>(delta))) << 16) |
+                          (keys & 0xFFFF);
+    deliver(index, WM_MOUSEWHEEL, wParam, pt);
+}
+
+void ViewerContainer::stop()
+{
+    for (auto& h : m_controls) {
+        IOleCommandTarget* target = nullptr;
+        if (SUCCEEDED(h.object->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target)))) {
+            target->Exec(nullptr, kStopCommand, 0, nullptr, nullptr);
+            target->Release();
+        }
+        h.dirty = true;
+    }
+}
+
+bool ViewerContainer::showProperties(std::size_t index)
+{
+    if (index >= m_controls.size()) return false;
+    return SUCCEEDED(m_controls[index].object->DoVerb(OLEIVERB_PROPERTIES));
+}
+
+void ViewerContainer::release()
+{
+    for (auto& h : m_controls) {
+        h.object->SetClientSite(nullptr);
+        if (h.view) h.view->Release();
+        h.site->SetControl(nullptr);
+        h.object->Release();
+        h.site->Shutdown();
+        h.site->Release();
+    }
+    m_controls.clear();
+    if (m_window) DestroyWindow(m_window);
+    m_window = nullptr;
+}

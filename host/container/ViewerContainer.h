@@ -1,0 +1,117 @@
+// The viewer's container: holds the controls a viewer page embeds, each on
+// its own site, laid out in a grid at the sizes the page asked for. It
+// paints them, hands them the user's input as the window messages they
+// handle, and reports what they did. The desktop window and the headless
+// host are two faces of this one container.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/page/ViewerPage.h"
+#include "platform/com/OleControl.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/window/Window.h"
+
+class HostSite;
+
+// What the container reports. Every callback may be left empty. onMessage
+// comes from a background thread; the others from the thread that drives
+// the container.
+struct ContainerListener {
+    // value is a JSON number, or "null" for an event without arguments.
+    std::function<void(int control, const std::string& name, const std::string& value)> onEvent;
+    std::function<void(int control, const std::string& url)> onNavigate;
+    std::function<void(const std::string& text)> onMessage;
+    std::function<void(int control, const std::string& text)> onStatus;
+    std::function<void(int control, int width, int height)> onFrame;
+    std::function<void(const std::string& cursor)> onCursor;
+    std::function<void(const std::string& title, const std::string& text)> onPropertyPage;
+};
+
+enum class MouseButton { Left, Right, Middle };
+
+class ViewerContainer {
+public:
+    ViewerContainer(std::string pageUrl, std::string modulePath, ContainerListener listener);
+    ~ViewerContainer();
+    ViewerContainer(const ViewerContainer&) = delete;
+    ViewerContainer& operator=(const ViewerContainer&) = delete;
+
+    // Creates, sites and loads one control per OBJECT of a registered class
+    // (registering the module first when needed); returns how many.
+    std::size_t embed(const std::vector<EmbeddedObject>& objects);
+    std::size_t count() const { return m_controls.size(); }
+    // The grid's size and each control's place in it.
+    SIZE extent() const { return m_extent; }
+    RECT cell(std::size_t index) const;
+    // The viewer's own window: the browser window the controls are told of.
+    HWND window() const { return m_window; }
+
+    // Delivers every message that is due (timers, posted input).
+    void pumpMessages();
+    // How long the driving loop may sleep before a timer is due, at most cap.
+    std::uint64_t idleMs(std::uint64_t cap) const;
+    // Paints each control that asked to be painted (all of them when `all`)
+    // onto `surface`, whose top-left corner is the grid's. Reports frames
+    // drawn and status changes from what the controls drew.
+    void paint(const std::shared_ptr<Surface>& surface, bool all = false);
+    // Reports a change of the cursor the controls set.
+    void pollCursor();
+    std::string cursorName() const { return m_cursorName; }
+
+    // Input in the grid's coordinates. keys are the MK_ flags of the
+    // buttons and modifier keys held after the event.
+    void mouseMove(POINT pt, WPARAM keys);
+    void mouseButton(MouseButton button, bool down, POINT pt, WPARAM keys);
+    void mouseWheel(POINT pt, int notches, WPARAM keys);
+    // The browser's Stop, given to every control.
+    void stop();
+    // The control's Properties verb.
+    bool showProperties(std::size_t index);
+
+    // The control under a point, or -1.
+    int controlAt(POINT pt) const;
+
+    // Destroys the controls (their workers end) and the sites; idempotent.
+    void release();
+
+    // Names a cursor for reports: "arrow", "hand", "wait", "icon 201", ...
+    static std::string NameOfCursor(HCURSOR cursor);
+
+private:
+    struct Hosted {
+        IOleObject* object = nullptr;
+        IViewObject* view = nullptr;
+        HostSite* site = nullptr;
+        HWND hwnd = nullptr;
+        RECT rect{};
+        bool dirty = true;
+        std::string status;
+    };
+
+    void layout();
+    // The control a mouse message goes to: the one holding the capture,
+    // else the one under the point.
+    int targetOf(POINT pt) const;
+    void deliver(int index, UINT message, WPARAM wParam, POINT pt);
+
+    std::string m_pageUrl;
+    std::string m_modulePath;
+    ContainerListener m_listener;
+    std::unique_ptr<WindowHandler> m_windowHandler;
+    HWND m_window = nullptr;
+    std::vector<Hosted> m_controls;
+    SIZE m_extent{0, 0};
+    std::string m_cursorName;
+    // The last press, for double clicks.
+    struct Press {
+        UINT message = 0;
+        int control = -1;
+        POINT pt{};
+        std::uint64_t timeMs = 0;
+    } m_lastPress;
+};

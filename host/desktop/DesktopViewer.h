@@ -1,0 +1,22 @@
+// camview's desktop window: every control of the page in a grid, the
+// "Message" area below them and a status line (camera host, frames per
+// second, last event). Mouse and wheel become the controls' window
+// messages; p shows a control's property page, Esc stops the streams, q or
+// closing the window quits.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct DesktopOptions {
+    std::string pageUrl;
+    std::vector<std::pair<std::string, std::string>> params;
+    std::string user;       // NAME:PASSWORD; otherwise the prompt is asked in the window
+    bool events = false;    // JSON lines on standard output as well
+    std::string modulePath; // the control module, registered when needed
+};
+
+// Returns the process exit code: 0 after a clean quit, 1 when the page
+// could not be loaded, 2 when there is no display or no control.
+int RunDesktop(const DesktopOptions& options);
