@@ -84,7 +84,11 @@ bool RegisterClasses(const std::string& modulePath)
            writeKey(control + "\\Version", {{"", "1.0"}}) && writeKey(kControlProgId, {{"", kControlTypeName}}) &&
            writeKey(std::string(kControlProgId) + "\\CLSID", {{"", clsid}}) &&
            writeKey(std::string(kControlProgId) + "\\Insertable", {}) &&
-           writeKey("CLSID\\" + GuidToString(CLSID_ImagePropPage), {{"", kPageTypeName}});
+           writeKey("CLSID\\" + GuidToString(CLSID_ImagePropPage), {{"", kPageTypeName}}) &&
+           // The page's server too: a property frame creates the page by
+           // its class, which needs the module that serves it.
+           writeKey("CLSID\\" + GuidToString(CLSID_ImagePropPage) + "\\InprocServer32",
+                    {{"", modulePath}, {"ThreadingModel", "Apartment"}});
 }
 
 bool UnregisterClasses()

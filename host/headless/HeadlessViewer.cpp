@@ -101,11 +101,8 @@ int RunHeadless(const HeadlessOptions& options)
 
     const SIZE extent = container.extent();
     auto surface = std::make_shared<Surface>(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));
-    const auto start = std::chrono::steady_clock::now();
-    auto elapsedMs = [&] {
-        return static_cast<std::uint64_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
-    };
+    // Script times count from the viewer's start, as the report's do.
+    auto elapsedMs = [&] { return static_cast<std::uint64_t>(log.elapsedMs()); };
     std::size_t next = 0;
     long lastSnapshotFrames = 0;
     POINT pointer{0, 0};

@@ -89,6 +89,8 @@ TEST_F(Module, RegistrationWritesExactlyTheListedEntries)
              std::string("HKEY_CLASSES_ROOT\\RW-DPV20.ImageCtrl.1]\n@=\"Ve_virizu Control\""),
              std::string("HKEY_CLASSES_ROOT\\RW-DPV20.ImageCtrl.1\\CLSID]\n@=\"{4D8D78A3-35E9-499D-8771-4ADA8876B786}\""),
              std::string("HKEY_CLASSES_ROOT\\CLSID\\{09EF6554-603C-4370-A96F-173992656FBF}]\n@=\"Ve_virizu Property Page\""),
+             std::string("HKEY_CLASSES_ROOT\\CLSID\\{09EF6554-603C-4370-A96F-173992656FBF}\\InprocServer32]\n@=\"") + path +
+                 "\"\n\"ThreadingModel\"=\"Apartment\"",
              std::string("HKEY_CLASSES_ROOT\\TypeLib\\{A625E7DA-00E1-4B10-B611-2049B587DA3E}\\1.0]\n@=\"RW-DPV20 OLE Control module\"\n\"Name\"=\"ZE_DEVUZORud\""),
          })
         EXPECT_NE(text.find("[" + expected + "\n"), std::string::npos) << expected;
@@ -100,7 +102,7 @@ TEST_F(Module, RegistrationWritesExactlyTheListedEntries)
     int underControl = 0;
     for (const auto& k : all) underControl += k.rfind(kControl, 0) == 0;
     EXPECT_EQ(underControl, 10); // the key and its nine sub-keys
-    EXPECT_EQ(all.size(), 32u);
+    EXPECT_EQ(all.size(), 33u);
 }
 
 TEST_F(Module, UnregistrationRemovesTheEntriesAndLeavesOthers)
@@ -181,6 +183,30 @@ TEST_F(Module, CreationByProgIdAndByClassIdentifierGivesAWorkingControl)
     const CLSID unknown = {1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
     EXPECT_EQ(CoCreateInstance(unknown, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&nothing)),
               REGDB_E_CLASSNOTREG);
+}
+
+TEST_F(Module, TheControlNamesItsPropertyPageAndAFrameCanCreateIt)
+{
+    ASSERT_EQ(registerServer(), S_OK);
+    IOleObject* object = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_ImageCtrl, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(&object)),
+              S_OK);
+    ISpecifyPropertyPages* specify = nullptr;
+    ASSERT_EQ(object->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&specify)), S_OK);
+    CAUUID pages;
+    ASSERT_EQ(specify->GetPages(&pages), S_OK);
+    ASSERT_EQ(pages.cElems, 1u);
+    EXPECT_EQ(pages.pElems[0], CLSID_ImagePropPage);
+    IPropertyPage* page = nullptr;
+    ASSERT_EQ(CoCreateInstance(pages.pElems[0], nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage, reinterpret_cast<void**>(&page)),
+              S_OK);
+    PROPPAGEINFO info;
+    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+    EXPECT_EQ(info.title, "General");
+    page->Release();
+    CoTaskMemFree(pages.pElems);
+    specify->Release();
+    object->Release();
 }
 
 TEST_F(Module, LocksAndObjectsKeepTheModuleLoaded)

@@ -1,0 +1,92 @@
+// camview --headless with replayed input against camsim: what a person does
+// with the mouse and keys reaches the control, and through it the camera.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "tests/integration/Processes.h"
+#include "tests/integration/Viewer.h"
+#include "tests/support/PngFile.h"
+
+namespace {
+
+std::string inputFile(const std::string& registry, const std::string& script)
+{
+    const std::string path = registry + ".input";
+    std::ofstream(path) << script;
+    return path;
+}
+
+TEST(HeadlessInput, AClickInRealModeReachesTheCameraWithTheClickedPoint)
+{
+    Camsim cam({"--fps", "15", "--param", "ClickAndCenter=Real"});
+    const std::string registry = TempRegistry();
+    const std::string input = inputFile(registry, "800 move 100 60\n1000 click left 100 60\n");
+    const ViewerRun run = RunCamview("--headless '" + cam.url("/ImageViewer") + "' --duration 3 --events --input '" + input + "'",
+                                     registry);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    // The click goes after the double-click time, into the "Message" frame,
+    // whose answer the viewer shows.
+    EXPECT_EQ(cam.requests("NewPosition.x=100&NewPosition.y=60").size(), 1u) << run.output;
+    const auto navigations = LinesWith(run.output, "\"navigate\"");
+    ASSERT_EQ(navigations.size(), 1u) << run.output;
+    EXPECT_GE(TimeOf(navigations[0]), 1000 + 500);
+    EXPECT_NE(navigations[0].find("\"frame\":\"Message\""), std::string::npos);
+    EXPECT_EQ(LinesWith(run.output, "\"message\"").size(), 1u) << run.output;
+    // Over the picture in Real mode the cursor is the hand.
+    EXPECT_FALSE(LinesWith(run.output, "\"cursor\":\"hand\"").empty()) << run.output;
+}
+
+TEST(HeadlessInput, HoldingTheRightButtonZoomsWithTheZoomCursor)
+{
+    Camsim cam({"--fps", "15", "--param", "DigitalZoom=Enable"});
+    const std::string registry = TempRegistry();
+    // Held near the top edge: a fast zoom in, for one second.
+    const std::string input = inputFile(registry, "800 move 160 10\n1000 down right 160 10\n2000 up right 160 10\n");
+    const ViewerRun run = RunCamview("--headless '" + cam.url("/ImageViewer") + "' --duration 2.5 --events --input '" + input + "'",
+                                     registry);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    std::set<std::string> magnifications;
+    for (const auto& line : LinesWith(run.output, "\"event\":\"DZoomMagChanged\""))
+        if (TimeOf(line) >= 1000) magnifications.insert(line.substr(line.find("\"value\":")));
+    EXPECT_GE(magnifications.size(), 2u) << run.output;
+    EXPECT_FALSE(LinesWith(run.output, "\"cursor\":\"icon 20").empty()) << run.output;
+}
+
+TEST(HeadlessInput, EscapeStopsTheStreamAndKeepsTheLastFrame)
+{
+    Camsim cam({"--fps", "20"});
+    const std::string registry = TempRegistry();
+    const std::string snapshot = registry + ".png";
+    const std::string input = inputFile(registry, "600 key p\n1200 key Escape\n");
+    const ViewerRun run = RunCamview("--headless '" + cam.url("/ImageViewer") + "' --duration 2.5 --events --snapshot '" +
+                                         snapshot + "' --input '" + input + "'",
+                                     registry);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const auto frames = LinesWith(run.output, "\"frame\":");
+    ASSERT_FALSE(frames.empty()) << run.output;
+    // The tick that follows the key ends the stream: nothing is drawn from
+    // the camera after it.
+    EXPECT_LE(TimeOf(frames.back()), 1200 + 100) << run.output;
+    // The property page came up through the Properties verb.
+    EXPECT_EQ(LinesWith(run.output, "\"property_page\"").size(), 1u) << run.output;
+    // The last picture stays: the snapshot is a camera picture (sky at the
+    // top, ground at the bottom), not a status text on white.
+    const RgbPicture shown = ReadPng(snapshot);
+    ASSERT_EQ(shown.height, 240);
+    EXPECT_GT(shown.at(300, 60)[2], 200);   // sky blue
+    EXPECT_LT(shown.at(10, 230)[2], 120);   // not white
+}
+
+TEST(HeadlessInput, AScriptThatIsNotOneIsRefusedWithItsLine)
+{
+    const std::string registry = TempRegistry();
+    const std::string input = inputFile(registry, "100 move 1 2\n200 jump 3 4\n");
+    const ViewerRun run = RunCamview("--headless --page-url http://127.0.0.1:9/ImageViewer --input '" + input + "'", registry);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.output.find("line 2: unknown action \"jump\""), std::string::npos) << run.output;
+}
+
+} // namespace

@@ -1,0 +1,23 @@
+// Runs camview as a user would, with a registry of its own, and collects
+// what it printed; and reads one frame of a camsim stream directly.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ViewerRun {
+    int exitCode = -1;
+    std::string output; // standard output and error together
+};
+
+// A fresh registry file in a new temporary folder.
+std::string TempRegistry();
+ViewerRun RunCamview(const std::string& arguments, const std::string& registry);
+// The JSON lines of `output` that contain `part`.
+std::vector<std::string> LinesWith(const std::string& output, const std::string& part);
+// The number after "\"t_ms\":" in a JSON line.
+long TimeOf(const std::string& line);
+// The bytes of the first JPEG picture a GET of `target` on 127.0.0.1:port
+// answers with (the connection must end after it).
+std::vector<std::uint8_t> FetchFirstJpeg(int port, const std::string& target);
