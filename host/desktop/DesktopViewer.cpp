@@ -131,7 +131,14 @@ std::string DesktopViewer::statusLine()
     const auto now = std::chrono::steady_clock::now();
     while (!m_frameTimes.empty() && now - m_frameTimes.front() > std::chrono::seconds(2)) m_frameTimes.pop_front();
     char fps[32];
-    std::snprintf(fps, sizeof fps, "%.1f fps", static_cast<double>(m_frameTimes.size()) / 2.0);
+    // Frames per second over the last two seconds: intervals between the
+    // frames drawn, so a viewer that just started is not under-counted.
+    double rate = 0;
+    if (m_frameTimes.size() >= 2) {
+        const double span = std::chrono::duration<double>(m_frameTimes.back() - m_frameTimes.front()).count();
+        if (span > 0) rate = static_cast<double>(m_frameTimes.size() - 1) / span;
+    }
+    std::snprintf(fps, sizeof fps, "%.1f fps", rate);
     std::string line = "camera " + hostOf(m_options.pageUrl) + "   " + fps;
     if (!m_lastEvent.empty()) line += "   last event: " + m_lastEvent;
     if (!m_loading.empty()) line = m_loading;

@@ -1,0 +1,166 @@
+// camview in a real window: an X server of its own (Xvfb), the pointer
+// driven by xdotool as a person would, the screen read back from the
+// server. Skipped where Xvfb or xdotool is not installed.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "platform/gdi/Gdi.h"
+#include "tests/integration/Processes.h"
+#include "tests/integration/Viewer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+bool installed(const char* program) { return std::system((std::string("command -v ") + program + " >/dev/null").c_str()) == 0; }
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 8s)
+{
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < until) {
+        if (done()) return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return done();
+}
+
+std::string run(const std::string& command)
+{
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, p)) out += buffer;
+        pclose(p);
+    }
+    return out;
+}
+
+// An X server on a display number nobody uses.
+class VirtualDisplay {
+public:
+    VirtualDisplay()
+    {
+        for (int n = 91; n < 140 && !m_server; ++n) {
+            struct stat st;
+            if (stat(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), &st) == 0) continue;
+            if (stat(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), &st) == 0) continue;
+            m_name = ":" + std::to_string(n);
+            m_log = "/tmp/ve-xvfb" + std::to_string(n) + ".log";
+            m_server = std::make_unique<ChildProcess>(
+                std::vector<std::string>{"Xvfb", m_name, "-screen", "0", "800x600x24", "-nolisten", "tcp"}, m_log);
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+            m_ready = eventually([&] { return stat(socket.c_str(), &st) == 0; }, 5s);
+        }
+        if (m_ready) m_display = XOpenDisplay(m_name.c_str());
+    }
+    ~VirtualDisplay()
+    {
+        if (m_display) XCloseDisplay(m_display);
+    }
+    Display* display() const { return m_display; }
+    const std::string& name() const { return m_name; }
+
+private:
+    std::string m_name;
+    std::string m_log;
+    std::unique_ptr<ChildProcess> m_server;
+    bool m_ready = false;
+    Display* m_display = nullptr;
+};
+
+// The window's contents as the X server shows them.
+std::shared_ptr<Surface> grab(Display* display, Window window)
+{
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes)) return nullptr;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (!image) return nullptr;
+    auto surface = std::make_shared<Surface>(attributes.width, attributes.height);
+    for (int y = 0; y < attributes.height; ++y)
+        for (int x = 0; x < attributes.width; ++x)
+            surface->setRaw(x, y, static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+    XDestroyImage(image);
+    return surface;
+}
+
+TEST(WindowViewer, ClicksZoomsAndShowsThePictureInARealWindow)
+{
+    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
+    VirtualDisplay x;
+    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
+    setenv("DISPLAY", x.name().c_str(), 1);
+
+    Camsim cam({"--fps", "15", "--param", "DigitalZoom=Enable", "--param", "ClickAndCenter=Real"});
+    const std::string registry = TempRegistry();
+    const std::string events = registry + ".events";
+    setenv("VE_REGISTRY", registry.c_str(), 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    auto viewer = std::make_unique<ChildProcess>(
+        std::vector<std::string>{VE_CAMVIEW_PATH, cam.url("/ImageViewer"), "--events"}, events);
+
+    std::string window;
+    ASSERT_TRUE(eventually([&] {
+        window = run("xdotool search --name '^camview - ' 2>/dev/null");
+        return !window.empty();
+    })) << readFile(events);
+    window = window.substr(0, window.find('\n'));
+    ASSERT_TRUE(eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 3; })) << readFile(events);
+
+    // A click in Real mode: the camera is asked to centre the clicked point.
+    run("xdotool mousemove --window " + window + " 100 60 click 1");
+    EXPECT_TRUE(eventually([&] { return cam.requests("NewPosition.x=100&NewPosition.y=60").size() == 1; }))
+        << readFile(events);
+
+    // The screen shows the camera's picture: sky at the top, ground below.
+    EXPECT_TRUE(eventually([&] { return !LinesWith(readFile(events), "\"message\"").empty(); })) << readFile(events);
+    std::this_thread::sleep_for(300ms);
+    const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
+    ASSERT_NE(shot, nullptr);
+    const char* keep = std::getenv("VE_WINDOW_SCREENSHOT");
+    WriteSurfacePng(*shot, keep ? keep : (registry + ".window.png").c_str());
+    EXPECT_EQ(shot->width(), 480); // the 320-pixel control in the narrowest window
+    EXPECT_GT(shot->rgb(300, 40) & 0xFF, 200u);        // sky blue
+    EXPECT_LT(shot->rgb(10, 230) & 0xFF, 120u);        // ground, not white
+
+    // Holding the right button near the top edge zooms in under the zoom
+    // cursor (the control's 32 x 32 magnifier, its hotspot in the lens).
+    run("xdotool mousemove --window " + window + " 160 8 mousedown 3");
+    EXPECT_TRUE(eventually([&] { return !LinesWith(readFile(events), "\"cursor\":\"icon 20").empty(); })) << readFile(events);
+    std::this_thread::sleep_for(300ms);
+    XFixesCursorImage* cursor = XFixesGetCursorImage(x.display());
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_EQ(cursor->width, 32);
+    EXPECT_EQ(cursor->xhot, 12);
+    EXPECT_EQ(cursor->yhot, 12);
+    XFree(cursor);
+    run("xdotool mouseup 3");
+    EXPECT_FALSE(LinesWith(readFile(events), "\"event\":\"DZoomMagChanged\",\"value\":2").empty()) << readFile(events);
+
+    // q quits cleanly.
+    run("xdotool windowfocus " + window + " key q 2>/dev/null");
+    EXPECT_TRUE(eventually([&] { return run("xdotool search --name '^camview - ' 2>/dev/null").empty(); }));
+    viewer.reset();
+}
+
+} // namespace
