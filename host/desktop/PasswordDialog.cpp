@@ -27,16 +27,21 @@ bool PasswordDialog::ask(const std::string& url, std::string& user, std::string&
 {
     const bool onWindowThread = std::this_thread::get_id() == m_windowThread;
     std::unique_lock lock(m_mutex);
-    // One prompt at a time; others wait their turn.
-    while (m_pending && !m_closed && !cancelled.load(std::memory_order_acquire)) {
-        if (onWindowThread) {
-            lock.unlock();
-            m_runOnce();
-            lock.lock();
-        } else {
-            m_changed.wait_for(lock, std::chrono::milliseconds(50));
+    // Waits with the lock released: the window's thread turns its loop (the
+    // person answers there), another thread sleeps until something changes.
+    auto waitWhile = [&](const auto& condition) {
+        while (condition() && !m_closed && !cancelled.load(std::memory_order_acquire)) {
+            if (onWindowThread) {
+                lock.unlock();
+                m_runOnce();
+                lock.lock();
+            } else {
+                m_changed.wait_for(lock, std::chrono::milliseconds(50));
+            }
         }
-    }
+    };
+    // One prompt at a time; others wait their turn.
+    waitWhile([&] { return m_pending; });
     if (m_closed || cancelled.load(std::memory_order_acquire)) return false;
     m_pending = true;
     m_answered = false;
@@ -45,15 +50,7 @@ bool PasswordDialog::ask(const std::string& url, std::string& user, std::string&
     m_user = user;
     m_password.clear();
     m_focus = m_user.empty() ? 0 : 1;
-    while (!m_answered && !m_closed && !cancelled.load(std::memory_order_acquire)) {
-        if (onWindowThread) {
-            lock.unlock();
-            m_runOnce();
-            lock.lock();
-        } else {
-            m_changed.wait_for(lock, std::chrono::milliseconds(50));
-        }
-    }
+    waitWhile([&] { return !m_answered; });
     const bool ok = m_answered && m_ok;
     if (ok) {
         user = m_user;

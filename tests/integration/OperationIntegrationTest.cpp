@@ -22,16 +22,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) return true;
-        std::this_thread::sleep_for(5ms);
-    }
-    return done();
-}
-
 class ZoomCommands : public ::testing::Test {
 protected:
     void SetUp() override
@@ -47,13 +37,13 @@ TEST_F(ZoomCommands, TheCameraReceivesMoveAndStopCommands)
     CZoomController zoom(362, 5, 4200, 100);
     zoom.SetCamera("127.0.0.1", 9, cam.port());
     zoom.Request(217, 217, 0);
-    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 1; }));
+    ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() == 1; }));
     zoom.Request(90, -90, 0);
-    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 2; }));
+    ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() == 2; }));
     zoom.Request(0, 0, 1);
-    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 3; }));
+    ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() == 3; }));
     zoom.Request(0, 0, 0); // magnitude 0 goes as minSpeed
-    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 4; }));
+    ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() == 4; }));
     const auto sent = cam.requests("nphPtzf");
     EXPECT_NE(sent[0].find("/nphPtzf?Func=Set&ZoomMag=4200&ZoomSpeed=217&Sync=0"), std::string::npos) << sent[0];
     EXPECT_NE(sent[1].find("ZoomMag=100&ZoomSpeed=90&Sync=0"), std::string::npos) << sent[1];
@@ -67,11 +57,11 @@ TEST_F(ZoomCommands, ABusyCameraGetsTheStopFiveTimes)
     CZoomController zoom(362, 5, 4200, 100);
     zoom.SetCamera("127.0.0.1", 9, cam.port());
     zoom.Request(0, 0, 1);
-    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() >= 5 && zoom.GetWorkerState(0) == ZOOM_WORKER_IDLE; }));
+    ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() >= 5 && zoom.GetWorkerState(0) == ZOOM_WORKER_IDLE; }));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(cam.requests("nphPtzf").size(), 5u);
     zoom.Request(100, 100, 0); // a move is not repeated
-    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 6; }));
+    ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() == 6; }));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(cam.requests("nphPtzf").size(), 6u);
 }
@@ -83,7 +73,7 @@ TEST_F(ZoomCommands, AReplyLongerThanTheBufferIsReadWholeAndASplitMarkerCounts)
     CZoomController zoom(362, 5, 4200, 100);
     zoom.SetCamera("127.0.0.1", 9, cam.port());
     zoom.Request(0, 0, 1);
-    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() >= 5 && zoom.GetWorkerState(0) == ZOOM_WORKER_IDLE; }));
+    ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() >= 5 && zoom.GetWorkerState(0) == ZOOM_WORKER_IDLE; }));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(cam.requests("nphPtzf").size(), 5u);
 }
@@ -94,12 +84,12 @@ TEST_F(ZoomCommands, AFourthRequestIsDroppedWhileThreeWait)
     CZoomController zoom(362, 5, 4200, 100);
     zoom.SetCamera("127.0.0.1", 9, cam.port());
     for (int i = 0; i < 3; ++i) zoom.Request(100 + i, 100 + i, 0);
-    ASSERT_TRUE(eventually([&] {
+    ASSERT_TRUE(Eventually([&] {
         return zoom.GetWorkerState(0) == ZOOM_WORKER_PENDING && zoom.GetWorkerState(1) == ZOOM_WORKER_PENDING &&
                zoom.GetWorkerState(2) == ZOOM_WORKER_PENDING;
     }));
     zoom.Request(300, 300, 0); // dropped
-    ASSERT_TRUE(eventually([&] { return cam.requests("nphPtzf").size() == 3; }));
+    ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() == 3; }));
     std::this_thread::sleep_for(500ms);
     EXPECT_EQ(cam.requests("nphPtzf").size(), 3u);
     for (const auto& line : cam.requests("nphPtzf")) EXPECT_EQ(line.find("ZoomSpeed=300"), std::string::npos);
@@ -112,7 +102,7 @@ TEST_F(ZoomCommands, DestroyingWithCommandsInFlightEndsEveryWorker)
     zoom->SetCamera("127.0.0.1", 9, cam.port());
     for (int i = 0; i < 3; ++i) zoom->Request(100, 100, 0);
     // camsim logs a request once it has answered: wait for the workers to be busy.
-    ASSERT_TRUE(eventually([&] {
+    ASSERT_TRUE(Eventually([&] {
         return zoom->GetWorkerState(0) == ZOOM_WORKER_PENDING && zoom->GetWorkerState(1) == ZOOM_WORKER_PENDING &&
                zoom->GetWorkerState(2) == ZOOM_WORKER_PENDING;
     }));

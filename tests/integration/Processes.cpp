@@ -130,3 +130,13 @@ Tinyproxy::Tinyproxy() : m_dir(makeDir())
 }
 
 Tinyproxy::~Tinyproxy() { delete m_process; }
+
+bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return done();
+}

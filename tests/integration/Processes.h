@@ -1,7 +1,9 @@
 // Programs the integration tests start on loopback: camsim and tinyproxy.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,5 +58,8 @@ private:
 // A port on loopback that nothing listens on now (another program may take
 // it later).
 int FreePort();
+
+// Polls `done` until it holds or the time is up; answers its last value.
+bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 

@@ -33,16 +33,6 @@ std::string readFile(const std::string& path)
     return s.str();
 }
 
-bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 8s)
-{
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < until) {
-        if (done()) return true;
-        std::this_thread::sleep_for(50ms);
-    }
-    return done();
-}
-
 std::string run(const std::string& command)
 {
     std::string out;
@@ -68,7 +58,7 @@ public:
             m_server = std::make_unique<ChildProcess>(
                 std::vector<std::string>{"Xvfb", m_name, "-screen", "0", "800x600x24", "-nolisten", "tcp"}, m_log);
             const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-            m_ready = eventually([&] { return stat(socket.c_str(), &st) == 0; }, 5s);
+            m_ready = Eventually([&] { return stat(socket.c_str(), &st) == 0; }, 5s);
         }
         if (m_ready) m_display = XOpenDisplay(m_name.c_str());
     }
@@ -120,20 +110,20 @@ TEST(WindowViewer, ClicksZoomsAndShowsThePictureInARealWindow)
         std::vector<std::string>{VE_CAMVIEW_PATH, cam.url("/ImageViewer"), "--events"}, events);
 
     std::string window;
-    ASSERT_TRUE(eventually([&] {
+    ASSERT_TRUE(Eventually([&] {
         window = run("xdotool search --name '^camview - ' 2>/dev/null");
         return !window.empty();
     })) << readFile(events);
     window = window.substr(0, window.find('\n'));
-    ASSERT_TRUE(eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 3; })) << readFile(events);
+    ASSERT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 3; })) << readFile(events);
 
     // A click in Real mode: the camera is asked to centre the clicked point.
     run("xdotool mousemove --window " + window + " 100 60 click 1");
-    EXPECT_TRUE(eventually([&] { return cam.requests("NewPosition.x=100&NewPosition.y=60").size() == 1; }))
+    EXPECT_TRUE(Eventually([&] { return cam.requests("NewPosition.x=100&NewPosition.y=60").size() == 1; }))
         << readFile(events);
 
     // The screen shows the camera's picture: sky at the top, ground below.
-    EXPECT_TRUE(eventually([&] { return !LinesWith(readFile(events), "\"message\"").empty(); })) << readFile(events);
+    EXPECT_TRUE(Eventually([&] { return !LinesWith(readFile(events), "\"message\"").empty(); })) << readFile(events);
     std::this_thread::sleep_for(300ms);
     const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
     ASSERT_NE(shot, nullptr);
@@ -146,7 +136,7 @@ TEST(WindowViewer, ClicksZoomsAndShowsThePictureInARealWindow)
     // Holding the right button near the top edge zooms in under the zoom
     // cursor (the control's 32 x 32 magnifier, its hotspot in the lens).
     run("xdotool mousemove --window " + window + " 160 8 mousedown 3");
-    EXPECT_TRUE(eventually([&] { return !LinesWith(readFile(events), "\"cursor\":\"icon 20").empty(); })) << readFile(events);
+    EXPECT_TRUE(Eventually([&] { return !LinesWith(readFile(events), "\"cursor\":\"icon 20").empty(); })) << readFile(events);
     std::this_thread::sleep_for(300ms);
     XFixesCursorImage* cursor = XFixesGetCursorImage(x.display());
     ASSERT_NE(cursor, nullptr);
@@ -159,7 +149,7 @@ TEST(WindowViewer, ClicksZoomsAndShowsThePictureInARealWindow)
 
     // q quits cleanly.
     run("xdotool windowfocus " + window + " key q 2>/dev/null");
-    EXPECT_TRUE(eventually([&] { return run("xdotool search --name '^camview - ' 2>/dev/null").empty(); }));
+    EXPECT_TRUE(Eventually([&] { return run("xdotool search --name '^camview - ' 2>/dev/null").empty(); }));
     viewer.reset();
 }
 
