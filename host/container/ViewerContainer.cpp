@@ -182,12 +182,14 @@ std::uint64_t ViewerContainer::idleMs(std::uint64_t cap) const
     return *due <= now ? 0 : std::min(cap, *due - now);
 }
 
-void ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
+bool ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
 {
+    bool painted = false;
     for (std::size_t i = 0; i < m_controls.size(); ++i) {
         Hosted& h = m_controls[i];
         if (!h.view || (!h.dirty && !all)) continue;
         h.dirty = false;
+        painted = true;
         surface->clearRecord();
         HDC hdc = CreateSurfaceDC(surface, h.rect.left, h.rect.top, &h.rect);
         const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
@@ -209,6 +211,7 @@ void ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
         }
     }
     surface->clearRecord();
+    return painted;
 }
 
 std::string ViewerContainer::NameOfCursor(HCURSOR cursor)

@@ -57,8 +57,9 @@ public:
     std::uint64_t idleMs(std::uint64_t cap) const;
     // Paints each control that asked to be painted (all of them when `all`)
     // onto `surface`, whose top-left corner is the grid's. Reports frames
-    // drawn and status changes from what the controls drew.
-    void paint(const std::shared_ptr<Surface>& surface, bool all = false);
+    // drawn and status changes from what the controls drew. Answers whether
+    // any control was painted.
+    bool paint(const std::shared_ptr<Surface>& surface, bool all = false);
     // Reports a change of the cursor the controls set.
     void pollCursor();
     std::string cursorName() const { return m_cursorName; }

@@ -66,7 +66,8 @@ private:
     void turn();
     void handle(const SDL_Event& e);
     void render();
-    void drawMessageAndStatus();
+    // Answers whether anything was drawn.
+    bool drawMessageAndStatus();
     std::string statusLine();
 
     const DesktopOptions& m_options;
@@ -145,8 +146,9 @@ std::string DesktopViewer::statusLine()
     return line;
 }
 
-void DesktopViewer::drawMessageAndStatus()
+bool DesktopViewer::drawMessageAndStatus()
 {
+    bool drawn = false;
     const int width = m_surface->width();
     const int height = m_surface->height();
     const std::string status = statusLine();
@@ -162,28 +164,35 @@ void DesktopViewer::drawMessageAndStatus()
         widgets::text(m_surface, RECT{6, area.top + 3, 70, area.top + 20}, "Message", 0x606060);
         widgets::text(m_surface, RECT{70, area.top + 3, width - 6, area.bottom - 2}, message, widgets::kText, true);
         m_shownStatus.clear();
+        drawn = true;
     }
     if (status != m_shownStatus) {
+        drawn = true;
         m_shownStatus = status;
         const RECT line{0, height - kStatusHeight, width, height};
         widgets::fill(*m_surface, line, widgets::kBackground);
         widgets::text(m_surface, RECT{6, line.top + 3, width - 6, line.bottom}, status, widgets::kLightText);
     }
+    return drawn;
 }
 
 void DesktopViewer::render()
 {
+    bool changed = false;
     if (m_container) {
-        m_container->paint(m_surface, m_repaintAll);
+        changed = m_container->paint(m_surface, m_repaintAll);
         m_container->pollCursor();
     }
-    drawMessageAndStatus();
+    changed = drawMessageAndStatus() || changed;
     m_repaintAll = false;
     const bool dialog = m_dialog.active();
     if (dialog) m_dialog.draw(m_surface, SIZE{m_surface->width(), m_surface->height()});
     else if (m_dialogShown) m_repaintAll = true; // the controls come back from under the dialog
     m_dialogShown = dialog;
     m_cursors.show(dialog ? LoadCursorA(nullptr, IDC_ARROW) : GetCursor());
+    // The window's pixels go to the screen only when something changed:
+    // most turns deliver a timer and paint nothing.
+    if (!changed && !dialog) return;
     SDL_UpdateTexture(m_texture, nullptr, m_surface->row(0), m_surface->width() * 4);
     SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
     SDL_RenderPresent(m_renderer);
