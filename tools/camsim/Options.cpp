@@ -17,13 +17,16 @@ const char* CamsimUsage()
            "  --frames N           send N frames, then close the stream\n"
            "  --final-delimiter    end a finished stream with \"--myboundary--\"\n"
            "  --log FILE           write every request as one JSON line to FILE\n"
+           "  --part-log FILE      write every stream part sent (stream, number, send time) to FILE\n"
+           "  --loop N             encode N frames once per size and send them in a loop\n"
+           "  --objects N          put N controls on the viewer page (default 1)\n"
            "  --zoom-busy N        answer the first N zoom commands with \"Return:-2\"\n"
            "  --zoom-delay MS      answer zoom commands after MS milliseconds\n"
            "  --zoom-reply-pad B   put B bytes of padding before the zoom reply's text\n"
            "  --param NAME=VALUE   a PARAM of the viewer page's OBJECT (repeatable)\n"
            "  --page-size WxH      the OBJECT's size on the viewer page (default 320x240)\n"
            "fault options, for tests:\n"
-           "  --close-after N      break the stream connection after N frames\n"
+           "  --close-after N      break the stream connection halfway through the part after N frames\n"
            "  --stall-after N      stop sending after N frames, keeping the connection open\n"
            "  --garbage-prefix     send bytes before the first boundary\n"
            "  --crlf-parts         part headers with CR LF line ends\n"
@@ -82,6 +85,16 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
             const char* v = value("--log");
             if (!v) return false;
             o.logFile = v;
+        } else if (a == "--part-log") {
+            const char* v = value("--part-log");
+            if (!v) return false;
+            o.partLogFile = v;
+        } else if (a == "--loop") {
+            if (!number("--loop", n) || n < 1 || n > 1000) return error.empty() ? (error = "--loop takes 1 to 1000", false) : false;
+            o.loop = static_cast<int>(n);
+        } else if (a == "--objects") {
+            if (!number("--objects", n) || n < 1 || n > 64) return error.empty() ? (error = "--objects takes 1 to 64", false) : false;
+            o.objects = static_cast<int>(n);
         } else if (a == "--zoom-busy") {
             if (!number("--zoom-busy", n)) return false;
             o.zoomBusy = static_cast<int>(n);

@@ -14,6 +14,9 @@ struct CamsimOptions {
     long frames = -1;     // then close; -1: endless
     bool finalDelimiter = false;
     std::string logFile;
+    std::string partLogFile; // one JSON line per part sent
+    int loop = 0;            // frames in a pre-encoded loop; 0: render every frame
+    int objects = 1;         // OBJECTs on the viewer page
     int zoomBusy = 0;
     int zoomDelayMs = 0;
     int zoomReplyPad = 0; // bytes before the zoom reply's text

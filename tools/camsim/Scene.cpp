@@ -10,6 +10,26 @@
 
 #include "platform/gdi/Gdi.h"
 
+namespace {
+// The comment's payload: 11 digits of frame number, a zero byte, the two
+// motion levels, 17 digits of send time in microseconds, a zero byte.
+constexpr std::uint8_t kCommentPayload = 32;
+constexpr size_t kPayloadAt = 6;
+} // namespace
+
+void Scene::Stamp(std::vector<std::uint8_t>& jpeg, long number, std::int64_t sendTimeUs)
+{
+    if (jpeg.size() < kPayloadAt + kCommentPayload || jpeg[2] != 0xFF || jpeg[3] != 0xFE) return;
+    std::uint8_t* payload = jpeg.data() + kPayloadAt;
+    char digits[24];
+    std::snprintf(digits, sizeof digits, "%011ld", number % 100000000000L);
+    std::memcpy(payload, digits, 11);
+    payload[12] = static_cast<std::uint8_t>(number % 21);
+    payload[13] = static_cast<std::uint8_t>((number * 7) % 21);
+    std::snprintf(digits, sizeof digits, "%017lld", static_cast<long long>(sendTimeUs % 100000000000000000LL));
+    std::memcpy(payload + 14, digits, 17);
+}
+
 void Scene::recentre(double dx, double dy)
 {
     std::lock_guard lock(m_mutex);
@@ -29,12 +49,12 @@ int Scene::zoom() const
     return m_zoom;
 }
 
-std::vector<std::uint8_t> Scene::frame(int width, int height, long number, std::int64_t sendTimeUs)
+std::vector<std::uint8_t> Scene::frame(int width, int height, long number, std::int64_t sendTimeUs, double drift)
 {
     double panX, panY, scale;
     {
         std::lock_guard lock(m_mutex);
-        panX = m_panX;
+        panX = m_panX + drift;
         panY = m_panY;
         scale = 100.0 / m_zoom;
     }
@@ -82,23 +102,15 @@ std::vector<std::uint8_t> Scene::frame(int width, int height, long number, std::
     tjCompress2(handle, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 80, TJFLAG_FASTDCT);
     std::vector<std::uint8_t> out;
     if (jpeg && size > 2) {
-        // A comment segment after the start-of-image marker: 12 bytes of
-        // frame number, the two motion levels, then the send time.
-        std::uint8_t payload[32] = {};
-        char digits[24];
-        std::snprintf(digits, sizeof digits, "%011ld", number % 100000000000L);
-        std::memcpy(payload, digits, 11);
-        payload[12] = static_cast<std::uint8_t>(number % 21);
-        payload[13] = static_cast<std::uint8_t>((number * 7) % 21);
-        std::snprintf(digits, sizeof digits, "%017lld", static_cast<long long>(sendTimeUs % 100000000000000000LL));
-        std::memcpy(payload + 14, digits, 17);
+        // A comment segment after the start-of-image marker, filled by Stamp.
         out.assign(jpeg, jpeg + 2);
         out.push_back(0xFF);
         out.push_back(0xFE);
         out.push_back(0);
-        out.push_back(sizeof payload + 2);
-        out.insert(out.end(), payload, payload + sizeof payload);
+        out.push_back(kCommentPayload + 2);
+        out.insert(out.end(), kCommentPayload, 0);
         out.insert(out.end(), jpeg + 2, jpeg + size);
+        Stamp(out, number, sendTimeUs);
     }
     tjFree(jpeg);
     tjDestroy(handle);

@@ -17,7 +17,14 @@ public:
     void setZoom(int magnification);
     int zoom() const;
 
-    std::vector<std::uint8_t> frame(int width, int height, long number, std::int64_t sendTimeUs);
+    // `drift` moves the view sideways (scene units) without changing the
+    // pan, to give a loop of frames some motion.
+    std::vector<std::uint8_t> frame(int width, int height, long number, std::int64_t sendTimeUs, double drift = 0);
+
+    // Rewrites the frame number, motion levels and send time in the comment
+    // segment `frame` put after the start-of-image marker; fixed-size fields,
+    // so a stored frame can be sent again as a new one.
+    static void Stamp(std::vector<std::uint8_t>& jpeg, long number, std::int64_t sendTimeUs);
 
 private:
     mutable std::mutex m_mutex;

@@ -100,7 +100,7 @@ const char* const kPageNames[] = {"ImageViewer", "nphMotionJpeg", "RecordFrame",
 // The state of one stream connection, fed to MHD as the body.
 struct StreamState {
     CamsimServer* server = nullptr;
-    Scene* scene = nullptr;
+    long id = 0;
     const CamsimOptions* options = nullptr;
     std::atomic<bool>* stopping = nullptr;
     int width = 320;
@@ -111,6 +111,7 @@ struct StreamState {
     size_t offset = 0;
     bool finished = false;
     bool prefixSent = false;
+    bool broken = false; // the connection breaks once `pending` is sent
     Clock::time_point next = Clock::now();
 };
 
@@ -120,7 +121,7 @@ ssize_t streamReader(void* cls, uint64_t, char* buf, size_t max)
     while (s->offset >= s->pending.size()) {
         if (s->finished || s->stopping->load()) return MHD_CONTENT_READER_END_OF_STREAM;
         const CamsimOptions& o = *s->options;
-        if (o.closeAfter >= 0 && s->sent >= o.closeAfter) return MHD_CONTENT_READER_END_WITH_ERROR;
+        if (s->broken || (o.closeAfter >= 0 && s->sent > o.closeAfter)) return MHD_CONTENT_READER_END_WITH_ERROR;
         if (o.stallAfter >= 0 && s->sent >= o.stallAfter) {
             while (!s->stopping->load()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
             return MHD_CONTENT_READER_END_WITH_ERROR;
@@ -133,17 +134,29 @@ ssize_t streamReader(void* cls, uint64_t, char* buf, size_t max)
             break;
         }
         if (!o.unpaced) {
+            const auto interval = std::chrono::microseconds(static_cast<long>(1e6 / o.fps));
             std::this_thread::sleep_until(s->next);
-            s->next += std::chrono::microseconds(static_cast<long>(1e6 / o.fps));
+            // A camera that fell behind (a slow encode, a full socket) goes
+            // on at its rate rather than sending the missed frames in a burst.
+            s->next = std::max(s->next + interval, Clock::now());
         }
         std::string part;
         if (!s->prefixSent && o.garbagePrefix) part += "garbage before the first part\r\n\r\n--notmyboundary\n";
         s->prefixSent = true;
         part += o.crlfParts ? "--myboundary\r\nContent-type: image/jpeg\r\n\r\n" : "--myboundary\nContent-type: image/jpeg\n\n";
-        const auto jpeg = s->scene->frame(s->width, s->height, s->sent, wallMicros());
+        auto jpeg = s->server->picture(s->width, s->height, s->sent, wallMicros());
+        // The time the part goes to the socket, after any encoding.
+        const std::int64_t sendTime = wallMicros();
+        Scene::Stamp(jpeg, s->sent, sendTime);
         part.append(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
         if (s->sent == 0 && o.oversizePart > static_cast<long>(part.size())) part.append(static_cast<size_t>(o.oversizePart) - part.size(), '\0');
         part += o.crlfParts ? "\r\n" : "\n";
+        if (o.closeAfter >= 0 && s->sent == o.closeAfter) {
+            // Cut in the middle of the picture.
+            part.resize(part.size() / 2);
+            s->broken = true;
+        }
+        s->server->logPart(s->id, s->sent, sendTime, part.size());
         s->pending = std::move(part);
         s->offset = 0;
         ++s->sent;
@@ -182,6 +195,7 @@ CamsimServer::~CamsimServer()
 {
     stop();
     if (m_log) std::fclose(m_log);
+    if (m_partLog) std::fclose(m_partLog);
 }
 
 bool CamsimServer::start(std::string& error)
@@ -193,6 +207,14 @@ bool CamsimServer::start(std::string& error)
             return false;
         }
     }
+    if (!m_options.partLogFile.empty()) {
+        m_partLog = std::fopen(m_options.partLogFile.c_str(), "a");
+        if (!m_partLog) {
+            error = "cannot write the part log " + m_options.partLogFile;
+            return false;
+        }
+    }
+    if (m_options.loop > 0) m_loop = std::make_unique<FrameLoop>(m_options.loop);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(m_options.port));
@@ -238,6 +260,20 @@ void CamsimServer::log(MHD_Connection* c, const char* method, const std::string&
     std::lock_guard lock(m_logMutex);
     std::fputs(line.c_str(), m_log);
     std::fflush(m_log);
+}
+
+void CamsimServer::logPart(long stream, long number, std::int64_t sendTimeUs, size_t bytes)
+{
+    if (!m_partLog) return;
+    std::lock_guard lock(m_logMutex);
+    std::fprintf(m_partLog, "{\"stream\":%ld,\"part\":%ld,\"time_us\":%lld,\"bytes\":%zu}\n", stream, number,
+                 static_cast<long long>(sendTimeUs), bytes);
+    std::fflush(m_partLog);
+}
+
+std::vector<std::uint8_t> CamsimServer::picture(int width, int height, long number, std::int64_t sendTimeUs)
+{
+    return m_loop ? m_loop->frame(m_scene, width, height, number, sendTimeUs) : m_scene.frame(width, height, number, sendTimeUs);
 }
 
 bool CamsimServer::authorised(MHD_Connection* c, std::string* userOut)
@@ -327,14 +363,16 @@ int CamsimServer::serveViewer(MHD_Connection* c)
         params.insert(params.begin(), {"ImagePath", std::string("?Resolution=") + (resolution ? resolution : "320x240") +
                                                         "&Quality=Standard"});
     }
-    std::string body = "<html><head><title>Camera</title></head><body>\n"
-                       "<object classid=\"clsid:4D8D78A3-35E9-499D-8771-4ADA8876B786\" width=\"" +
-                       std::to_string(m_options.pageWidth) + "\" height=\"" + std::to_string(m_options.pageHeight) + "\">\n";
-    body += "<param name=\"ImageWidth\" value=\"" + std::to_string(m_options.pageWidth) + "\">\n";
-    body += "<param name=\"ImageHeight\" value=\"" + std::to_string(m_options.pageHeight) + "\">\n";
+    std::string object = "<object classid=\"clsid:4D8D78A3-35E9-499D-8771-4ADA8876B786\" width=\"" +
+                         std::to_string(m_options.pageWidth) + "\" height=\"" + std::to_string(m_options.pageHeight) + "\">\n";
+    object += "<param name=\"ImageWidth\" value=\"" + std::to_string(m_options.pageWidth) + "\">\n";
+    object += "<param name=\"ImageHeight\" value=\"" + std::to_string(m_options.pageHeight) + "\">\n";
     for (const auto& [name, v] : params)
-        body += "<param name=\"" + htmlEscape(name) + "\" value=\"" + htmlEscape(v) + "\">\n";
-    body += "</object>\n</body></html>\n";
+        object += "<param name=\"" + htmlEscape(name) + "\" value=\"" + htmlEscape(v) + "\">\n";
+    object += "</object>\n";
+    std::string body = "<html><head><title>Camera</title></head><body>\n";
+    for (int i = 0; i < m_options.objects; ++i) body += object;
+    body += "</body></html>\n";
     return queueText(c, MHD_HTTP_OK, body);
 }
 
@@ -358,7 +396,7 @@ int CamsimServer::serveStream(MHD_Connection* c, bool replay, int* status)
     }
     auto* state = new StreamState;
     state->server = this;
-    state->scene = &m_scene;
+    state->id = m_streams.fetch_add(1);
     state->options = &m_options;
     state->stopping = &m_stopping;
     state->width = width;

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "tools/camsim/FrameLoop.h"
 #include "tools/camsim/Options.h"
 #include "tools/camsim/Scene.h"
 
@@ -22,10 +23,15 @@ public:
     int port() const { return m_port; }
     void stop();
 
+    // For the stream's body: the picture of one part, and its log line.
+    std::vector<std::uint8_t> picture(int width, int height, long number, std::int64_t sendTimeUs);
+    void logPart(long stream, long number, std::int64_t sendTimeUs, size_t bytes);
+
 private:
     friend struct CamsimHandlers;
     int handle(MHD_Connection* connection, const char* url, const char* method);
     void log(MHD_Connection* connection, const char* method, const std::string& target, int status);
+
     int serveRoot(MHD_Connection* connection);
     int serveViewer(MHD_Connection* connection);
     int serveStream(MHD_Connection* connection, bool replay, int* status);
@@ -40,6 +46,9 @@ private:
     int m_port = 0;
     std::mutex m_logMutex;
     FILE* m_log = nullptr;
+    FILE* m_partLog = nullptr;
+    std::unique_ptr<FrameLoop> m_loop;
+    std::atomic<long> m_streams{0};
     std::string m_sessionId;
     std::atomic<int> m_zoomBusyLeft{0};
     std::atomic<bool> m_stopping{false};
