@@ -39,7 +39,7 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height)
     DeviceContext* like = GdiTable::instance().dc(hdc);
     if (!like || width < 0 || height < 0) return nullptr;
     const int bits = like->surface ? like->surface->bitsPerPixel() : 32;
-    return GdiTable::instance().addBitmap(std::make_shared<Surface>(width, height, bits));
+    return GdiTable::instance().addBitmap(std::make_shared<Surface>(width, height, bits, Surface::Contents::Undefined));
 }
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)

@@ -1,12 +1,19 @@
 // Transfers of device-independent bitmaps and of surfaces.
 #include <algorithm>
 #include <array>
+#include <type_traits>
 #include <vector>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/PixelRows.h"
 
 namespace {
+
+// What a 32-bit surface stores: the colour itself.
+struct KeepRgb {
+    std::uint32_t operator()(std::uint32_t rgb) const { return rgb; }
+};
 
 // Reads the pixels of a bottom-up bitmap as 0x00RRGGBB.
 class DibReader {
@@ -39,30 +46,45 @@ public:
     int width() const { return m_header.biWidth; }
     int height() const { return m_header.biHeight; }
 
-    // Reads the pixels of row r at the given columns into out, as the
-    // writer stores them.
-    template <typename Writer>
-    void readRow(int r, const std::vector<int>& columns, std::uint32_t* out, const Writer& writer) const
+    // Reads the pixels of row r at the given columns into out, as `store`
+    // keeps them. Columns that follow one another (a copy without
+    // horizontal scaling) are read in one pass without the column table.
+    template <typename Store>
+    void readRow(int r, const std::vector<int>& columns, std::uint32_t* out, Store store) const
     {
         const BYTE* row = m_bits + static_cast<long long>(r) * m_rowBytes;
         const size_t n = columns.size();
+        const bool contiguous = n > 0 && static_cast<size_t>(columns.back() - columns.front()) == n - 1;
         switch (m_bitCount) {
         case 8:
-            for (size_t i = 0; i < n; ++i) out[i] = writer.stored(m_colours[row[columns[i]]]);
+            for (size_t i = 0; i < n; ++i) out[i] = store(m_colours[row[columns[i]]]);
             break;
         case 24:
-            for (size_t i = 0; i < n; ++i) {
-                const BYTE* p = row + 3 * columns[i];
-                out[i] = writer.stored(static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0]);
+            if (contiguous) {
+                const BYTE* p = row + 3 * static_cast<long long>(columns.front());
+                if constexpr (std::is_same_v<Store, KeepRgb>) {
+                    BgrToXrgb(p, n, out);
+                } else {
+                    for (size_t i = 0; i < n; ++i, p += 3) out[i] = store(bgr(p));
+                }
+            } else {
+                for (size_t i = 0; i < n; ++i) out[i] = store(bgr(row + 3 * columns[i]));
             }
             break;
         default:
-            for (size_t i = 0; i < n; ++i) {
-                const BYTE* p = row + 4 * columns[i];
-                out[i] = writer.stored(static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0]);
+            if (contiguous) {
+                const BYTE* p = row + 4 * static_cast<long long>(columns.front());
+                for (size_t i = 0; i < n; ++i, p += 4) out[i] = store(bgr(p));
+            } else {
+                for (size_t i = 0; i < n; ++i) out[i] = store(bgr(row + 4 * columns[i]));
             }
             break;
         }
+    }
+
+    static std::uint32_t bgr(const BYTE* p)
+    {
+        return static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
     }
 
     // Row r counts from the bottom of the picture.
@@ -97,6 +119,7 @@ private:
 class PixelWriter {
 public:
     explicit PixelWriter(const Surface& s) : m_lookup(s.bitsPerPixel() == 8 ? &halftoneLookup(s) : nullptr) {}
+    bool paletted() const { return m_lookup != nullptr; }
     std::uint32_t stored(std::uint32_t rgb) const
     {
         if (!m_lookup) return rgb & 0xFFFFFF;
@@ -158,7 +181,10 @@ int StretchDIBits(HDC hdc, int xDst, int yDst, int wDst, int hDst, int xSrc, int
         const int r = ySrc + hSrc - 1 - static_cast<int>(static_cast<long long>(dy) * hSrc / hDst);
         if (r < 0 || r >= source.height()) continue;
         std::uint32_t* out = surface.row(y) + columnStart;
-        source.readRow(r, columns, out, writer);
+        if (writer.paletted())
+            source.readRow(r, columns, out, [&writer](std::uint32_t rgb) { return writer.stored(rgb); });
+        else
+            source.readRow(r, columns, out, KeepRgb{});
     }
     surface.recordPicture(RECT{left, top, left + wDst, top + hDst});
     return hDst;

@@ -1,6 +1,59 @@
 #include "platform/gdi/Surface.h"
 
 #include <algorithm>
+#include <deque>
+#include <mutex>
+
+namespace {
+
+// Pixel buffers of destroyed surfaces, kept for the next surface of the
+// same size whose contents start undefined: an off-screen bitmap made and
+// deleted for every frame then costs neither an allocation nor a clear.
+class PixelStore {
+public:
+    static PixelStore& instance()
+    {
+        // Never destroyed: surfaces may outlive static destruction.
+        static auto* store = new PixelStore;
+        return *store;
+    }
+
+    std::vector<std::uint32_t> take(size_t pixels)
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_buffers.begin(); it != m_buffers.end(); ++it) {
+            if (it->size() != pixels) continue;
+            std::vector<std::uint32_t> buffer = std::move(*it);
+            m_pixels -= buffer.size();
+            m_buffers.erase(it);
+            return buffer;
+        }
+        return {};
+    }
+
+    void give(std::vector<std::uint32_t>&& buffer)
+    {
+        if (buffer.size() < kSmallest || buffer.size() > kMostPixels) return;
+        std::lock_guard lock(m_mutex);
+        m_pixels += buffer.size();
+        m_buffers.push_back(std::move(buffer));
+        while (m_buffers.size() > kMostBuffers || m_pixels > kMostPixels) {
+            m_pixels -= m_buffers.front().size();
+            m_buffers.pop_front();
+        }
+    }
+
+private:
+    static constexpr size_t kSmallest = 16 * 1024;         // below this, allocating is cheap
+    static constexpr size_t kMostPixels = 16 * 1024 * 1024; // 64 MiB kept at most
+    static constexpr size_t kMostBuffers = 4;
+
+    std::mutex m_mutex;
+    std::deque<std::vector<std::uint32_t>> m_buffers;
+    size_t m_pixels = 0;
+};
+
+} // namespace
 
 const std::array<std::uint32_t, 256>& HalftonePalette()
 {
@@ -20,11 +73,18 @@ const std::array<std::uint32_t, 256>& HalftonePalette()
     return palette;
 }
 
-Surface::Surface(int width, int height, int bitsPerPixel)
-    : m_width(std::max(width, 0)), m_height(std::max(height, 0)), m_bitsPerPixel(bitsPerPixel == 8 ? 8 : 32),
-      m_pixels(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), 0)
+Surface::Surface(int width, int height, int bitsPerPixel, Contents contents)
+    : m_width(std::max(width, 0)), m_height(std::max(height, 0)), m_bitsPerPixel(bitsPerPixel == 8 ? 8 : 32)
 {
+    const size_t pixels = static_cast<size_t>(m_width) * static_cast<size_t>(m_height);
+    if (contents == Contents::Undefined) m_pixels = PixelStore::instance().take(pixels);
+    if (m_pixels.size() != pixels) m_pixels.assign(pixels, 0);
     if (m_bitsPerPixel == 8) m_palette = HalftonePalette();
+}
+
+Surface::~Surface()
+{
+    PixelStore::instance().give(std::move(m_pixels));
 }
 
 std::uint32_t Surface::raw(int x, int y) const

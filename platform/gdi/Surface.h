@@ -25,7 +25,15 @@ struct DrawnPicture {
 // for a paletted display) they are indices into the surface's palette.
 class Surface {
 public:
-    Surface(int width, int height, int bitsPerPixel = 32);
+    // A surface whose contents start undefined (an off-screen bitmap, which
+    // is drawn over whole before use) may take the pixels of a destroyed
+    // surface of the same size instead of allocating and clearing new ones.
+    enum class Contents { Cleared, Undefined };
+
+    Surface(int width, int height, int bitsPerPixel = 32, Contents contents = Contents::Cleared);
+    ~Surface();
+    Surface(const Surface&) = default;
+    Surface& operator=(const Surface&) = default;
 
     int width() const { return m_width; }
     int height() const { return m_height; }
