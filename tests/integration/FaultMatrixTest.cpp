@@ -1,0 +1,115 @@
+// Every way a camera can fail, against what the viewer must do: show the
+// picture it had or the control's status text for the step that failed,
+// never crash or hang, and end on time with the right exit status.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/integration/Processes.h"
+#include "tests/integration/Viewer.h"
+
+namespace {
+
+enum class Target {
+    Page,        // camview loads camsim's viewer page
+    ClosedPort,  // a control on a port where nothing listens
+    UnknownName, // a control on a host name that does not resolve
+};
+
+struct Fault {
+    const char* name;
+    std::vector<std::string> camsim;
+    Target target;
+    const char* input; // a script of timed input, or nullptr
+    int exitCode;      // 0: pictures were drawn; 1: none, the status is reported
+    int leastFrames;   // frames drawn at least
+    const char* shows; // the status text the control ends with, or nullptr
+    const char* camsimGets; // a request camsim must have had, or nullptr
+};
+
+std::ostream& operator<<(std::ostream& out, const Fault& f) { return out << f.name; }
+
+constexpr double kSeconds = 2.5;
+
+// Three notches of the wheel on a control with the camera's zoom enabled.
+const char* const kWheel = "600 move 100 100\n700 wheel 100 100 1\n900 wheel 100 100 1\n1100 wheel 100 100 -1\n";
+
+const Fault kFaults[] = {
+    {"ClosedMidPart", {"--fps", "20", "--close-after", "4"}, Target::Page, nullptr, 0, 3, nullptr, nullptr},
+    {"StalledStream", {"--fps", "20", "--stall-after", "4"}, Target::Page, nullptr, 0, 3, nullptr, nullptr},
+    {"GarbageBeforeTheFirstPart", {"--fps", "20", "--garbage-prefix"}, Target::Page, nullptr, 0, 5, nullptr, nullptr},
+    {"CrLfParts", {"--fps", "20", "--crlf-parts"}, Target::Page, nullptr, 1, 0, "Connecting...", nullptr},
+    {"OversizedFirstPart", {"--fps", "20", "--oversize-part", "600000"}, Target::Page, nullptr, 0, 3, nullptr, nullptr},
+    {"PasswordNotGiven", {"--user", "admin:secret"}, Target::Page, nullptr, 1, 0, " Error Code(8020 / 0)\n", nullptr},
+    {"StreamAnswers404", {"--stream-status", "404"}, Target::Page, nullptr, 1, 0, " Error Code(4000 / 0)\n", nullptr},
+    {"StreamAnswers401", {"--stream-status", "401"}, Target::Page, nullptr, 1, 0, " Error Code(4000 / 0)\n", nullptr},
+    {"StreamRefusedAfterPreflight", {"--refuse-stream"}, Target::Page, nullptr, 1, 0, " Error Code(2000 / 10061)\n", nullptr},
+    {"ClosedPort", {}, Target::ClosedPort, nullptr, 1, 0, " Error Code(4 / 12029)\n", nullptr},
+    {"UnknownHostName", {}, Target::UnknownName, nullptr, 1, 0, " Error Code(4 / 12007)\n", nullptr},
+    {"SlowZoom", {"--fps", "20", "--zoom-delay", "5000", "--param", "ControlZoom=Enable"}, Target::Page, kWheel, 0, 5, nullptr,
+     nullptr},
+    {"ZoomBusy", {"--fps", "20", "--zoom-busy", "100", "--param", "ControlZoom=Enable"}, Target::Page, kWheel, 0, 5, nullptr,
+     "nphPtzf"},
+};
+
+// A status text as the report writes it: line breaks escaped.
+std::string Reported(const std::string& text)
+{
+    std::string out;
+    for (char c : text) out += c == '\n' ? std::string("\\u000a") : std::string(1, c);
+    return out;
+}
+
+class FaultMatrix : public ::testing::TestWithParam<Fault> {};
+
+TEST_P(FaultMatrix, TheViewerShowsWhatFailedAndEndsOnTime)
+{
+    const Fault& f = GetParam();
+    std::unique_ptr<Camsim> cam;
+    std::string where;
+    if (f.target == Target::Page) {
+        cam = std::make_unique<Camsim>(f.camsim);
+        where = "'" + cam->url("/ImageViewer") + "'";
+    } else {
+        const std::string host = f.target == Target::ClosedPort ? "127.0.0.1:" + std::to_string(FreePort()) : "camera.invalid";
+        where = "--page-url 'http://" + host + "/ImageViewer' --param ImagePath=?Resolution=320x240";
+    }
+    const std::string registry = TempRegistry();
+    std::string options = " --events --duration " + std::to_string(kSeconds);
+    if (f.input) {
+        const std::string script = registry + ".input";
+        std::ofstream(script) << f.input;
+        options += " --input '" + script + "'";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const ViewerRun run = RunCamview("--headless " + where + options, registry);
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    EXPECT_EQ(run.exitCode, f.exitCode) << run.output;
+    // Ends when asked to, whatever the camera is doing: start-up, the run,
+    // and ending the workers.
+    EXPECT_LT(took, kSeconds + 3) << run.output;
+    EXPECT_GE(static_cast<int>(LinesWith(run.output, "\"frame\":").size()), f.leastFrames) << run.output;
+    const auto statuses = LinesWith(run.output, "\"status\":");
+    if (f.shows) {
+        ASSERT_FALSE(statuses.empty()) << run.output;
+        const std::string last = statuses.back();
+        const std::string expected = Reported(f.shows);
+        EXPECT_NE(last.find("\"status\":\"" + expected + "\""), std::string::npos) << last;
+    } else {
+        // The picture stays; no error was ever shown.
+        for (const auto& s : statuses) EXPECT_EQ(s.find("Error Code"), std::string::npos) << s;
+    }
+    if (f.camsimGets) {
+        EXPECT_FALSE(cam->requests(f.camsimGets).empty()) << run.output;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Camera, FaultMatrix, ::testing::ValuesIn(kFaults),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
