@@ -44,7 +44,7 @@ long TimeOf(const std::string& line)
     return at == std::string::npos ? -1 : std::atol(line.c_str() + at + 7);
 }
 
-std::vector<std::uint8_t> FetchFirstJpeg(int port, const std::string& target)
+std::string FetchBody(int port, const std::string& target)
 {
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
@@ -59,6 +59,12 @@ std::vector<std::uint8_t> FetchFirstJpeg(int port, const std::string& target)
         for (int n; (n = recv(s, buffer, sizeof buffer, 0)) > 0 && answer.size() < (16u << 20);) answer.append(buffer, n);
     }
     closesocket(s);
+    return answer;
+}
+
+std::vector<std::uint8_t> FetchFirstJpeg(int port, const std::string& target)
+{
+    const std::string answer = FetchBody(port, target);
     const auto start = answer.find("\xFF\xD8");
     const auto end = answer.find("\xFF\xD9", start == std::string::npos ? 0 : start);
     if (start == std::string::npos || end == std::string::npos) return {};

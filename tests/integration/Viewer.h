@@ -18,6 +18,9 @@ ViewerRun RunCamview(const std::string& arguments, const std::string& registry);
 std::vector<std::string> LinesWith(const std::string& output, const std::string& part);
 // The number after "\"t_ms\":" in a JSON line.
 long TimeOf(const std::string& line);
+// All that a GET of `target` on 127.0.0.1:port answers, head and body, up
+// to 16 MiB (the connection must end by itself).
+std::string FetchBody(int port, const std::string& target);
 // The bytes of the first JPEG picture a GET of `target` on 127.0.0.1:port
 // answers with (the connection must end after it).
 std::vector<std::uint8_t> FetchFirstJpeg(int port, const std::string& target);
