@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 #include "image/Image.h"
@@ -107,27 +104,7 @@ TEST_F(ZoomCommands, DestroyingWithCommandsInFlightEndsEveryWorker)
                zoom->GetWorkerState(2) == ZOOM_WORKER_PENDING;
     }));
     std::this_thread::sleep_for(200ms); // the commands are out
-    std::mutex m;
-    std::condition_variable cv;
-    bool finished = false;
-    std::thread watchdog([&] {
-        std::unique_lock lock(m);
-        if (!cv.wait_for(lock, 10s, [&] { return finished; })) {
-            std::fprintf(stderr, "destroying the zoom controller did not return within 10 s\n");
-            std::abort();
-        }
-    });
-    const auto start = std::chrono::steady_clock::now();
-    delete zoom;
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    {
-        std::lock_guard lock(m);
-        finished = true;
-    }
-    cv.notify_all();
-    watchdog.join();
-    std::printf("destroying the zoom controller with three commands in flight took %lld ms\n",
-                static_cast<long long>(took.count()));
+    DestroyWithWatchdog([&] { delete zoom; }, "the zoom controller with three commands in flight");
 }
 
 TEST_F(ZoomCommands, TheControlHandsTheCameraToItsZoomAndAWheelNotchReachesIt)

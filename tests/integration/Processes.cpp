@@ -6,8 +6,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -139,4 +142,28 @@ bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds lim
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return done();
+}
+
+void DestroyWithWatchdog(const std::function<void()>& action, const char* what)
+{
+    std::mutex m;
+    std::condition_variable cv;
+    bool finished = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(m);
+        if (!cv.wait_for(lock, std::chrono::seconds(10), [&] { return finished; })) {
+            std::fprintf(stderr, "destroying %s did not return within 10 s\n", what);
+            std::abort();
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    action();
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    {
+        std::lock_guard lock(m);
+        finished = true;
+    }
+    cv.notify_all();
+    watchdog.join();
+    std::printf("destroying %s took %lld ms\n", what, static_cast<long long>(took.count()));
 }

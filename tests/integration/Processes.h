@@ -62,4 +62,9 @@ int FreePort();
 // Polls `done` until it holds or the time is up; answers its last value.
 bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(10));
 
+// Runs `action` (destroying something whose threads may be blocked) and
+// prints how long it took; a watchdog ends the test binary with a failure
+// if it has not returned within 10 seconds.
+void DestroyWithWatchdog(const std::function<void()>& action, const char* what);
+
 
