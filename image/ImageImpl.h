@@ -43,6 +43,15 @@ public:
     CPalette* imagePalette = nullptr;
 
 private:
+    // A bitmap header followed by a colour table of colours, as DrawDib reads it.
+    struct DrawDibHeader {
+        BITMAPINFOHEADER info;
+        RGBQUAD colours[256];
+    };
+    // The header DrawDib is given: the image's own, or for a paletted image
+    // a copy in header whose colour table holds the palette's colours for
+    // the image's palette index words.
+    const BITMAPINFOHEADER* ColourHeader(DrawDibHeader& header) const;
     BYTE* pixelAddress(int x, int y) const;
     void replacePalette(CPalette* palette);
 };

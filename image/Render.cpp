@@ -2,7 +2,28 @@
 // stretched into an off-screen bitmap and copied to the target in one
 // block transfer.
 #include "image/ImageImpl.h"
+
+#include "platform/gdi/Gdi.h"
 #include "platform/vfw/Vfw.h"
+
+const BITMAPINFOHEADER* CImageImpl::ColourHeader(DrawDibHeader& header) const
+{
+    const BITMAPINFOHEADER& own = imageInfo->bmiHeader;
+    if (own.biBitCount > 8 || !imagePalette || !imagePalette->GetPalette()) return &own;
+    header.info = own;
+    DWORD count = own.biClrUsed ? own.biClrUsed : 1u << own.biBitCount;
+    if (count > 256) count = 256;
+    header.info.biClrUsed = count;
+    PALETTEENTRY entries[256] = {};
+    const UINT known = GetPaletteEntries(imagePalette->GetPalette(), 0, 256, entries);
+    const auto* words = reinterpret_cast<const BYTE*>(imageInfo) + sizeof(BITMAPINFOHEADER);
+    for (DWORD i = 0; i < count; ++i) {
+        const UINT index = words[2 * i] | static_cast<UINT>(words[2 * i + 1]) << 8;
+        const PALETTEENTRY e = index < known ? entries[index] : PALETTEENTRY{};
+        header.colours[i] = RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0};
+    }
+    return &header.info;
+}
 
 int CImageImpl::StretchDraw(CDC* pdc, HDRAWDIB hDrawDib, int xDst, int yDst, int dxDst, int dyDst, int xSrc, int ySrc,
                             int dxSrc, int dySrc) const
@@ -11,17 +32,21 @@ int CImageImpl::StretchDraw(CDC* pdc, HDRAWDIB hDrawDib, int xDst, int yDst, int
     if (!pdc || !pdc->GetSafeHdc()) return 1;
     HDC target = pdc->GetSafeHdc();
 
-    if (hDrawDib) {
-        DrawDibBegin(hDrawDib, target, dxDst, dyDst, &imageInfo->bmiHeader, -1, -1, DDF_HALFTONE);
-        DrawDibDraw(hDrawDib, target, xDst, yDst, dxDst, dyDst, &imageInfo->bmiHeader, imageBits, xSrc, ySrc, -1, -1,
-                    DDF_SAME_HDC);
-        return 1;
-    }
-
     if (dxDst == -1) dxDst = imageWidth;
     if (dyDst == -1) dyDst = imageHeight;
     if (dxSrc == -1) dxSrc = imageWidth - xSrc;
     if (dySrc == -1) dySrc = imageHeight - ySrc;
+
+    if (hDrawDib) {
+        // DrawDib gets the source rectangle itself, so that the zoom window
+        // shows as on the off-screen path, and a header whose colour table
+        // holds colours: it reads no palette index words.
+        DrawDibHeader header;
+        const BITMAPINFOHEADER* info = ColourHeader(header);
+        DrawDibBegin(hDrawDib, target, dxDst, dyDst, info, dxSrc, dySrc, DDF_HALFTONE);
+        DrawDibDraw(hDrawDib, target, xDst, yDst, dxDst, dyDst, info, imageBits, xSrc, ySrc, dxSrc, dySrc, DDF_SAME_HDC);
+        return 1;
+    }
 
     RealizePalette(target);
     SetStretchBltMode(target, COLORONCOLOR);

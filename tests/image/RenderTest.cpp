@@ -111,22 +111,30 @@ TEST_F(Render, UnscaledDraw)
     DeleteDC(hdc);
 }
 
-TEST_F(Render, DrawDibIgnoresTheSourceSizeButNotItsOrigin)
+TEST_F(Render, DrawDibOnEightBitsShowsTheSameSourceRectangleAsTheTrueColourPath)
 {
-    auto surface = std::make_shared<Surface>(64, 48, 8);
-    HDC hdc = CreateSurfaceDC(surface);
-    CDC dc(hdc);
-    HDRAWDIB hdd = DrawDibOpen();
-    // The source size asks for a quarter; DrawDib draws from the origin to
-    // the picture's far edges.
-    image->StretchDraw(&dc, hdd, 0, 0, 64, 48, 0, 0, 16, 12);
-    EXPECT_EQ(at(*surface, 0, 0), 'R');
-    EXPECT_EQ(at(*surface, 63, 47), 'W');
-    image->StretchDraw(&dc, hdd, 0, 0, 64, 48, 16, 0, 1, 1);
-    EXPECT_EQ(at(*surface, 0, 0), 'G');
-    EXPECT_EQ(at(*surface, 63, 47), 'W');
-    DrawDibClose(hdd);
-    DeleteDC(hdc);
+    // Whole picture, a quarter (the bottom left, rows count from the
+    // bottom), a window off-centre as a zoom gives, and one clipped at the
+    // picture's edge.
+    const int sources[][4] = {{0, 0, -1, -1}, {0, 0, 16, 12}, {10, 5, 16, 12}, {16, 12, -1, -1}};
+    for (const auto& src : sources) {
+        auto deep = std::make_shared<Surface>(64, 48);
+        auto shallow = std::make_shared<Surface>(64, 48, 8);
+        HDC deepDc = CreateSurfaceDC(deep);
+        HDC shallowDc = CreateSurfaceDC(shallow);
+        CDC deepCdc(deepDc);
+        CDC shallowCdc(shallowDc);
+        HDRAWDIB hdd = DrawDibOpen();
+        image->StretchDraw(&deepCdc, nullptr, 0, 0, 64, 48, src[0], src[1], src[2], src[3]);
+        image->StretchDraw(&shallowCdc, hdd, 0, 0, 64, 48, src[0], src[1], src[2], src[3]);
+        int differing = 0;
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) differing += at(*deep, x, y) != at(*shallow, x, y);
+        EXPECT_EQ(differing, 0) << "source " << src[0] << "," << src[1] << " " << src[2] << "x" << src[3];
+        DrawDibClose(hdd);
+        DeleteDC(deepDc);
+        DeleteDC(shallowDc);
+    }
 }
 
 TEST(RenderGrey, GreyFramesDrawThroughTheirPalette)
@@ -144,6 +152,37 @@ TEST(RenderGrey, GreyFramesDrawThroughTheirPalette)
     EXPECT_NEAR(static_cast<int>(dark & 0xFF), 40, 3);
     EXPECT_EQ(dark >> 16, dark & 0xFF);
     EXPECT_NEAR(static_cast<int>(light & 0xFF), 200, 3);
+    DeleteDC(hdc);
+}
+
+TEST(RenderGrey, GreyFramesThroughDrawDibStayGrey)
+{
+    // Two grey levels; on an 8-bit display every channel is dithered with
+    // the same threshold, so each pixel stays grey, and the dither averages
+    // to the level over a 4 x 4 cell.
+    const auto jpeg = MakeJpeg(16, 16, [](int x, int) { return x < 8 ? Rgb{40, 40, 40} : Rgb{200, 200, 200}; },
+                               Sampling::Grey, 100);
+    CImage image(jpeg.data(), static_cast<int>(jpeg.size()));
+    ASSERT_EQ(image.GetBitCount(), 8);
+    auto surface = std::make_shared<Surface>(32, 32, 8);
+    HDC hdc = CreateSurfaceDC(surface);
+    CDC dc(hdc);
+    HDRAWDIB hdd = DrawDibOpen();
+    image.StretchDraw(&dc, hdd, 0, 0, 32, 32, 0, 0, -1, -1);
+    auto cellAverage = [&](int left) {
+        int sum = 0;
+        for (int y = 8; y < 12; ++y)
+            for (int x = left; x < left + 4; ++x) {
+                const std::uint32_t c = surface->rgb(x, y);
+                EXPECT_EQ((c >> 16) & 0xFF, c & 0xFF) << x << "," << y;
+                EXPECT_EQ((c >> 8) & 0xFF, c & 0xFF) << x << "," << y;
+                sum += static_cast<int>(c & 0xFF);
+            }
+        return sum / 16;
+    };
+    EXPECT_NEAR(cellAverage(4), 40, 16);
+    EXPECT_NEAR(cellAverage(24), 200, 16);
+    DrawDibClose(hdd);
     DeleteDC(hdc);
 }
 
