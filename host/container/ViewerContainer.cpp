@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "host/site/HostSite.h"
 #include "platform/com/ComCreation.h"
 #include "platform/com/OleCommandTarget.h"
 #include "platform/framework/TextPropertyBag.h"
@@ -83,7 +82,7 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
 {
     for (const auto& object : objects) {
         Hosted h;
-        if (FAILED(createControl(object.classId, m_modulePath, &h.object))) continue;
+        if (FAILED(createControl(object.classId, m_modulePath, h.object.put()))) continue;
         const int index = static_cast<int>(m_controls.size());
         HostListener listener;
         listener.onEvent = [this, index](const std::string& name, const std::vector<VARIANT>& args) {
@@ -97,37 +96,26 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
         listener.onInvalidate = [this, index] {
             if (static_cast<std::size_t>(index) < m_controls.size()) m_controls[index].dirty = true;
         };
-        h.site = new HostSite(m_pageUrl, m_window, listener);
-        h.site->SetControl(h.object);
+        h.site = ComPtr<HostSite>::adopt(new HostSite(m_pageUrl, m_window, listener));
+        h.site->SetControl(h.object.get());
         // Sited first (the control makes its window and learns its page),
         // then one loading exchange from the PARAMs.
-        h.object->SetClientSite(static_cast<IOleClientSite*>(h.site));
-        IConnectionPointContainer* points = nullptr;
-        if (SUCCEEDED(h.object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)))) {
-            IConnectionPoint* point = nullptr;
-            if (SUCCEEDED(points->FindConnectionPoint(IID_IDispatch, &point))) {
+        h.object->SetClientSite(static_cast<IOleClientSite*>(h.site.get()));
+        if (auto points = h.object.query<IConnectionPointContainer>(IID_IConnectionPointContainer)) {
+            ComPtr<IConnectionPoint> point;
+            if (SUCCEEDED(points->FindConnectionPoint(IID_IDispatch, point.put()))) {
                 DWORD cookie = 0;
-                point->Advise(static_cast<IDispatch*>(h.site), &cookie);
-                point->Release();
+                point->Advise(static_cast<IDispatch*>(h.site.get()), &cookie);
             }
-            points->Release();
         }
         TextPropertyBag bag(object.params);
-        IPersistPropertyBag* persist = nullptr;
-        if (SUCCEEDED(h.object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)))) {
-            persist->Load(&bag, nullptr);
-            persist->Release();
-        }
-        h.object->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&h.view));
-        IOleWindow* window = nullptr;
-        if (SUCCEEDED(h.object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window)))) {
-            window->GetWindow(&h.hwnd);
-            window->Release();
-        }
+        if (auto persist = h.object.query<IPersistPropertyBag>(IID_IPersistPropertyBag)) persist->Load(&bag, nullptr);
+        h.view = h.object.query<IViewObject>(IID_IViewObject);
+        if (auto window = h.object.query<IOleWindow>(IID_IOleWindow)) window->GetWindow(&h.hwnd);
         const int width = std::clamp(object.width > 0 ? object.width : h.site->size().cx, 1, 4096);
         const int height = std::clamp(object.height > 0 ? object.height : h.site->size().cy, 1, 4096);
         h.rect = RECT{0, 0, width, height};
-        m_controls.push_back(h);
+        m_controls.push_back(std::move(h));
     }
     layout();
     return m_controls.size();
@@ -327,11 +315,8 @@ void ViewerContainer::mouseWheel(POINT pt, int notches, WPARAM keys)
 void ViewerContainer::stop()
 {
     for (auto& h : m_controls) {
-        IOleCommandTarget* target = nullptr;
-        if (SUCCEEDED(h.object->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target)))) {
+        if (auto target = h.object.query<IOleCommandTarget>(IID_IOleCommandTarget))
             target->Exec(nullptr, kStopCommand, 0, nullptr, nullptr);
-            target->Release();
-        }
         h.dirty = true;
     }
 }
@@ -345,12 +330,14 @@ bool ViewerContainer::showProperties(std::size_t index)
 void ViewerContainer::release()
 {
     for (auto& h : m_controls) {
+        // The control lets go of its site before it goes; the site's
+        // navigations end before its last reference does.
         h.object->SetClientSite(nullptr);
-        if (h.view) h.view->Release();
+        h.view.reset();
         h.site->SetControl(nullptr);
-        h.object->Release();
+        h.object.reset();
         h.site->Shutdown();
-        h.site->Release();
+        h.site.reset();
     }
     m_controls.clear();
     if (m_window) DestroyWindow(m_window);

@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "host/page/ViewerPage.h"
+#include "host/site/HostSite.h"
+#include "platform/com/ComPtr.h"
 #include "platform/com/OleControl.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/window/Window.h"
 
-class HostSite;
 
 // What the container reports. Every callback may be left empty. onMessage
 // comes from a background thread; the others from the thread that drives
@@ -85,9 +86,9 @@ public:
 
 private:
     struct Hosted {
-        IOleObject* object = nullptr;
-        IViewObject* view = nullptr;
-        HostSite* site = nullptr;
+        ComPtr<IOleObject> object;
+        ComPtr<IViewObject> view;
+        ComPtr<HostSite> site;
         HWND hwnd = nullptr;
         RECT rect{};
         bool dirty = true;

@@ -11,9 +11,9 @@
 #include <mutex>
 #include <thread>
 
-#include "host/container/EventLog.h"
 #include "host/container/PageLoader.h"
 #include "host/container/ViewerContainer.h"
+#include "host/container/ViewerSession.h"
 #include "host/desktop/PasswordDialog.h"
 #include "host/desktop/PhysicalButtons.h"
 #include "host/desktop/SdlCursors.h"
@@ -52,7 +52,7 @@ WPARAM keysOf(std::uint32_t buttons)
 class DesktopViewer {
 public:
     explicit DesktopViewer(const DesktopOptions& options)
-        : m_options(options), m_log(options.events ? stdout : nullptr),
+        : m_options(options),
           m_dialog(std::this_thread::get_id(), [this] { turn(); })
     {
     }
@@ -71,9 +71,9 @@ private:
     std::string statusLine();
 
     const DesktopOptions& m_options;
-    EventLog m_log;
     PasswordDialog m_dialog;
-    std::unique_ptr<ViewerContainer> m_container;
+    std::unique_ptr<ViewerSession> m_session;
+    ViewerContainer* m_container = nullptr; // the session's, while there is one
     SDL_Window* m_window = nullptr;
     SDL_Renderer* m_renderer = nullptr;
     SDL_Texture* m_texture = nullptr;
@@ -278,14 +278,10 @@ void DesktopViewer::turn()
 int DesktopViewer::run()
 {
     if (!openWindow()) return 2;
-    SetInputStateSource(std::make_shared<PhysicalButtons>());
-    if (!m_options.user.empty()) {
-        SetPasswordPrompt(CredentialsPrompt(m_options.user));
-    } else {
-        SetPasswordPrompt([this](HWND, const std::string& url, std::string& user, std::string& password,
-                                 const std::atomic<bool>& cancelled) {
-            return m_dialog.ask(url, user, password, cancelled);
-        });
+    PasswordPrompt prompt = CredentialsPrompt(m_options.user);
+    if (m_options.user.empty()) {
+        prompt = [this](HWND, const std::string& url, std::string& user, std::string& password,
+                        const std::atomic<bool>& cancelled) { return m_dialog.ask(url, user, password, cancelled); };
     }
 
     ContainerListener chained;
@@ -302,20 +298,17 @@ int DesktopViewer::run()
         m_propertyPage = "Properties - " + title + ": " + text + "  (Esc closes)";
         m_messageChanged = true;
     };
-    m_container = std::make_unique<ViewerContainer>(m_options.pageUrl, m_options.modulePath, m_log.listener(chained));
+    m_session = std::make_unique<ViewerSession>(
+        ViewerSessionSetup{m_options.pageUrl, m_options.params, m_options.modulePath, std::make_shared<PhysicalButtons>(),
+                           prompt, m_options.events ? stdout : nullptr},
+        chained);
+    m_container = &m_session->container();
 
     m_loading = "loading " + m_options.pageUrl + " ...";
     render();
-    const PageLoad page = LoadPage(m_options.pageUrl, m_options.params);
+    const int exitCode = m_session->open();
     m_loading.clear();
-    int exitCode = 0;
-    if (!page.error.empty()) {
-        std::fprintf(stderr, "camview: %s\n", page.error.c_str());
-        exitCode = 1;
-    } else if (m_container->embed(page.objects) == 0) {
-        std::fprintf(stderr, "camview: %s holds no OBJECT of a registered control\n", page.name.c_str());
-        exitCode = 2;
-    } else {
+    if (exitCode == 0) {
         const SIZE grid = m_container->extent();
         resize(std::max<int>(kMinWidth, grid.cx), grid.cy + kMessageHeight + kStatusHeight);
         SDL_SetWindowTitle(m_window, ("camview - " + hostOf(m_options.pageUrl)).c_str());
@@ -324,9 +317,8 @@ int DesktopViewer::run()
     // Prompts still waiting are cancelled, then the controls go (their
     // workers end with them).
     m_dialog.closeAll();
-    m_container->release();
-    SetPasswordPrompt(nullptr);
-    SetInputStateSource(nullptr);
+    m_container = nullptr;
+    m_session.reset();
     if (m_texture) SDL_DestroyTexture(m_texture);
     SDL_DestroyRenderer(m_renderer);
     SDL_DestroyWindow(m_window);

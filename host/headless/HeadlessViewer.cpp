@@ -10,6 +10,7 @@
 #include "host/container/EventLog.h"
 #include "host/container/PageLoader.h"
 #include "host/container/ViewerContainer.h"
+#include "host/container/ViewerSession.h"
 #include "host/headless/InputScript.h"
 #include "platform/window/InputState.h"
 #include "platform/wininet/WinInet.h"
@@ -78,26 +79,15 @@ int RunHeadless(const HeadlessOptions& options)
 
     // The physical buttons are what the script holds down.
     auto input = std::make_shared<SettableInputState>();
-    SetInputStateSource(input);
-    SetPasswordPrompt(CredentialsPrompt(options.user));
-
-    EventLog log(options.events ? stdout : nullptr);
     std::string status;
     ContainerListener chained;
     chained.onStatus = [&](int, const std::string& text) { status = text; };
-    ViewerContainer container(options.pageUrl, options.modulePath, log.listener(chained));
-
-    const PageLoad page = LoadPage(options.pageUrl, options.params);
-    if (!page.error.empty()) {
-        std::fprintf(stderr, "camview: %s\n", page.error.c_str());
-        SetPasswordPrompt(nullptr);
-        return 1;
-    }
-    if (container.embed(page.objects) == 0) {
-        std::fprintf(stderr, "camview: %s holds no OBJECT of a registered control\n", page.name.c_str());
-        SetPasswordPrompt(nullptr);
-        return 2;
-    }
+    ViewerSession session({options.pageUrl, options.params, options.modulePath, input, CredentialsPrompt(options.user),
+                           options.events ? stdout : nullptr},
+                          chained);
+    if (const int failed = session.open()) return failed;
+    ViewerContainer& container = session.container();
+    EventLog& log = session.log();
 
     const SIZE extent = container.extent();
     auto surface = std::make_shared<Surface>(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));
@@ -131,9 +121,7 @@ int RunHeadless(const HeadlessOptions& options)
             std::fprintf(stderr, "camview: cannot write %s\n", options.snapshot.c_str());
     }
     const long frames = log.frames();
-    container.release();
-    SetPasswordPrompt(nullptr);
-    SetInputStateSource(nullptr);
+    session.close();
     if (frames == 0) {
         std::fprintf(stderr, "camview: no picture; the control shows: %s\n", status.c_str());
         return 1;

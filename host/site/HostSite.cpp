@@ -4,6 +4,7 @@
 
 #include "host/page/ViewerPage.h"
 #include "platform/com/ComCreation.h"
+#include "platform/com/ComPtr.h"
 #include "platform/com/PropertyPage.h"
 
 namespace {
@@ -50,12 +51,28 @@ HostSite::~HostSite() { Shutdown(); }
 
 void HostSite::Shutdown()
 {
-    std::vector<std::thread> threads;
     {
         std::lock_guard lock(m_mutex);
-        threads.swap(m_navigations);
+        m_shuttingDown = true;
     }
-    for (auto& t : threads) t.join();
+    m_wake.notify_all();
+    if (m_navigator.joinable()) m_navigator.join();
+}
+
+void HostSite::NavigationWorker()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_shuttingDown || m_pendingNavigation; });
+        if (!m_pendingNavigation) return; // shutting down, nothing left to fetch
+        const std::string target = std::move(*m_pendingNavigation);
+        m_pendingNavigation.reset();
+        lock.unlock();
+        const FetchedPage page = FetchViewerPage(target);
+        const std::string text = page.error.empty() ? textOf(page.body) : page.error;
+        if (m_listener.onMessage) m_listener.onMessage(text);
+        lock.lock();
+    }
 }
 
 ULONG HostSite::Release()
@@ -108,18 +125,16 @@ HRESULT HostSite::OnPosRectChange(LPCRECT rect)
 HRESULT HostSite::ShowPropertyFrame()
 {
     if (!m_control) return E_FAIL;
-    ISpecifyPropertyPages* specify = nullptr;
-    if (FAILED(m_control->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&specify))))
-        return E_NOINTERFACE;
+    ComPtr<ISpecifyPropertyPages> specify;
+    if (FAILED(m_control->QueryInterface(IID_ISpecifyPropertyPages, specify.putVoid()))) return E_NOINTERFACE;
     CAUUID pages;
     const HRESULT hr = specify->GetPages(&pages);
-    specify->Release();
+    specify.reset();
     if (FAILED(hr)) return hr;
     ULONG shown = 0;
     for (ULONG i = 0; i < pages.cElems; ++i) {
-        IPropertyPage* page = nullptr;
-        if (FAILED(CoCreateInstance(pages.pElems[i], nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
-                                    reinterpret_cast<void**>(&page))))
+        ComPtr<IPropertyPage> page;
+        if (FAILED(CoCreateInstance(pages.pElems[i], nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage, page.putVoid())))
             continue;
         IUnknown* objects[] = {m_control};
         page->SetObjects(1, objects);
@@ -129,7 +144,6 @@ HRESULT HostSite::ShowPropertyFrame()
             if (m_listener.onPropertyPage) m_listener.onPropertyPage(info.title, info.staticText);
         }
         page->SetObjects(0, nullptr);
-        page->Release();
     }
     CoTaskMemFree(pages.pElems);
     return shown ? S_OK : E_FAIL;
@@ -155,12 +169,13 @@ HRESULT HostSite::Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT*)
     if (m_listener.onNavigate) m_listener.onNavigate(target);
     // The "Message" frame shows the camera's answer; it is fetched in the
     // background, as a browser would.
-    std::lock_guard lock(m_mutex);
-    m_navigations.emplace_back([this, target] {
-        const FetchedPage page = FetchViewerPage(target);
-        const std::string text = page.error.empty() ? textOf(page.body) : page.error;
-        if (m_listener.onMessage) m_listener.onMessage(text);
-    });
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_shuttingDown) return S_OK;
+        m_pendingNavigation = target;
+        if (!m_navigator.joinable()) m_navigator = std::thread([this] { NavigationWorker(); });
+    }
+    m_wake.notify_one();
     return S_OK;
 }
 

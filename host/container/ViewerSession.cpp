@@ -1,0 +1,34 @@
+#include "host/container/ViewerSession.h"
+
+#include "host/container/PageLoader.h"
+
+ViewerSession::ViewerSession(ViewerSessionSetup setup, ContainerListener chained)
+    : m_setup(std::move(setup)), m_log(m_setup.events)
+{
+    SetInputStateSource(m_setup.input);
+    SetPasswordPrompt(m_setup.prompt);
+    m_container = std::make_unique<ViewerContainer>(m_setup.pageUrl, m_setup.modulePath, m_log.listener(std::move(chained)));
+}
+
+ViewerSession::~ViewerSession()
+{
+    close();
+    SetPasswordPrompt(nullptr);
+    SetInputStateSource(nullptr);
+}
+
+int ViewerSession::open()
+{
+    const PageLoad page = LoadPage(m_setup.pageUrl, m_setup.params);
+    if (!page.error.empty()) {
+        std::fprintf(stderr, "camview: %s\n", page.error.c_str());
+        return 1;
+    }
+    if (m_container->embed(page.objects) == 0) {
+        std::fprintf(stderr, "camview: %s holds no OBJECT of a registered control\n", page.name.c_str());
+        return 2;
+    }
+    return 0;
+}
+
+void ViewerSession::close() { m_container->release(); }
