@@ -12,6 +12,7 @@
 #include "host/container/ViewerContainer.h"
 #include "host/container/ViewerSession.h"
 #include "host/headless/InputScript.h"
+#include "host/page/NetworkErrors.h"
 #include "platform/window/InputState.h"
 #include "platform/wininet/WinInet.h"
 
@@ -123,7 +124,12 @@ int RunHeadless(const HeadlessOptions& options)
     const long frames = log.frames();
     session.close();
     if (frames == 0) {
-        std::fprintf(stderr, "camview: no picture; the control shows: %s\n", status.c_str());
+        const std::string meaning = ExplainControlStatus(status);
+        std::string shown = status;
+        while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) shown.pop_back();
+        shown.erase(0, shown.find_first_not_of(' '));
+        std::fprintf(stderr, "camview: no picture; the control shows: %s\n", shown.c_str());
+        if (!meaning.empty()) std::fprintf(stderr, "camview: %s\n", meaning.c_str());
         return 1;
     }
     return 0;

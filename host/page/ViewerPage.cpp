@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/page/NetworkErrors.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/wininet/WinInet.h"
 
@@ -86,6 +87,8 @@ std::vector<EmbeddedObject> ParseViewerPage(const std::string& html)
 FetchedPage FetchViewerPage(const std::string& url)
 {
     FetchedPage page;
+    page.error = UnsupportedPageAddress(url);
+    if (!page.error.empty()) return page;
     HINTERNET internet = InternetOpenA("camview", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!internet) {
         page.error = "cannot open the internet layer";
@@ -93,7 +96,7 @@ FetchedPage FetchViewerPage(const std::string& url)
     }
     HINTERNET request = InternetOpenUrlA(internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);
     if (!request) {
-        page.error = "cannot fetch " + url + " (error " + std::to_string(GetLastError()) + ")";
+        page.error = PageFetchError(url, GetLastError());
         InternetCloseHandle(internet);
         return page;
     }

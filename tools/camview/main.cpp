@@ -26,7 +26,11 @@ const char* kUsage =
     "  --input FILE         replay timed input (lines: MS move X Y | MS down|up|click left|right X Y |\n"
     "                       MS wheel X Y NOTCHES | MS key Escape|p|q)\n"
     "In the window: left click centres (Real mode) or zooms in, right button zooms out, the wheel\n"
-    "zooms; p shows the property page, Esc stops the stream, q or closing the window quits.\n";
+    "zooms; p shows the property page, Esc stops the stream, q or closing the window quits.\n"
+    "Exit status:\n"
+    "  0  headless: a picture was drawn; in a window: closed after the page was shown\n"
+    "  1  the page could not be fetched, or (headless) no picture was drawn; the reason is printed\n"
+    "  2  bad options, no display for a window, or no registered control on the page\n";
 }
 
 int main(int argc, char** argv)
