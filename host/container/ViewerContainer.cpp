@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <cctype>
 
 #include "platform/com/ComCreation.h"
 #include "platform/com/OleCommandTarget.h"
@@ -59,6 +61,23 @@ std::string valueOf(const std::vector<VARIANT>& args)
     case VT_I4: return std::to_string(v.lVal);
     default: return "null";
     }
+}
+
+bool equalsIgnoringCase(const std::string& a, const char* b)
+{
+    return std::equal(a.begin(), a.end(), b, b + std::strlen(b),
+                      [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y)); });
+}
+
+// "host" or "host:port" of an http:// address, without user information.
+std::string hostOf(const std::string& url)
+{
+    const auto scheme = url.find("://");
+    if (scheme == std::string::npos) return {};
+    std::string authority = url.substr(scheme + 3);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    const auto at = authority.rfind('@');
+    return at == std::string::npos ? authority : authority.substr(at + 1);
 }
 
 LPARAM pointParam(POINT pt)
@@ -115,6 +134,9 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
         const int width = std::clamp(object.width > 0 ? object.width : h.site->size().cx, 1, 4096);
         const int height = std::clamp(object.height > 0 ? object.height : h.site->size().cy, 1, 4096);
         h.rect = RECT{0, 0, width, height};
+        h.cameraHost = hostOf(m_pageUrl);
+        for (const auto& [name, value] : object.params)
+            if (equalsIgnoringCase(name, "ImagePath") && value.compare(0, 7, "http://") == 0) h.cameraHost = hostOf(value);
         m_controls.push_back(std::move(h));
     }
     layout();
@@ -233,6 +255,11 @@ int ViewerContainer::controlAt(POINT pt) const
         if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom) return static_cast<int>(i);
     }
     return -1;
+}
+
+std::string ViewerContainer::cameraHost(std::size_t index) const
+{
+    return index < m_controls.size() ? m_controls[index].cameraHost : std::string();
 }
 
 int ViewerContainer::targetOf(POINT pt) const

@@ -77,6 +77,9 @@ public:
 
     // The control under a point, or -1.
     int controlAt(POINT pt) const;
+    // The camera a control shows: the host (and port) of its absolute
+    // ImagePath, else of the page.
+    std::string cameraHost(std::size_t index) const;
 
     // Destroys the controls (their workers end) and the sites; idempotent.
     void release();
@@ -93,6 +96,7 @@ private:
         RECT rect{};
         bool dirty = true;
         std::string status;
+        std::string cameraHost;
     };
 
     void layout();

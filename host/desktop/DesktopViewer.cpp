@@ -5,18 +5,24 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "host/container/PageLoader.h"
 #include "host/container/ViewerContainer.h"
 #include "host/container/ViewerSession.h"
+#include "host/desktop/AddressDialog.h"
 #include "host/desktop/PasswordDialog.h"
 #include "host/desktop/PhysicalButtons.h"
+#include "host/desktop/RecentAddresses.h"
 #include "host/desktop/SdlCursors.h"
+#include "host/desktop/Snapshot.h"
+#include "host/desktop/ViewScaling.h"
 #include "host/desktop/Widgets.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/InputState.h"
@@ -61,7 +67,19 @@ public:
 
 private:
     bool openWindow();
-    void resize(int width, int height);
+    // A new canvas: the grid at the controls' own sizes with the Message
+    // area and the status line below, as the window shows it unscaled.
+    void makeCanvas(int width, int height);
+    // Where the canvas goes in the window at its present size and view.
+    void layoutView();
+    // A window position in canvas coordinates.
+    POINT toCanvas(POINT window) const;
+    void toggleFullScreen();
+    // Shows one camera alone (its index), or the grid (-1).
+    void showAlone(int index);
+    void takeSnapshot();
+    // Asks for the camera's address in the window; empty when cancelled.
+    std::string askAddress();
     // One turn of the loop: input, messages, painting.
     void turn();
     void handle(const SDL_Event& e);
@@ -71,6 +89,7 @@ private:
     std::string statusLine();
 
     const DesktopOptions& m_options;
+    std::string m_pageUrl;
     PasswordDialog m_dialog;
     std::unique_ptr<ViewerSession> m_session;
     ViewerContainer* m_container = nullptr; // the session's, while there is one
@@ -89,9 +108,18 @@ private:
     std::string m_loading;
     std::string m_lastEvent;
     std::string m_propertyPage;
-    std::deque<std::chrono::steady_clock::time_point> m_frameTimes;
+    // The times of each camera's frames drawn in the last two seconds.
+    std::vector<std::deque<std::chrono::steady_clock::time_point>> m_frameTimes;
     std::string m_shownStatus;
-    POINT m_pointer{0, 0};
+    std::string m_notice; // shown in the status line for a while
+    std::chrono::steady_clock::time_point m_noticeUntil;
+    POINT m_pointer{0, 0}; // in canvas coordinates
+    int m_alone = -1;      // the camera shown alone, or -1 for the grid
+    bool m_fullScreen = false;
+    bool m_presentAll = true; // the window's layout changed: present it whole
+    ViewScaling m_scaling;
+    SDL_Rect m_barsSource{0, 0, 0, 0}; // with one camera alone: the bars, unscaled
+    SDL_Rect m_barsTarget{0, 0, 0, 0};
 };
 
 bool DesktopViewer::openWindow()
@@ -101,7 +129,7 @@ bool DesktopViewer::openWindow()
         return false;
     }
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    m_window = SDL_CreateWindow("camview", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480, 0);
+    m_window = SDL_CreateWindow("camview", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480, SDL_WINDOW_RESIZABLE);
     if (!m_window) {
         std::fprintf(stderr, "camview: cannot open a window: %s\n", SDL_GetError());
         return false;
@@ -112,37 +140,113 @@ bool DesktopViewer::openWindow()
         std::fprintf(stderr, "camview: cannot draw in the window: %s\n", SDL_GetError());
         return false;
     }
-    resize(640, 480);
+    SDL_SetWindowMinimumSize(m_window, 160, 120);
+    makeCanvas(640, 480);
     return true;
 }
 
-void DesktopViewer::resize(int width, int height)
+void DesktopViewer::makeCanvas(int width, int height)
 {
-    SDL_SetWindowSize(m_window, width, height);
     if (m_texture) SDL_DestroyTexture(m_texture);
     m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
     m_surface = std::make_shared<Surface>(width, height);
     widgets::fill(*m_surface, RECT{0, 0, width, height}, widgets::kBackground);
     m_repaintAll = true;
     m_messageChanged = true;
+    layoutView();
+}
+
+void DesktopViewer::layoutView()
+{
+    int width = 0, height = 0;
+    SDL_GetWindowSize(m_window, &width, &height);
+    const int canvasWidth = m_surface->width();
+    const int canvasHeight = m_surface->height();
+    const int bars = kMessageHeight + kStatusHeight;
+    m_barsSource = m_barsTarget = SDL_Rect{0, 0, 0, 0};
+    if (m_alone >= 0 && m_container && !m_dialog.active()) {
+        // The camera scaled into the window above the bars, which keep
+        // their size so that their text stays readable.
+        m_scaling = ViewScaling(m_container->cell(static_cast<std::size_t>(m_alone)),
+                                RECT{0, 0, width, std::max(1, height - bars)});
+        m_barsSource = SDL_Rect{0, canvasHeight - bars, canvasWidth, bars};
+        m_barsTarget = SDL_Rect{0, height - bars, std::min(canvasWidth, width), bars};
+        m_barsSource.w = m_barsTarget.w;
+    } else {
+        m_scaling = ViewScaling(RECT{0, 0, canvasWidth, canvasHeight}, RECT{0, 0, width, height});
+    }
+    m_presentAll = true;
+}
+
+POINT DesktopViewer::toCanvas(POINT window) const
+{
+    if (m_barsTarget.h > 0 && window.y >= m_barsTarget.y)
+        return POINT{window.x, m_barsSource.y + (window.y - m_barsTarget.y)};
+    return m_scaling.toPicture(window);
+}
+
+void DesktopViewer::toggleFullScreen()
+{
+    m_fullScreen = !m_fullScreen;
+    SDL_SetWindowFullscreen(m_window, m_fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    layoutView();
+}
+
+void DesktopViewer::showAlone(int index)
+{
+    if (!m_container || index >= static_cast<int>(m_container->count())) return;
+    m_alone = index;
+    m_repaintAll = true;
+    layoutView();
+}
+
+void DesktopViewer::takeSnapshot()
+{
+    if (!m_container) return;
+    const int under = m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer);
+    const SIZE grid = m_container->extent();
+    const RECT rect = under >= 0 ? m_container->cell(static_cast<std::size_t>(under)) : RECT{0, 0, grid.cx, grid.cy};
+    const std::string host = m_container->cameraHost(static_cast<std::size_t>(std::max(0, under)));
+    const std::string path = WriteSnapshot(*m_surface, rect, PicturesFolder(), host, std::time(nullptr));
+    m_notice = path.empty() ? "could not write a snapshot into " + PicturesFolder() : "snapshot saved to " + path;
+    m_noticeUntil = std::chrono::steady_clock::now() + std::chrono::seconds(5);
 }
 
 std::string DesktopViewer::statusLine()
 {
+    if (!m_loading.empty()) return m_loading;
     const auto now = std::chrono::steady_clock::now();
-    while (!m_frameTimes.empty() && now - m_frameTimes.front() > std::chrono::seconds(2)) m_frameTimes.pop_front();
-    char fps[32];
     // Frames per second over the last two seconds: intervals between the
     // frames drawn, so a viewer that just started is not under-counted.
-    double rate = 0;
-    if (m_frameTimes.size() >= 2) {
-        const double span = std::chrono::duration<double>(m_frameTimes.back() - m_frameTimes.front()).count();
-        if (span > 0) rate = static_cast<double>(m_frameTimes.size() - 1) / span;
+    auto rate = [&](std::deque<std::chrono::steady_clock::time_point>& times) {
+        while (!times.empty() && now - times.front() > std::chrono::seconds(2)) times.pop_front();
+        if (times.size() < 2) return 0.0;
+        const double span = std::chrono::duration<double>(times.back() - times.front()).count();
+        return span > 0 ? static_cast<double>(times.size() - 1) / span : 0.0;
+    };
+    auto fps = [&](std::size_t i) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1f fps", i < m_frameTimes.size() ? rate(m_frameTimes[i]) : 0.0);
+        return std::string(text);
+    };
+    const std::size_t count = m_container ? m_container->count() : 0;
+    std::string line;
+    // The camera alone, the one under the pointer, or the only one; with
+    // several and none pointed at, each camera's own rate.
+    int shown = m_alone >= 0 ? m_alone : m_container ? m_container->controlAt(m_pointer) : -1;
+    if (shown < 0 && count == 1) shown = 0;
+    if (shown >= 0) {
+        const std::size_t i = static_cast<std::size_t>(shown);
+        line = "camera " + (count > 1 ? std::to_string(i + 1) + "/" + std::to_string(count) + " " : "") +
+               m_container->cameraHost(i) + "   " + fps(i);
+    } else {
+        line = std::to_string(count) + " cameras:";
+        for (std::size_t i = 0; i < count; ++i) line += (i ? ", " : " ") + fps(i).substr(0, fps(i).find(' '));
+        line += " fps";
     }
-    std::snprintf(fps, sizeof fps, "%.1f fps", rate);
-    std::string line = "camera " + hostOf(m_options.pageUrl) + "   " + fps;
-    if (!m_lastEvent.empty()) line += "   last event: " + m_lastEvent;
-    if (!m_loading.empty()) line = m_loading;
+    for (std::size_t i = 0; i < count; ++i) rate(m_frameTimes[i]); // old times go for every camera
+    if (now < m_noticeUntil) line += "   " + m_notice;
+    else if (!m_lastEvent.empty()) line += "   last event: " + m_lastEvent;
     return line;
 }
 
@@ -192,10 +296,22 @@ void DesktopViewer::render()
     m_cursors.show(dialog ? LoadCursorA(nullptr, IDC_ARROW) : GetCursor());
     // The window's pixels go to the screen only when something changed:
     // most turns deliver a timer and paint nothing.
-    if (!changed && !dialog) return;
+    if (!changed && !dialog && !m_presentAll) return;
+    if (dialog && m_alone >= 0 && m_barsTarget.h > 0) layoutView(); // the dialog shows over the grid
+    if (!dialog && m_alone >= 0 && m_barsTarget.h == 0) layoutView();
     SDL_UpdateTexture(m_texture, nullptr, m_surface->row(0), m_surface->width() * 4);
-    SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
+    const RECT& view = m_scaling.view();
+    const RECT& target = m_scaling.target();
+    const SDL_Rect source{view.left, view.top, view.right - view.left, view.bottom - view.top};
+    const SDL_Rect place{target.left, target.top, target.right - target.left, target.bottom - target.top};
+    if (m_presentAll) {
+        SDL_SetRenderDrawColor(m_renderer, 0x20, 0x24, 0x28, 0xFF);
+        SDL_RenderClear(m_renderer);
+    }
+    SDL_RenderCopy(m_renderer, m_texture, &source, &place);
+    if (m_barsTarget.h > 0) SDL_RenderCopy(m_renderer, m_texture, &m_barsSource, &m_barsTarget);
     SDL_RenderPresent(m_renderer);
+    m_presentAll = false;
 }
 
 void DesktopViewer::handle(const SDL_Event& e)
@@ -205,6 +321,7 @@ void DesktopViewer::handle(const SDL_Event& e)
     case SDL_QUIT: m_running = false; break;
     case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED) m_repaintAll = true;
+        if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) layoutView();
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) m_running = false;
         break;
     case SDL_TEXTINPUT:
@@ -226,6 +343,14 @@ void DesktopViewer::handle(const SDL_Event& e)
             m_messageChanged = true;
         } else if (e.key.keysym.sym == SDLK_q) {
             m_running = false;
+        } else if (e.key.keysym.sym == SDLK_f || e.key.keysym.sym == SDLK_F11) {
+            toggleFullScreen();
+        } else if (e.key.keysym.sym >= SDLK_1 && e.key.keysym.sym <= SDLK_9) {
+            showAlone(static_cast<int>(e.key.keysym.sym - SDLK_1));
+        } else if (e.key.keysym.sym == SDLK_0) {
+            showAlone(-1);
+        } else if (e.key.keysym.sym == SDLK_s) {
+            takeSnapshot();
         } else if (e.key.keysym.sym == SDLK_ESCAPE && m_container) {
             m_container->stop();
         } else if (e.key.keysym.sym == SDLK_p && m_container && m_container->count() > 0) {
@@ -234,18 +359,24 @@ void DesktopViewer::handle(const SDL_Event& e)
         }
         break;
     case SDL_MOUSEMOTION:
-        m_pointer = POINT{e.motion.x, e.motion.y};
+        m_pointer = toCanvas(POINT{e.motion.x, e.motion.y});
         if (!dialog && m_container) m_container->mouseMove(m_pointer, keysOf(e.motion.state));
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
-        m_pointer = POINT{e.button.x, e.button.y};
+        m_pointer = toCanvas(POINT{e.button.x, e.button.y});
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
         if (dialog) {
-            if (down) m_dialog.click(e.button.x, e.button.y);
+            if (down) m_dialog.click(m_pointer.x, m_pointer.y);
             break;
         }
         if (!m_container) break;
+        // A double click on the status line switches full screen.
+        if (down && e.button.clicks == 2 && e.button.button == SDL_BUTTON_LEFT &&
+            m_pointer.y >= m_surface->height() - kStatusHeight) {
+            toggleFullScreen();
+            break;
+        }
         const MouseButton button = e.button.button == SDL_BUTTON_LEFT    ? MouseButton::Left
                                    : e.button.button == SDL_BUTTON_RIGHT ? MouseButton::Right
                                                                          : MouseButton::Middle;
@@ -275,9 +406,72 @@ void DesktopViewer::turn()
     render();
 }
 
+std::string DesktopViewer::askAddress()
+{
+    RecentAddresses recent;
+    AddressDialog dialog(recent.list());
+    SDL_StartTextInput();
+    while (dialog.state() == AddressDialog::State::Asking) {
+        SDL_Event e;
+        if (SDL_WaitEventTimeout(&e, 100)) {
+            do {
+                switch (e.type) {
+                case SDL_QUIT: dialog.key(AddressDialog::Key::Escape); break;
+                case SDL_WINDOWEVENT:
+                    if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) layoutView();
+                    m_presentAll = true;
+                    break;
+                case SDL_TEXTINPUT: dialog.typeText(e.text.text); break;
+                case SDL_MOUSEBUTTONDOWN: {
+                    const POINT at = toCanvas(POINT{e.button.x, e.button.y});
+                    dialog.click(at.x, at.y);
+                    break;
+                }
+                case SDL_KEYDOWN:
+                    switch (e.key.keysym.sym) {
+                    case SDLK_RETURN:
+                    case SDLK_KP_ENTER: dialog.key(AddressDialog::Key::Enter); break;
+                    case SDLK_ESCAPE: dialog.key(AddressDialog::Key::Escape); break;
+                    case SDLK_BACKSPACE: dialog.key(AddressDialog::Key::Backspace); break;
+                    case SDLK_UP: dialog.key(AddressDialog::Key::Up); break;
+                    case SDLK_DOWN: dialog.key(AddressDialog::Key::Down); break;
+                    case SDLK_TAB: dialog.key(AddressDialog::Key::Tab); break;
+                    default: break;
+                    }
+                    break;
+                default: break;
+                }
+            } while (SDL_PollEvent(&e));
+        }
+        widgets::fill(*m_surface, RECT{0, 0, m_surface->width(), m_surface->height()}, widgets::kBackground);
+        dialog.draw(m_surface, SIZE{m_surface->width(), m_surface->height()});
+        m_cursors.show(LoadCursorA(nullptr, IDC_ARROW));
+        SDL_UpdateTexture(m_texture, nullptr, m_surface->row(0), m_surface->width() * 4);
+        SDL_RenderClear(m_renderer);
+        const RECT& t = m_scaling.target();
+        const SDL_Rect place{t.left, t.top, t.right - t.left, t.bottom - t.top};
+        SDL_RenderCopy(m_renderer, m_texture, nullptr, &place);
+        SDL_RenderPresent(m_renderer);
+    }
+    if (dialog.state() != AddressDialog::State::Accepted) return {};
+    recent.remember(dialog.address());
+    return dialog.address();
+}
+
 int DesktopViewer::run()
 {
     if (!openWindow()) return 2;
+    m_pageUrl = m_options.pageUrl;
+    if (m_pageUrl.empty() && m_options.params.empty()) {
+        m_pageUrl = askAddress();
+        if (m_pageUrl.empty()) {
+            SDL_DestroyTexture(m_texture);
+            SDL_DestroyRenderer(m_renderer);
+            SDL_DestroyWindow(m_window);
+            SDL_Quit();
+            return 0;
+        }
+    }
     PasswordPrompt prompt = CredentialsPrompt(m_options.user);
     if (m_options.user.empty()) {
         prompt = [this](HWND, const std::string& url, std::string& user, std::string& password,
@@ -293,25 +487,32 @@ int DesktopViewer::run()
         m_message = text;
         m_messageChanged = true;
     };
-    chained.onFrame = [this](int, int, int) { m_frameTimes.push_back(std::chrono::steady_clock::now()); };
+    chained.onFrame = [this](int control, int, int) {
+        if (control >= 0 && static_cast<std::size_t>(control) < m_frameTimes.size())
+            m_frameTimes[static_cast<std::size_t>(control)].push_back(std::chrono::steady_clock::now());
+    };
     chained.onPropertyPage = [this](const std::string& title, const std::string& text) {
         m_propertyPage = "Properties - " + title + ": " + text + "  (Esc closes)";
         m_messageChanged = true;
     };
     m_session = std::make_unique<ViewerSession>(
-        ViewerSessionSetup{m_options.pageUrl, m_options.params, m_options.modulePath, std::make_shared<PhysicalButtons>(),
+        ViewerSessionSetup{m_pageUrl, m_options.params, m_options.modulePath, std::make_shared<PhysicalButtons>(),
                            prompt, m_options.events ? stdout : nullptr},
         chained);
     m_container = &m_session->container();
 
-    m_loading = "loading " + m_options.pageUrl + " ...";
+    m_loading = "loading " + m_pageUrl + " ...";
     render();
     const int exitCode = m_session->open();
     m_loading.clear();
     if (exitCode == 0) {
+        m_frameTimes.resize(m_container->count());
         const SIZE grid = m_container->extent();
-        resize(std::max<int>(kMinWidth, grid.cx), grid.cy + kMessageHeight + kStatusHeight);
-        SDL_SetWindowTitle(m_window, ("camview - " + hostOf(m_options.pageUrl)).c_str());
+        const int width = std::max<int>(kMinWidth, grid.cx);
+        const int height = grid.cy + kMessageHeight + kStatusHeight;
+        SDL_SetWindowSize(m_window, width, height);
+        makeCanvas(width, height);
+        SDL_SetWindowTitle(m_window, ("camview - " + hostOf(m_pageUrl)).c_str());
         while (m_running) turn();
     }
     // Prompts still waiting are cancelled, then the controls go (their

@@ -11,10 +11,6 @@ constexpr int kHeight = 176;
 // Fields hold at most this many bytes; longer input is ignored.
 constexpr std::size_t kFieldLimit = 255;
 
-RECT offset(const RECT& box, int left, int top, int width, int height)
-{
-    return RECT{box.left + left, box.top + top, box.left + left + width, box.top + top + height};
-}
 } // namespace
 
 PasswordDialog::PasswordDialog(std::thread::id windowThread, std::function<void()> runOnce)
@@ -101,13 +97,7 @@ void PasswordDialog::key(Key key)
     case Key::Escape: answer(false); break;
     case Key::Enter: answer(m_focus != 3); break;
     case Key::Backspace: {
-        std::string& target = m_focus == 1 ? m_password : m_user;
-        // Removes one whole UTF-8 character.
-        while (m_focus <= 1 && !target.empty()) {
-            const unsigned char last = static_cast<unsigned char>(target.back());
-            target.pop_back();
-            if ((last & 0xC0) != 0x80) break;
-        }
+        if (m_focus <= 1) widgets::eraseLastCharacter(m_focus == 1 ? m_password : m_user);
         break;
     }
     }
@@ -126,10 +116,10 @@ bool PasswordDialog::click(int x, int y)
     if (!m_pending || m_answered) return false;
     const RECT b = box();
     if (!widgets::contains(b, x, y)) return true; // modal: the controls get nothing
-    if (widgets::contains(offset(b, 110, 62, 256, 22), x, y)) m_focus = 0;
-    else if (widgets::contains(offset(b, 110, 94, 256, 22), x, y)) m_focus = 1;
-    else if (widgets::contains(offset(b, 196, 136, 80, 26), x, y)) answer(true);
-    else if (widgets::contains(offset(b, 286, 136, 80, 26), x, y)) answer(false);
+    if (widgets::contains(widgets::inside(b, 110, 62, 256, 22), x, y)) m_focus = 0;
+    else if (widgets::contains(widgets::inside(b, 110, 94, 256, 22), x, y)) m_focus = 1;
+    else if (widgets::contains(widgets::inside(b, 196, 136, 80, 26), x, y)) answer(true);
+    else if (widgets::contains(widgets::inside(b, 286, 136, 80, 26), x, y)) answer(false);
     return true;
 }
 
@@ -141,13 +131,13 @@ void PasswordDialog::draw(const std::shared_ptr<Surface>& surface, SIZE area)
     const RECT b = box();
     widgets::fill(*surface, b, widgets::kPanel);
     widgets::frame(*surface, b, widgets::kBorder);
-    widgets::fill(*surface, offset(b, 1, 1, kWidth - 2, 24), widgets::kFocus);
-    widgets::text(surface, offset(b, 10, 5, kWidth - 20, 18), "Password required", 0xFFFFFF);
-    widgets::text(surface, offset(b, 10, 32, kWidth - 20, 20), m_url, widgets::kText);
-    widgets::text(surface, offset(b, 10, 66, 100, 20), "User name:", widgets::kText);
-    widgets::field(surface, offset(b, 110, 62, 256, 22), m_user, m_focus == 0);
-    widgets::text(surface, offset(b, 10, 98, 100, 20), "Password:", widgets::kText);
-    widgets::field(surface, offset(b, 110, 94, 256, 22), std::string(m_password.size(), '*'), m_focus == 1);
-    widgets::button(surface, offset(b, 196, 136, 80, 26), "OK", m_focus == 2);
-    widgets::button(surface, offset(b, 286, 136, 80, 26), "Cancel", m_focus == 3);
+    widgets::fill(*surface, widgets::inside(b, 1, 1, kWidth - 2, 24), widgets::kFocus);
+    widgets::text(surface, widgets::inside(b, 10, 5, kWidth - 20, 18), "Password required", 0xFFFFFF);
+    widgets::text(surface, widgets::inside(b, 10, 32, kWidth - 20, 20), m_url, widgets::kText);
+    widgets::text(surface, widgets::inside(b, 10, 66, 100, 20), "User name:", widgets::kText);
+    widgets::field(surface, widgets::inside(b, 110, 62, 256, 22), m_user, m_focus == 0);
+    widgets::text(surface, widgets::inside(b, 10, 98, 100, 20), "Password:", widgets::kText);
+    widgets::field(surface, widgets::inside(b, 110, 94, 256, 22), std::string(m_password.size(), '*'), m_focus == 1);
+    widgets::button(surface, widgets::inside(b, 196, 136, 80, 26), "OK", m_focus == 2);
+    widgets::button(surface, widgets::inside(b, 286, 136, 80, 26), "Cancel", m_focus == 3);
 }

@@ -42,4 +42,18 @@ void button(const std::shared_ptr<Surface>& surface, const RECT& rect, const std
 
 bool contains(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
+RECT inside(const RECT& box, int left, int top, int width, int height)
+{
+    return RECT{box.left + left, box.top + top, box.left + left + width, box.top + top + height};
+}
+
+void eraseLastCharacter(std::string& text)
+{
+    while (!text.empty()) {
+        const unsigned char last = static_cast<unsigned char>(text.back());
+        text.pop_back();
+        if ((last & 0xC0) != 0x80) break;
+    }
+}
+
 } // namespace widgets

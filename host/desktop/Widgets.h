@@ -26,5 +26,9 @@ void field(const std::shared_ptr<Surface>& surface, const RECT& rect, const std:
 void button(const std::shared_ptr<Surface>& surface, const RECT& rect, const std::string& label, bool focused);
 
 bool contains(const RECT& rect, int x, int y);
+// A rectangle placed inside `box`, at (left, top) from its corner.
+RECT inside(const RECT& box, int left, int top, int width, int height);
+// Removes the last whole UTF-8 character of a field's text.
+void eraseLastCharacter(std::string& text);
 
 } // namespace widgets

@@ -18,6 +18,7 @@
 #include "platform/gdi/Gdi.h"
 #include "tests/integration/Processes.h"
 #include "tests/integration/Viewer.h"
+#include "tests/support/PngFile.h"
 
 namespace {
 
@@ -150,6 +151,87 @@ TEST(WindowViewer, ClicksZoomsAndShowsThePictureInARealWindow)
     // q quits cleanly.
     run("xdotool windowfocus " + window + " key q 2>/dev/null");
     EXPECT_TRUE(Eventually([&] { return run("xdotool search --name '^camview - ' 2>/dev/null").empty(); }));
+    viewer.reset();
+}
+
+// Started without an address, the window asks for one and remembers it;
+// resized, the picture scales with the window and a click lands on the
+// picture pixel it was aimed at, in the grid and with one camera alone;
+// s writes a snapshot of the camera under the pointer.
+TEST(WindowViewer, AskedForItsAddressItScalesWithTheWindowAndSavesSnapshots)
+{
+    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
+    VirtualDisplay x;
+    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
+    setenv("DISPLAY", x.name().c_str(), 1);
+
+    Camsim cam({"--fps", "15", "--param", "ClickAndCenter=Real"});
+    const std::string registry = TempRegistry();
+    const std::string events = registry + ".events";
+    const std::string config = registry + ".config";
+    const std::string pictures = registry + ".pictures";
+    setenv("VE_REGISTRY", registry.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("XDG_PICTURES_DIR", pictures.c_str(), 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    auto viewer = std::make_unique<ChildProcess>(std::vector<std::string>{VE_CAMVIEW_PATH, "--events"}, events);
+
+    std::string window;
+    ASSERT_TRUE(Eventually([&] {
+        window = run("xdotool search --name '^camview$' 2>/dev/null");
+        return !window.empty();
+    })) << readFile(events);
+    window = window.substr(0, window.find('\n'));
+    // A bare host and port: the viewer adds the scheme and the viewer page.
+    const std::string typed = "127.0.0.1:" + std::to_string(cam.port());
+    run("xdotool type --window " + window + " '" + typed + "'");
+    run("xdotool key --window " + window + " Return");
+    ASSERT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 3; })) << readFile(events);
+    EXPECT_EQ(readFile(config + "/camview/recent"), "http://" + typed + "/ImageViewer\n");
+
+    // One and a half times the size: the 480 x 306 grid with its bars fills
+    // 720 x 459, and a click at (150, 90) is the picture's (100, 60).
+    run("xdotool windowmove " + window + " 0 0 windowsize " + window + " 720 459");
+    ASSERT_TRUE(Eventually([&] { return run("xdotool getwindowgeometry " + window).find("720x459") != std::string::npos; }));
+    std::this_thread::sleep_for(300ms);
+    run("xdotool mousemove --window " + window + " 150 90 click 1");
+    EXPECT_TRUE(Eventually([&] { return cam.requests("NewPosition.x=100&NewPosition.y=60&").size() == 1; }))
+        << readFile(events);
+
+    // The camera alone: 320 x 240 scaled into 720 x 393 above the bars is
+    // 524 x 393 from x = 98, so (180, 66) is the picture's (50, 40).
+    run("xdotool key --window " + window + " 1");
+    std::this_thread::sleep_for(300ms);
+    run("xdotool mousemove --window " + window + " 180 66 click 1");
+    EXPECT_TRUE(Eventually([&] { return cam.requests("NewPosition.x=50&NewPosition.y=40&").size() == 1; }))
+        << readFile(events);
+    const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
+    ASSERT_NE(shot, nullptr);
+    const char* keep = std::getenv("VE_WINDOW_ALONE_SCREENSHOT");
+    WriteSurfacePng(*shot, keep ? keep : (registry + ".alone.png").c_str());
+    EXPECT_GT(shot->rgb(600, 40) & 0xFF, 200u); // the sky, scaled to the right edge of the picture
+    EXPECT_EQ(shot->rgb(40, 300), shot->rgb(40, 40)); // bands beside the picture are the background
+    EXPECT_NE(shot->rgb(600, 40), shot->rgb(40, 40));
+
+    // s: a snapshot of the camera, at the camera's own size.
+    run("xdotool mousemove --window " + window + " 360 200 key --window " + window + " s");
+    std::string saved;
+    ASSERT_TRUE(Eventually([&] {
+        saved = run("ls " + pictures + " 2>/dev/null");
+        return !saved.empty();
+    }));
+    saved = saved.substr(0, saved.find('\n'));
+    EXPECT_EQ(saved.rfind("camview-127.0.0.1_" + std::to_string(cam.port()) + "-", 0), 0u) << saved;
+    const RgbPicture snapshot = ReadPng(pictures + "/" + saved);
+    EXPECT_EQ(snapshot.width, 320) << saved;
+    EXPECT_EQ(snapshot.height, 240);
+    if (snapshot.width == 320) {
+        EXPECT_GT(snapshot.at(160, 10)[2], 200); // the sky at the top
+    }
+
+    run("xdotool key --window " + window + " q 2>/dev/null");
+    EXPECT_TRUE(Eventually([&] { return run("xdotool search --name '^camview' 2>/dev/null").empty(); }));
     viewer.reset();
 }
 

@@ -11,7 +11,7 @@
 
 namespace {
 const char* kUsage =
-    "usage: camview PAGE-URL [options]\n"
+    "usage: camview [PAGE-URL] [options]     (without an address the window asks for one)\n"
     "       camview --page-url URL --param NAME=VALUE ... [options]\n"
     "Loads a camera's viewer page, hosts the controls it embeds and shows their live pictures.\n"
     "  --param NAME=VALUE   one control with these PARAMs instead of the page's OBJECTs\n"
@@ -25,8 +25,10 @@ const char* kUsage =
     "  --snapshot-every N DIR  also write DIR/frame-NNNNNN.png after every N frames drawn\n"
     "  --input FILE         replay timed input (lines: MS move X Y | MS down|up|click left|right X Y |\n"
     "                       MS wheel X Y NOTCHES | MS key Escape|p|q)\n"
-    "In the window: left click centres (Real mode) or zooms in, right button zooms out, the wheel\n"
-    "zooms; p shows the property page, Esc stops the stream, q or closing the window quits.\n"
+    "In the window: left click centres (Real mode) or pans the zoomed picture, the held right button\n"
+    "and the wheel zoom; f or F11 (or a double click on the status line) full screen, 1-9 one camera\n"
+    "alone, 0 all of them, s a snapshot into the pictures folder, p the property page, Esc stops the\n"
+    "stream, q or closing the window quits.\n"
     "Exit status:\n"
     "  0  headless: a picture was drawn; in a window: closed after the page was shown\n"
     "  1  the page could not be fetched, or (headless) no picture was drawn; the reason is printed\n"
@@ -78,7 +80,8 @@ int main(int argc, char** argv)
             return 2;
         } else o.pageUrl = a;
     }
-    if (o.pageUrl.empty()) {
+    // Without an address the window asks for one; headless has no one to ask.
+    if (o.pageUrl.empty() && (headless || !o.params.empty())) {
         std::fputs(kUsage, stderr);
         return 2;
     }

@@ -1,0 +1,39 @@
+// The address a viewer started without one asks for: a field for the
+// camera's viewer page and the addresses opened lately to pick from, OK
+// and Cancel, drawn in the window like the password prompt.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/Gdi.h"
+
+class AddressDialog {
+public:
+    enum class Key { Enter, Escape, Backspace, Up, Down, Tab };
+    enum class State { Asking, Accepted, Cancelled };
+
+    explicit AddressDialog(std::vector<std::string> recent);
+
+    State state() const { return m_state; }
+    // The address typed or picked, without surrounding blanks; a bare host
+    // gets "http://" and "/ImageViewer".
+    std::string address() const;
+
+    void typeText(const std::string& text);
+    void key(Key key);
+    void click(int x, int y);
+    void draw(const std::shared_ptr<Surface>& surface, SIZE area);
+
+private:
+    RECT box() const;
+    RECT recentRow(std::size_t index) const;
+
+    std::vector<std::string> m_recent;
+    std::string m_text;
+    int m_picked = -1; // the recent address the arrows chose, or -1
+    int m_focus = 0;   // 0 the field, 1 OK, 2 Cancel
+    State m_state = State::Asking;
+    SIZE m_area{640, 480};
+};

@@ -1,0 +1,72 @@
+#include "host/desktop/Snapshot.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+std::string home()
+{
+    const char* h = std::getenv("HOME");
+    return h && *h ? h : ".";
+}
+
+// XDG_PICTURES_DIR="$HOME/Pictures" from the user's user-dirs.dirs.
+std::string fromUserDirs()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string file = (config && *config ? std::string(config) : home() + "/.config") + "/user-dirs.dirs";
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.compare(0, 17, "XDG_PICTURES_DIR=") != 0) continue;
+        std::string value = line.substr(17);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        if (value.compare(0, 5, "$HOME") == 0) value = home() + value.substr(5);
+        return value;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string PicturesFolder()
+{
+    if (const char* dir = std::getenv("XDG_PICTURES_DIR"); dir && *dir) return dir;
+    const std::string named = fromUserDirs();
+    return named.empty() ? home() + "/Pictures" : named;
+}
+
+std::string SnapshotName(const std::string& host, std::time_t when)
+{
+    std::string safe = host.empty() ? "camera" : host;
+    for (char& c : safe)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-') c = '_';
+    std::tm local{};
+    localtime_r(&when, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    return "camview-" + safe + "-" + stamp + ".png";
+}
+
+std::string WriteSnapshot(const Surface& surface, const RECT& rect, const std::string& folder, const std::string& host,
+                          std::time_t when)
+{
+    const RECT r{std::max<LONG>(rect.left, 0), std::max<LONG>(rect.top, 0), std::min<LONG>(rect.right, surface.width()),
+                 std::min<LONG>(rect.bottom, surface.height())};
+    if (r.right <= r.left || r.bottom <= r.top) return {};
+    Surface part(r.right - r.left, r.bottom - r.top);
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) part.setRgb(x - r.left, y - r.top, surface.rgb(x, y));
+
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    const std::string name = SnapshotName(host, when);
+    std::string path = folder + "/" + name;
+    for (int n = 2; std::filesystem::exists(path, error); ++n)
+        path = folder + "/" + name.substr(0, name.size() - 4) + "-" + std::to_string(n) + ".png";
+    return WriteSurfacePng(part, path) ? path : std::string();
+}
