@@ -68,5 +68,14 @@ std::string WriteSnapshot(const Surface& surface, const RECT& rect, const std::s
     std::string path = folder + "/" + name;
     for (int n = 2; std::filesystem::exists(path, error); ++n)
         path = folder + "/" + name.substr(0, name.size() - 4) + "-" + std::to_string(n) + ".png";
-    return WriteSurfacePng(part, path) ? path : std::string();
+    // Written under a hidden name and then renamed, so that nobody finds a
+    // half-written picture under the final name.
+    const std::string partial = folder + "/." + name + ".partial";
+    if (!WriteSurfacePng(part, partial)) return {};
+    std::filesystem::rename(partial, path, error);
+    if (error) {
+        std::filesystem::remove(partial, error);
+        return {};
+    }
+    return path;
 }
