@@ -59,7 +59,7 @@ for f in bin/camview bin/camsim bin/ve-regsvr; do
     [ -x "$root/usr/$f" ] || fail "no executable usr/$f"
 done
 for f in lib/camview/VE_VIRIZU.OCX lib/camview/libveplatform.so share/applications/camview.desktop \
-         share/icons/hicolor/scalable/apps/camview.svg share/man/man1/camview.1 share/man/man1/camsim.1; do
+         share/icons/hicolor/scalable/apps/camview.svg share/man/man1/camview.1.gz share/man/man1/camsim.1.gz; do
     [ -f "$root/usr/$f" ] || fail "no usr/$f"
 done
 if [ -f "$build/packaging/icons/48x48/camview.png" ]; then
