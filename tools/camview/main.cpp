@@ -8,6 +8,7 @@
 
 #include "host/desktop/DesktopViewer.h"
 #include "host/headless/HeadlessViewer.h"
+#include "tools/camview/ModuleLocation.h"
 
 namespace {
 const char* kUsage =
@@ -18,6 +19,7 @@ const char* kUsage =
     "  --user NAME:PASS     answer the password prompt (otherwise it is asked, or cancelled headless)\n"
     "  --events             print events, navigations, cursor and status changes and frames as JSON lines\n"
     "  --headless           no window: run for a while and report\n"
+    "  --version            print the version and exit\n"
     "Headless only:\n"
     "  --duration SECONDS   how long to run (default 5)\n"
     "  --frames N           stop after N frames drawn\n"
@@ -38,7 +40,7 @@ const char* kUsage =
 int main(int argc, char** argv)
 {
     HeadlessOptions o;
-    o.modulePath = VE_MODULE_PATH;
+    o.modulePath = ControlModulePath(VE_MODULE_PATH, VE_MODULE_INSTALLED);
     bool headless = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -51,6 +53,9 @@ int main(int argc, char** argv)
         };
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("camview %s\n", VE_VERSION);
             return 0;
         } else if (a == "--headless") headless = true;
         else if (a == "--duration") o.durationSeconds = std::atof(next());
