@@ -149,7 +149,7 @@ private:
 int StretchDIBits(HDC hdc, int xDst, int yDst, int wDst, int hDst, int xSrc, int ySrc, int wSrc, int hSrc,
                   const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || !dc->surface || !info || rop != SRCCOPY || wDst <= 0 || hDst <= 0 || wSrc <= 0 || hSrc <= 0) return 0;
     DibReader source(*dc, bits, info, usage);
     if (!source.supported()) return 0;
@@ -193,7 +193,7 @@ int StretchDIBits(HDC hdc, int xDst, int yDst, int wDst, int hDst, int xSrc, int
 int SetDIBitsToDevice(HDC hdc, int xDst, int yDst, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan,
                       UINT scanLines, const void* bits, const BITMAPINFO* info, UINT usage)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || !dc->surface || !info || startScan != 0) return 0;
     DibReader source(*dc, bits, info, usage);
     if (!source.supported()) return 0;
@@ -220,8 +220,8 @@ int SetDIBitsToDevice(HDC hdc, int xDst, int yDst, DWORD width, DWORD height, in
 
 BOOL BitBlt(HDC hdcDst, int x, int y, int width, int height, HDC hdcSrc, int xSrc, int ySrc, DWORD rop)
 {
-    DeviceContext* dst = GdiTable::instance().dc(hdcDst);
-    DeviceContext* src = GdiTable::instance().dc(hdcSrc);
+    const auto dst = GdiTable::instance().dc(hdcDst);
+    const auto src = GdiTable::instance().dc(hdcSrc);
     if (!dst || !src || !dst->surface || !src->surface || rop != SRCCOPY) return FALSE;
     Surface& to = *dst->surface;
     const Surface& from = *src->surface;

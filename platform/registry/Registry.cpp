@@ -12,6 +12,8 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/kernel/HandleTable.h"
+
 namespace {
 
 // A key path is its full name below the root, keys joined by "\".
@@ -21,8 +23,7 @@ struct Store {
 
 struct Registry {
     std::mutex mutex;
-    std::map<HKEY, std::string> open; // handle to key path
-    std::uintptr_t next = 0x5000;
+    HandleTable<HKEY, const std::string> open{0x5000}; // handle to key path
     int writesLeft = -1;
 };
 
@@ -181,20 +182,15 @@ bool pathOf(HKEY key, std::string& path)
         path = "HKEY_CLASSES_ROOT";
         return true;
     }
-    auto& r = registry();
-    auto it = r.open.find(key);
-    if (it == r.open.end()) return false;
-    path = it->second;
+    const auto open = registry().open.find(key);
+    if (!open) return false;
+    path = *open;
     return true;
 }
 
 HKEY handleFor(const std::string& path)
 {
-    auto& r = registry();
-    HKEY h = reinterpret_cast<HKEY>(r.next);
-    r.next += 4;
-    r.open[h] = path;
-    return h;
+    return registry().open.insert(std::make_shared<const std::string>(path));
 }
 
 } // namespace
@@ -254,7 +250,7 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, HKEY* result)
 LSTATUS RegCloseKey(HKEY key)
 {
     std::lock_guard lock(registry().mutex);
-    return registry().open.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return registry().open.remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* data, DWORD size)

@@ -104,7 +104,7 @@ BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst
         std::lock_guard lock(t.mutex);
         if (!t.find(hdd)) return FALSE;
     }
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || !dc->surface || !lpbi || !bits) return FALSE;
     const BITMAPINFOHEADER& h = *lpbi;
     if (h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight <= 0 ||

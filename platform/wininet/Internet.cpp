@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/kernel/HandleTable.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/wininet/WinInet.h"
 #include "platform/winsock/SocketBackend.h"
@@ -100,36 +101,19 @@ struct Request final : Object {
     }
 };
 
-struct Handles {
-    std::mutex mutex;
-    std::map<HINTERNET, std::shared_ptr<Object>> objects;
-    std::uintptr_t next = 0xCC0000;
-};
-
-Handles& handles()
+HandleTable<HINTERNET, Object>& handles()
 {
     // Never destroyed: threads still running at exit may use it.
-    static Handles* h = new Handles;
+    static auto* h = new HandleTable<HINTERNET, Object>(0xCC0000);
     return *h;
 }
 
-HINTERNET insert(std::shared_ptr<Object> object)
-{
-    auto& h = handles();
-    std::lock_guard lock(h.mutex);
-    HINTERNET handle = reinterpret_cast<HINTERNET>(h.next);
-    h.next += 4;
-    h.objects[handle] = std::move(object);
-    return handle;
-}
+HINTERNET insert(std::shared_ptr<Object> object) { return handles().insert(std::move(object)); }
 
 template <typename T>
 std::shared_ptr<T> find(HINTERNET handle)
 {
-    auto& h = handles();
-    std::lock_guard lock(h.mutex);
-    auto it = h.objects.find(handle);
-    return it == h.objects.end() ? nullptr : std::dynamic_pointer_cast<T>(it->second);
+    return std::dynamic_pointer_cast<T>(handles().find(handle));
 }
 
 std::string lower(std::string s)
@@ -613,15 +597,8 @@ BOOL InternetGetCookieA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* 
 
 BOOL InternetCloseHandle(HINTERNET handle)
 {
-    std::shared_ptr<Object> object;
-    {
-        auto& h = handles();
-        std::lock_guard lock(h.mutex);
-        auto it = h.objects.find(handle);
-        if (it == h.objects.end()) return failWith(ERROR_INVALID_HANDLE);
-        object = std::move(it->second);
-        h.objects.erase(it);
-    }
+    const std::shared_ptr<Object> object = handles().remove(handle);
+    if (!object) return failWith(ERROR_INVALID_HANDLE);
     auto abort = [](Request& request) {
         // A call blocked on this request returns as soon as it sees the flag.
         request.closing.store(true, std::memory_order_release);
