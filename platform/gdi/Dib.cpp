@@ -22,7 +22,7 @@ public:
         : m_bits(static_cast<const BYTE*>(bits)), m_header(info->bmiHeader)
     {
         m_bitCount = m_header.biBitCount;
-        m_rowBytes = ((static_cast<long long>(m_bitCount) * m_header.biWidth + 31) / 32) * 4;
+        m_rowBytes = DibStride(m_bitCount, m_header.biWidth);
         if (m_bitCount <= 8) {
             const unsigned entries = m_header.biClrUsed ? std::min<unsigned>(m_header.biClrUsed, 256) : 1u << m_bitCount;
             const auto* table = reinterpret_cast<const BYTE*>(info) + m_header.biSize;

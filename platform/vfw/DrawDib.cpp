@@ -121,7 +121,7 @@ BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst
         for (unsigned i = 0; i < n; ++i)
             colours[i] = static_cast<std::uint32_t>(q[4 * i + 2]) << 16 | static_cast<std::uint32_t>(q[4 * i + 1]) << 8 | q[4 * i];
     }
-    const long long rowBytes = ((static_cast<long long>(h.biBitCount) * h.biWidth + 31) / 32) * 4;
+    const long long rowBytes = DibStride(h.biBitCount, h.biWidth);
     const auto* pixels = static_cast<const BYTE*>(bits);
     Surface& s = *dc->surface;
     const RECT paint = dc->paintable();
