@@ -26,8 +26,11 @@ bool CookieLineMatches(const std::string& storeLine, const std::string& host, co
     fields.push_back(line.substr(start));
     std::string domain = Lower(fields[0]);
     if (!domain.empty() && domain[0] == '.') domain = domain.substr(1);
+    // A domain cookie covers the hosts inside the domain: the host ends in
+    // a dot and the domain, not merely in the same letters.
     const bool domainMatches = host == domain || (fields[1] == "TRUE" && host.size() > domain.size() &&
-                                                  host.compare(host.size() - domain.size(), domain.size(), domain) == 0);
+                                                  host.compare(host.size() - domain.size(), domain.size(), domain) == 0 &&
+                                                  host[host.size() - domain.size() - 1] == '.');
     const bool pathMatches = path.compare(0, fields[2].size(), fields[2]) == 0;
     if (!domainMatches || !pathMatches) return false;
     *name = fields[5];
@@ -68,12 +71,18 @@ BOOL InternetGetCookieA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* 
     curl_slist_free_all(list);
     curl_easy_cleanup(easy);
     if (found.empty()) return FailWith(ERROR_NO_MORE_ITEMS);
+    // Sizes count the terminator. Without a buffer the call tells the size
+    // and succeeds; too small a buffer fails.
     const DWORD needed = static_cast<DWORD>(found.size() + 1);
-    if (!cookieData || *size < needed) {
+    if (!cookieData) {
+        *size = needed;
+        return TRUE;
+    }
+    if (*size < needed) {
         *size = needed;
         return FailWith(ERROR_INSUFFICIENT_BUFFER);
     }
     std::memcpy(cookieData, found.c_str(), needed);
-    *size = needed - 1;
+    *size = needed;
     return TRUE;
 }

@@ -35,7 +35,7 @@ BOOL InternetSetOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD len
     if (!session && !request) return FailWith(ERROR_INVALID_HANDLE);
     switch (option) {
     case INTERNET_OPTION_RECEIVE_TIMEOUT: {
-        if (length < sizeof(DWORD)) return FailWith(ERROR_INSUFFICIENT_BUFFER);
+        if (length != sizeof(DWORD)) return FailWith(ERROR_INTERNET_BAD_OPTION_LENGTH);
         DWORD ms;
         std::memcpy(&ms, buffer, sizeof ms);
         if (session) session->receiveTimeoutMs = ms;
@@ -50,7 +50,7 @@ BOOL InternetSetOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD len
         return TRUE;
     }
     default:
-        return FailWith(ERROR_INVALID_PARAMETER);
+        return FailWith(ERROR_INTERNET_INVALID_OPTION);
     }
 }
 
@@ -82,6 +82,6 @@ BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD* 
         return TRUE;
     }
     default:
-        return FailWith(ERROR_INVALID_PARAMETER);
+        return FailWith(ERROR_INTERNET_INVALID_OPTION);
     }
 }
