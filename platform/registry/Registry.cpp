@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -124,11 +125,9 @@ LSTATUS save(const Store& store)
     auto& r = registry();
     if (r.writesLeft == 0) return ERROR_WRITE_FAULT;
     const std::string path = RegistryPath();
-    const auto slash = path.rfind('/');
-    if (slash != std::string::npos) {
-        const std::string dir = path.substr(0, slash);
-        std::system(("mkdir -p '" + dir + "' 2>/dev/null").c_str());
-    }
+    // The folder is made directly, never through a shell, whatever its name.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     const std::string temporary = path + ".new." + std::to_string(getpid());
     {
         std::ofstream out(temporary, std::ios::trunc);
@@ -321,10 +320,13 @@ LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey)
     Store store = load();
     const std::string path = findKey(store, join(base, subKey));
     if (path.empty()) return ERROR_FILE_NOT_FOUND;
+    // Without a subkey the key itself stays, emptied of values and keys.
+    const bool keepKey = !subKey || !*subKey;
+    if (keepKey) store.keys[path].clear();
     const std::string prefix = lower(path) + "\\";
     for (auto it = store.keys.begin(); it != store.keys.end();) {
         const std::string k = lower(it->first);
-        if (k == lower(path) || k.compare(0, prefix.size(), prefix) == 0)
+        if ((k == lower(path) && !keepKey) || k.compare(0, prefix.size(), prefix) == 0)
             it = store.keys.erase(it);
         else
             ++it;
