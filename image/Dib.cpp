@@ -21,10 +21,10 @@ DWORD coloursUsed(int bitCount) { return bitCount == 4 ? 16 : bitCount == 8 ? 25
 BITMAPINFO* AllocateDib(int bitCount, int width, int height)
 {
     if (bitCount <= 0 || width < 0 || height < 0) return nullptr;
-    const long long rowBytes = ((static_cast<long long>(bitCount) * width + 31) / 32) * 4;
-    const long long imageSize = rowBytes * height;
-    if (imageSize + 40 + DIB_COLOR_TABLE_BYTES > DIB_MAX_BLOCK_BYTES) return nullptr;
-    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<std::size_t>(imageSize) + 40 + DIB_COLOR_TABLE_BYTES);
+    const long long blockBytes = DibBlockBytes(bitCount, width, height, DIB_COLOR_TABLE_BYTES);
+    if (blockBytes > DIB_MAX_BLOCK_BYTES) return nullptr;
+    const long long imageSize = DibStride(bitCount, width) * height;
+    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<std::size_t>(blockBytes));
     if (!handle) return nullptr;
     auto* info = static_cast<BITMAPINFO*>(GlobalLock(handle));
     if (!info) {

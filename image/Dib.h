@@ -11,7 +11,7 @@ constexpr DWORD DIB_COLOR_TABLE_BYTES = 1024;
 // one that declares a larger picture gets no picture, not a giant block.
 constexpr long long DIB_MAX_BLOCK_BYTES = 256ll << 20;
 
-constexpr int DibRowBytes(int bitCount, int width) { return ((bitCount * width + 31) / 32) * 4; }
+constexpr int DibRowBytes(int bitCount, int width) { return static_cast<int>(DibStride(bitCount, width)); }
 
 // A locked pointer to a new block, or null when it cannot be had.
 BITMAPINFO* AllocateDib(int bitCount, int width, int height);

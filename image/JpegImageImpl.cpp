@@ -68,8 +68,9 @@ int CJpegImageImpl::Load(const unsigned char* data, int length)
     // largest block is refused before the library allocates for it (a
     // progressive file's coefficients are held whole), and the library's
     // own allocations are bounded the same way.
-    const long long rowBytes = (static_cast<long long>(cinfo.num_components) * 8 * cinfo.image_width + 31) / 32 * 4;
-    if (rowBytes * cinfo.image_height + 40 + DIB_COLOR_TABLE_BYTES > DIB_MAX_BLOCK_BYTES) std::longjmp(jerr.jump, 1);
+    if (DibBlockBytes(cinfo.num_components * 8, cinfo.image_width, cinfo.image_height, DIB_COLOR_TABLE_BYTES) >
+        DIB_MAX_BLOCK_BYTES)
+        std::longjmp(jerr.jump, 1);
     cinfo.mem->max_memory_to_use = DIB_MAX_BLOCK_BYTES;
 
     if (cinfo.jpeg_color_space != JCS_GRAYSCALE) cinfo.quantize_colors = FALSE;

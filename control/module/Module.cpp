@@ -1,9 +1,6 @@
 // The control as an in-process module: its start, its four entry points
 // and its two class factories.
-#include <dlfcn.h>
-
 #include <atomic>
-#include <climits>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -12,6 +9,7 @@
 #include "control/ImagePropPage.h"
 #include "control/module/Registration.h"
 #include "platform/com/ClassFactory.h"
+#include "platform/kernel/Library.h"
 #include "platform/kernel/MessageBox.h"
 #include "platform/window/StringResources.h"
 #include "platform/winsock/Winsock.h"
@@ -30,17 +28,17 @@ void objectGone() { --g_objects; }
 // The module's instance handle: where the loader placed it.
 HINSTANCE moduleHandle()
 {
-    Dl_info info{};
-    dladdr(reinterpret_cast<void*>(&moduleHandle), &info);
-    return static_cast<HINSTANCE>(info.dli_fbase);
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&moduleHandle), &module);
+    return module;
 }
 
 std::string modulePath()
 {
-    Dl_info info{};
-    if (!dladdr(reinterpret_cast<void*>(&moduleHandle), &info) || !info.dli_fname) return {};
-    char resolved[PATH_MAX];
-    return realpath(info.dli_fname, resolved) ? resolved : info.dli_fname;
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(moduleHandle(), path, sizeof path);
+    return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
 }
 
 // The control the module hands out, counted while it lives.

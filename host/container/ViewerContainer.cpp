@@ -1,7 +1,5 @@
 #include "host/container/ViewerContainer.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -11,6 +9,7 @@
 
 #include "platform/com/ComCreation.h"
 #include "platform/com/OleCommandTarget.h"
+#include "platform/kernel/Library.h"
 #include "platform/framework/TextPropertyBag.h"
 #include "platform/window/Clock.h"
 #include "platform/window/Cursor.h"
@@ -41,8 +40,9 @@ HRESULT createControl(const std::string& classText, const std::string& modulePat
         return REGDB_E_CLASSNOTREG;
     HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
     if (hr != REGDB_E_CLASSNOTREG || modulePath.empty()) return hr;
-    if (void* module = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-        if (auto reg = reinterpret_cast<HRESULT (*)()>(dlsym(module, "DllRegisterServer"))) reg();
+    if (HMODULE module = LoadLibraryA(modulePath.c_str())) {
+        auto reg = reinterpret_cast<HRESULT (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")));
+        if (reg) reg();
     }
     return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
 }

@@ -1,11 +1,9 @@
 #include "platform/com/ComCreation.h"
 
 #include <cstdlib>
-
-#include <dlfcn.h>
-
 #include <string>
 
+#include "platform/kernel/Library.h"
 #include "platform/registry/Registry.h"
 
 namespace {
@@ -56,9 +54,9 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void
     const std::string path = readDefault("CLSID\\" + GuidToString(clsid) + "\\InprocServer32");
     if (path.empty()) return REGDB_E_CLASSNOTREG;
     // Modules stay loaded for the life of the process.
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    HMODULE module = LoadLibraryA(path.c_str());
     if (!module) return CO_E_DLLNOTFOUND;
-    auto get = reinterpret_cast<GetClassObjectFn>(dlsym(module, "DllGetClassObject"));
+    auto get = reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void (*)()>(GetProcAddress(module, "DllGetClassObject")));
     if (!get) return CO_E_DLLNOTFOUND;
     return get(clsid, riid, ppv);
 }

@@ -7,7 +7,7 @@
 
 HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX, int originY, const RECT* clip)
 {
-    auto dc = std::make_unique<DeviceContext>();
+    auto dc = std::make_shared<DeviceContext>();
     dc->surface = std::move(surface);
     dc->originX = originX;
     dc->originY = originY;
@@ -17,15 +17,15 @@ HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX, int originY, 
 
 Surface* GetDCSurface(HDC hdc)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     return dc ? dc->surface.get() : nullptr;
 }
 
 HDC CreateCompatibleDC(HDC hdc)
 {
-    DeviceContext* like = GdiTable::instance().dc(hdc);
+    const auto like = GdiTable::instance().dc(hdc);
     const int bits = like && like->surface ? like->surface->bitsPerPixel() : 32;
-    auto dc = std::make_unique<DeviceContext>();
+    auto dc = std::make_shared<DeviceContext>();
     dc->memory = true;
     // A memory context starts with a one-pixel bitmap, as on Windows.
     dc->surface = std::make_shared<Surface>(1, 1, bits);
@@ -36,7 +36,7 @@ HDC CreateCompatibleDC(HDC hdc)
 
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height)
 {
-    DeviceContext* like = GdiTable::instance().dc(hdc);
+    const auto like = GdiTable::instance().dc(hdc);
     if (!like || width < 0 || height < 0) return nullptr;
     const int bits = like->surface ? like->surface->bitsPerPixel() : 32;
     return GdiTable::instance().addBitmap(std::make_shared<Surface>(width, height, bits, Surface::Contents::Undefined));
@@ -45,7 +45,7 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height)
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
 {
     auto& table = GdiTable::instance();
-    DeviceContext* dc = table.dc(hdc);
+    const auto dc = table.dc(hdc);
     if (!dc || !object) return nullptr;
     if (auto surface = table.bitmap(static_cast<HBITMAP>(object))) {
         if (!dc->memory) return nullptr;
@@ -62,7 +62,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
 BOOL DeleteDC(HDC hdc)
 {
     auto& table = GdiTable::instance();
-    DeviceContext* dc = table.dc(hdc);
+    const auto dc = table.dc(hdc);
     if (!dc) return FALSE;
     HBITMAP own = dc->defaultBitmap;
     table.removeDC(hdc);
@@ -74,7 +74,7 @@ BOOL DeleteObject(HGDIOBJ object) { return GdiTable::instance().removeObject(obj
 
 int GetDeviceCaps(HDC hdc, int index)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || !dc->surface) return 0;
     const bool paletted = dc->surface->bitsPerPixel() == 8;
     switch (index) {
@@ -96,7 +96,7 @@ HBRUSH CreateSolidBrush(COLORREF colour) { return GdiTable::instance().addBrush(
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush)
 {
     auto& table = GdiTable::instance();
-    DeviceContext* dc = table.dc(hdc);
+    const auto dc = table.dc(hdc);
     const auto colour = table.brush(brush);
     if (!dc || !rect || !colour || !dc->surface) return 0;
     RECT r = dc->toSurface(*rect);
@@ -111,34 +111,34 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush)
 
 COLORREF SetTextColor(HDC hdc, COLORREF colour)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc) return CLR_INVALID;
     return std::exchange(dc->textColour, colour & 0xFFFFFF);
 }
 
 COLORREF GetTextColor(HDC hdc)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     return dc ? dc->textColour : CLR_INVALID;
 }
 
 COLORREF SetBkColor(HDC hdc, COLORREF colour)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc) return CLR_INVALID;
     return std::exchange(dc->bkColour, colour & 0xFFFFFF);
 }
 
 int SetBkMode(HDC hdc, int mode)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || (mode != OPAQUE && mode != TRANSPARENT)) return 0;
     return std::exchange(dc->bkMode, mode);
 }
 
 int SetStretchBltMode(HDC hdc, int mode)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || mode < BLACKONWHITE || mode > HALFTONE) return 0;
     return std::exchange(dc->stretchMode, mode);
 }
@@ -154,7 +154,7 @@ HPALETTE CreatePalette(const LOGPALETTE* palette)
 
 UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries)
 {
-    PaletteObject* p = GdiTable::instance().palette(palette);
+    const auto p = GdiTable::instance().palette(palette);
     if (!p) return 0;
     const auto size = static_cast<UINT>(p->entries.size());
     if (!entries) return size;
@@ -166,7 +166,7 @@ UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* e
 
 UINT GetNearestPaletteIndex(HPALETTE palette, COLORREF colour)
 {
-    PaletteObject* p = GdiTable::instance().palette(palette);
+    const auto p = GdiTable::instance().palette(palette);
     if (!p || p->entries.empty()) return CLR_INVALID;
     const int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
     UINT best = 0;
@@ -184,16 +184,16 @@ UINT GetNearestPaletteIndex(HPALETTE palette, COLORREF colour)
 
 HPALETTE SelectPalette(HDC hdc, HPALETTE palette, BOOL)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || !GdiTable::instance().palette(palette)) return nullptr;
     return std::exchange(dc->palette, palette);
 }
 
 UINT RealizePalette(HDC hdc)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc) return GDI_ERROR;
-    PaletteObject* p = GdiTable::instance().palette(dc->palette);
+    const auto p = GdiTable::instance().palette(dc->palette);
     // Colours reach a true-colour surface as they are; an 8-bit surface maps
     // them to its own palette when pixels are written.
     return p ? static_cast<UINT>(p->entries.size()) : 0;

@@ -1,117 +1,12 @@
 // Transfers of device-independent bitmaps and of surfaces.
 #include <algorithm>
-#include <array>
-#include <type_traits>
 #include <vector>
 
+#include "platform/gdi/DibReader.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiObjects.h"
-#include "platform/gdi/PixelRows.h"
 
 namespace {
-
-// What a 32-bit surface stores: the colour itself.
-struct KeepRgb {
-    std::uint32_t operator()(std::uint32_t rgb) const { return rgb; }
-};
-
-// Reads the pixels of a bottom-up bitmap as 0x00RRGGBB.
-class DibReader {
-public:
-    DibReader(DeviceContext& dc, const void* bits, const BITMAPINFO* info, UINT usage)
-        : m_bits(static_cast<const BYTE*>(bits)), m_header(info->bmiHeader)
-    {
-        m_bitCount = m_header.biBitCount;
-        m_rowBytes = ((static_cast<long long>(m_bitCount) * m_header.biWidth + 31) / 32) * 4;
-        if (m_bitCount <= 8) {
-            const unsigned entries = m_header.biClrUsed ? std::min<unsigned>(m_header.biClrUsed, 256) : 1u << m_bitCount;
-            const auto* table = reinterpret_cast<const BYTE*>(info) + m_header.biSize;
-            for (unsigned i = 0; i < entries; ++i) {
-                if (usage == DIB_PAL_COLORS) {
-                    const WORD index = static_cast<WORD>(table[2 * i] | (table[2 * i + 1] << 8));
-                    m_colours[i] = PaletteColour(dc, index);
-                } else {
-                    const BYTE* q = table + 4 * i;
-                    m_colours[i] = static_cast<std::uint32_t>(q[2]) << 16 | static_cast<std::uint32_t>(q[1]) << 8 | q[0];
-                }
-            }
-        }
-    }
-
-    bool supported() const
-    {
-        return m_bits && m_header.biCompression == BI_RGB && m_header.biWidth > 0 && m_header.biHeight > 0 &&
-               (m_bitCount == 8 || m_bitCount == 24 || m_bitCount == 32);
-    }
-    int width() const { return m_header.biWidth; }
-    int height() const { return m_header.biHeight; }
-
-    // Reads the pixels of row r at the given columns into out, as `store`
-    // keeps them. Columns that follow one another (a copy without
-    // horizontal scaling) are read in one pass without the column table.
-    template <typename Store>
-    void readRow(int r, const std::vector<int>& columns, std::uint32_t* out, Store store) const
-    {
-        const BYTE* row = m_bits + static_cast<long long>(r) * m_rowBytes;
-        const size_t n = columns.size();
-        const bool contiguous = n > 0 && static_cast<size_t>(columns.back() - columns.front()) == n - 1;
-        switch (m_bitCount) {
-        case 8:
-            for (size_t i = 0; i < n; ++i) out[i] = store(m_colours[row[columns[i]]]);
-            break;
-        case 24:
-            if (contiguous) {
-                const BYTE* p = row + 3 * static_cast<long long>(columns.front());
-                if constexpr (std::is_same_v<Store, KeepRgb>) {
-                    BgrToXrgb(p, n, out);
-                } else {
-                    for (size_t i = 0; i < n; ++i, p += 3) out[i] = store(bgr(p));
-                }
-            } else {
-                for (size_t i = 0; i < n; ++i) out[i] = store(bgr(row + 3 * columns[i]));
-            }
-            break;
-        default:
-            if (contiguous) {
-                const BYTE* p = row + 4 * static_cast<long long>(columns.front());
-                for (size_t i = 0; i < n; ++i, p += 4) out[i] = store(bgr(p));
-            } else {
-                for (size_t i = 0; i < n; ++i) out[i] = store(bgr(row + 4 * columns[i]));
-            }
-            break;
-        }
-    }
-
-    static std::uint32_t bgr(const BYTE* p)
-    {
-        return static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
-    }
-
-    // Row r counts from the bottom of the picture.
-    std::uint32_t at(int x, int r) const
-    {
-        const BYTE* row = m_bits + static_cast<long long>(r) * m_rowBytes;
-        switch (m_bitCount) {
-        case 8:
-            return m_colours[row[x]];
-        case 24: {
-            const BYTE* p = row + 3 * static_cast<long long>(x);
-            return static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
-        }
-        default: {
-            const BYTE* p = row + 4 * static_cast<long long>(x);
-            return static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
-        }
-        }
-    }
-
-private:
-    const BYTE* m_bits;
-    BITMAPINFOHEADER m_header;
-    int m_bitCount;
-    long long m_rowBytes;
-    std::array<std::uint32_t, 256> m_colours{};
-};
 
 // Writes colours onto a surface, mapping them to palette indices on 8 bits
 // through a 32 x 32 x 32 lookup. Every 8-bit surface has the halftone
@@ -146,56 +41,61 @@ private:
 
 } // namespace
 
+DibReader::DibReader(HDC hdc, const void* bits, const BITMAPINFO* info, UINT usage)
+    : m_bits(static_cast<const BYTE*>(bits)), m_header(info->bmiHeader)
+{
+    m_bitCount = m_header.biBitCount;
+    m_rowBytes = DibStride(m_bitCount, m_header.biWidth);
+    if (m_bitCount <= 8) {
+        const auto dc = usage == DIB_PAL_COLORS ? GdiTable::instance().dc(hdc) : nullptr;
+        const unsigned entries = m_header.biClrUsed ? std::min<unsigned>(m_header.biClrUsed, 256) : 1u << m_bitCount;
+        const auto* table = reinterpret_cast<const BYTE*>(info) + m_header.biSize;
+        for (unsigned i = 0; i < entries; ++i) {
+            if (usage == DIB_PAL_COLORS) {
+                const WORD index = static_cast<WORD>(table[2 * i] | (table[2 * i + 1] << 8));
+                m_colours[i] = dc ? PaletteColour(*dc, index) : 0;
+            } else {
+                m_colours[i] = bgr(table + 4 * i);
+            }
+        }
+    }
+}
+
+bool GetDibTarget(HDC hdc, int xDst, int yDst, int wDst, int hDst, DibTarget* target)
+{
+    const auto dc = GdiTable::instance().dc(hdc);
+    if (!dc || !dc->surface || !target) return false;
+    target->surface = dc->surface;
+    target->paint = dc->paintable();
+    const int left = xDst + dc->originX;
+    const int top = yDst + dc->originY;
+    target->destination = RECT{left, top, left + wDst, top + hDst};
+    return true;
+}
+
 int StretchDIBits(HDC hdc, int xDst, int yDst, int wDst, int hDst, int xSrc, int ySrc, int wSrc, int hSrc,
                   const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
-    if (!dc || !dc->surface || !info || rop != SRCCOPY || wDst <= 0 || hDst <= 0 || wSrc <= 0 || hSrc <= 0) return 0;
-    DibReader source(*dc, bits, info, usage);
+    DibTarget target;
+    if (!info || rop != SRCCOPY || wDst <= 0 || hDst <= 0 || wSrc <= 0 || hSrc <= 0 ||
+        !GetDibTarget(hdc, xDst, yDst, wDst, hDst, &target))
+        return 0;
+    DibReader source(hdc, bits, info, usage);
     if (!source.supported()) return 0;
-    Surface& surface = *dc->surface;
-    PixelWriter writer(surface);
-    const RECT paint = dc->paintable();
-    const int left = xDst + dc->originX;
-    const int top = yDst + dc->originY;
-
-    // The destination columns that land on the surface and on the bitmap,
-    // each with the source column it samples (nearest pixel).
-    const int firstX = std::max<int>(left, paint.left);
-    const int lastX = std::min<int>(left + wDst, paint.right);
-    std::vector<int> columns;
-    int columnStart = firstX;
-    for (int x = firstX; x < lastX; ++x) {
-        const int sx = xSrc + static_cast<int>(static_cast<long long>(x - left) * wSrc / wDst);
-        if (sx < 0 || sx >= source.width()) {
-            if (columns.empty()) columnStart = x + 1;
-            continue;
-        }
-        if (static_cast<int>(columns.size()) != x - columnStart) break; // a gap: keep the first run
-        columns.push_back(sx);
-    }
-    for (int dy = 0; dy < hDst && !columns.empty(); ++dy) {
-        const int y = top + dy;
-        if (y < paint.top || y >= paint.bottom) continue;
-        // Destination rows go down; source rows are counted up from ySrc.
-        const int r = ySrc + hSrc - 1 - static_cast<int>(static_cast<long long>(dy) * hSrc / hDst);
-        if (r < 0 || r >= source.height()) continue;
-        std::uint32_t* out = surface.row(y) + columnStart;
-        if (writer.paletted())
-            source.readRow(r, columns, out, [&writer](std::uint32_t rgb) { return writer.stored(rgb); });
-        else
-            source.readRow(r, columns, out, KeepRgb{});
-    }
-    surface.recordPicture(RECT{left, top, left + wDst, top + hDst});
+    PixelWriter writer(*target.surface);
+    if (writer.paletted())
+        StretchDib(source, target, xSrc, ySrc, wSrc, hSrc, [&writer](std::uint32_t rgb, int, int) { return writer.stored(rgb); });
+    else
+        StretchDib(source, target, xSrc, ySrc, wSrc, hSrc, KeepRgb{});
     return hDst;
 }
 
 int SetDIBitsToDevice(HDC hdc, int xDst, int yDst, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan,
                       UINT scanLines, const void* bits, const BITMAPINFO* info, UINT usage)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || !dc->surface || !info || startScan != 0) return 0;
-    DibReader source(*dc, bits, info, usage);
+    DibReader source(hdc, bits, info, usage);
     if (!source.supported()) return 0;
     const int lines = std::min<int>(static_cast<int>(scanLines), source.height());
     Surface& surface = *dc->surface;
@@ -220,8 +120,8 @@ int SetDIBitsToDevice(HDC hdc, int xDst, int yDst, DWORD width, DWORD height, in
 
 BOOL BitBlt(HDC hdcDst, int x, int y, int width, int height, HDC hdcSrc, int xSrc, int ySrc, DWORD rop)
 {
-    DeviceContext* dst = GdiTable::instance().dc(hdcDst);
-    DeviceContext* src = GdiTable::instance().dc(hdcSrc);
+    const auto dst = GdiTable::instance().dc(hdcDst);
+    const auto src = GdiTable::instance().dc(hdcSrc);
     if (!dst || !src || !dst->surface || !src->surface || rop != SRCCOPY) return FALSE;
     Surface& to = *dst->surface;
     const Surface& from = *src->surface;

@@ -2,11 +2,11 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
 #include "platform/gdi/Surface.h"
+#include "platform/kernel/HandleTable.h"
 #include "platform/gdi/WinGdi.h"
 
 struct PaletteObject {
@@ -36,33 +36,34 @@ struct DeviceContext {
     }
 };
 
-// Every GDI object lives here; handles are the objects' addresses, checked
-// against the table before use.
+// Every GDI object lives here. Looking one up hands out a reference, so an
+// object deleted on another thread meanwhile lives until the call using it
+// has returned. The kinds' handles never meet, so a handle of one kind is
+// never taken for another.
 class GdiTable {
 public:
     static GdiTable& instance();
 
-    HDC addDC(std::unique_ptr<DeviceContext> dc);
-    DeviceContext* dc(HDC hdc);
-    bool removeDC(HDC hdc);
+    HDC addDC(std::shared_ptr<DeviceContext> dc) { return m_dcs.insert(std::move(dc)); }
+    std::shared_ptr<DeviceContext> dc(HDC hdc) const { return m_dcs.find(hdc); }
+    bool removeDC(HDC hdc) { return m_dcs.remove(hdc) != nullptr; }
 
     HBRUSH addBrush(COLORREF colour);
-    std::optional<COLORREF> brush(HBRUSH h);
+    std::optional<COLORREF> brush(HBRUSH h) const;
     HPALETTE addPalette(PaletteObject palette);
-    PaletteObject* palette(HPALETTE h);
-    HBITMAP addBitmap(std::shared_ptr<Surface> surface);
-    std::shared_ptr<Surface> bitmap(HBITMAP h);
+    std::shared_ptr<PaletteObject> palette(HPALETTE h) const { return m_palettes.find(h); }
+    HBITMAP addBitmap(std::shared_ptr<Surface> surface) { return m_bitmaps.insert(std::move(surface)); }
+    std::shared_ptr<Surface> bitmap(HBITMAP h) const { return m_bitmaps.find(h); }
     // Removes a brush, palette or bitmap.
     bool removeObject(void* h);
 
-    std::recursive_mutex& mutex() { return m_mutex; }
-
 private:
-    std::recursive_mutex m_mutex;
-    std::vector<std::unique_ptr<DeviceContext>> m_dcs;
-    std::vector<std::pair<std::unique_ptr<COLORREF>, int>> m_brushes;
-    std::vector<std::unique_ptr<PaletteObject>> m_palettes;
-    std::vector<std::pair<std::unique_ptr<char>, std::shared_ptr<Surface>>> m_bitmaps;
+    static constexpr std::uintptr_t kFirst = 0x40000;
+    static constexpr std::uintptr_t kStep = 16;
+    HandleTable<HDC, DeviceContext> m_dcs{kFirst, kStep};
+    HandleTable<HBRUSH, const COLORREF> m_brushes{kFirst + 4, kStep};
+    HandleTable<HPALETTE, PaletteObject> m_palettes{kFirst + 8, kStep};
+    HandleTable<HBITMAP, Surface> m_bitmaps{kFirst + 12, kStep};
 };
 
 // The colour of entry `index` of the palette selected into dc (the halftone

@@ -213,7 +213,7 @@ std::vector<std::string> layout(const std::string& text, bool wordBreak, int wid
 
 int DrawTextA(HDC hdc, LPCSTR text, int count, RECT* rect, UINT format)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || !text || !rect || !dc->surface) return 0;
     const std::string s(text, count < 0 ? std::strlen(text) : static_cast<size_t>(count));
     const RECT area = dc->toSurface(*rect);
@@ -232,7 +232,7 @@ int DrawTextA(HDC hdc, LPCSTR text, int count, RECT* rect, UINT format)
 
 BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count)
 {
-    DeviceContext* dc = GdiTable::instance().dc(hdc);
+    const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || !text || count < 0 || !dc->surface) return FALSE;
     const std::string s(text, static_cast<size_t>(count));
     const RECT at = dc->toSurface(RECT{x, y, x, y});

@@ -43,6 +43,16 @@ struct LOGPALETTE {
 static_assert(sizeof(BITMAPINFOHEADER) == 40);
 static_assert(sizeof(LOGPALETTE) == 8);
 
+// The bytes of one row of a bitmap's pixels: each row is padded to whole
+// 32-bit words.
+constexpr long long DibStride(long long bitCount, long long width) { return (bitCount * width + 31) / 32 * 4; }
+// The bytes of a packed bitmap: header, a colour table of the given size and
+// `height` rows of pixels.
+constexpr long long DibBlockBytes(long long bitCount, long long width, long long height, long long colourTableBytes)
+{
+    return static_cast<long long>(sizeof(BITMAPINFOHEADER)) + colourTableBytes + DibStride(bitCount, width) * height;
+}
+
 using LPBITMAPINFOHEADER = BITMAPINFOHEADER*;
 using LPBITMAPINFO = BITMAPINFO*;
 

@@ -6,11 +6,14 @@
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <sstream>
+
+#include "platform/kernel/HandleTable.h"
 
 namespace {
 
@@ -21,8 +24,7 @@ struct Store {
 
 struct Registry {
     std::mutex mutex;
-    std::map<HKEY, std::string> open; // handle to key path
-    std::uintptr_t next = 0x5000;
+    HandleTable<HKEY, const std::string> open{0x5000}; // handle to key path
     int writesLeft = -1;
 };
 
@@ -123,11 +125,9 @@ LSTATUS save(const Store& store)
     auto& r = registry();
     if (r.writesLeft == 0) return ERROR_WRITE_FAULT;
     const std::string path = RegistryPath();
-    const auto slash = path.rfind('/');
-    if (slash != std::string::npos) {
-        const std::string dir = path.substr(0, slash);
-        std::system(("mkdir -p '" + dir + "' 2>/dev/null").c_str());
-    }
+    // The folder is made directly, never through a shell, whatever its name.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     const std::string temporary = path + ".new." + std::to_string(getpid());
     {
         std::ofstream out(temporary, std::ios::trunc);
@@ -181,20 +181,15 @@ bool pathOf(HKEY key, std::string& path)
         path = "HKEY_CLASSES_ROOT";
         return true;
     }
-    auto& r = registry();
-    auto it = r.open.find(key);
-    if (it == r.open.end()) return false;
-    path = it->second;
+    const auto open = registry().open.find(key);
+    if (!open) return false;
+    path = *open;
     return true;
 }
 
 HKEY handleFor(const std::string& path)
 {
-    auto& r = registry();
-    HKEY h = reinterpret_cast<HKEY>(r.next);
-    r.next += 4;
-    r.open[h] = path;
-    return h;
+    return registry().open.insert(std::make_shared<const std::string>(path));
 }
 
 } // namespace
@@ -254,7 +249,7 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, HKEY* result)
 LSTATUS RegCloseKey(HKEY key)
 {
     std::lock_guard lock(registry().mutex);
-    return registry().open.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return registry().open.remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* data, DWORD size)
@@ -325,10 +320,13 @@ LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey)
     Store store = load();
     const std::string path = findKey(store, join(base, subKey));
     if (path.empty()) return ERROR_FILE_NOT_FOUND;
+    // Without a subkey the key itself stays, emptied of values and keys.
+    const bool keepKey = !subKey || !*subKey;
+    if (keepKey) store.keys[path].clear();
     const std::string prefix = lower(path) + "\\";
     for (auto it = store.keys.begin(); it != store.keys.end();) {
         const std::string k = lower(it->first);
-        if (k == lower(path) || k.compare(0, prefix.size(), prefix) == 0)
+        if ((k == lower(path) && !keepKey) || k.compare(0, prefix.size(), prefix) == 0)
             it = store.keys.erase(it);
         else
             ++it;

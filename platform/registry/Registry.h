@@ -33,7 +33,8 @@ LSTATUS RegCloseKey(HKEY key);
 // name null or "" is the key's default value.
 LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
-// Removes the key with every key and value below it.
+// Removes the subkey with every key and value below it; with no subkey,
+// empties the key of its values and keys but keeps it.
 LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey);
 
 // For the registry's owner and for tests.

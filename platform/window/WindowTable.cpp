@@ -23,34 +23,16 @@ std::shared_ptr<MessageQueue> WindowTable::currentQueue() { return queueOf(std::
 HWND WindowTable::create(WindowHandler* handler, UINT classStyle)
 {
     auto queue = currentQueue();
-    std::lock_guard lock(m_mutex);
-    // Handle values are never reused, so a stale handle can never reach a
-    // newer window.
-    HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(m_nextHandle));
-    m_nextHandle += 4;
-    m_windows[hwnd] = Record{handler, classStyle, std::this_thread::get_id(), queue};
-    return hwnd;
+    return m_windows.insert(std::make_shared<const Record>(Record{handler, classStyle, std::this_thread::get_id(), queue}));
 }
 
-std::optional<WindowTable::Record> WindowTable::find(HWND hwnd)
-{
-    std::lock_guard lock(m_mutex);
-    auto it = m_windows.find(hwnd);
-    if (it == m_windows.end()) return std::nullopt;
-    return it->second;
-}
+std::shared_ptr<const WindowTable::Record> WindowTable::find(HWND hwnd) { return m_windows.find(hwnd); }
 
 bool WindowTable::destroy(HWND hwnd)
 {
-    std::shared_ptr<MessageQueue> queue;
-    {
-        std::lock_guard lock(m_mutex);
-        auto it = m_windows.find(hwnd);
-        if (it == m_windows.end()) return false;
-        queue = it->second.queue;
-        m_windows.erase(it);
-    }
-    queue->forgetWindow(hwnd);
+    const auto record = m_windows.remove(hwnd);
+    if (!record) return false;
+    record->queue->forgetWindow(hwnd);
     return true;
 }
 

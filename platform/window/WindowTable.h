@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/kernel/HandleTable.h"
 #include "platform/window/Clock.h"
 #include "platform/window/Window.h"
 
@@ -55,14 +56,13 @@ public:
     std::shared_ptr<MessageQueue> queueOf(std::thread::id thread);
     std::shared_ptr<MessageQueue> currentQueue();
     HWND create(WindowHandler* handler, UINT classStyle);
-    std::optional<Record> find(HWND hwnd);
+    std::shared_ptr<const Record> find(HWND hwnd);
     bool destroy(HWND hwnd);
 
 private:
-    std::mutex m_mutex;
-    std::map<HWND, Record> m_windows;
+    HandleTable<HWND, const Record> m_windows{0x10000};
+    std::mutex m_mutex; // guards m_queues
     std::map<std::thread::id, std::shared_ptr<MessageQueue>> m_queues;
-    std::uintptr_t m_nextHandle = 0x10000;
 };
 
 HWND& threadFocus();

@@ -47,13 +47,14 @@ constexpr DWORD FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS = 0x02;
 constexpr DWORD FLAGS_ERROR_UI_FLAGS_GENERATE_DATA = 0x04;
 constexpr DWORD FLAGS_ERROR_UI_FLAGS_NO_UI = 0x08;
 
-constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 constexpr DWORD ERROR_CANCELLED = 1223;
 constexpr DWORD ERROR_INTERNET_TIMEOUT = 12002;
 constexpr DWORD ERROR_INTERNET_INTERNAL_ERROR = 12004;
 constexpr DWORD ERROR_INTERNET_INVALID_URL = 12005;
 constexpr DWORD ERROR_INTERNET_NAME_NOT_RESOLVED = 12007;
+constexpr DWORD ERROR_INTERNET_INVALID_OPTION = 12009;
+constexpr DWORD ERROR_INTERNET_BAD_OPTION_LENGTH = 12010;
 constexpr DWORD ERROR_INTERNET_INCORRECT_PASSWORD = 12014;
 constexpr DWORD ERROR_INTERNET_OPERATION_CANCELLED = 12017;
 constexpr DWORD ERROR_INTERNET_INCORRECT_HANDLE_TYPE = 12018;
@@ -65,6 +66,9 @@ constexpr DWORD ERROR_HTTP_HEADER_NOT_FOUND = 12150;
 constexpr DWORD ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
 
 HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD flags);
+// An option the handle does not know fails with
+// ERROR_INTERNET_INVALID_OPTION; a DWORD option given another length with
+// ERROR_INTERNET_BAD_OPTION_LENGTH.
 BOOL InternetSetOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD length);
 BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD* length);
 // Sends the request at once; the answer's head and body are then read
@@ -76,6 +80,9 @@ BOOL HttpSendRequestA(HINTERNET request, LPCSTR headers, DWORD headersLength, LP
 BOOL HttpQueryInfoA(HINTERNET request, DWORD infoLevel, LPVOID buffer, DWORD* length, DWORD* index);
 BOOL InternetReadFile(HINTERNET request, LPVOID buffer, DWORD toRead, DWORD* read);
 DWORD InternetErrorDlg(HWND parent, HINTERNET request, DWORD error, DWORD flags, LPVOID* data);
+// Sizes count the terminator: with no buffer *size gets the bytes needed
+// and the call succeeds; too small a buffer fails with
+// ERROR_INSUFFICIENT_BUFFER and the bytes needed.
 BOOL InternetGetCookieA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* size);
 BOOL InternetCloseHandle(HINTERNET handle);
 

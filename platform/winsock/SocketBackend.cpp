@@ -15,9 +15,9 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <map>
 #include <memory>
-#include <mutex>
+
+#include "platform/kernel/HandleTable.h"
 
 namespace vesock {
 namespace {
@@ -50,36 +50,16 @@ struct Socket {
     }
 };
 
-struct Table {
-    std::mutex mutex;
-    std::map<std::uintptr_t, std::shared_ptr<Socket>> sockets;
-    std::uintptr_t next = 0x1000;
-};
-
-Table& table()
+HandleTable<std::uintptr_t, Socket>& table()
 {
     // Never destroyed: threads still running at exit may use it.
-    static Table* t = new Table;
+    static auto* t = new HandleTable<std::uintptr_t, Socket>(0x1000);
     return *t;
 }
 
-std::shared_ptr<Socket> find(std::uintptr_t s)
-{
-    auto& t = table();
-    std::lock_guard lock(t.mutex);
-    auto it = t.sockets.find(s);
-    return it == t.sockets.end() ? nullptr : it->second;
-}
+std::shared_ptr<Socket> find(std::uintptr_t s) { return table().find(s); }
 
-std::uintptr_t insert(std::shared_ptr<Socket> socket)
-{
-    auto& t = table();
-    std::lock_guard lock(t.mutex);
-    const std::uintptr_t h = t.next;
-    t.next += 4;
-    t.sockets[h] = std::move(socket);
-    return h;
-}
+std::uintptr_t insert(std::shared_ptr<Socket> socket) { return table().insert(std::move(socket)); }
 
 int wsaFromErrno(int e)
 {
@@ -291,15 +271,8 @@ int shutdownSocket(std::uintptr_t h, int how, int* error)
 
 int closeSocket(std::uintptr_t h, int* error)
 {
-    std::shared_ptr<Socket> s;
-    {
-        auto& t = table();
-        std::lock_guard lock(t.mutex);
-        auto it = t.sockets.find(h);
-        if (it == t.sockets.end()) return *error = kWsaEnotsock, -1;
-        s = std::move(it->second);
-        t.sockets.erase(it);
-    }
+    const std::shared_ptr<Socket> s = table().remove(h);
+    if (!s) return *error = kWsaEnotsock, -1;
     // A thread blocked on the socket keeps its own reference: the descriptor
     // closes when it has returned, so its number cannot be reused under it.
     s->closed.store(true, std::memory_order_release);

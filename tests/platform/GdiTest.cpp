@@ -99,3 +99,23 @@ TEST(Memory, GlobalBlocksAreZeroedAndFoundFromTheirPointer)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Gdi, DibRowsArePaddedToWholeWordsAndBlocksCountHeaderTableAndRows)
+{
+    EXPECT_EQ(DibStride(8, 1), 4);
+    EXPECT_EQ(DibStride(8, 4), 4);
+    EXPECT_EQ(DibStride(8, 5), 8);
+    EXPECT_EQ(DibStride(24, 1), 4);
+    EXPECT_EQ(DibStride(24, 3), 12);
+    EXPECT_EQ(DibStride(24, 5), 16);
+    EXPECT_EQ(DibStride(32, 7), 28);
+    EXPECT_EQ(DibStride(24, 0), 0);
+    // Widths whose row exceeds 32 bits of bytes are counted, not wrapped.
+    EXPECT_EQ(DibStride(32, 1ll << 31), 1ll << 33);
+    EXPECT_EQ(DibBlockBytes(24, 5, 3, 1024), 40 + 1024 + 16 * 3);
+    EXPECT_EQ(DibBlockBytes(8, 4, 0, 0), 40);
+}
+
+} // namespace

@@ -1,12 +1,12 @@
 // ve-regsvr: registers (or with -u unregisters) an in-process module by
 // calling its entry point, and says plainly what happened.
-#include <dlfcn.h>
-
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/Library.h"
 #include "platform/registry/Registry.h"
 #include "platform/win/WinError.h"
 
@@ -33,13 +33,14 @@ int main(int argc, char** argv)
     }
     char resolved[PATH_MAX];
     const std::string path = realpath(module, resolved) ? resolved : module;
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    HMODULE handle = LoadLibraryA(path.c_str());
     if (!handle) {
-        std::fprintf(stderr, "ve-regsvr: cannot load %s: %s\n", path.c_str(), dlerror());
+        std::fprintf(stderr, "ve-regsvr: cannot load %s (error %lu)\n", path.c_str(),
+                     static_cast<unsigned long>(GetLastError()));
         return 1;
     }
     const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
-    auto call = reinterpret_cast<HRESULT (*)()>(dlsym(handle, entry));
+    auto call = reinterpret_cast<HRESULT (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(handle, entry)));
     if (!call) {
         std::fprintf(stderr, "ve-regsvr: %s has no entry point %s\n", path.c_str(), entry);
         return 1;
