@@ -40,6 +40,11 @@ void fillBar(CDC* pdc, int left, int top, int right, int bottom, COLORREF colour
 void CImageCtrl::OnDraw(CDC* pdc, const RECT& rcBounds, const RECT&)
 {
     if (!pdc) return;
+    // Every paint stands for the error flags it finds, also one that keeps
+    // the last picture and shows no text: the tick compares them with the
+    // published flags and would otherwise only repaint, tick after tick.
+    const DWORD flags = m_pStreamClient ? m_pStreamClient->GetErrorFlags() : 0;
+    m_lShownError = static_cast<LONG>(flags);
     const BYTE* bytes = m_pStreamBuffer ? m_pStreamBuffer->GetData(SB_FRAME_BYTES) : nullptr;
     if (bytes) {
         const LONG length = m_pStreamBuffer->GetNumber(SB_FRAME_LENGTH);
@@ -54,13 +59,11 @@ void CImageCtrl::OnDraw(CDC* pdc, const RECT& rcBounds, const RECT&)
     CBrush white(RGB(255, 255, 255));
     pdc->FillRect(&rcBounds, &white);
     RECT textRect = rcBounds;
-    const DWORD flags = m_pStreamClient ? m_pStreamClient->GetErrorFlags() : 0;
     if (flags != 0) {
         char text[64];
         std::snprintf(text, sizeof text, " Error Code(%lx / %d)\n", static_cast<unsigned long>(flags),
                       static_cast<int>(m_pStreamClient->GetErrorCode()));
         pdc->DrawText(text, &textRect, DT_WORDBREAK);
-        m_lShownError = static_cast<LONG>(flags);
     } else {
         pdc->DrawText("Connecting...", &textRect, DT_WORDBREAK);
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "stream/StreamClient.h"
+#include "tests/support/JpegFactory.h"
 #include "tests/support/TestContainer.h"
 
 namespace {
@@ -60,6 +61,29 @@ TEST_F(Tick, ChangedErrorFlagsOnlyRepaint)
     tick();
     EXPECT_EQ(c.ctrl()->m_nLabelTicks, 9);
     EXPECT_EQ(magEvents(), 1);
+}
+
+TEST_F(Tick, AnErrorAfterAPictureKeepsThePictureAndTheTickGoesOn)
+{
+    // A reconnect that fails after pictures were shown: the last picture
+    // stays without an error text, and one repaint is all the error costs.
+    c.putFrame(MakeJpeg(320, 240, [](int, int) { return Rgb{0, 0, 255}; }));
+    c.paint();
+    client().PublishState(STREAM_FAILED);
+    c.ctrl()->m_nViewPhase = PHASE_WAITING_FIRST_FRAME;
+    c.ctrl()->m_nLabelTicks = 10;
+    client().PublishError(0x4000, 0);
+    const int paints = c.paints();
+    tick(); // only repaints (the container paints what was invalidated)
+    EXPECT_EQ(c.ctrl()->m_nLabelTicks, 10);
+    EXPECT_EQ(c.paints(), paints + 1);
+    EXPECT_EQ(c.ctrl()->m_lShownError, 0x4000);
+    EXPECT_TRUE(c.paint().empty()); // no text over the picture
+    const int after = c.paints();
+    for (int i = 0; i < 5; ++i) tick();
+    EXPECT_EQ(c.ctrl()->m_nLabelTicks, 5);
+    EXPECT_EQ(c.paints(), after);
+    EXPECT_NE(c.ctrl()->m_pImage, nullptr);
 }
 
 TEST_F(Tick, ChangedErrorFlagsSkipTheClickTimerToo)
