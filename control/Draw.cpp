@@ -110,8 +110,11 @@ bool CImageCtrl::DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, i
         const double s = std::sqrt(m_dZoomMag);
         const int w = static_cast<int>(Fw / s);
         const int h = static_cast<int>(Fh / s);
-        int x = divide(Fw, W) * m_ptViewCenter.x - w / 2;
-        int y = (H - m_ptViewCenter.y) * divide(Fh, H) - h / 2;
+        // The view centre is in page pixels: scale it by the exact ratio of
+        // frame to page (multiplied before divided), so that frames smaller
+        // than the page, or not a whole multiple of it, are panned whole.
+        int x = divide(Fw * m_ptViewCenter.x, W) - w / 2;
+        int y = divide((H - m_ptViewCenter.y) * Fh, H) - h / 2;
         if (x < 0) x = 0;
         if (y < 0) y = 0;
         if (x + w > Fw) x = Fw - w;
