@@ -1,6 +1,5 @@
 #include "operation/ZoomController.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -25,9 +24,11 @@ int CZoomController::SetCamera(const char* host, int length, int port)
 {
     std::lock_guard lock(m_addressMutex);
     m_nPort = static_cast<USHORT>(port);
-    const int n = std::clamp(length, 0, ZOOM_HOST_SIZE - 1);
-    if (host) std::memcpy(m_szHost, host, static_cast<size_t>(n));
-    m_szHost[host ? n : 0] = '\0';
+    // A shortened name could be another host: keep the whole name or none.
+    const bool fits = host && length >= 0 && length < ZOOM_HOST_SIZE;
+    const int n = fits ? length : 0;
+    if (n > 0) std::memcpy(m_szHost, host, static_cast<size_t>(n));
+    m_szHost[n] = '\0';
     return 0;
 }
 

@@ -19,7 +19,8 @@ enum : int {
     ZOOM_WORKER_UNATTACHED = 3,
 };
 
-constexpr int ZOOM_HOST_SIZE = 64;
+// Room for any DNS name (253 characters) and its terminator.
+constexpr int ZOOM_HOST_SIZE = 256;
 constexpr int ZOOM_REPLY_SIZE = 1000;
 
 class CZoomWorker {
@@ -60,7 +61,8 @@ public:
     CZoomController(const CZoomController&) = delete;
     CZoomController& operator=(const CZoomController&) = delete;
 
-    // The camera's address; a host longer than the buffer is cut to it.
+    // The camera's address. A host that does not fit the buffer is not
+    // kept in part: the host is then empty and no command is sent.
     int SetCamera(const char* host, int length, int port);
     // Returns -1 without a camera host, else 0 (also when dropped).
     int Request(int magnitude, int speed, int stop);
