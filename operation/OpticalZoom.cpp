@@ -89,4 +89,7 @@ void CImageCtrl::OpticalZoomStep()
     default:
         break;
     }
+    // A stop that found every worker busy goes on the first tick that finds
+    // one free, unless a command of this tick has settled it.
+    m_pZoom->SendPendingStop();
 }

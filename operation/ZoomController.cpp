@@ -52,11 +52,24 @@ int CZoomController::Request(int magnitude, int speed, int stop)
             break;
         }
     }
-    if (!idle) return 0;
+    if (!idle) {
+        // A lost stop would leave the camera zooming to its limit.
+        if (stop) m_bStopPending = true;
+        return 0;
+    }
     if (magnitude > m_nMaxSpeed)
         magnitude = m_nMaxSpeed;
     else if (magnitude < m_nMinSpeed)
         magnitude = m_nMinSpeed;
-    if (!IsClosing()) idle->Post(magnitude, speed < 0 ? 1 : 0, stop);
+    if (!IsClosing()) {
+        idle->Post(magnitude, speed < 0 ? 1 : 0, stop);
+        m_bStopPending = false;
+    }
     return 0;
+}
+
+bool CZoomController::SendPendingStop()
+{
+    if (m_bStopPending) Request(0, 0, 1);
+    return m_bStopPending;
 }

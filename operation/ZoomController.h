@@ -64,8 +64,16 @@ public:
     // The camera's address. A host that does not fit the buffer is not
     // kept in part: the host is then empty and no command is sent.
     int SetCamera(const char* host, int length, int port);
-    // Returns -1 without a camera host, else 0 (also when dropped).
+    // Returns -1 without a camera host, else 0 (also when dropped). A move
+    // that finds no idle worker is dropped; a stop is kept instead (one at
+    // most: a newer stop replaces it) until SendPendingStop finds a worker.
+    // A stop or a move handed to a worker settles a kept stop: the camera
+    // then follows that newer command.
     int Request(int magnitude, int speed, int stop);
+    // Hands a kept stop to an idle worker if there is one; true while a
+    // stop is still kept. Called once per tick.
+    bool SendPendingStop();
+    bool HasPendingStop() const { return m_bStopPending; }
 
     int GetMaxSpeed() const { return m_nMaxSpeed; }
     int GetMinSpeed() const { return m_nMinSpeed; }
@@ -87,5 +95,6 @@ private:
     char m_szHost[ZOOM_HOST_SIZE] = {};
     USHORT m_nPort = 0;
     std::atomic<int> m_nClosing{0};
+    bool m_bStopPending = false; // window thread only
     CZoomWorker* m_workers[3] = {};
 };

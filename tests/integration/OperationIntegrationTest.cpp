@@ -122,6 +122,53 @@ TEST_F(ZoomCommands, TheControlHandsTheCameraToItsZoomAndAWheelNotchReachesIt)
     EXPECT_NE(sent[1].find("ZoomMag=32768&ZoomSpeed=0"), std::string::npos) << sent[1];
 }
 
+// A control on camsim's stream with the camera's zoom, its zoom knowing
+// the camera.
+struct OpticalViewer {
+    explicit OpticalViewer(const Camsim& cam)
+    {
+        c.browser().locationUrl = cam.url("/ImageViewer?Resolution=320x240");
+        c.embed({{"ImagePath", "?Resolution=320x240"}, {"ControlZoom", "Enable"}});
+        c.advance(TIMER_TICK_PERIOD_MS);
+    }
+    void send(UINT message, WPARAM w, int x, int y) { SendMessageA(c.hwnd(), message, w, MAKELPARAM(x, y)); }
+    void rightDown(int x, int y)
+    {
+        c.input().setKeyDown(VK_RBUTTON, true);
+        send(WM_RBUTTONDOWN, MK_RBUTTON, x, y);
+    }
+    void rightUp(int x, int y)
+    {
+        c.input().setKeyDown(VK_RBUTTON, false);
+        send(WM_RBUTTONUP, 0, x, y);
+    }
+    TestContainer c;
+};
+
+TEST_F(ZoomCommands, AStopThatFindsEveryWorkerBusyGoesOnceOneIsFree)
+{
+    Camsim cam({"--fps", "25", "--zoom-delay", "1000"});
+    OpticalViewer v(cam);
+    CZoomController& zoom = *v.c.ctrl()->m_pZoom;
+    for (int i = 0; i < 3; ++i) zoom.Request(100, 100, 0);
+    ASSERT_TRUE(Eventually([&] {
+        return zoom.GetWorkerState(0) == ZOOM_WORKER_PENDING && zoom.GetWorkerState(1) == ZOOM_WORKER_PENDING &&
+               zoom.GetWorkerState(2) == ZOOM_WORKER_PENDING;
+    }));
+    // A right-button gesture while all three wait: its move is dropped, its
+    // stop is kept and goes once a worker is free.
+    v.rightDown(100, 48);
+    v.c.advance(TIMER_TICK_PERIOD_MS);
+    v.rightUp(100, 48);
+    v.c.advance(TIMER_TICK_PERIOD_MS);
+    EXPECT_TRUE(zoom.HasPendingStop());
+    ASSERT_TRUE(v.c.runUntil([&] { return !cam.requests("ZoomSpeed=0&").empty(); })) << cam.requests("nphPtzf").size();
+    EXPECT_FALSE(zoom.HasPendingStop());
+    const auto sent = cam.requests("nphPtzf");
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_NE(sent[3].find("ZoomMag=32768&ZoomSpeed=0&Sync=0"), std::string::npos) << sent[3];
+}
+
 TEST_F(ZoomCommands, TheResolutionSwitchGoesUpPastFourAndBack)
 {
     Camsim cam({"--fps", "25"});
