@@ -193,6 +193,46 @@ TEST_F(Tick, NothingHappensOnceTheControlIsBeingDestroyed)
     c.ctrl()->m_bDestroying = FALSE;
 }
 
+TEST_F(Tick, StopEndsAFailingStartUpAndTheTick)
+{
+    // No page address: every tick in phase 0 starts again and reports.
+    c.advance(3 * TIMER_TICK_PERIOD_MS);
+    ASSERT_EQ(magEvents(), 3);
+    c.ctrl()->m_bStopped = TRUE;
+    c.advance(10 * TIMER_TICK_PERIOD_MS);
+    EXPECT_EQ(magEvents(), 3);
+    EXPECT_EQ(c.ctrl()->m_nTimerId, 0u);
+    EXPECT_EQ(client().GetState(), STREAM_IDLE);
+}
+
+TEST(TickStop, StopDuringAResolutionSwitchLeavesTheConnectionClosed)
+{
+    // Each case: the view phase and stream state when Stop comes. The page
+    // names a camera, so a new preparation would leave the idle state.
+    const struct {
+        int phase;
+        LONG state;
+    } cases[] = {
+        {PHASE_SWITCH_REQUESTED, STREAM_STREAMING}, // the old connection still open
+        {PHASE_WAITING_RECONNECT, STREAM_IDLE},     // closed, not yet prepared again
+        {PHASE_WAITING_RECONNECT, STREAM_STREAMING}, // the new connection open
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << "phase " << k.phase << " state " << k.state);
+        TestContainer c;
+        c.browser().locationUrl = "http://127.0.0.1:9/ImageViewer?Resolution=320x240";
+        c.embed({{"ImagePath", "?Resolution=320x240"}});
+        CStreamClient& client = *c.ctrl()->m_pStreamClient;
+        client.PublishState(k.state);
+        c.ctrl()->m_nViewPhase = k.phase;
+        c.ctrl()->m_bStopped = TRUE;
+        c.advance(10 * TIMER_TICK_PERIOD_MS);
+        EXPECT_EQ(client.GetState(), STREAM_IDLE);
+        EXPECT_EQ(c.ctrl()->m_nTimerId, 0u);
+        EXPECT_EQ(c.events().count(eventidDZoomMagChanged), 0);
+    }
+}
+
 TEST_F(Tick, OtherTimerIdsDoNothing)
 {
     c.ctrl()->m_nLabelTicks = 5;
