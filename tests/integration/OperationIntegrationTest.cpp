@@ -125,11 +125,20 @@ TEST_F(ZoomCommands, TheControlHandsTheCameraToItsZoomAndAWheelNotchReachesIt)
 // A control on camsim's stream with the camera's zoom, its zoom knowing
 // the camera.
 struct OpticalViewer {
-    explicit OpticalViewer(const Camsim& cam)
+    explicit OpticalViewer(const Camsim& cam, const char* zoom = "ControlZoom")
     {
         c.browser().locationUrl = cam.url("/ImageViewer?Resolution=320x240");
-        c.embed({{"ImagePath", "?Resolution=320x240"}, {"ControlZoom", "Enable"}});
+        c.embed({{"ImagePath", "?Resolution=320x240"}, {zoom, "Enable"}});
         c.advance(TIMER_TICK_PERIOD_MS);
+    }
+    void tick(int n = 1) { c.advance(static_cast<std::uint64_t>(n) * TIMER_TICK_PERIOD_MS); }
+    bool streaming() { return c.runUntil([&] { return c.ctrl()->m_nViewPhase == PHASE_STREAMING; }); }
+    // Lets camsim send the rest of a stream of a few frames and close it,
+    // with no tick meanwhile; then ticks until the control has seen the end.
+    bool streamEnds()
+    {
+        std::this_thread::sleep_for(1500ms);
+        return c.runUntil([&] { return c.ctrl()->m_nViewPhase == PHASE_ENDED; });
     }
     void send(UINT message, WPARAM w, int x, int y) { SendMessageA(c.hwnd(), message, w, MAKELPARAM(x, y)); }
     void rightDown(int x, int y)
@@ -167,6 +176,67 @@ TEST_F(ZoomCommands, AStopThatFindsEveryWorkerBusyGoesOnceOneIsFree)
     const auto sent = cam.requests("nphPtzf");
     ASSERT_EQ(sent.size(), 4u);
     EXPECT_NE(sent[3].find("ZoomMag=32768&ZoomSpeed=0&Sync=0"), std::string::npos) << sent[3];
+}
+
+TEST_F(ZoomCommands, StopDuringAHeldRightButtonOrAWheelBurstStopsTheCamera)
+{
+    for (const bool wheel : {false, true}) {
+        SCOPED_TRACE(wheel ? "wheel burst" : "right button");
+        Camsim cam({"--fps", "25"});
+        OpticalViewer v(cam);
+        ASSERT_TRUE(v.streaming());
+        if (wheel)
+            v.send(WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 10, 10);
+        else
+            v.rightDown(100, 48);
+        v.tick(); // the move goes
+        ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() == 1; }));
+        v.c.ctrl()->m_bStopped = TRUE; // the browser's Stop
+        v.tick(3);
+        EXPECT_EQ(v.c.ctrl()->m_nTimerId, 0u);
+        ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() == 2; }));
+        EXPECT_NE(cam.requests("nphPtzf")[1].find("ZoomMag=32768&ZoomSpeed=0&Sync=0"), std::string::npos);
+        v.rightUp(100, 48); // nothing more to stop
+        v.tick(3);
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(cam.requests("nphPtzf").size(), 2u);
+    }
+}
+
+TEST_F(ZoomCommands, TheStreamsEndStopsAHeldRightButtonGesture)
+{
+    Camsim cam({"--fps", "25", "--frames", "10"});
+    OpticalViewer v(cam);
+    ASSERT_TRUE(v.streaming());
+    v.rightDown(100, 48);
+    v.tick();
+    ASSERT_TRUE(v.streamEnds());
+    // The release comes in phase 5, where the mouse is not looked at: the
+    // stop has gone already.
+    ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() == 2; }));
+    const auto sent = cam.requests("nphPtzf");
+    EXPECT_NE(sent[0].find("ZoomSpeed=217&"), std::string::npos) << sent[0];
+    EXPECT_NE(sent[1].find("ZoomMag=32768&ZoomSpeed=0&Sync=0"), std::string::npos) << sent[1];
+    v.rightUp(100, 48);
+    v.tick(40);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(cam.requests("nphPtzf").size(), 2u);
+}
+
+TEST_F(ZoomCommands, TheStreamsEndStopsTheDigitalZoomRate)
+{
+    Camsim cam({"--fps", "25", "--frames", "10"});
+    OpticalViewer v(cam, "DigitalZoom");
+    ASSERT_TRUE(v.streaming());
+    v.rightDown(100, 95); // zooming in slowly while held
+    EXPECT_GT(v.c.ctrl()->m_dZoomRate, 0.0);
+    ASSERT_TRUE(v.streamEnds());
+    // The release will be ignored in phase 5: the rate must not drive the
+    // magnification on.
+    EXPECT_EQ(v.c.ctrl()->m_dZoomRate, 0.0);
+    const double target = v.c.ctrl()->m_dZoomTarget;
+    v.tick(20);
+    EXPECT_EQ(v.c.ctrl()->m_dZoomTarget, target);
 }
 
 TEST_F(ZoomCommands, TheResolutionSwitchGoesUpPastFourAndBack)
