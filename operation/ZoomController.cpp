@@ -13,7 +13,7 @@ CZoomController::CZoomController(SHORT maxSpeed, SHORT minSpeed, SHORT maxMag, S
 
 CZoomController::~CZoomController()
 {
-    m_nClosing.store(1, std::memory_order_release);
+    m_nClosing.store(1, std::memory_order_seq_cst);
     for (int i = 2; i >= 0; --i) {
         delete m_workers[i];
         m_workers[i] = nullptr;

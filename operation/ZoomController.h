@@ -79,7 +79,9 @@ public:
     int GetMinSpeed() const { return m_nMinSpeed; }
     int GetMaxMag() const { return m_nMaxMag; }
     int GetMinMag() const { return m_nMinMag; }
-    bool IsClosing() const { return m_nClosing.load(std::memory_order_acquire) != 0; }
+    // Sequentially consistent: a worker stores a handle and then looks at
+    // the flag, the destructor sets the flag and then closes the handles.
+    bool IsClosing() const { return m_nClosing.load(std::memory_order_seq_cst) != 0; }
     // A copy of the camera's address, as a command uses it.
     void GetCamera(char (&host)[ZOOM_HOST_SIZE], int& port) const;
     int GetWorkerState(int index) const { return m_workers[index]->GetState(); }

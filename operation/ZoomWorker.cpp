@@ -52,8 +52,8 @@ void CZoomWorker::Post(int speed, int direction, int stop)
 
 void CZoomWorker::CloseHandles()
 {
-    if (HINTERNET request = m_hRequest.exchange(nullptr, std::memory_order_acq_rel)) InternetCloseHandle(request);
-    if (HINTERNET internet = m_hInternet.exchange(nullptr, std::memory_order_acq_rel)) InternetCloseHandle(internet);
+    if (HINTERNET request = m_hRequest.exchange(nullptr, std::memory_order_seq_cst)) InternetCloseHandle(request);
+    if (HINTERNET internet = m_hInternet.exchange(nullptr, std::memory_order_seq_cst)) InternetCloseHandle(internet);
 }
 
 unsigned CZoomWorker::ThreadMain(void* arg)
@@ -120,13 +120,25 @@ void CZoomWorker::SendCommand()
     while (attempts > 0 && !owner->IsClosing()) {
         HINTERNET internet = InternetOpenA("Zoom Control", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
         if (!internet) return;
-        m_hInternet.store(internet, std::memory_order_release);
+        // The destructor sets the closing flag and then closes the handles
+        // it finds; a handle stored after that is seen by neither unless
+        // the flag is looked at again after the store (both sides in one
+        // order, so that one of them sees the other).
+        m_hInternet.store(internet, std::memory_order_seq_cst);
+        if (owner->IsClosing()) {
+            CloseHandles();
+            return;
+        }
         HINTERNET request = InternetOpenUrlA(internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);
         if (!request) {
             CloseHandles();
             return;
         }
-        m_hRequest.store(request, std::memory_order_release);
+        m_hRequest.store(request, std::memory_order_seq_cst);
+        if (owner->IsClosing()) {
+            CloseHandles();
+            return;
+        }
         // The reply is read in pieces into a bounded buffer; when it fills,
         // its last bytes are kept, so a marker split across two pieces is
         // still found.

@@ -3,7 +3,11 @@
 // flight, and the whole resolution switch.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
+#include <atomic>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <thread>
 
@@ -14,6 +18,25 @@
 #include "stream/StreamClient.h"
 #include "tests/integration/Processes.h"
 #include "tests/support/TestContainer.h"
+
+// The zoom workers' InternetOpenA, taken over by this test program (the
+// platform is a shared library, so this definition comes first): it calls
+// the platform's own and then, when a test has set a pause, holds the
+// worker between opening its session and storing the handle.
+namespace {
+std::function<void()> g_afterZoomSessionOpened; // set while no worker runs
+std::atomic<bool> g_pauseArmed{false};
+} // namespace
+
+HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD flags)
+{
+    using Open = HINTERNET (*)(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD);
+    static const Open platformOpen = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "_Z13InternetOpenAPKcjS0_S0_j"));
+    if (!platformOpen) return nullptr;
+    HINTERNET session = platformOpen(agent, accessType, proxy, proxyBypass, flags);
+    if (agent && std::strcmp(agent, "Zoom Control") == 0 && g_pauseArmed.exchange(false)) g_afterZoomSessionOpened();
+    return session;
+}
 
 namespace {
 
@@ -105,6 +128,30 @@ TEST_F(ZoomCommands, DestroyingWithCommandsInFlightEndsEveryWorker)
     }));
     std::this_thread::sleep_for(200ms); // the commands are out
     DestroyWithWatchdog([&] { delete zoom; }, "the zoom controller with three commands in flight");
+}
+
+TEST_F(ZoomCommands, DestroyingJustAfterAWorkerOpenedItsSessionDoesNotWaitForTheCamera)
+{
+    // The worker has passed its last look at the closing flag and holds a
+    // new session whose handle nobody else knows yet, when the controller
+    // is destroyed: the destructor finds no handle to close. The worker
+    // must notice and not block in a request the camera answers 20 s later.
+    Camsim cam({"--zoom-delay", "20000"});
+    auto* zoom = new CZoomController(362, 5, 4200, 100);
+    zoom->SetCamera("127.0.0.1", 9, cam.port());
+    std::atomic<bool> opened{false};
+    g_afterZoomSessionOpened = [&] {
+        opened.store(true);
+        while (!zoom->IsClosing()) std::this_thread::sleep_for(1ms);
+        // The destructor ends the idle workers first, then closes this
+        // worker's handles (none stored yet) and waits.
+        std::this_thread::sleep_for(300ms);
+    };
+    g_pauseArmed.store(true);
+    zoom->Request(100, 100, 0);
+    ASSERT_TRUE(Eventually([&] { return opened.load(); }));
+    DestroyWithWatchdog([&] { delete zoom; }, "the zoom controller while a worker opens its session");
+    g_afterZoomSessionOpened = nullptr;
 }
 
 TEST_F(ZoomCommands, TheControlHandsTheCameraToItsZoomAndAWheelNotchReachesIt)
