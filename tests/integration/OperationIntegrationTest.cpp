@@ -225,6 +225,32 @@ TEST_F(ZoomCommands, AStopThatFindsEveryWorkerBusyGoesOnceOneIsFree)
     EXPECT_NE(sent[3].find("ZoomMag=32768&ZoomSpeed=0&Sync=0"), std::string::npos) << sent[3];
 }
 
+TEST_F(ZoomCommands, AfterStopTheTickLastsUntilAKeptStopHasGone)
+{
+    Camsim cam({"--fps", "25", "--zoom-delay", "1000"});
+    OpticalViewer v(cam);
+    ASSERT_TRUE(v.streaming());
+    v.rightDown(100, 48);
+    v.tick(); // the move takes one worker
+    CZoomController& zoom = *v.c.ctrl()->m_pZoom;
+    zoom.Request(100, 100, 0);
+    zoom.Request(100, 100, 0);
+    ASSERT_TRUE(Eventually([&] {
+        return zoom.GetWorkerState(0) == ZOOM_WORKER_PENDING && zoom.GetWorkerState(1) == ZOOM_WORKER_PENDING &&
+               zoom.GetWorkerState(2) == ZOOM_WORKER_PENDING;
+    }));
+    v.c.ctrl()->m_bStopped = TRUE;
+    v.tick();
+    // The connection is closed, but the stop is still kept: the tick goes on.
+    EXPECT_EQ(v.c.ctrl()->m_pStreamClient->GetState(), STREAM_IDLE);
+    EXPECT_TRUE(zoom.HasPendingStop());
+    EXPECT_NE(v.c.ctrl()->m_nTimerId, 0u);
+    ASSERT_TRUE(v.c.runUntil([&] { return v.c.ctrl()->m_nTimerId == 0; }));
+    ASSERT_TRUE(Eventually([&] { return cam.requests("nphPtzf").size() == 4; }));
+    EXPECT_NE(cam.requests("nphPtzf")[3].find("ZoomMag=32768&ZoomSpeed=0&Sync=0"), std::string::npos);
+    v.rightUp(100, 48);
+}
+
 TEST_F(ZoomCommands, StopDuringAHeldRightButtonOrAWheelBurstStopsTheCamera)
 {
     for (const bool wheel : {false, true}) {
