@@ -43,8 +43,9 @@ const char* const kSwitchThenClick =
 // The right button held on the camera's zoom past the end of a short stream.
 const char* const kRightHeldPastTheEnd = "600 move 100 48\n620 down right 100 48\n2200 up right 100 48\n";
 // The browser's Stop (Esc) during a wheel burst, and while the right button is held.
-const char* const kEscInWheelBurst = "600 move 100 100\n700 wheel 100 100 1\n760 key Escape\n";
-const char* const kEscWhileRightHeld = "600 move 100 48\n620 down right 100 48\n900 key Escape\n1200 up right 100 48\n";
+// Late enough for the first frames on a loaded machine.
+const char* const kEscInWheelBurst = "1300 move 100 100\n1400 wheel 100 100 1\n1460 key Escape\n";
+const char* const kEscWhileRightHeld = "1300 move 100 48\n1320 down right 100 48\n1600 key Escape\n1900 up right 100 48\n";
 
 // Three notches of the wheel on a control with the camera's zoom enabled.
 const char* const kWheel = "600 move 100 100\n700 wheel 100 100 1\n900 wheel 100 100 1\n1100 wheel 100 100 -1\n";
