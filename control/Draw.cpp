@@ -24,8 +24,12 @@ constexpr COLORREF kBarFirstAbove = RGB(45, 255, 60);
 constexpr COLORREF kBarSecondAbove = RGB(255, 0, 0);
 constexpr COLORREF kBarRest = RGB(237, 167, 159);
 
-// Integer division that gives 0 for a zero divisor instead of trapping.
-int divide(int a, int b) { return b == 0 ? 0 : a / b; }
+// a x b / c, truncated toward zero, in 64 bits so that the product cannot
+// overflow; 0 for a zero divisor instead of trapping.
+int scale(int a, int b, int c)
+{
+    return c == 0 ? 0 : static_cast<int>(static_cast<long long>(a) * b / c);
+}
 
 void fillBar(CDC* pdc, int left, int top, int right, int bottom, COLORREF colour)
 {
@@ -113,8 +117,8 @@ bool CImageCtrl::DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, i
         // The view centre is in page pixels: scale it by the exact ratio of
         // frame to page (multiplied before divided), so that frames smaller
         // than the page, or not a whole multiple of it, are panned whole.
-        int x = divide(Fw * m_ptViewCenter.x, W) - w / 2;
-        int y = divide((H - m_ptViewCenter.y) * Fh, H) - h / 2;
+        int x = scale(Fw, m_ptViewCenter.x, W) - w / 2;
+        int y = scale(H - m_ptViewCenter.y, Fh, H) - h / 2;
         if (x < 0) x = 0;
         if (y < 0) y = 0;
         if (x + w > Fw) x = Fw - w;
