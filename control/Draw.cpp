@@ -24,8 +24,12 @@ constexpr COLORREF kBarFirstAbove = RGB(45, 255, 60);
 constexpr COLORREF kBarSecondAbove = RGB(255, 0, 0);
 constexpr COLORREF kBarRest = RGB(237, 167, 159);
 
-// Integer division that gives 0 for a zero divisor instead of trapping.
-int divide(int a, int b) { return b == 0 ? 0 : a / b; }
+// a x b / c, truncated toward zero, in 64 bits so that the product cannot
+// overflow; 0 for a zero divisor instead of trapping.
+int scale(int a, int b, int c)
+{
+    return c == 0 ? 0 : static_cast<int>(static_cast<long long>(a) * b / c);
+}
 
 void fillBar(CDC* pdc, int left, int top, int right, int bottom, COLORREF colour)
 {
@@ -40,6 +44,11 @@ void fillBar(CDC* pdc, int left, int top, int right, int bottom, COLORREF colour
 void CImageCtrl::OnDraw(CDC* pdc, const RECT& rcBounds, const RECT&)
 {
     if (!pdc) return;
+    // Every paint stands for the error flags it finds, also one that keeps
+    // the last picture and shows no text: the tick compares them with the
+    // published flags and would otherwise only repaint, tick after tick.
+    const DWORD flags = m_pStreamClient ? m_pStreamClient->GetErrorFlags() : 0;
+    m_lShownError = static_cast<LONG>(flags);
     const BYTE* bytes = m_pStreamBuffer ? m_pStreamBuffer->GetData(SB_FRAME_BYTES) : nullptr;
     if (bytes) {
         const LONG length = m_pStreamBuffer->GetNumber(SB_FRAME_LENGTH);
@@ -54,13 +63,11 @@ void CImageCtrl::OnDraw(CDC* pdc, const RECT& rcBounds, const RECT&)
     CBrush white(RGB(255, 255, 255));
     pdc->FillRect(&rcBounds, &white);
     RECT textRect = rcBounds;
-    const DWORD flags = m_pStreamClient ? m_pStreamClient->GetErrorFlags() : 0;
     if (flags != 0) {
         char text[64];
         std::snprintf(text, sizeof text, " Error Code(%lx / %d)\n", static_cast<unsigned long>(flags),
                       static_cast<int>(m_pStreamClient->GetErrorCode()));
         pdc->DrawText(text, &textRect, DT_WORDBREAK);
-        m_lShownError = static_cast<LONG>(flags);
     } else {
         pdc->DrawText("Connecting...", &textRect, DT_WORDBREAK);
     }
@@ -107,8 +114,11 @@ bool CImageCtrl::DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, i
         const double s = std::sqrt(m_dZoomMag);
         const int w = static_cast<int>(Fw / s);
         const int h = static_cast<int>(Fh / s);
-        int x = divide(Fw, W) * m_ptViewCenter.x - w / 2;
-        int y = (H - m_ptViewCenter.y) * divide(Fh, H) - h / 2;
+        // The view centre is in page pixels: scale it by the exact ratio of
+        // frame to page (multiplied before divided), so that frames smaller
+        // than the page, or not a whole multiple of it, are panned whole.
+        int x = scale(Fw, m_ptViewCenter.x, W) - w / 2;
+        int y = scale(H - m_ptViewCenter.y, Fh, H) - h / 2;
         if (x < 0) x = 0;
         if (y < 0) y = 0;
         if (x + w > Fw) x = Fw - w;

@@ -82,6 +82,10 @@ protected:
     SHORT SpeedFromPosition(int y) const;
     void OpticalWheelStep(short delta);
     void OpticalZoomStep();
+    // Ends a zoom gesture that no release or tick will end any more (the
+    // stream has ended, or the browser's Stop): the digital rate goes to 0,
+    // and a running optical gesture sends the camera its stop.
+    void EndZoomGesture();
 
     // The members of the control, in their declared order.
     struct XObjectSafety final : IObjectSafety {
@@ -159,6 +163,8 @@ private:
     void StartStreamMachinery();
     // The tick's step that moves the stream on by state and view phase.
     void StreamStep();
+    // The stream step after the browser's Stop.
+    void StopStep();
     // Reads the stream, cuts the newest frame and hands it to drawing.
     void ReceiveStep();
     void StopStreamTimer();

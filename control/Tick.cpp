@@ -41,6 +41,10 @@ void CImageCtrl::OnTimer(UINT_PTR nIDEvent)
 
 void CImageCtrl::StreamStep()
 {
+    if (m_bStopped) {
+        StopStep();
+        return;
+    }
     switch (m_pStreamClient->GetState()) {
     case STREAM_IDLE:
         if (m_nViewPhase == PHASE_NOTHING_RECEIVED) {
@@ -81,4 +85,20 @@ void CImageCtrl::StreamStep()
     default:
         break;
     }
+}
+
+void CImageCtrl::StopStep()
+{
+    // The browser's Stop, whatever the view phase: nothing new is started
+    // (no phase-0 start, no reconnect of a resolution switch). A connection
+    // still being opened is left to finish and closed once it streams.
+    const LONG state = m_pStreamClient->GetState();
+    if (state == STREAM_PREFLIGHT || state == STREAM_CONNECTING) return;
+    if (state == STREAM_STREAMING) m_pStreamClient->Close();
+    m_nLabelTicks = 0;
+    // The tick ends once the camera's zoom has no stop left to send. An
+    // error published since this tick's check is still painted.
+    if (m_pZoom && m_pZoom->HasPendingStop()) return;
+    StopStreamTimer();
+    if (m_pStreamClient->GetErrorFlags() != static_cast<DWORD>(m_lShownError)) InvalidateControl(nullptr, TRUE);
 }

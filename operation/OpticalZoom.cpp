@@ -54,8 +54,28 @@ void CImageCtrl::OpticalWheelStep(short delta)
     m_nOpticalState = ZoomSend;
 }
 
+void CImageCtrl::EndZoomGesture()
+{
+    m_dZoomRate = 0.0;
+    if (!m_pZoom || m_nOpticalState == ZoomIdle) return;
+    // Whatever the state, the camera may be moving (or about to): stop it.
+    m_nZoomSpeed = 0;
+    m_ptLastCommand = POINT{-1, -1};
+    m_dWheelAccel = 1.0;
+    m_nWheelHoldTicks = 0;
+    m_pZoom->Request(0, 0, 1);
+    m_nOpticalState = ZoomIdle;
+}
+
 void CImageCtrl::OpticalZoomStep()
 {
+    if (m_bStopped) {
+        // After the browser's Stop no new command goes out; a gesture under
+        // way is stopped, and a kept stop still goes while the tick lasts.
+        EndZoomGesture();
+        m_pZoom->SendPendingStop();
+        return;
+    }
     switch (m_nOpticalState) {
     case ZoomSend:
         if (m_nZoomSpeed != 0)
@@ -89,4 +109,7 @@ void CImageCtrl::OpticalZoomStep()
     default:
         break;
     }
+    // A stop that found every worker busy goes on the first tick that finds
+    // one free, unless a command of this tick has settled it.
+    m_pZoom->SendPendingStop();
 }

@@ -1,6 +1,5 @@
 #include "operation/ZoomController.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -14,7 +13,7 @@ CZoomController::CZoomController(SHORT maxSpeed, SHORT minSpeed, SHORT maxMag, S
 
 CZoomController::~CZoomController()
 {
-    m_nClosing.store(1, std::memory_order_release);
+    m_nClosing.store(1, std::memory_order_seq_cst);
     for (int i = 2; i >= 0; --i) {
         delete m_workers[i];
         m_workers[i] = nullptr;
@@ -25,9 +24,11 @@ int CZoomController::SetCamera(const char* host, int length, int port)
 {
     std::lock_guard lock(m_addressMutex);
     m_nPort = static_cast<USHORT>(port);
-    const int n = std::clamp(length, 0, ZOOM_HOST_SIZE - 1);
-    if (host) std::memcpy(m_szHost, host, static_cast<size_t>(n));
-    m_szHost[host ? n : 0] = '\0';
+    // A shortened name could be another host: keep the whole name or none.
+    const bool fits = host && length >= 0 && length < ZOOM_HOST_SIZE;
+    const int n = fits ? length : 0;
+    if (n > 0) std::memcpy(m_szHost, host, static_cast<size_t>(n));
+    m_szHost[n] = '\0';
     return 0;
 }
 
@@ -51,11 +52,24 @@ int CZoomController::Request(int magnitude, int speed, int stop)
             break;
         }
     }
-    if (!idle) return 0;
+    if (!idle) {
+        // A lost stop would leave the camera zooming to its limit.
+        if (stop) m_bStopPending = true;
+        return 0;
+    }
     if (magnitude > m_nMaxSpeed)
         magnitude = m_nMaxSpeed;
     else if (magnitude < m_nMinSpeed)
         magnitude = m_nMinSpeed;
-    if (!IsClosing()) idle->Post(magnitude, speed < 0 ? 1 : 0, stop);
+    if (!IsClosing()) {
+        idle->Post(magnitude, speed < 0 ? 1 : 0, stop);
+        m_bStopPending = false;
+    }
     return 0;
+}
+
+bool CZoomController::SendPendingStop()
+{
+    if (m_bStopPending) Request(0, 0, 1);
+    return m_bStopPending;
 }

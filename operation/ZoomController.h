@@ -19,7 +19,8 @@ enum : int {
     ZOOM_WORKER_UNATTACHED = 3,
 };
 
-constexpr int ZOOM_HOST_SIZE = 64;
+// Room for any DNS name (253 characters) and its terminator.
+constexpr int ZOOM_HOST_SIZE = 256;
 constexpr int ZOOM_REPLY_SIZE = 1000;
 
 class CZoomWorker {
@@ -60,16 +61,27 @@ public:
     CZoomController(const CZoomController&) = delete;
     CZoomController& operator=(const CZoomController&) = delete;
 
-    // The camera's address; a host longer than the buffer is cut to it.
+    // The camera's address. A host that does not fit the buffer is not
+    // kept in part: the host is then empty and no command is sent.
     int SetCamera(const char* host, int length, int port);
-    // Returns -1 without a camera host, else 0 (also when dropped).
+    // Returns -1 without a camera host, else 0 (also when dropped). A move
+    // that finds no idle worker is dropped; a stop is kept instead (one at
+    // most: a newer stop replaces it) until SendPendingStop finds a worker.
+    // A stop or a move handed to a worker settles a kept stop: the camera
+    // then follows that newer command.
     int Request(int magnitude, int speed, int stop);
+    // Hands a kept stop to an idle worker if there is one; true while a
+    // stop is still kept. Called once per tick.
+    bool SendPendingStop();
+    bool HasPendingStop() const { return m_bStopPending; }
 
     int GetMaxSpeed() const { return m_nMaxSpeed; }
     int GetMinSpeed() const { return m_nMinSpeed; }
     int GetMaxMag() const { return m_nMaxMag; }
     int GetMinMag() const { return m_nMinMag; }
-    bool IsClosing() const { return m_nClosing.load(std::memory_order_acquire) != 0; }
+    // Sequentially consistent: a worker stores a handle and then looks at
+    // the flag, the destructor sets the flag and then closes the handles.
+    bool IsClosing() const { return m_nClosing.load(std::memory_order_seq_cst) != 0; }
     // A copy of the camera's address, as a command uses it.
     void GetCamera(char (&host)[ZOOM_HOST_SIZE], int& port) const;
     int GetWorkerState(int index) const { return m_workers[index]->GetState(); }
@@ -85,5 +97,6 @@ private:
     char m_szHost[ZOOM_HOST_SIZE] = {};
     USHORT m_nPort = 0;
     std::atomic<int> m_nClosing{0};
+    bool m_bStopPending = false; // window thread only
     CZoomWorker* m_workers[3] = {};
 };

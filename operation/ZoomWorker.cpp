@@ -52,8 +52,8 @@ void CZoomWorker::Post(int speed, int direction, int stop)
 
 void CZoomWorker::CloseHandles()
 {
-    if (HINTERNET request = m_hRequest.exchange(nullptr, std::memory_order_acq_rel)) InternetCloseHandle(request);
-    if (HINTERNET internet = m_hInternet.exchange(nullptr, std::memory_order_acq_rel)) InternetCloseHandle(internet);
+    if (HINTERNET request = m_hRequest.exchange(nullptr, std::memory_order_seq_cst)) InternetCloseHandle(request);
+    if (HINTERNET internet = m_hInternet.exchange(nullptr, std::memory_order_seq_cst)) InternetCloseHandle(internet);
 }
 
 unsigned CZoomWorker::ThreadMain(void* arg)
@@ -91,15 +91,18 @@ std::string CZoomWorker::CommandUrl() const
     char host[ZOOM_HOST_SIZE];
     int port = 0;
     owner->GetCamera(host, port);
-    char url[256];
-    int n = std::snprintf(url, sizeof url, "http://%s", host);
-    if (port != 80) n += std::snprintf(url + n, sizeof url - static_cast<size_t>(n), ":%d", port);
-    n += std::snprintf(url + n, sizeof url - static_cast<size_t>(n), "/nphPtzf?Func=Set&");
-    if (m_nStop)
-        std::snprintf(url + n, sizeof url - static_cast<size_t>(n), "ZoomMag=%d&ZoomSpeed=0&Sync=0", kStopMagnitude);
-    else
-        std::snprintf(url + n, sizeof url - static_cast<size_t>(n), "ZoomMag=%d&ZoomSpeed=%d&Sync=0",
-                      m_nDirection == 1 ? owner->GetMinMag() : owner->GetMaxMag(), m_nSpeed);
+    // Large enough for the longest host the controller keeps; a URL that
+    // still does not fit is not sent at all rather than sent cut.
+    char url[ZOOM_HOST_SIZE + 128];
+    const char* colon = port != 80 ? ":" : "";
+    char portText[8] = {};
+    if (port != 80) std::snprintf(portText, sizeof portText, "%d", port);
+    const int n = m_nStop ? std::snprintf(url, sizeof url, "http://%s%s%s/nphPtzf?Func=Set&ZoomMag=%d&ZoomSpeed=0&Sync=0",
+                                          host, colon, portText, kStopMagnitude)
+                          : std::snprintf(url, sizeof url, "http://%s%s%s/nphPtzf?Func=Set&ZoomMag=%d&ZoomSpeed=%d&Sync=0",
+                                          host, colon, portText,
+                                          m_nDirection == 1 ? owner->GetMinMag() : owner->GetMaxMag(), m_nSpeed);
+    if (n < 0 || static_cast<size_t>(n) >= sizeof url) return {};
     return url;
 }
 
@@ -113,16 +116,29 @@ void CZoomWorker::SendCommand()
     if (!host[0]) return;
     int attempts = m_nStop ? kStopAttempts : 1;
     const std::string url = CommandUrl();
+    if (url.empty()) return;
     while (attempts > 0 && !owner->IsClosing()) {
         HINTERNET internet = InternetOpenA("Zoom Control", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
         if (!internet) return;
-        m_hInternet.store(internet, std::memory_order_release);
+        // The destructor sets the closing flag and then closes the handles
+        // it finds; a handle stored after that is seen by neither unless
+        // the flag is looked at again after the store (both sides in one
+        // order, so that one of them sees the other).
+        m_hInternet.store(internet, std::memory_order_seq_cst);
+        if (owner->IsClosing()) {
+            CloseHandles();
+            return;
+        }
         HINTERNET request = InternetOpenUrlA(internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);
         if (!request) {
             CloseHandles();
             return;
         }
-        m_hRequest.store(request, std::memory_order_release);
+        m_hRequest.store(request, std::memory_order_seq_cst);
+        if (owner->IsClosing()) {
+            CloseHandles();
+            return;
+        }
         // The reply is read in pieces into a bounded buffer; when it fills,
         // its last bytes are kept, so a marker split across two pieces is
         // still found.

@@ -32,6 +32,7 @@ void CImageCtrl::ReceiveStep()
     const int n = m_pStreamClient->Receive();
     if (n < 0) {
         if (m_pStreamClient->GetReceiveError() == WSAEWOULDBLOCK) return;
+        EndZoomGesture();
         StopStreamTimer();
         m_pStreamClient->Close();
         m_nLabelTicks = 0;
@@ -39,6 +40,7 @@ void CImageCtrl::ReceiveStep()
     }
     if (n == 0) {
         m_nViewPhase = PHASE_ENDED;
+        EndZoomGesture();
         InvalidateControl(nullptr, TRUE);
         if (m_pStreamClient->CutLastFrame()) InvalidateControl(nullptr, TRUE);
         m_pStreamClient->Close();

@@ -103,6 +103,43 @@ TEST_F(Drawing, ZoomWindowFollowsTheViewCentreAndIsClamped)
     EXPECT_TRUE(near(px(160, 120), RGB(0, 255, 0)));
 }
 
+TEST(DrawingWindow, FramesSmallerThanThePageArePannedOverWhole)
+{
+    // A 640 x 480 page over 320 x 240 frames, at x4.0: the window is a
+    // quarter of the frame, placed by the view centre scaled by one half.
+    TestContainer c;
+    c.embed({{"ImageWidth", "640"}, {"ImageHeight", "480"}, {"ImagePath", "/x?Resolution=640x480"}});
+    c.putFrame(quadrants(320, 240));
+    c.ctrl()->m_dZoomMag = 4.0;
+    c.paint();
+    auto px = [&](int x, int y) { return c.surface().rgb(x, y); };
+    // Centred: the frame's centre, all four quadrants meeting in the middle.
+    EXPECT_TRUE(near(px(20, 20), RGB(255, 0, 0)));
+    EXPECT_TRUE(near(px(620, 20), RGB(0, 255, 0)));
+    EXPECT_TRUE(near(px(20, 460), RGB(0, 0, 255)));
+    EXPECT_TRUE(near(px(620, 460), RGB(255, 255, 255)));
+    // Panned to (480, 120): the frame's top-right quarter, all green.
+    c.ctrl()->m_ptViewCenter = POINT{480, 120};
+    c.paint();
+    EXPECT_TRUE(near(px(20, 20), RGB(0, 255, 0)));
+    EXPECT_TRUE(near(px(620, 460), RGB(0, 255, 0)));
+}
+
+TEST(DrawingWindow, APageThatIsNoWholeDivisorOfTheFrameReachesTheFrameEdge)
+{
+    // 480 x 360 over 640 x 480 frames: the ratio is 4/3, not 1. At x4.0
+    // with the centre at the page's bottom-right limit the window is the
+    // frame's bottom-right quarter, all white.
+    TestContainer c;
+    c.embed({{"ImageWidth", "480"}, {"ImageHeight", "360"}});
+    c.putFrame(quadrants(640, 480));
+    c.ctrl()->m_dZoomMag = 4.0;
+    c.ctrl()->m_ptViewCenter = POINT{360, 270};
+    c.paint();
+    EXPECT_TRUE(near(c.surface().rgb(10, 10), RGB(255, 255, 255)));
+    EXPECT_TRUE(near(c.surface().rgb(470, 350), RGB(255, 255, 255)));
+}
+
 TEST_F(Drawing, EndedStreamDrawsTheWholeFrameWhateverTheZoom)
 {
     c.putFrame(quadrants(640, 480));

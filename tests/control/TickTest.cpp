@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "stream/StreamClient.h"
+#include "tests/support/JpegFactory.h"
 #include "tests/support/TestContainer.h"
 
 namespace {
@@ -60,6 +61,29 @@ TEST_F(Tick, ChangedErrorFlagsOnlyRepaint)
     tick();
     EXPECT_EQ(c.ctrl()->m_nLabelTicks, 9);
     EXPECT_EQ(magEvents(), 1);
+}
+
+TEST_F(Tick, AnErrorAfterAPictureKeepsThePictureAndTheTickGoesOn)
+{
+    // A reconnect that fails after pictures were shown: the last picture
+    // stays without an error text, and one repaint is all the error costs.
+    c.putFrame(MakeJpeg(320, 240, [](int, int) { return Rgb{0, 0, 255}; }));
+    c.paint();
+    client().PublishState(STREAM_FAILED);
+    c.ctrl()->m_nViewPhase = PHASE_WAITING_FIRST_FRAME;
+    c.ctrl()->m_nLabelTicks = 10;
+    client().PublishError(0x4000, 0);
+    const int paints = c.paints();
+    tick(); // only repaints (the container paints what was invalidated)
+    EXPECT_EQ(c.ctrl()->m_nLabelTicks, 10);
+    EXPECT_EQ(c.paints(), paints + 1);
+    EXPECT_EQ(c.ctrl()->m_lShownError, 0x4000);
+    for (const auto& text : c.paint()) EXPECT_EQ(text.text.find("Error"), std::string::npos); // no error text
+    const int after = c.paints();
+    for (int i = 0; i < 5; ++i) tick();
+    EXPECT_EQ(c.ctrl()->m_nLabelTicks, 5);
+    EXPECT_EQ(c.paints(), after);
+    EXPECT_NE(c.ctrl()->m_pImage, nullptr);
 }
 
 TEST_F(Tick, ChangedErrorFlagsSkipTheClickTimerToo)
@@ -167,6 +191,46 @@ TEST_F(Tick, NothingHappensOnceTheControlIsBeingDestroyed)
     EXPECT_EQ(c.ctrl()->m_nLabelTicks, 5);
     EXPECT_EQ(c.site().invalidations, before);
     c.ctrl()->m_bDestroying = FALSE;
+}
+
+TEST_F(Tick, StopEndsAFailingStartUpAndTheTick)
+{
+    // No page address: every tick in phase 0 starts again and reports.
+    c.advance(3 * TIMER_TICK_PERIOD_MS);
+    ASSERT_EQ(magEvents(), 3);
+    c.ctrl()->m_bStopped = TRUE;
+    c.advance(10 * TIMER_TICK_PERIOD_MS);
+    EXPECT_EQ(magEvents(), 3);
+    EXPECT_EQ(c.ctrl()->m_nTimerId, 0u);
+    EXPECT_EQ(client().GetState(), STREAM_IDLE);
+}
+
+TEST(TickStop, StopDuringAResolutionSwitchLeavesTheConnectionClosed)
+{
+    // Each case: the view phase and stream state when Stop comes. The page
+    // names a camera, so a new preparation would leave the idle state.
+    const struct {
+        int phase;
+        LONG state;
+    } cases[] = {
+        {PHASE_SWITCH_REQUESTED, STREAM_STREAMING}, // the old connection still open
+        {PHASE_WAITING_RECONNECT, STREAM_IDLE},     // closed, not yet prepared again
+        {PHASE_WAITING_RECONNECT, STREAM_STREAMING}, // the new connection open
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << "phase " << k.phase << " state " << k.state);
+        TestContainer c;
+        c.browser().locationUrl = "http://127.0.0.1:9/ImageViewer?Resolution=320x240";
+        c.embed({{"ImagePath", "?Resolution=320x240"}});
+        CStreamClient& client = *c.ctrl()->m_pStreamClient;
+        client.PublishState(k.state);
+        c.ctrl()->m_nViewPhase = k.phase;
+        c.ctrl()->m_bStopped = TRUE;
+        c.advance(10 * TIMER_TICK_PERIOD_MS);
+        EXPECT_EQ(client.GetState(), STREAM_IDLE);
+        EXPECT_EQ(c.ctrl()->m_nTimerId, 0u);
+        EXPECT_EQ(c.events().count(eventidDZoomMagChanged), 0);
+    }
 }
 
 TEST_F(Tick, OtherTimerIdsDoNothing)

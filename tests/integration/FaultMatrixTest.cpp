@@ -29,11 +29,23 @@ struct Fault {
     int leastFrames;   // frames drawn at least
     const char* shows; // the status text the control ends with, or nullptr
     const char* camsimGets; // a request camsim must have had, or nullptr
+    const char* reports = nullptr; // text a line of the viewer's report must hold, or nullptr
 };
 
 std::ostream& operator<<(std::ostream& out, const Fault& f) { return out << f.name; }
 
 constexpr double kSeconds = 2.5;
+
+// The digital zoom driven past x4.0 (a switch to 640x480), then back to
+// x1.0 by the wheel, and a click that asks the camera to centre.
+const char* const kSwitchThenClick =
+    "600 move 100 0\n620 down right 100 0\n820 up right 100 0\n1100 wheel 100 100 -100\n1400 click left 10 10\n";
+// The right button held on the camera's zoom past the end of a short stream.
+const char* const kRightHeldPastTheEnd = "600 move 100 48\n620 down right 100 48\n2200 up right 100 48\n";
+// The browser's Stop (Esc) during a wheel burst, and while the right button is held.
+// Late enough for the first frames on a loaded machine.
+const char* const kEscInWheelBurst = "1300 move 100 100\n1400 wheel 100 100 1\n1460 key Escape\n";
+const char* const kEscWhileRightHeld = "1300 move 100 48\n1320 down right 100 48\n1600 key Escape\n1900 up right 100 48\n";
 
 // Three notches of the wheel on a control with the camera's zoom enabled.
 const char* const kWheel = "600 move 100 100\n700 wheel 100 100 1\n900 wheel 100 100 1\n1100 wheel 100 100 -1\n";
@@ -54,6 +66,20 @@ const Fault kFaults[] = {
      nullptr},
     {"ZoomBusy", {"--fps", "20", "--zoom-busy", "100", "--param", "ControlZoom=Enable"}, Target::Page, kWheel, 0, 5, nullptr,
      "nphPtzf"},
+    // A resolution switch whose reconnect is refused: the last picture stays
+    // with no error over it, and the viewer goes on (a click still goes out).
+    {"ReconnectAnswers404",
+     {"--fps", "20", "--stream-status-from", "2:404", "--param", "DigitalZoom=Enable", "--param", "UseChangeResolution=Enable",
+      "--param", "ClickAndCenter=Real"},
+     Target::Page, kSwitchThenClick, 0, 3, nullptr, "Resolution=640x480", "\"navigate\":"},
+    // A zoom gesture that the stream's end or the browser's Stop interrupts
+    // reaches the camera as the stop command.
+    {"StreamEndsWhileTheRightButtonZooms", {"--fps", "20", "--frames", "16", "--param", "ControlZoom=Enable"}, Target::Page,
+     kRightHeldPastTheEnd, 0, 5, nullptr, "ZoomSpeed=0&"},
+    {"EscDuringAWheelBurst", {"--fps", "20", "--param", "ControlZoom=Enable"}, Target::Page, kEscInWheelBurst, 0, 3, nullptr,
+     "ZoomSpeed=0&"},
+    {"EscWhileTheRightButtonZooms", {"--fps", "20", "--param", "ControlZoom=Enable"}, Target::Page, kEscWhileRightHeld, 0, 3,
+     nullptr, "ZoomSpeed=0&"},
 };
 
 // A status text as the report writes it: line breaks escaped.
@@ -106,6 +132,9 @@ TEST_P(FaultMatrix, TheViewerShowsWhatFailedAndEndsOnTime)
     }
     if (f.camsimGets) {
         EXPECT_FALSE(cam->requests(f.camsimGets).empty()) << run.output;
+    }
+    if (f.reports) {
+        EXPECT_FALSE(LinesWith(run.output, f.reports).empty()) << run.output;
     }
 }
 

@@ -374,16 +374,24 @@ TEST_F(Operation, PhaseFiveIgnoresThePicture)
 
 // --- the zoom controller ------------------------------------------------
 
-TEST(ZoomController, HostIsCutToItsBufferAndRequestsNeedIt)
+TEST(ZoomController, KeepsTheWholeHostNameOrNoneAndRequestsNeedIt)
 {
     CZoomController zoom(362, 5, 4200, 100);
     EXPECT_EQ(zoom.Request(100, 100, 0), -1);
-    const std::string longHost(200, 'h');
-    zoom.SetCamera(longHost.c_str(), static_cast<int>(longHost.size()), 80);
     char host[ZOOM_HOST_SIZE];
     int port = 0;
+    // A name past 63 characters is kept whole: cut, it would name another host.
+    const std::string longHost = std::string(60, 'c') + ".cameras.example.com";
+    zoom.SetCamera(longHost.c_str(), static_cast<int>(longHost.size()), 8080);
     zoom.GetCamera(host, port);
-    EXPECT_EQ(std::strlen(host), static_cast<size_t>(ZOOM_HOST_SIZE - 1));
+    EXPECT_EQ(std::string(host), longHost);
+    EXPECT_EQ(port, 8080);
+    // A name that cannot be held is not kept in part: no command can go.
+    const std::string tooLong(ZOOM_HOST_SIZE, 'h');
+    zoom.SetCamera(tooLong.c_str(), static_cast<int>(tooLong.size()), 80);
+    zoom.GetCamera(host, port);
+    EXPECT_STREQ(host, "");
+    EXPECT_EQ(zoom.Request(100, 100, 0), -1);
 }
 
 } // namespace

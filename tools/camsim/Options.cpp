@@ -34,6 +34,7 @@ const char* CamsimUsage()
            "  --stream-status C    answer the stream request with status C\n"
            "  --stream-hang        accept the stream request and never answer it\n"
            "  --refuse-stream      after serving \"/\", stop accepting connections\n"
+           "  --stream-status-from N:C  answer the Nth stream request and every later one with status C\n"
            "  --help               this text\n";
 }
 
@@ -132,6 +133,15 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
             o.streamHang = true;
         } else if (a == "--refuse-stream") {
             o.refuseStream = true;
+        } else if (a == "--stream-status-from") {
+            const char* v = value("--stream-status-from");
+            long from = 0;
+            int code = 0;
+            char tail = 0;
+            if (!v || std::sscanf(v, "%ld:%d%c", &from, &code, &tail) != 2 || from < 1 || code < 100 || code > 999)
+                return error.empty() ? (error = "--stream-status-from takes N:C (N from 1, C a status code)", false) : false;
+            o.streamStatusFrom = from;
+            o.streamStatusLater = code;
         } else {
             error = "unknown option " + a;
             return false;

@@ -31,6 +31,8 @@ struct CamsimOptions {
     int pageWidth = 320;
     int pageHeight = 240;
     std::vector<std::pair<std::string, std::string>> params;
+    long streamStatusFrom = 0;    // from this stream request on (1 the first) ...
+    int streamStatusLater = 200;  // ... answer with this status; 0: never
 };
 
 // Parses argv; on a bad option writes the reason to `error`.

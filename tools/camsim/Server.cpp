@@ -384,8 +384,9 @@ int CamsimServer::serveStream(MHD_Connection* c, bool replay, int* status)
         if (!cookie || m_sessionId != cookie) return queueText(c, static_cast<unsigned>(*status = 403), "<html><body>no session</body></html>");
     }
     *status = m_options.streamStatus;
-    if (m_options.streamStatus != 200)
-        return queueText(c, static_cast<unsigned>(m_options.streamStatus), "<html><body>refused</body></html>");
+    const long nth = m_streamRequests.fetch_add(1) + 1;
+    if (m_options.streamStatusFrom > 0 && nth >= m_options.streamStatusFrom) *status = m_options.streamStatusLater;
+    if (*status != 200) return queueText(c, static_cast<unsigned>(*status), "<html><body>refused</body></html>");
     int width = 320, height = 240;
     if (const char* r = value(c, MHD_GET_ARGUMENT_KIND, "Resolution")) {
         int w = 0, h = 0;

@@ -49,6 +49,7 @@ private:
     FILE* m_partLog = nullptr;
     std::unique_ptr<FrameLoop> m_loop;
     std::atomic<long> m_streams{0};
+    std::atomic<long> m_streamRequests{0}; // answered past authorisation, for --stream-status-from
     std::string m_sessionId;
     std::atomic<int> m_zoomBusyLeft{0};
     std::atomic<bool> m_stopping{false};
