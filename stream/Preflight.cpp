@@ -88,13 +88,27 @@ int CStreamClient::ParsePort(char* host)
     return port;
 }
 
+void CStreamClient::TakeRequestPath()
+{
+    if (!m_pBlock) return;
+    m_strRequestPath = m_pBlock->path;
+}
+
+bool CStreamClient::Locate()
+{
+    if (!m_pBlock) return false;
+    const bool parsed = m_pBlock->path.compare(0, 7, "http://") == 0 ? ParseImageUrl() : ParsePageUrl();
+    if (!parsed) return false;
+    const int port = ParsePort(m_pBlock->host);
+    m_pBlock->port = port == 0 ? 80 : port;
+    TakeRequestPath();
+    return true;
+}
+
 int CStreamClient::Prepare()
 {
     if (!m_pBlock || GetState() != STREAM_IDLE) return -1;
-    const bool parsed = m_pBlock->path.compare(0, 7, "http://") == 0 ? ParseImageUrl() : ParsePageUrl();
-    if (!parsed) return -1;
-    const int port = ParsePort(m_pBlock->host);
-    m_pBlock->port = port == 0 ? 80 : port;
+    if (!Locate()) return -1;
     Advance(0);
     return 0;
 }

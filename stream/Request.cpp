@@ -51,10 +51,12 @@ void CStreamClient::BuildCredentials()
     m_pBuffer->SetText(SB_CREDENTIALS, encoded);
 }
 
-void CStreamClient::SendRequest()
+std::string CStreamClient::BuildRequest() const
 {
-    if (!m_pBlock) return;
-    std::string& path = m_pBlock->path;
+    if (!m_pBlock || m_bRequestTooLong) return std::string();
+    // The worker completes its own copy of the path; the block's path
+    // belongs to the control's thread.
+    std::string path = m_strRequestPath;
     if (path.compare(0, 7, "?Record") == 0)
         path = "http://" + m_pBlock->hostPrefix + "cgi-bin/nphReplayRecord" + path;
     else if (path.compare(0, 1, "?") == 0)
@@ -66,10 +68,17 @@ void CStreamClient::SendRequest()
     if (!m_pBlock->credentials.empty()) request += m_pBlock->credentials + "\r\n";
     if (m_szCookie[0]) request += std::string("Cookie: ") + m_szCookie + "\r\n";
     request += "\r\n";
+    if (request.size() > static_cast<size_t>(STREAM_REQUEST_SIZE - 1)) return std::string();
+    return request;
+}
 
+void CStreamClient::SendRequest()
+{
+    if (!m_pBlock) return;
+    const std::string request = BuildRequest();
     // A request that does not fit its buffer is not sent at all: the socket
     // is closed as after a failed send, and the response read then fails.
-    if (m_bRequestTooLong || request.size() > static_cast<size_t>(STREAM_REQUEST_SIZE - 1)) {
+    if (request.empty()) {
         CloseSocketOnce();
         return;
     }

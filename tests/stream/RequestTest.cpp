@@ -144,6 +144,7 @@ protected:
         c.block().port = l.port();
         c.block().userName = user;
         c.block().password = password;
+        c.client.TakeRequestPath();
         EXPECT_EQ(c.client.Connect(), 0);
         SOCKET server = l.acceptOne();
         c.client.BuildCredentials();
@@ -185,6 +186,7 @@ TEST_F(Request, CredentialsAndCookieLines)
 TEST_F(Request, OversizedRequestIsNotSent)
 {
     c.block().path = "/" + std::string(1100, 'a');
+    c.client.TakeRequestPath();
     c.block().hostPrefix = "127.0.0.1/";
     c.setHost("127.0.0.1");
     c.block().port = l.port();
@@ -202,6 +204,7 @@ TEST_F(Request, OversizedRequestIsNotSent)
 TEST_F(Request, OversizedCredentialsAreNotSent)
 {
     c.block().path = "/x";
+    c.client.TakeRequestPath();
     c.block().hostPrefix = "127.0.0.1/";
     c.setHost("127.0.0.1");
     c.block().port = l.port();
@@ -214,6 +217,30 @@ TEST_F(Request, OversizedCredentialsAreNotSent)
     char byte;
     EXPECT_EQ(recv(server, &byte, 1, 0), 0);
     closesocket(server);
+}
+
+// User name, colon and password of 380 to 384 bytes: up to 381 bytes the
+// Base64 text and its terminator fit the encoding buffer; longer ones are
+// refused whole, and no request goes out.
+TEST_F(Request, CredentialsAtTheEncodingLimit)
+{
+    for (size_t length = 380; length <= 384; ++length) {
+        c.block().credentials.clear();
+        const std::string user(length / 2, 'u');
+        const std::string password(length - user.size() - 1, 'p');
+        const std::string text = requestFor("/x", user, password);
+        if (length <= 381) {
+            const std::string plain = user + ":" + password;
+            std::string expected(((plain.size() + 2) / 3) * 4 + 1, '\0');
+            expected.resize(static_cast<size_t>(CStreamClient::Base64Encode(
+                reinterpret_cast<const unsigned char*>(plain.data()), static_cast<int>(plain.size()), expected.data())));
+            EXPECT_EQ(c.block().credentials, "Authorization: Basic " + expected) << length;
+            EXPECT_NE(text.find("\r\nAuthorization: Basic " + expected + "\r\n"), std::string::npos) << length;
+        } else {
+            EXPECT_EQ(c.block().credentials, "") << length;
+            EXPECT_EQ(text, "") << length;
+        }
+    }
 }
 
 TEST_F(Request, ResponseHeadsWithLfAndCrLf)
