@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (any && plain.size() > static_cast<std::size_t>(STREAM_MAX_CREDENTIALS) && !request.empty()) std::abort();
     if (!request.empty()) {
         if (request.size() < 4 || request.compare(request.size() - 4, 4, "\r\n\r\n") != 0) std::abort();
-        (void)checkTarget;
+        checkTarget(request);
     }
     return 0;
 }
