@@ -97,6 +97,15 @@ void CStreamClient::SendRequest()
 
 namespace {
 
+// One byte of the response head; false when the read fails or the camera
+// has closed the connection, which leaves the last error at 0.
+bool readByte(SOCKET s, char* c)
+{
+    const int n = recv(s, c, 1, 0);
+    if (n == 0) WSASetLastError(0);
+    return n > 0;
+}
+
 // Reads single bytes into buffer up to a space (replaced by a terminator)
 // or until the buffer is full; false when a read fails.
 bool readToken(SOCKET s, char* buffer, int size)
@@ -104,7 +113,7 @@ bool readToken(SOCKET s, char* buffer, int size)
     int i = 0;
     while (i < size) {
         char c;
-        if (recv(s, &c, 1, 0) <= 0) return false;
+        if (!readByte(s, &c)) return false;
         if (c == ' ') {
             buffer[i] = '\0';
             return true;
@@ -122,7 +131,7 @@ int readLine(SOCKET s, char* buffer, int size)
     int i = 0;
     while (i < size) {
         char c;
-        if (recv(s, &c, 1, 0) <= 0) return -1;
+        if (!readByte(s, &c)) return -1;
         if (c == '\n') {
             buffer[i] = '\0';
             if (i > 0 && buffer[i - 1] == '\r') buffer[i - 1] = '\0';
@@ -147,7 +156,7 @@ int CStreamClient::ReadResponseHead(SOCKET s)
             bool ok = true;
             for (;;) {
                 char c;
-                if (recv(s, &c, 1, 0) <= 0) {
+                if (!readByte(s, &c)) {
                     ok = false;
                     break;
                 }
@@ -161,10 +170,13 @@ int CStreamClient::ReadResponseHead(SOCKET s)
         }
     }
     if (status < 0) return -1;
+    // A head cut off before its empty line was not read: whatever its
+    // status line said, the stream does not start.
     for (;;) {
         std::memset(buffer, 0, sizeof buffer);
         const int n = readLine(s, buffer, STREAM_LINE_SIZE);
-        if (n < 0 || buffer[0] == '\0') break;
+        if (n < 0) return -1;
+        if (buffer[0] == '\0') break;
     }
     return status;
 }

@@ -82,6 +82,10 @@ public:
     int GetReceiveError() const { return m_nReceiveError; }
     int CutLastFrame();
     void Close();
+    // Ends a stream that broke off before its first picture as a failed
+    // connection: the socket closed, the status failure flag with `code`
+    // published, state 5.
+    void FailStream(DWORD code);
 
     // Publishing, for the worker and for tests that play its part. The code
     // is stored before the flags, so a reader that sees new flags also sees
