@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "image/Image.h"
@@ -87,6 +88,36 @@ TEST_F(Integration, FramesArriveWholeAndTheEndOfTheStreamKeepsTheLastOne)
     EXPECT_EQ(cam.requests("nphContinuousServerPush").size(), 1u);
     const auto stream = cam.requests("nphContinuousServerPush");
     EXPECT_NE(stream[0].find("\"target\":\"http://127.0.0.1:"), std::string::npos) << stream[0];
+}
+
+// A camera that writes each picture followed at once by the next part's
+// boundary and header: every frame it sends is decoded exactly once, none
+// twice and none lost (the held bytes would otherwise pile up until the
+// receive buffer overflows and drops what it holds).
+TEST_F(Integration, PartsClosedAtOnceByTheNextBoundaryAreEachDrawnOnce)
+{
+    constexpr int kFrames = 40;
+    Camsim cam({"--boundary-after", "--frames", std::to_string(kFrames), "--fps", "15"});
+    TestContainer c;
+    embedOn(c, cam, "640x480");
+    std::map<long, int> decoded; // frame number: times decoded
+    const CImage* shown = nullptr;
+    ASSERT_TRUE(runUntil(
+        c,
+        [&] {
+            // Each decode makes a new image; the slot keeps the bytes it
+            // was made from, with the number camsim stamped into them.
+            if (c.ctrl()->m_pImage && c.ctrl()->m_pImage != shown) {
+                shown = c.ctrl()->m_pImage;
+                const StreamBufferBlock* b = c.ctrl()->m_pStreamBuffer->GetBlock();
+                ++decoded[std::strtol(reinterpret_cast<const char*>(b->frameBytes) + 6, nullptr, 10)];
+            }
+            return c.ctrl()->m_nViewPhase == PHASE_ENDED;
+        },
+        30s));
+    for (const auto& [number, times] : decoded) EXPECT_EQ(times, 1) << "frame " << number;
+    EXPECT_EQ(decoded.size(), static_cast<size_t>(kFrames));
+    EXPECT_EQ(client(c).GetErrorFlags(), 0u);
 }
 
 TEST_F(Integration, PasswordPromptCredentialsReachTheStreamRequest)

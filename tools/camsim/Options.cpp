@@ -34,6 +34,11 @@ const char* CamsimUsage()
            "  --stream-status C    answer the stream request with status C\n"
            "  --stream-hang        accept the stream request and never answer it\n"
            "  --refuse-stream      after serving \"/\", stop accepting connections\n"
+           "  --boundary-after     send each picture followed at once by the next part's boundary\n"
+           "                       and header, in one write (the next picture follows on its own)\n"
+           "  --hold-after-status MS  with --stream-status, keep the connection open for up to MS\n"
+           "                       milliseconds, trickling the body; the log records who closed it\n"
+           "                       (\"closed_by\":\"viewer\" or \"camera\")\n"
            "  --help               this text\n";
 }
 
@@ -132,6 +137,11 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
             o.streamHang = true;
         } else if (a == "--refuse-stream") {
             o.refuseStream = true;
+        } else if (a == "--boundary-after") {
+            o.boundaryAfter = true;
+        } else if (a == "--hold-after-status") {
+            if (!number("--hold-after-status", o.holdAfterStatus) || o.holdAfterStatus < 0)
+                return error.empty() ? (error = "--hold-after-status takes a number of milliseconds", false) : false;
         } else {
             error = "unknown option " + a;
             return false;

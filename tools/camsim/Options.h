@@ -31,6 +31,8 @@ struct CamsimOptions {
     int pageWidth = 320;
     int pageHeight = 240;
     std::vector<std::pair<std::string, std::string>> params;
+    bool boundaryAfter = false; // each picture followed at once by the next part's boundary and header
+    long holdAfterStatus = 0;   // ms a non-200 stream answer keeps the connection open; 0: closes at once
 };
 
 // Parses argv; on a bad option writes the reason to `error`.
