@@ -280,16 +280,24 @@ int CStreamClient::RunPreflight()
         }
     }
 
-    char text[16];
+    // The user name and password the exchange used, read back whole through
+    // buffers that take anything the stream request can carry. One that
+    // does not fit is not cut short: the stream request is refused.
+    char text[STREAM_MAX_CREDENTIALS + 1];
     DWORD textLength = sizeof text;
+    m_bCredentialsTooLong = false;
     if (InternetQueryOptionA(request, INTERNET_OPTION_USERNAME, text, &textLength)) {
-        text[15] = '\0';
+        text[sizeof text - 1] = '\0';
         m_pBlock->userName = text;
         textLength = sizeof text;
         if (InternetQueryOptionA(request, INTERNET_OPTION_PASSWORD, text, &textLength)) {
-            text[15] = '\0';
+            text[sizeof text - 1] = '\0';
             m_pBlock->password = text;
+        } else if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            m_bCredentialsTooLong = true;
         }
+    } else if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        m_bCredentialsTooLong = true;
     } else {
         errorCode(ERR_USER_NAME);
     }

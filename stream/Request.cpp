@@ -37,8 +37,8 @@ int CStreamClient::Base64Encode(const unsigned char* input, int count, char* out
 
 void CStreamClient::BuildCredentials()
 {
-    m_bRequestTooLong = false;
-    if (!m_pBlock || (m_pBlock->userName.empty() && m_pBlock->password.empty())) return;
+    m_bRequestTooLong = m_bCredentialsTooLong;
+    if (m_bRequestTooLong || !m_pBlock || (m_pBlock->userName.empty() && m_pBlock->password.empty())) return;
     const std::string plain = m_pBlock->userName + ":" + m_pBlock->password;
     if (plain.size() > static_cast<size_t>(STREAM_MAX_CREDENTIALS)) {
         // They would not fit the encoding buffer: the request is refused.

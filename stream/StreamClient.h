@@ -152,6 +152,9 @@ private:
     // Set when the request or its credentials do not fit their buffers:
     // nothing is sent and the connection fails as a status failure.
     bool m_bRequestTooLong = false;
+    // Set by a preflight whose user name or password was too long to read
+    // back: the stream request is refused rather than sent without them.
+    bool m_bCredentialsTooLong = false;
     // The stream path as the worker sends it: copied from the block when a
     // connection is prepared, so that a parameter exchange may set the
     // block's path while the worker opens the connection.

@@ -139,6 +139,47 @@ TEST_F(Integration, PasswordPromptCredentialsReachTheStreamRequest)
     EXPECT_NE(stream[0].find("\"authorization\":\"Basic YWRtaW46c2VjcmV0\""), std::string::npos) << stream[0];
 }
 
+// User names and passwords typed into the prompt reach the stream request
+// whole, however long, up to what the request can carry; one that the
+// preflight cannot read back whole is refused, not cut short.
+TEST_F(Integration, LongPromptCredentialsReachTheStreamRequestWholeOrNotAtAll)
+{
+    struct Case {
+        std::string user;
+        std::string password;
+        bool streams;
+    } cases[] = {
+        {"operator-of-camera-7", "a-password-of-20-chr", true},
+        {std::string(127, 'u'), std::string(127, 'p'), true},
+        {std::string(400, 'u'), "pw", false},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.user.size());
+        Camsim cam({"--user", k.user + ":" + k.password, "--fps", "25"});
+        SetPasswordPrompt([&](HWND, const std::string&, std::string& user, std::string& password, const std::atomic<bool>&) {
+            user = k.user;
+            password = k.password;
+            return true;
+        });
+        TestContainer c;
+        embedOn(c, cam);
+        if (k.streams) {
+            ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; })) << client(c).GetErrorFlags();
+            const std::string plain = k.user + ":" + k.password;
+            std::string encoded(plain.size() / 3 * 4 + 8, '\0');
+            encoded.resize(static_cast<size_t>(CStreamClient::Base64Encode(
+                reinterpret_cast<const unsigned char*>(plain.data()), static_cast<int>(plain.size()), encoded.data())));
+            const auto stream = cam.requests("nphContinuousServerPush");
+            ASSERT_EQ(stream.size(), 1u);
+            EXPECT_NE(stream[0].find("\"authorization\":\"Basic " + encoded + "\""), std::string::npos) << stream[0];
+        } else {
+            ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_FAILED; }));
+            EXPECT_EQ(client(c).GetErrorFlags(), ERR_STATUS);
+            EXPECT_TRUE(cam.requests("nphContinuousServerPush").empty());
+        }
+    }
+}
+
 TEST_F(Integration, CancelledPromptFailsThePreflight)
 {
     Camsim cam({"--user", "admin:secret"});
