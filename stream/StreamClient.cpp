@@ -232,8 +232,8 @@ void CStreamClient::FailStream(DWORD code)
 {
     CloseSocketOnce();
     AddErrorFlags(ERR_STATUS, code);
-    for (LONG state : {STREAM_STREAMING, STREAM_IDLE})
-        if (m_nState.compare_exchange_strong(state, STREAM_FAILED, std::memory_order_acq_rel)) break;
+    LONG expected = STREAM_STREAMING;
+    m_nState.compare_exchange_strong(expected, STREAM_FAILED, std::memory_order_acq_rel);
 }
 
 void CStreamClient::Close()
