@@ -62,6 +62,11 @@ BYTE CStreamBuffer::CutFrame(const BYTE* bytes, DWORD count, BYTE mode, LONG* st
     } else {
         return mode;
     }
+    // Before the header end of the part after B0 can be seen (that part's
+    // boundary and header arrived right after the frame, nothing more yet),
+    // everything up to B0 is still consumed: the buffer then begins with
+    // that boundary, and the frame just cut is not cut a second time.
+    if (*consumed <= 0) *consumed = s.boundary[0];
     if (*length <= 0) {
         // A part without data delivers no frame, and nothing is consumed.
         *start = -1;

@@ -1,6 +1,8 @@
 // Where the camera is, and the preflight that prepares an unattended
 // socket request: proxy, credentials and the camera's session cookie,
 // learnt through the internet layer.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +36,27 @@ size_t findMarker(const std::string& text, const char* const (&markers)[N])
     return std::string::npos;
 }
 
+// Removes the user-information part (everything up to the last at sign) from
+// the address that begins at `from` and ends at the first "/", "?" or "#":
+// user names and passwords travel only in the Authorization line, never in
+// a request target that every proxy and log along the way would see.
+void removeUserInfo(std::string& text, size_t from)
+{
+    if (from > text.size()) return;
+    const size_t end = std::min(text.find_first_of("/?#", from), text.size());
+    const size_t at = text.rfind('@', end == 0 ? 0 : end - 1);
+    if (at != std::string::npos && at >= from && at < end) text.erase(from, at + 1 - from);
+}
+
+bool beginsWithHttp(const std::string& text)
+{
+    static const char kScheme[] = "http://";
+    if (text.size() < sizeof kScheme - 1) return false;
+    for (size_t i = 0; i + 1 < sizeof kScheme; ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != kScheme[i]) return false;
+    return true;
+}
+
 } // namespace
 
 bool CStreamClient::ParseImageUrl()
@@ -45,8 +68,10 @@ bool CStreamClient::ParseImageUrl()
     if (marker == std::string::npos) return false;
     host.resize(marker);
     m_pBlock->hostPrefix = host;
+    removeUserInfo(m_pBlock->hostPrefix, 0);
     host = host.substr(0, host.find('/'));
-    const size_t at = host.find('@');
+    // The host follows the last at sign, as in the prefix.
+    const size_t at = host.rfind('@');
     if (at != std::string::npos) {
         const std::string credentials = host.substr(0, at);
         host = host.substr(at + 1);
@@ -69,8 +94,9 @@ bool CStreamClient::ParsePageUrl()
     if (marker == std::string::npos) return false;
     host.resize(marker);
     m_pBlock->hostPrefix = host;
+    removeUserInfo(m_pBlock->hostPrefix, 0);
     host = host.substr(0, host.find('/'));
-    const size_t at = host.find('@');
+    const size_t at = host.rfind('@');
     if (at != std::string::npos) host = host.substr(at + 1);
     SetHost(host.data(), host.size());
     return m_pBlock->host != nullptr;
@@ -88,13 +114,28 @@ int CStreamClient::ParsePort(char* host)
     return port;
 }
 
+void CStreamClient::TakeRequestPath()
+{
+    if (!m_pBlock) return;
+    m_strRequestPath = m_pBlock->path;
+    if (beginsWithHttp(m_strRequestPath)) removeUserInfo(m_strRequestPath, 7);
+}
+
+bool CStreamClient::Locate()
+{
+    if (!m_pBlock) return false;
+    const bool parsed = m_pBlock->path.compare(0, 7, "http://") == 0 ? ParseImageUrl() : ParsePageUrl();
+    if (!parsed) return false;
+    const int port = ParsePort(m_pBlock->host);
+    m_pBlock->port = port == 0 ? 80 : port;
+    TakeRequestPath();
+    return true;
+}
+
 int CStreamClient::Prepare()
 {
     if (!m_pBlock || GetState() != STREAM_IDLE) return -1;
-    const bool parsed = m_pBlock->path.compare(0, 7, "http://") == 0 ? ParseImageUrl() : ParsePageUrl();
-    if (!parsed) return -1;
-    const int port = ParsePort(m_pBlock->host);
-    m_pBlock->port = port == 0 ? 80 : port;
+    if (!Locate()) return -1;
     Advance(0);
     return 0;
 }
@@ -239,16 +280,24 @@ int CStreamClient::RunPreflight()
         }
     }
 
-    char text[16];
+    // The user name and password the exchange used, read back whole through
+    // buffers that take anything the stream request can carry. One that
+    // does not fit is not cut short: the stream request is refused.
+    char text[STREAM_MAX_CREDENTIALS + 1];
     DWORD textLength = sizeof text;
+    m_bCredentialsTooLong = false;
     if (InternetQueryOptionA(request, INTERNET_OPTION_USERNAME, text, &textLength)) {
-        text[15] = '\0';
+        text[sizeof text - 1] = '\0';
         m_pBlock->userName = text;
         textLength = sizeof text;
         if (InternetQueryOptionA(request, INTERNET_OPTION_PASSWORD, text, &textLength)) {
-            text[15] = '\0';
+            text[sizeof text - 1] = '\0';
             m_pBlock->password = text;
+        } else if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            m_bCredentialsTooLong = true;
         }
+    } else if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        m_bCredentialsTooLong = true;
     } else {
         errorCode(ERR_USER_NAME);
     }

@@ -34,7 +34,14 @@ void CImageCtrl::ReceiveStep()
         if (m_pStreamClient->GetReceiveError() == WSAEWOULDBLOCK) return;
         EndZoomGesture();
         StopStreamTimer();
-        m_pStreamClient->Close();
+        if (!m_pImage && !b->frameReady) {
+            // No picture yet: the status text says why there will be none.
+            // With the timer stopped no tick notices the new flags.
+            m_pStreamClient->FailStream(static_cast<DWORD>(m_pStreamClient->GetReceiveError()));
+            InvalidateControl(nullptr, TRUE);
+        } else {
+            m_pStreamClient->Close();
+        }
         m_nLabelTicks = 0;
         return;
     }
@@ -43,7 +50,10 @@ void CImageCtrl::ReceiveStep()
         EndZoomGesture();
         InvalidateControl(nullptr, TRUE);
         if (m_pStreamClient->CutLastFrame()) InvalidateControl(nullptr, TRUE);
-        m_pStreamClient->Close();
+        if (!m_pImage && !b->frameReady)
+            m_pStreamClient->FailStream(0); // closed before its first picture
+        else
+            m_pStreamClient->Close();
         m_nLabelTicks = 0;
         return;
     }

@@ -37,8 +37,8 @@ int CStreamClient::Base64Encode(const unsigned char* input, int count, char* out
 
 void CStreamClient::BuildCredentials()
 {
-    m_bRequestTooLong = false;
-    if (!m_pBlock || (m_pBlock->userName.empty() && m_pBlock->password.empty())) return;
+    m_bRequestTooLong = m_bCredentialsTooLong;
+    if (m_bRequestTooLong || !m_pBlock || (m_pBlock->userName.empty() && m_pBlock->password.empty())) return;
     const std::string plain = m_pBlock->userName + ":" + m_pBlock->password;
     if (plain.size() > static_cast<size_t>(STREAM_MAX_CREDENTIALS)) {
         // They would not fit the encoding buffer: the request is refused.
@@ -51,10 +51,12 @@ void CStreamClient::BuildCredentials()
     m_pBuffer->SetText(SB_CREDENTIALS, encoded);
 }
 
-void CStreamClient::SendRequest()
+std::string CStreamClient::BuildRequest() const
 {
-    if (!m_pBlock) return;
-    std::string& path = m_pBlock->path;
+    if (!m_pBlock || m_bRequestTooLong) return std::string();
+    // The worker completes its own copy of the path; the block's path
+    // belongs to the control's thread.
+    std::string path = m_strRequestPath;
     if (path.compare(0, 7, "?Record") == 0)
         path = "http://" + m_pBlock->hostPrefix + "cgi-bin/nphReplayRecord" + path;
     else if (path.compare(0, 1, "?") == 0)
@@ -66,10 +68,17 @@ void CStreamClient::SendRequest()
     if (!m_pBlock->credentials.empty()) request += m_pBlock->credentials + "\r\n";
     if (m_szCookie[0]) request += std::string("Cookie: ") + m_szCookie + "\r\n";
     request += "\r\n";
+    if (request.size() > static_cast<size_t>(STREAM_REQUEST_SIZE - 1)) return std::string();
+    return request;
+}
 
+void CStreamClient::SendRequest()
+{
+    if (!m_pBlock) return;
+    const std::string request = BuildRequest();
     // A request that does not fit its buffer is not sent at all: the socket
     // is closed as after a failed send, and the response read then fails.
-    if (m_bRequestTooLong || request.size() > static_cast<size_t>(STREAM_REQUEST_SIZE - 1)) {
+    if (request.empty()) {
         CloseSocketOnce();
         return;
     }
@@ -88,6 +97,15 @@ void CStreamClient::SendRequest()
 
 namespace {
 
+// One byte of the response head; false when the read fails or the camera
+// has closed the connection, which leaves the last error at 0.
+bool readByte(SOCKET s, char* c)
+{
+    const int n = recv(s, c, 1, 0);
+    if (n == 0) WSASetLastError(0);
+    return n > 0;
+}
+
 // Reads single bytes into buffer up to a space (replaced by a terminator)
 // or until the buffer is full; false when a read fails.
 bool readToken(SOCKET s, char* buffer, int size)
@@ -95,7 +113,7 @@ bool readToken(SOCKET s, char* buffer, int size)
     int i = 0;
     while (i < size) {
         char c;
-        if (recv(s, &c, 1, 0) <= 0) return false;
+        if (!readByte(s, &c)) return false;
         if (c == ' ') {
             buffer[i] = '\0';
             return true;
@@ -113,7 +131,7 @@ int readLine(SOCKET s, char* buffer, int size)
     int i = 0;
     while (i < size) {
         char c;
-        if (recv(s, &c, 1, 0) <= 0) return -1;
+        if (!readByte(s, &c)) return -1;
         if (c == '\n') {
             buffer[i] = '\0';
             if (i > 0 && buffer[i - 1] == '\r') buffer[i - 1] = '\0';
@@ -138,7 +156,7 @@ int CStreamClient::ReadResponseHead(SOCKET s)
             bool ok = true;
             for (;;) {
                 char c;
-                if (recv(s, &c, 1, 0) <= 0) {
+                if (!readByte(s, &c)) {
                     ok = false;
                     break;
                 }
@@ -152,10 +170,13 @@ int CStreamClient::ReadResponseHead(SOCKET s)
         }
     }
     if (status < 0) return -1;
+    // A head cut off before its empty line was not read: whatever its
+    // status line said, the stream does not start.
     for (;;) {
         std::memset(buffer, 0, sizeof buffer);
         const int n = readLine(s, buffer, STREAM_LINE_SIZE);
-        if (n < 0 || buffer[0] == '\0') break;
+        if (n < 0) return -1;
+        if (buffer[0] == '\0') break;
     }
     return status;
 }

@@ -76,6 +76,8 @@ int CStreamClient::Advance(int result)
 
 void CStreamClient::Fail()
 {
+    // A connection that failed keeps no socket open at the camera.
+    CloseSocketOnce();
     LONG state = GetState();
     while (state != STREAM_SHUTTING_DOWN &&
            !m_nState.compare_exchange_weak(state, STREAM_FAILED, std::memory_order_acq_rel)) {
@@ -224,6 +226,14 @@ int CStreamClient::CutLastFrame()
     if (!m_pBuffer->StoreFrame(b->receive + start, static_cast<DWORD>(length))) return 0;
     b->frameReady = 1;
     return 1;
+}
+
+void CStreamClient::FailStream(DWORD code)
+{
+    CloseSocketOnce();
+    AddErrorFlags(ERR_STATUS, code);
+    LONG expected = STREAM_STREAMING;
+    m_nState.compare_exchange_strong(expected, STREAM_FAILED, std::memory_order_acq_rel);
 }
 
 void CStreamClient::Close()

@@ -46,7 +46,11 @@ constexpr int STREAM_COOKIE_SIZE = 75;
 constexpr int STREAM_REQUEST_SIZE = 1024;
 constexpr int STREAM_BASE64_SIZE = 512;
 constexpr int STREAM_LINE_SIZE = 512;
-constexpr int STREAM_MAX_CREDENTIALS = 383;
+// The longest user name, colon and password text whose Base64 form and its
+// terminator fit the encoding buffer: 381 bytes give 508 characters, while
+// 382 and 383 bytes would already need 512 and the terminator a 513th byte.
+constexpr int STREAM_MAX_CREDENTIALS = (STREAM_BASE64_SIZE - 1) / 4 * 3;
+static_assert((STREAM_MAX_CREDENTIALS + 2) / 3 * 4 < STREAM_BASE64_SIZE, "the encoding and its terminator fit");
 
 class CStreamClient {
 public:
@@ -62,6 +66,10 @@ public:
     // Works out host, port and host prefix and starts opening a connection:
     // 0 and state 2, or -1 (state 1) when no host prefix can be found.
     int Prepare();
+    // The part of Prepare that reads the addresses: host, port, host prefix
+    // and the worker's copy of the stream path; false when no host prefix
+    // can be found. The control's thread, state 1.
+    bool Locate();
 
     LONG GetState() const { return m_nState.load(std::memory_order_acquire); }
     DWORD GetErrorFlags() const { return m_dwErrorFlags.load(std::memory_order_acquire); }
@@ -74,6 +82,10 @@ public:
     int GetReceiveError() const { return m_nReceiveError; }
     int CutLastFrame();
     void Close();
+    // Ends a stream that broke off before its first picture as a failed
+    // connection: the socket closed, the status failure flag with `code`
+    // published, state 5.
+    void FailStream(DWORD code);
 
     // Publishing, for the worker and for tests that play its part. The code
     // is stored before the flags, so a reader that sees new flags also sees
@@ -90,6 +102,13 @@ public:
     int Connect();
     void BuildCredentials();
     void SendRequest();
+    // The request text for the worker's copy of the stream path; empty when
+    // it or its credentials do not fit their buffers (nothing is sent then).
+    std::string BuildRequest() const;
+    // Takes the worker's copy of the stream path, with any user name and
+    // password removed from its address (the control's thread, state 1).
+    void TakeRequestPath();
+    const std::string& GetRequestPath() const { return m_strRequestPath; }
     int ReadResponseHead(SOCKET s);
     const char* GetCookieText() const { return m_szCookie; }
     SOCKET GetSocket() const { return m_socket.load(std::memory_order_acquire); }
@@ -133,6 +152,13 @@ private:
     // Set when the request or its credentials do not fit their buffers:
     // nothing is sent and the connection fails as a status failure.
     bool m_bRequestTooLong = false;
+    // Set by a preflight whose user name or password was too long to read
+    // back: the stream request is refused rather than sent without them.
+    bool m_bCredentialsTooLong = false;
+    // The stream path as the worker sends it: copied from the block when a
+    // connection is prepared, so that a parameter exchange may set the
+    // block's path while the worker opens the connection.
+    std::string m_strRequestPath;
     // Wakes the worker's pause between rounds early when a stop is requested.
     HANDLE m_hWake = nullptr;
 };

@@ -30,6 +30,7 @@ struct Fault {
     const char* shows; // the status text the control ends with, or nullptr
     const char* camsimGets; // a request camsim must have had, or nullptr
     const char* reports = nullptr; // text a line of the viewer's report must hold, or nullptr
+    int mostFrames = -1;    // frames drawn at most; -1: no limit
 };
 
 std::ostream& operator<<(std::ostream& out, const Fault& f) { return out << f.name; }
@@ -80,6 +81,15 @@ const Fault kFaults[] = {
      "ZoomSpeed=0&"},
     {"EscWhileTheRightButtonZooms", {"--fps", "20", "--param", "ControlZoom=Enable"}, Target::Page, kEscWhileRightHeld, 0, 3,
      nullptr, "ZoomSpeed=0&"},
+    {"ClosedBeforeTheFirstFrame", {"--frames", "0"}, Target::Page, nullptr, 1, 0, " Error Code(4000 / 0)\n", nullptr},
+    // The camera keeps its end open after the 404 for a second: the viewer
+    // closes its own at once, long before that second is over.
+    {"StreamAnswers404AndWaits", {"--stream-status", "404", "--hold-after-status", "1000"}, Target::Page, nullptr, 1, 0,
+     " Error Code(4000 / 0)\n", "\"closed_by\":\"viewer\""},
+    // Each picture followed at once by the next boundary: every frame sent
+    // is drawn, once (and one repaint when the stream ends).
+    {"PartsClosedByTheNextBoundary", {"--fps", "20", "--boundary-after", "--frames", "20"}, Target::Page, nullptr, 0, 20,
+     nullptr, nullptr, nullptr, 21},
 };
 
 // A status text as the report writes it: line breaks escaped.
@@ -129,6 +139,9 @@ TEST_P(FaultMatrix, TheViewerShowsWhatFailedAndEndsOnTime)
     } else {
         // The picture stays; no error was ever shown.
         for (const auto& s : statuses) EXPECT_EQ(s.find("Error Code"), std::string::npos) << s;
+    }
+    if (f.mostFrames >= 0) {
+        EXPECT_LE(static_cast<int>(LinesWith(run.output, "\"frame\":").size()), f.mostFrames) << run.output;
     }
     if (f.camsimGets) {
         EXPECT_FALSE(cam->requests(f.camsimGets).empty()) << run.output;

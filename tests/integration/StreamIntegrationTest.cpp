@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "image/Image.h"
@@ -89,6 +90,36 @@ TEST_F(Integration, FramesArriveWholeAndTheEndOfTheStreamKeepsTheLastOne)
     EXPECT_NE(stream[0].find("\"target\":\"http://127.0.0.1:"), std::string::npos) << stream[0];
 }
 
+// A camera that writes each picture followed at once by the next part's
+// boundary and header: every frame it sends is decoded exactly once, none
+// twice and none lost (the held bytes would otherwise pile up until the
+// receive buffer overflows and drops what it holds).
+TEST_F(Integration, PartsClosedAtOnceByTheNextBoundaryAreEachDrawnOnce)
+{
+    constexpr int kFrames = 40;
+    Camsim cam({"--boundary-after", "--frames", std::to_string(kFrames), "--fps", "15"});
+    TestContainer c;
+    embedOn(c, cam, "640x480");
+    std::map<long, int> decoded; // frame number: times decoded
+    const CImage* shown = nullptr;
+    ASSERT_TRUE(runUntil(
+        c,
+        [&] {
+            // Each decode makes a new image; the slot keeps the bytes it
+            // was made from, with the number camsim stamped into them.
+            if (c.ctrl()->m_pImage && c.ctrl()->m_pImage != shown) {
+                shown = c.ctrl()->m_pImage;
+                const StreamBufferBlock* b = c.ctrl()->m_pStreamBuffer->GetBlock();
+                ++decoded[std::strtol(reinterpret_cast<const char*>(b->frameBytes) + 6, nullptr, 10)];
+            }
+            return c.ctrl()->m_nViewPhase == PHASE_ENDED;
+        },
+        30s));
+    for (const auto& [number, times] : decoded) EXPECT_EQ(times, 1) << "frame " << number;
+    EXPECT_EQ(decoded.size(), static_cast<size_t>(kFrames));
+    EXPECT_EQ(client(c).GetErrorFlags(), 0u);
+}
+
 TEST_F(Integration, PasswordPromptCredentialsReachTheStreamRequest)
 {
     Camsim cam({"--user", "admin:secret", "--fps", "25"});
@@ -106,6 +137,47 @@ TEST_F(Integration, PasswordPromptCredentialsReachTheStreamRequest)
     const auto stream = cam.requests("nphContinuousServerPush");
     ASSERT_EQ(stream.size(), 1u);
     EXPECT_NE(stream[0].find("\"authorization\":\"Basic YWRtaW46c2VjcmV0\""), std::string::npos) << stream[0];
+}
+
+// User names and passwords typed into the prompt reach the stream request
+// whole, however long, up to what the request can carry; one that the
+// preflight cannot read back whole is refused, not cut short.
+TEST_F(Integration, LongPromptCredentialsReachTheStreamRequestWholeOrNotAtAll)
+{
+    struct Case {
+        std::string user;
+        std::string password;
+        bool streams;
+    } cases[] = {
+        {"operator-of-camera-7", "a-password-of-20-chr", true},
+        {std::string(127, 'u'), std::string(127, 'p'), true},
+        {std::string(400, 'u'), "pw", false},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.user.size());
+        Camsim cam({"--user", k.user + ":" + k.password, "--fps", "25"});
+        SetPasswordPrompt([&](HWND, const std::string&, std::string& user, std::string& password, const std::atomic<bool>&) {
+            user = k.user;
+            password = k.password;
+            return true;
+        });
+        TestContainer c;
+        embedOn(c, cam);
+        if (k.streams) {
+            ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; })) << client(c).GetErrorFlags();
+            const std::string plain = k.user + ":" + k.password;
+            std::string encoded(plain.size() / 3 * 4 + 8, '\0');
+            encoded.resize(static_cast<size_t>(CStreamClient::Base64Encode(
+                reinterpret_cast<const unsigned char*>(plain.data()), static_cast<int>(plain.size()), encoded.data())));
+            const auto stream = cam.requests("nphContinuousServerPush");
+            ASSERT_EQ(stream.size(), 1u);
+            EXPECT_NE(stream[0].find("\"authorization\":\"Basic " + encoded + "\""), std::string::npos) << stream[0];
+        } else {
+            ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_FAILED; }));
+            EXPECT_EQ(client(c).GetErrorFlags(), ERR_STATUS);
+            EXPECT_TRUE(cam.requests("nphContinuousServerPush").empty());
+        }
+    }
 }
 
 TEST_F(Integration, CancelledPromptFailsThePreflight)

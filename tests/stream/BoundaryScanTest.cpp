@@ -107,6 +107,25 @@ TEST_F(Scan, NewestCompletePartWinsInStep)
     EXPECT_EQ(held(), 45u);
 }
 
+// A camera that writes each part's data followed at once by the next
+// part's boundary and header: each frame is handed over once, however the
+// reads split the data that follows, and the held bytes do not pile up.
+TEST_F(Scan, APartClosedAtOnceByTheNextBoundaryIsHandedOverOnce)
+{
+    EXPECT_EQ(feed(kPart + "one\n" + kPart), "one");
+    EXPECT_EQ(held(), kPart.size());
+    // The next part's data in pieces, longer than the pattern, no boundary yet.
+    EXPECT_EQ(feed(bytes(20, 't')), "");
+    EXPECT_EQ(feed(bytes(40, 't')), "");
+    EXPECT_EQ(feed("\n" + kPart), bytes(60, 't'));
+    EXPECT_EQ(held(), kPart.size());
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(feed(bytes(100, 'y')), "") << i;
+        EXPECT_EQ(feed(bytes(4900, 'x') + "\n" + kPart), bytes(100, 'y') + bytes(4900, 'x')) << i;
+    }
+    EXPECT_EQ(held(), kPart.size());
+}
+
 TEST_F(Scan, CarriageReturnBeforeTheBoundaryStaysInTheFrame)
 {
     EXPECT_EQ(feed(kPart + "data\r\n" + kPart), "data\r");

@@ -35,6 +35,11 @@ const char* CamsimUsage()
            "  --stream-hang        accept the stream request and never answer it\n"
            "  --refuse-stream      after serving \"/\", stop accepting connections\n"
            "  --stream-status-from N:C  answer the Nth stream request and every later one with status C\n"
+           "  --boundary-after     send each picture followed at once by the next part's boundary\n"
+           "                       and header, in one write (the next picture follows on its own)\n"
+           "  --hold-after-status MS  with --stream-status, keep the connection open for up to MS\n"
+           "                       milliseconds, trickling the body; the log records who closed it\n"
+           "                       (\"closed_by\":\"viewer\" or \"camera\")\n"
            "  --help               this text\n";
 }
 
@@ -142,6 +147,11 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
                 return error.empty() ? (error = "--stream-status-from takes N:C (N from 1, C a status code)", false) : false;
             o.streamStatusFrom = from;
             o.streamStatusLater = code;
+        } else if (a == "--boundary-after") {
+            o.boundaryAfter = true;
+        } else if (a == "--hold-after-status") {
+            if (!number("--hold-after-status", o.holdAfterStatus) || o.holdAfterStatus < 0)
+                return error.empty() ? (error = "--hold-after-status takes a number of milliseconds", false) : false;
         } else {
             error = "unknown option " + a;
             return false;

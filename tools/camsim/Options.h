@@ -33,6 +33,8 @@ struct CamsimOptions {
     std::vector<std::pair<std::string, std::string>> params;
     long streamStatusFrom = 0;    // from this stream request on (1 the first) ...
     int streamStatusLater = 200;  // ... answer with this status; 0: never
+    bool boundaryAfter = false; // each picture followed at once by the next part's boundary and header
+    long holdAfterStatus = 0;   // ms a non-200 stream answer keeps the connection open; 0: closes at once
 };
 
 // Parses argv; on a bad option writes the reason to `error`.

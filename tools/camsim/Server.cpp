@@ -141,9 +141,12 @@ ssize_t streamReader(void* cls, uint64_t, char* buf, size_t max)
             s->next = std::max(s->next + interval, Clock::now());
         }
         std::string part;
+        const char* header = o.crlfParts ? "--myboundary\r\nContent-type: image/jpeg\r\n\r\n" : "--myboundary\nContent-type: image/jpeg\n\n";
         if (!s->prefixSent && o.garbagePrefix) part += "garbage before the first part\r\n\r\n--notmyboundary\n";
+        // With --boundary-after the previous part already sent this one's
+        // boundary and header.
+        if (!o.boundaryAfter || !s->prefixSent) part += header;
         s->prefixSent = true;
-        part += o.crlfParts ? "--myboundary\r\nContent-type: image/jpeg\r\n\r\n" : "--myboundary\nContent-type: image/jpeg\n\n";
         auto jpeg = s->server->picture(s->width, s->height, s->sent, wallMicros());
         // The time the part goes to the socket, after any encoding.
         const std::int64_t sendTime = wallMicros();
@@ -151,6 +154,7 @@ ssize_t streamReader(void* cls, uint64_t, char* buf, size_t max)
         part.append(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
         if (s->sent == 0 && o.oversizePart > static_cast<long>(part.size())) part.append(static_cast<size_t>(o.oversizePart) - part.size(), '\0');
         part += o.crlfParts ? "\r\n" : "\n";
+        if (o.boundaryAfter) part += header;
         if (o.closeAfter >= 0 && s->sent == o.closeAfter) {
             // Cut in the middle of the picture.
             part.resize(part.size() / 2);
@@ -165,6 +169,30 @@ ssize_t streamReader(void* cls, uint64_t, char* buf, size_t max)
     std::memcpy(buf, s->pending.data() + s->offset, n);
     s->offset += n;
     return static_cast<ssize_t>(n);
+}
+
+// A non-200 stream answer whose body trickles, one byte every 50 ms, until
+// the viewer closes the connection or the hold time ends.
+struct HeldAnswer {
+    CamsimServer* server = nullptr;
+    std::atomic<bool>* stopping = nullptr;
+    Clock::time_point until;
+    Clock::time_point next;
+    bool ended = false; // camsim ended it (hold time over, or stopping)
+};
+
+ssize_t heldReader(void* cls, uint64_t, char* buf, size_t max)
+{
+    auto* h = static_cast<HeldAnswer*>(cls);
+    if (max == 0) return 0;
+    h->next = std::min(h->next + std::chrono::milliseconds(50), h->until);
+    while (Clock::now() < h->next && !h->stopping->load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (h->stopping->load() || Clock::now() >= h->until) {
+        h->ended = true;
+        return MHD_CONTENT_READER_END_OF_STREAM;
+    }
+    buf[0] = ' ';
+    return 1;
 }
 
 } // namespace
@@ -386,6 +414,7 @@ int CamsimServer::serveStream(MHD_Connection* c, bool replay, int* status)
     *status = m_options.streamStatus;
     const long nth = m_streamRequests.fetch_add(1) + 1;
     if (m_options.streamStatusFrom > 0 && nth >= m_options.streamStatusFrom) *status = m_options.streamStatusLater;
+    if (*status != 200 && m_options.holdAfterStatus > 0) return holdStatus(c, *status);
     if (*status != 200) return queueText(c, static_cast<unsigned>(*status), "<html><body>refused</body></html>");
     int width = 320, height = 240;
     if (const char* r = value(c, MHD_GET_ARGUMENT_KIND, "Resolution")) {
@@ -410,6 +439,35 @@ int CamsimServer::serveStream(MHD_Connection* c, bool replay, int* status)
     const int rc = MHD_queue_response(c, MHD_HTTP_OK, r);
     MHD_destroy_response(r);
     return rc;
+}
+
+int CamsimServer::holdStatus(MHD_Connection* c, int status)
+{
+    auto* held = new HeldAnswer;
+    held->server = this;
+    held->stopping = &m_stopping;
+    held->next = Clock::now();
+    held->until = held->next + std::chrono::milliseconds(m_options.holdAfterStatus);
+    MHD_Response* r = MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, 1, &heldReader, held, +[](void* cls) {
+        auto* h = static_cast<HeldAnswer*>(cls);
+        h->server->logClosed(h->ended ? "camera" : "viewer");
+        delete h;
+    });
+    MHD_add_response_header(r, "Content-Type", "text/html");
+    MHD_set_response_options(r, MHD_RF_HTTP_VERSION_1_0_RESPONSE, MHD_RO_END);
+    const int rc = MHD_queue_response(c, static_cast<unsigned>(status), r);
+    MHD_destroy_response(r);
+    return rc;
+}
+
+void CamsimServer::logClosed(const char* by)
+{
+    if (!m_log) return;
+    const std::string line = "{\"time_us\":" + std::to_string(wallMicros()) + ",\"held_stream\":" +
+                             std::to_string(m_options.streamStatus) + ",\"closed_by\":\"" + by + "\"}\n";
+    std::lock_guard lock(m_logMutex);
+    std::fputs(line.c_str(), m_log);
+    std::fflush(m_log);
 }
 
 int CamsimServer::serveZoom(MHD_Connection* c)

@@ -26,6 +26,8 @@ public:
     // For the stream's body: the picture of one part, and its log line.
     std::vector<std::uint8_t> picture(int width, int height, long number, std::int64_t sendTimeUs);
     void logPart(long stream, long number, std::int64_t sendTimeUs, size_t bytes);
+    // Who closed a held non-200 stream answer: "viewer" or "camera".
+    void logClosed(const char* by);
 
 private:
     friend struct CamsimHandlers;
@@ -36,6 +38,7 @@ private:
     int serveViewer(MHD_Connection* connection);
     int serveStream(MHD_Connection* connection, bool replay, int* status);
     int serveZoom(MHD_Connection* connection);
+    int holdStatus(MHD_Connection* connection, int status);
     int serveRecentre(MHD_Connection* connection, const std::string& program);
     bool authorised(MHD_Connection* connection, std::string* user);
 
