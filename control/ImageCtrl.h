@@ -16,15 +16,14 @@ class CZoomController;
 
 class CImageCtrl : public COleControl {
 public:
+    // control/ImageCtrl.cpp: life cycle, identity, maps, the framework's hooks.
     CImageCtrl();
     ~CImageCtrl() override;
 
     const char* GetRuntimeClassName() const override { return "CImageCtrl"; }
     const AFX_MSGMAP* GetMessageMap() const override;
     const AFX_INTERFACEMAP* GetInterfaceMap() const override;
-    void DoPropExchange(CPropExchange* pPX) override;
     void OnResetState() override;
-    void OnDraw(CDC* pdc, const RECT& rcBounds, const RECT& rcInvalid) override;
     HRESULT GetClassID(CLSID* pClsid) override;
     void OnSetClientSite() override;
     DWORD GetControlFlags() override { return IMAGECTRL_CONTROL_FLAGS; }
@@ -37,7 +36,14 @@ public:
     const CLSID* GetPropPageIDs(ULONG* count) const override;
     UINT GetUserTypeNameID() const { return IDS_IMAGECTRL; }
 
-    // Window message handlers, in the message map's order.
+    // control/Parameters.cpp: the page's parameters.
+    void DoPropExchange(CPropExchange* pPX) override;
+
+    // control/Draw.cpp: painting.
+    void OnDraw(CDC* pdc, const RECT& rcBounds, const RECT& rcInvalid) override;
+
+    // Window message handlers, in the message map's order: the tick in
+    // control/Tick.cpp, the mouse in control/operation/MouseInput.cpp.
     void OnLButtonDown(UINT nFlags, POINT point);
     void OnTimer(UINT_PTR nIDEvent);
     void OnRButtonDown(UINT nFlags, POINT point);
@@ -46,39 +52,46 @@ public:
     void OnMouseMove(UINT nFlags, POINT point);
     void OnRButtonUp(UINT nFlags, POINT point);
 
-    // Reads the motion levels from a frame's comment segment: 0 when taken,
-    // -1 when the frame holds no usable segment.
+    // control/MotionComment.cpp: reads the motion levels from a frame's
+    // comment segment: 0 when taken, -1 when the frame holds no usable
+    // segment.
     int InspectMotionComment(const BYTE* start, const BYTE* end);
 
 protected:
-    // Whether the physical button acting as the logical right button is held
-    // now (swapped buttons honoured).
+    // control/operation/SecondaryButton.cpp: whether the physical button
+    // acting as the logical right button is held now (swapped buttons
+    // honoured).
     BOOL IsSecondaryButtonHeld() const;
-    // Draws the frame in the slot (decoding it when it is new); false when a
-    // new frame gave no picture and there is none to show instead.
+    // control/Draw.cpp: draws the frame in the slot (decoding it when it is
+    // new); false when a new frame gave no picture and there is none to
+    // show instead.
     bool DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, int top);
-    // Fixes the stream's frame size from the first frame of a connection.
+    // control/operation/FirstFrameCheck.cpp: fixes the stream's frame size
+    // from the first frame of a connection.
     void CheckFirstFrameSize(int width, int height);
 
-    // Interaction modes, from the feature bits.
+    // Interaction modes, from the feature bits; the cursor in
+    // control/operation/MouseInput.cpp.
     bool IsDigitalZoom() const { return (m_byFeatures & (FEATURE_DIGITAL_ZOOM | FEATURE_OPTICAL_ZOOM)) == FEATURE_DIGITAL_ZOOM; }
     bool IsOpticalZoom() const { return (m_byFeatures & (FEATURE_DIGITAL_ZOOM | FEATURE_OPTICAL_ZOOM)) == FEATURE_OPTICAL_ZOOM; }
     bool IsZoomActive() const { return IsDigitalZoom() || IsOpticalZoom(); }
     BYTE ClickBits() const { return m_byFeatures & (FEATURE_CLICK_OFF | FEATURE_CLICK_REAL | FEATURE_CLICK_EMULATE); }
     void SetZoomCursor();
 
-    // Click-and-centre: the click step and, on TIMER_CLICK, the send step.
+    // control/operation/ClickAndCenter.cpp: the click step and, on
+    // TIMER_CLICK, the send step.
     void ClickStep(POINT point);
     void SendClickRequest();
 
-    // Digital zoom.
+    // control/operation/DigitalZoom.cpp: the digital zoom and the
+    // resolution switch.
     double RateFromPosition(int y) const;
     void DigitalZoomStep();
     bool PanStep();
     void DigitalWheelStep(short delta);
     void CheckResolution();
 
-    // Optical zoom.
+    // control/operation/OpticalZoom.cpp: the optical zoom gestures.
     SHORT SpeedFromPosition(int y) const;
     void OpticalWheelStep(short delta);
     void OpticalZoomStep();
@@ -87,7 +100,8 @@ protected:
     // and a running optical gesture sends the camera its stop.
     void EndZoomGesture();
 
-    // The members of the control, in their declared order.
+    // The members of the control, in their declared order; the two nested
+    // interfaces are implemented in control/Interfaces.cpp.
     struct XObjectSafety final : IObjectSafety {
         HRESULT QueryInterface(REFIID riid, void** ppv) override;
         ULONG AddRef() override;
@@ -158,14 +172,16 @@ protected:
     int m_nRequestOrigin = 0;
 
 private:
-    // Creates the connection object, learns the browser's window and the
-    // page's address from the container, and starts the tick.
+    // control/StartUp.cpp: creates the connection object, learns the
+    // browser's window and the page's address from the container, and
+    // starts the tick.
     void StartStreamMachinery();
-    // The tick's step that moves the stream on by state and view phase.
+    // control/Tick.cpp: the tick's step that moves the stream on by state
+    // and view phase, and the step after the browser's Stop.
     void StreamStep();
-    // The stream step after the browser's Stop.
     void StopStep();
-    // Reads the stream, cuts the newest frame and hands it to drawing.
+    // control/ReceiveStep.cpp: reads the stream, cuts the newest frame and
+    // hands it to drawing.
     void ReceiveStep();
     void StopStreamTimer();
 };

@@ -100,3 +100,13 @@ void CStreamBuffer::SetText(BYTE code, const std::string& text)
         break;
     }
 }
+
+void CStreamBuffer::Consume(LONG consumed)
+{
+    if (!m_pBlock || consumed <= 0) return;
+    StreamBufferBlock* b = m_pBlock;
+    const DWORD used = static_cast<DWORD>(consumed) > b->held ? b->held : static_cast<DWORD>(consumed);
+    b->held -= used;
+    std::memcpy(b->scratch, b->receive + used, b->held);
+    std::memcpy(b->receive, b->scratch, b->held);
+}

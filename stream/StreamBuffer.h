@@ -78,6 +78,10 @@ public:
     // Replaces the frame slot with a copy of the bytes and sets the ready
     // flag; false when the copy cannot be allocated.
     bool StoreFrame(const BYTE* bytes, DWORD length);
+    // Drops the first `consumed` held bytes of the receive buffer (all of
+    // them when it is more), moving the rest to its start through the
+    // scratch area. Nothing for zero or less.
+    void Consume(LONG consumed);
 
 private:
     StreamBufferBlock* m_pBlock;

@@ -31,10 +31,7 @@ public:
         lastConsumed = consumed;
         if (start < 0) return {};
         std::string frame(reinterpret_cast<char*>(b->receive) + start, static_cast<size_t>(length));
-        if (consumed > 0) {
-            b->held -= static_cast<DWORD>(consumed);
-            std::memmove(b->receive, b->receive + consumed, b->held);
-        }
+        buffer.Consume(consumed);
         return frame;
     }
     DWORD held() { return buffer.GetBlock()->held; }
@@ -51,6 +48,22 @@ TEST_F(Scan, PatternIsTheBoundaryLineThePartHeaderAndTheEmptyLine)
     EXPECT_EQ(b->patternLength, 39u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(b->pattern), 39), kPart);
     EXPECT_EQ(b->pattern[39], 0);
+}
+
+TEST_F(Scan, ConsumingDropsTheHeadOfTheHeldBytesAndKeepsTheRestInOrder)
+{
+    StreamBufferBlock* b = buffer.GetBlock();
+    const std::string text = "0123456789";
+    std::memcpy(b->receive, text.data(), text.size());
+    b->held = static_cast<DWORD>(text.size());
+    buffer.Consume(0);
+    buffer.Consume(-5);
+    EXPECT_EQ(held(), 10u);
+    buffer.Consume(4);
+    ASSERT_EQ(held(), 6u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(b->receive), 6), "456789");
+    buffer.Consume(100); // more than is held: all of it
+    EXPECT_EQ(held(), 0u);
 }
 
 TEST_F(Scan, WorkedExample)

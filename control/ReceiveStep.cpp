@@ -1,7 +1,5 @@
 // The receive step: once per tick while streaming, read what the socket
 // holds, cut the newest complete frame and hand it to drawing.
-#include <cstring>
-
 #include "control/ImageCtrl.h"
 #include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
@@ -69,10 +67,5 @@ void CImageCtrl::ReceiveStep()
         b->frameReady = 1;
         InvalidateControl(nullptr, TRUE);
     }
-    if (consumed > 0) {
-        const DWORD used = static_cast<DWORD>(consumed) > b->held ? b->held : static_cast<DWORD>(consumed);
-        b->held -= used;
-        std::memcpy(b->scratch, b->receive + used, b->held);
-        std::memcpy(b->receive, b->scratch, b->held);
-    }
+    m_pStreamBuffer->Consume(consumed);
 }
