@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/kernel/Kernel.h"
 #include "stream/StreamClient.h"
@@ -56,6 +57,19 @@ bool beginsWithHttp(const std::string& text)
         if (std::tolower(static_cast<unsigned char>(text[i])) != kScheme[i]) return false;
     return true;
 }
+
+// Runs a function when the scope it guards is left, by any return.
+template <typename F>
+class ScopeExit {
+public:
+    explicit ScopeExit(F f) : m_f(std::move(f)) {}
+    ~ScopeExit() { m_f(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+private:
+    F m_f;
+};
 
 } // namespace
 
@@ -140,12 +154,23 @@ int CStreamClient::Prepare()
     return 0;
 }
 
+bool CStreamClient::WaitForNamedMutex(const char* name, HANDLE* mutex) const
+{
+    for (;;) {
+        *mutex = CreateMutexA(nullptr, TRUE, name);
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
+        CloseHandle(*mutex);
+        *mutex = nullptr;
+        if (StopRequested()) return false;
+        Sleep(kMutexPollMs);
+    }
+}
+
 int CStreamClient::RunPreflight()
 {
     char dialogMutexName[128];
     std::snprintf(dialogMutexName, sizeof dialogMutexName, "%s%d", kDialogMutexText,
                   static_cast<int>(reinterpret_cast<std::intptr_t>(m_hBrowserWnd)));
-    int result = -1;
     auto errorCode = [this](DWORD flag) {
         m_nPreflightError = static_cast<int>(GetLastError());
         m_nPreflightFlags |= flag;
@@ -153,7 +178,7 @@ int CStreamClient::RunPreflight()
 
     if (m_pBlock->hostPrefix.empty()) {
         errorCode(ERR_NO_HOST_PREFIX);
-        return -1;
+        return PREFLIGHT_FAILED;
     }
     char rootUrl[300];
     if (m_pBlock->port == 80)
@@ -164,34 +189,25 @@ int CStreamClient::RunPreflight()
     const std::string mutexName = std::string(rootUrl) + std::to_string(reinterpret_cast<std::intptr_t>(m_hBrowserWnd));
 
     // One preflight at a time to one camera from one browser window.
-    for (;;) {
-        m_hPreflightMutex = CreateMutexA(nullptr, TRUE, mutexName.c_str());
-        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
-        CloseHandle(m_hPreflightMutex);
-        m_hPreflightMutex = nullptr;
-        if (StopRequested()) return -1;
-        Sleep(kMutexPollMs);
-    }
-
-    auto finish = [this](int value) {
+    if (!WaitForNamedMutex(mutexName.c_str(), &m_hPreflightMutex)) return PREFLIGHT_FAILED;
+    // However the preflight ends, its internet handles are closed and then
+    // the camera's mutex is released.
+    const ScopeExit finish([this] {
+        CloseInternetHandles();
         if (m_hPreflightMutex) {
             ReleaseMutex(m_hPreflightMutex);
             CloseHandle(m_hPreflightMutex);
             m_hPreflightMutex = nullptr;
         }
-        return value;
-    };
+    });
 
     HINTERNET internet = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!internet) {
         errorCode(ERR_INTERNET_OPEN);
-        return finish(-2);
+        return PREFLIGHT_RETRY;
     }
     m_hInternet.store(internet, std::memory_order_release);
-    if (StopRequested()) {
-        CloseInternetHandles();
-        return finish(-1);
-    }
+    if (StopRequested()) return PREFLIGHT_FAILED;
     DWORD timeout = kPreflightReceiveTimeoutMs;
     InternetSetOptionA(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
 
@@ -199,14 +215,10 @@ int CStreamClient::RunPreflight()
                                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
     if (!request) {
         errorCode(ERR_OPEN_URL);
-        CloseInternetHandles();
-        return finish(-2);
+        return PREFLIGHT_RETRY;
     }
     m_hRequest.store(request, std::memory_order_release);
-    if (StopRequested()) {
-        CloseInternetHandles();
-        return finish(-1);
-    }
+    if (StopRequested()) return PREFLIGHT_FAILED;
     if (!m_pBlock->userName.empty() && !m_pBlock->password.empty()) {
         InternetSetOptionA(request, INTERNET_OPTION_USERNAME, const_cast<char*>(m_pBlock->userName.c_str()),
                            static_cast<DWORD>(m_pBlock->userName.size()));
@@ -215,8 +227,7 @@ int CStreamClient::RunPreflight()
     }
     if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
         errorCode(ERR_SEND_REQUEST);
-        CloseInternetHandles();
-        return finish(-2);
+        return PREFLIGHT_RETRY;
     }
 
     DWORD status = 0;
@@ -224,30 +235,19 @@ int CStreamClient::RunPreflight()
         DWORD length = sizeof status;
         if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length, nullptr)) {
             errorCode(ERR_QUERY_STATUS);
-            CloseInternetHandles();
-            return finish(-1);
+            return PREFLIGHT_FAILED;
         }
         if (status == 401) {
             // One password dialog at a time in one browser window.
             HANDLE dialogMutex = nullptr;
-            for (;;) {
-                dialogMutex = CreateMutexA(nullptr, TRUE, dialogMutexName);
-                if (GetLastError() != ERROR_ALREADY_EXISTS) break;
-                CloseHandle(dialogMutex);
-                if (StopRequested()) {
-                    CloseInternetHandles();
-                    return finish(-1);
-                }
-                Sleep(kMutexPollMs);
-            }
+            if (!WaitForNamedMutex(dialogMutexName, &dialogMutex)) return PREFLIGHT_FAILED;
             const DWORD answer = InternetErrorDlg(m_hBrowserWnd, request, ERROR_INTERNET_INCORRECT_PASSWORD, kDialogFlags, nullptr);
             ReleaseMutex(dialogMutex);
             CloseHandle(dialogMutex);
             if (answer == ERROR_INTERNET_FORCE_RETRY) {
                 if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
                     errorCode(ERR_SEND_REQUEST);
-                    CloseInternetHandles();
-                    return finish(-2);
+                    return PREFLIGHT_RETRY;
                 }
                 continue;
             }
@@ -259,8 +259,7 @@ int CStreamClient::RunPreflight()
     }
     if (status != 200) {
         errorCode(ERR_PREFLIGHT_STATUS);
-        CloseInternetHandles();
-        return finish(-1);
+        return PREFLIGHT_FAILED;
     }
 
     INTERNET_DIAGNOSTIC_SOCKET_INFO info{};
@@ -308,7 +307,5 @@ int CStreamClient::RunPreflight()
         std::memcpy(m_szCookie, cookie, STREAM_COOKIE_SIZE - 1);
         m_szCookie[STREAM_COOKIE_SIZE - 1] = '\0';
     }
-    CloseInternetHandles();
-    result = 1;
-    return finish(result);
+    return PREFLIGHT_DONE;
 }

@@ -88,13 +88,13 @@ int CStreamClient::Step()
 {
     switch (GetState()) {
     case STREAM_PREFLIGHT: {
-        int result = -2;
+        int result = PREFLIGHT_RETRY;
         for (int attempt = 0; attempt < kPreflightTries; ++attempt) {
             result = RunPreflight();
-            if (result != -2 || StopRequested()) break;
+            if (result != PREFLIGHT_RETRY || StopRequested()) break;
             if (attempt + 1 < kPreflightTries) Sleep(kWorkerPauseMs);
         }
-        if (result == 1) {
+        if (result == PREFLIGHT_DONE) {
             Advance(1);
             return 0;
         }

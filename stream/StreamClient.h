@@ -42,6 +42,13 @@ enum : DWORD {
     ERR_NON_BLOCKING = 0x10000,
 };
 
+// Results of the preflight.
+enum : int {
+    PREFLIGHT_DONE = 1,
+    PREFLIGHT_FAILED = -1,
+    PREFLIGHT_RETRY = -2,
+};
+
 constexpr int STREAM_COOKIE_SIZE = 75;
 constexpr int STREAM_REQUEST_SIZE = 1024;
 constexpr int STREAM_BASE64_SIZE = 512;
@@ -98,6 +105,8 @@ public:
     }
 
     // Steps of the worker, open to tests.
+    // The preflight's result: PREFLIGHT_DONE, PREFLIGHT_FAILED, or
+    // PREFLIGHT_RETRY for a failure worth another try.
     int RunPreflight();
     int Connect();
     void BuildCredentials();
@@ -127,6 +136,9 @@ private:
     void AddErrorFlags(DWORD flags, DWORD code);
     void CloseInternetHandles();
     void CloseSocketOnce();
+    // Takes the named mutex, polling while another holds it; false when a
+    // stop is requested meanwhile (then *mutex is null).
+    bool WaitForNamedMutex(const char* name, HANDLE* mutex) const;
     bool StopRequested() const { return m_nStopRequest.load(std::memory_order_acquire) != 0; }
     void SetHost(const char* text, size_t length);
 
