@@ -46,6 +46,18 @@ enum : int {
     PHASE_ENDED = 5,
 };
 
+// Direction of the resolution switch in progress.
+enum : int {
+    SWITCH_UP = 1,
+    SWITCH_DOWN = 2,
+};
+
+// The optical zoom's limits when the page gives none.
+constexpr SHORT ZOOM_DEFAULT_MAX_MAG = 4200;
+constexpr SHORT ZOOM_DEFAULT_MIN_MAG = 100;
+constexpr SHORT ZOOM_DEFAULT_MAX_SPEED = 362;
+constexpr SHORT ZOOM_DEFAULT_MIN_SPEED = 5;
+
 // Optical zoom states and the origin of a zoom request.
 enum : int {
     ZoomIdle = 1,

@@ -117,14 +117,14 @@ void CImageCtrl::DoPropExchange(CPropExchange* pPX)
     if (!m_pStreamClient) StartStreamMachinery();
 
     if (!m_pZoom && (m_byFeatures & FEATURE_OPTICAL_ZOOM)) {
-        SHORT maxMag = 4200;
-        SHORT minMag = 100;
-        SHORT maxSpeed = 362;
-        SHORT minSpeed = 5;
-        PX_Short(pPX, "maxMag", maxMag, 4200);
-        PX_Short(pPX, "minMag", minMag, 100);
-        PX_Short(pPX, "maxSpeed", maxSpeed, 362);
-        PX_Short(pPX, "minSpeed", minSpeed, 5);
+        SHORT maxMag = ZOOM_DEFAULT_MAX_MAG;
+        SHORT minMag = ZOOM_DEFAULT_MIN_MAG;
+        SHORT maxSpeed = ZOOM_DEFAULT_MAX_SPEED;
+        SHORT minSpeed = ZOOM_DEFAULT_MIN_SPEED;
+        PX_Short(pPX, "maxMag", maxMag, ZOOM_DEFAULT_MAX_MAG);
+        PX_Short(pPX, "minMag", minMag, ZOOM_DEFAULT_MIN_MAG);
+        PX_Short(pPX, "maxSpeed", maxSpeed, ZOOM_DEFAULT_MAX_SPEED);
+        PX_Short(pPX, "minSpeed", minSpeed, ZOOM_DEFAULT_MIN_SPEED);
         m_pZoom = new (std::nothrow) CZoomController(maxSpeed, minSpeed, maxMag, minMag);
     }
 }

@@ -14,8 +14,6 @@ constexpr double kMaxMag = 10.0;
 constexpr double kMagStep = 0.8;
 constexpr double kWheelStep = 0.1;
 constexpr double kSwitchMag = 4.0;
-constexpr int kSwitchUp = 1;
-constexpr int kSwitchDown = 2;
 
 void replaceFirst(std::string& text, const char* from, const char* to)
 {
@@ -125,7 +123,7 @@ void CImageCtrl::CheckResolution()
             from = "320x240";
             to = "640x480";
         }
-        if (from) m_nSwitchDirection = kSwitchUp;
+        if (from) m_nSwitchDirection = SWITCH_UP;
     } else {
         if (base160 && m_nStreamWidth == 320 && m_nStreamHeight == 240) {
             from = "320x240";
@@ -134,7 +132,7 @@ void CImageCtrl::CheckResolution()
             from = "640x480";
             to = "320x240";
         }
-        if (from) m_nSwitchDirection = kSwitchDown;
+        if (from) m_nSwitchDirection = SWITCH_DOWN;
     }
     if (!from) return;
     replaceFirst(m_strImagePath, from, to);

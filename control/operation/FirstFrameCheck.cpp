@@ -2,11 +2,6 @@
 // tells whether automatic resolution switching can go on.
 #include "control/ImageCtrl.h"
 
-namespace {
-constexpr int kSwitchUp = 1;
-constexpr int kSwitchDown = 2;
-} // namespace
-
 void CImageCtrl::CheckFirstFrameSize(int width, int height)
 {
     const int W = m_nImageWidth;
@@ -16,11 +11,11 @@ void CImageCtrl::CheckFirstFrameSize(int width, int height)
         m_nStreamHeight = height;
         if (width != W || height != H) m_bResolutionSwitch = FALSE;
     } else if (m_nViewPhase == PHASE_WAITING_FIRST_FRAME) {
-        if (m_nSwitchDirection == kSwitchUp && m_nStreamWidth == W) {
+        if (m_nSwitchDirection == SWITCH_UP && m_nStreamWidth == W) {
             m_nStreamWidth = width;
             m_nStreamHeight = height;
             if (width != 2 * W) m_bResolutionSwitch = FALSE;
-        } else if (m_nSwitchDirection == kSwitchDown && m_nStreamWidth == 2 * W) {
+        } else if (m_nSwitchDirection == SWITCH_DOWN && m_nStreamWidth == 2 * W) {
             m_nStreamWidth = width;
             m_nStreamHeight = height;
             if (width != W) m_bResolutionSwitch = FALSE;

@@ -25,8 +25,8 @@ int burstValue(double a)
 SHORT CImageCtrl::SpeedFromPosition(int y) const
 {
     const int H = m_nImageHeight;
-    const int maxSpeed = m_pZoom ? m_pZoom->GetMaxSpeed() : 362;
-    const int minSpeed = m_pZoom ? m_pZoom->GetMinSpeed() : 5;
+    const int maxSpeed = m_pZoom ? m_pZoom->GetMaxSpeed() : ZOOM_DEFAULT_MAX_SPEED;
+    const int minSpeed = m_pZoom ? m_pZoom->GetMinSpeed() : ZOOM_DEFAULT_MIN_SPEED;
     if (H == 0) return 0;
     const double r = -static_cast<double>(y - H / 2) / H;
     if (r >= 0.5) return static_cast<SHORT>(maxSpeed);
@@ -46,7 +46,7 @@ void CImageCtrl::OpticalWheelStep(short delta)
     } else if (m_nOpticalState != ZoomIdle) {
         return;
     }
-    const int maxSpeed = m_pZoom ? m_pZoom->GetMaxSpeed() : 362;
+    const int maxSpeed = m_pZoom ? m_pZoom->GetMaxSpeed() : ZOOM_DEFAULT_MAX_SPEED;
     SHORT speed = static_cast<SHORT>(static_cast<int>((maxSpeed / 3) * m_dWheelAccel));
     if (delta < 0) speed = static_cast<SHORT>(-speed);
     m_nZoomSpeed = speed;
