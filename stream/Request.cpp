@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "stream/StreamClient.h"
 
@@ -51,6 +52,12 @@ void CStreamClient::BuildCredentials()
     m_pBuffer->SetText(SB_CREDENTIALS, encoded);
 }
 
+namespace {
+
+bool breaksLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
+
+} // namespace
+
 std::string CStreamClient::BuildRequest() const
 {
     if (!m_pBlock || m_bRequestTooLong) return std::string();
@@ -62,8 +69,14 @@ std::string CStreamClient::BuildRequest() const
     else if (path.compare(0, 1, "?") == 0)
         path = "http://" + m_pBlock->hostPrefix + "cgi-bin/nphContinuousServerPush" + path;
 
+    // Texts from the page and the camera go into lines of the request: one
+    // holding a line break (or a NUL) would end its line early and add
+    // lines of its own choosing, so such a request is not sent at all.
+    const std::string host = m_pBlock->host ? m_pBlock->host : "";
+    if (breaksLine(path) || breaksLine(host) || breaksLine(m_szCookie)) return std::string();
+
     std::string request = "GET " + path + " HTTP/1.0\r\n";
-    request += "Host: " + std::string(m_pBlock->host ? m_pBlock->host : "") + ":" + std::to_string(m_pBlock->port) + "\r\n";
+    request += "Host: " + host + ":" + std::to_string(m_pBlock->port) + "\r\n";
     if (m_pBlock->noCache) request += "Pragma: no-cache\r\n";
     if (!m_pBlock->credentials.empty()) request += m_pBlock->credentials + "\r\n";
     if (m_szCookie[0]) request += std::string("Cookie: ") + m_szCookie + "\r\n";

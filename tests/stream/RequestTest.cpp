@@ -201,6 +201,24 @@ TEST_F(Request, OversizedRequestIsNotSent)
     EXPECT_EQ(c.client.ReadResponseHead(c.client.GetSocket()), -1);
 }
 
+TEST_F(Request, ALineBreakFromThePageIsNotSentOn)
+{
+    // A page's ImagePath that would add a header line of its own: the
+    // request is not sent, as one too long for its buffer.
+    for (const std::string& path : {std::string("?Resolution=320x240\r\nX-Injected: 1"), std::string("?a=1\nb"),
+                                   std::string("?a=1\0b", 7)}) {
+        c.block().path = path;
+        c.client.TakeRequestPath();
+        c.block().hostPrefix = "127.0.0.1/";
+        c.setHost("127.0.0.1");
+        c.block().port = l.port();
+        EXPECT_EQ(c.client.BuildRequest(), "");
+    }
+    c.block().path = "?Resolution=320x240";
+    c.client.TakeRequestPath();
+    EXPECT_NE(c.client.BuildRequest(), "");
+}
+
 TEST_F(Request, OversizedCredentialsAreNotSent)
 {
     c.block().path = "/x";
