@@ -20,7 +20,7 @@ namespace {
 
 // Applies one scripted action: the physical button state first (what
 // GetAsyncKeyState reports), then the messages.
-bool apply(const InputAction& a, ViewerContainer& container, SettableInputState& input, POINT& pointer)
+bool apply(const InputAction& a, ViewerContainer& container, SettableInputState& input, POINT& pointer, EventLog& log)
 {
     auto keys = [&] {
         return (input.isKeyDown(VK_LBUTTON) ? MK_LBUTTON : 0) | (input.isKeyDown(VK_RBUTTON) ? MK_RBUTTON : 0);
@@ -50,6 +50,9 @@ bool apply(const InputAction& a, ViewerContainer& container, SettableInputState&
         container.mouseWheel(a.pt, a.notches, keys());
         break;
     case InputAction::Kind::Key:
+        // The report says when the key was given, so that what follows it
+        // can be told from what came before however busy the machine is.
+        log.write("\"key\":\"" + EventLog::Escape(a.key) + "\"");
         if (a.key == "Escape") container.stop();
         else if (a.key == "p") container.showProperties(static_cast<std::size_t>(std::max(0, container.controlAt(pointer))));
         else if (a.key == "q") return false;
@@ -101,7 +104,7 @@ int RunHeadless(const HeadlessOptions& options)
     container.pollCursor();
     while (running && elapsedMs() < options.durationSeconds * 1000 && (options.frames < 0 || log.frames() < options.frames)) {
         while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs())
-            running = apply(script.actions[next++], container, *input, pointer);
+            running = apply(script.actions[next++], container, *input, pointer, log);
         container.pumpMessages();
         container.pollCursor();
         container.paint(surface);
