@@ -15,10 +15,10 @@ HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX, int originY, 
     return GdiTable::instance().addDC(std::move(dc));
 }
 
-Surface* GetDCSurface(HDC hdc)
+std::shared_ptr<Surface> GetDCSurface(HDC hdc)
 {
     const auto dc = GdiTable::instance().dc(hdc);
-    return dc ? dc->surface.get() : nullptr;
+    return dc ? dc->surface : nullptr;
 }
 
 HDC CreateCompatibleDC(HDC hdc)

@@ -12,7 +12,9 @@
 // container's position of the control on it) and an optional clip in
 // surface coordinates.
 HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX = 0, int originY = 0, const RECT* clip = nullptr);
-Surface* GetDCSurface(HDC hdc);
+// The surface a device context paints into, kept alive by the caller; null
+// for an unknown context.
+std::shared_ptr<Surface> GetDCSurface(HDC hdc);
 
 HDC CreateCompatibleDC(HDC hdc);
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);

@@ -119,3 +119,17 @@ TEST(Gdi, DibRowsArePaddedToWholeWordsAndBlocksCountHeaderTableAndRows)
 }
 
 } // namespace
+
+namespace {
+
+TEST(GdiSurface, TheSurfaceOfAContextOutlivesTheContextWhileHeld)
+{
+    HDC hdc = CreateSurfaceDC(std::make_shared<Surface>(7, 5));
+    const std::shared_ptr<Surface> held = GetDCSurface(hdc);
+    ASSERT_NE(held, nullptr);
+    DeleteDC(hdc);
+    EXPECT_EQ(held->width(), 7); // still there: the caller holds it
+    EXPECT_EQ(GetDCSurface(hdc), nullptr);
+}
+
+} // namespace
