@@ -42,7 +42,8 @@ int CImageImpl::StretchDraw(CDC* pdc, HDRAWDIB hDrawDib, int xDst, int yDst, int
         // shows as on the off-screen path, and a header whose colour table
         // holds colours: it reads no palette index words.
         DrawDibHeader header;
-        const BITMAPINFOHEADER* info = ColourHeader(header);
+        // DrawDib takes the header as writable but only reads it.
+        auto* info = const_cast<BITMAPINFOHEADER*>(ColourHeader(header));
         DrawDibBegin(hDrawDib, target, dxDst, dyDst, info, dxSrc, dySrc, DDF_HALFTONE);
         DrawDibDraw(hDrawDib, target, xDst, yDst, dxDst, dyDst, info, imageBits, xSrc, ySrc, dxSrc, dySrc, DDF_SAME_HDC);
         return 1;

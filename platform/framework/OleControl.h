@@ -14,6 +14,7 @@
 #include "platform/com/PropertyPage.h"
 #include "platform/com/ServiceProvider.h"
 #include "platform/framework/Dc.h"
+#include "platform/framework/MessageBox.h"
 #include "platform/framework/MessageMap.h"
 #include "platform/framework/PropExchange.h"
 #include "platform/window/Window.h"
@@ -227,5 +228,3 @@ constexpr int HimetricToPixels(LONG hm) { return static_cast<int>((static_cast<l
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE module);
-// The framework's message box: the container's, owned by no window.
-int AfxMessageBox(const std::string& text, UINT type = MB_OK);

@@ -2,11 +2,15 @@
 // Surface.
 #pragma once
 
+#include "platform/gdi/WinGdi.h"
+
+// On Windows the device contexts and GDI functions are Windows' own
+// (WinTypes.h brings them), and there are no surfaces.
+#ifndef _WIN32
 #include <memory>
 #include <string>
 
 #include "platform/gdi/Surface.h"
-#include "platform/gdi/WinGdi.h"
 
 // A device context that paints into `surface`, with the given origin (the
 // container's position of the control on it) and an optional clip in
@@ -52,3 +56,4 @@ BOOL BitBlt(HDC hdcDst, int x, int y, int width, int height, HDC hdcSrc, int xSr
 
 // Writes the surface as an RGB PNG; false when the file cannot be written.
 bool WriteSurfacePng(const Surface& surface, const std::string& path);
+#endif

@@ -4,6 +4,9 @@
 
 #include "platform/win/WinTypes.h"
 
+// On Windows the structures and constants are Windows' own (WinTypes.h
+// brings them); the stand-in declares them with the same layout.
+#ifndef _WIN32
 #pragma pack(push, 1)
 struct BITMAPINFOHEADER {
     DWORD biSize;
@@ -40,6 +43,7 @@ struct LOGPALETTE {
     PALETTEENTRY palPalEntry[1];
 };
 #pragma pack(pop)
+#endif
 static_assert(sizeof(BITMAPINFOHEADER) == 40);
 static_assert(sizeof(LOGPALETTE) == 8);
 
@@ -53,6 +57,7 @@ constexpr long long DibBlockBytes(long long bitCount, long long width, long long
     return static_cast<long long>(sizeof(BITMAPINFOHEADER)) + colourTableBytes + DibStride(bitCount, width) * height;
 }
 
+#ifndef _WIN32
 using LPBITMAPINFOHEADER = BITMAPINFOHEADER*;
 using LPBITMAPINFO = BITMAPINFO*;
 
@@ -80,3 +85,4 @@ constexpr UINT DT_LEFT = 0x0;
 constexpr UINT DT_WORDBREAK = 0x10;
 constexpr UINT DT_SINGLELINE = 0x20;
 constexpr UINT DT_NOCLIP = 0x100;
+#endif

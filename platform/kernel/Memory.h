@@ -6,6 +6,8 @@
 
 #include "platform/win/WinTypes.h"
 
+// On Windows these are the kernel's own functions (WinTypes.h brings them).
+#ifndef _WIN32
 constexpr UINT GMEM_FIXED = 0x0000;
 constexpr UINT GMEM_MOVEABLE = 0x0002;
 constexpr UINT GMEM_ZEROINIT = 0x0040;
@@ -25,3 +27,4 @@ HGLOBAL GlobalFree(HGLOBAL block);
 
 HLOCAL LocalAlloc(UINT flags, std::size_t bytes);
 HLOCAL LocalFree(HLOCAL block);
+#endif

@@ -41,7 +41,7 @@ HDRAWDIB DrawDibOpen() { return table().insert(std::make_shared<DrawDibState>())
 
 BOOL DrawDibClose(HDRAWDIB hdd) { return table().remove(hdd) ? TRUE : FALSE; }
 
-BOOL DrawDibBegin(HDRAWDIB hdd, HDC, int dxDst, int dyDst, const BITMAPINFOHEADER* lpbi, int, int, UINT flags)
+BOOL DrawDibBegin(HDRAWDIB hdd, HDC, int dxDst, int dyDst, LPBITMAPINFOHEADER lpbi, int, int, UINT flags)
 {
     const auto state = table().find(hdd);
     if (!state || !lpbi) return FALSE;
@@ -52,8 +52,8 @@ BOOL DrawDibBegin(HDRAWDIB hdd, HDC, int dxDst, int dyDst, const BITMAPINFOHEADE
     return TRUE;
 }
 
-BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst, const BITMAPINFOHEADER* lpbi,
-                 const void* bits, int xSrc, int ySrc, int dxSrc, int dySrc, UINT)
+BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst, LPBITMAPINFOHEADER lpbi,
+                 LPVOID bits, int xSrc, int ySrc, int dxSrc, int dySrc, UINT)
 {
     if (!table().find(hdd)) return FALSE;
     if (!lpbi || !bits) return FALSE;

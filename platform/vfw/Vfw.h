@@ -4,14 +4,18 @@
 
 #include "platform/gdi/WinGdi.h"
 
+#ifdef _WIN32
+#include <vfw.h>
+#else
 constexpr UINT DDF_SAME_HDC = 0x0004;
 constexpr UINT DDF_HALFTONE = 0x1000;
 
 HDRAWDIB DrawDibOpen();
 BOOL DrawDibClose(HDRAWDIB hdd);
-BOOL DrawDibBegin(HDRAWDIB hdd, HDC hdc, int dxDst, int dyDst, const BITMAPINFOHEADER* lpbi, int dxSrc, int dySrc,
+BOOL DrawDibBegin(HDRAWDIB hdd, HDC hdc, int dxDst, int dyDst, LPBITMAPINFOHEADER lpbi, int dxSrc, int dySrc,
                   UINT flags);
 // A source size of -1 by -1 means the bitmap from (xSrc, ySrc) to its far
 // edges. The colour table of an 8-bit bitmap is read as colours.
-BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst, const BITMAPINFOHEADER* lpbi,
-                 const void* bits, int xSrc, int ySrc, int dxSrc, int dySrc, UINT flags);
+BOOL DrawDibDraw(HDRAWDIB hdd, HDC hdc, int xDst, int yDst, int dxDst, int dyDst, LPBITMAPINFOHEADER lpbi,
+                 LPVOID bits, int xSrc, int ySrc, int dxSrc, int dySrc, UINT flags);
+#endif

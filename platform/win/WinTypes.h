@@ -2,6 +2,25 @@
 // stores or compares them, and pointer-sized where Windows makes them so.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows the types, handles and macros are Windows' own. The lean
+// header leaves out COM and RPC, whose `boolean` would clash with
+// libjpeg's; the files that need more include it themselves.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+// Video for Windows declares it; the picture classes hold one without
+// needing the rest of that header.
+typedef HANDLE HDRAWDIB;
+
+#else
+
 #include <cstddef>
 #include <cstdint>
 
@@ -100,3 +119,5 @@ constexpr WPARAM MAKEWPARAM(int lo, int hi) { return static_cast<WPARAM>(static_
 // Integer resource identifiers travel in string pointers, as on Windows.
 inline LPCSTR MAKEINTRESOURCEA(WORD id) { return reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(id)); }
 inline bool IS_INTRESOURCE(LPCSTR p) { return (reinterpret_cast<std::uintptr_t>(p) >> 16) == 0; }
+
+#endif

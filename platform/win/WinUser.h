@@ -4,6 +4,9 @@
 
 #include "WinTypes.h"
 
+// On Windows these are Windows' own (WinTypes.h brings them).
+#ifndef _WIN32
+
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
@@ -86,3 +89,4 @@ struct MSG {
     POINT pt;
 };
 using LPMSG = MSG*;
+#endif

@@ -30,7 +30,7 @@ struct TestDib {
                     pixels[static_cast<size_t>(y * DibStride(bits, width) + x * bytes + b)] =
                         static_cast<BYTE>((x * 29 + y * 53 + b * 101) & 0xFF);
     }
-    const BITMAPINFOHEADER* header() const { return reinterpret_cast<const BITMAPINFOHEADER*>(block.data()); }
+    BITMAPINFOHEADER* header() { return reinterpret_cast<BITMAPINFOHEADER*>(block.data()); }
     const BITMAPINFO* info() const { return reinterpret_cast<const BITMAPINFO*>(block.data()); }
     std::vector<BYTE> block;
     std::vector<BYTE> pixels;
@@ -55,7 +55,7 @@ std::vector<std::uint32_t> draw(const Case& c, int surfaceBits, bool drawDib)
     auto surface = std::make_shared<Surface>(24, 20, surfaceBits);
     const RECT clip{1, 1, 22, 18};
     HDC hdc = CreateSurfaceDC(surface, 1, 2, &clip);
-    const TestDib dib(c.bits, 10, 8);
+    TestDib dib(c.bits, 10, 8);
     if (drawDib) {
         HDRAWDIB hdd = DrawDibOpen();
         EXPECT_TRUE(DrawDibBegin(hdd, hdc, c.wDst, c.hDst, dib.header(), c.wSrc, c.hSrc, DDF_HALFTONE));
