@@ -410,6 +410,7 @@ std::string DesktopViewer::askAddress()
 {
     RecentAddresses recent;
     AddressDialog dialog(recent.list());
+    SDL_SetWindowTitle(m_window, "camview - open a camera");
     SDL_StartTextInput();
     while (dialog.state() == AddressDialog::State::Asking) {
         SDL_Event e;
