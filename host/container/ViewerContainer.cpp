@@ -69,17 +69,6 @@ bool equalsIgnoringCase(const std::string& a, const char* b)
                       [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y)); });
 }
 
-// "host" or "host:port" of an http:// address, without user information.
-std::string hostOf(const std::string& url)
-{
-    const auto scheme = url.find("://");
-    if (scheme == std::string::npos) return {};
-    std::string authority = url.substr(scheme + 3);
-    authority = authority.substr(0, authority.find_first_of("/?#"));
-    const auto at = authority.rfind('@');
-    return at == std::string::npos ? authority : authority.substr(at + 1);
-}
-
 LPARAM pointParam(POINT pt)
 {
     return static_cast<LPARAM>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(pt.y)) << 16) |
@@ -134,9 +123,9 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
         const int width = std::clamp(object.width > 0 ? object.width : h.site->size().cx, 1, 4096);
         const int height = std::clamp(object.height > 0 ? object.height : h.site->size().cy, 1, 4096);
         h.rect = RECT{0, 0, width, height};
-        h.cameraHost = hostOf(m_pageUrl);
+        h.cameraHost = UrlAuthority(m_pageUrl);
         for (const auto& [name, value] : object.params)
-            if (equalsIgnoringCase(name, "ImagePath") && value.compare(0, 7, "http://") == 0) h.cameraHost = hostOf(value);
+            if (equalsIgnoringCase(name, "ImagePath") && value.compare(0, 7, "http://") == 0) h.cameraHost = UrlAuthority(value);
         m_controls.push_back(std::move(h));
     }
     layout();

@@ -34,15 +34,6 @@ constexpr int kMessageHeight = 44;
 constexpr int kStatusHeight = 22;
 constexpr int kMinWidth = 480;
 
-// The host part of a URL: between "//" and the next "/".
-std::string hostOf(const std::string& url)
-{
-    const auto start = url.find("//");
-    if (start == std::string::npos) return url;
-    const auto end = url.find('/', start + 2);
-    return url.substr(start + 2, end == std::string::npos ? std::string::npos : end - start - 2);
-}
-
 WPARAM keysOf(std::uint32_t buttons)
 {
     WPARAM keys = 0;
@@ -216,35 +207,36 @@ std::string DesktopViewer::statusLine()
 {
     if (!m_loading.empty()) return m_loading;
     const auto now = std::chrono::steady_clock::now();
-    // Frames per second over the last two seconds: intervals between the
-    // frames drawn, so a viewer that just started is not under-counted.
-    auto rate = [&](std::deque<std::chrono::steady_clock::time_point>& times) {
+    // Each camera's frames per second over the last two seconds: intervals
+    // between the frames drawn, so a viewer that just started is not
+    // under-counted. Older times are dropped on the way.
+    std::vector<std::string> fps;
+    for (auto& times : m_frameTimes) {
         while (!times.empty() && now - times.front() > std::chrono::seconds(2)) times.pop_front();
-        if (times.size() < 2) return 0.0;
-        const double span = std::chrono::duration<double>(times.back() - times.front()).count();
-        return span > 0 ? static_cast<double>(times.size() - 1) / span : 0.0;
-    };
-    auto fps = [&](std::size_t i) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.1f fps", i < m_frameTimes.size() ? rate(m_frameTimes[i]) : 0.0);
-        return std::string(text);
-    };
-    const std::size_t count = m_container ? m_container->count() : 0;
+        double rate = 0;
+        if (times.size() >= 2) {
+            const double span = std::chrono::duration<double>(times.back() - times.front()).count();
+            if (span > 0) rate = static_cast<double>(times.size() - 1) / span;
+        }
+        char text[16];
+        std::snprintf(text, sizeof text, "%.1f", rate);
+        fps.emplace_back(text);
+    }
+    const std::size_t count = m_container ? std::min(m_container->count(), fps.size()) : 0;
     std::string line;
     // The camera alone, the one under the pointer, or the only one; with
     // several and none pointed at, each camera's own rate.
     int shown = m_alone >= 0 ? m_alone : m_container ? m_container->controlAt(m_pointer) : -1;
     if (shown < 0 && count == 1) shown = 0;
-    if (shown >= 0) {
+    if (shown >= 0 && static_cast<std::size_t>(shown) < count) {
         const std::size_t i = static_cast<std::size_t>(shown);
         line = "camera " + (count > 1 ? std::to_string(i + 1) + "/" + std::to_string(count) + " " : "") +
-               m_container->cameraHost(i) + "   " + fps(i);
+               m_container->cameraHost(i) + "   " + fps[i] + " fps";
     } else {
         line = std::to_string(count) + " cameras:";
-        for (std::size_t i = 0; i < count; ++i) line += (i ? ", " : " ") + fps(i).substr(0, fps(i).find(' '));
+        for (std::size_t i = 0; i < count; ++i) line += (i ? ", " : " ") + fps[i];
         line += " fps";
     }
-    for (std::size_t i = 0; i < count; ++i) rate(m_frameTimes[i]); // old times go for every camera
     if (now < m_noticeUntil) line += "   " + m_notice;
     else if (!m_lastEvent.empty()) line += "   last event: " + m_lastEvent;
     return line;
@@ -513,7 +505,8 @@ int DesktopViewer::run()
         const int height = grid.cy + kMessageHeight + kStatusHeight;
         SDL_SetWindowSize(m_window, width, height);
         makeCanvas(width, height);
-        SDL_SetWindowTitle(m_window, ("camview - " + hostOf(m_pageUrl)).c_str());
+        const std::string host = UrlAuthority(m_pageUrl);
+        SDL_SetWindowTitle(m_window, ("camview - " + (host.empty() ? m_pageUrl : host)).c_str());
         while (m_running) turn();
     }
     // Prompts still waiting are cancelled, then the controls go (their

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/page/ViewerPage.h"
+
 namespace {
 
 struct ErrorWords {
@@ -64,12 +66,7 @@ constexpr FlagMeaning kFlags[] = {
 // the address itself when it has no host part.
 std::string hostAndPort(const std::string& url)
 {
-    const auto scheme = url.find("://");
-    if (scheme == std::string::npos) return url;
-    std::string authority = url.substr(scheme + 3);
-    authority = authority.substr(0, authority.find_first_of("/?#"));
-    const auto at = authority.rfind('@');
-    if (at != std::string::npos) authority = authority.substr(at + 1);
+    const std::string authority = UrlAuthority(url);
     if (authority.empty()) return url;
     // An IPv6 literal keeps its colons inside the brackets.
     const auto close = authority.front() == '[' ? authority.find(']') : std::string::npos;

@@ -84,6 +84,16 @@ std::vector<EmbeddedObject> ParseViewerPage(const std::string& html)
     return objects;
 }
 
+std::string UrlAuthority(const std::string& url)
+{
+    const auto scheme = url.find("://");
+    if (scheme == std::string::npos) return {};
+    std::string authority = url.substr(scheme + 3);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    const auto at = authority.rfind('@');
+    return at == std::string::npos ? authority : authority.substr(at + 1);
+}
+
 FetchedPage FetchViewerPage(const std::string& url)
 {
     FetchedPage page;

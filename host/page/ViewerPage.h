@@ -18,6 +18,10 @@ struct EmbeddedObject {
 // read the way a browser would recover it.
 std::vector<EmbeddedObject> ParseViewerPage(const std::string& html);
 
+// "host" or "host:port" of an address with a scheme, as written, without
+// user information; empty when the address has no "://" or no host.
+std::string UrlAuthority(const std::string& url);
+
 struct FetchedPage {
     long status = 0;
     std::string body;
