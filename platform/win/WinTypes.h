@@ -51,6 +51,12 @@ using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using ULONGLONG = std::uint64_t;
 
+// Calling conventions: on 32-bit Windows COM methods and thread procedures
+// use __stdcall; here there is one convention, so they are empty.
+#define WINAPI
+#define CALLBACK
+#define STDMETHODCALLTYPE
+
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 constexpr DWORD INFINITE = 0xFFFFFFFFu;

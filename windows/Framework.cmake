@@ -1,0 +1,1 @@
+# The control framework over real OLE: filled in by the framework work.

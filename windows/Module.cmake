@@ -1,0 +1,1 @@
+# The system libraries for Windows and the module VE_VIRIZU.OCX.

@@ -1,0 +1,1 @@
+# The module resources (.rc) and the type library (IDL through widl).
