@@ -41,7 +41,7 @@ public:
     std::string CommandUrl() const;
 
 private:
-    static unsigned ThreadMain(void* arg);
+    static unsigned WINAPI ThreadMain(void* arg);
     void CloseHandles();
 
     int m_nSpeed = 0;

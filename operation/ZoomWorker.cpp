@@ -56,7 +56,7 @@ void CZoomWorker::CloseHandles()
     if (HINTERNET internet = m_hInternet.exchange(nullptr, std::memory_order_seq_cst)) InternetCloseHandle(internet);
 }
 
-unsigned CZoomWorker::ThreadMain(void* arg)
+unsigned WINAPI CZoomWorker::ThreadMain(void* arg)
 {
     auto* self = static_cast<CZoomWorker*>(arg);
     for (;;) {

@@ -38,7 +38,7 @@ CStreamClient::~CStreamClient()
     delete[] m_pProxyAddress;
 }
 
-unsigned CStreamClient::WorkerMain(void* arg)
+unsigned WINAPI CStreamClient::WorkerMain(void* arg)
 {
     auto* self = static_cast<CStreamClient*>(arg);
     while (self->Step() >= 0) WaitForSingleObject(self->m_hWake, kWorkerPauseMs);

@@ -129,7 +129,7 @@ public:
     static int ParsePort(char* host);
 
 private:
-    static unsigned WorkerMain(void* arg);
+    static unsigned WINAPI WorkerMain(void* arg);
     int Step();
     int Advance(int result);
     void Fail();

@@ -15,7 +15,16 @@
 #include "platform/winsock/Winsock.h"
 #include "resources/ImageCtrlResources.h"
 
+// The entry points: on Windows the module definition file exports them by
+// name and the loader finds DllMain as the entry point; here the loader
+// finds all five by name, and nothing else is visible.
+#ifdef _WIN32
+#define VE_EXPORT extern "C"
+#define VE_ENTRY extern "C"
+#else
 #define VE_EXPORT extern "C" __attribute__((visibility("default")))
+#define VE_ENTRY VE_EXPORT
+#endif
 
 namespace {
 
@@ -25,19 +34,13 @@ bool g_started = false;
 
 void objectGone() { --g_objects; }
 
-// The module's instance handle: where the loader placed it.
-HINSTANCE moduleHandle()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&moduleHandle), &module);
-    return module;
-}
+// The module's instance handle, as the loader gave it at the start.
+HINSTANCE g_module = nullptr;
 
 std::string modulePath()
 {
     char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(moduleHandle(), path, sizeof path);
+    const DWORD length = GetModuleFileNameA(g_module, path, sizeof path);
     return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
 }
 
@@ -107,11 +110,11 @@ HRESULT makePage(REFIID riid, void** ppv)
 ClassFactory g_controlFactory(&makeControl);
 ClassFactory g_pageFactory(&makePage);
 
-// Module start: the socket library first; without it the module refuses to
-// start, after telling the user through the container's message box.
-__attribute__((constructor)) void startModule()
+// Module start: the resources under the module's own handle, then the
+// socket library; without it the module refuses to start, after telling
+// the user through the container's message box.
+void startModule(HINSTANCE self)
 {
-    const HINSTANCE self = moduleHandle();
     AfxSetResourceHandle(self);
     RegisterImageCtrlResources(self);
     WSADATA data;
@@ -126,7 +129,17 @@ __attribute__((constructor)) void startModule()
 
 } // namespace
 
-VE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv)
+// The loader's call at load and unload: the module starts at the first.
+VE_ENTRY BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = instance;
+        startModule(instance);
+    }
+    return TRUE;
+}
+
+VE_EXPORT HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv)
 {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
@@ -136,9 +149,9 @@ VE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv)
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-VE_EXPORT HRESULT DllCanUnloadNow() { return g_objects.load() == 0 && g_locks.load() == 0 ? S_OK : S_FALSE; }
+VE_EXPORT HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_objects.load() == 0 && g_locks.load() == 0 ? S_OK : S_FALSE; }
 
-VE_EXPORT HRESULT DllRegisterServer()
+VE_EXPORT HRESULT STDAPICALLTYPE DllRegisterServer()
 {
     if (!g_started) return E_FAIL;
     const std::string path = modulePath();
@@ -147,7 +160,7 @@ VE_EXPORT HRESULT DllRegisterServer()
     return S_OK;
 }
 
-VE_EXPORT HRESULT DllUnregisterServer()
+VE_EXPORT HRESULT STDAPICALLTYPE DllUnregisterServer()
 {
     if (!g_started) return E_FAIL;
     if (!UnregisterTypeLibrary()) return SELFREG_E_TYPELIB;

@@ -1,6 +1,14 @@
 // Threads, waits, sleeping and handles.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
+#include <process.h>
+
+#else
+
 #include <cstdint>
 
 #include "platform/win/WinError.h"
@@ -11,7 +19,7 @@ constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 
 // Starts a thread running start(arg); returns its handle, or 0 on failure.
 // Stack size and flags are accepted for form; the thread starts at once.
-std::uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned (*start)(void*), void* arg,
+std::uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned(WINAPI* start)(void*), void* arg,
                               unsigned initFlags, unsigned* threadId);
 DWORD WaitForSingleObject(HANDLE handle, DWORD timeoutMs);
 BOOL CloseHandle(HANDLE handle);
@@ -28,3 +36,5 @@ BOOL ResetEvent(HANDLE handle);
 DWORD GetLastError();
 void SetLastError(DWORD error);
 DWORD GetCurrentThreadId();
+
+#endif

@@ -50,6 +50,12 @@ void* loaderHandle(HMODULE module)
     return dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
 }
 
+using EntryPoint = BOOL (*)(HINSTANCE, DWORD, LPVOID);
+
+// The module's DllMain, if it has one: the loader calls it when the module
+// comes in and when it goes, as Windows does.
+EntryPoint entryPoint(void* handle) { return reinterpret_cast<EntryPoint>(dlsym(handle, "DllMain")); }
+
 } // namespace
 
 HMODULE LoadLibraryA(LPCSTR fileName)
@@ -63,9 +69,14 @@ HMODULE LoadLibraryA(LPCSTR fileName)
         return nullptr;
     }
     auto& l = libraries();
-    std::lock_guard lock(l.mutex);
+    std::unique_lock lock(l.mutex);
     auto [it, added] = l.loaded.try_emplace(module, Loaded{handle, 0});
     ++it->second.loads;
+    if (added) {
+        // Outside the lock: the module may load others while it starts.
+        lock.unlock();
+        if (EntryPoint main = entryPoint(handle)) main(module, DLL_PROCESS_ATTACH, nullptr);
+    }
     return module;
 }
 
@@ -84,6 +95,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName)
 BOOL FreeLibrary(HMODULE module)
 {
     void* handle = nullptr;
+    bool last = false;
     {
         auto& l = libraries();
         std::lock_guard lock(l.mutex);
@@ -93,7 +105,13 @@ BOOL FreeLibrary(HMODULE module)
             return FALSE;
         }
         handle = it->second.handle;
-        if (--it->second.loads == 0) l.loaded.erase(it);
+        if (--it->second.loads == 0) {
+            l.loaded.erase(it);
+            last = true;
+        }
+    }
+    if (last) {
+        if (EntryPoint main = entryPoint(handle)) main(module, DLL_PROCESS_DETACH, nullptr);
     }
     dlclose(handle);
     return TRUE;

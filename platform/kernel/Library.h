@@ -4,6 +4,13 @@
 // and the one LoadLibraryA returned for it are the same.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
+
+#else
+
 #include <cstdint>
 
 #include "platform/win/WinError.h"
@@ -15,6 +22,9 @@ using FARPROC = std::intptr_t (*)();
 constexpr DWORD MAX_PATH = 260;
 constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
+// Why the loader calls a module's DllMain.
+constexpr DWORD DLL_PROCESS_DETACH = 0;
+constexpr DWORD DLL_PROCESS_ATTACH = 1;
 constexpr DWORD GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT = 0x2;
 constexpr DWORD GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS = 0x4;
 
@@ -33,3 +43,5 @@ BOOL GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module);
 // copied, without the terminator (size when cut, with
 // ERROR_INSUFFICIENT_BUFFER), or 0 when the module is unknown.
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+
+#endif

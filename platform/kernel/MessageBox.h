@@ -2,6 +2,13 @@
 // logged line and a scripted answer in the headless host and in tests).
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
+
+#else
+
 #include <functional>
 #include <string>
 
@@ -13,3 +20,5 @@ using MessageBoxHandler = std::function<int(HWND owner, const std::string& text,
 // standard error and answers IDOK.
 void SetMessageBoxHandler(MessageBoxHandler handler);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+#endif

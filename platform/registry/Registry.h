@@ -5,6 +5,13 @@
 // leaves a broken registry.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
+
+#else
+
 #include <string>
 #include <vector>
 
@@ -42,3 +49,5 @@ std::string RegistryPath();
 // Makes the registry refuse every write after `writes` more successful
 // ones (a negative count lifts the limit).
 void RegistryFailWritesAfter(int writes);
+
+#endif

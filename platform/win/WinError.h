@@ -2,6 +2,14 @@
 // read the same as on Windows.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
+#include <winerror.h>
+
+#else
+
 #include "WinTypes.h"
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
@@ -37,3 +45,5 @@ constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
+
+#endif

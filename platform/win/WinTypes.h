@@ -56,6 +56,7 @@ using ULONGLONG = std::uint64_t;
 #define WINAPI
 #define CALLBACK
 #define STDMETHODCALLTYPE
+#define STDAPICALLTYPE
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;

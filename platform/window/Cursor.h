@@ -4,6 +4,13 @@
 // compiler would have linked them in.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
+
+#else
+
 #include <cstdint>
 #include <vector>
 
@@ -33,3 +40,5 @@ bool GetSystemCursorId(HCURSOR cursor, WORD* id);
 const IconImage* GetIconImage(HICON icon);
 // The resource number a module icon was registered under.
 bool GetIconResourceId(HICON icon, WORD* id);
+
+#endif

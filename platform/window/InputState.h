@@ -3,6 +3,13 @@
 // double-click time. GetAsyncKeyState and GetSystemMetrics read it.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
+
+#else
+
 #include <memory>
 
 #include "platform/win/WinUser.h"
@@ -41,3 +48,5 @@ std::shared_ptr<InputStateSource> GetInputStateSource();
 SHORT GetAsyncKeyState(int vk);
 int GetSystemMetrics(int index);
 UINT GetDoubleClickTime();
+
+#endif

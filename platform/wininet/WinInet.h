@@ -5,6 +5,14 @@
 // ends a call blocked on it promptly.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
+#include <wininet.h>
+
+#else
+
 #include <atomic>
 #include <functional>
 #include <string>
@@ -95,3 +103,5 @@ using PasswordPrompt = std::function<bool(HWND owner, const std::string& url, st
 void SetPasswordPrompt(PasswordPrompt prompt);
 // Forgets the process's cookies and cached credentials (for tests).
 void InternetResetSessionState();
+
+#endif

@@ -6,6 +6,15 @@
 // handle can never reach a newer socket.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include "platform/win/WinTypes.h"
+
+#else
+
 #include <cstddef>
 #include <cstdint>
 
@@ -132,3 +141,5 @@ std::uint32_t htonl(std::uint32_t v);
 // elsewhere and answers getpeername with the given address; closesocket
 // ends it.
 SOCKET RegisterPeerOnlySocket(const sockaddr* peer, int length);
+
+#endif

@@ -2,7 +2,6 @@
 // creation through the registry, and the unload test.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,12 +14,21 @@
 #include "control/ImagePropPage.h"
 #include "platform/com/ComCreation.h"
 #include "platform/com/OleControl.h"
+#include "platform/kernel/Library.h"
 #include "platform/registry/Registry.h"
 
 namespace {
 
 using Entry = HRESULT (*)();
 using GetClassObject = HRESULT (*)(REFCLSID, REFIID, void**);
+
+// An entry point by name, cast to its type (through void (*)(), which
+// converts to any function type).
+template <typename Function>
+Function entry(HMODULE module, LPCSTR name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
 
 class Module : public ::testing::Test {
 protected:
@@ -31,12 +39,13 @@ protected:
         registryFile = dir + "/registry";
         setenv("VE_REGISTRY", registryFile.c_str(), 1);
         RegistryFailWritesAfter(-1);
-        module = dlopen(VE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(module, nullptr) << dlerror();
-        registerServer = reinterpret_cast<Entry>(dlsym(module, "DllRegisterServer"));
-        unregisterServer = reinterpret_cast<Entry>(dlsym(module, "DllUnregisterServer"));
-        canUnload = reinterpret_cast<Entry>(dlsym(module, "DllCanUnloadNow"));
-        getClassObject = reinterpret_cast<GetClassObject>(dlsym(module, "DllGetClassObject"));
+        // Loaded as a container loads it, so that the loader starts it.
+        module = LoadLibraryA(VE_MODULE_PATH);
+        ASSERT_NE(module, nullptr);
+        registerServer = entry<Entry>(module, "DllRegisterServer");
+        unregisterServer = entry<Entry>(module, "DllUnregisterServer");
+        canUnload = entry<Entry>(module, "DllCanUnloadNow");
+        getClassObject = entry<GetClassObject>(module, "DllGetClassObject");
         ASSERT_TRUE(registerServer && unregisterServer && canUnload && getClassObject);
     }
     void TearDown() override
@@ -63,7 +72,7 @@ protected:
 
     std::string dir;
     std::string registryFile;
-    void* module = nullptr;
+    HMODULE module = nullptr;
     Entry registerServer = nullptr;
     Entry unregisterServer = nullptr;
     Entry canUnload = nullptr;

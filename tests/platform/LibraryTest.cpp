@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -11,6 +12,29 @@
 namespace {
 
 constexpr const char* kMathLibrary = "libm.so.6";
+
+TEST(Library, TheEntryPointRunsAtTheFirstLoadAndTheLastRelease)
+{
+    unsetenv("VE_ENTRY_CALLS");
+    auto calls = [] {
+        const char* text = std::getenv("VE_ENTRY_CALLS");
+        return std::string(text ? text : "");
+    };
+    HMODULE first = LoadLibraryA(VE_ENTRY_MODULE);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(calls(), "attach;");
+    HMODULE second = LoadLibraryA(VE_ENTRY_MODULE);
+    EXPECT_EQ(second, first);
+    EXPECT_TRUE(FreeLibrary(second));
+    EXPECT_EQ(calls(), "attach;");
+    EXPECT_TRUE(FreeLibrary(first));
+    EXPECT_EQ(calls(), "attach;detach;");
+    // Loaded again, it starts again.
+    HMODULE again = LoadLibraryA(VE_ENTRY_MODULE);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(calls(), "attach;detach;attach;");
+    EXPECT_TRUE(FreeLibrary(again));
+}
 
 TEST(Library, LoadingCountsAndTheHandleIsTheModulesAddress)
 {
