@@ -1,1 +1,48 @@
-# The system libraries for Windows and the module VE_VIRIZU.OCX.
+# The system for Windows: the same sources as on Linux over Windows' own
+# services and the framework over real OLE, and the module VE_VIRIZU.OCX
+# that a container loads through the registry.
+set(VE_SYSTEM_SOURCES
+  stream/Preflight.cpp
+  stream/Request.cpp
+  stream/StreamClient.cpp
+  operation/ZoomController.cpp
+  operation/ZoomWorker.cpp
+  control/Draw.cpp
+  control/ImageCtrl.cpp
+  control/ImageCtrlIds.cpp
+  control/ImagePropPage.cpp
+  control/Interfaces.cpp
+  control/MotionComment.cpp
+  control/Parameters.cpp
+  control/ReceiveStep.cpp
+  control/StartUp.cpp
+  control/Tick.cpp
+  control/operation/ClickAndCenter.cpp
+  control/operation/DigitalZoom.cpp
+  control/operation/FirstFrameCheck.cpp
+  control/operation/MouseInput.cpp
+  control/operation/OpticalZoom.cpp
+  control/operation/SecondaryButton.cpp
+)
+list(TRANSFORM VE_SYSTEM_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/)
+
+if(TARGET veframework AND TARGET veresources)
+  add_library(vesystem STATIC ${VE_SYSTEM_SOURCES})
+  target_link_libraries(vesystem PUBLIC vewin veframework ws2_32 wininet PRIVATE ve_warnings ve_win_jpeg)
+
+  # The module: its entry points exported by the definition file, its
+  # resources and type library compiled in.
+  add_library(ve_virizu SHARED
+    ${PROJECT_SOURCE_DIR}/control/module/Module.cpp
+    ${PROJECT_SOURCE_DIR}/control/module/Registration.cpp
+    ${PROJECT_SOURCE_DIR}/control/module/RegistryKeys.cpp
+    ${PROJECT_SOURCE_DIR}/control/module/TypeLibrary.cpp
+    ${PROJECT_SOURCE_DIR}/control/module/VE_VIRIZU.def
+    $<TARGET_OBJECTS:veresources>
+  )
+  set_target_properties(ve_virizu PROPERTIES PREFIX "" OUTPUT_NAME "VE_VIRIZU" SUFFIX ".OCX"
+                        RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+  target_link_libraries(ve_virizu PRIVATE vesystem ve_warnings)
+  # i686: the entry points are __stdcall; exported by their plain names.
+  target_link_options(ve_virizu PRIVATE -Wl,--kill-at)
+endif()
