@@ -1,0 +1,519 @@
+// The control as a Windows module, under a real COM run-time: registration
+// by regsvr32, creation through the registry, the interfaces a container
+// asks for, parameters from a property bag, in-place activation in a
+// window, a camera's picture painted from a real stream (camsim's, at the
+// address in VE_CAMERA), events through the connection point, and the
+// module's unload test.
+#include <gtest/gtest.h>
+
+#include <ole2.h>
+#include <ocidl.h>
+#include <olectl.h>
+#include <turbojpeg.h>
+#include <wininet.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "control/ImageCtrlIds.h"
+#include "tests/windows/support/TestSite.h"
+
+namespace {
+
+std::wstring exeDirectory()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path, length);
+    return p.substr(0, p.find_last_of(L"\\/"));
+}
+
+// The module beside the test program.
+std::wstring modulePath() { return exeDirectory() + L"\\VE_VIRIZU.OCX"; }
+
+std::string narrow(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+
+// Runs regsvr32 on the module and returns its exit code.
+DWORD regsvr32(const std::wstring& options)
+{
+    std::wstring command = L"regsvr32.exe " + options + L" \"" + modulePath() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return static_cast<DWORD>(-1);
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = static_cast<DWORD>(-1);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+std::wstring guidText(REFGUID guid)
+{
+    wchar_t text[64];
+    StringFromGUID2(guid, text, 64);
+    return text;
+}
+
+// Every key under HKEY_CLASSES_ROOT\path and every string value in them,
+// as "key" and "key|name=value" (the default value's name is @).
+void readTree(const std::wstring& path, std::set<std::wstring>& out)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    out.insert(path);
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        BYTE data[2048];
+        DWORD nameLength = 256;
+        DWORD dataLength = sizeof data - 2;
+        DWORD type = 0;
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
+        if (type != REG_SZ) continue;
+        data[dataLength] = data[dataLength + 1] = 0;
+        out.insert(path + L"|" + (nameLength ? std::wstring(name, nameLength) : L"@") + L"=" +
+                   reinterpret_cast<const wchar_t*>(data));
+    }
+    std::vector<std::wstring> subkeys;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        subkeys.emplace_back(name, nameLength);
+    }
+    RegCloseKey(key);
+    for (const auto& sub : subkeys) readTree(path + L"\\" + sub, out);
+}
+
+std::set<std::wstring> registeredEntries()
+{
+    std::set<std::wstring> out;
+    for (const std::wstring& root :
+         {L"CLSID\\" + guidText(CLSID_ImageCtrl), L"CLSID\\" + guidText(CLSID_ImagePropPage),
+          std::wstring(L"RW-DPV20.ImageCtrl.1"), L"TypeLib\\" + guidText(LIBID_ImageCtrlLib),
+          L"Interface\\" + guidText(IID__ZEz_orerir), L"Interface\\" + guidText(IID__VEd_oruvudUruzuv)})
+        readTree(root, out);
+    return out;
+}
+
+// What registration writes: the same list the Linux registration writes,
+// with Windows' own name for the platform's type library key ("win64" or
+// "win32" where Linux writes "linux64").
+std::set<std::wstring> expectedEntries()
+{
+    const std::wstring module = modulePath();
+    const std::wstring directory = module.substr(0, module.find_last_of(L"\\/"));
+    const std::wstring control = L"CLSID\\" + guidText(CLSID_ImageCtrl);
+    const std::wstring page = L"CLSID\\" + guidText(CLSID_ImagePropPage);
+    const std::wstring lib = L"TypeLib\\" + guidText(LIBID_ImageCtrlLib);
+    const std::wstring libid = guidText(LIBID_ImageCtrlLib);
+    const std::wstring platform = sizeof(void*) == 8 ? L"win64" : L"win32";
+    const std::wstring proxy = L"{00020420-0000-0000-C000-000000000046}";
+    std::set<std::wstring> out = {
+        control, control + L"|@=Ve_virizu Control", control + L"\\ProgID", control + L"\\ProgID|@=RW-DPV20.ImageCtrl.1",
+        control + L"\\InprocServer32", control + L"\\InprocServer32|@=" + module,
+        control + L"\\InprocServer32|ThreadingModel=Apartment", control + L"\\Insertable", control + L"\\ToolboxBitmap32",
+        control + L"\\ToolboxBitmap32|@=" + module + L", 1", control + L"\\MiscStatus", control + L"\\MiscStatus|@=0",
+        control + L"\\MiscStatus\\1", control + L"\\MiscStatus\\1|@=131473", control + L"\\Control", control + L"\\TypeLib",
+        control + L"\\TypeLib|@=" + libid, control + L"\\Version", control + L"\\Version|@=1.0",
+        L"RW-DPV20.ImageCtrl.1", L"RW-DPV20.ImageCtrl.1|@=Ve_virizu Control", L"RW-DPV20.ImageCtrl.1\\CLSID",
+        L"RW-DPV20.ImageCtrl.1\\CLSID|@=" + guidText(CLSID_ImageCtrl), L"RW-DPV20.ImageCtrl.1\\Insertable", page,
+        page + L"|@=Ve_virizu Property Page", page + L"\\InprocServer32", page + L"\\InprocServer32|@=" + module,
+        page + L"\\InprocServer32|ThreadingModel=Apartment", lib, lib + L"\\1.0",
+        lib + L"\\1.0|@=RW-DPV20 OLE Control module", lib + L"\\1.0\\0", lib + L"\\1.0\\0\\" + platform,
+        lib + L"\\1.0\\0\\" + platform + L"|@=" + module, lib + L"\\1.0\\FLAGS", lib + L"\\1.0\\FLAGS|@=0",
+        lib + L"\\1.0\\HELPDIR", lib + L"\\1.0\\HELPDIR|@=" + directory};
+    for (const auto& [iid, name] : {std::pair{IID__ZEz_orerir, L"_ZEz_orerir"}, std::pair{IID__VEd_oruvudUruzuv, L"_VEd_oruvudUruzuv"}}) {
+        const std::wstring key = L"Interface\\" + guidText(iid);
+        for (const std::wstring& entry :
+             {key, key + L"|@=" + name, key + L"\\ProxyStubClsid32", key + L"\\ProxyStubClsid32|@=" + proxy,
+              key + L"\\TypeLib", key + L"\\TypeLib|@=" + libid, key + L"\\TypeLib|Version=1.0"})
+            out.insert(entry);
+    }
+    return out;
+}
+
+std::vector<std::string> differences(const std::set<std::wstring>& expected, const std::set<std::wstring>& found)
+{
+    std::vector<std::string> out;
+    for (const auto& e : expected)
+        if (!found.count(e)) out.push_back("missing: " + narrow(e));
+    for (const auto& f : found)
+        if (!expected.count(f)) out.push_back("extra:   " + narrow(f));
+    return out;
+}
+
+using Entry = HRESULT(STDAPICALLTYPE*)();
+
+HRESULT moduleCanUnloadNow()
+{
+    HMODULE module = GetModuleHandleW(L"VE_VIRIZU.OCX");
+    if (!module) return S_OK; // not loaded at all
+    auto entry = reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(module, "DllCanUnloadNow")));
+    return entry ? entry() : E_FAIL;
+}
+
+// One picture of the camera's stream, fetched the way any client would.
+std::vector<unsigned char> fetchFrame(const std::string& camera)
+{
+    std::vector<unsigned char> bytes;
+    HINTERNET session = InternetOpenA("module-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    if (!session) return bytes;
+    const std::string url = camera + "/cgi-bin/nphContinuousServerPush?Resolution=320x240";
+    HINTERNET request = InternetOpenUrlA(session, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);
+    std::string data;
+    if (request) {
+        char buffer[65536];
+        DWORD read = 0;
+        // Until a second boundary closes the first part.
+        while (data.size() < 4'000'000 && InternetReadFile(request, buffer, sizeof buffer, &read) && read > 0) {
+            data.append(buffer, read);
+            const auto first = data.find("--myboundary");
+            if (first != std::string::npos && data.find("--myboundary", first + 12) != std::string::npos) break;
+        }
+        InternetCloseHandle(request);
+    }
+    InternetCloseHandle(session);
+    const auto first = data.find("--myboundary");
+    const auto second = first == std::string::npos ? first : data.find("--myboundary", first + 12);
+    const auto start = first == std::string::npos ? first : data.find("\xFF\xD8", first);
+    if (second == std::string::npos || start == std::string::npos || start > second) return bytes;
+    const auto end = data.rfind("\xFF\xD9", second);
+    if (end == std::string::npos || end < start) return bytes;
+    bytes.assign(data.begin() + static_cast<std::ptrdiff_t>(start), data.begin() + static_cast<std::ptrdiff_t>(end + 2));
+    return bytes;
+}
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> bgr; // top row first
+};
+
+// Decoded as the control decodes: the fast integer transform, no smoothing
+// of chroma.
+Picture decode(const std::vector<unsigned char>& jpeg)
+{
+    Picture p;
+    tjhandle handle = tjInitDecompress();
+    int subsampling = 0, colourspace = 0;
+    if (tjDecompressHeader3(handle, jpeg.data(), static_cast<unsigned long>(jpeg.size()), &p.width, &p.height,
+                            &subsampling, &colourspace) == 0) {
+        p.bgr.resize(static_cast<std::size_t>(p.width) * p.height * 3);
+        if (tjDecompress2(handle, jpeg.data(), static_cast<unsigned long>(jpeg.size()), p.bgr.data(), p.width,
+                          p.width * 3, p.height, TJPF_BGR, TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE) != 0)
+            p.bgr.clear();
+    }
+    tjDestroy(handle);
+    return p;
+}
+
+// What the control paints through IViewObject::Draw into a 32-bit DIB
+// section of width x height.
+Picture paint(IViewObject* view, int width, int height)
+{
+    Picture p{width, height, {}};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECTL bounds{0, 0, width, height};
+    if (SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0))) {
+        GdiFlush();
+        const auto* px = static_cast<const unsigned char*>(bits);
+        for (int i = 0; i < width * height; ++i) p.bgr.insert(p.bgr.end(), px + i * 4, px + i * 4 + 3);
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return p;
+}
+
+// Runs the thread's messages (the control's tick among them) for up to
+// `ms`, or until `done` says so.
+template <typename Done>
+bool pumpUntil(DWORD ms, Done done)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done()) return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return done();
+}
+
+class ModuleEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        ASSERT_EQ(regsvr32(L"/s"), 0u);
+    }
+    void TearDown() override
+    {
+        CoFreeUnusedLibraries();
+        regsvr32(L"/u /s");
+        OleUninitialize();
+    }
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+TEST(Registration, Regsvr32WritesTheListedEntriesAndRemovesThem)
+{
+    EXPECT_EQ(differences(expectedEntries(), registeredEntries()), std::vector<std::string>{});
+    ASSERT_EQ(regsvr32(L"/u /s"), 0u);
+    EXPECT_EQ(registeredEntries(), std::set<std::wstring>{});
+    ASSERT_EQ(regsvr32(L"/s"), 0u);
+}
+
+TEST(Creation, ByProgIdAndByClassIdWithEveryInterfaceAContainerAsksFor)
+{
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(L"RW-DPV20.ImageCtrl.1", &clsid), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_ImageCtrl));
+
+    for (const CLSID& id : {clsid, CLSID_ImageCtrl}) {
+        IUnknown* unknown = nullptr;
+        ASSERT_EQ(CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
+        EXPECT_EQ(moduleCanUnloadNow(), S_FALSE);
+        for (const IID* iid :
+             {&IID_IOleObject, &IID_IOleInPlaceObject, &IID_IOleInPlaceActiveObject, &IID_IOleControl, &IID_IOleWindow,
+              &IID_IViewObject, &IID_IViewObject2, &IID_IPersistPropertyBag, &IID_IPersistStreamInit, &IID_IDispatch,
+              &IID__ZEz_orerir, &IID_IProvideClassInfo, &IID_IProvideClassInfo2, &IID_IConnectionPointContainer,
+              &IID_IObjectSafety, &IID_IOleCommandTarget, &IID_ISpecifyPropertyPages}) {
+            IUnknown* part = nullptr;
+            EXPECT_EQ(unknown->QueryInterface(*iid, reinterpret_cast<void**>(&part)), S_OK) << narrow(guidText(*iid));
+            if (!part) continue;
+            // Every interface leads back to the same object.
+            IUnknown* identity = nullptr;
+            part->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity));
+            EXPECT_EQ(identity, unknown);
+            if (identity) identity->Release();
+            part->Release();
+        }
+        IUnknown* none = reinterpret_cast<IUnknown*>(1);
+        EXPECT_EQ(unknown->QueryInterface(IID_IStorage, reinterpret_cast<void**>(&none)), E_NOINTERFACE);
+        EXPECT_EQ(none, nullptr);
+        unknown->Release();
+    }
+    CoFreeUnusedLibraries();
+    EXPECT_EQ(moduleCanUnloadNow(), S_OK);
+}
+
+TEST(Identity, MiscStatusTypeNameTypeLibraryAndPages)
+{
+    IOleObject* object = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_ImageCtrl, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                               reinterpret_cast<void**>(&object)),
+              S_OK);
+    DWORD status = 0;
+    EXPECT_EQ(object->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
+    EXPECT_EQ(status, 0x20191u);
+    LPOLESTR name = nullptr;
+    EXPECT_EQ(object->GetUserType(USERCLASSTYPE_FULL, &name), S_OK);
+    EXPECT_EQ(name ? std::wstring(name) : L"", L"Ve_virizu Control");
+    CoTaskMemFree(name);
+
+    IDispatch* dispatch = nullptr;
+    ASSERT_EQ(object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), S_OK);
+    UINT count = 0;
+    EXPECT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    ITypeInfo* info = nullptr;
+    ASSERT_EQ(dispatch->GetTypeInfo(0, 0, &info), S_OK);
+    BSTR infoName = nullptr;
+    info->GetDocumentation(MEMBERID_NIL, &infoName, nullptr, nullptr, nullptr);
+    EXPECT_EQ(infoName ? std::wstring(infoName) : L"", L"_ZEz_orerir");
+    SysFreeString(infoName);
+    info->Release();
+    // The control dispatches no member.
+    DISPPARAMS none{};
+    EXPECT_EQ(dispatch->Invoke(-552, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), DISP_E_MEMBERNOTFOUND);
+    dispatch->Release();
+
+    IProvideClassInfo2* classInfo = nullptr;
+    ASSERT_EQ(object->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&classInfo)), S_OK);
+    GUID events{};
+    EXPECT_EQ(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
+    EXPECT_TRUE(IsEqualGUID(events, IID__VEd_oruvudUruzuv));
+    classInfo->Release();
+
+    ISpecifyPropertyPages* pages = nullptr;
+    ASSERT_EQ(object->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&pages)), S_OK);
+    CAUUID ids{};
+    EXPECT_EQ(pages->GetPages(&ids), S_OK);
+    ASSERT_EQ(ids.cElems, 1u);
+    EXPECT_TRUE(IsEqualCLSID(ids.pElems[0], CLSID_ImagePropPage));
+    CoTaskMemFree(ids.pElems);
+    pages->Release();
+    object->Release();
+}
+
+// A control sited in a window of its own page, streaming from camsim.
+class Streaming : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* camera = std::getenv("VE_CAMERA");
+        if (!camera || !*camera) GTEST_SKIP() << "VE_CAMERA names no camera";
+        m_camera = camera;
+        m_window = CreateWindowExW(0, L"STATIC", L"page", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 400, 300, nullptr,
+                                   nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(m_window, nullptr);
+        const std::wstring page(m_camera.begin(), m_camera.end());
+        m_browser = new TestBrowser(page + L"/ImageViewer", m_window);
+        m_site = new TestSite(m_window, RECT{10, 20, 330, 260}, m_browser);
+        ASSERT_EQ(CoCreateInstance(CLSID_ImageCtrl, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                   reinterpret_cast<void**>(&m_object)),
+                  S_OK);
+        // Siting first, as the control's status asks; then the events,
+        // then the page's parameters.
+        ASSERT_EQ(m_object->SetClientSite(m_site), S_OK);
+        IConnectionPointContainer* container = nullptr;
+        ASSERT_EQ(m_object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)), S_OK);
+        ASSERT_EQ(container->FindConnectionPoint(IID__VEd_oruvudUruzuv, &m_point), S_OK);
+        container->Release();
+        m_sink.m_eventsIid = IID__VEd_oruvudUruzuv;
+        ASSERT_EQ(m_point->Advise(&m_sink, &m_cookie), S_OK);
+    }
+    void load(std::map<std::wstring, std::wstring> params)
+    {
+        TestPropertyBag bag(std::move(params));
+        IPersistPropertyBag* persist = nullptr;
+        ASSERT_EQ(m_object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)), S_OK);
+        EXPECT_EQ(persist->Load(&bag, nullptr), S_OK);
+        persist->Release();
+    }
+    void activate()
+    {
+        RECT position{10, 20, 330, 260};
+        ASSERT_EQ(m_object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_site, 0, m_window, &position), S_OK);
+    }
+    void TearDown() override
+    {
+        if (m_point) {
+            m_point->Unadvise(m_cookie);
+            m_point->Release();
+        }
+        if (m_object) {
+            m_object->Close(OLECLOSE_NOSAVE);
+            m_object->SetClientSite(nullptr);
+            m_object->Release();
+        }
+        delete m_site;
+        delete m_browser;
+        if (m_window) DestroyWindow(m_window);
+        CoFreeUnusedLibraries();
+    }
+
+    std::string m_camera;
+    HWND m_window = nullptr;
+    TestBrowser* m_browser = nullptr;
+    TestSite* m_site = nullptr;
+    IOleObject* m_object = nullptr;
+    IConnectionPoint* m_point = nullptr;
+    DWORD m_cookie = 0;
+    EventSink m_sink;
+};
+
+TEST_F(Streaming, ActivatedInPlaceItPaintsTheCamerasPictureAndTellsThePage)
+{
+    load({{L"ImagePath", L"?Resolution=320x240"}, {L"ImageWidth", L"320"}, {L"ImageHeight", L"240"}});
+    activate();
+    EXPECT_EQ(m_site->m_activations, 1);
+
+    // The control's window is a visible child of the page's, where the
+    // site placed it.
+    IOleWindow* oleWindow = nullptr;
+    ASSERT_EQ(m_object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&oleWindow)), S_OK);
+    HWND control = nullptr;
+    EXPECT_EQ(oleWindow->GetWindow(&control), S_OK);
+    oleWindow->Release();
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(GetParent(control), m_window);
+    EXPECT_TRUE(IsWindowVisible(control) || !IsWindowVisible(m_window));
+    RECT placed{};
+    GetWindowRect(control, &placed);
+    MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed.left, 10);
+    EXPECT_EQ(placed.top, 20);
+    EXPECT_EQ(placed.right - placed.left, 320);
+    EXPECT_EQ(placed.bottom - placed.top, 240);
+
+    const Picture expected = decode(fetchFrame(m_camera));
+    ASSERT_EQ(expected.width, 320);
+    ASSERT_EQ(expected.height, 240);
+    ASSERT_FALSE(expected.bgr.empty());
+
+    IViewObject* view = nullptr;
+    ASSERT_EQ(m_object->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)), S_OK);
+    Picture painted;
+    const bool same = pumpUntil(15000, [&] {
+        painted = paint(view, 320, 240);
+        return painted.bgr == expected.bgr;
+    });
+    view->Release();
+    ASSERT_EQ(painted.bgr.size(), expected.bgr.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < painted.bgr.size(); ++i) differing += painted.bgr[i] != expected.bgr[i];
+    EXPECT_TRUE(same) << differing << " of " << painted.bgr.size() << " bytes differ from the decoded frame";
+
+    // The stream's start told the page the magnification, 1.0.
+    bool magnification = false;
+    for (const auto& e : m_sink.m_events)
+        if (e.dispid == 2 && e.args.size() == 1 && e.args[0].vt == VT_R8 && e.args[0].dblVal == 1.0) magnification = true;
+    EXPECT_TRUE(magnification);
+}
+
+TEST_F(Streaming, TheBrowsersStopEndsTheStreamAndThePictureStays)
+{
+    load({{L"ImagePath", L"?Resolution=320x240"}});
+    activate();
+    IViewObject* view = nullptr;
+    ASSERT_EQ(m_object->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)), S_OK);
+    const Picture blank = paint(view, 320, 240);
+    Picture painted;
+    ASSERT_TRUE(pumpUntil(15000, [&] {
+        painted = paint(view, 320, 240);
+        return painted.bgr != blank.bgr;
+    }));
+    IOleCommandTarget* target = nullptr;
+    ASSERT_EQ(m_object->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target)), S_OK);
+    EXPECT_EQ(target->Exec(nullptr, OLECMDID_STOP, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr), S_OK);
+    target->Release();
+    pumpUntil(500, [] { return false; });
+    const Picture afterStop = paint(view, 320, 240);
+    EXPECT_NE(afterStop.bgr, blank.bgr);
+    view->Release();
+}
+
+TEST_F(Streaming, ThePropertiesVerbReachesTheSite)
+{
+    load({});
+    RECT position{10, 20, 330, 260};
+    EXPECT_EQ(m_object->DoVerb(OLEIVERB_PROPERTIES, nullptr, m_site, 0, m_window, &position), S_OK);
+    EXPECT_EQ(m_site->m_propertyFrames, 1);
+}
+
+} // namespace
