@@ -8,6 +8,7 @@
 #include "control/ImageCtrlIds.h"
 #include "platform/com/WebBrowser.h"
 #include "platform/framework/OleControl.h"
+#include "platform/vfw/Vfw.h"
 
 class CStreamBuffer;
 class CStreamClient;

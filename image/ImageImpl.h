@@ -4,6 +4,7 @@
 
 #include "platform/framework/Dc.h"
 #include "platform/gdi/WinGdi.h"
+#include "platform/vfw/Vfw.h"
 
 class CImageImpl {
 public:

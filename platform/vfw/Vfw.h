@@ -7,6 +7,8 @@
 #ifdef _WIN32
 #include <vfw.h>
 #else
+using HDRAWDIB = HANDLE;
+
 constexpr UINT DDF_SAME_HDC = 0x0004;
 constexpr UINT DDF_HALFTONE = 0x1000;
 

@@ -15,9 +15,6 @@
 #endif
 #include <windows.h>
 
-// Video for Windows declares it; the picture classes hold one without
-// needing the rest of that header.
-typedef HANDLE HDRAWDIB;
 
 #else
 
@@ -82,7 +79,6 @@ using HANDLE = void*;
 using HGDIOBJ = void*;
 using HGLOBAL = HANDLE;
 using HLOCAL = HANDLE;
-using HDRAWDIB = HANDLE;
 
 struct POINT {
     LONG x;
