@@ -1,12 +1,7 @@
-# The system for Windows: the same sources as on Linux over Windows' own
-# services and the framework over real OLE, and the module VE_VIRIZU.OCX
+# The control for Windows: the same sources as on Linux over the framework
+# over real OLE (the rest of the system is vewin), and the module VE_VIRIZU.OCX
 # that a container loads through the registry.
 set(VE_SYSTEM_SOURCES
-  stream/Preflight.cpp
-  stream/Request.cpp
-  stream/StreamClient.cpp
-  operation/ZoomController.cpp
-  operation/ZoomWorker.cpp
   control/Draw.cpp
   control/ImageCtrl.cpp
   control/ImageCtrlIds.cpp
