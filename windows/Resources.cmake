@@ -1,7 +1,9 @@
 # The module's resources and type library.
 #   ImageCtrl.tlb  widl's compilation of resources/ImageCtrl.idl
 #   veresources    resources/VE_VIRIZU.rc through windres, as an OBJECT
-#                  library, which the module links
+#                  library: the module links it, and so does the test
+#                  program, which reads the resources from its own file
+#   win_resources_tests  that test program (GoogleTest, run under Wine)
 enable_language(RC)
 
 # widl of the target's triple, for the target's word size.
@@ -35,3 +37,26 @@ set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/VE_VIRIZU.rc PROPERT
   OBJECT_DEPENDS "${ve_resource_files}")
 target_include_directories(veresources PRIVATE ${PROJECT_SOURCE_DIR}/resources ${CMAKE_CURRENT_BINARY_DIR})
 add_dependencies(veresources ve_typelib)
+
+# The test program carries the module's resources in its own file and
+# checks them through Windows' own loaders. It compares the type library
+# with the identifiers of control/ImageCtrlIds.cpp, copied here from that
+# file's definitions (the test needs nothing else of the control).
+file(READ ${PROJECT_SOURCE_DIR}/control/ImageCtrlIds.cpp ve_ids_source)
+set(ve_expected_ids "// Copied by windows/Resources.cmake from control/ImageCtrlIds.cpp.\n#pragma once\n")
+foreach(name CLSID_ImageCtrl CLSID_ImagePropPage LIBID_ImageCtrlLib IID__ZEz_orerir IID__VEd_oruvudUruzuv)
+  if(NOT ve_ids_source MATCHES "[ \t\n]${name} = ({[^;]*});")
+    message(FATAL_ERROR "control/ImageCtrlIds.cpp defines no ${name} in the form NAME = {...};")
+  endif()
+  string(APPEND ve_expected_ids "static const GUID kExpected_${name} = ${CMAKE_MATCH_1};\n")
+endforeach()
+file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/expected/ExpectedIds.h CONTENT "${ve_expected_ids}" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/control/ImageCtrlIds.cpp)
+
+add_executable(win_resources_tests
+  ${PROJECT_SOURCE_DIR}/tests/windows/ResourcesTest.cpp
+  ${PROJECT_SOURCE_DIR}/resources/Pictures.cpp
+  $<TARGET_OBJECTS:veresources>)
+target_include_directories(win_resources_tests PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/expected)
+target_link_libraries(win_resources_tests PRIVATE ve_root gtest gtest_main ve_warnings
+                      user32 gdi32 oleaut32 ole32 uuid version)
