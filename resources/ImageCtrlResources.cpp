@@ -1,84 +1,70 @@
-// The string table, and the icons drawn for this project: a magnifying glass
-// (201), the same with a blue plus sign in the lens (202) and with a blue
-// minus sign (203), 32 x 32 with transparency, and the toolbox bitmap (1).
+// The string table, the zoom pointers and the toolbox bitmap under the
+// module's instance handle. On Windows the resource compiler links them
+// into the module (VE_VIRIZU.rc); here they are registered with the
+// stand-in at module start. Both take the numbers and texts from
+// ResourceIds.h and the pictures from Pictures.cpp.
 #include "resources/ImageCtrlResources.h"
 
-#include <cmath>
-
 #include "control/ImageCtrlIds.h"
+#include "resources/ResourceIds.h"
+
+#ifndef _WIN32
+#include <utility>
+
 #include "platform/window/Cursor.h"
 #include "platform/window/StringResources.h"
+#include "resources/Pictures.h"
+#endif
+
+// The C++ names of the numbers are the resource script's numbers.
+static_assert(IDS_IMAGECTRL == VE_RC_IDS_IMAGECTRL);
+static_assert(IDS_IMAGECTRL_PPG == VE_RC_IDS_IMAGECTRL_PPG);
+static_assert(IDS_IMAGECTRL_PPG_CAPTION == VE_RC_IDS_IMAGECTRL_PPG_CAPTION);
+static_assert(IDB_IMAGECTRL == VE_RC_IDB_IMAGECTRL);
+static_assert(IDI_ZOOM == VE_RC_IDI_ZOOM);
+static_assert(IDI_ZOOM_IN == VE_RC_IDI_ZOOM_IN);
+static_assert(IDI_ZOOM_OUT == VE_RC_IDI_ZOOM_OUT);
+static_assert(IDD_ABOUTBOX_IMAGECTRL == VE_RC_IDD_ABOUTBOX_IMAGECTRL);
+static_assert(IDD_PROPPAGE_IMAGECTRL == VE_RC_IDD_PROPPAGE_IMAGECTRL);
+// The string that is not in the table is none of those that are.
+static_assert(IDS_SOCKETS_INIT_FAILED != VE_RC_IDS_IMAGECTRL && IDS_SOCKETS_INIT_FAILED != VE_RC_IDS_IMAGECTRL_PPG &&
+              IDS_SOCKETS_INIT_FAILED != VE_RC_IDS_IMAGECTRL_PPG_CAPTION);
+
+const DialogResource kAboutBoxDialog = {IDD_ABOUTBOX_IMAGECTRL, VE_RC_TEXT_ABOUTBOX_CAPTION, VE_RC_TEXT_ABOUTBOX};
+const DialogResource kPropPageDialog = {IDD_PROPPAGE_IMAGECTRL, VE_RC_TEXT_IMAGECTRL_PPG_CAPTION, VE_RC_TEXT_PROPPAGE};
+
+#ifdef _WIN32
+
+// The resource compiler has linked them into the module.
+void RegisterImageCtrlResources(HINSTANCE) {}
+void UnregisterImageCtrlResources(HINSTANCE) {}
+
+#else
 
 namespace {
 
-constexpr std::uint32_t kTransparent = 0x00000000;
-constexpr std::uint32_t kRim = 0xFF202020;
-constexpr std::uint32_t kGlass = 0xFFE8F0FF;
-constexpr std::uint32_t kHandle = 0xFF6B4A2B;
-constexpr std::uint32_t kBlue = 0xFF1040E0;
-
-enum class Sign { None, Plus, Minus };
-
-IconImage magnifier(Sign sign)
+IconImage iconOf(ResourcePicture picture)
 {
     IconImage icon;
-    icon.width = icon.height = 32;
-    icon.hotspotX = icon.hotspotY = 12; // the centre of the lens
-    icon.argb.assign(32 * 32, kTransparent);
-    auto put = [&](int x, int y, std::uint32_t c) {
-        if (x >= 0 && y >= 0 && x < 32 && y < 32) icon.argb[static_cast<size_t>(y * 32 + x)] = c;
-    };
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            const double d = std::hypot(x - 12.0, y - 12.0);
-            if (d <= 8.5) put(x, y, kGlass);
-            else if (d <= 10.5) put(x, y, kRim);
-        }
-    // The handle, from the rim down to the lower right.
-    for (int t = 0; t < 11; ++t)
-        for (int w = -1; w <= 2; ++w) put(19 + t + w, 19 + t, kHandle);
-    if (sign != Sign::None) {
-        for (int i = -5; i <= 5; ++i)
-            for (int w = -1; w <= 1; ++w) {
-                put(12 + i, 12 + w, kBlue);
-                if (sign == Sign::Plus) put(12 + w, 12 + i, kBlue);
-            }
-    }
+    icon.width = picture.width;
+    icon.height = picture.height;
+    icon.hotspotX = picture.hotspotX;
+    icon.hotspotY = picture.hotspotY;
+    icon.argb = std::move(picture.argb);
     return icon;
-}
-
-IconImage toolboxBitmap()
-{
-    // 16 x 15, as toolbox bitmaps are: a small camera.
-    IconImage bmp;
-    bmp.width = 16;
-    bmp.height = 15;
-    bmp.argb.assign(16 * 15, 0xFFC0C0C0);
-    for (int y = 4; y < 12; ++y)
-        for (int x = 1; x < 12; ++x) bmp.argb[static_cast<size_t>(y * 16 + x)] = 0xFF303030;
-    for (int y = 6; y < 10; ++y)
-        for (int x = 12; x < 15; ++x) bmp.argb[static_cast<size_t>(y * 16 + x)] = 0xFF303030;
-    for (int y = 6; y < 10; ++y)
-        for (int x = 4; x < 8; ++x) bmp.argb[static_cast<size_t>(y * 16 + x)] = 0xFF80B0FF;
-    return bmp;
 }
 
 } // namespace
 
-const DialogResource kAboutBoxDialog = {IDD_ABOUTBOX_IMAGECTRL, "About Ve_virizu Control",
-                                        "Ve_virizu Control, version 1.0: a camera's live picture"};
-const DialogResource kPropPageDialog = {IDD_PROPPAGE_IMAGECTRL, "General",
-                                        "The picture's settings come from the PARAM elements of the camera's page."};
-
 void RegisterImageCtrlResources(HINSTANCE module)
 {
-    RegisterStringResource(module, IDS_IMAGECTRL, "Ve_virizu Control");
-    RegisterStringResource(module, IDS_IMAGECTRL_PPG, "Ve_virizu Property Page");
-    RegisterStringResource(module, IDS_IMAGECTRL_PPG_CAPTION, "General");
-    RegisterIconResource(module, IDI_ZOOM, magnifier(Sign::None));
-    RegisterIconResource(module, IDI_ZOOM_IN, magnifier(Sign::Plus));
-    RegisterIconResource(module, IDI_ZOOM_OUT, magnifier(Sign::Minus));
-    RegisterIconResource(module, IDB_IMAGECTRL, toolboxBitmap());
+    RegisterStringResource(module, IDS_IMAGECTRL, VE_RC_TEXT_IMAGECTRL);
+    RegisterStringResource(module, IDS_IMAGECTRL_PPG, VE_RC_TEXT_IMAGECTRL_PPG);
+    RegisterStringResource(module, IDS_IMAGECTRL_PPG_CAPTION, VE_RC_TEXT_IMAGECTRL_PPG_CAPTION);
+    RegisterIconResource(module, IDI_ZOOM, iconOf(DrawZoomPicture(0)));
+    RegisterIconResource(module, IDI_ZOOM_IN, iconOf(DrawZoomPicture(1)));
+    RegisterIconResource(module, IDI_ZOOM_OUT, iconOf(DrawZoomPicture(-1)));
+    RegisterIconResource(module, IDB_IMAGECTRL, iconOf(DrawToolboxPicture()));
 }
 
 void UnregisterImageCtrlResources(HINSTANCE module)
@@ -86,3 +72,5 @@ void UnregisterImageCtrlResources(HINSTANCE module)
     UnregisterStringResources(module);
     UnregisterIconResources(module);
 }
+
+#endif

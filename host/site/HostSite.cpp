@@ -121,7 +121,9 @@ HRESULT HostSite::OnPosRectChange(LPCRECT rect)
 }
 
 // The property frame: asks the control for its pages, creates each by
-// class, gives it the control and shows what it holds.
+// class, gives it the control, asks what it is, activates it over the
+// frame's window and shows it, and reports its title and description (the
+// stand-in has no dialogs to draw). The frame offers the page no site.
 HRESULT HostSite::ShowPropertyFrame()
 {
     if (!m_control) return E_FAIL;
@@ -131,6 +133,7 @@ HRESULT HostSite::ShowPropertyFrame()
     const HRESULT hr = specify->GetPages(&pages);
     specify.reset();
     if (FAILED(hr)) return hr;
+    auto text = [](LPCOLESTR s) { return s ? Utf16ToUtf8(std::u16string_view(s)) : std::string(); };
     ULONG shown = 0;
     for (ULONG i = 0; i < pages.cElems; ++i) {
         ComPtr<IPropertyPage> page;
@@ -138,10 +141,19 @@ HRESULT HostSite::ShowPropertyFrame()
             continue;
         IUnknown* objects[] = {m_control};
         page->SetObjects(1, objects);
-        PROPPAGEINFO info;
+        PROPPAGEINFO info{};
+        info.cb = sizeof info;
         if (SUCCEEDED(page->GetPageInfo(&info))) {
-            ++shown;
-            if (m_listener.onPropertyPage) m_listener.onPropertyPage(info.title, info.staticText);
+            const RECT area{0, 0, info.size.cx, info.size.cy};
+            if (SUCCEEDED(page->Activate(m_window, &area, TRUE))) {
+                page->Show(SW_SHOW);
+                ++shown;
+                if (m_listener.onPropertyPage) m_listener.onPropertyPage(text(info.pszTitle), text(info.pszDocString));
+                page->Deactivate();
+            }
+            CoTaskMemFree(info.pszTitle);
+            CoTaskMemFree(info.pszDocString);
+            CoTaskMemFree(info.pszHelpFile);
         }
         page->SetObjects(0, nullptr);
     }

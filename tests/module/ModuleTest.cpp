@@ -209,9 +209,11 @@ TEST_F(Module, TheControlNamesItsPropertyPageAndAFrameCanCreateIt)
     IPropertyPage* page = nullptr;
     ASSERT_EQ(CoCreateInstance(pages.pElems[0], nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage, reinterpret_cast<void**>(&page)),
               S_OK);
-    PROPPAGEINFO info;
+    PROPPAGEINFO info{};
     ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-    EXPECT_EQ(info.title, "General");
+    EXPECT_EQ(Utf16ToUtf8(info.pszTitle), "General");
+    CoTaskMemFree(info.pszTitle);
+    CoTaskMemFree(info.pszDocString);
     page->Release();
     CoTaskMemFree(pages.pElems);
     specify->Release();
@@ -228,9 +230,11 @@ TEST_F(Module, LocksAndObjectsKeepTheModuleLoaded)
     factory->LockServer(TRUE);
     factory->Release();
     EXPECT_EQ(canUnload(), S_FALSE);
-    PROPPAGEINFO info;
-    EXPECT_EQ(page->GetPageInfo(&info), S_OK);
-    EXPECT_EQ(info.title, "General");
+    PROPPAGEINFO info{};
+    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+    EXPECT_EQ(Utf16ToUtf8(info.pszTitle), "General");
+    CoTaskMemFree(info.pszTitle);
+    CoTaskMemFree(info.pszDocString);
     page->Release();
     EXPECT_EQ(canUnload(), S_FALSE); // still locked
     ASSERT_EQ(getClassObject(CLSID_ImagePropPage, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
