@@ -74,9 +74,12 @@ CImageCtrl::CImageCtrl()
     m_pStreamBuffer = new (std::nothrow) CStreamBuffer;
 
     m_hHandCursor = LoadCursorA(nullptr, IDC_HAND);
-    m_hZoomIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ZOOM));
-    m_hZoomInIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ZOOM_IN));
-    m_hZoomOutIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ZOOM_OUT));
+    // The zoom pointers are loaded as cursors, whose hot spot is the
+    // magnifier's centre (12, 12); as icons their hot spot would be the
+    // picture's middle.
+    m_hZoomIcon = LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ZOOM));
+    m_hZoomInIcon = LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ZOOM_IN));
+    m_hZoomOutIcon = LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_ZOOM_OUT));
 }
 
 CImageCtrl::~CImageCtrl()

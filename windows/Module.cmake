@@ -18,6 +18,8 @@ set(VE_SYSTEM_SOURCES
   control/operation/MouseInput.cpp
   control/operation/OpticalZoom.cpp
   control/operation/SecondaryButton.cpp
+  resources/ImageCtrlResources.cpp
+  resources/Pictures.cpp
 )
 list(TRANSFORM VE_SYSTEM_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/)
 
