@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "platform/com/Guid.h"
 #include "platform/win/WinTypes.h"
 
 class COleControl;
@@ -19,7 +20,7 @@ struct IUnknown;
 // A control's interface map: the interfaces it adds to the framework's, each
 // found by its identifier. The pointer returned is not AddRef'ed.
 struct AFX_INTERFACEMAP_ENTRY {
-    const struct GUID* piid;
+    const IID* piid;
     IUnknown* (*pfnGet)(COleControl* self);
 };
 

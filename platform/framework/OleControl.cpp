@@ -104,6 +104,10 @@ const CLSID* COleControl::GetPropPageIDs(ULONG* count) const
     return nullptr;
 }
 
+HRESULT COleControl::GetTypeLib(LCID, GUID*, WORD*, WORD*) const { return E_NOTIMPL; }
+
+HRESULT COleControl::GetTypeLibCache(GUID*) const { return E_NOTIMPL; }
+
 BOOL COleControl::OnProperties()
 {
     if (!m_pClientSite) return FALSE;
