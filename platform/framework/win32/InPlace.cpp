@@ -254,6 +254,14 @@ LRESULT COleControl::frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam)
         ::EndPaint(m_hWnd, &ps);
         return 0;
     }
+    case WM_PRINTCLIENT: {
+        // A copy of the window's picture into another context (PrintWindow).
+        RECT bounds;
+        ::GetClientRect(m_hWnd, &bounds);
+        CDC dc(reinterpret_cast<HDC>(wParam));
+        OnDraw(&dc, bounds, bounds);
+        return 0;
+    }
     case WM_ERASEBKGND:
         // OnDraw paints every pixel it owns; erasing first would flicker.
         return 1;
