@@ -753,7 +753,8 @@ TEST_F(OleControlTest, InPlaceActivationPlacesAChildWindow)
 }
 
 // IViewObject::Draw paints into any device context at its bounds; WM_PAINT
-// and WM_PRINTCLIENT reach OnDraw with the client rectangle.
+// (read back from the window) and WM_PRINTCLIENT (PrintWindow) reach OnDraw
+// with the client rectangle.
 TEST_F(OleControlTest, DrawingReachesOnDraw)
 {
     Canvas canvas(200, 150);
@@ -785,6 +786,16 @@ TEST_F(OleControlTest, DrawingReachesOnDraw)
     control->InvalidateControl();
     ::UpdateWindow(hwnd);
     EXPECT_EQ(control->draws, 1);
+
+    // What WM_PAINT drew is on the window (Wine's null driver keeps the
+    // window's pixels in memory): read back with BitBlt.
+    Canvas screen(120, 90);
+    HDC windowDc = ::GetDC(hwnd);
+    ASSERT_TRUE(::BitBlt(screen.dc, 0, 0, 120, 90, windowDc, 0, 0, SRCCOPY));
+    ::ReleaseDC(hwnd, windowDc);
+    EXPECT_EQ(screen.at(5, 5), kBackground);
+    EXPECT_EQ(screen.at(15, 15), kMark);
+    EXPECT_EQ(screen.at(119, 89), kBackground);
 
     Canvas printed(120, 90);
     ASSERT_TRUE(::PrintWindow(hwnd, printed.dc, PW_CLIENTONLY));
