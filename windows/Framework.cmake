@@ -6,6 +6,7 @@ add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/com/Variant.cpp
   ${PROJECT_SOURCE_DIR}/platform/com/win32/Guids.cpp
   ${PROJECT_SOURCE_DIR}/platform/com/win32/Text.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/OleControlCommon.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/PropExchange.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/WinMessageBox.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/ConnectionPoint.cpp

@@ -44,16 +44,6 @@ HRESULT COleControl::Advise(IUnknown* sink, DWORD* cookie)
     return S_OK;
 }
 
-HRESULT COleControl::Unadvise(DWORD cookie)
-{
-    auto it = std::find_if(m_sinks.begin(), m_sinks.end(), [cookie](const Sink& s) { return s.cookie == cookie; });
-    if (it == m_sinks.end()) return CONNECT_E_NOCONNECTION;
-    IDispatch* dispatch = it->dispatch;
-    m_sinks.erase(it);
-    dispatch->Release();
-    return S_OK;
-}
-
 HRESULT STDMETHODCALLTYPE COleControl::XConnectionPointContainer::EnumConnectionPoints(IEnumConnectionPoints** ppEnum)
 {
     if (ppEnum) *ppEnum = nullptr;

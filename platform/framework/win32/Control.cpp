@@ -91,50 +91,6 @@ ULONG COleControl::ExternalRelease()
     return static_cast<ULONG>(remaining);
 }
 
-void COleControl::DoPropExchange(CPropExchange* pPX)
-{
-    ExchangeVersion(pPX, 0x00010000);
-    ExchangeExtent(pPX);
-    ExchangeStockProps(pPX);
-}
-
-void COleControl::OnResetState()
-{
-    CResetPropExchange px;
-    DoPropExchange(&px);
-}
-
-void COleControl::OnDraw(CDC*, const RECT&, const RECT&) {}
-
-void COleControl::OnSetClientSite() {}
-
-DWORD COleControl::GetControlFlags() { return clipPaintDC; }
-
-HRESULT COleControl::GetClassID(CLSID* pClsid)
-{
-    if (!pClsid) return E_POINTER;
-    *pClsid = GUID_NULL;
-    return E_NOTIMPL;
-}
-
-const CLSID* COleControl::GetPropPageIDs(ULONG* count) const
-{
-    if (count) *count = 0;
-    return nullptr;
-}
-
-HRESULT COleControl::GetTypeLib(LCID, GUID*, WORD*, WORD*) const { return E_NOTIMPL; }
-
-HRESULT COleControl::GetTypeLibCache(GUID*) const { return E_NOTIMPL; }
-
-void COleControl::SetInitialSize(int cx, int cy)
-{
-    m_cx = cx;
-    m_cy = cy;
-    m_cxExtent = PixelsToHimetric(cx);
-    m_cyExtent = PixelsToHimetric(cy);
-}
-
 BOOL COleControl::SetControlSize(int cx, int cy)
 {
     SetInitialSize(cx, cy);
@@ -143,46 +99,6 @@ BOOL COleControl::SetControlSize(int cx, int cy)
     // with SetObjectRects.
     const RECT rect{m_rcPos.left, m_rcPos.top, m_rcPos.left + cx, m_rcPos.top + cy};
     return SUCCEEDED(m_pInPlaceSite->OnPosRectChange(&rect)) ? TRUE : FALSE;
-}
-
-void COleControl::GetControlSize(int* pcx, int* pcy) const
-{
-    if (pcx) *pcx = m_cx;
-    if (pcy) *pcy = m_cy;
-}
-
-void COleControl::InitializeIIDs(const IID* piidPrimary, const IID* piidEvents)
-{
-    if (piidPrimary) m_piidPrimary = *piidPrimary;
-    if (piidEvents) m_piidEvents = *piidEvents;
-}
-
-BOOL COleControl::ExchangeVersion(CPropExchange* pPX, DWORD dwVersionDefault, BOOL bConvert)
-{
-    DWORD loaded = dwVersionDefault;
-    return pPX->ExchangeVersion(loaded, dwVersionDefault, bConvert);
-}
-
-BOOL COleControl::ExchangeExtent(CPropExchange* pPX)
-{
-    LONG cx = m_cxExtent;
-    LONG cy = m_cyExtent;
-    const LONG defCx = m_cxExtent;
-    const LONG defCy = m_cyExtent;
-    PX_Long(pPX, "_ExtentX", cx, defCx);
-    PX_Long(pPX, "_ExtentY", cy, defCy);
-    if (pPX->IsLoading()) {
-        m_cxExtent = cx;
-        m_cyExtent = cy;
-    }
-    return TRUE;
-}
-
-void COleControl::ExchangeStockProps(CPropExchange* pPX)
-{
-    // No stock property is in use: the mask is 0.
-    LONG mask = 0;
-    PX_Long(pPX, "_StockProps", mask, 0);
 }
 
 namespace {

@@ -56,13 +56,6 @@ HRESULT COleControl::GetTypeInfoOfGuid(REFGUID guid, ITypeInfo** ppInfo)
     return hr;
 }
 
-void COleControl::InternalSetReadyState(LONG lNewState)
-{
-    m_lReadyState = lNewState;
-    const VARIANT arg = MakeVariantI4(lNewState);
-    FireEvent(DISPID_READYSTATECHANGE, &arg, 1);
-}
-
 HRESULT STDMETHODCALLTYPE COleControl::XDispatch::GetTypeInfoCount(UINT* pctinfo)
 {
     if (!pctinfo) return E_POINTER;

@@ -215,29 +215,6 @@ void COleControl::SetFocus()
     if (m_hWnd) ::SetFocus(m_hWnd);
 }
 
-LRESULT COleControl::handleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const UINT savedMessage = std::exchange(m_currentMessage, message);
-    const WPARAM savedWParam = std::exchange(m_currentWParam, wParam);
-    const LPARAM savedLParam = std::exchange(m_currentLParam, lParam);
-    LRESULT result = 0;
-    bool handled = false;
-    if (const AFX_MSGMAP* map = GetMessageMap()) {
-        for (std::size_t i = 0; i < map->nCount; ++i) {
-            if (map->lpEntries[i].nMessage == message) {
-                result = map->lpEntries[i].pfn(this, wParam, lParam);
-                handled = true;
-                break;
-            }
-        }
-    }
-    if (!handled) result = frameworkHandle(message, wParam, lParam);
-    m_currentMessage = savedMessage;
-    m_currentWParam = savedWParam;
-    m_currentLParam = savedLParam;
-    return result;
-}
-
 LRESULT COleControl::frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -299,14 +276,6 @@ LRESULT COleControl::Default()
     }
     return ::DefWindowProcW(m_hWnd, m_currentMessage, m_currentWParam, m_currentLParam);
 }
-
-void COleControl::OnTimer(UINT_PTR) { Default(); }
-void COleControl::OnLButtonDown(UINT, POINT) { Default(); }
-void COleControl::OnRButtonDown(UINT, POINT) { Default(); }
-void COleControl::OnRButtonUp(UINT, POINT) { Default(); }
-void COleControl::OnMouseMove(UINT, POINT) { Default(); }
-BOOL COleControl::OnSetCursor(HWND, UINT, UINT) { return static_cast<BOOL>(Default()); }
-BOOL COleControl::OnMouseWheel(UINT, short, POINT) { return static_cast<BOOL>(Default()); }
 
 HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::GetWindow(HWND* phwnd)
 {
