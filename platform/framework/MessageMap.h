@@ -8,6 +8,15 @@
 #include "platform/com/Guid.h"
 #include "platform/win/WinTypes.h"
 
+#ifdef _WIN32
+// The coordinates of a mouse message, signed, as windowsx.h gives them
+// (that header's other macros are not wanted here).
+#ifndef GET_X_LPARAM
+#define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
+#define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
+#endif
+#endif
+
 class COleControl;
 
 struct AFX_MSGMAP_ENTRY {

@@ -5,8 +5,6 @@
 
 #include "platform/framework/OleControl.h"
 
-#include <windowsx.h>
-
 VE_FORWARD_IUNKNOWN(COleControl, XOleInPlaceObject)
 VE_FORWARD_IUNKNOWN(COleControl, XOleInPlaceActiveObject)
 
