@@ -30,12 +30,12 @@ public:
     DWORD GetControlFlags() override { return IMAGECTRL_CONTROL_FLAGS; }
     DWORD GetMiscStatus() override { return IMAGECTRL_MISC_STATUS; }
     // Identity: one type library, one property page, the type name string.
-    UINT GetTypeInfoCount() const { return 1; }
+    UINT GetTypeInfoCount() const override { return 1; }
     // The registered type library: its identifier and version.
-    HRESULT GetTypeLib(LCID lcid, GUID* libid, WORD* major, WORD* minor) const;
-    HRESULT GetTypeLibCache(GUID* libid) const;
+    HRESULT GetTypeLib(LCID lcid, GUID* libid, WORD* major, WORD* minor) const override;
+    HRESULT GetTypeLibCache(GUID* libid) const override;
     const CLSID* GetPropPageIDs(ULONG* count) const override;
-    UINT GetUserTypeNameID() const { return IDS_IMAGECTRL; }
+    UINT GetUserTypeNameID() const override { return IDS_IMAGECTRL; }
 
     // control/Parameters.cpp: the page's parameters.
     void DoPropExchange(CPropExchange* pPX) override;
@@ -104,19 +104,19 @@ protected:
     // The members of the control, in their declared order; the two nested
     // interfaces are implemented in control/Interfaces.cpp.
     struct XObjectSafety final : IObjectSafety {
-        HRESULT QueryInterface(REFIID riid, void** ppv) override;
-        ULONG AddRef() override;
-        ULONG Release() override;
-        HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
-        HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+        HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions, DWORD* pdwEnabledOptions) override;
+        HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask, DWORD dwEnabledOptions) override;
         CImageCtrl* m_pThis;
     } m_xObjectSafety;
     struct XOleCommandTarget final : IOleCommandTarget {
-        HRESULT QueryInterface(REFIID riid, void** ppv) override;
-        ULONG AddRef() override;
-        ULONG Release() override;
-        HRESULT QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[], OLECMDTEXT* pCmdText) override;
-        HRESULT Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD nCmdexecopt, VARIANT* pvaIn,
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+        HRESULT STDMETHODCALLTYPE QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[], OLECMDTEXT* pCmdText) override;
+        HRESULT STDMETHODCALLTYPE Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD nCmdexecopt, VARIANT* pvaIn,
                      VARIANT* pvaOut) override;
         CImageCtrl* m_pThis;
     } m_xOleCommandTarget;

@@ -18,7 +18,7 @@ HRESULT supports(CImageCtrl* control, REFIID riid)
 VE_FORWARD_IUNKNOWN(CImageCtrl, XObjectSafety)
 VE_FORWARD_IUNKNOWN(CImageCtrl, XOleCommandTarget)
 
-HRESULT CImageCtrl::XObjectSafety::GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions,
+HRESULT STDMETHODCALLTYPE CImageCtrl::XObjectSafety::GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions,
                                                              DWORD* pdwEnabledOptions)
 {
     // The control is always safe for both; nothing is stored.
@@ -29,7 +29,7 @@ HRESULT CImageCtrl::XObjectSafety::GetInterfaceSafetyOptions(REFIID riid, DWORD*
     return hr;
 }
 
-HRESULT CImageCtrl::XObjectSafety::SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask,
+HRESULT STDMETHODCALLTYPE CImageCtrl::XObjectSafety::SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask,
                                                              DWORD dwEnabledOptions)
 {
     if (FAILED(supports(m_pThis, riid))) return E_NOINTERFACE;
@@ -38,9 +38,9 @@ HRESULT CImageCtrl::XObjectSafety::SetInterfaceSafetyOptions(REFIID riid, DWORD 
     return E_FAIL;
 }
 
-HRESULT CImageCtrl::XOleCommandTarget::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*) { return S_OK; }
+HRESULT STDMETHODCALLTYPE CImageCtrl::XOleCommandTarget::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*) { return S_OK; }
 
-HRESULT CImageCtrl::XOleCommandTarget::Exec(const GUID*, DWORD nCmdID, DWORD, VARIANT*, VARIANT*)
+HRESULT STDMETHODCALLTYPE CImageCtrl::XOleCommandTarget::Exec(const GUID*, DWORD nCmdID, DWORD, VARIANT*, VARIANT*)
 {
     // Stop, whatever the command group: the next tick ends the stream.
     if (nCmdID == OLECMDID_STOP) m_pThis->m_bStopped = TRUE;

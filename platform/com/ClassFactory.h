@@ -1,6 +1,13 @@
 // IClassFactory: creation of a module's objects by class identifier.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows the interfaces and constants are Windows' own.
+#include "platform/com/win32/Ole.h"
+
+#else
+
 #include "platform/com/Unknown.h"
 
 extern const IID IID_IClassFactory;
@@ -12,3 +19,5 @@ struct IClassFactory : IUnknown {
 protected:
     ~IClassFactory() = default;
 };
+
+#endif

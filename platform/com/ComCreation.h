@@ -3,6 +3,13 @@
 // loaded) and asked for its class factory.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows creation is Windows' own (CoCreateInstance, CLSIDFromProgID, ...).
+#include "platform/com/win32/Ole.h"
+
+#else
+
 #include <cstddef>
 
 #include "platform/com/ClassFactory.h"
@@ -20,3 +27,5 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
 // The task allocator, for memory that one object hands to another.
 void* CoTaskMemAlloc(std::size_t bytes);
 void CoTaskMemFree(void* block);
+
+#endif

@@ -1,6 +1,13 @@
 // IDispatch, reduced to the call an event sink receives.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows the interfaces and constants are Windows' own.
+#include "platform/com/win32/Ole.h"
+
+#else
+
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
 
@@ -15,3 +22,5 @@ protected:
 };
 
 constexpr DISPID DISPID_READYSTATECHANGE = -609;
+
+#endif

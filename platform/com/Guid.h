@@ -6,6 +6,13 @@
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+
+// On Windows GUID, its comparison and GUID_NULL are Windows' own.
+#include "platform/com/win32/Ole.h"
+
+#else
+
 #include "platform/win/WinTypes.h"
 
 struct GUID {
@@ -26,6 +33,8 @@ inline bool IsEqualIID(REFIID a, REFIID b) { return a == b; }
 inline bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return a == b; }
 
 extern const GUID GUID_NULL;
+
+#endif
 
 // "{6B29FC40-CA47-1067-B31D-00DD010662DA}", upper-case hexadecimal.
 std::string GuidToString(REFGUID guid);

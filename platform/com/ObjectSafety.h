@@ -2,6 +2,13 @@
 // for initialisation from untrusted data.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows the interfaces and constants are Windows' own.
+#include "platform/com/win32/Ole.h"
+
+#else
+
 #include "platform/com/Unknown.h"
 
 extern const IID IID_IObjectSafety;
@@ -17,3 +24,5 @@ struct IObjectSafety : IUnknown {
 protected:
     ~IObjectSafety() = default;
 };
+
+#endif

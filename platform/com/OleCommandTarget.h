@@ -1,6 +1,13 @@
 // IOleCommandTarget: how a browser sends its commands (Stop among them).
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows the interfaces and constants are Windows' own.
+#include "platform/com/win32/Ole.h"
+
+#else
+
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
 
@@ -27,3 +34,5 @@ struct IOleCommandTarget : IUnknown {
 protected:
     ~IOleCommandTarget() = default;
 };
+
+#endif

@@ -4,6 +4,13 @@
 // container's side of invalidation and sizing.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows the interfaces and constants are Windows' own.
+#include "platform/com/win32/Ole.h"
+
+#else
+
 #include "platform/com/Dispatch.h"
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
@@ -117,3 +124,5 @@ constexpr DWORD OLEMISC_CANTLINKINSIDE = 0x10;
 constexpr DWORD OLEMISC_INSIDEOUT = 0x80;
 constexpr DWORD OLEMISC_ACTIVATEWHENVISIBLE = 0x100;
 constexpr DWORD OLEMISC_SETCLIENTSITEFIRST = 0x20000;
+
+#endif

@@ -1,6 +1,13 @@
 // IServiceProvider and the service identifiers a browser answers.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows the interfaces and constants are Windows' own.
+#include "platform/com/win32/Ole.h"
+
+#else
+
 #include "platform/com/Unknown.h"
 
 extern const IID IID_IServiceProvider;
@@ -13,3 +20,5 @@ struct IServiceProvider : IUnknown {
 protected:
     ~IServiceProvider() = default;
 };
+
+#endif

@@ -5,6 +5,13 @@
 // dies when its count reaches zero.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows the interfaces and constants are Windows' own.
+#include "platform/com/win32/Ole.h"
+
+#else
+
 #include "platform/com/Guid.h"
 #include "platform/win/WinError.h"
 
@@ -19,3 +26,5 @@ protected:
     ~IUnknown() = default;
 };
 using LPUNKNOWN = IUnknown*;
+
+#endif

@@ -6,6 +6,9 @@
 
 #include "platform/com/Unknown.h"
 
+#ifndef _WIN32
+// The stand-in's strings and variants; Windows has its own.
+
 BSTR SysAllocStringLen(LPCOLESTR text, UINT length)
 {
     if (length > (std::numeric_limits<UINT>::max() - 8) / sizeof(OLECHAR)) return nullptr;
@@ -115,12 +118,6 @@ std::string Utf16ToUtf8(std::u16string_view s)
     return out;
 }
 
-BSTR SysAllocStringFromUtf8(std::string_view text)
-{
-    const std::u16string wide = Utf8ToUtf16(text);
-    return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-}
-
 void VariantInit(VARIANT* v)
 {
     std::memset(v, 0, sizeof *v);
@@ -154,6 +151,23 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* src)
         src->punkVal->AddRef();
     }
     return S_OK;
+}
+
+OleString Utf8ToOle(std::string_view text) { return Utf8ToUtf16(text); }
+
+std::string OleToUtf8(const OLECHAR* text, std::size_t length)
+{
+    return text ? Utf16ToUtf8(std::u16string_view(text, length)) : std::string();
+}
+
+#endif
+
+std::string BstrToUtf8(BSTR bstr) { return bstr ? OleToUtf8(bstr, SysStringLen(bstr)) : std::string(); }
+
+BSTR SysAllocStringFromUtf8(std::string_view text)
+{
+    const OleString wide = Utf8ToOle(text);
+    return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
 namespace {

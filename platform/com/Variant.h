@@ -1,12 +1,22 @@
-// BSTR and VARIANT: the minimum the control's interfaces pass.
+// BSTR and VARIANT: the minimum the control's interfaces pass, and the
+// portable helpers over them (UTF-8 text to and from COM's wide strings,
+// VARIANT makers).
 //
 // OLECHAR is UTF-16 as on Windows. A BSTR points at its characters; its
 // length in bytes is stored in the four bytes before them, and it is always
 // terminated, so that it can also be read as a plain string.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+
+#ifdef _WIN32
+
+// On Windows BSTR, VARIANT and their functions are Windows' own.
+#include "platform/com/win32/Ole.h"
+
+#else
 
 #include "platform/win/WinError.h"
 
@@ -24,7 +34,6 @@ UINT SysStringLen(BSTR bstr);
 // with the system code page (UTF-8 here). Invalid input becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
-BSTR SysAllocStringFromUtf8(std::string_view text);
 
 using VARTYPE = USHORT;
 enum : VARTYPE {
@@ -68,13 +77,6 @@ void VariantInit(VARIANT* v);
 HRESULT VariantClear(VARIANT* v);
 HRESULT VariantCopy(VARIANT* dest, const VARIANT* src);
 
-VARIANT MakeVariantI2(SHORT v);
-VARIANT MakeVariantI4(LONG v);
-VARIANT MakeVariantR8(double v);
-VARIANT MakeVariantBool(bool v);
-// The variant owns a new BSTR: VariantClear frees it.
-VARIANT MakeVariantBstr(std::string_view utf8);
-
 // Arguments of a dispatch call, in reverse order as COM passes them.
 struct DISPPARAMS {
     VARIANTARG* rgvarg;
@@ -82,3 +84,21 @@ struct DISPPARAMS {
     UINT cArgs;
     UINT cNamedArgs;
 };
+
+#endif
+
+// The system's UTF-8 text and COM's wide strings. Invalid input becomes
+// U+FFFD on both platforms.
+using OleString = std::basic_string<OLECHAR>;
+OleString Utf8ToOle(std::string_view text);
+std::string OleToUtf8(const OLECHAR* text, std::size_t length);
+// The whole of a BSTR (embedded nulls included); "" for a null BSTR.
+std::string BstrToUtf8(BSTR bstr);
+BSTR SysAllocStringFromUtf8(std::string_view text);
+
+VARIANT MakeVariantI2(SHORT v);
+VARIANT MakeVariantI4(LONG v);
+VARIANT MakeVariantR8(double v);
+VARIANT MakeVariantBool(bool v);
+// The variant owns a new BSTR: VariantClear frees it.
+VARIANT MakeVariantBstr(std::string_view utf8);

@@ -2,6 +2,13 @@
 // address, the top-level window and navigation of a named frame.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows the interfaces and constants are Windows' own.
+#include "platform/com/win32/Ole.h"
+
+#else
+
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
 
@@ -34,3 +41,5 @@ struct IWebBrowser2 : IWebBrowserApp {
 protected:
     ~IWebBrowser2() = default;
 };
+
+#endif

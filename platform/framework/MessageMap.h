@@ -5,7 +5,17 @@
 
 #include <cstddef>
 
+#include "platform/com/Guid.h"
 #include "platform/win/WinTypes.h"
+
+#ifdef _WIN32
+// The coordinates of a mouse message, signed, as windowsx.h gives them
+// (that header's other macros are not wanted here).
+#ifndef GET_X_LPARAM
+#define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
+#define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
+#endif
+#endif
 
 class COleControl;
 
@@ -19,7 +29,7 @@ struct IUnknown;
 // A control's interface map: the interfaces it adds to the framework's, each
 // found by its identifier. The pointer returned is not AddRef'ed.
 struct AFX_INTERFACEMAP_ENTRY {
-    const struct GUID* piid;
+    const IID* piid;
     IUnknown* (*pfnGet)(COleControl* self);
 };
 

@@ -72,38 +72,6 @@ ULONG COleControl::ExternalRelease()
     return remaining;
 }
 
-void COleControl::DoPropExchange(CPropExchange* pPX)
-{
-    ExchangeVersion(pPX, 0x00010000);
-    ExchangeExtent(pPX);
-    ExchangeStockProps(pPX);
-}
-
-void COleControl::OnResetState()
-{
-    CResetPropExchange px;
-    DoPropExchange(&px);
-}
-
-void COleControl::OnDraw(CDC*, const RECT&, const RECT&) {}
-
-void COleControl::OnSetClientSite() {}
-
-DWORD COleControl::GetControlFlags() { return clipPaintDC; }
-
-HRESULT COleControl::GetClassID(CLSID* pClsid)
-{
-    if (!pClsid) return E_POINTER;
-    *pClsid = GUID_NULL;
-    return E_NOTIMPL;
-}
-
-const CLSID* COleControl::GetPropPageIDs(ULONG* count) const
-{
-    if (count) *count = 0;
-    return nullptr;
-}
-
 BOOL COleControl::OnProperties()
 {
     if (!m_pClientSite) return FALSE;
@@ -137,14 +105,6 @@ void COleControl::InvalidateControl(LPCRECT lpRect, BOOL bErase)
     site->Release();
 }
 
-void COleControl::SetInitialSize(int cx, int cy)
-{
-    m_cx = cx;
-    m_cy = cy;
-    m_cxExtent = PixelsToHimetric(cx);
-    m_cyExtent = PixelsToHimetric(cy);
-}
-
 BOOL COleControl::SetControlSize(int cx, int cy)
 {
     SetInitialSize(cx, cy);
@@ -159,12 +119,6 @@ BOOL COleControl::SetControlSize(int cx, int cy)
     return TRUE;
 }
 
-void COleControl::GetControlSize(int* pcx, int* pcy) const
-{
-    if (pcx) *pcx = m_cx;
-    if (pcy) *pcy = m_cy;
-}
-
 void COleControl::FireEvent(DISPID dispid, const VARIANT* args, UINT count)
 {
     std::vector<VARIANT> reversed(args, args + count);
@@ -177,47 +131,6 @@ void COleControl::FireEvent(DISPID dispid, const VARIANT* args, UINT count)
         sink.dispatch->Invoke(dispid, &params);
         sink.dispatch->Release();
     }
-}
-
-void COleControl::InternalSetReadyState(LONG lNewState)
-{
-    m_lReadyState = lNewState;
-    const VARIANT arg = MakeVariantI4(lNewState);
-    FireEvent(DISPID_READYSTATECHANGE, &arg, 1);
-}
-
-void COleControl::InitializeIIDs(const IID* piidPrimary, const IID* piidEvents)
-{
-    if (piidPrimary) m_piidPrimary = *piidPrimary;
-    if (piidEvents) m_piidEvents = *piidEvents;
-}
-
-BOOL COleControl::ExchangeVersion(CPropExchange* pPX, DWORD dwVersionDefault, BOOL bConvert)
-{
-    DWORD loaded = dwVersionDefault;
-    return pPX->ExchangeVersion(loaded, dwVersionDefault, bConvert);
-}
-
-BOOL COleControl::ExchangeExtent(CPropExchange* pPX)
-{
-    LONG cx = m_cxExtent;
-    LONG cy = m_cyExtent;
-    const LONG defCx = m_cxExtent;
-    const LONG defCy = m_cyExtent;
-    PX_Long(pPX, "_ExtentX", cx, defCx);
-    PX_Long(pPX, "_ExtentY", cy, defCy);
-    if (pPX->IsLoading()) {
-        m_cxExtent = cx;
-        m_cyExtent = cy;
-    }
-    return TRUE;
-}
-
-void COleControl::ExchangeStockProps(CPropExchange* pPX)
-{
-    // No stock property is in use: the mask is 0.
-    LONG mask = 0;
-    PX_Long(pPX, "_StockProps", mask, 0);
 }
 
 UINT_PTR COleControl::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC proc)
@@ -236,32 +149,6 @@ BOOL COleControl::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
 void COleControl::SetFocus()
 {
     if (m_hWnd) ::SetFocus(m_hWnd);
-}
-
-LRESULT COleControl::handleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const UINT savedMessage = m_currentMessage;
-    const WPARAM savedWParam = m_currentWParam;
-    const LPARAM savedLParam = m_currentLParam;
-    m_currentMessage = message;
-    m_currentWParam = wParam;
-    m_currentLParam = lParam;
-    LRESULT result = 0;
-    bool handled = false;
-    if (const AFX_MSGMAP* map = GetMessageMap()) {
-        for (std::size_t i = 0; i < map->nCount; ++i) {
-            if (map->lpEntries[i].nMessage == message) {
-                result = map->lpEntries[i].pfn(this, wParam, lParam);
-                handled = true;
-                break;
-            }
-        }
-    }
-    if (!handled) result = frameworkHandle(message, wParam, lParam);
-    m_currentMessage = savedMessage;
-    m_currentWParam = savedWParam;
-    m_currentLParam = savedLParam;
-    return result;
 }
 
 LRESULT COleControl::frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam)
@@ -300,14 +187,6 @@ LRESULT COleControl::Default()
     }
     return DefWindowProcA(m_hWnd, m_currentMessage, m_currentWParam, m_currentLParam);
 }
-
-void COleControl::OnTimer(UINT_PTR) { Default(); }
-void COleControl::OnLButtonDown(UINT, POINT) { Default(); }
-void COleControl::OnRButtonDown(UINT, POINT) { Default(); }
-void COleControl::OnRButtonUp(UINT, POINT) { Default(); }
-void COleControl::OnMouseMove(UINT, POINT) { Default(); }
-BOOL COleControl::OnSetCursor(HWND, UINT, UINT) { return static_cast<BOOL>(Default()); }
-BOOL COleControl::OnMouseWheel(UINT, short, POINT) { return static_cast<BOOL>(Default()); }
 
 HRESULT COleControl::SetClientSite(IOleClientSite* pClientSite)
 {
@@ -349,16 +228,6 @@ HRESULT COleControl::Advise(IUnknown* sink, DWORD* cookie)
         return CONNECT_E_CANNOTCONNECT;
     *cookie = m_nextCookie++;
     m_sinks.push_back(Sink{*cookie, dispatch});
-    return S_OK;
-}
-
-HRESULT COleControl::Unadvise(DWORD cookie)
-{
-    auto it = std::find_if(m_sinks.begin(), m_sinks.end(), [cookie](const Sink& s) { return s.cookie == cookie; });
-    if (it == m_sinks.end()) return CONNECT_E_NOCONNECTION;
-    IDispatch* dispatch = it->dispatch;
-    m_sinks.erase(it);
-    dispatch->Release();
     return S_OK;
 }
 

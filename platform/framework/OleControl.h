@@ -4,6 +4,13 @@
 // state. A derived control overrides the virtual operations below.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows the framework runs over Windows' own OLE.
+#include "platform/framework/win32/OleControl.h"
+
+#else
+
 #include <atomic>
 #include <string>
 #include <vector>
@@ -16,6 +23,7 @@
 #include "platform/framework/Dc.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/MessageMap.h"
+#include "platform/framework/OleControlShared.h"
 #include "platform/framework/PropExchange.h"
 #include "platform/window/Window.h"
 
@@ -24,13 +32,6 @@ constexpr LONG READYSTATE_LOADING = 1;
 constexpr LONG READYSTATE_LOADED = 2;
 constexpr LONG READYSTATE_INTERACTIVE = 3;
 constexpr LONG READYSTATE_COMPLETE = 4;
-
-// Control flags (GetControlFlags).
-constexpr DWORD clipPaintDC = 0x0002;
-constexpr DWORD pointerInactive = 0x0004;
-constexpr DWORD noFlickerActivate = 0x0008;
-constexpr DWORD windowlessActivate = 0x0010;
-constexpr DWORD canOptimizeDraw = 0x0020;
 
 class COleControl : public WindowHandler {
 public:
@@ -61,6 +62,13 @@ public:
     virtual BOOL OnProperties();
     // The control's property pages, by class; none unless overridden.
     virtual const CLSID* GetPropPageIDs(ULONG* count) const;
+    // The control's identity: its type library (identifier and version),
+    // the library its type information is cached under, and the string
+    // resource of its type name. None unless overridden.
+    virtual UINT GetTypeInfoCount() const { return 0; }
+    virtual HRESULT GetTypeLib(LCID lcid, GUID* libid, WORD* major, WORD* minor) const;
+    virtual HRESULT GetTypeLibCache(GUID* libid) const;
+    virtual UINT GetUserTypeNameID() const { return 0; }
 
     // Siting and the window.
     IOleClientSite* GetClientSite() const { return m_pClientSite; }
@@ -210,21 +218,4 @@ private:
     LPARAM m_currentLParam = 0;
 };
 
-// Defines the IUnknown members of a nested interface part of Owner: they
-// forward to the control's own reference count and interface map.
-#define VE_FORWARD_IUNKNOWN(Owner, Part)                                                                \
-    HRESULT Owner::Part::QueryInterface(REFIID riid, void** ppv)                                        \
-    {                                                                                                   \
-        return m_pThis->ExternalQueryInterface(riid, ppv);                                              \
-    }                                                                                                   \
-    ULONG Owner::Part::AddRef() { return m_pThis->ExternalAddRef(); }                                   \
-    ULONG Owner::Part::Release() { return m_pThis->ExternalRelease(); }
-
-// Pixels to HIMETRIC (0.01 mm) at 96 pixels per inch, and back.
-constexpr LONG PixelsToHimetric(int px) { return static_cast<LONG>((static_cast<long long>(px) * 2540 + 48) / 96); }
-constexpr int HimetricToPixels(LONG hm) { return static_cast<int>((static_cast<long long>(hm) * 96 + 1270) / 2540); }
-
-// The module's instance handle, under which its resources are registered.
-HINSTANCE AfxGetInstanceHandle();
-HINSTANCE AfxGetResourceHandle();
-void AfxSetResourceHandle(HINSTANCE module);
+#endif

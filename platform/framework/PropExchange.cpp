@@ -161,7 +161,7 @@ std::optional<std::string> variantText(const VARIANT& v)
 {
     switch (v.vt) {
     case VT_BSTR:
-        return v.bstrVal ? Utf16ToUtf8(std::u16string_view(v.bstrVal, SysStringLen(v.bstrVal))) : std::string();
+        return BstrToUtf8(v.bstrVal);
     case VT_I2:
         return std::to_string(v.iVal);
     case VT_I4:
@@ -178,7 +178,7 @@ std::optional<std::string> variantText(const VARIANT& v)
 BOOL CPropbagLoadExchange::ExchangeProp(LPCSTR name, VARTYPE vt, void* pv, const void* def)
 {
     if (!m_pBag || !name || !pv) return FALSE;
-    const std::u16string wide = Utf8ToUtf16(name);
+    const OleString wide = Utf8ToOle(name);
     VARIANT value;
     VariantInit(&value);
     std::optional<std::string> text;
@@ -208,7 +208,7 @@ BOOL CPropbagSaveExchange::ExchangeProp(LPCSTR name, VARTYPE vt, void* pv, const
     default:
         return FALSE;
     }
-    const std::u16string wide = Utf8ToUtf16(name);
+    const OleString wide = Utf8ToOle(name);
     const HRESULT hr = m_pBag->Write(wide.c_str(), &value);
     VariantClear(&value);
     return SUCCEEDED(hr) ? TRUE : FALSE;
