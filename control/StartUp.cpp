@@ -42,7 +42,7 @@ void CImageCtrl::StartStreamMachinery()
             if (SUCCEEDED(app->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) && browser) {
                 BSTR url = nullptr;
                 if (browser->get_LocationURL(&url) == S_OK) {
-                    m_pStreamClient->SetPageUrl(url ? Utf16ToUtf8(std::u16string_view(url, SysStringLen(url))) : "");
+                    m_pStreamClient->SetPageUrl(BstrToUtf8(url));
                     SysFreeString(url);
                 }
                 browser->Release();

@@ -4,7 +4,6 @@
 add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/com/Guid.cpp
   ${PROJECT_SOURCE_DIR}/platform/com/Variant.cpp
-  ${PROJECT_SOURCE_DIR}/platform/com/win32/Guids.cpp
   ${PROJECT_SOURCE_DIR}/platform/com/win32/Text.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/OleControlCommon.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/PropExchange.cpp

@@ -40,8 +40,11 @@ if(TARGET veframework AND TARGET veresources)
   set_target_properties(ve_virizu PROPERTIES PREFIX "" OUTPUT_NAME "VE_VIRIZU" SUFFIX ".OCX"
                         RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
   target_link_libraries(ve_virizu PRIVATE vesystem ve_warnings)
-  # i686: the entry points are __stdcall; exported by their plain names.
-  target_link_options(ve_virizu PRIVATE -Wl,--kill-at)
+  # i686: the entry points are __stdcall (DllGetClassObject@12); the
+  # definition file's plain names resolve to them and are exported plain.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_options(ve_virizu PRIVATE -Wl,--enable-stdcall-fixup -Wl,--kill-at)
+  endif()
 
   # The module under a real COM run-time: registration, creation, the
   # interfaces, in-place activation, a picture from a camera (VE_CAMERA),

@@ -56,7 +56,7 @@ using MakeObject = HRESULT (*)(REFIID, void**);
 class ClassFactory final : public IClassFactory {
 public:
     explicit ClassFactory(MakeObject make) : m_make(make) {}
-    HRESULT QueryInterface(REFIID riid, void** ppv) override
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
         if (!ppv) return E_POINTER;
         if (riid == IID_IUnknown || riid == IID_IClassFactory) {
@@ -69,16 +69,16 @@ public:
     }
     // The factories live as long as the module; their references count as
     // locks, so the module is not unloaded under a held factory.
-    ULONG AddRef() override { return static_cast<ULONG>(++g_locks); }
-    ULONG Release() override { return static_cast<ULONG>(--g_locks); }
-    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++g_locks); }
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--g_locks); }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
     {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
         return m_make(riid, ppv);
     }
-    HRESULT LockServer(BOOL lock) override
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override
     {
         lock ? ++g_locks : --g_locks;
         return S_OK;

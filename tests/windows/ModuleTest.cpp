@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "control/ImageCtrlIds.h"
+#include "tests/module/RegistrationEntries.h"
 #include "tests/windows/support/TestSite.h"
 
 namespace {
@@ -105,40 +106,15 @@ std::set<std::wstring> registeredEntries()
     return out;
 }
 
-// What registration writes: the same list the Linux registration writes,
-// with Windows' own name for the platform's type library key ("win64" or
-// "win32" where Linux writes "linux64").
+// What registration writes: the list the Linux registration writes too,
+// with Windows' name for the platform's type library key.
 std::set<std::wstring> expectedEntries()
 {
-    const std::wstring module = modulePath();
-    const std::wstring directory = module.substr(0, module.find_last_of(L"\\/"));
-    const std::wstring control = L"CLSID\\" + guidText(CLSID_ImageCtrl);
-    const std::wstring page = L"CLSID\\" + guidText(CLSID_ImagePropPage);
-    const std::wstring lib = L"TypeLib\\" + guidText(LIBID_ImageCtrlLib);
-    const std::wstring libid = guidText(LIBID_ImageCtrlLib);
-    const std::wstring platform = sizeof(void*) == 8 ? L"win64" : L"win32";
-    const std::wstring proxy = L"{00020420-0000-0000-C000-000000000046}";
-    std::set<std::wstring> out = {
-        control, control + L"|@=Ve_virizu Control", control + L"\\ProgID", control + L"\\ProgID|@=RW-DPV20.ImageCtrl.1",
-        control + L"\\InprocServer32", control + L"\\InprocServer32|@=" + module,
-        control + L"\\InprocServer32|ThreadingModel=Apartment", control + L"\\Insertable", control + L"\\ToolboxBitmap32",
-        control + L"\\ToolboxBitmap32|@=" + module + L", 1", control + L"\\MiscStatus", control + L"\\MiscStatus|@=0",
-        control + L"\\MiscStatus\\1", control + L"\\MiscStatus\\1|@=131473", control + L"\\Control", control + L"\\TypeLib",
-        control + L"\\TypeLib|@=" + libid, control + L"\\Version", control + L"\\Version|@=1.0",
-        L"RW-DPV20.ImageCtrl.1", L"RW-DPV20.ImageCtrl.1|@=Ve_virizu Control", L"RW-DPV20.ImageCtrl.1\\CLSID",
-        L"RW-DPV20.ImageCtrl.1\\CLSID|@=" + guidText(CLSID_ImageCtrl), L"RW-DPV20.ImageCtrl.1\\Insertable", page,
-        page + L"|@=Ve_virizu Property Page", page + L"\\InprocServer32", page + L"\\InprocServer32|@=" + module,
-        page + L"\\InprocServer32|ThreadingModel=Apartment", lib, lib + L"\\1.0",
-        lib + L"\\1.0|@=RW-DPV20 OLE Control module", lib + L"\\1.0\\0", lib + L"\\1.0\\0\\" + platform,
-        lib + L"\\1.0\\0\\" + platform + L"|@=" + module, lib + L"\\1.0\\FLAGS", lib + L"\\1.0\\FLAGS|@=0",
-        lib + L"\\1.0\\HELPDIR", lib + L"\\1.0\\HELPDIR|@=" + directory};
-    for (const auto& [iid, name] : {std::pair{IID__ZEz_orerir, L"_ZEz_orerir"}, std::pair{IID__VEd_oruvudUruzuv, L"_VEd_oruvudUruzuv"}}) {
-        const std::wstring key = L"Interface\\" + guidText(iid);
-        for (const std::wstring& entry :
-             {key, key + L"|@=" + name, key + L"\\ProxyStubClsid32", key + L"\\ProxyStubClsid32|@=" + proxy,
-              key + L"\\TypeLib", key + L"\\TypeLib|@=" + libid, key + L"\\TypeLib|Version=1.0"})
-            out.insert(entry);
-    }
+    const std::string module = narrow(modulePath());
+    const std::string platform = sizeof(void*) == 8 ? "win64" : "win32";
+    std::set<std::wstring> out;
+    for (const std::string& entry : RegistrationEntries(module, module.substr(0, module.find_last_of("\\/")), platform))
+        out.insert(std::wstring(entry.begin(), entry.end()));
     return out;
 }
 
