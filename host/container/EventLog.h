@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "host/container/ViewerContainer.h"
+#include "host/container/ContainerListener.h"
 
 class EventLog {
 public:

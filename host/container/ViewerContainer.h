@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/container/ContainerListener.h"
 #include "host/page/ViewerPage.h"
 #include "host/site/HostSite.h"
 #include "platform/com/ComPtr.h"
@@ -18,20 +19,6 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/window/Window.h"
 
-
-// What the container reports. Every callback may be left empty. onMessage
-// comes from a background thread; the others from the thread that drives
-// the container.
-struct ContainerListener {
-    // value is a JSON number, or "null" for an event without arguments.
-    std::function<void(int control, const std::string& name, const std::string& value)> onEvent;
-    std::function<void(int control, const std::string& url)> onNavigate;
-    std::function<void(const std::string& text)> onMessage;
-    std::function<void(int control, const std::string& text)> onStatus;
-    std::function<void(int control, int width, int height)> onFrame;
-    std::function<void(const std::string& cursor)> onCursor;
-    std::function<void(const std::string& title, const std::string& text)> onPropertyPage;
-};
 
 enum class MouseButton { Left, Right, Middle };
 
