@@ -1,0 +1,20 @@
+// The viewer page fetched through WinInet, as a browser fetches it: a 401
+// is answered with the user's NAME:PASSWORD or, when there is none and the
+// viewer may ask, with the viewer's own password dialog. The credentials
+// that succeeded stay in WinInet's cache for the process, where the
+// controls' own requests find them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct FetchedPage {
+    bool ok = false;
+    std::string text;  // the page's body when ok
+    std::string error; // otherwise the sentence the Linux viewer prints for the same failure
+};
+
+// owner: the window a password dialog belongs to; interactive: whether
+// the dialog may be shown (false headless: a 401 without --user fails).
+FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWND owner, bool interactive);

@@ -1,0 +1,27 @@
+// camview's command line, the same on Linux and Windows: the page or the
+// PARAMs, the user, the report, and the headless run's limits, snapshots
+// and input script.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct CamviewOptions {
+    std::string pageUrl;                                     // a viewer page to load
+    std::vector<std::pair<std::string, std::string>> params; // or one control with these PARAMs
+    std::string user;                                        // NAME:PASSWORD for the password prompt
+    bool events = false;                                     // JSON lines on standard output
+    bool headless = false;
+    double durationSeconds = 5; // headless: how long to run
+    long frames = -1;           // headless: stop after this many frames drawn (all controls)
+    std::string snapshot;       // headless: PNG written at the end
+    long snapshotEvery = 0;     // headless: also write a PNG after every this many frames...
+    std::string snapshotDir;    // ...into this folder
+    std::string inputFile;      // headless: timed input to replay
+};
+
+// Reads the command line into `options`. Returns -1 when the viewer should
+// run; otherwise the exit status to end with at once (0 after --help or
+// --version, 2 after a usage error, whose text it has printed).
+int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptions& options);
