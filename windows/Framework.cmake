@@ -6,6 +6,7 @@ add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/com/Variant.cpp
   ${PROJECT_SOURCE_DIR}/platform/com/win32/Text.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/OleControlCommon.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/OlePropertyPage.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/PropExchange.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/WinMessageBox.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/ConnectionPoint.cpp
@@ -15,6 +16,7 @@ add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/OleControlInfo.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/OleObject.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/Persist.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/win32/PropertyPageDialog.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/ViewObject.cpp
 )
 target_link_libraries(veframework PUBLIC ve_root oleaut32 ole32 uuid user32 gdi32 PRIVATE ve_warnings)

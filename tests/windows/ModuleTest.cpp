@@ -346,6 +346,51 @@ TEST(Identity, MiscStatusTypeNameTypeLibraryAndPages)
     object->Release();
 }
 
+TEST(PropertyPage, TheFrameShowsThePagesDialogInsideItsWindow)
+{
+    IUnknown* control = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_ImageCtrl, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               reinterpret_cast<void**>(&control)),
+              S_OK);
+    IPropertyPage* page = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_ImagePropPage, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
+                               reinterpret_cast<void**>(&page)),
+              S_OK);
+    EXPECT_EQ(page->SetObjects(1, &control), S_OK);
+    PROPPAGEINFO info{};
+    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+    EXPECT_EQ(info.pszTitle ? std::wstring(info.pszTitle) : L"", L"General");
+    EXPECT_GT(info.size.cx, 0);
+    EXPECT_GT(info.size.cy, 0);
+    CoTaskMemFree(info.pszTitle);
+    CoTaskMemFree(info.pszDocString);
+
+    HWND frame = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(frame, nullptr);
+    const RECT place{8, 8, 8 + info.size.cx, 8 + info.size.cy};
+    ASSERT_EQ(page->Activate(frame, &place, TRUE), S_OK);
+    HWND dialog = GetWindow(frame, GW_CHILD);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(page->Show(SW_SHOW), S_OK);
+    EXPECT_TRUE(GetWindowLongW(dialog, GWL_STYLE) & WS_VISIBLE);
+    // Its one text says why there is nothing to set.
+    wchar_t text[512] = L"";
+    for (HWND child = GetWindow(dialog, GW_CHILD); child && !text[0]; child = GetWindow(child, GW_HWNDNEXT))
+        GetWindowTextW(child, text, 512);
+    EXPECT_NE(std::wstring(text), L"");
+    EXPECT_EQ(page->IsPageDirty(), S_FALSE);
+    EXPECT_EQ(page->Deactivate(), S_OK);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(page->Deactivate(), E_UNEXPECTED);
+    page->SetObjects(0, nullptr);
+    page->Release();
+    control->Release();
+    DestroyWindow(frame);
+    CoFreeUnusedLibraries();
+    EXPECT_EQ(moduleCanUnloadNow(), S_OK);
+}
+
 // A control sited in a window of its own page, streaming from camsim.
 class Streaming : public ::testing::Test {
 protected:
