@@ -907,6 +907,43 @@ TEST_F(OleControlTest, EventsReachSinksThroughTheConnectionPoint)
     container->Release();
 }
 
+TEST_F(OleControlTest, ConnectionPointsAndConnectionsCanBeEnumerated)
+{
+    auto* container = query<IConnectionPointContainer>(unknown, IID_IConnectionPointContainer);
+    IEnumConnectionPoints* points = nullptr;
+    ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
+    IConnectionPoint* found[2] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(points->Next(2, found, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 1u);
+    IID iid{};
+    EXPECT_EQ(found[0]->GetConnectionInterface(&iid), S_OK);
+    EXPECT_TRUE(IsEqualIID(iid, kEventsIid));
+    EXPECT_EQ(points->Reset(), S_OK);
+    EXPECT_EQ(points->Skip(2), S_FALSE);
+    IEnumConnectionPoints* clone = nullptr;
+    ASSERT_EQ(points->Clone(&clone), S_OK);
+    EXPECT_EQ(clone->Next(1, &found[1], nullptr), S_FALSE); // the clone starts where the original stood
+    clone->Release();
+    points->Release();
+
+    TestSink sink;
+    ASSERT_EQ(found[0]->Advise(&sink, &sink.cookie), S_OK);
+    IEnumConnections* connections = nullptr;
+    ASSERT_EQ(found[0]->EnumConnections(&connections), S_OK);
+    CONNECTDATA data{};
+    ASSERT_EQ(connections->Next(1, &data, nullptr), S_OK);
+    EXPECT_EQ(data.dwCookie, sink.cookie);
+    ASSERT_NE(data.pUnk, nullptr);
+    data.pUnk->Release();
+    EXPECT_EQ(connections->Next(1, &data, nullptr), S_FALSE);
+    connections->Release();
+    EXPECT_EQ(found[0]->Unadvise(sink.cookie), S_OK);
+    EXPECT_EQ(sink.refs, 1) << "the enumerators gave back every reference they took";
+    found[0]->Release();
+    container->Release();
+}
+
 } // namespace
 
 int main(int argc, char** argv)

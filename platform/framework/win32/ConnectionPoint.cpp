@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/framework/OleControl.h"
+#include "platform/framework/win32/Enumerators.h"
 
 VE_FORWARD_IUNKNOWN(COleControl, XConnectionPointContainer)
 
@@ -44,10 +45,10 @@ HRESULT COleControl::Advise(IUnknown* sink, DWORD* cookie)
     return S_OK;
 }
 
+// The control's one connection point, for its event interface.
 HRESULT STDMETHODCALLTYPE COleControl::XConnectionPointContainer::EnumConnectionPoints(IEnumConnectionPoints** ppEnum)
 {
-    if (ppEnum) *ppEnum = nullptr;
-    return E_NOTIMPL;
+    return ConnectionPointEnumerator::Create({&m_pThis->m_xEventConnPt}, 0, ppEnum);
 }
 
 HRESULT STDMETHODCALLTYPE COleControl::XConnectionPointContainer::FindConnectionPoint(REFIID riid,
@@ -107,8 +108,10 @@ HRESULT STDMETHODCALLTYPE COleControl::XEventConnectionPoint::Unadvise(DWORD dwC
     return m_pThis->Unadvise(dwCookie);
 }
 
+// The sinks advised now, each with its cookie.
 HRESULT STDMETHODCALLTYPE COleControl::XEventConnectionPoint::EnumConnections(IEnumConnections** ppEnum)
 {
-    if (ppEnum) *ppEnum = nullptr;
-    return E_NOTIMPL;
+    std::vector<CONNECTDATA> connections;
+    for (const Sink& sink : m_pThis->m_sinks) connections.push_back(CONNECTDATA{sink.dispatch, sink.cookie});
+    return ConnectionEnumerator::Create(std::move(connections), 0, ppEnum);
 }
