@@ -23,7 +23,7 @@ add_library(veviewer STATIC
   ${PROJECT_SOURCE_DIR}/host/container/EventLog.cpp
   ${PROJECT_SOURCE_DIR}/host/headless/InputScript.cpp
 )
-target_link_libraries(veviewer PUBLIC ve_root ole32 oleaut32 olepro32 uuid user32 gdi32 PRIVATE ve_warnings)
+target_link_libraries(veviewer PUBLIC ve_root ole32 oleaut32 uuid user32 gdi32 PRIVATE ve_warnings)
 
 set(VE_VIEWER_PIECES "")
 set(VE_VIEWER_READY TRUE)
@@ -66,3 +66,8 @@ if(VE_VIEWER_READY AND TARGET ve_virizu)
   set_target_properties(camview PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
   add_dependencies(camview ve_virizu)
 endif()
+
+# The container's pieces under Wine.
+add_executable(win_viewer_tests ${PROJECT_SOURCE_DIR}/tests/windows/ViewerContainerTest.cpp)
+target_link_libraries(win_viewer_tests PRIVATE veviewer gtest gtest_main ve_warnings)
+set_target_properties(win_viewer_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
