@@ -1,0 +1,426 @@
+#include "host/win32/Container.h"
+
+#include <ocidl.h>
+#include <olectl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+
+#include "host/win32/ControlFactory.h"
+#include "host/win32/DrawRecord.h"
+#include "host/win32/EventSink.h"
+#include "host/win32/ParamBag.h"
+#include "host/win32/PropertyPages.h"
+
+namespace {
+
+// The space between two controls of the grid.
+constexpr int kGap = 4;
+// The largest cell a page may ask for.
+constexpr int kMaxSide = 4096;
+
+bool equalsIgnoringCase(const std::string& a, const char* b)
+{
+    return std::equal(a.begin(), a.end(), b, b + std::strlen(b), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// "host" or "host:port" of an address with a scheme, without user
+// information; empty when it has none.
+std::string authorityOf(const std::string& url)
+{
+    const auto scheme = url.find("://");
+    if (scheme == std::string::npos) return {};
+    std::string rest = url.substr(scheme + 3);
+    rest = rest.substr(0, rest.find_first_of("/?#"));
+    const auto at = rest.rfind('@');
+    if (at != std::string::npos) rest = rest.substr(at + 1);
+    return rest;
+}
+
+LPARAM pointParam(POINT pt)
+{
+    return static_cast<LPARAM>((static_cast<DWORD>(static_cast<WORD>(pt.y)) << 16) | static_cast<WORD>(pt.x));
+}
+
+// The control's size in pixels from its extent, when the page gives none.
+SIZE naturalSize(IOleObject* object)
+{
+    SIZEL himetric{0, 0};
+    if (FAILED(object->GetExtent(DVASPECT_CONTENT, &himetric)) || himetric.cx <= 0 || himetric.cy <= 0)
+        return SIZE{320, 240};
+    HDC screen = GetDC(nullptr);
+    const int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
+    const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return SIZE{MulDiv(himetric.cx, dpiX, 2540), MulDiv(himetric.cy, dpiY, 2540)};
+}
+
+// The control's event interface: its default source, else IDispatch.
+IID eventInterfaceOf(IOleObject* object)
+{
+    IID events = IID_IDispatch;
+    IProvideClassInfo2* info = nullptr;
+    if (SUCCEEDED(object->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&info))) && info) {
+        IID found{};
+        if (SUCCEEDED(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &found))) events = found;
+        info->Release();
+    }
+    return events;
+}
+
+template <typename T>
+void releaseInto(T*& p)
+{
+    if (p) p->Release();
+    p = nullptr;
+}
+
+} // namespace
+
+Container::Container(ContainerSetup setup) : m_setup(std::move(setup))
+{
+    // The frame's status text (a control's SetStatusText) is not part of
+    // the report: the picture's own status is what the viewer reports.
+    m_frame = new InPlaceFrame(m_setup.window, nullptr);
+}
+
+Container::~Container()
+{
+    release();
+    releaseInto(m_frame);
+}
+
+std::size_t Container::embed(const std::vector<EmbeddedObject>& objects)
+{
+    for (const auto& object : objects) {
+        IOleObject* control = nullptr;
+        if (FAILED(CreateControl(object.classId, m_setup.modulePath, &control)) || !control) continue;
+        auto h = std::make_unique<Hosted>();
+        Hosted* hosted = h.get();
+        h->object = control;
+        const int index = static_cast<int>(m_controls.size());
+        m_cursorNames.addModule(ModuleOfObject(control));
+
+        MessageBrowser::Listener browsing;
+        browsing.onNavigate = [this, index](const std::string& url) {
+            if (m_setup.listener.onNavigate) m_setup.listener.onNavigate(index, url);
+        };
+        browsing.onMessage = m_setup.listener.onMessage;
+        h->browser = new MessageBrowser(m_setup.pageUrl, m_setup.window, m_setup.getter, browsing);
+
+        ControlSite::Listener siteListener;
+        siteListener.onViewChange = [hosted] { hosted->dirty = true; };
+        siteListener.onPropertyFrame = [this, hosted] {
+            return ShowPropertyPages(hosted->object, m_setup.window, m_showPropertyFrame, m_setup.listener.onPropertyPage);
+        };
+        h->site = new ControlSite(m_setup.window, m_frame, static_cast<IWebBrowser2*>(h->browser), siteListener);
+
+        // Sited first (the control makes its window and learns its page),
+        // then its events, then one load from the PARAMs.
+        control->SetClientSite(static_cast<IOleClientSite*>(h->site));
+        control->SetHostNames(L"camview", nullptr);
+        const IID events = eventInterfaceOf(control);
+        IConnectionPointContainer* points = nullptr;
+        if (SUCCEEDED(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points))) && points) {
+            if (SUCCEEDED(points->FindConnectionPoint(events, &h->events)) && h->events) {
+                auto* sink = new EventSink(events, [this, index](const std::string& name, const std::string& value) {
+                    if (m_setup.listener.onEvent) m_setup.listener.onEvent(index, name, value);
+                });
+                if (FAILED(h->events->Advise(sink, &h->cookie))) releaseInto(h->events);
+                sink->Release();
+            }
+            points->Release();
+        }
+        ParamBag bag(object.params);
+        IPersistPropertyBag* persist = nullptr;
+        if (SUCCEEDED(control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist))) && persist) {
+            persist->Load(&bag, nullptr);
+            persist->Release();
+        }
+        control->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&h->view));
+        if (h->view) h->view->SetAdvise(DVASPECT_CONTENT, 0, static_cast<IAdviseSink*>(h->site));
+
+        const SIZE natural = (object.width > 0 && object.height > 0) ? SIZE{0, 0} : naturalSize(control);
+        const int width = std::clamp(object.width > 0 ? object.width : static_cast<int>(natural.cx), 1, kMaxSide);
+        const int height = std::clamp(object.height > 0 ? object.height : static_cast<int>(natural.cy), 1, kMaxSide);
+        h->rect = RECT{0, 0, width, height};
+        h->cameraHost = authorityOf(m_setup.pageUrl);
+        for (const auto& [name, value] : object.params)
+            if (equalsIgnoringCase(name, "ImagePath") && value.compare(0, 7, "http://") == 0) h->cameraHost = authorityOf(value);
+        m_controls.push_back(std::move(h));
+    }
+    layout();
+    for (auto& h : m_controls) {
+        RECT position = h->rect;
+        OffsetRect(&position, m_origin.x, m_origin.y);
+        h->site->setPosition(position);
+        if (m_setup.inPlace)
+            h->object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(h->site), 0, m_setup.window,
+                              &position);
+        IOleWindow* window = nullptr;
+        if (SUCCEEDED(h->object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window))) && window) {
+            window->GetWindow(&h->hwnd);
+            window->Release();
+        }
+    }
+    return m_controls.size();
+}
+
+// Controls fill rows of ceil(sqrt(n)) columns; each column is as wide as
+// its widest control, each row as high as its highest.
+void Container::layout()
+{
+    const std::size_t n = m_controls.size();
+    if (n == 0) {
+        m_extent = SIZE{0, 0};
+        return;
+    }
+    const auto columns = static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(n))));
+    const std::size_t rows = (n + columns - 1) / columns;
+    std::vector<int> widths(columns, 0), heights(rows, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const RECT& r = m_controls[i]->rect;
+        widths[i % columns] = std::max(widths[i % columns], static_cast<int>(r.right - r.left));
+        heights[i / columns] = std::max(heights[i / columns], static_cast<int>(r.bottom - r.top));
+    }
+    int extentX = 0, extentY = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        int x = 0, y = 0;
+        for (std::size_t c = 0; c < i % columns; ++c) x += widths[c] + kGap;
+        for (std::size_t r = 0; r < i / columns; ++r) y += heights[r] + kGap;
+        RECT& rect = m_controls[i]->rect;
+        rect = RECT{x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
+        extentX = std::max(extentX, static_cast<int>(rect.right));
+        extentY = std::max(extentY, static_cast<int>(rect.bottom));
+    }
+    m_extent = SIZE{extentX, extentY};
+}
+
+RECT Container::cell(std::size_t index) const
+{
+    return index < m_controls.size() ? m_controls[index]->rect : RECT{0, 0, 0, 0};
+}
+
+void Container::setOrigin(POINT origin)
+{
+    m_origin = origin;
+    for (auto& h : m_controls) {
+        RECT position = h->rect;
+        OffsetRect(&position, origin.x, origin.y);
+        h->site->setPosition(position);
+        IOleInPlaceObject* inPlace = nullptr;
+        if (m_setup.inPlace &&
+            SUCCEEDED(h->object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace))) && inPlace) {
+            inPlace->SetObjectRects(&position, &position);
+            inPlace->Release();
+        }
+    }
+}
+
+int Container::controlOfWindow(HWND hwnd) const
+{
+    for (std::size_t i = 0; i < m_controls.size(); ++i)
+        if (hwnd && m_controls[i]->hwnd == hwnd) return static_cast<int>(i);
+    return -1;
+}
+
+void Container::inspect(std::size_t index)
+{
+    if (index >= m_controls.size()) return;
+    Hosted& h = *m_controls[index];
+    if (!h.view) return;
+    const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
+    const DrawRecord drawn = RecordDraw(h.view, bounds, nullptr);
+    const int i = static_cast<int>(index);
+    for (const RECT& p : drawn.pictures)
+        if (m_setup.listener.onFrame) m_setup.listener.onFrame(i, p.right - p.left, p.bottom - p.top);
+    // With no picture, what the control wrote is its status.
+    if (drawn.pictures.empty() && !drawn.texts.empty()) {
+        const std::string status = StatusOf(drawn);
+        if (status != h.status) {
+            h.status = status;
+            if (m_setup.listener.onStatus) m_setup.listener.onStatus(i, status);
+        }
+    } else if (!drawn.pictures.empty()) {
+        h.status.clear();
+    }
+}
+
+bool Container::refresh(HDC target, bool all)
+{
+    bool drawn = false;
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        Hosted& h = *m_controls[i];
+        if (!h.view || (!h.dirty && !all)) continue;
+        const bool changed = h.dirty;
+        h.dirty = false;
+        // What it draws is read first: the frame it takes up is then drawn
+        // again, unchanged, into the picture.
+        if (changed) inspect(i);
+        if (target) {
+            const RECTL bounds{h.rect.left, h.rect.top, h.rect.right, h.rect.bottom};
+            h.view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, target, &bounds, nullptr, nullptr, 0);
+        }
+        drawn = true;
+    }
+    return drawn;
+}
+
+void Container::pollCursor()
+{
+    const std::string name = m_cursorNames.nameOf(GetCursor());
+    if (name == m_cursorName) return;
+    m_cursorName = name;
+    if (m_setup.listener.onCursor) m_setup.listener.onCursor(name);
+}
+
+int Container::controlAt(POINT pt) const
+{
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        const RECT& r = m_controls[i]->rect;
+        if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string Container::cameraHost(std::size_t index) const
+{
+    return index < m_controls.size() ? m_controls[index]->cameraHost : std::string();
+}
+
+int Container::targetOf(POINT pt) const
+{
+    const int captured = controlOfWindow(GetCapture());
+    return captured >= 0 ? captured : controlAt(pt);
+}
+
+// A mouse message in the control's own coordinates, with the cursor
+// question before it, as the window system asks it for moves and presses.
+void Container::deliver(int index, UINT message, WPARAM wParam, POINT pt)
+{
+    const Hosted& h = *m_controls[static_cast<std::size_t>(index)];
+    if (!h.hwnd) return;
+    const POINT local{pt.x - h.rect.left, pt.y - h.rect.top};
+    if (message != WM_MOUSEWHEEL && message != WM_LBUTTONUP && message != WM_RBUTTONUP) {
+        const UINT mouseMessage = message == WM_LBUTTONDBLCLK   ? WM_LBUTTONDOWN
+                                  : message == WM_RBUTTONDBLCLK ? WM_RBUTTONDOWN
+                                                                : message;
+        SendMessageW(h.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(h.hwnd),
+                     static_cast<LPARAM>((static_cast<DWORD>(mouseMessage) << 16) | HTCLIENT));
+    }
+    LPARAM where = pointParam(local);
+    if (message == WM_MOUSEWHEEL) {
+        // The wheel's point is in screen coordinates.
+        POINT screen = local;
+        ClientToScreen(h.hwnd, &screen);
+        where = pointParam(screen);
+    }
+    SendMessageW(h.hwnd, message, wParam, where);
+    pollCursor();
+}
+
+void Container::mouseMove(POINT pt, WPARAM keys)
+{
+    const int index = targetOf(pt);
+    if (index < 0) {
+        // Over the viewer's own background: its cursor is the arrow.
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        pollCursor();
+        return;
+    }
+    deliver(index, WM_MOUSEMOVE, keys, pt);
+}
+
+void Container::mouseButton(MouseButton button, bool down, POINT pt, WPARAM keys)
+{
+    const int index = targetOf(pt);
+    if (index < 0) return;
+    const bool left = button == MouseButton::Left;
+    UINT message = left ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP) : (down ? WM_RBUTTONDOWN : WM_RBUTTONUP);
+    if (down) {
+        // A second press of the same button on the same control, soon and
+        // near enough, is a double click when the window asks for them.
+        const std::uint64_t now = GetTickCount64();
+        const int dx = std::abs(static_cast<int>(pt.x - m_lastPress.pt.x));
+        const int dy = std::abs(static_cast<int>(pt.y - m_lastPress.pt.y));
+        const HWND hwnd = m_controls[static_cast<std::size_t>(index)]->hwnd;
+        const bool isDouble = m_lastPress.message == message && m_lastPress.control == index &&
+                              now - m_lastPress.timeMs <= GetDoubleClickTime() &&
+                              dx <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 && dy <= GetSystemMetrics(SM_CYDOUBLECLK) / 2 &&
+                              hwnd && (GetClassLongPtrW(hwnd, GCL_STYLE) & CS_DBLCLKS);
+        if (isDouble) {
+            m_lastPress = Press{};
+            message = left ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK;
+        } else {
+            m_lastPress = Press{message, index, pt, now};
+        }
+    }
+    deliver(index, message, keys, pt);
+}
+
+void Container::mouseWheel(POINT pt, int notches, WPARAM keys)
+{
+    const int index = targetOf(pt);
+    if (index < 0 || notches == 0) return;
+    const int delta = std::clamp(notches, -270, 270) * WHEEL_DELTA;
+    const WPARAM wParam = (static_cast<WPARAM>(static_cast<WORD>(static_cast<SHORT>(delta))) << 16) | (keys & 0xFFFF);
+    deliver(index, WM_MOUSEWHEEL, wParam, pt);
+}
+
+void Container::stop()
+{
+    for (auto& h : m_controls) {
+        IOleCommandTarget* target = nullptr;
+        if (SUCCEEDED(h->object->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target))) && target) {
+            target->Exec(nullptr, OLECMDID_STOP, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+            target->Release();
+        }
+        h->dirty = true;
+    }
+}
+
+bool Container::showProperties(std::size_t index, bool show)
+{
+    if (index >= m_controls.size()) return false;
+    Hosted& h = *m_controls[index];
+    m_showPropertyFrame = show;
+    RECT position = h.site->position();
+    const HRESULT hr =
+        h.object->DoVerb(OLEIVERB_PROPERTIES, nullptr, static_cast<IOleClientSite*>(h.site), 0, m_setup.window, &position);
+    m_showPropertyFrame = false;
+    return SUCCEEDED(hr);
+}
+
+void Container::release()
+{
+    for (auto& h : m_controls) {
+        if (h->events) {
+            h->events->Unadvise(h->cookie);
+            releaseInto(h->events);
+        }
+        if (h->view) {
+            h->view->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
+            releaseInto(h->view);
+        }
+        IOleInPlaceObject* inPlace = nullptr;
+        if (SUCCEEDED(h->object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace))) && inPlace) {
+            inPlace->InPlaceDeactivate();
+            inPlace->Release();
+        }
+        // The control lets go of its site before it goes; the frame's
+        // navigation ends (or is let go) before the browser does.
+        h->object->Close(OLECLOSE_NOSAVE);
+        h->object->SetClientSite(nullptr);
+        releaseInto(h->object);
+        h->browser->Shutdown();
+        releaseInto(h->browser);
+        h->site->Detach();
+        releaseInto(h->site);
+    }
+    m_controls.clear();
+}

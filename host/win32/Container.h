@@ -1,0 +1,113 @@
+// The viewer's container on Windows: one control per OBJECT of the page,
+// made through the registry, sited, loaded from its PARAMs, its events
+// sunk, laid out in a grid in the viewer's window. In a shown window the
+// controls are active in place and paint themselves; without one they stay
+// loaded and the container draws them where it is asked to. Either way it
+// reports what they drew (frames, status texts), their events, the
+// "Message" frame's navigations and the cursor, as on every platform.
+#pragma once
+
+#include <ole2.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/container/ContainerListener.h"
+#include "host/page/ViewerPage.h"
+#include "host/win32/ControlSite.h"
+#include "host/win32/CursorNames.h"
+#include "host/win32/InPlaceFrame.h"
+#include "host/win32/MessageBrowser.h"
+
+struct ContainerSetup {
+    std::string pageUrl;
+    std::string modulePath;        // registered when a page's class is not
+    HWND window = nullptr;         // the viewer's window: parent and browser window
+    bool inPlace = false;          // activate the controls in the window
+    MessageBrowser::PageGetter getter; // the "Message" frame's fetch
+    ContainerListener listener;
+};
+
+enum class MouseButton { Left, Right };
+
+class Container {
+public:
+    explicit Container(ContainerSetup setup);
+    ~Container();
+    Container(const Container&) = delete;
+    Container& operator=(const Container&) = delete;
+
+    // Makes, sites and loads one control per OBJECT whose class can be
+    // made (registering the module first when needed); returns how many.
+    std::size_t embed(const std::vector<EmbeddedObject>& objects);
+    std::size_t count() const { return m_controls.size(); }
+    SIZE extent() const { return m_extent; }
+    RECT cell(std::size_t index) const;
+    // Moves the grid's top-left corner in the window.
+    void setOrigin(POINT origin);
+
+    // The control whose window this is, or -1.
+    int controlOfWindow(HWND hwnd) const;
+    // Reads what a control draws now and reports a frame for each picture,
+    // or its status text when it wrote one instead.
+    void inspect(std::size_t index);
+    // For controls that are not active in place: inspects each one whose
+    // picture changed (all of them with `all`), then draws it into `target`
+    // (if any) at its cell. Answers whether any was drawn.
+    bool refresh(HDC target, bool all);
+    // Reports a change of the cursor.
+    void pollCursor();
+
+    // Input for controls that are not active in place, in the grid's
+    // coordinates; keys are the MK_ flags held after the event.
+    void mouseMove(POINT pt, WPARAM keys);
+    void mouseButton(MouseButton button, bool down, POINT pt, WPARAM keys);
+    void mouseWheel(POINT pt, int notches, WPARAM keys);
+
+    // The browser's Stop, for every control.
+    void stop();
+    // The control's Properties verb; `show` lets the property frame appear.
+    bool showProperties(std::size_t index, bool show);
+    int controlAt(POINT pt) const;
+    std::string cameraHost(std::size_t index) const;
+
+    // Deactivates and closes the controls (their workers end), lets their
+    // sites go; idempotent.
+    void release();
+
+private:
+    struct Hosted {
+        IOleObject* object = nullptr;
+        IViewObject* view = nullptr;
+        ControlSite* site = nullptr;
+        MessageBrowser* browser = nullptr;
+        IConnectionPoint* events = nullptr;
+        DWORD cookie = 0;
+        HWND hwnd = nullptr;
+        RECT rect{};
+        bool dirty = true;
+        std::string status;
+        std::string cameraHost;
+    };
+
+    void layout();
+    int targetOf(POINT pt) const;
+    void deliver(int index, UINT message, WPARAM wParam, POINT pt);
+
+    ContainerSetup m_setup;
+    InPlaceFrame* m_frame = nullptr;
+    std::vector<std::unique_ptr<Hosted>> m_controls;
+    POINT m_origin{0, 0};
+    SIZE m_extent{0, 0};
+    bool m_showPropertyFrame = false; // the Properties verb given now may show the frame
+    CursorNames m_cursorNames;
+    std::string m_cursorName;
+    struct Press {
+        UINT message = 0;
+        int control = -1;
+        POINT pt{};
+        std::uint64_t timeMs = 0;
+    } m_lastPress;
+};

@@ -1,0 +1,62 @@
+#include "host/win32/EventSink.h"
+
+#include <olectl.h>
+
+#include <cstdio>
+
+ULONG EventSink::Release()
+{
+    const ULONG left = --m_refs;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT EventSink::QueryInterface(REFIID riid, void** ppv)
+{
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch) && !IsEqualIID(riid, m_events))
+        return E_NOINTERFACE;
+    *ppv = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT EventSink::GetTypeInfoCount(UINT* count)
+{
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT EventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*)
+{
+    if (m_handler) m_handler(EventName(member), FirstArgument(params));
+    return S_OK;
+}
+
+const char* EventSink::EventName(DISPID member)
+{
+    switch (member) {
+    case 1: return "ModeChanged";
+    case 2: return "DZoomMagChanged";
+    case DISPID_READYSTATECHANGE: return "ReadyStateChange";
+    default: return "Event";
+    }
+}
+
+std::string EventSink::FirstArgument(const DISPPARAMS* params)
+{
+    if (!params || params->cArgs == 0 || !params->rgvarg) return "null";
+    const VARIANT& v = params->rgvarg[params->cArgs - 1];
+    switch (v.vt) {
+    case VT_R8: {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.6g", v.dblVal);
+        return text;
+    }
+    case VT_I2: return std::to_string(v.iVal);
+    case VT_I4: return std::to_string(v.lVal);
+    default: return "null";
+    }
+}

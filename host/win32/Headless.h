@@ -1,0 +1,14 @@
+// camview without a shown window: the controls stay loaded in the viewer's
+// hidden window and are drawn into a bitmap whenever their picture
+// changes; timed input is replayed, snapshots written, and the run
+// reported.
+#pragma once
+
+#include <string>
+
+#include "tools/camview/Options.h"
+
+// The process's exit status: 0 when a picture was drawn, 1 when the page
+// could not be fetched or no picture was drawn (the reason printed), 2 for
+// unusable options or a page without a control that can be made.
+int RunHeadless(const CamviewOptions& options, const std::string& modulePath);

@@ -1,0 +1,46 @@
+// camview for Windows: loads a camera's viewer page, hosts the controls it
+// embeds (the registered module, registered from beside this program when
+// it is not yet) and shows their pictures in a window, or, with
+// --headless, runs the same container in a window that is never shown.
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <string>
+
+#include "host/win32/Headless.h"
+#include "host/win32/Utf.h"
+#include "host/win32/Window.h"
+#include "tools/camview/Options.h"
+
+namespace {
+
+// The control module beside this program.
+std::string modulePath()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "VE_VIRIZU.OCX";
+    std::wstring p(path, length);
+    const auto slash = p.find_last_of(L"\\/");
+    return Narrow(p.substr(0, slash == std::wstring::npos ? 0 : slash + 1)) + "VE_VIRIZU.OCX";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CamviewOptions options;
+    const int parsed = ParseCamviewOptions(argc, argv, VE_VERSION, options);
+    if (parsed >= 0) return parsed;
+    // The report's lines are whole lines, and are read by other programs
+    // while the viewer runs.
+    std::setvbuf(stdout, nullptr, _IOLBF, 4096);
+    if (FAILED(OleInitialize(nullptr))) {
+        std::fprintf(stderr, "camview: OLE cannot be started\n");
+        return 2;
+    }
+    const int status = options.headless ? RunHeadless(options, modulePath()) : RunWindow(options, modulePath());
+    OleUninitialize();
+    return status;
+}
