@@ -27,7 +27,7 @@ target_link_libraries(veviewer PUBLIC ve_root ole32 oleaut32 uuid user32 gdi32 P
 
 set(VE_VIEWER_PIECES "")
 set(VE_VIEWER_READY TRUE)
-foreach(piece camview_options:tools/camview/Options.cpp camview_fetch:host/win32/PageFetch.cpp
+foreach(piece camview_options:host/container/CamviewOptions.cpp camview_fetch:host/win32/PageFetch.cpp
               camview_png:host/win32/PngWriter.cpp)
   string(REPLACE ":" ";" piece "${piece}")
   list(GET piece 0 target)

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tools/camview/Options.h"
+#include "host/container/CamviewOptions.h"
 
 // The process's exit status: 0 when a picture was drawn, 1 when the page
 // could not be fetched or no picture was drawn (the reason printed), 2 for

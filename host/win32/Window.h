@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tools/camview/Options.h"
+#include "host/container/CamviewOptions.h"
 
 // The exit status: 0 when closed after the page was shown, 1 when the page
 // could not be fetched, 2 when it held no control that could be made.

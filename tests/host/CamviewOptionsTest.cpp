@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/camview/Options.h"
+#include "host/container/CamviewOptions.h"
 
 namespace {
 

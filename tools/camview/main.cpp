@@ -6,7 +6,7 @@
 #include "host/desktop/DesktopViewer.h"
 #include "host/headless/HeadlessViewer.h"
 #include "tools/camview/ModuleLocation.h"
-#include "tools/camview/Options.h"
+#include "host/container/CamviewOptions.h"
 
 int main(int argc, char** argv)
 {

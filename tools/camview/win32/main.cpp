@@ -11,7 +11,7 @@
 #include "host/win32/Headless.h"
 #include "host/win32/Utf.h"
 #include "host/win32/Window.h"
-#include "tools/camview/Options.h"
+#include "host/container/CamviewOptions.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/camview/Options.h"
+#include "host/container/CamviewOptions.h"
 
 #include <cstdio>
 #include <cstdlib>
