@@ -1,4 +1,36 @@
 # The Windows viewer's plumbing, shared with or mirroring the Linux viewer's:
-#   camview_options  the command line (tools/camview/Options.cpp, as on Linux)
+#   camview_options   the command line (tools/camview/Options.cpp, as on Linux)
+#   vepage            the page reader (host/page) over libxml2 built for Windows
+#   camview_plumbing  the page fetched through WinInet with the password
+#                     dialog, and PNG files written through WIC (host/win32)
+# and their tests, win_plumbing_tests.exe.
 add_library(camview_options STATIC ${PROJECT_SOURCE_DIR}/tools/camview/Options.cpp)
 target_link_libraries(camview_options PUBLIC ve_root PRIVATE ve_warnings)
+
+# libxml2, built for this architecture from Debian's source package by
+# scripts/setup --windows into the build folder's libxml2/: static, HTML
+# parser and tree only in use, without iconv, zlib, lzma, threads or network.
+set(VE_WIN_LIBXML2 "${PROJECT_BINARY_DIR}/libxml2" CACHE PATH "libxml2 built for this architecture")
+if(NOT EXISTS "${VE_WIN_LIBXML2}/lib/libxml2.a")
+  message(FATAL_ERROR "${VE_WIN_LIBXML2}/lib/libxml2.a is missing: run scripts/setup --windows")
+endif()
+add_library(ve_win_libxml2 STATIC IMPORTED)
+set_target_properties(ve_win_libxml2 PROPERTIES
+  IMPORTED_LOCATION "${VE_WIN_LIBXML2}/lib/libxml2.a"
+  INTERFACE_INCLUDE_DIRECTORIES "${VE_WIN_LIBXML2}/include/libxml2"
+  INTERFACE_COMPILE_DEFINITIONS LIBXML_STATIC)
+
+add_library(vepage STATIC
+  ${PROJECT_SOURCE_DIR}/host/page/ViewerPage.cpp
+  ${PROJECT_SOURCE_DIR}/host/page/NetworkErrors.cpp)
+target_link_libraries(vepage PUBLIC ve_root PRIVATE ve_win_libxml2 ve_warnings)
+
+# The page reader's and the command line's unit tests, as on Linux, and the
+# fetch and PNG writer against WinInet and WIC; the fetch's tests run
+# against camsim when VE_CAMERA names one.
+add_executable(win_plumbing_tests
+  ${PROJECT_SOURCE_DIR}/tests/host/ViewerPageTest.cpp
+  ${PROJECT_SOURCE_DIR}/tests/host/NetworkErrorsTest.cpp
+  ${PROJECT_SOURCE_DIR}/tests/host/CamviewOptionsTest.cpp
+  ${PROJECT_SOURCE_DIR}/tests/windows/WinsockEnvironment.cpp)
+target_link_libraries(win_plumbing_tests PRIVATE vepage camview_options ws2_32 gtest gtest_main ve_warnings)

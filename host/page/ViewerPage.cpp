@@ -8,8 +8,10 @@
 #include <cstring>
 
 #include "host/page/NetworkErrors.h"
+#ifndef _WIN32
 #include "platform/kernel/Kernel.h"
 #include "platform/wininet/WinInet.h"
+#endif
 
 namespace {
 
@@ -94,6 +96,7 @@ std::string UrlAuthority(const std::string& url)
     return at == std::string::npos ? authority : authority.substr(at + 1);
 }
 
+#ifndef _WIN32
 FetchedPage FetchViewerPage(const std::string& url)
 {
     FetchedPage page;
@@ -128,3 +131,4 @@ FetchedPage FetchViewerPage(const std::string& url)
     if (page.status != 200) page.error = url + " answered with status " + std::to_string(page.status);
     return page;
 }
+#endif

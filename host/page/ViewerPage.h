@@ -22,6 +22,9 @@ std::vector<EmbeddedObject> ParseViewerPage(const std::string& html);
 // user information; empty when the address has no "://" or no host.
 std::string UrlAuthority(const std::string& url);
 
+#ifndef _WIN32
+// (The Windows viewer fetches its page through WinInet with its own
+// password dialog: host/win32/PageFetch.h.)
 struct FetchedPage {
     long status = 0;
     std::string body;
@@ -32,3 +35,4 @@ struct FetchedPage {
 // prompt (the internet layer's), so that a control's preflight later finds
 // the same session.
 FetchedPage FetchViewerPage(const std::string& url);
+#endif

@@ -6,10 +6,14 @@
 
 #include "host/page/NetworkErrors.h"
 #include "host/page/ViewerPage.h"
+#ifndef _WIN32
 #include "tests/support/Loopback.h"
+#endif
 
 namespace {
 
+// (On Windows the page is fetched through WinInet: tests/windows/PageFetchTest.cpp.)
+#ifndef _WIN32
 TEST(NetworkErrors, EachFailedFetchSaysWhatHappenedAndKeepsTheNumber)
 {
     RefusingPort closed;
@@ -27,6 +31,7 @@ TEST(NetworkErrors, EachFailedFetchSaysWhatHappenedAndKeepsTheNumber)
     };
     for (const auto& c : cases) EXPECT_EQ(FetchViewerPage(c.url).error, c.says) << c.url;
 }
+#endif
 
 TEST(NetworkErrors, HostsAndPortsAreNamedAsTheAddressGivesThem)
 {
