@@ -25,12 +25,18 @@ add_library(vepage STATIC
   ${PROJECT_SOURCE_DIR}/host/page/NetworkErrors.cpp)
 target_link_libraries(vepage PUBLIC ve_root PRIVATE ve_win_libxml2 ve_warnings)
 
+add_library(camview_plumbing STATIC
+  ${PROJECT_SOURCE_DIR}/host/win32/PageFetch.cpp)
+target_link_libraries(camview_plumbing PUBLIC vepage wininet windowscodecs ole32 uuid user32 PRIVATE ve_warnings)
+
 # The page reader's and the command line's unit tests, as on Linux, and the
-# fetch and PNG writer against WinInet and WIC; the fetch's tests run
-# against camsim when VE_CAMERA names one.
+# fetch and PNG writer against WinInet and WIC; the fetch's password cases
+# run against camsim --user admin:secret when VE_PASSWORD_CAMERA names it
+# (scripts/windows-tests starts one).
 add_executable(win_plumbing_tests
   ${PROJECT_SOURCE_DIR}/tests/host/ViewerPageTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/host/NetworkErrorsTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/host/CamviewOptionsTest.cpp
+  ${PROJECT_SOURCE_DIR}/tests/windows/PageFetchTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/windows/WinsockEnvironment.cpp)
-target_link_libraries(win_plumbing_tests PRIVATE vepage camview_options ws2_32 gtest gtest_main ve_warnings)
+target_link_libraries(win_plumbing_tests PRIVATE camview_plumbing camview_options ws2_32 gtest gtest_main ve_warnings)
