@@ -26,7 +26,8 @@ add_library(vepage STATIC
 target_link_libraries(vepage PUBLIC ve_root PRIVATE ve_win_libxml2 ve_warnings)
 
 add_library(camview_plumbing STATIC
-  ${PROJECT_SOURCE_DIR}/host/win32/PageFetch.cpp)
+  ${PROJECT_SOURCE_DIR}/host/win32/PageFetch.cpp
+  ${PROJECT_SOURCE_DIR}/host/win32/PngWriter.cpp)
 target_link_libraries(camview_plumbing PUBLIC vepage wininet windowscodecs ole32 uuid user32 PRIVATE ve_warnings)
 
 # The page reader's and the command line's unit tests, as on Linux, and the
@@ -38,5 +39,6 @@ add_executable(win_plumbing_tests
   ${PROJECT_SOURCE_DIR}/tests/host/NetworkErrorsTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/host/CamviewOptionsTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/windows/PageFetchTest.cpp
+  ${PROJECT_SOURCE_DIR}/tests/windows/PngWriterTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/windows/WinsockEnvironment.cpp)
 target_link_libraries(win_plumbing_tests PRIVATE camview_plumbing camview_options ws2_32 gtest gtest_main ve_warnings)
