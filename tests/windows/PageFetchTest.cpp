@@ -61,17 +61,20 @@ DWORD statusOfANewSession(const std::string& url)
 // Answers the viewer's password dialogs from another thread as a user
 // would, one offer after the other: types the user name and the password
 // into the two fields and presses OK, or, for an empty password, Cancel.
+// Offers beyond those it was given are cancelled (and counted), so that a
+// fetch that asks too often fails instead of waiting for ever.
 class DialogAnswers {
 public:
     explicit DialogAnswers(std::vector<std::string> passwords)
         : m_thread([this, passwords] {
-              for (int i = 0; i < 1000 && m_answered < passwords.size() && !m_done.load(std::memory_order_acquire); ++i) {
+              while (!m_done.load(std::memory_order_acquire)) {
+                  // Shown: its fields are filled in by then.
                   HWND dialog = FindWindowA(nullptr, "camview: password");
-                  if (!dialog || !IsWindowEnabled(dialog)) {
+                  if (!dialog || !IsWindowVisible(dialog) || !IsWindowEnabled(dialog)) {
                       Sleep(10);
                       continue;
                   }
-                  const std::string& password = passwords[m_answered];
+                  const std::string password = m_answered < passwords.size() ? passwords[m_answered] : "";
                   HWND userField = FindWindowExA(dialog, nullptr, "Edit", nullptr);
                   HWND passwordField = FindWindowExA(dialog, userField, "Edit", nullptr);
                   SetWindowTextA(userField, "admin");
