@@ -1,8 +1,9 @@
 # The Windows viewer's plumbing, shared with or mirroring the Linux viewer's:
 #   camview_options   the command line (tools/camview/Options.cpp, as on Linux)
 #   vepage            the page reader (host/page) over libxml2 built for Windows
-#   camview_plumbing  the page fetched through WinInet with the password
-#                     dialog, and PNG files written through WIC (host/win32)
+#   camview_fetch     the page fetched through WinInet with the password
+#                     dialog (host/win32/PageFetch)
+#   camview_png       PNG files written through WIC (host/win32/PngWriter)
 # and their tests, win_plumbing_tests.exe.
 add_library(camview_options STATIC ${PROJECT_SOURCE_DIR}/tools/camview/Options.cpp)
 target_link_libraries(camview_options PUBLIC ve_root PRIVATE ve_warnings)
@@ -25,10 +26,10 @@ add_library(vepage STATIC
   ${PROJECT_SOURCE_DIR}/host/page/NetworkErrors.cpp)
 target_link_libraries(vepage PUBLIC ve_root PRIVATE ve_win_libxml2 ve_warnings)
 
-add_library(camview_plumbing STATIC
-  ${PROJECT_SOURCE_DIR}/host/win32/PageFetch.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/PngWriter.cpp)
-target_link_libraries(camview_plumbing PUBLIC vepage wininet windowscodecs ole32 uuid user32 PRIVATE ve_warnings)
+add_library(camview_fetch STATIC ${PROJECT_SOURCE_DIR}/host/win32/PageFetch.cpp)
+target_link_libraries(camview_fetch PUBLIC vepage wininet user32 PRIVATE ve_warnings)
+add_library(camview_png STATIC ${PROJECT_SOURCE_DIR}/host/win32/PngWriter.cpp)
+target_link_libraries(camview_png PUBLIC ve_root windowscodecs ole32 uuid PRIVATE ve_warnings)
 
 # The page reader's and the command line's unit tests, as on Linux, and the
 # fetch and PNG writer against WinInet and WIC; the fetch's password cases
@@ -41,4 +42,4 @@ add_executable(win_plumbing_tests
   ${PROJECT_SOURCE_DIR}/tests/windows/PageFetchTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/windows/PngWriterTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/windows/WinsockEnvironment.cpp)
-target_link_libraries(win_plumbing_tests PRIVATE camview_plumbing camview_options ws2_32 gtest gtest_main ve_warnings)
+target_link_libraries(win_plumbing_tests PRIVATE camview_fetch camview_png camview_options ws2_32 gtest gtest_main ve_warnings)
