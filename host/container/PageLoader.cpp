@@ -1,5 +1,7 @@
 #include "host/container/PageLoader.h"
 
+#include "host/page/PageFetch.h"
+
 const char* const kImageControlClass = "{4D8D78A3-35E9-499D-8771-4ADA8876B786}";
 
 PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params)

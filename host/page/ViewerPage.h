@@ -21,14 +21,3 @@ std::vector<EmbeddedObject> ParseViewerPage(const std::string& html);
 // "host" or "host:port" of an address with a scheme, as written, without
 // user information; empty when the address has no "://" or no host.
 std::string UrlAuthority(const std::string& url);
-
-struct FetchedPage {
-    long status = 0;
-    std::string body;
-    std::string error; // empty when the page was fetched
-};
-
-// Fetches a page over HTTP with the process's cookie store and password
-// prompt (the internet layer's), so that a control's preflight later finds
-// the same session.
-FetchedPage FetchViewerPage(const std::string& url);

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "host/page/PageFetch.h"
 #include "host/page/ViewerPage.h"
 #include "platform/com/ComCreation.h"
 #include "platform/com/ComPtr.h"

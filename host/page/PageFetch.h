@@ -1,0 +1,17 @@
+// The viewer page fetched over HTTP by the Linux viewer. (The Windows viewer
+// fetches it through WinInet with its own password dialog:
+// host/win32/PageFetch.h.)
+#pragma once
+
+#include <string>
+
+struct FetchedPage {
+    long status = 0;
+    std::string body;
+    std::string error; // empty when the page was fetched
+};
+
+// Fetches a page over HTTP with the process's cookie store and password
+// prompt (the internet layer's), so that a control's preflight later finds
+// the same session.
+FetchedPage FetchViewerPage(const std::string& url);
