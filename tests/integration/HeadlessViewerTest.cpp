@@ -31,10 +31,7 @@ TEST(HeadlessViewer, StreamsThePagesControlAndWritesASnapshot)
     png.read(magic, 4);
     EXPECT_EQ(std::string(magic + 1, 3), "PNG");
     // The viewer registered the module it needed.
-    std::ifstream reg(registry);
-    std::stringstream text;
-    text << reg.rdbuf();
-    EXPECT_NE(text.str().find("RW-DPV20.ImageCtrl.1"), std::string::npos);
+    EXPECT_TRUE(RegistryHolds(registry, "RW-DPV20.ImageCtrl.1"));
 }
 
 TEST(HeadlessViewer, AnUnreachableCameraShowsTheStatusAndFails)
