@@ -88,4 +88,30 @@ TEST(HeadlessViewer, TheSnapshotIsThePictureTheCameraSent)
     EXPECT_EQ(differing, 0);
 }
 
+TEST(HeadlessViewer, ThePictureIsScaledToThePagesSize)
+{
+    // The page's OBJECT is twice the stream's size: each picture element
+    // is drawn as two by two.
+    Camsim cam({"--frames", "1", "--final-delimiter", "--page-size", "640x480"});
+    const std::string registry = TempRegistry();
+    const std::string snapshot = registry + ".png";
+    const ViewerRun run = RunCamview("--headless '" + cam.url("/ImageViewer") + "' --frames 1 --duration 4 --snapshot '" +
+                                         snapshot + "'", registry);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const auto streams = cam.requests("nphContinuousServerPush");
+    ASSERT_EQ(streams.size(), 1u);
+    const auto from = streams[0].find("/cgi-bin/");
+    const std::string target = streams[0].substr(from, streams[0].find('"', from) - from);
+    const RgbPicture sent = DecodeJpeg(FetchFirstJpeg(cam.port(), target));
+    const RgbPicture shown = ReadPng(snapshot);
+    ASSERT_EQ(sent.width, 320);
+    ASSERT_EQ(shown.width, 640);
+    ASSERT_EQ(shown.height, 480);
+    long differing = 0;
+    for (int y = 96; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            if (std::memcmp(sent.at(x / 2, y / 2), shown.at(x, y), 3) != 0) ++differing;
+    EXPECT_EQ(differing, 0);
+}
+
 } // namespace
