@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 #include <sys/wait.h>
 
 #include "tests/integration/Processes.h"
@@ -31,10 +32,7 @@ TEST(HeadlessViewer, StreamsThePagesControlAndWritesASnapshot)
     png.read(magic, 4);
     EXPECT_EQ(std::string(magic + 1, 3), "PNG");
     // The viewer registered the module it needed.
-    std::ifstream reg(registry);
-    std::stringstream text;
-    text << reg.rdbuf();
-    EXPECT_NE(text.str().find("RW-DPV20.ImageCtrl.1"), std::string::npos);
+    EXPECT_TRUE(RegistryHolds(registry, "RW-DPV20.ImageCtrl.1"));
 }
 
 TEST(HeadlessViewer, AnUnreachableCameraShowsTheStatusAndFails)
@@ -64,30 +62,56 @@ TEST(HeadlessViewer, APasswordCameraStreamsWithUserAndNotWithout)
     EXPECT_NE(denied.output.find("Error Code(8020"), std::string::npos) << denied.output;
 }
 
-TEST(HeadlessViewer, TheSnapshotIsThePictureTheCameraSent)
+// One frame, closed by the final delimiter so that it is drawn: the picture
+// camsim sent (asked for again, it is frame 0 again; only its drawn-in
+// send time differs, in the top rows) and the viewer's snapshot of it.
+struct SentAndShown {
+    RgbPicture sent;
+    RgbPicture shown;
+};
+
+SentAndShown snapshotOfOneFrame(std::vector<std::string> camsimOptions)
 {
-    // One frame, closed by the final delimiter so that it is drawn.
-    Camsim cam({"--frames", "1", "--final-delimiter"});
+    camsimOptions.insert(camsimOptions.end(), {"--frames", "1", "--final-delimiter"});
+    Camsim cam(camsimOptions);
     const std::string registry = TempRegistry();
     const std::string snapshot = registry + ".png";
     const ViewerRun run = RunCamview("--headless '" + cam.url("/ImageViewer") + "' --frames 1 --duration 4 --snapshot '" +
                                          snapshot + "'", registry);
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    // The same stream asked for again gives frame 0 again; only its drawn-in
-    // send time differs, in the top rows.
+    EXPECT_EQ(run.exitCode, 0) << run.output;
     const auto streams = cam.requests("nphContinuousServerPush");
-    ASSERT_EQ(streams.size(), 1u);
+    EXPECT_EQ(streams.size(), 1u);
+    if (run.exitCode != 0 || streams.size() != 1) return {};
     const auto from = streams[0].find("/cgi-bin/");
     const std::string target = streams[0].substr(from, streams[0].find('"', from) - from);
-    const RgbPicture sent = DecodeJpeg(FetchFirstJpeg(cam.port(), target));
-    const RgbPicture shown = ReadPng(snapshot);
-    ASSERT_EQ(sent.width, 320);
-    ASSERT_EQ(shown.width, 320);
-    ASSERT_EQ(shown.height, 240);
+    return {DecodeJpeg(FetchFirstJpeg(cam.port(), target)), ReadPng(snapshot)};
+}
+
+TEST(HeadlessViewer, TheSnapshotIsThePictureTheCameraSent)
+{
+    const SentAndShown p = snapshotOfOneFrame({});
+    ASSERT_EQ(p.sent.width, 320);
+    ASSERT_EQ(p.shown.width, 320);
+    ASSERT_EQ(p.shown.height, 240);
     long differing = 0;
     for (int y = 48; y < 240; ++y)
         for (int x = 0; x < 320; ++x)
-            if (std::memcmp(sent.at(x, y), shown.at(x, y), 3) != 0) ++differing;
+            if (std::memcmp(p.sent.at(x, y), p.shown.at(x, y), 3) != 0) ++differing;
+    EXPECT_EQ(differing, 0);
+}
+
+TEST(HeadlessViewer, ThePictureIsScaledToThePagesSize)
+{
+    // The page's OBJECT is twice the stream's size: each picture element
+    // is drawn as two by two.
+    const SentAndShown p = snapshotOfOneFrame({"--page-size", "640x480"});
+    ASSERT_EQ(p.sent.width, 320);
+    ASSERT_EQ(p.shown.width, 640);
+    ASSERT_EQ(p.shown.height, 480);
+    long differing = 0;
+    for (int y = 96; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            if (std::memcmp(p.sent.at(x / 2, y / 2), p.shown.at(x, y), 3) != 0) ++differing;
     EXPECT_EQ(differing, 0);
 }
 

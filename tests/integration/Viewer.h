@@ -13,7 +13,15 @@ struct ViewerRun {
 
 // A fresh registry file in a new temporary folder.
 std::string TempRegistry();
+// Runs camview with `arguments` (a shell word list; paths in single
+// quotes). The Linux viewer with `registry` as its registry, or, in the
+// test run registered for Wine (VE_WINE_TESTS set) with VE_WINDOWS_VIEWER
+// naming camview.exe, that under wine64 in the Windows build's prefix.
 ViewerRun RunCamview(const std::string& arguments, const std::string& registry);
+// The Windows viewer this run drives, or "" for the Linux one.
+std::string WindowsViewer();
+// Whether the registry the viewer used holds the class key `key`.
+bool RegistryHolds(const std::string& registry, const std::string& key);
 // The JSON lines of `output` that contain `part`.
 std::vector<std::string> LinesWith(const std::string& output, const std::string& part);
 // The number after "\"t_ms\":" in a JSON line.
