@@ -11,6 +11,7 @@
 
 #include "host/win32/ControlFactory.h"
 #include "host/win32/DrawRecord.h"
+#include "host/win32/TextCalls.h"
 #include "host/win32/EventSink.h"
 #include "host/win32/ParamBag.h"
 #include "host/win32/PropertyPages.h"
@@ -136,6 +137,7 @@ std::size_t Container::embed(const std::vector<EmbeddedObject>& objects)
             }
             points->Release();
         }
+        h->textsWatched = WatchTextCalls(ModuleOfObject(control));
         ParamBag bag(object.params);
         IPersistPropertyBag* persist = nullptr;
         if (SUCCEEDED(control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist))) && persist) {
@@ -235,13 +237,18 @@ void Container::inspect(std::size_t index)
     Hosted& h = *m_controls[index];
     if (!h.view) return;
     const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
+    TextCallRecording written;
     const DrawRecord drawn = RecordDraw(h.view, bounds, nullptr);
     const int i = static_cast<int>(index);
     for (const RECT& p : drawn.pictures)
         if (m_setup.listener.onFrame) m_setup.listener.onFrame(i, p.right - p.left, p.bottom - p.top);
     // With no picture, what the control wrote is its status.
-    if (drawn.pictures.empty() && !drawn.texts.empty()) {
-        const std::string status = StatusOf(drawn);
+    // The texts as the control wrote them where its calls are recorded,
+    // else as the metafile laid them out.
+    std::string exact;
+    for (const std::string& t : written.texts()) exact += t;
+    if (drawn.pictures.empty() && (h.textsWatched ? !written.texts().empty() : !drawn.texts.empty())) {
+        const std::string status = h.textsWatched ? exact : StatusOf(drawn);
         if (status != h.status) {
             h.status = status;
             if (m_setup.listener.onStatus) m_setup.listener.onStatus(i, status);

@@ -1,5 +1,7 @@
 #include "host/win32/Headless.h"
 
+#include <cwchar>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -73,6 +75,21 @@ private:
 // Delivers what is due. Mouse messages in the queue can only be the echo
 // of the script's own buttons made physical (the script's input is given
 // to the controls directly): they are dropped.
+// Headless, no one can answer a dialog: one that a control's internet
+// layer opens (the password dialog of a preflight) is cancelled, as the
+// Linux viewer's headless prompt is.
+BOOL CALLBACK cancelDialog(HWND hwnd, LPARAM)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    wchar_t name[16] = L"";
+    if (process == GetCurrentProcessId() && GetClassNameW(hwnd, name, 16) && std::wcscmp(name, L"#32770") == 0)
+        PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
+void cancelDialogs() { EnumWindows(&cancelDialog, 0); }
+
 bool pump()
 {
     MSG msg;
@@ -194,6 +211,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
         while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs())
             running = apply(script.actions[next++], *container, buttons, pointer, log);
         running = pump() && running;
+        cancelDialogs();
         container->pollCursor();
         container->refresh(canvas.dc(), false);
         if (options.snapshotEvery > 0 && log.frames() - lastSnapshotFrames >= options.snapshotEvery) {

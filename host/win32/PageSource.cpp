@@ -1,9 +1,8 @@
 #include "host/win32/PageSource.h"
 
-#include "host/win32/FetchText.h"
-#ifdef VE_HAVE_PAGE_READER
 #include "host/page/NetworkErrors.h"
-#endif
+#include "host/page/ViewerPage.h"
+#include "host/win32/FetchText.h"
 
 const char* const kImageControlClass = "{4D8D78A3-35E9-499D-8771-4ADA8876B786}";
 
@@ -17,25 +16,25 @@ PageSource LoadPageSource(const std::string& pageUrl, const std::vector<std::pai
         object.params = params;
         source.objects.push_back(object);
         source.name = "the parameters";
+        // No page to fetch: the user's name and password are offered to the
+        // camera's root instead, so that WinInet holds them for the
+        // control's preflight as it would after a page load.
+        const std::string authority = UrlAuthority(pageUrl);
+        if (!user.empty() && !authority.empty()) {
+            std::string body;
+            std::string error;
+            FetchPageBody("http://" + authority + "/", user, owner, interactive, body, error);
+        }
         return source;
     }
     source.name = pageUrl;
     std::string body;
     if (!FetchPageBody(pageUrl, user, owner, interactive, body, source.error)) return source;
-#ifdef VE_HAVE_PAGE_READER
     source.objects = ParseViewerPage(body);
-#else
-    source.error = "this camview was built without the page reader; give the control's --param values";
-#endif
     return source;
 }
 
 std::string ExplainStatus(const std::string& status)
 {
-#ifdef VE_HAVE_PAGE_READER
     return ExplainControlStatus(status);
-#else
-    (void)status;
-    return {};
-#endif
 }

@@ -20,6 +20,13 @@ std::string TempRegistry();
 ViewerRun RunCamview(const std::string& arguments, const std::string& registry);
 // The Windows viewer this run drives, or "" for the Linux one.
 std::string WindowsViewer();
+
+// Why a camera that refuses connections after serving "/" once cannot
+// stand for a refused stream under Windows' WinInet: the preflight's
+// HttpSendRequestA after InternetOpenUrlA sends the request a second time
+// there (the stand-in sends it once), so the refusal meets the preflight.
+inline constexpr const char* kPreflightSentTwice =
+    "under Windows' WinInet the preflight requests \"/\" twice, and camsim --refuse-stream refuses the second";
 // Whether the registry the viewer used holds the class key `key`.
 bool RegistryHolds(const std::string& registry, const std::string& key);
 // The JSON lines of `output` that contain `part`.
