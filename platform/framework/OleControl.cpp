@@ -50,17 +50,7 @@ HRESULT COleControl::ExternalQueryInterface(REFIID riid, void** ppv)
         found = &m_xPersistPropertyBag;
     else if (riid == IID_IConnectionPointContainer)
         found = &m_xConnPtContainer;
-    else if (const AFX_INTERFACEMAP* map = GetInterfaceMap()) {
-        for (std::size_t i = 0; i < map->nCount && !found; ++i)
-            if (*map->lpEntries[i].piid == riid) found = map->lpEntries[i].pfnGet(this);
-    }
-    if (!found) {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ExternalAddRef();
-    *ppv = found;
-    return S_OK;
+    return AnswerQuery(riid, found, ppv);
 }
 
 ULONG COleControl::ExternalAddRef() { return m_dwRef.fetch_add(1, std::memory_order_relaxed) + 1; }
@@ -131,24 +121,6 @@ void COleControl::FireEvent(DISPID dispid, const VARIANT* args, UINT count)
         sink.dispatch->Invoke(dispid, &params);
         sink.dispatch->Release();
     }
-}
-
-UINT_PTR COleControl::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC proc)
-{
-    return ::SetTimer(m_hWnd, nIDEvent, nElapse, proc);
-}
-
-BOOL COleControl::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
-
-BOOL COleControl::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (!m_hWnd) return FALSE;
-    return ::PostMessageA(m_hWnd, message, wParam, lParam);
-}
-
-void COleControl::SetFocus()
-{
-    if (m_hWnd) ::SetFocus(m_hWnd);
 }
 
 LRESULT COleControl::frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam)

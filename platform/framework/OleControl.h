@@ -126,6 +126,9 @@ private:
     HRESULT Advise(IUnknown* sink, DWORD* cookie);
     HRESULT Unadvise(DWORD cookie);
     LRESULT frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam);
+    // The end of ExternalQueryInterface: the interface map when the
+    // framework had none, then COM's rules for the answer.
+    HRESULT AnswerQuery(REFIID riid, IUnknown* found, void** ppv);
 
     // Nested interface parts: each forwards its IUnknown to the control.
     struct XUnknown final : IUnknown {

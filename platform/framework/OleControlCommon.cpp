@@ -139,3 +139,42 @@ HRESULT COleControl::Unadvise(DWORD cookie)
     dispatch->Release();
     return S_OK;
 }
+
+// The framework's own interfaces were not it: the derived control's
+// interface map is asked; a found interface is handed out with a reference.
+HRESULT COleControl::AnswerQuery(REFIID riid, IUnknown* found, void** ppv)
+{
+    if (!found) {
+        if (const AFX_INTERFACEMAP* map = GetInterfaceMap()) {
+            for (std::size_t i = 0; i < map->nCount && !found; ++i)
+                if (*map->lpEntries[i].piid == riid) found = map->lpEntries[i].pfnGet(this);
+        }
+    }
+    if (!found) {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ExternalAddRef();
+    *ppv = found;
+    return S_OK;
+}
+
+UINT_PTR COleControl::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC proc)
+{
+    return ::SetTimer(m_hWnd, nIDEvent, nElapse, proc);
+}
+
+BOOL COleControl::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
+
+// No text travels with the messages posted here, so the narrow call serves
+// on both platforms.
+BOOL COleControl::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!m_hWnd) return FALSE;
+    return ::PostMessageA(m_hWnd, message, wParam, lParam);
+}
+
+void COleControl::SetFocus()
+{
+    if (m_hWnd) ::SetFocus(m_hWnd);
+}

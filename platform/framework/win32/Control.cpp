@@ -67,17 +67,7 @@ HRESULT COleControl::ExternalQueryInterface(REFIID riid, void** ppv)
         found = &m_xSpecifyPropertyPages;
     else if (riid == IID_IConnectionPointContainer)
         found = &m_xConnPtContainer;
-    else if (const AFX_INTERFACEMAP* map = GetInterfaceMap()) {
-        for (std::size_t i = 0; i < map->nCount && !found; ++i)
-            if (*map->lpEntries[i].piid == riid) found = map->lpEntries[i].pfnGet(this);
-    }
-    if (!found) {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ExternalAddRef();
-    *ppv = found;
-    return S_OK;
+    return AnswerQuery(riid, found, ppv);
 }
 
 // The control lives in one apartment: its interfaces are called on the

@@ -195,24 +195,6 @@ void COleControl::InvalidateControl(LPCRECT lpRect, BOOL bErase)
     if (m_pViewAdviseSink) m_pViewAdviseSink->OnViewChange(DVASPECT_CONTENT, -1);
 }
 
-UINT_PTR COleControl::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC proc)
-{
-    return ::SetTimer(m_hWnd, nIDEvent, nElapse, proc);
-}
-
-BOOL COleControl::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
-
-BOOL COleControl::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (!m_hWnd) return FALSE;
-    return ::PostMessageW(m_hWnd, message, wParam, lParam);
-}
-
-void COleControl::SetFocus()
-{
-    if (m_hWnd) ::SetFocus(m_hWnd);
-}
-
 LRESULT COleControl::frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};

@@ -122,6 +122,9 @@ private:
     HRESULT SetObjectRects(LPCRECT pos, LPCRECT clip);
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam);
+    // The end of ExternalQueryInterface: the interface map when the
+    // framework had none, then COM's rules for the answer.
+    HRESULT AnswerQuery(REFIID riid, IUnknown* found, void** ppv);
     // ViewObject.cpp: painting into any device context.
     HRESULT Draw(HDC hdc, const RECT& bounds);
     // Persist.cpp: the property exchange over bags and streams.
