@@ -11,7 +11,7 @@
 
 #include "host/win32/ControlFactory.h"
 #include "host/win32/DrawRecord.h"
-#include "host/win32/TextCalls.h"
+#include "host/win32/DrawCalls.h"
 #include "host/win32/EventSink.h"
 #include "host/win32/ParamBag.h"
 #include "host/win32/PropertyPages.h"
@@ -137,7 +137,7 @@ std::size_t Container::embed(const std::vector<EmbeddedObject>& objects)
             }
             points->Release();
         }
-        h->textsWatched = WatchTextCalls(ModuleOfObject(control));
+        h->callsWatched = WatchDrawCalls(ModuleOfObject(control));
         ParamBag bag(object.params);
         IPersistPropertyBag* persist = nullptr;
         if (SUCCEEDED(control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist))) && persist) {
@@ -231,24 +231,56 @@ int Container::controlOfWindow(HWND hwnd) const
     return -1;
 }
 
+namespace {
+
+// What the control draws into a scratch bitmap of its size, as its calls
+// to Windows are recorded: the pictures it transfers and the texts it
+// writes.
+DrawRecord recordCalls(IViewObject* view, const RECT& bounds)
+{
+    DrawRecord record;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = std::max<LONG>(bounds.right, 1);
+    info.bmiHeader.biHeight = -std::max<LONG>(bounds.bottom, 1);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = dc ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        DrawCallRecording calls;
+        const RECTL drawBounds{bounds.left, bounds.top, bounds.right, bounds.bottom};
+        view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &drawBounds, nullptr, nullptr, 0);
+        for (const SIZE& p : calls.pictures()) record.pictures.push_back(RECT{0, 0, p.cx, p.cy});
+        std::string text;
+        for (const std::string& t : calls.texts()) text += t;
+        if (!calls.texts().empty()) record.texts.push_back(text);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+    }
+    if (dc) DeleteDC(dc);
+    return record;
+}
+
+} // namespace
+
 void Container::inspect(std::size_t index)
 {
     if (index >= m_controls.size()) return;
     Hosted& h = *m_controls[index];
     if (!h.view) return;
     const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
-    TextCallRecording written;
-    const DrawRecord drawn = RecordDraw(h.view, bounds, nullptr);
+    // The control's own calls where they are recorded (the texts exactly as
+    // written); else its drawing read back from a metafile.
+    const DrawRecord drawn = h.callsWatched ? recordCalls(h.view, bounds) : RecordDraw(h.view, bounds, nullptr);
     const int i = static_cast<int>(index);
     for (const RECT& p : drawn.pictures)
         if (m_setup.listener.onFrame) m_setup.listener.onFrame(i, p.right - p.left, p.bottom - p.top);
     // With no picture, what the control wrote is its status.
-    // The texts as the control wrote them where its calls are recorded,
-    // else as the metafile laid them out.
-    std::string exact;
-    for (const std::string& t : written.texts()) exact += t;
-    if (drawn.pictures.empty() && (h.textsWatched ? !written.texts().empty() : !drawn.texts.empty())) {
-        const std::string status = h.textsWatched ? exact : StatusOf(drawn);
+    if (drawn.pictures.empty() && !drawn.texts.empty()) {
+        const std::string status = h.callsWatched ? drawn.texts.front() : StatusOf(drawn);
         if (status != h.status) {
             h.status = status;
             if (m_setup.listener.onStatus) m_setup.listener.onStatus(i, status);

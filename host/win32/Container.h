@@ -88,7 +88,7 @@ private:
         HWND hwnd = nullptr;
         RECT rect{};
         bool dirty = true;
-        bool textsWatched = false; // its module's text calls are recorded
+        bool callsWatched = false; // its module's drawing calls are recorded
         std::string status;
         std::string cameraHost;
     };

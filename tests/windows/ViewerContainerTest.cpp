@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "host/win32/ControlSite.h"
+#include "host/win32/DrawCalls.h"
 #include "host/win32/DrawRecord.h"
 #include "host/win32/EventSink.h"
 #include "host/win32/InPlaceFrame.h"
@@ -257,6 +258,51 @@ HENHMETAFILE drawn(bool picture)
     }
     DeleteObject(white);
     return CloseEnhMetaFile(dc);
+}
+
+// The test program's own imports stand for a control module's: once
+// watched, its drawing calls are recorded while a recording lives, and
+// still draw.
+TEST(DrawCalls, TextsAndPicturesAreRecordedAsWrittenAndStillDrawn)
+{
+    ASSERT_TRUE(WatchDrawCalls(GetModuleHandleW(nullptr)));
+    EXPECT_TRUE(WatchDrawCalls(GetModuleHandleW(nullptr))); // again: unchanged
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 64;
+    info.bmiHeader.biHeight = -32;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const DWORD red[4] = {0x00FF0000, 0x00FF0000, 0x00FF0000, 0x00FF0000};
+    BITMAPINFO source = info;
+    source.bmiHeader.biWidth = 2;
+    source.bmiHeader.biHeight = 2;
+
+    RECT rect{0, 0, 64, 32};
+    DrawTextA(dc, "not recorded", -1, &rect, DT_WORDBREAK); // no recording lives
+    {
+        DrawCallRecording calls;
+        DrawTextA(dc, " Error Code(4000 / 0)\n", -1, &rect, DT_WORDBREAK);
+        TextOutA(dc, 0, 0, "x1.0", 4);
+        StretchDIBits(dc, 0, 0, 64, 32, 0, 0, 2, 2, red, &source, DIB_RGB_COLORS, SRCCOPY);
+        ASSERT_EQ(calls.texts().size(), 2u);
+        EXPECT_EQ(calls.texts()[0], " Error Code(4000 / 0)\n");
+        EXPECT_EQ(calls.texts()[1], "x1.0");
+        ASSERT_EQ(calls.pictures().size(), 1u);
+        EXPECT_EQ(calls.pictures()[0].cx, 64);
+        EXPECT_EQ(calls.pictures()[0].cy, 32);
+    }
+    GdiFlush();
+    // The picture reached the bitmap: the calls were passed on.
+    EXPECT_EQ(static_cast<const DWORD*>(bits)[64 * 31 + 63] & 0x00FFFFFF, 0x00FF0000u);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
 
 TEST(DrawRecord, PicturesAndStatusTextsAreToldApart)

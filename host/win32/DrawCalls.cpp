@@ -1,0 +1,127 @@
+#include "host/win32/DrawCalls.h"
+
+#include <vfw.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+thread_local DrawCallRecording* t_recording = nullptr;
+
+// The real call, from the library that exports it: never through an import
+// table, which may be the one pointed at the recorders.
+template <typename Function>
+Function real(const wchar_t* library, const char* name)
+{
+    HMODULE module = GetModuleHandleW(library);
+    if (!module) module = LoadLibraryW(library);
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+int WINAPI recordedDrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format)
+{
+    static const auto call = real<decltype(&DrawTextA)>(L"user32.dll", "DrawTextA");
+    if (text) RecordTextCall(text, length);
+    return call(dc, text, length, rect, format);
+}
+
+BOOL WINAPI recordedTextOutA(HDC dc, int x, int y, LPCSTR text, int length)
+{
+    static const auto call = real<decltype(&TextOutA)>(L"gdi32.dll", "TextOutA");
+    if (text) RecordTextCall(text, length);
+    return call(dc, x, y, text, length);
+}
+
+int WINAPI recordedStretchDIBits(HDC dc, int xDst, int yDst, int dxDst, int dyDst, int xSrc, int ySrc, int dxSrc,
+                                 int dySrc, const VOID* bits, const BITMAPINFO* info, UINT usage, DWORD rop)
+{
+    static const auto call = real<decltype(&StretchDIBits)>(L"gdi32.dll", "StretchDIBits");
+    if (bits) RecordPictureCall(std::abs(dxDst), std::abs(dyDst));
+    return call(dc, xDst, yDst, dxDst, dyDst, xSrc, ySrc, dxSrc, dySrc, bits, info, usage, rop);
+}
+
+int WINAPI recordedSetDIBitsToDevice(HDC dc, int xDst, int yDst, DWORD width, DWORD height, int xSrc, int ySrc,
+                                     UINT startScan, UINT scanLines, const VOID* bits, const BITMAPINFO* info,
+                                     UINT usage)
+{
+    static const auto call = real<decltype(&SetDIBitsToDevice)>(L"gdi32.dll", "SetDIBitsToDevice");
+    if (bits) RecordPictureCall(static_cast<int>(width), static_cast<int>(height));
+    return call(dc, xDst, yDst, width, height, xSrc, ySrc, startScan, scanLines, bits, info, usage);
+}
+
+BOOL VFWAPI recordedDrawDibDraw(HDRAWDIB hdd, HDC dc, int xDst, int yDst, int dxDst, int dyDst, LPBITMAPINFOHEADER info,
+                                LPVOID bits, int xSrc, int ySrc, int dxSrc, int dySrc, UINT flags)
+{
+    static const auto call = real<decltype(&DrawDibDraw)>(L"msvfw32.dll", "DrawDibDraw");
+    if (bits) RecordPictureCall(std::abs(dxDst), std::abs(dyDst));
+    return call(hdd, dc, xDst, yDst, dxDst, dyDst, info, bits, xSrc, ySrc, dxSrc, dySrc, flags);
+}
+
+struct Recorder {
+    const char* name;
+    ULONG_PTR function;
+};
+
+const Recorder kRecorders[] = {
+    {"DrawTextA", reinterpret_cast<ULONG_PTR>(&recordedDrawTextA)},
+    {"TextOutA", reinterpret_cast<ULONG_PTR>(&recordedTextOutA)},
+    {"StretchDIBits", reinterpret_cast<ULONG_PTR>(&recordedStretchDIBits)},
+    {"SetDIBitsToDevice", reinterpret_cast<ULONG_PTR>(&recordedSetDIBitsToDevice)},
+    {"DrawDibDraw", reinterpret_cast<ULONG_PTR>(&recordedDrawDibDraw)},
+};
+
+// Replaces one entry of an import address table.
+bool patch(ULONG_PTR* slot, ULONG_PTR value)
+{
+    if (*slot == value) return true;
+    DWORD old = 0;
+    if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old)) return false;
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, old, &old);
+    return true;
+}
+
+} // namespace
+
+void RecordTextCall(const char* text, int length)
+{
+    if (!t_recording) return;
+    t_recording->m_texts.emplace_back(text, length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
+}
+
+void RecordPictureCall(int width, int height)
+{
+    if (t_recording) t_recording->m_pictures.push_back(SIZE{width, height});
+}
+
+DrawCallRecording::DrawCallRecording() : m_outer(t_recording) { t_recording = this; }
+
+DrawCallRecording::~DrawCallRecording() { t_recording = m_outer; }
+
+bool WatchDrawCalls(HMODULE module)
+{
+    if (!module) return false;
+    auto* base = reinterpret_cast<BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE) return false;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    if (nt->Signature != IMAGE_NT_SIGNATURE) return false;
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0) return false;
+    bool found = false;
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); d->Name; ++d) {
+        if (!d->OriginalFirstThunk) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const char* name = reinterpret_cast<const char*>(
+                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
+            for (const Recorder& r : kRecorders)
+                if (std::strcmp(name, r.name) == 0)
+                    found = patch(reinterpret_cast<ULONG_PTR*>(&slots->u1.Function), r.function) || found;
+        }
+    }
+    return found;
+}
