@@ -38,7 +38,10 @@ void text(Reader& r, const EMRTEXT& t, std::string s)
 {
     const bool wrapped = (t.fOptions & ETO_CLIPPED) != 0;
     if (wrapped && r.inLines && sameRect(t.rcl, r.linesRect) && !r.record.texts.empty()) {
-        if (!s.empty()) r.record.texts.back() += (r.record.texts.back().empty() ? "" : " ") + s;
+        std::string& joined = r.record.texts.back();
+        // Lines are joined by one blank, whether a line kept the blank it
+        // broke at or not.
+        if (!s.empty()) joined += (joined.empty() || joined.back() == ' ' || s.front() == ' ' ? "" : " ") + s;
         return;
     }
     r.record.texts.push_back(std::move(s));

@@ -253,7 +253,8 @@ HENHMETAFILE drawn(bool picture)
     } else {
         FillRect(dc, &bounds, white);
         DrawTextA(dc, "Connecting...", -1, &bounds, DT_WORDBREAK);
-        RECT other{0, 100, 320, 240};
+        // Tall enough that no font's wrapping clips a word away.
+        RECT other{0, 100, 320, 4000};
         DrawTextA(dc, "Error Code(4000 / 0)", -1, &other, DT_WORDBREAK);
     }
     DeleteObject(white);
