@@ -23,7 +23,7 @@ add_library(veviewer STATIC
   ${PROJECT_SOURCE_DIR}/host/container/EventLog.cpp
   ${PROJECT_SOURCE_DIR}/host/headless/InputScript.cpp
 )
-target_link_libraries(veviewer PUBLIC ve_root ole32 oleaut32 uuid user32 gdi32 msvfw32 PRIVATE ve_warnings)
+target_link_libraries(veviewer PUBLIC ve_root vepage ole32 oleaut32 uuid user32 gdi32 msvfw32 PRIVATE ve_warnings)
 
 add_executable(camview
   ${PROJECT_SOURCE_DIR}/tools/camview/win32/main.cpp

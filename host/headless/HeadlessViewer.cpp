@@ -2,9 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <thread>
 
 #include "host/container/EventLog.h"
@@ -67,16 +65,9 @@ int RunHeadless(const HeadlessOptions& options)
 {
     InputScript script;
     if (!options.inputFile.empty()) {
-        std::ifstream in(options.inputFile);
-        if (!in) {
-            std::fprintf(stderr, "camview: cannot read %s\n", options.inputFile.c_str());
-            return 2;
-        }
-        std::stringstream text;
-        text << in.rdbuf();
-        script = ParseInputScript(text.str());
+        script = ReadInputScript(options.inputFile);
         if (!script.error.empty()) {
-            std::fprintf(stderr, "camview: %s: %s\n", options.inputFile.c_str(), script.error.c_str());
+            std::fprintf(stderr, "camview: %s\n", script.error.c_str());
             return 2;
         }
     }

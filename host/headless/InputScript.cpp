@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -83,5 +84,20 @@ InputScript ParseInputScript(const std::string& text)
     }
     std::stable_sort(script.actions.begin(), script.actions.end(),
                      [](const InputAction& l, const InputAction& r) { return l.atMs < r.atMs; });
+    return script;
+}
+
+InputScript ReadInputScript(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        InputScript script;
+        script.error = "cannot read " + path;
+        return script;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    InputScript script = ParseInputScript(text.str());
+    if (!script.error.empty()) script.error = path + ": " + script.error;
     return script;
 }

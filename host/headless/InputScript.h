@@ -34,3 +34,7 @@ struct InputScript {
 };
 
 InputScript ParseInputScript(const std::string& text);
+
+// The script in the file at `path`; its error is "cannot read PATH" or
+// "PATH: line N: ..." when it cannot be used.
+InputScript ReadInputScript(const std::string& path);

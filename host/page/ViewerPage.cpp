@@ -90,3 +90,23 @@ std::string UrlAuthority(const std::string& url)
     const auto at = authority.rfind('@');
     return at == std::string::npos ? authority : authority.substr(at + 1);
 }
+
+std::string PageText(const std::string& html)
+{
+    std::string out;
+    bool inTag = false;
+    bool blank = false;
+    for (char c : html) {
+        if (c == '<') inTag = true;
+        else if (c == '>') inTag = false, blank = true;
+        else if (!inTag) {
+            if (std::isspace(static_cast<unsigned char>(c))) blank = true;
+            else {
+                if (blank && !out.empty()) out += ' ';
+                blank = false;
+                out += c;
+            }
+        }
+    }
+    return out;
+}

@@ -21,3 +21,7 @@ std::vector<EmbeddedObject> ParseViewerPage(const std::string& html);
 // "host" or "host:port" of an address with a scheme, as written, without
 // user information; empty when the address has no "://" or no host.
 std::string UrlAuthority(const std::string& url);
+
+// A page's text without its tags, runs of blanks folded into one: what a
+// small answer page (the camera's reply to a click) says.
+std::string PageText(const std::string& html);

@@ -1,6 +1,5 @@
 #include "host/site/HostSite.h"
 
-#include <cctype>
 
 #include "host/page/PageFetch.h"
 #include "host/page/ViewerPage.h"
@@ -9,27 +8,6 @@
 #include "platform/com/PropertyPage.h"
 
 namespace {
-
-// The page's text without its tags, blanks folded.
-std::string textOf(const std::string& html)
-{
-    std::string out;
-    bool inTag = false;
-    bool blank = false;
-    for (char c : html) {
-        if (c == '<') inTag = true;
-        else if (c == '>') inTag = false, blank = true;
-        else if (!inTag) {
-            if (std::isspace(static_cast<unsigned char>(c))) blank = true;
-            else {
-                if (blank && !out.empty()) out += ' ';
-                blank = false;
-                out += c;
-            }
-        }
-    }
-    return out;
-}
 
 const char* eventName(DISPID id)
 {
@@ -70,7 +48,7 @@ void HostSite::NavigationWorker()
         m_pendingNavigation.reset();
         lock.unlock();
         const FetchedPage page = FetchViewerPage(target);
-        const std::string text = page.error.empty() ? textOf(page.body) : page.error;
+        const std::string text = page.error.empty() ? PageText(page.body) : page.error;
         if (m_listener.onMessage) m_listener.onMessage(text);
         lock.lock();
     }

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "host/container/EventLog.h"
 #include "host/headless/InputScript.h"
@@ -153,16 +151,9 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
 {
     InputScript script;
     if (!options.inputFile.empty()) {
-        std::ifstream in(options.inputFile, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "camview: cannot read %s\n", options.inputFile.c_str());
-            return 2;
-        }
-        std::stringstream text;
-        text << in.rdbuf();
-        script = ParseInputScript(text.str());
+        script = ReadInputScript(options.inputFile);
         if (!script.error.empty()) {
-            std::fprintf(stderr, "camview: %s: %s\n", options.inputFile.c_str(), script.error.c_str());
+            std::fprintf(stderr, "camview: %s\n", script.error.c_str());
             return 2;
         }
     }

@@ -1,6 +1,7 @@
 #include "host/win32/MessageBrowser.h"
 
-#include <cctype>
+#include "host/page/ViewerPage.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -124,22 +125,4 @@ HRESULT MessageBrowser::Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT
     return S_OK;
 }
 
-std::string MessageBrowser::TextOfPage(const std::string& html)
-{
-    std::string out;
-    bool inTag = false;
-    bool blank = false;
-    for (char c : html) {
-        if (c == '<') inTag = true;
-        else if (c == '>') inTag = false, blank = true;
-        else if (!inTag) {
-            if (std::isspace(static_cast<unsigned char>(c))) blank = true;
-            else {
-                if (blank && !out.empty()) out += ' ';
-                blank = false;
-                out += c;
-            }
-        }
-    }
-    return out;
-}
+std::string MessageBrowser::TextOfPage(const std::string& html) { return PageText(html); }
