@@ -87,9 +87,6 @@ CImageCtrl::~CImageCtrl()
     m_bDestroying = TRUE;
     if (m_nTimerId != 0) {
         KillTimer(TIMER_TICK);
-        // A tick set before the control had a window became a thread timer
-        // under another id; it is killed too, so that it does not run on.
-        if (m_nTimerId != TIMER_TICK) ::KillTimer(nullptr, m_nTimerId);
         m_nTimerId = 0;
     }
     delete m_pStreamClient;
@@ -163,4 +160,5 @@ void CImageCtrl::OnSetClientSite()
     // have it before its properties are loaded.
     RecreateControlWindow();
     COleControl::OnSetClientSite();
+    FinishStartUpAtSiting();
 }

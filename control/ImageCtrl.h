@@ -171,12 +171,22 @@ protected:
     double m_dWheelAccel = 1.0;
     int m_nOpticalState = 1;
     int m_nRequestOrigin = 0;
+    // What the first exchange could not do yet because the container loaded
+    // the properties before it sited the control: ask the site for the
+    // browser and the page's address, and start the tick on the window.
+    // Siting finishes both.
+    BOOL m_bBrowserQueryPending = FALSE;
+    BOOL m_bTickPending = FALSE;
 
 private:
     // control/StartUp.cpp: creates the connection object, learns the
     // browser's window and the page's address from the container, and
-    // starts the tick.
+    // starts the tick; what needs the site or the window waits for siting
+    // when the control has neither yet.
     void StartStreamMachinery();
+    void QueryHostingBrowser();
+    void StartTick();
+    void FinishStartUpAtSiting();
     // control/Tick.cpp: the tick's step that moves the stream on by state
     // and view phase, and the step after the browser's Stop.
     void StreamStep();

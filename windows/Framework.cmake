@@ -11,12 +11,14 @@ add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/framework/WinMessageBox.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/ConnectionPoint.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/Control.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/win32/DataObject.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/Dispatch.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/InPlace.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/OleControlInfo.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/OleObject.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/Persist.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/PropertyPageDialog.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/win32/Storage.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/ViewObject.cpp
 )
 target_link_libraries(veframework PUBLIC ve_root oleaut32 ole32 uuid user32 gdi32 PRIVATE ve_warnings)

@@ -50,12 +50,14 @@ if(TARGET veframework AND TARGET veresources)
   # interfaces, in-place activation, a picture from a camera (VE_CAMERA),
   # events and the unload test. Beside the module, which it registers.
   add_executable(win_module_tests
+    ${PROJECT_SOURCE_DIR}/tests/windows/ContainersTest.cpp
     ${PROJECT_SOURCE_DIR}/tests/windows/ModuleTest.cpp
+    ${PROJECT_SOURCE_DIR}/tests/windows/support/ModuleHarness.cpp
     ${PROJECT_SOURCE_DIR}/tests/windows/support/TestSite.cpp
     ${PROJECT_SOURCE_DIR}/control/ImageCtrlIds.cpp
   )
   set_target_properties(win_module_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
   target_link_libraries(win_module_tests PRIVATE veframework ve_win_turbojpeg gtest gtest_main wininet ole32 oleaut32
-                        uuid user32 gdi32 ve_warnings)
+                        uuid user32 gdi32 ws2_32 ve_warnings)
   add_dependencies(win_module_tests ve_virizu)
 endif()

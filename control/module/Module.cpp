@@ -9,6 +9,7 @@
 #include "control/ImagePropPage.h"
 #include "control/module/Registration.h"
 #include "platform/com/ClassFactory.h"
+#include "platform/com/Variant.h"
 #include "platform/kernel/Library.h"
 #include "platform/kernel/MessageBox.h"
 #include "platform/window/StringResources.h"
@@ -30,18 +31,20 @@ namespace {
 
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
-bool g_started = false;
 
 void objectGone() { --g_objects; }
 
 // The module's instance handle, as the loader gave it at the start.
 HINSTANCE g_module = nullptr;
 
+// The module's file as UTF-8, read as UTF-16 so that a folder outside the
+// system's ANSI code page keeps its name.
 std::string modulePath()
 {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(g_module, path, sizeof path);
-    return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
+    WCHAR path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(g_module, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    return OleToUtf8(reinterpret_cast<const OLECHAR*>(path), length);
 }
 
 // The control the module hands out, counted while it lives.
@@ -110,31 +113,39 @@ HRESULT makePage(REFIID riid, void** ppv)
 ClassFactory g_controlFactory(&makeControl);
 ClassFactory g_pageFactory(&makePage);
 
-// Module start: the resources under the module's own handle, then the
-// socket library; without it the module refuses to start, after telling
-// the user through the container's message box.
-void startModule(HINSTANCE self)
+// Module start, once, on the first call of an entry point that needs it:
+// the socket library; without it the module refuses to start, after telling
+// the user through the container's message box. It does not run inside
+// DllMain, where the loader's lock forbids starting libraries and showing
+// windows.
+bool startModule()
 {
-    AfxSetResourceHandle(self);
-    RegisterImageCtrlResources(self);
     WSADATA data;
     if (WSAStartup(0x0202, &data) != 0) {
-        char text[256];
-        LoadStringA(self, IDS_SOCKETS_INIT_FAILED, text, sizeof text);
+        char text[256] = "";
+        LoadStringA(g_module, IDS_SOCKETS_INIT_FAILED, text, sizeof text);
         MessageBoxA(nullptr, text, "", MB_OK | MB_ICONERROR);
-        return;
+        return false;
     }
-    g_started = true;
+    return true;
+}
+
+bool moduleStarted()
+{
+    static const bool started = startModule();
+    return started;
 }
 
 } // namespace
 
-// The loader's call at load and unload: the module starts at the first.
+// The loader's call at load and unload: the module's handle, under which
+// its resources are found; nothing that may wait or load another library.
 VE_ENTRY BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         g_module = instance;
-        startModule(instance);
+        AfxSetResourceHandle(instance);
+        RegisterImageCtrlResources(instance);
     }
     return TRUE;
 }
@@ -143,7 +154,7 @@ VE_EXPORT HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, 
 {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (!g_started) return CLASS_E_CLASSNOTAVAILABLE;
+    if (!moduleStarted()) return CLASS_E_CLASSNOTAVAILABLE;
     if (clsid == CLSID_ImageCtrl) return g_controlFactory.QueryInterface(riid, ppv);
     if (clsid == CLSID_ImagePropPage) return g_pageFactory.QueryInterface(riid, ppv);
     return CLASS_E_CLASSNOTAVAILABLE;
@@ -153,7 +164,7 @@ VE_EXPORT HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_objects.load() == 
 
 VE_EXPORT HRESULT STDAPICALLTYPE DllRegisterServer()
 {
-    if (!g_started) return E_FAIL;
+    if (!moduleStarted()) return E_FAIL;
     const std::string path = modulePath();
     if (!RegisterTypeLibrary(path)) return SELFREG_E_TYPELIB;
     if (!RegisterClasses(path)) return SELFREG_E_CLASS;
@@ -162,7 +173,7 @@ VE_EXPORT HRESULT STDAPICALLTYPE DllRegisterServer()
 
 VE_EXPORT HRESULT STDAPICALLTYPE DllUnregisterServer()
 {
-    if (!g_started) return E_FAIL;
+    if (!moduleStarted()) return E_FAIL;
     if (!UnregisterTypeLibrary()) return SELFREG_E_TYPELIB;
     if (!UnregisterClasses()) return SELFREG_E_CLASS;
     return S_OK;

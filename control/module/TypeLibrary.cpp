@@ -10,12 +10,13 @@
 
 namespace {
 
+// The module path arrives as UTF-8.
 std::wstring widen(const std::string& text)
 {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
     if (length <= 0) return std::wstring();
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
     wide.resize(static_cast<std::size_t>(length - 1));
     return wide;
 }

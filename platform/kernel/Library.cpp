@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/com/Variant.h"
 #include "platform/kernel/Kernel.h"
 
 namespace {
@@ -155,4 +156,24 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
     }
     std::memcpy(fileName, path, length + 1);
     return static_cast<DWORD>(length);
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size)
+{
+    char path[PATH_MAX];
+    const DWORD length = GetModuleFileNameA(module, path, sizeof path);
+    if (length == 0 || length >= sizeof path) return 0;
+    const OleString wide = Utf8ToOle(std::string_view(path, length));
+    if (!fileName || size == 0) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    if (wide.size() >= size) {
+        std::memcpy(fileName, wide.data(), (size - 1) * sizeof(WCHAR));
+        fileName[size - 1] = u'\0';
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    std::memcpy(fileName, wide.c_str(), (wide.size() + 1) * sizeof(WCHAR));
+    return static_cast<DWORD>(wide.size());
 }

@@ -43,5 +43,7 @@ BOOL GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module);
 // copied, without the terminator (size when cut, with
 // ERROR_INSUFFICIENT_BUFFER), or 0 when the module is unknown.
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+// The same name in UTF-16; the size and the result count UTF-16 units.
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
 
 #endif

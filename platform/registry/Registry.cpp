@@ -13,6 +13,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/com/Variant.h"
 #include "platform/kernel/HandleTable.h"
 
 namespace {
@@ -332,4 +333,42 @@ LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey)
             ++it;
     }
     return save(store);
+}
+
+// The wide calls store what the narrow ones do: names and texts in UTF-8.
+namespace {
+std::string narrowOf(LPCWSTR text)
+{
+    if (!text) return std::string();
+    std::size_t length = 0;
+    while (text[length]) ++length;
+    return OleToUtf8(text, length);
+}
+} // namespace
+
+LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR, DWORD options, REGSAM sam,
+                        const void* security, HKEY* result, DWORD* disposition)
+{
+    const std::string narrow = narrowOf(subKey);
+    return RegCreateKeyExA(key, subKey ? narrow.c_str() : nullptr, reserved, nullptr, options, sam, security, result,
+                           disposition);
+}
+
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
+{
+    const std::string narrowName = narrowOf(name);
+    if (type != REG_SZ || !data) return RegSetValueExA(key, name ? narrowName.c_str() : nullptr, reserved, type, data, size);
+    // A text's size counts its UTF-16 units and terminator, in bytes.
+    std::u16string text(size / sizeof(WCHAR), u'\0');
+    std::memcpy(text.data(), data, text.size() * sizeof(WCHAR));
+    while (!text.empty() && text.back() == u'\0') text.pop_back();
+    const std::string utf8 = OleToUtf8(text.data(), text.size());
+    return RegSetValueExA(key, name ? narrowName.c_str() : nullptr, reserved, type,
+                          reinterpret_cast<const BYTE*>(utf8.c_str()), static_cast<DWORD>(utf8.size() + 1));
+}
+
+LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey)
+{
+    const std::string narrow = narrowOf(subKey);
+    return RegDeleteTreeA(key, subKey ? narrow.c_str() : nullptr);
 }

@@ -43,6 +43,11 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, DWORD* reserved, DWORD* type, BY
 // Removes the subkey with every key and value below it; with no subkey,
 // empties the key of its values and keys but keeps it.
 LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey);
+// The wide calls: the same keys, their names and texts in UTF-16.
+LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR klass, DWORD options, REGSAM sam,
+                        const void* security, HKEY* result, DWORD* disposition);
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
+LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey);
 
 // For the registry's owner and for tests.
 std::string RegistryPath();

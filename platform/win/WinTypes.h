@@ -34,6 +34,10 @@ using BOOL = int;
 using CHAR = char;
 using LPSTR = char*;
 using LPCSTR = const char*;
+// UTF-16 text, as the wide calls take it (the same unit as OLECHAR).
+using WCHAR = char16_t;
+using LPWSTR = WCHAR*;
+using LPCWSTR = const WCHAR*;
 using LPVOID = void*;
 using LPCVOID = const void*;
 using HRESULT = std::int32_t;

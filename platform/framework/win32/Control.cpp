@@ -19,10 +19,20 @@ COleControl::COleControl()
     m_xSpecifyPropertyPages.m_pThis = this;
     m_xConnPtContainer.m_pThis = this;
     m_xEventConnPt.m_pThis = this;
+    m_xPersistStorage.m_pThis = this;
+    m_xDataObject.m_pThis = this;
+    m_xRunnableObject.m_pThis = this;
 }
 
 COleControl::~COleControl()
 {
+    // The aggregated cache answers through this object's reference count:
+    // keep it from reaching zero again while the cache is taken down.
+    m_dwRef = 1 << 20;
+    Stop();
+    if (IDataAdviseHolder* holder = std::exchange(m_pDataAdviseHolder, nullptr)) holder->Release();
+    if (IUnknown* cache = std::exchange(m_pDataCache, nullptr)) cache->Release();
+    if (IStorage* storage = std::exchange(m_pStorage, nullptr)) storage->Release();
     if (m_hWnd) {
         HWND hwnd = std::exchange(m_hWnd, nullptr);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -67,6 +77,18 @@ HRESULT COleControl::ExternalQueryInterface(REFIID riid, void** ppv)
         found = &m_xSpecifyPropertyPages;
     else if (riid == IID_IConnectionPointContainer)
         found = &m_xConnPtContainer;
+    else if (riid == IID_IPersistStorage)
+        found = &m_xPersistStorage;
+    else if (riid == IID_IDataObject)
+        found = &m_xDataObject;
+    else if (riid == IID_IRunnableObject)
+        found = &m_xRunnableObject;
+    else if (riid == IID_IOleCache || riid == IID_IOleCache2 || riid == IID_IOleCacheControl) {
+        // OLE's own cache, aggregated: its interfaces count on this object.
+        if (IUnknown* cache = DataCache()) return cache->QueryInterface(riid, ppv);
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
     return AnswerQuery(riid, found, ppv);
 }
 

@@ -56,6 +56,18 @@ HRESULT COleControl::GetTypeInfoOfGuid(REFGUID guid, ITypeInfo** ppInfo)
     return hr;
 }
 
+bool COleControl::DeclaresMember(DISPID member)
+{
+    ITypeInfo* info = nullptr;
+    if (FAILED(GetTypeInfoOfGuid(m_piidPrimary, &info)) || !info) return false;
+    BSTR name = nullptr;
+    UINT count = 0;
+    const bool declared = SUCCEEDED(info->GetNames(member, &name, 1, &count)) && count == 1;
+    SysFreeString(name);
+    info->Release();
+    return declared;
+}
+
 HRESULT STDMETHODCALLTYPE COleControl::XDispatch::GetTypeInfoCount(UINT* pctinfo)
 {
     if (!pctinfo) return E_POINTER;
@@ -92,8 +104,10 @@ HRESULT STDMETHODCALLTYPE COleControl::XDispatch::Invoke(DISPID dispIdMember, RE
                                                          UINT*)
 {
     if (!(riid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    // The one member dispatched: the stock ready state, read-only.
-    if (dispIdMember != DISPID_READYSTATE) return DISP_E_MEMBERNOTFOUND;
+    // The one member the framework dispatches: the stock ready state,
+    // read-only, and only for a control whose dispatch interface declares
+    // it. What a caller can invoke is what GetIDsOfNames names.
+    if (dispIdMember != DISPID_READYSTATE || !m_pThis->DeclaresMember(DISPID_READYSTATE)) return DISP_E_MEMBERNOTFOUND;
     if (!(wFlags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
     if (pDispParams && pDispParams->cArgs != 0) return DISP_E_BADPARAMCOUNT;
     if (pVarResult) {

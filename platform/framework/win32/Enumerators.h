@@ -1,9 +1,11 @@
 // COM enumerators over a snapshot of items: the control's connection
-// points and a connection point's connections. Each item holds a reference
-// the enumerator owns; Next hands the caller a reference of its own.
+// points, a connection point's connections, its verbs and its data formats.
+// Each item holds a reference the enumerator owns; Next hands the caller a
+// copy of its own (a reference, or a verb name the caller frees).
 #pragma once
 
 #include <ocidl.h>
+#include <oleidl.h>
 
 #include <atomic>
 #include <new>
@@ -12,6 +14,33 @@
 // The interface an item carries, for its reference.
 inline IUnknown* ItemUnknown(IConnectionPoint* item) { return item; }
 inline IUnknown* ItemUnknown(const CONNECTDATA& item) { return item.pUnk; }
+inline IUnknown* ItemUnknown(const OLEVERB&) { return nullptr; }
+inline IUnknown* ItemUnknown(const FORMATETC&) { return nullptr; }
+
+// The caller's copy of an item.
+template <typename Item>
+Item CopyItemOut(const Item& item)
+{
+    if (IUnknown* unknown = ItemUnknown(item)) unknown->AddRef();
+    return item;
+}
+// A verb's name is the caller's to free with CoTaskMemFree; a copy that
+// cannot be made goes without a name.
+inline OLEVERB CopyItemOut(const OLEVERB& verb)
+{
+    OLEVERB copy = verb;
+    copy.lpszVerbName = nullptr;
+    if (verb.lpszVerbName) {
+        std::size_t length = 0;
+        while (verb.lpszVerbName[length]) ++length;
+        auto* name = static_cast<LPOLESTR>(::CoTaskMemAlloc((length + 1) * sizeof(OLECHAR)));
+        if (name) {
+            for (std::size_t i = 0; i <= length; ++i) name[i] = verb.lpszVerbName[i];
+            copy.lpszVerbName = name;
+        }
+    }
+    return copy;
+}
 
 template <typename Enum, typename Item, const IID& EnumIid>
 class Enumerator final : public Enum {
@@ -48,10 +77,7 @@ public:
     {
         if (!items || (count > 1 && !fetched)) return E_POINTER;
         ULONG n = 0;
-        for (; n < count && m_position < m_items.size(); ++n, ++m_position) {
-            items[n] = m_items[m_position];
-            if (IUnknown* unknown = ItemUnknown(items[n])) unknown->AddRef();
-        }
+        for (; n < count && m_position < m_items.size(); ++n, ++m_position) items[n] = CopyItemOut(m_items[m_position]);
         if (fetched) *fetched = n;
         return n == count ? S_OK : S_FALSE;
     }
@@ -87,3 +113,5 @@ private:
 
 using ConnectionPointEnumerator = Enumerator<IEnumConnectionPoints, IConnectionPoint*, IID_IEnumConnectionPoints>;
 using ConnectionEnumerator = Enumerator<IEnumConnections, CONNECTDATA, IID_IEnumConnections>;
+using VerbEnumerator = Enumerator<IEnumOLEVERB, OLEVERB, IID_IEnumOLEVERB>;
+using FormatEnumerator = Enumerator<IEnumFORMATETC, FORMATETC, IID_IEnumFORMATETC>;

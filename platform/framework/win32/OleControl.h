@@ -112,6 +112,7 @@ private:
     // OleObject.cpp: siting, verbs, extent, advise.
     HRESULT SetClientSite(IOleClientSite* pClientSite);
     HRESULT DoVerb(LONG iVerb, HWND hwndParent);
+    HRESULT EnumVerbs(IEnumOLEVERB** ppEnum);
     HRESULT GetUserType(DWORD form, LPOLESTR* type);
     void SendAdvise(DWORD what);
     // InPlace.cpp: activation and the window.
@@ -132,9 +133,33 @@ private:
     HRESULT Save(IPropertyBag* bag);
     HRESULT LoadStream(IStream* stream);
     HRESULT SaveStream(IStream* stream);
+    // Storage.cpp: the same properties in a stream inside an OLE storage,
+    // and the data cache's own part of the storage.
+    HRESULT StorageInitNew(IStorage* storage);
+    HRESULT StorageLoad(IStorage* storage);
+    HRESULT StorageSave(IStorage* storage, BOOL sameAsLoad);
+    HRESULT StorageSaveCompleted(IStorage* storage);
+    HRESULT StorageHandsOff();
+    // DataObject.cpp: OLE's data cache, aggregated on first use; the
+    // content aspect rendered as metafiles of OnDraw; running.
+    IUnknown* DataCache();
+    // The cache's interface riid, with a reference on the control.
+    template <typename T>
+    T* CacheInterface(REFIID riid)
+    {
+        IUnknown* inner = DataCache();
+        void* found = nullptr;
+        if (!inner || FAILED(inner->QueryInterface(riid, &found))) return nullptr;
+        return static_cast<T*>(found);
+    }
+    HRESULT RenderContent(const FORMATETC& format, STGMEDIUM* medium);
+    HRESULT Run();
+    void Stop();
     // Dispatch.cpp: the type library and the stock ready state.
     HRESULT LoadTypeLib(ITypeLib** ppLib);
     HRESULT GetTypeInfoOfGuid(REFGUID guid, ITypeInfo** ppInfo);
+    // Whether the primary dispatch interface declares the member.
+    bool DeclaresMember(DISPID member);
     // ConnectionPoint.cpp: the event sinks.
     HRESULT Advise(IUnknown* sink, DWORD* cookie);
     HRESULT Unadvise(DWORD cookie);
@@ -268,6 +293,46 @@ private:
         HRESULT STDMETHODCALLTYPE InitNew() override;
         COleControl* m_pThis;
     } m_xPersistStreamInit;
+    struct XPersistStorage final : IPersistStorage {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+        HRESULT STDMETHODCALLTYPE GetClassID(CLSID* pClassID) override;
+        HRESULT STDMETHODCALLTYPE IsDirty() override;
+        HRESULT STDMETHODCALLTYPE InitNew(IStorage* pStg) override;
+        HRESULT STDMETHODCALLTYPE Load(IStorage* pStg) override;
+        HRESULT STDMETHODCALLTYPE Save(IStorage* pStgSave, BOOL fSameAsLoad) override;
+        HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage* pStgNew) override;
+        HRESULT STDMETHODCALLTYPE HandsOffStorage() override;
+        COleControl* m_pThis;
+    } m_xPersistStorage;
+    struct XDataObject final : IDataObject {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+        HRESULT STDMETHODCALLTYPE GetData(FORMATETC* pformatetcIn, STGMEDIUM* pmedium) override;
+        HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* pformatetc, STGMEDIUM* pmedium) override;
+        HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* pformatetc) override;
+        HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC* pformatectIn, FORMATETC* pformatetcOut) override;
+        HRESULT STDMETHODCALLTYPE SetData(FORMATETC* pformatetc, STGMEDIUM* pmedium, BOOL fRelease) override;
+        HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD dwDirection, IEnumFORMATETC** ppenumFormatEtc) override;
+        HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC* pformatetc, DWORD advf, IAdviseSink* pAdvSink,
+                                          DWORD* pdwConnection) override;
+        HRESULT STDMETHODCALLTYPE DUnadvise(DWORD dwConnection) override;
+        HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** ppenumAdvise) override;
+        COleControl* m_pThis;
+    } m_xDataObject;
+    struct XRunnableObject final : IRunnableObject {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+        HRESULT STDMETHODCALLTYPE GetRunningClass(LPCLSID lpClsid) override;
+        HRESULT STDMETHODCALLTYPE Run(LPBINDCTX pbc) override;
+        BOOL STDMETHODCALLTYPE IsRunning() override;
+        HRESULT STDMETHODCALLTYPE LockRunning(BOOL fLock, BOOL fLastUnlockCloses) override;
+        HRESULT STDMETHODCALLTYPE SetContainedObject(BOOL fContained) override;
+        COleControl* m_pThis;
+    } m_xRunnableObject;
     struct XProvideClassInfo final : IProvideClassInfo2 {
         HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
         ULONG STDMETHODCALLTYPE AddRef() override;
@@ -321,6 +386,14 @@ private:
     std::vector<Sink> m_sinks;
     DWORD m_nextCookie = 1;
     LONG m_nFreezeEvents = 0;
+    // OLE's data cache, aggregated: its non-delegating IUnknown.
+    IUnknown* m_pDataCache = nullptr;
+    bool m_bDataCacheFailed = false;
+    IDataAdviseHolder* m_pDataAdviseHolder = nullptr;
+    bool m_bRunning = false;
+    // The storage the properties were loaded from or initialised in, held
+    // until the container takes it back (HandsOffStorage).
+    IStorage* m_pStorage = nullptr;
     bool m_bInPlaceActive = false;
     bool m_bUIActive = false;
     bool m_bModified = true;

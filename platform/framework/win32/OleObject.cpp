@@ -1,8 +1,10 @@
 // IOleObject: siting, verbs, extent, the user type and the container's
 // advise sinks; the property pages the Properties verb shows.
 #include <utility>
+#include <vector>
 
 #include "platform/framework/OleControl.h"
+#include "platform/framework/win32/Enumerators.h"
 
 VE_FORWARD_IUNKNOWN(COleControl, XOleObject)
 VE_FORWARD_IUNKNOWN(COleControl, XSpecifyPropertyPages)
@@ -66,6 +68,32 @@ HRESULT COleControl::DoVerb(LONG iVerb, HWND)
     }
 }
 
+// The control's own verbs, needing no registry keys: the primary verb
+// (activation) and Properties on a container's menu, the standard
+// activation verbs beside them. DoVerb accepts each.
+HRESULT COleControl::EnumVerbs(IEnumOLEVERB** ppEnum)
+{
+    static OLECHAR edit[] = L"&Edit";
+    static OLECHAR properties[] = L"&Properties...";
+    static OLECHAR show[] = L"&Show";
+    static OLECHAR activate[] = L"&Activate";
+    static OLECHAR inPlace[] = L"Activate &in Place";
+    static OLECHAR hide[] = L"&Hide";
+    const DWORD shown = OLEVERBATTRIB_ONCONTAINERMENU;
+    std::vector<OLEVERB> verbs = {
+        {OLEIVERB_PRIMARY, edit, MF_STRING | MF_ENABLED, shown},
+        {OLEIVERB_PROPERTIES, properties, MF_STRING | MF_ENABLED, shown},
+        {OLEIVERB_SHOW, show, MF_STRING | MF_ENABLED, 0},
+        {OLEIVERB_UIACTIVATE, activate, MF_STRING | MF_ENABLED, 0},
+        {OLEIVERB_INPLACEACTIVATE, inPlace, MF_STRING | MF_ENABLED, 0},
+        {OLEIVERB_HIDE, hide, MF_STRING | MF_ENABLED, 0},
+    };
+    // Properties only where there is a page to show.
+    ULONG pages = 0;
+    if (!GetPropPageIDs(&pages) || pages == 0) verbs.erase(verbs.begin() + 1);
+    return VerbEnumerator::Create(std::move(verbs), 0, ppEnum);
+}
+
 HRESULT COleControl::GetUserType(DWORD form, LPOLESTR* type)
 {
     if (!type) return E_POINTER;
@@ -114,6 +142,7 @@ HRESULT STDMETHODCALLTYPE COleControl::XOleObject::Close(DWORD)
     // Nothing of the control is kept in its container's document: closing
     // deactivates it and tells the advise sinks.
     m_pThis->InPlaceDeactivate();
+    m_pThis->Stop();
     m_pThis->SendAdvise(OLECLOSE_NOSAVE);
     return S_OK;
 }
@@ -146,9 +175,7 @@ HRESULT STDMETHODCALLTYPE COleControl::XOleObject::EnumVerbs(IEnumOLEVERB** ppEn
 {
     if (!ppEnumOleVerb) return E_POINTER;
     *ppEnumOleVerb = nullptr;
-    CLSID clsid;
-    if (FAILED(m_pThis->GetClassID(&clsid))) return OLEOBJ_E_NOVERBS;
-    return ::OleRegEnumVerbs(clsid, ppEnumOleVerb);
+    return m_pThis->EnumVerbs(ppEnumOleVerb);
 }
 
 HRESULT STDMETHODCALLTYPE COleControl::XOleObject::Update() { return S_OK; }
