@@ -322,6 +322,36 @@ TEST(Verbs, TheControlListsItsVerbsAndDoVerbTakesEach)
     CoFreeUnusedLibraries();
 }
 
+// The system's script host creates the control by its ProgID, as a script
+// on a page or in a task does; the control answers no member of its own.
+TEST(ScriptHost, CreatesTheControlByItsProgId)
+{
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring script = std::wstring(folder) + L"camview-create.js";
+    HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const char text[] = "var control = new ActiveXObject(\"RW-DPV20.ImageCtrl.1\");\r\n"
+                        "var answered = false;\r\n"
+                        "try { answered = control.ReadyState !== undefined; } catch (e) {}\r\n"
+                        "WScript.Quit(typeof control == \"object\" && !answered ? 0 : 3);\r\n";
+    DWORD written = 0;
+    WriteFile(file, text, sizeof text - 1, &written, nullptr);
+    CloseHandle(file);
+    std::wstring command = L"cscript.exe //nologo \"" + script + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    DeleteFileW(script.c_str());
+    EXPECT_EQ(code, 0u);
+}
+
 // The module starts Windows Sockets on the first entry point that needs
 // it, not while the loader holds its lock: a process that only loads the
 // module has no sockets started.
