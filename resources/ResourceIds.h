@@ -34,9 +34,8 @@
 /* The type library, resource 1 of type "TYPELIB". */
 #define VE_RC_TYPELIB 1
 
-/* Version information. */
-#define VE_RC_VERSION 1, 0, 0, 0
-#define VE_RC_VERSION_TEXT "1.0.0"
+/* Version information; the version itself is the project's, written by
+   the build into VersionInfo.h. */
 #define VE_RC_MODULE_NAME "VE_VIRIZU.OCX"
 #define VE_RC_PRODUCT_NAME "Ve_virizu Control"
 #define VE_RC_FILE_DESCRIPTION "RW-DPV20 OLE Control module"

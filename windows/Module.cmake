@@ -33,6 +33,7 @@ if(TARGET veframework AND TARGET veresources)
     ${PROJECT_SOURCE_DIR}/control/module/Module.cpp
     ${PROJECT_SOURCE_DIR}/control/module/Registration.cpp
     ${PROJECT_SOURCE_DIR}/control/module/RegistryKeys.cpp
+    ${PROJECT_SOURCE_DIR}/control/module/RegistryList.cpp
     ${PROJECT_SOURCE_DIR}/control/module/TypeLibrary.cpp
     ${PROJECT_SOURCE_DIR}/control/module/VE_VIRIZU.def
     $<TARGET_OBJECTS:veresources>

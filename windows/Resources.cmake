@@ -32,6 +32,12 @@ set(ve_resource_files
   ${PROJECT_SOURCE_DIR}/resources/ZoomOut.ico
   ${PROJECT_SOURCE_DIR}/resources/Toolbox.bmp
   ${ve_typelib})
+# The project's one version number, for the version information.
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/VersionInfo.h.in
+  "#define VE_RC_VERSION @PROJECT_VERSION_MAJOR@, @PROJECT_VERSION_MINOR@, @PROJECT_VERSION_PATCH@, 0\n"
+  "#define VE_RC_VERSION_TEXT \"@PROJECT_VERSION@\"\n")
+configure_file(${CMAKE_CURRENT_BINARY_DIR}/VersionInfo.h.in ${CMAKE_CURRENT_BINARY_DIR}/VersionInfo.h @ONLY)
+list(APPEND ve_resource_files ${CMAKE_CURRENT_BINARY_DIR}/VersionInfo.h)
 add_library(veresources OBJECT ${PROJECT_SOURCE_DIR}/resources/VE_VIRIZU.rc)
 set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/VE_VIRIZU.rc PROPERTIES
   OBJECT_DEPENDS "${ve_resource_files}")

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "control/module/RegistryList.h"
 
 #include "platform/win/WinError.h"
 
@@ -11,3 +14,5 @@ bool RegisterTypeLibrary(const std::string& modulePath);
 bool UnregisterTypeLibrary();
 bool RegisterClasses(const std::string& modulePath);
 bool UnregisterClasses();
+// Writes each key with its values; false at the first that fails.
+bool WriteClassesRootKeys(const std::vector<RegistryKeyEntry>& keys);

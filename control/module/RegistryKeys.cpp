@@ -9,7 +9,7 @@ LPCWSTR wide(const OleString& text) { return reinterpret_cast<LPCWSTR>(text.c_st
 } // namespace
 
 // Creates the key and sets its values (an empty name is the default value).
-bool WriteClassesRootKey(const std::string& path, std::initializer_list<std::pair<const char*, std::string>> values)
+bool WriteClassesRootKey(const std::string& path, const std::vector<std::pair<std::string, std::string>>& values)
 {
     HKEY key = nullptr;
     const OleString widePath = Utf8ToOle(path);

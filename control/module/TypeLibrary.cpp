@@ -27,7 +27,8 @@ bool RegisterTypeLibrary(const std::string& modulePath)
 {
     std::wstring path = widen(modulePath);
     const std::size_t slash = path.find_last_of(L"\\/");
-    std::wstring directory = slash == std::wstring::npos ? L"." : path.substr(0, slash);
+    // The help folder with its separator, as an installer writes it.
+    std::wstring directory = slash == std::wstring::npos ? L".\\" : path.substr(0, slash + 1);
     ITypeLib* library = nullptr;
     if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library)) || !library) return false;
     const HRESULT hr = RegisterTypeLib(library, path.data(), directory.data());

@@ -112,7 +112,7 @@ TEST_F(Module, RegistrationWritesExactlyTheListedEntries)
 {
     ASSERT_EQ(registerServer(), S_OK);
     const std::string path = VE_MODULE_PATH;
-    EXPECT_EQ(entries(), RegistrationEntries(path, path.substr(0, path.rfind('/')), "linux64"));
+    EXPECT_EQ(entries(), RegistrationEntries(path, path.substr(0, path.rfind('/') + 1), "linux64"));
 }
 
 TEST_F(Module, UnregistrationRemovesTheEntriesAndLeavesOthers)

@@ -23,6 +23,27 @@
 
 namespace {
 
+// The module registered from the build for the whole program.
+class ModuleEnvironment : public ::testing::Environment {
+public:
+    // A child process leaves the registration to its parent.
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        if (!inChild()) {
+            ASSERT_EQ(regsvr32(L"/s"), 0u);
+        }
+    }
+    void TearDown() override
+    {
+        CoFreeUnusedLibraries();
+        if (!inChild()) regsvr32(L"/u /s");
+        OleUninitialize();
+    }
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
 TEST(Registration, Regsvr32WritesTheListedEntriesAndRemovesThem)
 {
     EXPECT_EQ(differences(expectedEntries(), registeredEntries()), std::vector<std::string>{});

@@ -75,10 +75,10 @@ std::wstring guidText(REFGUID guid)
 
 // Every key under HKEY_CLASSES_ROOT\path and every string value in them,
 // as "key" and "key|name=value" (the default value's name is @).
-void readTree(const std::wstring& path, std::set<std::wstring>& out)
+void readTree(const std::wstring& path, std::set<std::wstring>& out, REGSAM view)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return;
     out.insert(path);
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
@@ -100,7 +100,7 @@ void readTree(const std::wstring& path, std::set<std::wstring>& out)
         subkeys.emplace_back(name, nameLength);
     }
     RegCloseKey(key);
-    for (const auto& sub : subkeys) readTree(path + L"\\" + sub, out);
+    for (const auto& sub : subkeys) readTree(path + L"\\" + sub, out, view);
 }
 
 std::set<std::wstring> registeredEntries()
@@ -121,7 +121,7 @@ std::set<std::wstring> expectedEntries(const std::wstring& modulePathW)
     const std::string module = utf8(modulePathW);
     const std::string platform = sizeof(void*) == 8 ? "win64" : "win32";
     std::set<std::wstring> out;
-    for (const std::string& entry : RegistrationEntries(module, module.substr(0, module.find_last_of("\\/")), platform))
+    for (const std::string& entry : RegistrationEntries(module, module.substr(0, module.find_last_of("\\/") + 1), platform))
         out.insert(wideOf(entry));
     return out;
 }
@@ -275,23 +275,3 @@ DWORD runChild(const std::wstring& filter)
     return code;
 }
 
-namespace {
-class ModuleEnvironment : public ::testing::Environment {
-public:
-    // A child process leaves the registration to its parent.
-    void SetUp() override
-    {
-        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-        if (!inChild()) {
-            ASSERT_EQ(regsvr32(L"/s"), 0u);
-        }
-    }
-    void TearDown() override
-    {
-        CoFreeUnusedLibraries();
-        if (!inChild()) regsvr32(L"/u /s");
-        OleUninitialize();
-    }
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);} // namespace

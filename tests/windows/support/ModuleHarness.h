@@ -19,8 +19,9 @@ std::string narrow(const std::wstring& text);
 DWORD regsvr32(const std::wstring& options, const std::wstring& module = modulePath());
 std::wstring guidText(REFGUID guid);
 // Every key under HKEY_CLASSES_ROOT\path and every string value in them,
-// as "key" and "key|name=value" (the default value's name is @).
-void readTree(const std::wstring& path, std::set<std::wstring>& out);
+// as "key" and "key|name=value" (the default value's name is @); `view`
+// may name the 32-bit view (KEY_WOW64_32KEY).
+void readTree(const std::wstring& path, std::set<std::wstring>& out, REGSAM view = 0);
 std::set<std::wstring> registeredEntries();
 // What registration writes for the module at `module`: the list the Linux
 // registration writes too, with Windows' name for the platform's type
