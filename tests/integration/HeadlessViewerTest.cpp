@@ -107,6 +107,54 @@ TEST(HeadlessViewer, TheSessionCookieReachesTheStreamAmongOtherCookiesAndWhenHtt
     }
 }
 
+// Behind a proxy: tinyproxy, named by the environment's http_proxy, which
+// the stand-in and Wine's WinInet both take as the preconfigured setting.
+// The preflight's two requests for "/" go through it. The stand-in then
+// reports the proxy's socket, so the proxy's address is recorded and the
+// stream goes through the proxy too. Wine's WinInet (8.0) answers
+// INTERNET_OPTION_DIAGNOSTIC_SOCKET_INFO from a stub: flags exactly
+// IDSI_FLAG_PROXY, socket 0. getpeername on socket 0 fails (WSAENOTSOCK),
+// the preflight notes flag 0x100 but succeeds (a harvesting failure is
+// shown only when the preflight fails), no proxy address is recorded, and
+// the stream goes to the camera directly. A camera that refuses the
+// stream's connection shows which way the stream went: the proxy's error
+// answer (a status failure) with the stand-in, the refused connection
+// under Wine.
+TEST(HeadlessViewer, BehindAProxyThePreflightGoesThroughItAndTheStreamWhereTheSocketIsKnown)
+{
+    Tinyproxy proxy;
+    ASSERT_TRUE(proxy.ready()) << "tinyproxy did not start";
+    const std::string proxyUrl = "http://127.0.0.1:" + std::to_string(proxy.port());
+    const bool wine = !WindowsViewer().empty();
+    struct Case {
+        const char* name;
+        std::vector<std::string> camsim;
+        int exitCode;
+        const char* shows; // the status text the control ends with, or nullptr
+    } cases[] = {
+        {"streaming", {"--fps", "20"}, 0, nullptr},
+        {"stream refused", {"--refuse-stream"}, 1, wine ? " Error Code(2000 / 10061)" : " Error Code(4000 / 0)"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Camsim cam(k.camsim);
+        const ViewerRun run = RunCamview("--headless --page-url '" + cam.url("/ImageViewer") +
+                                             "' --param ImagePath=?Resolution=320x240 --frames 2 --duration 3 --events",
+                                         TempRegistry(), proxyUrl);
+        EXPECT_EQ(run.exitCode, k.exitCode) << run.output;
+        const auto root = cam.requests("\"target\":\"/\"");
+        ASSERT_EQ(root.size(), 2u) << run.output;
+        for (const auto& line : root) EXPECT_NE(line.find("\"via\""), std::string::npos) << line;
+        if (k.shows) {
+            EXPECT_NE(run.output.find(k.shows), std::string::npos) << run.output;
+        } else {
+            const auto stream = cam.requests("nphContinuousServerPush");
+            ASSERT_EQ(stream.size(), 1u) << run.output;
+            EXPECT_EQ(stream[0].find("\"via\"") != std::string::npos, !wine) << stream[0];
+        }
+    }
+}
+
 TEST(HeadlessViewer, APageWithoutControlsIsAClearError)
 {
     Camsim cam;
