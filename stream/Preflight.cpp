@@ -77,11 +77,13 @@ private:
 constexpr DWORD kMaxCookieList = 64 * 1024;
 
 // Every cookie the internet layer would send to `url`, as one text
-// ("a=1; SESSIONID=x; b=2"). WinInet answers with all of them whatever name
-// is asked for, and leaves out HttpOnly cookies unless InternetGetCookieExA
-// is asked for them with INTERNET_COOKIE_HTTPONLY; a system that does not
-// take that flag is asked again without it. False when there are none or
-// the list cannot be read whole.
+// ("a=1; SESSIONID=x; b=2"). InternetGetCookieA answers with all of them
+// whatever name is asked for, and leaves out HttpOnly cookies, which come
+// from InternetGetCookieExA with INTERNET_COOKIE_HTTPONLY; that call is
+// asked for no name in particular, so that it gives the same whole list
+// whether or not it would restrict itself to a name. A system that does
+// not take the flag is asked again without it. False when there are none
+// or the list cannot be read whole.
 bool readCookies(const char* url, std::string& cookies)
 {
     std::vector<char> buffer(512);
@@ -89,7 +91,7 @@ bool readCookies(const char* url, std::string& cookies)
     // Cookies may arrive between a call that gives the size and the next.
     for (int attempt = 0; attempt < 6; ++attempt) {
         DWORD size = static_cast<DWORD>(buffer.size());
-        const BOOL read = withHttpOnly ? InternetGetCookieExA(url, "SESSIONID", buffer.data(), &size,
+        const BOOL read = withHttpOnly ? InternetGetCookieExA(url, nullptr, buffer.data(), &size,
                                                               INTERNET_COOKIE_HTTPONLY, nullptr)
                                        : InternetGetCookieA(url, "SESSIONID", buffer.data(), &size);
         if (read) {
