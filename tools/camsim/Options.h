@@ -29,7 +29,7 @@ struct CamsimOptions {
     long oversizePart = 0;
     int streamStatus = 200;
     bool streamHang = false;
-    bool refuseStream = false; // stop accepting once "/" has been answered twice (one preflight)
+    bool refuseStream = false; // stop accepting once "/" has been answered with 200 twice (one preflight)
     int pageWidth = 320;
     int pageHeight = 240;
     std::vector<std::pair<std::string, std::string>> params;
