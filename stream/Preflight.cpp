@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/kernel/Kernel.h"
 #include "stream/StreamClient.h"
@@ -71,7 +72,65 @@ private:
     F m_f;
 };
 
+// The most of a cookie list that is read: far beyond what a camera sets,
+// and a bound on what a host's cookies can make the preflight allocate.
+constexpr DWORD kMaxCookieList = 64 * 1024;
+
+// Every cookie the internet layer would send to `url`, as one text
+// ("a=1; SESSIONID=x; b=2"). InternetGetCookieA answers with all of them
+// whatever name is asked for, and leaves out HttpOnly cookies, which come
+// from InternetGetCookieExA with INTERNET_COOKIE_HTTPONLY; that call is
+// asked for no name in particular, so that it gives the same whole list
+// whether or not it would restrict itself to a name. A system that does
+// not take the flag is asked again without it. False when there are none
+// or the list cannot be read whole.
+bool readCookies(const char* url, std::string& cookies)
+{
+    std::vector<char> buffer(512);
+    bool withHttpOnly = true;
+    // Cookies may arrive between a call that gives the size and the next.
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        const BOOL read = withHttpOnly ? InternetGetCookieExA(url, nullptr, buffer.data(), &size,
+                                                              INTERNET_COOKIE_HTTPONLY, nullptr)
+                                       : InternetGetCookieA(url, "SESSIONID", buffer.data(), &size);
+        if (read) {
+            // The text ends at its terminator or at the buffer's end,
+            // whatever size the call reported.
+            const auto end = std::find(buffer.begin(), buffer.end(), '\0');
+            cookies.assign(buffer.begin(), end);
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error == ERROR_INSUFFICIENT_BUFFER) {
+            if (buffer.size() >= kMaxCookieList) return false;
+            const size_t wanted = std::max<size_t>(size, buffer.size() * 2);
+            buffer.assign(std::min<size_t>(wanted, kMaxCookieList), '\0');
+            continue;
+        }
+        if (error == ERROR_NO_MORE_ITEMS || !withHttpOnly) return false;
+        withHttpOnly = false;
+    }
+    return false;
+}
+
 } // namespace
+
+std::string CStreamClient::FindSessionCookie(const std::string& cookies)
+{
+    static const char kName[] = "SESSIONID=";
+    size_t start = 0;
+    while (start < cookies.size()) {
+        size_t end = cookies.find(';', start);
+        if (end == std::string::npos) end = cookies.size();
+        size_t first = start;
+        while (first < end && (cookies[first] == ' ' || cookies[first] == '\t')) ++first;
+        if (cookies.compare(first, sizeof kName - 1, kName) == 0 && first + sizeof kName - 1 <= end)
+            return cookies.substr(first, end - first);
+        start = end + 1;
+    }
+    return std::string();
+}
 
 bool CStreamClient::ParseImageUrl()
 {
@@ -301,11 +360,16 @@ int CStreamClient::RunPreflight()
         errorCode(ERR_USER_NAME);
     }
 
-    char cookie[STREAM_COOKIE_SIZE] = {};
-    DWORD cookieLength = sizeof cookie;
-    if (InternetGetCookieA(rootUrl, "SESSIONID", cookie, &cookieLength) && std::strncmp(cookie, "SESSIONID=", 10) == 0) {
-        std::memcpy(m_szCookie, cookie, STREAM_COOKIE_SIZE - 1);
-        m_szCookie[STREAM_COOKIE_SIZE - 1] = '\0';
+    // The camera's session cookie, wherever it stands among the cookies
+    // the internet layer holds for the camera.
+    std::string cookies;
+    if (readCookies(rootUrl, cookies)) {
+        const std::string session = FindSessionCookie(cookies);
+        if (!session.empty()) {
+            const size_t length = std::min(session.size(), static_cast<size_t>(STREAM_COOKIE_SIZE - 1));
+            std::memcpy(m_szCookie, session.data(), length);
+            m_szCookie[length] = '\0';
+        }
     }
     return PREFLIGHT_DONE;
 }

@@ -120,6 +120,9 @@ public:
     const std::string& GetRequestPath() const { return m_strRequestPath; }
     int ReadResponseHead(SOCKET s);
     const char* GetCookieText() const { return m_szCookie; }
+    // The "SESSIONID=value" item of a cookie list ("a=1; SESSIONID=x; b=2"),
+    // wherever it stands; empty when the list has none.
+    static std::string FindSessionCookie(const std::string& cookies);
     SOCKET GetSocket() const { return m_socket.load(std::memory_order_acquire); }
 
     static int Base64Encode(const unsigned char* input, int count, char* output);

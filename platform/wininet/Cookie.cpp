@@ -1,5 +1,5 @@
-// The process's cookie store, as InternetGetCookieA reads it: the cookies
-// the transfers received, kept by libcurl.
+// The process's cookie store, as InternetGetCookieA and InternetGetCookieExA
+// read it: the cookies the transfers received, kept by libcurl.
 #include <curl/curl.h>
 
 #include <cstring>
@@ -42,7 +42,7 @@ bool CookieLineMatches(const std::string& storeLine, const std::string& host, co
 
 using namespace inet;
 
-BOOL InternetGetCookieA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* size)
+BOOL InternetGetCookieExA(LPCSTR url, LPCSTR, LPSTR cookieData, DWORD* size, DWORD flags, LPVOID)
 {
     if (!url || !size) return FailWith(ERROR_INVALID_PARAMETER);
     std::string host;
@@ -59,12 +59,13 @@ BOOL InternetGetCookieA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* 
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
     curl_slist* list = nullptr;
     curl_easy_getinfo(easy, CURLINFO_COOKIELIST, &list);
+    const bool withHttpOnly = (flags & INTERNET_COOKIE_HTTPONLY) != 0;
     std::string found;
     for (curl_slist* item = list; item; item = item->next) {
         std::string name;
         std::string value;
         if (!CookieLineMatches(item->data, host, path, &name, &value)) continue;
-        if (cookieName && name != cookieName) continue;
+        if (!withHttpOnly && std::strncmp(item->data, "#HttpOnly_", 10) == 0) continue;
         if (!found.empty()) found += "; ";
         found += name + "=" + value;
     }
@@ -85,4 +86,9 @@ BOOL InternetGetCookieA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* 
     std::memcpy(cookieData, found.c_str(), needed);
     *size = needed;
     return TRUE;
+}
+
+BOOL InternetGetCookieA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* size)
+{
+    return InternetGetCookieExA(url, cookieName, cookieData, size, 0, nullptr);
 }

@@ -194,8 +194,6 @@ DWORD Perform(Request& r)
         // What was sent is what the handle reports back.
         r.user = user;
         r.password = password;
-        r.sentUser = user;
-        r.sentPassword = password;
     }
     curl_multi_remove_handle(multi, easy);
     curl_multi_cleanup(multi);
@@ -247,13 +245,9 @@ BOOL HttpSendRequestA(HINTERNET handle, LPCSTR, DWORD, LPVOID, DWORD)
 {
     auto request = Find<Request>(handle);
     if (!request) return FailWith(ERROR_INVALID_HANDLE);
-    // The request went out when the handle was opened; it goes again when
-    // the answer asked for credentials or new ones were set since.
-    const bool credentialsChanged = request->user != request->sentUser || request->password != request->sentPassword;
-    if (request->answered && request->status != 401 && request->status != 407 && !credentialsChanged) {
-        request->readPosition = 0;
-        return TRUE;
-    }
+    // The request went out when the handle was opened; as in WinInet it
+    // goes again now, whatever the first answer was, with the credentials
+    // set on the handle since.
     if (const DWORD error = Perform(*request)) return FailWith(error);
     return TRUE;
 }

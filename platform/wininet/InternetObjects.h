@@ -39,10 +39,6 @@ struct Request final : Object {
     std::string url;
     std::string user;
     std::string password;
-    // What the last transfer sent: a resend with nothing new to send keeps
-    // the answer already received.
-    std::string sentUser;
-    std::string sentPassword;
     DWORD receiveTimeoutMs = kDefaultReceiveTimeoutMs;
     bool answered = false;
     long status = 0;

@@ -47,6 +47,9 @@ struct INTERNET_DIAGNOSTIC_SOCKET_INFO {
     DWORD Flags;
 };
 
+// InternetGetCookieExA: HttpOnly cookies too (the plain call leaves them out).
+constexpr DWORD INTERNET_COOKIE_HTTPONLY = 0x2000;
+
 constexpr DWORD HTTP_QUERY_STATUS_CODE = 19;
 constexpr DWORD HTTP_QUERY_FLAG_NUMBER = 0x20000000u;
 
@@ -83,15 +86,21 @@ BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD* 
 // from the handle.
 HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD headersLength, DWORD flags,
                            DWORD_PTR context);
-// Sends the request of the handle again, with the credentials set on it.
+// Sends the request of the handle again, with the credentials set on it:
+// as in WinInet, a request opened with InternetOpenUrlA goes out a second
+// time, whatever its first answer was.
 BOOL HttpSendRequestA(HINTERNET request, LPCSTR headers, DWORD headersLength, LPVOID optional, DWORD optionalLength);
 BOOL HttpQueryInfoA(HINTERNET request, DWORD infoLevel, LPVOID buffer, DWORD* length, DWORD* index);
 BOOL InternetReadFile(HINTERNET request, LPVOID buffer, DWORD toRead, DWORD* read);
 DWORD InternetErrorDlg(HWND parent, HINTERNET request, DWORD error, DWORD flags, LPVOID* data);
-// Sizes count the terminator: with no buffer *size gets the bytes needed
-// and the call succeeds; too small a buffer fails with
-// ERROR_INSUFFICIENT_BUFFER and the bytes needed.
+// Every cookie the store would send to the URL, as "name=value; ...": as
+// in WinInet, the cookie name is not looked at, and HttpOnly cookies are
+// left out unless InternetGetCookieExA is given INTERNET_COOKIE_HTTPONLY
+// (its other flags change nothing here). Sizes count the terminator: with
+// no buffer *size gets the bytes needed and the call succeeds; too small a
+// buffer fails with ERROR_INSUFFICIENT_BUFFER and the bytes needed.
 BOOL InternetGetCookieA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* size);
+BOOL InternetGetCookieExA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* size, DWORD flags, LPVOID reserved);
 BOOL InternetCloseHandle(HINTERNET handle);
 
 // The password prompt, which the container supplies: given the address

@@ -105,8 +105,6 @@ class FaultMatrix : public ::testing::TestWithParam<Fault> {};
 TEST_P(FaultMatrix, TheViewerShowsWhatFailedAndEndsOnTime)
 {
     const Fault& f = GetParam();
-    if (!WindowsViewer().empty() && std::string(f.name) == "StreamRefusedAfterPreflight")
-        GTEST_SKIP() << kPreflightSentTwice;
     std::unique_ptr<Camsim> cam;
     std::string where;
     if (f.target == Target::Page) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -37,13 +38,121 @@ TEST(HeadlessViewer, StreamsThePagesControlAndWritesASnapshot)
 
 TEST(HeadlessViewer, AnUnreachableCameraShowsTheStatusAndFails)
 {
-    if (!WindowsViewer().empty())
-        GTEST_SKIP() << kPreflightSentTwice;
     Camsim cam({"--refuse-stream"});
     const ViewerRun run = RunCamview("--headless --page-url '" + cam.url("/ImageViewer") +
                             "' --param ImagePath=?Resolution=320x240 --duration 2", TempRegistry());
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("Error Code(2000 / 10061)"), std::string::npos) << run.output;
+}
+
+// A cookie's expiry date, as a Set-Cookie line writes it, ten minutes
+// from now: long enough for the run, short enough that the cookie does not
+// stay in Wine's cookie store for later runs.
+std::string expiryInTenMinutes()
+{
+    const std::time_t later = std::time(nullptr) + 600;
+    std::tm parts{};
+    gmtime_r(&later, &parts);
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %02d %s %d %02d:%02d:%02d GMT", kDays[parts.tm_wday], parts.tm_mday,
+                  kMonths[parts.tm_mon], parts.tm_year + 1900, parts.tm_hour, parts.tm_min, parts.tm_sec);
+    return text;
+}
+
+// The Cookie line's value in a camsim log line, or "" when it has none.
+std::string cookieSent(const std::string& line)
+{
+    const std::string key = "\"cookie\":\"";
+    const auto at = line.find(key);
+    if (at == std::string::npos) return {};
+    const auto from = at + key.size();
+    return line.substr(from, line.find('"', from) - from);
+}
+
+// The camera's session cookie reaches the stream request alone, as it
+// always did ("Cookie: SESSIONID=..."), when the camera's host has other
+// cookies (set before it, or kept from an earlier visit) and when it is
+// HttpOnly; camsim answers a stream request without it with 403. And one
+// preflight asks for "/" twice: it opens the root page and sends the
+// request again.
+TEST(HeadlessViewer, TheSessionCookieReachesTheStreamAmongOtherCookiesAndWhenHttpOnly)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> camsim;
+    } cases[] = {
+        {"another cookie set first", {"--cookie", "--other-cookie", "AAA=x; path=/"}},
+        {"a persistent cookie set first", {"--cookie", "--other-cookie", "BBB=y; path=/; expires=" + expiryInTenMinutes()}},
+        {"HttpOnly", {"--cookie-httponly"}},
+        {"HttpOnly after another cookie", {"--cookie-httponly", "--other-cookie", "AAA=x; path=/"}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        std::vector<std::string> options = k.camsim;
+        options.insert(options.end(), {"--fps", "20"});
+        Camsim cam(options);
+        const ViewerRun run = RunCamview("--headless --page-url '" + cam.url("/ImageViewer") +
+                                             "' --param ImagePath=?Resolution=320x240 --frames 2 --duration 3 --events",
+                                         TempRegistry());
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        const auto streams = cam.requests("nphContinuousServerPush");
+        ASSERT_EQ(streams.size(), 1u) << run.output;
+        const std::string cookie = cookieSent(streams[0]);
+        EXPECT_EQ(cookie.rfind("SESSIONID=", 0), 0u) << streams[0];
+        EXPECT_EQ(cookie.size(), std::string("SESSIONID=").size() + 16) << streams[0]; // the pair alone
+        EXPECT_EQ(cam.requests("\"target\":\"/\"").size(), 2u) << run.output;
+    }
+}
+
+// Behind a proxy: tinyproxy, named by the environment's http_proxy, which
+// the stand-in and Wine's WinInet both take as the preconfigured setting.
+// The preflight's two requests for "/" go through it. The stand-in then
+// reports the proxy's socket, so the proxy's address is recorded and the
+// stream goes through the proxy too. Wine's WinInet (8.0) answers
+// INTERNET_OPTION_DIAGNOSTIC_SOCKET_INFO from a stub: flags exactly
+// IDSI_FLAG_PROXY, socket 0. getpeername on socket 0 fails (WSAENOTSOCK),
+// the preflight notes flag 0x100 but succeeds (a harvesting failure is
+// shown only when the preflight fails), no proxy address is recorded, and
+// the stream goes to the camera directly. A camera that refuses the
+// stream's connection shows which way the stream went: the proxy's error
+// answer (a status failure) with the stand-in, the refused connection
+// under Wine.
+TEST(HeadlessViewer, BehindAProxyThePreflightGoesThroughItAndTheStreamWhereTheSocketIsKnown)
+{
+    Tinyproxy proxy;
+    ASSERT_TRUE(proxy.ready()) << "tinyproxy did not start";
+    const std::string proxyUrl = "http://127.0.0.1:" + std::to_string(proxy.port());
+    const bool wine = !WindowsViewer().empty();
+    struct Case {
+        const char* name;
+        std::vector<std::string> camsim;
+        int exitCode;
+        const char* shows; // the status text the control ends with, or nullptr
+    } cases[] = {
+        {"streaming", {"--fps", "20"}, 0, nullptr},
+        {"stream refused", {"--refuse-stream"}, 1, wine ? " Error Code(2000 / 10061)" : " Error Code(4000 / 0)"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Camsim cam(k.camsim);
+        const ViewerRun run = RunCamview("--headless --page-url '" + cam.url("/ImageViewer") +
+                                             "' --param ImagePath=?Resolution=320x240 --frames 2 --duration 3 --events",
+                                         TempRegistry(), proxyUrl);
+        EXPECT_EQ(run.exitCode, k.exitCode) << run.output;
+        const auto root = cam.requests("\"target\":\"/\"");
+        ASSERT_EQ(root.size(), 2u) << run.output;
+        for (const auto& line : root) EXPECT_NE(line.find("\"via\""), std::string::npos) << line;
+        if (k.shows) {
+            EXPECT_NE(run.output.find(k.shows), std::string::npos) << run.output;
+        } else {
+            const auto stream = cam.requests("nphContinuousServerPush");
+            ASSERT_EQ(stream.size(), 1u) << run.output;
+            EXPECT_EQ(stream[0].find("\"via\"") != std::string::npos, !wine) << stream[0];
+        }
+    }
 }
 
 TEST(HeadlessViewer, APageWithoutControlsIsAClearError)

@@ -88,7 +88,7 @@ std::string WindowsViewer()
     return !viewer.empty() && std::ifstream(viewer).good() ? viewer : std::string();
 }
 
-ViewerRun RunCamview(const std::string& arguments, const std::string& registry)
+ViewerRun RunCamview(const std::string& arguments, const std::string& registry, const std::string& proxy)
 {
     const std::string out = registry + ".out";
     const std::string windows = WindowsViewer();
@@ -97,7 +97,7 @@ ViewerRun RunCamview(const std::string& arguments, const std::string& registry)
     // A Windows viewer that hangs is ended after a minute (the tests' runs
     // last seconds), so that it fails its test instead of outliving it.
     if (!windows.empty()) program = "timeout -k 5 60 env " + program;
-    const std::string cmd = "http_proxy= HTTP_PROXY= " + program + " > " + quoted(out) + " 2>&1";
+    const std::string cmd = "http_proxy=" + quoted(proxy) + " HTTP_PROXY= no_proxy= NO_PROXY= " + program + " > " + quoted(out) + " 2>&1";
     const int status = std::system(cmd.c_str());
     ViewerRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

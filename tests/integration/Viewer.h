@@ -17,16 +17,11 @@ std::string TempRegistry();
 // quotes). The Linux viewer with `registry` as its registry, or, in the
 // test run registered for Wine (VE_WINE_TESTS set) with VE_WINDOWS_VIEWER
 // naming camview.exe, that under wine64 in the Windows build's prefix.
-ViewerRun RunCamview(const std::string& arguments, const std::string& registry);
+// It runs without a proxy unless `proxy` names one ("http://host:port"),
+// given to it as the environment's http_proxy.
+ViewerRun RunCamview(const std::string& arguments, const std::string& registry, const std::string& proxy = "");
 // The Windows viewer this run drives, or "" for the Linux one.
 std::string WindowsViewer();
-
-// Why a camera that refuses connections after serving "/" once cannot
-// stand for a refused stream under Windows' WinInet: the preflight's
-// HttpSendRequestA after InternetOpenUrlA sends the request a second time
-// there (the stand-in sends it once), so the refusal meets the preflight.
-inline constexpr const char* kPreflightSentTwice =
-    "under Windows' WinInet the preflight requests \"/\" twice, and camsim --refuse-stream refuses the second";
 // Whether the registry the viewer used holds the class key `key`.
 bool RegistryHolds(const std::string& registry, const std::string& key);
 // The JSON lines of `output` that contain `part`.

@@ -272,6 +272,71 @@ TEST_F(WinInet, CookieBufferSizesAndErrors)
     InternetCloseHandle(session);
 }
 
+// As in WinInet: the cookie name asked for is not looked at (every cookie
+// for the address comes, as one list), and HttpOnly cookies come only from
+// InternetGetCookieExA with INTERNET_COOKIE_HTTPONLY.
+TEST_F(WinInet, CookiesComeAsOneListWhateverTheNameWithHttpOnlyOnlyWhenAskedFor)
+{
+    HttpServer server({answer(200, "Set-Cookie: AAA=x; path=/\r\nSet-Cookie: SESSIONID=s1; path=/; HttpOnly\r\n"
+                                   "Set-Cookie: BBB=y; path=/\r\n")});
+    HINTERNET session = InternetOpenA("test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    HINTERNET request = InternetOpenUrlA(session, server.url().c_str(), nullptr, 0, 0, 0);
+    ASSERT_NE(request, nullptr) << GetLastError();
+    const std::string url = server.url();
+    struct Case {
+        const char* name;
+        bool extended;
+        DWORD flags;
+        const char* cookies;
+    } cases[] = {
+        {"SESSIONID", false, 0, "AAA=x; BBB=y"},
+        {"BBB", false, 0, "AAA=x; BBB=y"},
+        {nullptr, false, 0, "AAA=x; BBB=y"},
+        {"SESSIONID", true, 0, "AAA=x; BBB=y"},
+        {"SESSIONID", true, INTERNET_COOKIE_HTTPONLY, "AAA=x; SESSIONID=s1; BBB=y"},
+        {"AAA", true, INTERNET_COOKIE_HTTPONLY, "AAA=x; SESSIONID=s1; BBB=y"},
+    };
+    for (const auto& k : cases) {
+        char buffer[128] = {};
+        DWORD size = sizeof buffer;
+        const BOOL read = k.extended ? InternetGetCookieExA(url.c_str(), k.name, buffer, &size, k.flags, nullptr)
+                                     : InternetGetCookieA(url.c_str(), k.name, buffer, &size);
+        ASSERT_TRUE(read) << (k.name ? k.name : "(none)") << " " << k.flags;
+        EXPECT_STREQ(buffer, k.cookies) << (k.name ? k.name : "(none)") << " " << k.flags;
+        EXPECT_EQ(size, std::strlen(k.cookies) + 1);
+    }
+    // The size asked for without a buffer is the size of that same list.
+    DWORD size = 0;
+    ASSERT_TRUE(InternetGetCookieExA(url.c_str(), nullptr, nullptr, &size, INTERNET_COOKIE_HTTPONLY, nullptr));
+    EXPECT_EQ(size, std::strlen("AAA=x; SESSIONID=s1; BBB=y") + 1);
+    InternetCloseHandle(request);
+    InternetCloseHandle(session);
+}
+
+// HttpSendRequestA on a request InternetOpenUrlA opened sends it again, as
+// WinInet does, even after a 200; the handle then answers with the second
+// answer.
+TEST_F(WinInet, SendingAnOpenedRequestSendsItAgain)
+{
+    HttpServer server({answer(200, "", "first"), answer(404, "", "second")});
+    HINTERNET session = InternetOpenA("test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    HINTERNET request = InternetOpenUrlA(session, server.url().c_str(), nullptr, 0, 0, 0);
+    ASSERT_NE(request, nullptr) << GetLastError();
+    EXPECT_EQ(server.requests(), 1);
+    ASSERT_TRUE(HttpSendRequestA(request, nullptr, 0, nullptr, 0)) << GetLastError();
+    EXPECT_EQ(server.requests(), 2);
+    DWORD status = 0;
+    DWORD length = sizeof status;
+    ASSERT_TRUE(HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length, nullptr));
+    EXPECT_EQ(status, 404u);
+    char text[16];
+    DWORD read = 0;
+    ASSERT_TRUE(InternetReadFile(request, text, sizeof text, &read));
+    EXPECT_EQ(std::string(text, read), "second");
+    InternetCloseHandle(request);
+    InternetCloseHandle(session);
+}
+
 // --- options and queries ------------------------------------------------------
 
 TEST_F(WinInet, OptionAndQueryBufferSizesAndErrors)

@@ -1,10 +1,15 @@
 // Where the camera is (classification of the page's address), the request
-// bytes, Base64 and the reading of the response head.
+// bytes, Base64, the reading of the response head, and what the preflight
+// takes from the camera's root page through the internet layer (the real
+// WinInet on Windows).
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/winsock/Winsock.h"
 #include "stream/StreamClient.h"
@@ -378,6 +383,128 @@ TEST_F(Request, RefusedAndUnresolvableConnections)
     EXPECT_EQ(c.client.Connect(), -1);
     EXPECT_EQ(c.client.GetErrorFlags() & ERR_RESOLVE, ERR_RESOLVE);
     EXPECT_GE(c.client.GetErrorCode(), static_cast<DWORD>(WSAHOST_NOT_FOUND));
+}
+
+TEST(SessionCookie, TheSessionPairIsFoundWhereverItStandsInTheList)
+{
+    struct Case {
+        const char* cookies;
+        const char* session;
+    } cases[] = {
+        {"SESSIONID=abc", "SESSIONID=abc"},
+        {"AAA=x; SESSIONID=abc", "SESSIONID=abc"},
+        {"SESSIONID=abc; BBB=y", "SESSIONID=abc"},
+        {"AAA=x; SESSIONID=abc; BBB=y", "SESSIONID=abc"},
+        {"AAA=x;SESSIONID=abc", "SESSIONID=abc"},
+        {"SESSIONID=", "SESSIONID="},
+        {"SESSIONID=first; SESSIONID=second", "SESSIONID=first"},
+        // Other names that merely hold or resemble it are not it.
+        {"XSESSIONID=abc", ""},
+        {"AAA=SESSIONID=abc", ""},
+        {"sessionid=abc", ""},
+        {"SESSIONID", ""},
+        {"AAA=x; BBB=y", ""},
+        {"", ""},
+    };
+    for (const auto& k : cases) EXPECT_EQ(CStreamClient::FindSessionCookie(k.cookies), k.session) << k.cookies;
+}
+
+// A camera's root page on loopback: answers every request, one a
+// connection, with 200 and its Set-Cookie lines, and counts the requests
+// for "/".
+class RootPage {
+public:
+    explicit RootPage(std::vector<std::string> cookies) : m_cookies(std::move(cookies))
+    {
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~RootPage()
+    {
+        m_stopping.store(true, std::memory_order_release);
+        // A connection of its own ends a waiting accept.
+        const SOCKET wake = socket(AF_INET, SOCK_STREAM, 0);
+        const sockaddr_in a = LoopbackAddress(port());
+        connect(wake, reinterpret_cast<const sockaddr*>(&a), sizeof a);
+        m_thread.join();
+        closesocket(wake);
+    }
+    int port() const { return m_listener.port(); }
+    int rootRequests() const { return m_rootRequests.load(std::memory_order_acquire); }
+
+private:
+    void serve()
+    {
+        for (;;) {
+            const SOCKET s = m_listener.acceptOne();
+            if (s == INVALID_SOCKET || m_stopping.load(std::memory_order_acquire)) {
+                if (s != INVALID_SOCKET) closesocket(s);
+                return;
+            }
+            const std::string head = readAll(s);
+            if (head.rfind("GET / ", 0) == 0) m_rootRequests.fetch_add(1, std::memory_order_acq_rel);
+            std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 2\r\nConnection: close\r\n";
+            for (const auto& cookie : m_cookies) answer += "Set-Cookie: " + cookie + "\r\n";
+            answer += "\r\nok";
+            send(s, answer.data(), static_cast<int>(answer.size()), 0);
+            shutdown(s, SD_BOTH);
+            closesocket(s);
+        }
+    }
+
+    LoopbackListener m_listener;
+    std::vector<std::string> m_cookies;
+    std::atomic<int> m_rootRequests{0};
+    std::atomic<bool> m_stopping{false};
+    std::thread m_thread;
+};
+
+// The preflight against a camera whose root page sets its session cookie
+// among others, or marks it HttpOnly: the cookie text is the SESSIONID pair
+// alone, wherever the internet layer lists it and whether or not it is
+// HttpOnly, and the root page is requested twice (opened, then sent
+// again). The cases share one process's cookie store, as a browser's
+// controls do, so each has a session value of its own.
+TEST(Preflight, TakesTheSessionCookieAmongOthersAndHttpOnlyAndAsksForTheRootTwice)
+{
+#ifndef _WIN32
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    InternetResetSessionState();
+#endif
+    const std::string longValue(100, 'v');
+    struct Case {
+        const char* name;
+        std::vector<std::string> cookies; // "%s" stands for the case's session value
+        std::string session;
+    } cases[] = {
+        {"alone", {"SESSIONID=%s; path=/"}, "SESSIONID=%s"},
+        {"after another cookie", {"AAA=x; path=/", "SESSIONID=%s; path=/"}, "SESSIONID=%s"},
+        {"HttpOnly", {"SESSIONID=%s; path=/; HttpOnly"}, "SESSIONID=%s"},
+        {"before another cookie", {"SESSIONID=%s; path=/", "ZZZ=y; path=/"}, "SESSIONID=%s"},
+        {"HttpOnly between others", {"BBB=z; path=/", "SESSIONID=%s; path=/; HttpOnly", "YYY=w; path=/"}, "SESSIONID=%s"},
+        // A value longer than the cookie text holds keeps its beginning.
+        {"too long", {"SESSIONID=%s" + longValue + "; path=/"},
+         std::string("SESSIONID=%s" + longValue).substr(0, STREAM_COOKIE_SIZE - 1)},
+    };
+    int number = 0;
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        const std::string value = "case" + std::to_string(++number);
+        auto withValue = [&](std::string text) {
+            const size_t at = text.find("%s");
+            return at == std::string::npos ? text : text.replace(at, 2, value);
+        };
+        std::vector<std::string> cookies;
+        for (const auto& cookie : k.cookies) cookies.push_back(withValue(cookie));
+        RootPage page(cookies);
+        Client c;
+        c.setHost("127.0.0.1");
+        c.block().port = page.port();
+        c.block().hostPrefix = "127.0.0.1:" + std::to_string(page.port()) + "/";
+        ASSERT_EQ(c.client.RunPreflight(), PREFLIGHT_DONE);
+        EXPECT_EQ(std::string(c.client.GetCookieText()), withValue(k.session).substr(0, STREAM_COOKIE_SIZE - 1));
+        EXPECT_EQ(page.rootRequests(), 2);
+    }
 }
 
 } // namespace

@@ -12,6 +12,9 @@ const char* CamsimUsage()
            "  --port N             listen on port N (default: chosen at start, printed)\n"
            "  --user NAME:PASS     the root page asks for these Basic credentials (401 until given)\n"
            "  --cookie             the root page sets a SESSIONID cookie; the stream requires it\n"
+           "  --cookie-httponly    as --cookie, with the SESSIONID cookie marked HttpOnly\n"
+           "  --other-cookie TEXT  the root page sets this cookie (NAME=VALUE and any attributes)\n"
+           "                       before SESSIONID (repeatable)\n"
            "  --fps F              frames per second of the stream (default 10)\n"
            "  --unpaced            send frames as fast as the socket takes them\n"
            "  --frames N           send N frames, then close the stream\n"
@@ -33,7 +36,9 @@ const char* CamsimUsage()
            "  --oversize-part B    make the first part B bytes long\n"
            "  --stream-status C    answer the stream request with status C\n"
            "  --stream-hang        accept the stream request and never answer it\n"
-           "  --refuse-stream      after serving \"/\", stop accepting connections\n"
+           "  --refuse-stream      once \"/\" has been answered with 200 twice (a preflight opens\n"
+           "                       it and sends it again), stop accepting connections: the\n"
+           "                       stream's connection is refused\n"
            "  --stream-status-from N:C  answer the Nth stream request and every later one with status C\n"
            "  --boundary-after     send each picture followed at once by the next part's boundary\n"
            "                       and header, in one write (the next picture follows on its own)\n"
@@ -76,6 +81,15 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
             o.user = v;
         } else if (a == "--cookie") {
             o.cookie = true;
+        } else if (a == "--cookie-httponly") {
+            o.cookie = true;
+            o.cookieHttpOnly = true;
+        } else if (a == "--other-cookie") {
+            const char* v = value("--other-cookie");
+            if (!v) return false;
+            const char* eq = std::strchr(v, '=');
+            if (!eq || eq == v || std::strpbrk(v, "\r\n")) return error = "--other-cookie takes NAME=VALUE and any attributes", false;
+            o.otherCookies.emplace_back(v);
         } else if (a == "--fps") {
             const char* v = value("--fps");
             if (!v) return false;

@@ -9,6 +9,8 @@ struct CamsimOptions {
     int port = 0;
     std::string user;     // "NAME:PASSWORD"; empty: no password asked
     bool cookie = false;  // set a SESSIONID cookie at "/" and require it
+    bool cookieHttpOnly = false;          // the SESSIONID cookie marked HttpOnly
+    std::vector<std::string> otherCookies; // set at "/" before SESSIONID, attributes and all
     double fps = 10;
     bool unpaced = false;
     long frames = -1;     // then close; -1: endless
@@ -27,7 +29,7 @@ struct CamsimOptions {
     long oversizePart = 0;
     int streamStatus = 200;
     bool streamHang = false;
-    bool refuseStream = false;
+    bool refuseStream = false; // stop accepting once "/" has been answered with 200 twice (one preflight)
     int pageWidth = 320;
     int pageHeight = 240;
     std::vector<std::pair<std::string, std::string>> params;

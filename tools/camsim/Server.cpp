@@ -367,12 +367,17 @@ int CamsimServer::serveRoot(MHD_Connection* c)
     }
     MHD_Response* r = MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
     MHD_add_response_header(r, "Content-Type", "text/html");
-    if (m_options.cookie) MHD_add_response_header(r, "Set-Cookie", ("SESSIONID=" + m_sessionId + "; path=/").c_str());
+    for (const auto& other : m_options.otherCookies) MHD_add_response_header(r, "Set-Cookie", other.c_str());
+    if (m_options.cookie) {
+        const std::string session = "SESSIONID=" + m_sessionId + "; path=/" + (m_options.cookieHttpOnly ? "; HttpOnly" : "");
+        MHD_add_response_header(r, "Set-Cookie", session.c_str());
+    }
     MHD_set_response_options(r, MHD_RF_HTTP_VERSION_1_0_RESPONSE, MHD_RO_END);
     const int rc = MHD_queue_response(c, MHD_HTTP_OK, r);
     MHD_destroy_response(r);
-    if (m_options.refuseStream && !m_refused.exchange(true)) {
-        // Stop accepting: the stream connection after this preflight is refused.
+    // A preflight opens "/" and sends the request again: once both are
+    // answered, the next connection is the stream's, and it is refused.
+    if (m_options.refuseStream && m_rootAnswers.fetch_add(1) + 1 == 2) {
         MHD_Daemon* daemon = nullptr;
         while (!(daemon = m_daemon.load())) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         const MHD_socket listener = MHD_quiesce_daemon(daemon);

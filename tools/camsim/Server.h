@@ -56,5 +56,5 @@ private:
     std::string m_sessionId;
     std::atomic<int> m_zoomBusyLeft{0};
     std::atomic<bool> m_stopping{false};
-    std::atomic<bool> m_refused{false};
+    std::atomic<int> m_rootAnswers{0}; // "/" answered with 200, for --refuse-stream
 };
