@@ -61,13 +61,14 @@ add_custom_command(OUTPUT ${ve_msi} ${ve_msi_next}
   COMMAND ${CMAKE_STRIP} -o ${ve_stage}/camview.exe $<TARGET_FILE:camview>
   COMMAND ${CMAKE_STRIP} -o ${ve_stage}/VE_VIRIZU.OCX $<TARGET_FILE:ve_virizu>
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md ${ve_stage}/README.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/LICENSE ${ve_stage}/LICENSE.txt
   COMMAND ${CMAKE_COMMAND} -E copy ${ve_icon} ${ve_wxs} ${ve_stage}/
   COMMAND ${VE_MSIREG} ${ve_typelib_platform} ${ve_stage}/registry.wxi ${ve_stage}/registry32.wxi
   COMMAND ${VE_WIXL} -a ${ve_msi_arch} -D Version=${PROJECT_VERSION} -D Arch=${ve_msi_arch} camview.wxs -o ${ve_msi}
   COMMAND ${VE_WIXL} -a ${ve_msi_arch} -D Version=${ve_next_version} -D Arch=${ve_msi_arch} camview.wxs
           -o ${ve_msi_next}
   WORKING_DIRECTORY ${ve_stage}
-  DEPENDS camview ve_virizu ${VE_MSIREG} ${ve_wxs} ${ve_icon} ${PROJECT_SOURCE_DIR}/README.md
+  DEPENDS camview ve_virizu ${VE_MSIREG} ${ve_wxs} ${ve_icon} ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
   COMMENT "Building camview-${PROJECT_VERSION}-${ve_msi_arch}.msi"
   VERBATIM)
 add_custom_target(packages ALL DEPENDS ${ve_msi} ${ve_msi_next})

@@ -1,7 +1,10 @@
 #include "host/container/CamviewOptions.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -30,10 +33,98 @@ const char* kUsage =
     "  1  the page could not be fetched, or (headless) no picture was drawn; the reason is printed\n"
     "  2  bad options, no display for a window, or no registered control on the page\n";
 
+bool startsWithNoCase(const std::string& text, const char* prefix)
+{
+    std::size_t i = 0;
+    for (; prefix[i]; ++i)
+        if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+    return true;
+}
+
+// A whole number above zero, all of the text; -1 otherwise.
+long positiveCount(const char* text)
+{
+    if (!text || !std::isdigit(static_cast<unsigned char>(*text))) return -1;
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    return errno == 0 && *end == '\0' && value > 0 ? value : -1;
+}
+
+// A number of seconds above zero, all of the text; -1 otherwise.
+double positiveSeconds(const char* text)
+{
+    if (!text || !*text || std::isspace(static_cast<unsigned char>(*text))) return -1;
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    return *end == '\0' && value > 0 && value < 1e9 ? value : -1;
+}
+
+// Checks a page address given on the command line: the scheme written in
+// any letter case becomes "http://" (or "https://", refused later with its
+// reason), and a port must be a number from 1 to 65535. Returns the
+// address, or prints why not and returns an empty text.
+std::string checkedAddress(const std::string& url)
+{
+    std::string out = url;
+    for (const char* scheme : {"http://", "https://"}) {
+        if (startsWithNoCase(url, scheme)) {
+            const std::size_t length = std::char_traits<char>::length(scheme);
+            out = std::string(scheme) + url.substr(length);
+            break;
+        }
+    }
+    const std::size_t start = out.find("://");
+    if (start == std::string::npos) return out; // refused by the page fetch, with its words
+    std::string authority = out.substr(start + 3, out.find_first_of("/?#", start + 3) - (start + 3));
+    authority = authority.substr(authority.rfind('@') == std::string::npos ? 0 : authority.rfind('@') + 1);
+    const std::size_t close = authority.rfind(']');
+    const std::size_t colon = authority.rfind(':');
+    if (colon != std::string::npos && (close == std::string::npos || colon > close)) {
+        const std::string port = authority.substr(colon + 1);
+        const long number = port.size() <= 5 ? positiveCount(port.c_str()) : -1;
+        if (number < 1 || number > 65535) {
+            std::fprintf(stderr, "camview: the port \"%s\" in %s is not a number from 1 to 65535\n", port.c_str(),
+                         url.c_str());
+            return std::string();
+        }
+    }
+    return out;
+}
+
+// Where a snapshot goes: a name ending in .png, in a folder that exists.
+bool snapshotFileUsable(const std::string& path)
+{
+    if (path.size() < 5 || !startsWithNoCase(path.substr(path.size() - 4), ".png")) {
+        std::fprintf(stderr, "camview: --snapshot writes a PNG file: the name must end in .png, not \"%s\"\n",
+                     path.c_str());
+        return false;
+    }
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
+        std::fprintf(stderr, "camview: cannot write %s: the folder %s does not exist\n", path.c_str(),
+                     folder.string().c_str());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptions& o)
 {
+    // One page address, by itself or after --page-url.
+    bool addressGiven = false;
+    auto setAddress = [&](const char* url) {
+        if (addressGiven) {
+            std::fprintf(stderr, "camview: two page addresses, %s and %s: give one\n", o.pageUrl.c_str(), url);
+            return false;
+        }
+        o.pageUrl = checkedAddress(url);
+        addressGiven = true;
+        return !o.pageUrl.empty();
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         // The option's value, or null (after the usage error) when it is missing.
@@ -58,19 +149,45 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
         } else if (a == "--duration" || a == "--frames" || a == "--snapshot" || a == "--input" || a == "--user" ||
                    a == "--page-url") {
             if (!(value = next())) return 2;
-            if (a == "--duration") o.durationSeconds = std::atof(value);
-            else if (a == "--frames") o.frames = std::atol(value);
-            else if (a == "--snapshot") o.snapshot = value;
-            else if (a == "--input") o.inputFile = value;
-            else if (a == "--user") o.user = value;
-            else o.pageUrl = value;
+            if (a == "--duration") {
+                o.durationSeconds = positiveSeconds(value);
+                if (o.durationSeconds <= 0) {
+                    std::fprintf(stderr, "camview: --duration takes a number of seconds above 0, not \"%s\"\n", value);
+                    return 2;
+                }
+            } else if (a == "--frames") {
+                o.frames = positiveCount(value);
+                if (o.frames <= 0) {
+                    std::fprintf(stderr, "camview: --frames takes a whole number of frames above 0, not \"%s\"\n", value);
+                    return 2;
+                }
+            } else if (a == "--snapshot") {
+                if (!snapshotFileUsable(value)) return 2;
+                o.snapshot = value;
+            } else if (a == "--input") {
+                o.inputFile = value;
+            } else if (a == "--user") {
+                const std::string user = value;
+                if (user.find(':') == std::string::npos || user.front() == ':') {
+                    std::fprintf(stderr, "camview: --user takes NAME:PASSWORD (a name, a colon, the password)\n");
+                    return 2;
+                }
+                o.user = user;
+            } else {
+                if (!setAddress(value)) return 2;
+            }
         } else if (a == "--snapshot-every") {
             if (!(value = next())) return 2;
-            o.snapshotEvery = std::atol(value);
+            o.snapshotEvery = positiveCount(value);
             if (!(value = next())) return 2;
             o.snapshotDir = value;
             if (o.snapshotEvery <= 0) {
                 std::fprintf(stderr, "camview: --snapshot-every takes a positive number of frames and a folder\n");
+                return 2;
+            }
+            std::error_code error;
+            if (!std::filesystem::is_directory(o.snapshotDir, error)) {
+                std::fprintf(stderr, "camview: --snapshot-every: the folder %s does not exist\n", o.snapshotDir.c_str());
                 return 2;
             }
         } else if (a == "--param") {
@@ -86,7 +203,7 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
             std::fprintf(stderr, "camview: unknown option %s\n%s", a.c_str(), kUsage);
             return 2;
         } else {
-            o.pageUrl = a;
+            if (!setAddress(a.c_str())) return 2;
         }
     }
     // Without an address the window asks for one; headless has no one to ask.

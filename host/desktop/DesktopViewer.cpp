@@ -119,6 +119,18 @@ bool DesktopViewer::openWindow()
         std::fprintf(stderr, "camview: no display for a window (%s); use --headless\n", SDL_GetError());
         return false;
     }
+    // Only a display a person sees counts: without one SDL falls back on a
+    // driver that draws off-screen, and the window would stream unseen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const std::string name = driver ? driver : "";
+    if (name != "x11" && name != "wayland" && name != "KMSDRM") {
+        std::fprintf(stderr,
+                     "camview: no display for a window (neither DISPLAY nor WAYLAND_DISPLAY names one; SDL's "
+                     "video driver is \"%s\"); use --headless\n",
+                     name.c_str());
+        SDL_Quit();
+        return false;
+    }
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     m_window = SDL_CreateWindow("camview", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480, SDL_WINDOW_RESIZABLE);
     if (!m_window) {

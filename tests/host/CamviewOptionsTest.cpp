@@ -3,6 +3,7 @@
 // status.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -30,8 +31,9 @@ Parsed parse(std::initializer_list<const char*> arguments)
 
 TEST(CamviewOptions, AHeadlessLineFillsEveryField)
 {
+    const std::string dir = std::filesystem::temp_directory_path().string();
     const Parsed p = parse({"--headless", "http://cam/ImageViewer", "--duration", "2.5", "--frames", "7", "--snapshot",
-                            "out.png", "--snapshot-every", "3", "dir", "--input", "in.txt", "--events", "--user",
+                            "out.png", "--snapshot-every", "3", dir.c_str(), "--input", "in.txt", "--events", "--user",
                             "admin:se=cret", "--param", "ImagePath=?a=b", "--param", "Empty="});
     ASSERT_EQ(p.status, -1);
     const CamviewOptions& o = p.options;
@@ -42,7 +44,7 @@ TEST(CamviewOptions, AHeadlessLineFillsEveryField)
     EXPECT_EQ(o.frames, 7);
     EXPECT_EQ(o.snapshot, "out.png");
     EXPECT_EQ(o.snapshotEvery, 3);
-    EXPECT_EQ(o.snapshotDir, "dir");
+    EXPECT_EQ(o.snapshotDir, dir);
     EXPECT_EQ(o.inputFile, "in.txt");
     EXPECT_EQ(o.user, "admin:se=cret");
     ASSERT_EQ(o.params.size(), 2u);
@@ -79,6 +81,60 @@ TEST(CamviewOptions, UsageErrorsEndWithStatusTwo)
     EXPECT_EQ(parse({"http://cam/", "--param", "novalue"}).status, 2);
     EXPECT_EQ(parse({"http://cam/", "--param", "=x"}).status, 2);
     EXPECT_EQ(parse({"http://cam/", "--fullscreen"}).status, 2);
+}
+
+// Each value a user may get wrong is named in the message, and the viewer
+// ends with status 2 before it starts; what a user would expect to work
+// (the scheme in capitals) works.
+struct BadLine {
+    std::vector<std::string> words;
+    const char* says;
+};
+
+class CamviewOptionsRefuse : public ::testing::TestWithParam<BadLine> {};
+
+TEST_P(CamviewOptionsRefuse, WithAPreciseMessageAndStatusTwo)
+{
+    std::vector<std::string> words{"camview"};
+    words.insert(words.end(), GetParam().words.begin(), GetParam().words.end());
+    std::vector<char*> argv;
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    CamviewOptions options;
+    ::testing::internal::CaptureStderr();
+    const int status = ParseCamviewOptions(static_cast<int>(words.size()), argv.data(), "9.9", options);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(said.find(GetParam().says), std::string::npos) << said;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CamviewOptionsRefuse,
+    ::testing::Values(
+        BadLine{{"--headless", "http://cam/", "--frames", "abc"}, "--frames takes a whole number of frames above 0, not \"abc\""},
+        BadLine{{"--headless", "http://cam/", "--frames", "0"}, "not \"0\""},
+        BadLine{{"--headless", "http://cam/", "--frames", "3x"}, "not \"3x\""},
+        BadLine{{"--headless", "http://cam/", "--duration", "0"}, "--duration takes a number of seconds above 0, not \"0\""},
+        BadLine{{"--headless", "http://cam/", "--duration", "-1"}, "not \"-1\""},
+        BadLine{{"--headless", "http://cam/", "--duration", "abc"}, "not \"abc\""},
+        BadLine{{"http://cam/", "--user", "admin"}, "--user takes NAME:PASSWORD"},
+        BadLine{{"http://cam/a", "http://cam/b"}, "two page addresses, http://cam/a and http://cam/b"},
+        BadLine{{"http://cam:70000/ImageViewer"}, "the port \"70000\" in http://cam:70000/ImageViewer is not a number from 1 to 65535"},
+        BadLine{{"http://cam:0/"}, "the port \"0\""},
+        BadLine{{"http://cam:http/"}, "the port \"http\""},
+        BadLine{{"--headless", "http://cam/", "--snapshot", "out.jpg"}, "the name must end in .png, not \"out.jpg\""},
+        BadLine{{"--headless", "http://cam/", "--snapshot", "/no/such/folder/out.png"},
+                "cannot write /no/such/folder/out.png: the folder /no/such/folder does not exist"},
+        BadLine{{"--headless", "http://cam/", "--snapshot-every", "2", "/no/such/folder"},
+                "--snapshot-every: the folder /no/such/folder does not exist"}));
+
+TEST(CamviewOptions, TheSchemeIsReadInAnyLetterCase)
+{
+    const Parsed p = parse({"HTTP://Cam:8080/ImageViewer", "--snapshot", "x.PNG", "--headless"});
+    ASSERT_EQ(p.status, -1);
+    EXPECT_EQ(p.options.pageUrl, "http://Cam:8080/ImageViewer");
+    EXPECT_EQ(parse({"Https://cam/"}).options.pageUrl, "https://cam/");
+    EXPECT_EQ(parse({"http://[::1]:8080/"}).status, -1);
 }
 
 } // namespace

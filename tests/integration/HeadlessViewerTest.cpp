@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -224,6 +225,29 @@ TEST(HeadlessViewer, ThePictureIsScaledToThePagesSize)
         for (int x = 0; x < 640; ++x)
             if (std::memcmp(p.sent.at(x / 2, y / 2), p.shown.at(x, y), 3) != 0) ++differing;
     EXPECT_EQ(differing, 0);
+}
+
+} // namespace
+
+namespace {
+
+// Without a display a person can see, the window does not open anywhere:
+// SDL's off-screen fallback does not count, and camview says so and ends
+// with status 2 instead of streaming unseen.
+TEST(WindowViewer, WithoutADisplayItSaysSoAndEndsWithStatusTwo)
+{
+    if (!WindowsViewer().empty()) GTEST_SKIP() << "a question of the Linux desktop";
+    Camsim cam;
+    const std::string out = TempRegistry() + ".out";
+    const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER VE_REGISTRY='" + TempRegistry() +
+                            "' timeout -k 5 20 '" VE_CAMVIEW_PATH "' '" + cam.url("/ImageViewer") + "' > '" + out +
+                            "' 2>&1";
+    const int status = std::system(cmd.c_str());
+    std::ifstream in(out);
+    const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_TRUE(WIFEXITED(status)) << said;
+    EXPECT_EQ(WEXITSTATUS(status), 2) << said;
+    EXPECT_NE(said.find("no display for a window"), std::string::npos) << said;
 }
 
 } // namespace

@@ -67,6 +67,8 @@ if [ -f "$build/packaging/icons/48x48/camview.png" ]; then
 fi
 grep -qx 'Exec=camview %u' "$root/usr/share/applications/camview.desktop" || fail "the desktop entry does not run camview %u"
 grep -qx 'Icon=camview' "$root/usr/share/applications/camview.desktop" || fail "the desktop entry names no icon"
+grep -qx 'Name=camview' "$root/usr/share/applications/camview.desktop" || fail "the menu does not name camview as the README does"
+grep -q '^License: Expat' "$root/usr/share/doc/camview/copyright" || fail "no copyright file with the licence"
 
 # Run paths relative to each file, naming nothing of the build.
 for f in bin/camview bin/camsim bin/ve-regsvr lib/camview/VE_VIRIZU.OCX lib/camview/libveplatform.so; do

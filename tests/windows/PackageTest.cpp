@@ -134,7 +134,7 @@ protected:
     // programs with its version, and the Start menu shortcut to camview.exe.
     void expectInstalled()
     {
-        for (const wchar_t* file : {L"camview.exe", L"VE_VIRIZU.OCX", L"README.txt"})
+        for (const wchar_t* file : {L"camview.exe", L"VE_VIRIZU.OCX", L"README.txt", L"LICENSE.txt"})
             EXPECT_TRUE(exists(installFolder() + L"\\" + file)) << narrow(file);
         const std::vector<Product> products = installedProducts();
         ASSERT_EQ(products.size(), 1u);
