@@ -156,6 +156,22 @@ TEST(HeadlessViewer, BehindAProxyThePreflightGoesThroughItAndTheStreamWhereTheSo
     }
 }
 
+// The address camsim names for a viewer is one camview takes as it is.
+TEST(HeadlessViewer, TheViewerPageCamsimNamesIsOneItStreams)
+{
+    Camsim cam({"--fps", "20"});
+    std::string page;
+    for (int i = 0; i < 100 && page.empty(); ++i) {
+        const std::string printed = cam.printed();
+        const auto at = printed.find("viewer page: ");
+        if (at != std::string::npos && printed.find('\n', at) != std::string::npos)
+            page = printed.substr(at + 13, printed.find('\n', at) - at - 13);
+    }
+    ASSERT_EQ(page, cam.url("/ImageViewer"));
+    const ViewerRun run = RunCamview("--headless '" + page + "' --frames 1 --duration 10", TempRegistry());
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+}
+
 TEST(HeadlessViewer, APageWithoutControlsIsAClearError)
 {
     Camsim cam;

@@ -70,6 +70,7 @@ Camsim::Camsim(const std::vector<std::string>& options) : m_dir(makeDir())
     std::vector<std::string> argv = {VE_CAMSIM_PATH, "--log", m_logFile};
     argv.insert(argv.end(), options.begin(), options.end());
     const std::string out = m_dir + "/camsim.out";
+    m_outFile = out;
     m_process = new ChildProcess(argv, out);
     for (int i = 0; i < 500 && m_port == 0; ++i) {
         const std::string text = readFile(out);
@@ -80,6 +81,8 @@ Camsim::Camsim(const std::vector<std::string>& options) : m_dir(makeDir())
 }
 
 Camsim::~Camsim() { delete m_process; }
+
+std::string Camsim::printed() const { return readFile(m_outFile); }
 
 std::string Camsim::url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
 

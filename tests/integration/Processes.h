@@ -29,10 +29,13 @@ public:
     std::vector<std::string> log() const;
     // Log lines whose target contains `part`.
     std::vector<std::string> requests(const std::string& part) const;
+    // What camsim printed.
+    std::string printed() const;
 
 private:
     std::string m_dir;
     std::string m_logFile;
+    std::string m_outFile;
     int m_port = 0;
     ChildProcess* m_process = nullptr;
 

@@ -29,7 +29,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "camsim: %s\n", error.c_str());
         return 1;
     }
-    std::printf("camsim listening on http://127.0.0.1:%d/\n", server.port());
+    // The root first (scripts take the first address), then the page a
+    // viewer opens: the root itself holds no control.
+    std::printf("camsim listening on http://127.0.0.1:%d/\nviewer page: http://127.0.0.1:%d/ImageViewer\n", server.port(),
+                server.port());
     std::fflush(stdout);
     std::signal(SIGINT, [](int) { g_stop = 1; });
     std::signal(SIGTERM, [](int) { g_stop = 1; });
