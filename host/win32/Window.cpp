@@ -289,6 +289,7 @@ int ViewerWindow::run()
             const int index = m_container->controlOfWindow(msg.hwnd);
             if (index >= 0) m_container->inspect(static_cast<std::size_t>(index));
         }
+        m_container->routeInput(msg);
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
         if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container->pollCursor();
