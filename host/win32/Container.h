@@ -72,6 +72,8 @@ public:
     void focus(std::size_t index);
     // The control whose window is or holds `hwnd`, or -1.
     int controlHolding(HWND hwnd) const;
+    // The control with the keyboard focus, or -1.
+    int focusedControl() const { return controlHolding(GetFocus()); }
 
     // The browser's Stop, for every control.
     void stop();

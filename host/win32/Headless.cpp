@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "host/container/EventLog.h"
 #include "host/headless/InputScript.h"
@@ -110,11 +111,32 @@ BOOL CALLBACK cancelDialog(HWND hwnd, LPARAM)
 
 void cancelDialogs() { EnumWindows(&cancelDialog, 0); }
 
+struct Session {
+    Container& container;
+    PointerInput& mouse;
+    HWND window;
+    EventLog& log;
+    POINT pointer{0, 0};
+    bool unreachableTold = false;
+    int focused = -1; // the control with the keyboard focus, or -1
+};
+
+// Reports which control has the keyboard focus when that changes (-1:
+// none of them), so that what the focus does to the input can be told.
+void pollFocus(Session& s)
+{
+    const int focused = s.container.focusedControl();
+    if (focused == s.focused) return;
+    s.focused = focused;
+    s.log.write("\"focus\":" + std::to_string(focused));
+}
+
 // Delivers what is due: the mouse's messages through the container's
 // routing, as in the shown viewer; a control that paints its window has
 // a new picture to report and to draw into the canvas.
-bool pump(Container& container)
+bool pump(Session& s)
 {
+    Container& container = s.container;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) return false;
@@ -126,18 +148,10 @@ bool pump(Container& container)
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
         if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) container.pollCursor();
+        pollFocus(s);
     }
     return true;
 }
-
-struct Session {
-    Container& container;
-    PointerInput& mouse;
-    HWND window;
-    EventLog& log;
-    POINT pointer{0, 0};
-    bool unreachableTold = false;
-};
 
 // Applies one scripted action. The mouse's go through the system's input
 // queue at the point of the screen where the grid's point is: the pointer
@@ -172,7 +186,7 @@ bool apply(const InputAction& a, Session& s)
         break;
     case InputAction::Kind::Click: {
         s.mouse.button(a.right, true);
-        const bool running = pump(s.container);
+        const bool running = pump(s);
         s.mouse.button(a.right, false);
         return running;
     }
@@ -244,8 +258,8 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     container->pollCursor();
     while (running && elapsedMs() < options.durationSeconds * 1000 && (options.frames < 0 || log.frames() < options.frames)) {
         while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs())
-            running = apply(script.actions[next++], session) && pump(*container) && running;
-        running = pump(*container) && running;
+            running = apply(script.actions[next++], session) && pump(session) && running;
+        running = pump(session) && running;
         cancelDialogs();
         container->pollCursor();
         container->refresh(canvas.dc(), false);
