@@ -39,12 +39,18 @@ HWND makeViewerWindow(bool forPointer)
                            nullptr, wc.hInstance, nullptr);
 }
 
-void showForPointer(HWND window, SIZE extent)
+// The pointer is first put away from where the window comes (the screen's
+// last pixel, when the window does not cover it), so that the script's
+// first move is one wherever a run before left the pointer.
+void showForPointer(HWND window, SIZE extent, PointerInput& mouse)
 {
     RECT work{0, 0, 0, 0};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    SetWindowPos(window, HWND_TOPMOST, work.left, work.top, std::max<LONG>(extent.cx, 1), std::max<LONG>(extent.cy, 1),
-                 SWP_SHOWWINDOW);
+    const RECT area{work.left, work.top, work.left + std::max<LONG>(extent.cx, 1), work.top + std::max<LONG>(extent.cy, 1)};
+    const POINT corner{GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1,
+                       GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1};
+    if (!PtInRect(&area, corner)) mouse.moveTo(corner);
+    SetWindowPos(window, HWND_TOPMOST, area.left, area.top, area.right - area.left, area.bottom - area.top, SWP_SHOWWINDOW);
     SetForegroundWindow(window);
     UpdateWindow(window);
 }
@@ -247,8 +253,8 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
 
     const SIZE extent = container->extent();
     Canvas canvas(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));
-    if (forPointer) showForPointer(window, extent);
     PointerInput mouse;
+    if (forPointer) showForPointer(window, extent, mouse);
     Session session{*container, mouse, window, log};
     // Script times count from the viewer's start, as the report's do.
     auto elapsedMs = [&] { return static_cast<std::uint64_t>(log.elapsedMs()); };
