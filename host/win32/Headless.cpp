@@ -39,9 +39,11 @@ HWND makeViewerWindow(bool forPointer)
                            nullptr, wc.hInstance, nullptr);
 }
 
-// The pointer is first put away from where the window comes (the screen's
-// last pixel, when the window does not cover it), so that the script's
-// first move is one wherever a run before left the pointer.
+// Shows the window for the script's pointer, on top, at the top-left
+// corner of the work area, the size of the grid. The pointer is first put
+// away from where the window comes (the screen's last pixel, when the
+// window does not cover it), so that the script's first move is one
+// wherever a run before left the pointer.
 void showForPointer(HWND window, SIZE extent, PointerInput& mouse)
 {
     RECT work{0, 0, 0, 0};
