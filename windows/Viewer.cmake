@@ -13,7 +13,7 @@ add_library(veviewer STATIC
   ${PROJECT_SOURCE_DIR}/host/win32/CursorNames.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/DrawRecord.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/EventSink.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/HeldButtons.cpp
+  ${PROJECT_SOURCE_DIR}/host/win32/PointerInput.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/InPlaceFrame.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/MessageBrowser.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/ParamBag.cpp

@@ -43,11 +43,6 @@ std::string authorityOf(const std::string& url)
     return rest;
 }
 
-LPARAM pointParam(POINT pt)
-{
-    return static_cast<LPARAM>((static_cast<DWORD>(static_cast<WORD>(pt.y)) << 16) | static_cast<WORD>(pt.x));
-}
-
 // The control's size in pixels from its extent, when the page gives none.
 SIZE naturalSize(IOleObject* object)
 {
@@ -332,83 +327,71 @@ std::string Container::cameraHost(std::size_t index) const
     return index < m_controls.size() ? m_controls[index]->cameraHost : std::string();
 }
 
-int Container::targetOf(POINT pt) const
+int Container::controlHolding(HWND hwnd) const
 {
-    const int captured = controlOfWindow(GetCapture());
-    return captured >= 0 ? captured : controlAt(pt);
+    for (HWND w = hwnd; w; w = GetAncestor(w, GA_PARENT)) {
+        const int index = controlOfWindow(w);
+        if (index >= 0) return index;
+        if (w == m_setup.window) break;
+    }
+    return -1;
 }
 
-// A mouse message in the control's own coordinates, with the cursor
-// question before it, as the window system asks it for moves and presses.
-void Container::deliver(int index, UINT message, WPARAM wParam, POINT pt)
+void Container::markChanged(std::size_t index)
 {
-    const Hosted& h = *m_controls[static_cast<std::size_t>(index)];
-    if (!h.hwnd) return;
-    const POINT local{pt.x - h.rect.left, pt.y - h.rect.top};
-    if (message != WM_MOUSEWHEEL && message != WM_LBUTTONUP && message != WM_RBUTTONUP) {
-        const UINT mouseMessage = message == WM_LBUTTONDBLCLK   ? WM_LBUTTONDOWN
-                                  : message == WM_RBUTTONDBLCLK ? WM_RBUTTONDOWN
-                                                                : message;
-        SendMessageW(h.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(h.hwnd),
-                     static_cast<LPARAM>((static_cast<DWORD>(mouseMessage) << 16) | HTCLIENT));
-    }
-    LPARAM where = pointParam(local);
-    if (message == WM_MOUSEWHEEL) {
-        // The wheel's point is in screen coordinates.
-        POINT screen = local;
-        ClientToScreen(h.hwnd, &screen);
-        where = pointParam(screen);
-    }
-    SendMessageW(h.hwnd, message, wParam, where);
-    pollCursor();
+    if (index < m_controls.size()) m_controls[index]->dirty = true;
 }
 
-void Container::mouseMove(POINT pt, WPARAM keys)
+void Container::focus(std::size_t index)
 {
-    const int index = targetOf(pt);
-    if (index < 0) {
-        // Over the viewer's own background: its cursor is the arrow.
-        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-        pollCursor();
-        return;
-    }
-    deliver(index, WM_MOUSEMOVE, keys, pt);
-}
-
-void Container::mouseButton(MouseButton button, bool down, POINT pt, WPARAM keys)
-{
-    const int index = targetOf(pt);
-    if (index < 0) return;
-    const bool left = button == MouseButton::Left;
-    UINT message = left ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP) : (down ? WM_RBUTTONDOWN : WM_RBUTTONUP);
-    if (down) {
-        // A second press of the same button on the same control, soon and
-        // near enough, is a double click when the window asks for them.
-        const std::uint64_t now = GetTickCount64();
-        const int dx = std::abs(static_cast<int>(pt.x - m_lastPress.pt.x));
-        const int dy = std::abs(static_cast<int>(pt.y - m_lastPress.pt.y));
-        const HWND hwnd = m_controls[static_cast<std::size_t>(index)]->hwnd;
-        const bool isDouble = m_lastPress.message == message && m_lastPress.control == index &&
-                              now - m_lastPress.timeMs <= GetDoubleClickTime() &&
-                              dx <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 && dy <= GetSystemMetrics(SM_CYDOUBLECLK) / 2 &&
-                              hwnd && (GetClassLongPtrW(hwnd, GCL_STYLE) & CS_DBLCLKS);
-        if (isDouble) {
-            m_lastPress = Press{};
-            message = left ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK;
-        } else {
-            m_lastPress = Press{message, index, pt, now};
+    if (index >= m_controls.size()) return;
+    Hosted& h = *m_controls[index];
+    if (m_setup.inPlace) {
+        // One control of the page is active at a time: the one that was
+        // gives up its activation first.
+        for (std::size_t i = 0; i < m_controls.size(); ++i) {
+            if (i == index) continue;
+            IOleInPlaceObject* inPlace = nullptr;
+            if (SUCCEEDED(m_controls[i]->object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace))) &&
+                inPlace) {
+                inPlace->UIDeactivate();
+                inPlace->Release();
+            }
         }
+        RECT position = h.site->position();
+        h.object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, static_cast<IOleClientSite*>(h.site), 0, m_setup.window, &position);
     }
-    deliver(index, message, keys, pt);
+    // A control already active keeps its activation when the focus went
+    // elsewhere meanwhile: the focus is given here in any case.
+    if (h.hwnd && controlHolding(GetFocus()) != static_cast<int>(index)) SetFocus(h.hwnd);
 }
 
-void Container::mouseWheel(POINT pt, int notches, WPARAM keys)
+void Container::routeInput(MSG& msg)
 {
-    const int index = targetOf(pt);
-    if (index < 0 || notches == 0) return;
-    const int delta = std::clamp(notches, -270, 270) * WHEEL_DELTA;
-    const WPARAM wParam = (static_cast<WPARAM>(static_cast<WORD>(static_cast<SHORT>(delta))) << 16) | (keys & 0xFFFF);
-    deliver(index, WM_MOUSEWHEEL, wParam, pt);
+    switch (msg.message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+    case WM_XBUTTONDBLCLK: {
+        const int index = controlHolding(msg.hwnd);
+        if (index >= 0) focus(static_cast<std::size_t>(index));
+        break;
+    }
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: {
+        // The wheel's point is on the screen.
+        const POINT screen{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+        const int index = controlHolding(WindowFromPoint(screen));
+        if (index >= 0 && m_controls[static_cast<std::size_t>(index)]->hwnd) msg.hwnd = m_controls[static_cast<std::size_t>(index)]->hwnd;
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 void Container::stop()

@@ -30,8 +30,6 @@ struct ContainerSetup {
     ContainerListener listener;
 };
 
-enum class MouseButton { Left, Right };
-
 class Container {
 public:
     explicit Container(ContainerSetup setup);
@@ -53,18 +51,29 @@ public:
     // Reads what a control draws now and reports a frame for each picture,
     // or its status text when it wrote one instead.
     void inspect(std::size_t index);
-    // For controls that are not active in place: inspects each one whose
-    // picture changed (all of them with `all`), then draws it into `target`
-    // (if any) at its cell. Answers whether any was drawn.
+    // Inspects each control whose picture changed (all of them with `all`),
+    // then draws it into `target` (if any) at its cell. Answers whether any
+    // was drawn. A control that is not active in place says itself when its
+    // picture changes; one that is says it by painting its window, which
+    // the message loop tells with markChanged.
     bool refresh(HDC target, bool all);
+    void markChanged(std::size_t index);
     // Reports a change of the cursor.
     void pollCursor();
 
-    // Input for controls that are not active in place, in the grid's
-    // coordinates; keys are the MK_ flags held after the event.
-    void mouseMove(POINT pt, WPARAM keys);
-    void mouseButton(MouseButton button, bool down, POINT pt, WPARAM keys);
-    void mouseWheel(POINT pt, int notches, WPARAM keys);
+    // What the container does with the mouse before a message of its
+    // window's thread is dispatched, as a page in a browser does: a press
+    // on a control gives it the focus (it becomes the active control), and
+    // the wheel goes to the control under the pointer whichever window has
+    // the focus (the system gives it to the focus window, or by a setting
+    // of newer systems to the window under the pointer).
+    void routeInput(MSG& msg);
+    // Makes the control the active one, with the keyboard focus.
+    void focus(std::size_t index);
+    // The control whose window is or holds `hwnd`, or -1.
+    int controlHolding(HWND hwnd) const;
+    // The control with the keyboard focus, or -1.
+    int focusedControl() const { return controlHolding(GetFocus()); }
 
     // The browser's Stop, for every control.
     void stop();
@@ -94,8 +103,6 @@ private:
     };
 
     void layout();
-    int targetOf(POINT pt) const;
-    void deliver(int index, UINT message, WPARAM wParam, POINT pt);
 
     ContainerSetup m_setup;
     InPlaceFrame* m_frame = nullptr;
@@ -105,10 +112,4 @@ private:
     bool m_showPropertyFrame = false; // the Properties verb given now may show the frame
     CursorNames m_cursorNames;
     std::string m_cursorName;
-    struct Press {
-        UINT message = 0;
-        int control = -1;
-        POINT pt{};
-        std::uint64_t timeMs = 0;
-    } m_lastPress;
 };

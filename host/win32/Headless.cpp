@@ -4,29 +4,63 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "host/container/EventLog.h"
 #include "host/headless/InputScript.h"
 #include "host/win32/Container.h"
 #include "host/win32/FetchText.h"
-#include "host/win32/HeldButtons.h"
 #include "host/win32/PageSource.h"
+#include "host/win32/PointerInput.h"
 #include "host/win32/PngWriter.h"
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"CamviewHiddenViewer";
+constexpr wchar_t kWindowClass[] = L"CamviewHeadlessViewer";
 
-HWND makeHiddenWindow()
+// The viewer's window: never shown, unless the script moves the mouse.
+// Then it is a plain window the size of the grid, on top of the others at
+// the top-left corner of the work area, so that the pointer the script
+// moves over the screen finds the controls there.
+HWND makeViewerWindow(bool forPointer)
 {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = kWindowClass;
     RegisterClassExW(&wc);
+    if (forPointer)
+        return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kWindowClass, L"camview", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 640,
+                               480, nullptr, nullptr, wc.hInstance, nullptr);
     return CreateWindowExW(0, kWindowClass, L"camview", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 640, 480, nullptr,
                            nullptr, wc.hInstance, nullptr);
+}
+
+// Shows the window for the script's pointer, on top, at the top-left
+// corner of the work area, the size of the grid. The pointer is first put
+// away from where the window comes (the screen's last pixel, when the
+// window does not cover it), so that the script's first move is one
+// wherever a run before left the pointer.
+void showForPointer(HWND window, SIZE extent, PointerInput& mouse)
+{
+    RECT work{0, 0, 0, 0};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT area{work.left, work.top, work.left + std::max<LONG>(extent.cx, 1), work.top + std::max<LONG>(extent.cy, 1)};
+    const POINT corner{GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1,
+                       GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1};
+    if (!PtInRect(&area, corner)) mouse.moveTo(corner);
+    SetWindowPos(window, HWND_TOPMOST, area.left, area.top, area.right - area.left, area.bottom - area.top, SWP_SHOWWINDOW);
+    SetForegroundWindow(window);
+    UpdateWindow(window);
+}
+
+bool movesThePointer(const InputScript& script)
+{
+    return std::any_of(script.actions.begin(), script.actions.end(),
+                       [](const InputAction& a) { return a.kind != InputAction::Kind::Key; });
 }
 
 // A 32-bit top-down bitmap the controls are drawn into.
@@ -70,9 +104,6 @@ private:
     void* m_bits = nullptr;
 };
 
-// Delivers what is due. Mouse messages in the queue can only be the echo
-// of the script's own buttons made physical (the script's input is given
-// to the controls directly): they are dropped.
 // Headless, no one can answer a dialog: one that a control's internet
 // layer opens (the password dialog of a preflight) is cancelled, as the
 // Linux viewer's headless prompt is.
@@ -88,58 +119,89 @@ BOOL CALLBACK cancelDialog(HWND hwnd, LPARAM)
 
 void cancelDialogs() { EnumWindows(&cancelDialog, 0); }
 
-bool pump()
+struct Session {
+    Container& container;
+    PointerInput& mouse;
+    HWND window;
+    EventLog& log;
+    POINT pointer{0, 0};
+    bool unreachableTold = false;
+    int focused = -1; // the control with the keyboard focus, or -1
+};
+
+// Reports which control has the keyboard focus when that changes (-1:
+// none of them), so that what the focus does to the input can be told.
+void pollFocus(Session& s)
 {
+    const int focused = s.container.focusedControl();
+    if (focused == s.focused) return;
+    s.focused = focused;
+    s.log.write("\"focus\":" + std::to_string(focused));
+}
+
+// Delivers what is due: the mouse's messages through the container's
+// routing, as in the shown viewer; a control that paints its window has
+// a new picture to report and to draw into the canvas.
+bool pump(Session& s)
+{
+    Container& container = s.container;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) return false;
-        if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) continue;
+        if (msg.message == WM_PAINT) {
+            const int index = container.controlOfWindow(msg.hwnd);
+            if (index >= 0) container.markChanged(static_cast<std::size_t>(index));
+        }
+        container.routeInput(msg);
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+        if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) container.pollCursor();
+        pollFocus(s);
     }
     return true;
 }
 
-// Applies one scripted action: the physical button first (what
-// GetAsyncKeyState answers), then the message; a release the other way
-// round, so that the control's capture has gone when the button goes up.
-bool apply(const InputAction& a, Container& container, HeldButtons& buttons, POINT& pointer, EventLog& log)
+// Applies one scripted action. The mouse's go through the system's input
+// queue at the point of the screen where the grid's point is: the pointer
+// first moves there, then the button or the wheel acts. A click's press is
+// delivered before its release is made. Keys are the viewer's own
+// commands, given to the container.
+bool apply(const InputAction& a, Session& s)
 {
-    const MouseButton button = a.right ? MouseButton::Right : MouseButton::Left;
-    const int vk = a.right ? VK_RBUTTON : VK_LBUTTON;
-    switch (a.kind) {
-    case InputAction::Kind::Move:
-        pointer = a.pt;
-        container.mouseMove(a.pt, buttons.keys());
-        break;
-    case InputAction::Kind::Down:
-        pointer = a.pt;
-        buttons.set(vk, true);
-        container.mouseButton(button, true, a.pt, buttons.keys());
-        break;
-    case InputAction::Kind::Up:
-        pointer = a.pt;
-        container.mouseButton(button, false, a.pt, buttons.keys() & ~static_cast<WPARAM>(a.right ? MK_RBUTTON : MK_LBUTTON));
-        buttons.set(vk, false);
-        break;
-    case InputAction::Kind::Click:
-        pointer = a.pt;
-        buttons.set(vk, true);
-        container.mouseButton(button, true, a.pt, buttons.keys());
-        container.mouseButton(button, false, a.pt, buttons.keys() & ~static_cast<WPARAM>(a.right ? MK_RBUTTON : MK_LBUTTON));
-        buttons.set(vk, false);
-        break;
-    case InputAction::Kind::Wheel:
-        pointer = a.pt;
-        container.mouseWheel(a.pt, a.notches, buttons.keys());
-        break;
-    case InputAction::Kind::Key:
+    if (a.kind == InputAction::Kind::Key) {
         // The report says when the key was given, so that what follows it
         // can be told from what came before however busy the machine is.
-        log.write("\"key\":\"" + EventLog::Escape(a.key) + "\"");
-        if (a.key == "Escape") container.stop();
-        else if (a.key == "p") container.showProperties(static_cast<std::size_t>(std::max(0, container.controlAt(pointer))), false);
+        s.log.write("\"key\":\"" + EventLog::Escape(a.key) + "\"");
+        if (a.key == "Escape") s.container.stop();
+        else if (a.key == "p") s.container.showProperties(static_cast<std::size_t>(std::max(0, s.container.controlAt(s.pointer))), false);
         else if (a.key == "q") return false;
+        return true;
+    }
+    s.pointer = a.pt;
+    POINT screen = a.pt;
+    ClientToScreen(s.window, &screen);
+    if (!s.mouse.moveTo(screen) && !s.unreachableTold) {
+        s.unreachableTold = true;
+        std::fprintf(stderr, "camview: the pointer cannot be moved to (%ld, %ld) of the viewer, (%ld, %ld) on the screen\n",
+                     static_cast<long>(a.pt.x), static_cast<long>(a.pt.y), static_cast<long>(screen.x), static_cast<long>(screen.y));
+    }
+    switch (a.kind) {
+    case InputAction::Kind::Down:
+        s.mouse.button(a.right, true);
+        break;
+    case InputAction::Kind::Up:
+        s.mouse.button(a.right, false);
+        break;
+    case InputAction::Kind::Click: {
+        s.mouse.button(a.right, true);
+        const bool running = pump(s);
+        s.mouse.button(a.right, false);
+        return running;
+    }
+    case InputAction::Kind::Wheel:
+        s.mouse.wheel(a.notches);
+        break;
+    default:
         break;
     }
     return true;
@@ -163,7 +225,10 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     ContainerListener chained;
     chained.onStatus = [&](int, const std::string& text) { status = text; };
 
-    HWND window = makeHiddenWindow();
+    // Only a shown window receives the system's mouse input: the controls
+    // are then active in place in it and paint there.
+    const bool forPointer = movesThePointer(script);
+    HWND window = makeViewerWindow(forPointer);
     const PageSource page = LoadPageSource(options.pageUrl, options.params, options.user, window, false);
     if (!page.error.empty()) {
         std::fprintf(stderr, "camview: %s\n", page.error.c_str());
@@ -174,7 +239,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     setup.pageUrl = options.pageUrl;
     setup.modulePath = modulePath;
     setup.window = window;
-    setup.inPlace = false;
+    setup.inPlace = forPointer;
     const std::string user = options.user;
     setup.getter = [user](const std::string& url, std::string& body, std::string& error) {
         return FetchPageBody(url, user, nullptr, false, body, error);
@@ -190,18 +255,19 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
 
     const SIZE extent = container->extent();
     Canvas canvas(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));
-    HeldButtons buttons;
+    PointerInput mouse;
+    if (forPointer) showForPointer(window, extent, mouse);
+    Session session{*container, mouse, window, log};
     // Script times count from the viewer's start, as the report's do.
     auto elapsedMs = [&] { return static_cast<std::uint64_t>(log.elapsedMs()); };
     std::size_t next = 0;
     long lastSnapshotFrames = 0;
-    POINT pointer{0, 0};
     bool running = true;
     container->pollCursor();
     while (running && elapsedMs() < options.durationSeconds * 1000 && (options.frames < 0 || log.frames() < options.frames)) {
         while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs())
-            running = apply(script.actions[next++], *container, buttons, pointer, log);
-        running = pump() && running;
+            running = apply(script.actions[next++], session) && pump(session) && running;
+        running = pump(session) && running;
         cancelDialogs();
         container->pollCursor();
         container->refresh(canvas.dc(), false);
@@ -226,7 +292,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     }
     const long frames = log.frames();
     container->release();
-    buttons.releaseAll();
+    mouse.releaseAll();
     container.reset();
     DestroyWindow(window);
     if (frames == 0) {

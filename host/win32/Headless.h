@@ -1,7 +1,9 @@
-// camview without a shown window: the controls stay loaded in the viewer's
-// hidden window and are drawn into a bitmap whenever their picture
+// camview without a window for a person: the controls stay loaded in the
+// viewer's hidden window and are drawn into a bitmap whenever their picture
 // changes; timed input is replayed, snapshots written, and the run
-// reported.
+// reported. A script that moves the mouse does so through the system's
+// input, which reaches only windows on the screen: then the window is
+// shown, on top, with the controls active in place in it.
 #pragma once
 
 #include <string>

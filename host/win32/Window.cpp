@@ -56,6 +56,7 @@ private:
     std::string m_message;
     std::string m_lastEvent;
     std::vector<std::deque<std::chrono::steady_clock::time_point>> m_frameTimes;
+    int m_focused = -1; // the control with the keyboard focus, or -1
     bool m_fullScreen = false;
     WINDOWPLACEMENT m_placement{};
     LONG_PTR m_style = 0;
@@ -289,9 +290,16 @@ int ViewerWindow::run()
             const int index = m_container->controlOfWindow(msg.hwnd);
             if (index >= 0) m_container->inspect(static_cast<std::size_t>(index));
         }
+        m_container->routeInput(msg);
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
         if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container->pollCursor();
+        // The control with the keyboard focus, reported when it changes, as
+        // the headless run does.
+        if (const int focused = m_container->focusedControl(); focused != m_focused) {
+            m_focused = focused;
+            m_log.write("\"focus\":" + std::to_string(focused));
+        }
     }
     m_container->release();
     m_container.reset();

@@ -57,6 +57,89 @@ TEST(HeadlessInput, HoldingTheRightButtonZoomsWithTheZoomCursor)
     EXPECT_FALSE(LinesWith(run.output, "\"cursor\":\"icon 20").empty()) << run.output;
 }
 
+// A page of two controls side by side (the first at x 0 to 319, the second
+// from x 324), the focus given to the second by a click on it before the
+// first is used: the wheel and the held right button act on the control
+// under the pointer, not on the one with the focus. The Windows viewer
+// gives this input through the system, as a mouse does, and reports the
+// control with the keyboard focus whenever that changes; the Linux viewer
+// hands the input to the controls itself and reports no focus.
+struct TwoControls {
+    static constexpr const char* kFocusOnTheSecond = "600 move 480 120\n700 click left 480 120\n";
+    std::vector<std::string> eventsOf(const ViewerRun& run, int control, const std::string& event) const
+    {
+        return LinesWith(run.output, "\"control\":" + std::to_string(control) + ",\"event\":\"" + event + "\"");
+    }
+    // The values those events carried, as written.
+    std::vector<std::string> valuesOf(const ViewerRun& run, int control, const std::string& event) const
+    {
+        std::vector<std::string> values;
+        for (const auto& line : eventsOf(run, control, event)) {
+            const auto at = line.find("\"value\":") + 8;
+            values.push_back(line.substr(at, line.find('}', at) - at));
+        }
+        return values;
+    }
+    // The controls that had the focus, in turn.
+    std::vector<std::string> focusOf(const ViewerRun& run) const
+    {
+        std::vector<std::string> focus;
+        for (const auto& line : LinesWith(run.output, "\"focus\":")) {
+            const auto at = line.find("\"focus\":") + 8;
+            focus.push_back(line.substr(at, line.find('}', at) - at));
+        }
+        return focus;
+    }
+};
+
+TEST(HeadlessInput, TheWheelZoomsTheControlUnderThePointerWhileAnotherHasTheFocus)
+{
+    Camsim cam({"--fps", "15", "--objects", "2", "--param", "DigitalZoom=Enable"});
+    const std::string registry = TempRegistry();
+    // Ten notches away from the user: the target goes from 1.0 to 2.0.
+    const std::string input =
+        inputFile(registry, std::string(TwoControls::kFocusOnTheSecond) + "1000 move 160 120\n1100 wheel 160 120 10\n");
+    const ViewerRun run = RunCamview("--headless '" + cam.url("/ImageViewer") + "' --duration 2.5 --events --input '" + input + "'",
+                                     registry);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const TwoControls page;
+    EXPECT_EQ(page.valuesOf(run, 0, "DZoomMagChanged"), (std::vector<std::string>{"1", "2"})) << run.output;
+    // The second control tells only the magnification its stream starts with.
+    EXPECT_EQ(page.valuesOf(run, 1, "DZoomMagChanged"), std::vector<std::string>{"1"}) << run.output;
+    // The click gave the second control the focus, and it kept it: the
+    // pointer over the first does not take it, nor does the wheel.
+    if (!WindowsViewer().empty()) {
+        EXPECT_EQ(page.focusOf(run), std::vector<std::string>{"1"}) << run.output;
+    }
+}
+
+TEST(HeadlessInput, TheHeldRightButtonDrivesTheCameraZoomWhileAnotherControlHasTheFocus)
+{
+    Camsim cam({"--fps", "15", "--objects", "2", "--param", "ControlZoom=Enable"});
+    const std::string registry = TempRegistry();
+    // Held at y 48 of 240 on the first control for half a second, the mouse
+    // still: one command towards the largest magnification, then the stop.
+    const std::string input = inputFile(registry, std::string(TwoControls::kFocusOnTheSecond) +
+                                                      "1000 move 160 48\n1100 down right 160 48\n1600 up right 160 48\n"
+                                                      "1800 move 170 60\n");
+    const ViewerRun run = RunCamview("--headless '" + cam.url("/ImageViewer") + "' --duration 2.5 --events --input '" + input + "'",
+                                     registry);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const auto sent = cam.requests("nphPtzf");
+    ASSERT_EQ(sent.size(), 2u) << run.output;
+    EXPECT_NE(sent[0].find("ZoomMag=4200&ZoomSpeed=217&Sync=0"), std::string::npos) << sent[0];
+    EXPECT_NE(sent[1].find("ZoomMag=32768&ZoomSpeed=0&Sync=0"), std::string::npos) << sent[1];
+    // The gesture is the first control's: it starts with the press and ends
+    // at the first move after the release.
+    const TwoControls page;
+    EXPECT_EQ(page.valuesOf(run, 0, "ModeChanged"), (std::vector<std::string>{"1", "0"})) << run.output;
+    EXPECT_TRUE(page.eventsOf(run, 1, "ModeChanged").empty()) << run.output;
+    // The press on the first control gave it the focus.
+    if (!WindowsViewer().empty()) {
+        EXPECT_EQ(page.focusOf(run), (std::vector<std::string>{"1", "0"})) << run.output;
+    }
+}
+
 TEST(HeadlessInput, EscapeStopsTheStreamAndKeepsTheLastFrame)
 {
     Camsim cam({"--fps", "20"});

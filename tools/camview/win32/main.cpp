@@ -1,7 +1,8 @@
 // camview for Windows: loads a camera's viewer page, hosts the controls it
 // embeds (the registered module, registered from beside this program when
 // it is not yet) and shows their pictures in a window, or, with
-// --headless, runs the same container in a window that is never shown.
+// --headless, runs the same container in a window shown only while an
+// input script moves the mouse over it.
 #include <windows.h>
 #include <objbase.h>
 
