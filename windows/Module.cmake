@@ -1,39 +1,16 @@
 # The control for Windows: the same sources as on Linux over the framework
 # over real OLE (the rest of the system is vewin), and the module VE_VIRIZU.OCX
 # that a container loads through the registry.
-set(VE_SYSTEM_SOURCES
-  control/Draw.cpp
-  control/ImageCtrl.cpp
-  control/ImageCtrlIds.cpp
-  control/ImagePropPage.cpp
-  control/Interfaces.cpp
-  control/MotionComment.cpp
-  control/Parameters.cpp
-  control/ReceiveStep.cpp
-  control/StartUp.cpp
-  control/Tick.cpp
-  control/operation/ClickAndCenter.cpp
-  control/operation/DigitalZoom.cpp
-  control/operation/FirstFrameCheck.cpp
-  control/operation/MouseInput.cpp
-  control/operation/OpticalZoom.cpp
-  control/operation/SecondaryButton.cpp
-  resources/ImageCtrlResources.cpp
-  resources/Pictures.cpp
-)
-list(TRANSFORM VE_SYSTEM_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/)
+include(${PROJECT_SOURCE_DIR}/control/Sources.cmake)
 
 if(TARGET veframework AND TARGET veresources)
-  add_library(vesystem STATIC ${VE_SYSTEM_SOURCES})
+  add_library(vesystem STATIC ${VE_CONTROL_SOURCES})
   target_link_libraries(vesystem PUBLIC vewin veframework ws2_32 wininet PRIVATE ve_warnings ve_win_jpeg)
 
   # The module: its entry points exported by the definition file, its
   # resources and type library compiled in.
   add_library(ve_virizu SHARED
-    ${PROJECT_SOURCE_DIR}/control/module/Module.cpp
-    ${PROJECT_SOURCE_DIR}/control/module/Registration.cpp
-    ${PROJECT_SOURCE_DIR}/control/module/RegistryKeys.cpp
-    ${PROJECT_SOURCE_DIR}/control/module/RegistryList.cpp
+    ${VE_MODULE_SOURCES}
     ${PROJECT_SOURCE_DIR}/control/module/TypeLibrary.cpp
     ${PROJECT_SOURCE_DIR}/control/module/VE_VIRIZU.def
     $<TARGET_OBJECTS:veresources>

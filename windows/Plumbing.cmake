@@ -5,7 +5,8 @@
 #                     dialog (host/win32/PageFetch)
 #   camview_png       PNG files written through WIC (host/win32/PngWriter)
 # and their tests, win_plumbing_tests.exe.
-add_library(camview_options STATIC ${PROJECT_SOURCE_DIR}/host/container/CamviewOptions.cpp)
+include(${PROJECT_SOURCE_DIR}/host/Sources.cmake)
+add_library(camview_options STATIC ${VE_OPTIONS_SOURCES})
 target_link_libraries(camview_options PUBLIC ve_root PRIVATE ve_warnings)
 
 # libxml2, built for this architecture from Debian's source package by
@@ -21,9 +22,7 @@ set_target_properties(ve_win_libxml2 PROPERTIES
   INTERFACE_INCLUDE_DIRECTORIES "${VE_WIN_LIBXML2}/include/libxml2"
   INTERFACE_COMPILE_DEFINITIONS LIBXML_STATIC)
 
-add_library(vepage STATIC
-  ${PROJECT_SOURCE_DIR}/host/page/ViewerPage.cpp
-  ${PROJECT_SOURCE_DIR}/host/page/NetworkErrors.cpp)
+add_library(vepage STATIC ${VE_PAGE_READER_SOURCES})
 target_link_libraries(vepage PUBLIC ve_root PRIVATE ve_win_libxml2 ve_warnings)
 
 add_library(camview_fetch STATIC ${PROJECT_SOURCE_DIR}/host/win32/PageFetch.cpp)

@@ -1,0 +1,14 @@
+# The viewer sources both viewers compile, each into its own targets:
+#   VE_PAGE_READER_SOURCES  the page reader (OBJECT and PARAM elements, over
+#                           libxml2) and the network errors in words
+#   VE_OPTIONS_SOURCES      camview's command line
+#   VE_REPORT_SOURCES       the JSON-line report and the input script
+set(VE_PAGE_READER_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
+)
+set(VE_OPTIONS_SOURCES ${CMAKE_CURRENT_LIST_DIR}/container/CamviewOptions.cpp)
+set(VE_REPORT_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/container/EventLog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/headless/InputScript.cpp
+)
