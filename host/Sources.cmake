@@ -3,6 +3,8 @@
 #                           libxml2) and the network errors in words
 #   VE_OPTIONS_SOURCES      camview's command line
 #   VE_REPORT_SOURCES       the JSON-line report and the input script
+#   VE_CORE_SOURCES         the viewer's core: the headless run and its
+#                           report, over each face's HeadlessFace
 set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
@@ -12,3 +14,4 @@ set(VE_REPORT_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/container/EventLog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/headless/InputScript.cpp
 )
+set(VE_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp)

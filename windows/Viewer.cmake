@@ -21,6 +21,7 @@ add_library(veviewer STATIC
   ${PROJECT_SOURCE_DIR}/host/win32/DrawCalls.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/Utf.cpp
   ${VE_REPORT_SOURCES}
+  ${VE_CORE_SOURCES}
 )
 target_link_libraries(veviewer PUBLIC ve_root vepage ole32 oleaut32 uuid user32 gdi32 msvfw32 PRIVATE ve_warnings)
 

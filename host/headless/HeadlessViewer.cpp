@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "host/container/EventLog.h"
+#include "host/core/HeadlessLoop.h"
 #include "host/container/PageLoader.h"
 #include "host/container/ViewerContainer.h"
 #include "host/container/ViewerSession.h"
@@ -16,61 +17,78 @@
 
 namespace {
 
-// Applies one scripted action: the physical button state first (what
-// GetAsyncKeyState reports), then the messages.
-bool apply(const InputAction& a, ViewerContainer& container, SettableInputState& input, POINT& pointer, EventLog& log)
-{
-    auto keys = [&] {
-        return (input.isKeyDown(VK_LBUTTON) ? MK_LBUTTON : 0) | (input.isKeyDown(VK_RBUTTON) ? MK_RBUTTON : 0);
-    };
-    const MouseButton button = a.right ? MouseButton::Right : MouseButton::Left;
-    const int vk = a.right ? VK_RBUTTON : VK_LBUTTON;
-    switch (a.kind) {
-    case InputAction::Kind::Move:
-        pointer = a.pt;
-        container.mouseMove(a.pt, keys());
-        break;
-    case InputAction::Kind::Down:
-    case InputAction::Kind::Up:
-        pointer = a.pt;
-        input.setKeyDown(vk, a.kind == InputAction::Kind::Down);
-        container.mouseButton(button, a.kind == InputAction::Kind::Down, a.pt, keys());
-        break;
-    case InputAction::Kind::Click:
-        pointer = a.pt;
-        input.setKeyDown(vk, true);
-        container.mouseButton(button, true, a.pt, keys());
-        input.setKeyDown(vk, false);
-        container.mouseButton(button, false, a.pt, keys());
-        break;
-    case InputAction::Kind::Wheel:
-        pointer = a.pt;
-        container.mouseWheel(a.pt, a.notches, keys());
-        break;
-    case InputAction::Kind::Key:
-        // The report says when the key was given, so that what follows it
-        // can be told from what came before however busy the machine is.
-        log.write("\"key\":\"" + EventLog::Escape(a.key) + "\"");
-        if (a.key == "Escape") container.stop();
-        else if (a.key == "p") container.showProperties(static_cast<std::size_t>(std::max(0, container.controlAt(pointer))));
-        else if (a.key == "q") return false;
-        break;
+// The Linux face of the headless run: the controls paint into an
+// off-screen surface; the script's buttons are the physical button state
+// (what GetAsyncKeyState reports), set before the messages go out.
+class LinuxHeadlessFace final : public HeadlessFace {
+public:
+    LinuxHeadlessFace(ViewerContainer& container, SettableInputState& input, std::shared_ptr<Surface> surface)
+        : m_container(container), m_input(input), m_surface(std::move(surface))
+    {
+        m_container.pollCursor();
     }
-    return true;
-}
+
+    bool applyPointer(const InputAction& a) override
+    {
+        auto keys = [&] {
+            return (m_input.isKeyDown(VK_LBUTTON) ? MK_LBUTTON : 0) | (m_input.isKeyDown(VK_RBUTTON) ? MK_RBUTTON : 0);
+        };
+        const MouseButton button = a.right ? MouseButton::Right : MouseButton::Left;
+        const int vk = a.right ? VK_RBUTTON : VK_LBUTTON;
+        switch (a.kind) {
+        case InputAction::Kind::Move:
+            m_container.mouseMove(a.pt, keys());
+            break;
+        case InputAction::Kind::Down:
+        case InputAction::Kind::Up:
+            m_input.setKeyDown(vk, a.kind == InputAction::Kind::Down);
+            m_container.mouseButton(button, a.kind == InputAction::Kind::Down, a.pt, keys());
+            break;
+        case InputAction::Kind::Click:
+            m_input.setKeyDown(vk, true);
+            m_container.mouseButton(button, true, a.pt, keys());
+            m_input.setKeyDown(vk, false);
+            m_container.mouseButton(button, false, a.pt, keys());
+            break;
+        case InputAction::Kind::Wheel:
+            m_container.mouseWheel(a.pt, a.notches, keys());
+            break;
+        case InputAction::Kind::Key:
+            break;
+        }
+        return true;
+    }
+    void stop() override { m_container.stop(); }
+    void showProperties(POINT pt) override
+    {
+        m_container.showProperties(static_cast<std::size_t>(std::max(0, m_container.controlAt(pt))));
+    }
+    bool pump() override
+    {
+        m_container.pumpMessages();
+        m_container.pollCursor();
+        return true;
+    }
+    void paint() override { m_container.paint(m_surface); }
+    bool writePng(const std::string& path) override { return WriteSurfacePng(*m_surface, path); }
+    void wait(std::uint64_t ms) override
+    {
+        const std::uint64_t idle = std::min(ms, m_container.idleMs(ms));
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::max<std::uint64_t>(idle, 1)));
+    }
+
+private:
+    ViewerContainer& m_container;
+    SettableInputState& m_input;
+    std::shared_ptr<Surface> m_surface;
+};
 
 } // namespace
 
 int RunHeadless(const HeadlessOptions& options)
 {
     InputScript script;
-    if (!options.inputFile.empty()) {
-        script = ReadInputScript(options.inputFile);
-        if (!script.error.empty()) {
-            std::fprintf(stderr, "camview: %s\n", script.error.c_str());
-            return 2;
-        }
-    }
+    if (!LoadInputScript(options.inputFile, script)) return 2;
 
     // The physical buttons are what the script holds down.
     auto input = std::make_shared<SettableInputState>();
@@ -82,49 +100,13 @@ int RunHeadless(const HeadlessOptions& options)
                           chained);
     if (const int failed = session.open()) return failed;
     ViewerContainer& container = session.container();
-    EventLog& log = session.log();
 
     const SIZE extent = container.extent();
     auto surface = std::make_shared<Surface>(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));
-    // Script times count from the viewer's start, as the report's do.
-    auto elapsedMs = [&] { return static_cast<std::uint64_t>(log.elapsedMs()); };
-    std::size_t next = 0;
-    long lastSnapshotFrames = 0;
-    POINT pointer{0, 0};
-    bool running = true;
-    container.pollCursor();
-    while (running && elapsedMs() < options.durationSeconds * 1000 && (options.frames < 0 || log.frames() < options.frames)) {
-        while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs())
-            running = apply(script.actions[next++], container, *input, pointer, log);
-        container.pumpMessages();
-        container.pollCursor();
-        container.paint(surface);
-        if (options.snapshotEvery > 0 && log.frames() - lastSnapshotFrames >= options.snapshotEvery) {
-            lastSnapshotFrames = log.frames();
-            char name[32];
-            std::snprintf(name, sizeof name, "/frame-%06ld.png", lastSnapshotFrames);
-            WriteSurfacePng(*surface, options.snapshotDir + name);
-        }
-        std::uint64_t idle = container.idleMs(16);
-        if (next < script.actions.size()) idle = std::min(idle, script.actions[next].atMs - std::min(script.actions[next].atMs, elapsedMs()));
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::max<std::uint64_t>(idle, 1)));
-    }
-    if (!options.snapshot.empty()) {
-        if (WriteSurfacePng(*surface, options.snapshot))
-            std::fprintf(stderr, "camview: snapshot written to %s\n", options.snapshot.c_str());
-        else
-            std::fprintf(stderr, "camview: cannot write %s\n", options.snapshot.c_str());
-    }
-    const long frames = log.frames();
+    LinuxHeadlessFace face(container, *input, surface);
+    const long frames = RunHeadlessLoop(face, script, session.log(),
+                                        {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
+                                         options.snapshotDir});
     session.close();
-    if (frames == 0) {
-        const std::string meaning = ExplainControlStatus(status);
-        std::string shown = status;
-        while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) shown.pop_back();
-        shown.erase(0, shown.find_first_not_of(' '));
-        std::fprintf(stderr, "camview: no picture; the control shows: %s\n", shown.c_str());
-        if (!meaning.empty()) std::fprintf(stderr, "camview: %s\n", meaning.c_str());
-        return 1;
-    }
-    return 0;
+    return HeadlessExitStatus(frames, status);
 }

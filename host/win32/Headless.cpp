@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/container/EventLog.h"
+#include "host/core/HeadlessLoop.h"
 #include "host/headless/InputScript.h"
 #include "host/win32/Container.h"
 #include "host/win32/FetchText.h"
@@ -119,106 +120,114 @@ BOOL CALLBACK cancelDialog(HWND hwnd, LPARAM)
 
 void cancelDialogs() { EnumWindows(&cancelDialog, 0); }
 
-struct Session {
-    Container& container;
-    PointerInput& mouse;
-    HWND window;
-    EventLog& log;
-    POINT pointer{0, 0};
-    bool unreachableTold = false;
-    int focused = -1; // the control with the keyboard focus, or -1
-};
-
-// Reports which control has the keyboard focus when that changes (-1:
-// none of them), so that what the focus does to the input can be told.
-void pollFocus(Session& s)
-{
-    const int focused = s.container.focusedControl();
-    if (focused == s.focused) return;
-    s.focused = focused;
-    s.log.write("\"focus\":" + std::to_string(focused));
-}
-
-// Delivers what is due: the mouse's messages through the container's
-// routing, as in the shown viewer; a control that paints its window has
-// a new picture to report and to draw into the canvas.
-bool pump(Session& s)
-{
-    Container& container = s.container;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) return false;
-        if (msg.message == WM_PAINT) {
-            const int index = container.controlOfWindow(msg.hwnd);
-            if (index >= 0) container.markChanged(static_cast<std::size_t>(index));
-        }
-        container.routeInput(msg);
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-        if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) container.pollCursor();
-        pollFocus(s);
+// The Windows face of the headless run: the controls are drawn into a
+// bitmap whenever their picture changes; the mouse goes through the
+// system's input queue at the point of the screen where the grid's point
+// is (the pointer first moves there, then the button or the wheel acts).
+class WindowsHeadlessFace final : public HeadlessFace {
+public:
+    WindowsHeadlessFace(Container& container, PointerInput& mouse, HWND window, EventLog& log, Canvas& canvas)
+        : m_container(container), m_mouse(mouse), m_window(window), m_log(log), m_canvas(canvas)
+    {
+        m_container.pollCursor();
     }
-    return true;
-}
 
-// Applies one scripted action. The mouse's go through the system's input
-// queue at the point of the screen where the grid's point is: the pointer
-// first moves there, then the button or the wheel acts. A click's press is
-// delivered before its release is made. Keys are the viewer's own
-// commands, given to the container.
-bool apply(const InputAction& a, Session& s)
-{
-    if (a.kind == InputAction::Kind::Key) {
-        // The report says when the key was given, so that what follows it
-        // can be told from what came before however busy the machine is.
-        s.log.write("\"key\":\"" + EventLog::Escape(a.key) + "\"");
-        if (a.key == "Escape") s.container.stop();
-        else if (a.key == "p") s.container.showProperties(static_cast<std::size_t>(std::max(0, s.container.controlAt(s.pointer))), false);
-        else if (a.key == "q") return false;
+    bool applyPointer(const InputAction& a) override
+    {
+        POINT screen = a.pt;
+        ClientToScreen(m_window, &screen);
+        if (!m_mouse.moveTo(screen) && !m_unreachableTold) {
+            m_unreachableTold = true;
+            std::fprintf(stderr, "camview: the pointer cannot be moved to (%ld, %ld) of the viewer, (%ld, %ld) on the screen\n",
+                         static_cast<long>(a.pt.x), static_cast<long>(a.pt.y), static_cast<long>(screen.x),
+                         static_cast<long>(screen.y));
+        }
+        switch (a.kind) {
+        case InputAction::Kind::Down:
+            m_mouse.button(a.right, true);
+            break;
+        case InputAction::Kind::Up:
+            m_mouse.button(a.right, false);
+            break;
+        case InputAction::Kind::Click: {
+            // The press is delivered before the release is made.
+            m_mouse.button(a.right, true);
+            const bool running = pump();
+            m_mouse.button(a.right, false);
+            return running;
+        }
+        case InputAction::Kind::Wheel:
+            m_mouse.wheel(a.notches);
+            break;
+        default:
+            break;
+        }
         return true;
     }
-    s.pointer = a.pt;
-    POINT screen = a.pt;
-    ClientToScreen(s.window, &screen);
-    if (!s.mouse.moveTo(screen) && !s.unreachableTold) {
-        s.unreachableTold = true;
-        std::fprintf(stderr, "camview: the pointer cannot be moved to (%ld, %ld) of the viewer, (%ld, %ld) on the screen\n",
-                     static_cast<long>(a.pt.x), static_cast<long>(a.pt.y), static_cast<long>(screen.x), static_cast<long>(screen.y));
+    void stop() override { m_container.stop(); }
+    void showProperties(POINT pt) override
+    {
+        m_container.showProperties(static_cast<std::size_t>(std::max(0, m_container.controlAt(pt))), false);
     }
-    switch (a.kind) {
-    case InputAction::Kind::Down:
-        s.mouse.button(a.right, true);
-        break;
-    case InputAction::Kind::Up:
-        s.mouse.button(a.right, false);
-        break;
-    case InputAction::Kind::Click: {
-        s.mouse.button(a.right, true);
-        const bool running = pump(s);
-        s.mouse.button(a.right, false);
-        return running;
+    // Delivers what is due: the mouse's messages through the container's
+    // routing, as in the shown viewer; a control that paints its window has
+    // a new picture to report and to draw into the canvas. A dialog that a
+    // control's internet layer opens is cancelled: no one can answer it.
+    bool pump() override
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return false;
+            if (msg.message == WM_PAINT) {
+                const int index = m_container.controlOfWindow(msg.hwnd);
+                if (index >= 0) m_container.markChanged(static_cast<std::size_t>(index));
+            }
+            m_container.routeInput(msg);
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container.pollCursor();
+            pollFocus();
+        }
+        cancelDialogs();
+        return true;
     }
-    case InputAction::Kind::Wheel:
-        s.mouse.wheel(a.notches);
-        break;
-    default:
-        break;
+    void paint() override
+    {
+        m_container.pollCursor();
+        m_container.refresh(m_canvas.dc(), false);
     }
-    return true;
-}
+    bool writePng(const std::string& path) override { return m_canvas.write(path); }
+    void wait(std::uint64_t ms) override
+    {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT);
+    }
+
+private:
+    // Reports which control has the keyboard focus when that changes (-1:
+    // none of them), so that what the focus does to the input can be told.
+    void pollFocus()
+    {
+        const int focused = m_container.focusedControl();
+        if (focused == m_focused) return;
+        m_focused = focused;
+        m_log.write("\"focus\":" + std::to_string(focused));
+    }
+
+    Container& m_container;
+    PointerInput& m_mouse;
+    HWND m_window;
+    EventLog& m_log;
+    Canvas& m_canvas;
+    bool m_unreachableTold = false;
+    int m_focused = -1;
+};
 
 } // namespace
 
 int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
 {
     InputScript script;
-    if (!options.inputFile.empty()) {
-        script = ReadInputScript(options.inputFile);
-        if (!script.error.empty()) {
-            std::fprintf(stderr, "camview: %s\n", script.error.c_str());
-            return 2;
-        }
-    }
+    if (!LoadInputScript(options.inputFile, script)) return 2;
 
     EventLog log(options.events ? stdout : nullptr);
     std::string status;
@@ -257,52 +266,15 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     Canvas canvas(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));
     PointerInput mouse;
     if (forPointer) showForPointer(window, extent, mouse);
-    Session session{*container, mouse, window, log};
-    // Script times count from the viewer's start, as the report's do.
-    auto elapsedMs = [&] { return static_cast<std::uint64_t>(log.elapsedMs()); };
-    std::size_t next = 0;
-    long lastSnapshotFrames = 0;
-    bool running = true;
-    container->pollCursor();
-    while (running && elapsedMs() < options.durationSeconds * 1000 && (options.frames < 0 || log.frames() < options.frames)) {
-        while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs())
-            running = apply(script.actions[next++], session) && pump(session) && running;
-        running = pump(session) && running;
-        cancelDialogs();
-        container->pollCursor();
-        container->refresh(canvas.dc(), false);
-        if (options.snapshotEvery > 0 && log.frames() - lastSnapshotFrames >= options.snapshotEvery) {
-            lastSnapshotFrames = log.frames();
-            char name[32];
-            std::snprintf(name, sizeof name, "/frame-%06ld.png", lastSnapshotFrames);
-            canvas.write(options.snapshotDir + name);
-        }
-        // Sleeps until a message comes (a timer, a worker's post) or the
-        // next scripted action is due, at most one tick.
-        std::uint64_t idle = 16;
-        if (next < script.actions.size())
-            idle = std::min(idle, script.actions[next].atMs - std::min(script.actions[next].atMs, elapsedMs()));
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::max<std::uint64_t>(idle, 1)), QS_ALLINPUT);
-    }
-    if (!options.snapshot.empty()) {
-        if (canvas.write(options.snapshot))
-            std::fprintf(stderr, "camview: snapshot written to %s\n", options.snapshot.c_str());
-        else
-            std::fprintf(stderr, "camview: cannot write %s\n", options.snapshot.c_str());
-    }
-    const long frames = log.frames();
+    WindowsHeadlessFace face(*container, mouse, window, log, canvas);
+    const long frames = RunHeadlessLoop(face, script, log,
+                                        {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
+                                         options.snapshotDir});
+    // The controls go first, then any button the script still holds is let
+    // go: no control hears a release the script did not make.
     container->release();
     mouse.releaseAll();
     container.reset();
     DestroyWindow(window);
-    if (frames == 0) {
-        const std::string meaning = ExplainStatus(status);
-        std::string shown = status;
-        while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) shown.pop_back();
-        shown.erase(0, shown.find_first_not_of(' '));
-        std::fprintf(stderr, "camview: no picture; the control shows: %s\n", shown.c_str());
-        if (!meaning.empty()) std::fprintf(stderr, "camview: %s\n", meaning.c_str());
-        return 1;
-    }
-    return 0;
+    return HeadlessExitStatus(frames, status);
 }

@@ -33,8 +33,3 @@ PageSource LoadPageSource(const std::string& pageUrl, const std::vector<std::pai
     source.objects = ParseViewerPage(body);
     return source;
 }
-
-std::string ExplainStatus(const std::string& status)
-{
-    return ExplainControlStatus(status);
-}

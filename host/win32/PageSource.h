@@ -27,5 +27,3 @@ struct PageSource {
 PageSource LoadPageSource(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
                           const std::string& user, HWND owner, bool interactive);
 
-// What a control's status text tells the user, when this viewer can say.
-std::string ExplainStatus(const std::string& status);

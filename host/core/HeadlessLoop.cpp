@@ -1,0 +1,89 @@
+#include "host/core/HeadlessLoop.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "host/page/NetworkErrors.h"
+
+namespace {
+
+// A key is the viewer's own command; the report says when it was given, so
+// that what follows it can be told from what came before however busy the
+// machine is.
+bool applyKey(const InputAction& a, HeadlessFace& face, EventLog& log, POINT pointer)
+{
+    log.write("\"key\":\"" + EventLog::Escape(a.key) + "\"");
+    if (a.key == "Escape") face.stop();
+    else if (a.key == "p") face.showProperties(pointer);
+    else if (a.key == "q") return false;
+    return true;
+}
+
+} // namespace
+
+long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& log, const HeadlessLimits& limits)
+{
+    // Script times count from the viewer's start, as the report's do.
+    auto elapsedMs = [&] { return static_cast<std::uint64_t>(log.elapsedMs()); };
+    std::size_t next = 0;
+    long lastSnapshotFrames = 0;
+    POINT pointer{0, 0};
+    bool running = true;
+    while (running && elapsedMs() < limits.durationSeconds * 1000 && (limits.frames < 0 || log.frames() < limits.frames)) {
+        while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs()) {
+            const InputAction& a = script.actions[next++];
+            if (a.kind == InputAction::Kind::Key) {
+                running = applyKey(a, face, log, pointer);
+            } else {
+                pointer = a.pt;
+                running = face.applyPointer(a);
+            }
+            running = face.pump() && running;
+        }
+        running = face.pump() && running;
+        face.paint();
+        if (limits.snapshotEvery > 0 && log.frames() - lastSnapshotFrames >= limits.snapshotEvery) {
+            lastSnapshotFrames = log.frames();
+            char name[32];
+            std::snprintf(name, sizeof name, "/frame-%06ld.png", lastSnapshotFrames);
+            if (!face.writePng(limits.snapshotDir + name))
+                std::fprintf(stderr, "camview: cannot write %s%s\n", limits.snapshotDir.c_str(), name);
+        }
+        // Until a message comes or the next scripted action is due, at most
+        // one tick.
+        std::uint64_t idle = 16;
+        if (next < script.actions.size())
+            idle = std::min(idle, script.actions[next].atMs - std::min(script.actions[next].atMs, elapsedMs()));
+        face.wait(std::max<std::uint64_t>(idle, 1));
+    }
+    if (!limits.snapshot.empty()) {
+        if (face.writePng(limits.snapshot))
+            std::fprintf(stderr, "camview: snapshot written to %s\n", limits.snapshot.c_str());
+        else
+            std::fprintf(stderr, "camview: cannot write %s\n", limits.snapshot.c_str());
+    }
+    return log.frames();
+}
+
+int HeadlessExitStatus(long frames, const std::string& status)
+{
+    if (frames > 0) return 0;
+    const std::string meaning = ExplainControlStatus(status);
+    std::string shown = status;
+    while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) shown.pop_back();
+    shown.erase(0, shown.find_first_not_of(' '));
+    std::fprintf(stderr, "camview: no picture; the control shows: %s\n", shown.c_str());
+    if (!meaning.empty()) std::fprintf(stderr, "camview: %s\n", meaning.c_str());
+    return 1;
+}
+
+bool LoadInputScript(const std::string& path, InputScript& script)
+{
+    if (path.empty()) return true;
+    script = ReadInputScript(path);
+    if (!script.error.empty()) {
+        std::fprintf(stderr, "camview: %s\n", script.error.c_str());
+        return false;
+    }
+    return true;
+}

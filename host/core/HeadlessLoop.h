@@ -1,0 +1,54 @@
+// The headless run both viewers share: the scripted input at its times,
+// the controls' messages, painting, snapshots, the run's limits, and the
+// exit report. Each viewer's face supplies what it does its own way (how
+// the mouse reaches a control, how messages are pumped and the picture
+// drawn, how a PNG is written) behind HeadlessFace.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/container/EventLog.h"
+#include "host/headless/InputScript.h"
+#include "platform/win/WinTypes.h"
+
+class HeadlessFace {
+public:
+    virtual ~HeadlessFace() = default;
+    // One scripted mouse action at a point of the grid: move, press,
+    // release, click or wheel turn. False when the viewer must end.
+    virtual bool applyPointer(const InputAction& action) = 0;
+    // The browser's Stop for every control (Esc).
+    virtual void stop() = 0;
+    // The property page of the control under `pt` (the first control when
+    // the point is on none).
+    virtual void showProperties(POINT pt) = 0;
+    // Delivers what is due (timers, workers' posts, input); false when the
+    // viewer must end.
+    virtual bool pump() = 0;
+    // Draws what changed into the viewer's picture and notes the cursor.
+    virtual void paint() = 0;
+    virtual bool writePng(const std::string& path) = 0;
+    // Waits for a message, at most `ms` milliseconds.
+    virtual void wait(std::uint64_t ms) = 0;
+};
+
+struct HeadlessLimits {
+    double durationSeconds = 5;
+    long frames = -1;        // stop after this many frames drawn (all controls)
+    std::string snapshot;    // PNG written at the end
+    long snapshotEvery = 0;  // also a PNG after every this many frames...
+    std::string snapshotDir; // ...into this folder
+};
+
+// Runs until the limits are reached or the script quits; the picture is
+// written as the limits ask. Returns the number of frames drawn.
+long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& log, const HeadlessLimits& limits);
+
+// The exit report of a headless run: 0 when a picture was drawn; otherwise
+// the status text the control showed and what it means are printed, and 1.
+int HeadlessExitStatus(long frames, const std::string& status);
+
+// The input script named by `path` (none when empty); prints why it cannot
+// be read and returns false.
+bool LoadInputScript(const std::string& path, InputScript& script);
