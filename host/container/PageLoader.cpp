@@ -2,16 +2,11 @@
 
 #include "host/page/PageFetch.h"
 
-const char* const kImageControlClass = "{4D8D78A3-35E9-499D-8771-4ADA8876B786}";
-
 PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params)
 {
     PageLoad load;
     if (!params.empty() || pageUrl.empty()) {
-        EmbeddedObject object;
-        object.classId = kImageControlClass;
-        object.params = params;
-        load.objects.push_back(object);
+        load.objects.push_back(ImageControlWithParams(params));
         load.name = "the parameters";
         return load;
     }

@@ -10,10 +10,6 @@
 #include "host/page/ViewerPage.h"
 #include "platform/wininet/WinInet.h"
 
-// The class of the camera's image control, for a control made from
-// command-line PARAMs.
-extern const char* const kImageControlClass;
-
 struct PageLoad {
     std::vector<EmbeddedObject> objects;
     std::string name;  // the page's address, or "the parameters"

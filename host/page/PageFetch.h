@@ -5,11 +5,7 @@
 
 #include <string>
 
-struct FetchedPage {
-    long status = 0;
-    std::string body;
-    std::string error; // empty when the page was fetched
-};
+#include "host/page/FetchedPage.h"
 
 // Fetches a page over HTTP with the process's cookie store and password
 // prompt (the internet layer's), so that a control's preflight later finds

@@ -81,6 +81,16 @@ std::vector<EmbeddedObject> ParseViewerPage(const std::string& html)
     return objects;
 }
 
+const char* const kImageControlClass = "{4D8D78A3-35E9-499D-8771-4ADA8876B786}";
+
+EmbeddedObject ImageControlWithParams(const std::vector<std::pair<std::string, std::string>>& params)
+{
+    EmbeddedObject object;
+    object.classId = kImageControlClass;
+    object.params = params;
+    return object;
+}
+
 std::string UrlAuthority(const std::string& url)
 {
     const auto scheme = url.find("://");

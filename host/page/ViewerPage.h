@@ -14,6 +14,13 @@ struct EmbeddedObject {
     std::vector<std::pair<std::string, std::string>> params;
 };
 
+// The class of the camera's image control, as a page names it.
+extern const char* const kImageControlClass;
+
+// The one control a viewer shows when it is given PARAMs instead of a page:
+// the image control with those PARAMs.
+EmbeddedObject ImageControlWithParams(const std::vector<std::pair<std::string, std::string>>& params);
+
 // Every OBJECT element of the page, in document order. Broken markup is
 // read the way a browser would recover it.
 std::vector<EmbeddedObject> ParseViewerPage(const std::string& html);

@@ -1,5 +1,7 @@
 #include "host/win32/Container.h"
 
+#include "host/page/ViewerPage.h"
+
 #include <ocidl.h>
 #include <olectl.h>
 #include <windowsx.h>
@@ -30,18 +32,6 @@ bool equalsIgnoringCase(const std::string& a, const char* b)
     });
 }
 
-// "host" or "host:port" of an address with a scheme, without user
-// information; empty when it has none.
-std::string authorityOf(const std::string& url)
-{
-    const auto scheme = url.find("://");
-    if (scheme == std::string::npos) return {};
-    std::string rest = url.substr(scheme + 3);
-    rest = rest.substr(0, rest.find_first_of("/?#"));
-    const auto at = rest.rfind('@');
-    if (at != std::string::npos) rest = rest.substr(at + 1);
-    return rest;
-}
 
 // The control's size in pixels from its extent, when the page gives none.
 SIZE naturalSize(IOleObject* object)
@@ -146,9 +136,9 @@ std::size_t Container::embed(const std::vector<EmbeddedObject>& objects)
         const int width = std::clamp(object.width > 0 ? object.width : static_cast<int>(natural.cx), 1, kMaxSide);
         const int height = std::clamp(object.height > 0 ? object.height : static_cast<int>(natural.cy), 1, kMaxSide);
         h->rect = RECT{0, 0, width, height};
-        h->cameraHost = authorityOf(m_setup.pageUrl);
+        h->cameraHost = UrlAuthority(m_setup.pageUrl);
         for (const auto& [name, value] : object.params)
-            if (equalsIgnoringCase(name, "ImagePath") && value.compare(0, 7, "http://") == 0) h->cameraHost = authorityOf(value);
+            if (equalsIgnoringCase(name, "ImagePath") && value.compare(0, 7, "http://") == 0) h->cameraHost = UrlAuthority(value);
         m_controls.push_back(std::move(h));
     }
     layout();

@@ -6,10 +6,10 @@ bool FetchPageBody(const std::string& url, const std::string& user, HWND owner, 
                    std::string& error)
 {
     FetchedPage page = FetchViewerPage(url, user, owner, interactive);
-    if (!page.ok) {
+    if (!page.ok()) {
         error = page.error;
         return false;
     }
-    body = std::move(page.text);
+    body = std::move(page.body);
     return true;
 }

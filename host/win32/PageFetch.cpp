@@ -226,13 +226,12 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
 
     char buffer[4096];
     DWORD read = 0;
-    while (page.text.size() < kMaxPageBytes && InternetReadFile(h.request, buffer, sizeof buffer, &read) && read > 0)
-        page.text.append(buffer, std::min<size_t>(read, kMaxPageBytes - page.text.size()));
+    while (page.body.size() < kMaxPageBytes && InternetReadFile(h.request, buffer, sizeof buffer, &read) && read > 0)
+        page.body.append(buffer, std::min<size_t>(read, kMaxPageBytes - page.body.size()));
     if (status != 200) {
         page.error = url + " answered with status " + std::to_string(status);
-        page.text.clear();
+        page.body.clear();
         return page;
     }
-    page.ok = true;
     return page;
 }

@@ -9,11 +9,7 @@
 
 #include <string>
 
-struct FetchedPage {
-    bool ok = false;
-    std::string text;  // the page's body when ok
-    std::string error; // otherwise the sentence the Linux viewer prints for the same failure
-};
+#include "host/page/FetchedPage.h"
 
 // owner: the window a password dialog belongs to; interactive: whether
 // the dialog may be shown (false headless: a 401 without --user fails).

@@ -4,17 +4,12 @@
 #include "host/page/ViewerPage.h"
 #include "host/win32/FetchText.h"
 
-const char* const kImageControlClass = "{4D8D78A3-35E9-499D-8771-4ADA8876B786}";
-
 PageSource LoadPageSource(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
                           const std::string& user, HWND owner, bool interactive)
 {
     PageSource source;
     if (!params.empty() || pageUrl.empty()) {
-        EmbeddedObject object;
-        object.classId = kImageControlClass;
-        object.params = params;
-        source.objects.push_back(object);
+        source.objects.push_back(ImageControlWithParams(params));
         source.name = "the parameters";
         // No page to fetch: the user's name and password are offered to the
         // camera's root instead, so that WinInet holds them for the

@@ -12,9 +12,6 @@
 
 #include "host/page/ViewerPage.h"
 
-// The class of the camera's image control, for a control made from
-// command-line PARAMs.
-extern const char* const kImageControlClass;
 
 struct PageSource {
     std::vector<EmbeddedObject> objects;

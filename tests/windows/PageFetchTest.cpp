@@ -39,7 +39,7 @@ TEST(PageFetch, EachFailedFetchSaysWhatTheLinuxViewerSays)
     };
     for (const auto& c : cases) {
         const FetchedPage page = FetchViewerPage(c.url, "", nullptr, false);
-        EXPECT_FALSE(page.ok) << c.url;
+        EXPECT_FALSE(page.ok()) << c.url;
         EXPECT_EQ(page.error, c.says) << c.url;
     }
 }
@@ -123,8 +123,8 @@ TEST(PageFetch, APasswordIsAnsweredByTheUserOrTheDialogAndStaysForTheProcess)
     EXPECT_EQ(statusOfANewSession(page), 401u);
 
     const FetchedPage withUser = FetchViewerPage(page, "admin:secret", nullptr, false);
-    EXPECT_TRUE(withUser.ok) << withUser.error;
-    EXPECT_NE(withUser.text.find("Camera simulator"), std::string::npos) << withUser.text;
+    EXPECT_TRUE(withUser.ok()) << withUser.error;
+    EXPECT_NE(withUser.body.find("Camera simulator"), std::string::npos) << withUser.body;
     // A control's preflight, in a session of its own, finds them.
     EXPECT_EQ(statusOfANewSession(page), 200u);
 
@@ -136,7 +136,7 @@ TEST(PageFetch, APasswordIsAnsweredByTheUserOrTheDialogAndStaysForTheProcess)
     DialogAnswers answers({"wrong", "secret"});
     const FetchedPage withDialog = FetchViewerPage(other, "", nullptr, true);
     EXPECT_EQ(answers.finish(), 2u);
-    EXPECT_TRUE(withDialog.ok) << withDialog.error;
+    EXPECT_TRUE(withDialog.ok()) << withDialog.error;
     EXPECT_EQ(statusOfANewSession(other), 200u);
 }
 
