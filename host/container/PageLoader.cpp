@@ -2,6 +2,9 @@
 
 #include "host/page/PageFetch.h"
 
+#include <mutex>
+#include <set>
+
 PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params)
 {
     PageLoad load;
@@ -20,16 +23,33 @@ PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::s
     return load;
 }
 
-PasswordPrompt CredentialsPrompt(const std::string& userColonPassword)
+const char* const kCredentialsRefusedNotice = "the camera did not accept that user name and password";
+
+PasswordPrompt ViewerPasswordPrompt(const std::string& userColonPassword, PersonPrompt person)
 {
-    if (userColonPassword.empty())
-        return [](HWND, const std::string&, std::string&, std::string&, const std::atomic<bool>&) { return false; };
+    struct State {
+        std::mutex mutex;
+        std::set<std::string> answered; // the cameras (host:port) answered once
+    };
+    auto state = std::make_shared<State>();
     const auto colon = userColonPassword.find(':');
-    const std::string user = userColonPassword.substr(0, colon);
-    const std::string password = colon == std::string::npos ? "" : userColonPassword.substr(colon + 1);
-    return [user, password](HWND, const std::string&, std::string& u, std::string& p, const std::atomic<bool>&) {
-        u = user;
-        p = password;
-        return true;
+    const bool given = !userColonPassword.empty();
+    const std::string givenUser = userColonPassword.substr(0, colon);
+    const std::string givenPassword = colon == std::string::npos ? "" : userColonPassword.substr(colon + 1);
+    return [=](HWND, const std::string& url, std::string& user, std::string& password,
+               const std::atomic<bool>& cancelled) {
+        const std::string camera = UrlAuthority(url);
+        bool askedBefore = false;
+        {
+            std::lock_guard lock(state->mutex);
+            askedBefore = !state->answered.insert(camera).second;
+        }
+        if (given && !askedBefore) {
+            user = givenUser;
+            password = givenPassword;
+            return true;
+        }
+        if (!person) return false;
+        return person(url, askedBefore ? kCredentialsRefusedNotice : "", user, password, cancelled);
     };
 }

@@ -3,6 +3,9 @@
 // a viewer that was given its credentials up front.
 #pragma once
 
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +21,18 @@ struct PageLoad {
 
 PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params);
 
-// Answers every prompt with NAME:PASSWORD; an empty text cancels every
-// prompt.
-PasswordPrompt CredentialsPrompt(const std::string& userColonPassword);
+// Asks the person for a camera's user name and password (the window's
+// dialog); `notice` says why they are asked again, empty the first time.
+using PersonPrompt = std::function<bool(const std::string& url, const std::string& notice, std::string& user,
+                                        std::string& password, const std::atomic<bool>& cancelled)>;
+
+// What the viewer answers when a camera asks for a password (its page, a
+// control's preflight). The credentials given up front (NAME:PASSWORD)
+// answer each camera's first request only: a camera that asks again has
+// refused them, and handing them back would loop. A request they do not
+// answer goes to the person, told when the camera refused what was given,
+// or, with no one to ask (headless), is cancelled.
+PasswordPrompt ViewerPasswordPrompt(const std::string& userColonPassword, PersonPrompt person);
+
+// The notice of a request after the camera refused an answer.
+extern const char* const kCredentialsRefusedNotice;

@@ -65,10 +65,10 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
     return log.frames();
 }
 
-int HeadlessExitStatus(long frames, const std::string& status)
+int HeadlessExitStatus(long frames, const std::string& status, bool credentialsGiven)
 {
     if (frames > 0) return 0;
-    const std::string meaning = ExplainControlStatus(status);
+    const std::string meaning = ExplainControlStatus(status, credentialsGiven);
     std::string shown = status;
     while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) shown.pop_back();
     shown.erase(0, shown.find_first_not_of(' '));

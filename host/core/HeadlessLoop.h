@@ -47,7 +47,8 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
 
 // The exit report of a headless run: 0 when a picture was drawn; otherwise
 // the status text the control showed and what it means are printed, and 1.
-int HeadlessExitStatus(long frames, const std::string& status);
+// credentialsGiven: the user gave a user name and password (--user).
+int HeadlessExitStatus(long frames, const std::string& status, bool credentialsGiven = false);
 
 // The input script named by `path` (none when empty); prints why it cannot
 // be read and returns false.

@@ -477,11 +477,13 @@ int DesktopViewer::run()
             return 0;
         }
     }
-    PasswordPrompt prompt = CredentialsPrompt(m_options.user);
-    if (m_options.user.empty()) {
-        prompt = [this](HWND, const std::string& url, std::string& user, std::string& password,
-                        const std::atomic<bool>& cancelled) { return m_dialog.ask(url, user, password, cancelled); };
-    }
+    // The credentials given answer each camera once; after that, and
+    // without them, the person is asked in the window.
+    PasswordPrompt prompt = ViewerPasswordPrompt(
+        m_options.user, [this](const std::string& url, const std::string& notice, std::string& user, std::string& password,
+                               const std::atomic<bool>& cancelled) {
+            return m_dialog.ask(url, user, password, cancelled, notice);
+        });
 
     ContainerListener chained;
     chained.onEvent = [this](int, const std::string& name, const std::string& value) {

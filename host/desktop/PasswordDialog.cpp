@@ -19,7 +19,7 @@ PasswordDialog::PasswordDialog(std::thread::id windowThread, std::function<void(
 }
 
 bool PasswordDialog::ask(const std::string& url, std::string& user, std::string& password,
-                         const std::atomic<bool>& cancelled)
+                         const std::atomic<bool>& cancelled, const std::string& notice)
 {
     const bool onWindowThread = std::this_thread::get_id() == m_windowThread;
     std::unique_lock lock(m_mutex);
@@ -43,6 +43,7 @@ bool PasswordDialog::ask(const std::string& url, std::string& user, std::string&
     m_answered = false;
     m_ok = false;
     m_url = url;
+    m_notice = notice;
     m_user = user;
     m_password.clear();
     m_focus = m_user.empty() ? 0 : 1;
@@ -133,7 +134,12 @@ void PasswordDialog::draw(const std::shared_ptr<Surface>& surface, SIZE area)
     widgets::frame(*surface, b, widgets::kBorder);
     widgets::fill(*surface, widgets::inside(b, 1, 1, kWidth - 2, 24), widgets::kFocus);
     widgets::text(surface, widgets::inside(b, 10, 5, kWidth - 20, 18), "Password required", 0xFFFFFF);
-    widgets::text(surface, widgets::inside(b, 10, 32, kWidth - 20, 20), m_url, widgets::kText);
+    // Why it asks again, where the address would stand: the address is the
+    // one the person just answered for.
+    if (m_notice.empty())
+        widgets::text(surface, widgets::inside(b, 10, 32, kWidth - 20, 20), m_url, widgets::kText);
+    else
+        widgets::text(surface, widgets::inside(b, 10, 32, kWidth - 20, 20), m_notice, 0xB00000);
     widgets::text(surface, widgets::inside(b, 10, 66, 100, 20), "User name:", widgets::kText);
     widgets::field(surface, widgets::inside(b, 110, 62, 256, 22), m_user, m_focus == 0);
     widgets::text(surface, widgets::inside(b, 10, 98, 100, 20), "Password:", widgets::kText);

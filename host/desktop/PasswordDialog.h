@@ -27,7 +27,9 @@ public:
     // Asks for a user name and password for `url`. Answers false when the
     // person cancels, the caller's request is cancelled, or the viewer
     // closes.
-    bool ask(const std::string& url, std::string& user, std::string& password, const std::atomic<bool>& cancelled);
+    // `notice` says why the person is asked again (a refused answer).
+    bool ask(const std::string& url, std::string& user, std::string& password, const std::atomic<bool>& cancelled,
+             const std::string& notice = "");
     // Ends every prompt, now and later (the viewer is closing).
     void closeAll();
 
@@ -52,6 +54,7 @@ private:
     bool m_ok = false;
     bool m_closed = false;
     std::string m_url;
+    std::string m_notice;
     std::string m_user;
     std::string m_password;
     int m_focus = 0; // 0 user name, 1 password, 2 OK, 3 Cancel

@@ -95,8 +95,10 @@ int RunHeadless(const HeadlessOptions& options)
     std::string status;
     ContainerListener chained;
     chained.onStatus = [&](int, const std::string& text) { status = text; };
-    ViewerSession session({options.pageUrl, options.params, options.modulePath, input, CredentialsPrompt(options.user),
-                           options.events ? stdout : nullptr},
+    // Headless no one can be asked: a camera that refuses the credentials
+    // given gets its request cancelled.
+    ViewerSession session({options.pageUrl, options.params, options.modulePath, input,
+                           ViewerPasswordPrompt(options.user, nullptr), options.events ? stdout : nullptr},
                           chained);
     if (const int failed = session.open()) return failed;
     ViewerContainer& container = session.container();
@@ -108,5 +110,5 @@ int RunHeadless(const HeadlessOptions& options)
                                         {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
                                          options.snapshotDir});
     session.close();
-    return HeadlessExitStatus(frames, status);
+    return HeadlessExitStatus(frames, status, !options.user.empty());
 }

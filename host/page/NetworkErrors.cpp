@@ -118,13 +118,14 @@ std::string UnsupportedPageAddress(const std::string& url)
     return {};
 }
 
-std::string ExplainControlStatus(const std::string& status)
+std::string ExplainControlStatus(const std::string& status, bool credentialsGiven)
 {
     unsigned long flags = 0;
     int code = 0;
     if (std::sscanf(status.c_str(), " Error Code(%lx / %d)", &flags, &code) != 2 || flags == 0) return {};
     for (const auto& f : kFlags) {
         if (!(flags & f.flag)) continue;
+        if (f.flag == 0x20 && credentialsGiven) return "the camera refused the user name and password given";
         std::string text = f.meaning;
         const char* words = code > 0 ? NetworkErrorWords(static_cast<DWORD>(code)) : nullptr;
         if (f.withCode && words) text += std::string(": ") + words;

@@ -24,4 +24,6 @@ std::string UnsupportedPageAddress(const std::string& url);
 // What a control's status text tells the user: for " Error Code(4 / 12029)"
 // "the camera's page could not be fetched: connection refused"; empty for
 // a text that is not an error report.
-std::string ExplainControlStatus(const std::string& status);
+// credentialsGiven: a user name and password were given, so a camera that
+// still asks has refused them.
+std::string ExplainControlStatus(const std::string& status, bool credentialsGiven = false);

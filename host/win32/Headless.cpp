@@ -276,5 +276,5 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     mouse.releaseAll();
     container.reset();
     DestroyWindow(window);
-    return HeadlessExitStatus(frames, status);
+    return HeadlessExitStatus(frames, status, !options.user.empty());
 }

@@ -4,6 +4,24 @@
 #include "host/page/ViewerPage.h"
 #include "host/win32/FetchText.h"
 
+namespace {
+
+// The user's name and password offered to the camera's root, so that
+// WinInet holds them for the controls' preflights (which open the root)
+// as it would after answering the page's own request for them. The
+// credentials go out once: a camera that refuses them is not asked again
+// here.
+void offerToCameraRoot(const std::string& pageUrl, const std::string& user, HWND owner, bool interactive)
+{
+    const std::string authority = UrlAuthority(pageUrl);
+    if (user.empty() || authority.empty()) return;
+    std::string body;
+    std::string error;
+    FetchPageBody("http://" + authority + "/", user, owner, interactive, body, error);
+}
+
+} // namespace
+
 PageSource LoadPageSource(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
                           const std::string& user, HWND owner, bool interactive)
 {
@@ -11,20 +29,15 @@ PageSource LoadPageSource(const std::string& pageUrl, const std::vector<std::pai
     if (!params.empty() || pageUrl.empty()) {
         source.objects.push_back(ImageControlWithParams(params));
         source.name = "the parameters";
-        // No page to fetch: the user's name and password are offered to the
-        // camera's root instead, so that WinInet holds them for the
-        // control's preflight as it would after a page load.
-        const std::string authority = UrlAuthority(pageUrl);
-        if (!user.empty() && !authority.empty()) {
-            std::string body;
-            std::string error;
-            FetchPageBody("http://" + authority + "/", user, owner, interactive, body, error);
-        }
+        offerToCameraRoot(pageUrl, user, owner, interactive);
         return source;
     }
     source.name = pageUrl;
     std::string body;
     if (!FetchPageBody(pageUrl, user, owner, interactive, body, source.error)) return source;
     source.objects = ParseViewerPage(body);
+    // A page that did not ask for the credentials leaves the camera's root
+    // to: the controls' preflights open it.
+    offerToCameraRoot(pageUrl, user, owner, interactive);
     return source;
 }

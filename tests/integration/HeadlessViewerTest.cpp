@@ -190,6 +190,36 @@ TEST(HeadlessViewer, APasswordCameraStreamsWithUserAndNotWithout)
     EXPECT_NE(denied.output.find("Error Code(8020"), std::string::npos) << denied.output;
 }
 
+// A camera whose root asks for the password while its viewer page does not:
+// the credentials given reach the controls' preflights, in both viewers.
+TEST(HeadlessViewer, APasswordCameraStreamsFromItsOwnPageWithUser)
+{
+    Camsim cam({"--user", "admin:secret", "--fps", "20"});
+    const ViewerRun run =
+        RunCamview("--headless '" + cam.url("/ImageViewer") + "' --user admin:secret --frames 2 --duration 5", TempRegistry());
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+}
+
+// Credentials the camera refuses are given once per preflight, not for
+// ever: the camera sees a bounded number of requests for its root, and the
+// viewer says the camera refused what was given, in both viewers and
+// whether the page itself asks or only the camera's root.
+TEST(HeadlessViewer, RefusedCredentialsAreGivenOnceAndTheReasonIsSaid)
+{
+    Camsim cam({"--user", "admin:secret", "--fps", "20"});
+    const std::string page = "--page-url '" + cam.url("/ImageViewer") + "' --param ImagePath=?Resolution=320x240 --duration 3";
+    const ViewerRun run = RunCamview("--headless " + page + " --user admin:wrong", TempRegistry());
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("Error Code(8020"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("the camera refused the user name and password given"), std::string::npos) << run.output;
+    // A few for each attempt (the preflight's two and its retry; the
+    // Windows viewer's own offer to the root, which WinInet may send again),
+    // where handing the refused credentials back made thousands a second.
+    const auto root = cam.requests("\"target\":\"/\"");
+    EXPECT_GE(root.size(), 2u);
+    EXPECT_LE(root.size(), 10u) << root.size() << " requests for \"/\"";
+}
+
 // One frame, closed by the final delimiter so that it is drawn: the picture
 // camsim sent (asked for again, it is frame 0 again; only its drawn-in
 // send time differs, in the top rows) and the viewer's snapshot of it.
