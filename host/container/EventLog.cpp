@@ -72,3 +72,8 @@ ContainerListener EventLog::listener(ContainerListener chained)
     };
     return l;
 }
+
+void EventLog::pageFailed(const std::string& page, const std::string& reason)
+{
+    write("\"page\":\"" + Escape(page) + "\",\"error\":\"" + Escape(reason) + "\"");
+}

@@ -21,6 +21,9 @@ public:
     ContainerListener listener(ContainerListener chained = {});
 
     void write(const std::string& jsonFields);
+    // The line for a page that could not be loaded, with the reason the
+    // viewer prints.
+    void pageFailed(const std::string& page, const std::string& reason);
     long long elapsedMs() const;
 
     long frames() const { return m_frames; }

@@ -22,6 +22,7 @@ int ViewerSession::open()
     const PageLoad page = LoadPage(m_setup.pageUrl, m_setup.params);
     if (!page.error.empty()) {
         std::fprintf(stderr, "camview: %s\n", page.error.c_str());
+        m_log.pageFailed(page.name, page.error);
         return 1;
     }
     if (m_container->embed(page.objects) == 0) {

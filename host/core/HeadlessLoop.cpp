@@ -21,7 +21,33 @@ bool applyKey(const InputAction& a, HeadlessFace& face, EventLog& log, POINT poi
 
 } // namespace
 
-long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& log, const HeadlessLimits& limits)
+void ControlStatuses::set(int control, const std::string& text)
+{
+    std::lock_guard lock(m_mutex);
+    m_texts[control] = text;
+    m_last = text;
+}
+
+std::string ControlStatuses::last() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_last;
+}
+
+bool ControlStatuses::allFailed(int count) const
+{
+    std::lock_guard lock(m_mutex);
+    if (count <= 0) return false;
+    for (int i = 0; i < count; ++i) {
+        const auto it = m_texts.find(i);
+        // The control's error text: its stream failed and nothing reconnects.
+        if (it == m_texts.end() || it->second.rfind(" Error Code(", 0) != 0) return false;
+    }
+    return true;
+}
+
+long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& log, const HeadlessLimits& limits,
+                     const ControlStatuses& statuses)
 {
     // Script times count from the viewer's start, as the report's do.
     auto elapsedMs = [&] { return static_cast<std::uint64_t>(log.elapsedMs()); };
@@ -29,7 +55,8 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
     long lastSnapshotFrames = 0;
     POINT pointer{0, 0};
     bool running = true;
-    while (running && elapsedMs() < limits.durationSeconds * 1000 && (limits.frames < 0 || log.frames() < limits.frames)) {
+    while (running && elapsedMs() < limits.durationSeconds * 1000 && (limits.frames < 0 || log.frames() < limits.frames) &&
+           !(log.frames() == 0 && statuses.allFailed(face.controlCount()))) {
         while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs()) {
             const InputAction& a = script.actions[next++];
             if (a.kind == InputAction::Kind::Key) {

@@ -6,15 +6,35 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <string>
 
 #include "host/container/EventLog.h"
 #include "host/headless/InputScript.h"
 #include "platform/win/WinTypes.h"
 
+// The status text each control shows while it has no picture, as the
+// viewer's listener reports it (from any thread).
+class ControlStatuses {
+public:
+    void set(int control, const std::string& text);
+    // The text shown last, by any control.
+    std::string last() const;
+    // Whether each of `count` controls shows the error its stream ended
+    // with: no picture will come any more.
+    bool allFailed(int count) const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::map<int, std::string> m_texts;
+    std::string m_last;
+};
+
 class HeadlessFace {
 public:
     virtual ~HeadlessFace() = default;
+    virtual int controlCount() const = 0;
     // One scripted mouse action at a point of the grid: move, press,
     // release, click or wheel turn. False when the viewer must end.
     virtual bool applyPointer(const InputAction& action) = 0;
@@ -41,9 +61,11 @@ struct HeadlessLimits {
     std::string snapshotDir; // ...into this folder
 };
 
-// Runs until the limits are reached or the script quits; the picture is
-// written as the limits ask. Returns the number of frames drawn.
-long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& log, const HeadlessLimits& limits);
+// Runs until the limits are reached, the script quits, or every control's
+// stream has failed for good; the picture is written as the limits ask.
+// Returns the number of frames drawn.
+long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& log, const HeadlessLimits& limits,
+                     const ControlStatuses& statuses);
 
 // The exit report of a headless run: 0 when a picture was drawn; otherwise
 // the status text the control showed and what it means are printed, and 1.

@@ -58,6 +58,7 @@ public:
         }
         return true;
     }
+    int controlCount() const override { return static_cast<int>(m_container.count()); }
     void stop() override { m_container.stop(); }
     void showProperties(POINT pt) override
     {
@@ -92,9 +93,9 @@ int RunHeadless(const HeadlessOptions& options)
 
     // The physical buttons are what the script holds down.
     auto input = std::make_shared<SettableInputState>();
-    std::string status;
+    ControlStatuses statuses;
     ContainerListener chained;
-    chained.onStatus = [&](int, const std::string& text) { status = text; };
+    chained.onStatus = [&](int control, const std::string& text) { statuses.set(control, text); };
     // Headless no one can be asked: a camera that refuses the credentials
     // given gets its request cancelled.
     ViewerSession session({options.pageUrl, options.params, options.modulePath, input,
@@ -108,7 +109,8 @@ int RunHeadless(const HeadlessOptions& options)
     LinuxHeadlessFace face(container, *input, surface);
     const long frames = RunHeadlessLoop(face, script, session.log(),
                                         {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
-                                         options.snapshotDir});
+                                         options.snapshotDir},
+                                        statuses);
     session.close();
-    return HeadlessExitStatus(frames, status, !options.user.empty());
+    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty());
 }

@@ -164,6 +164,7 @@ public:
         }
         return true;
     }
+    int controlCount() const override { return static_cast<int>(m_container.count()); }
     void stop() override { m_container.stop(); }
     void showProperties(POINT pt) override
     {
@@ -230,9 +231,9 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     if (!LoadInputScript(options.inputFile, script)) return 2;
 
     EventLog log(options.events ? stdout : nullptr);
-    std::string status;
+    ControlStatuses statuses;
     ContainerListener chained;
-    chained.onStatus = [&](int, const std::string& text) { status = text; };
+    chained.onStatus = [&](int control, const std::string& text) { statuses.set(control, text); };
 
     // Only a shown window receives the system's mouse input: the controls
     // are then active in place in it and paint there.
@@ -241,6 +242,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     const PageSource page = LoadPageSource(options.pageUrl, options.params, options.user, window, false);
     if (!page.error.empty()) {
         std::fprintf(stderr, "camview: %s\n", page.error.c_str());
+        log.pageFailed(page.name, page.error);
         DestroyWindow(window);
         return 1;
     }
@@ -269,12 +271,13 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     WindowsHeadlessFace face(*container, mouse, window, log, canvas);
     const long frames = RunHeadlessLoop(face, script, log,
                                         {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
-                                         options.snapshotDir});
+                                         options.snapshotDir},
+                                        statuses);
     // The controls go first, then any button the script still holds is let
     // go: no control hears a release the script did not make.
     container->release();
     mouse.releaseAll();
     container.reset();
     DestroyWindow(window);
-    return HeadlessExitStatus(frames, status, !options.user.empty());
+    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty());
 }

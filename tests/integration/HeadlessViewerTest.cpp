@@ -2,6 +2,7 @@
 // module, and the viewer reports frames, events and failures.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +45,25 @@ TEST(HeadlessViewer, AnUnreachableCameraShowsTheStatusAndFails)
                             "' --param ImagePath=?Resolution=320x240 --duration 2", TempRegistry());
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("Error Code(2000 / 10061)"), std::string::npos) << run.output;
+}
+
+// A run whose every control has failed for good ends then, with the
+// reason, instead of waiting out its duration; a page that cannot be
+// fetched has its line in the report.
+TEST(HeadlessViewer, ARunEndsWhenEveryStreamHasFailedAndAFailedPageIsReported)
+{
+    Camsim cam({"--stream-status", "404"});
+    const auto start = std::chrono::steady_clock::now();
+    const ViewerRun run = RunCamview("--headless '" + cam.url("/ImageViewer") + "' --duration 60", TempRegistry());
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("Error Code(4000 / 0)"), std::string::npos) << run.output;
+    EXPECT_LT(took, std::chrono::seconds(30)) << "the run waited for its duration";
+
+    const ViewerRun unreachable = RunCamview("--headless http://127.0.0.1:1/ImageViewer --events --duration 5", TempRegistry());
+    EXPECT_EQ(unreachable.exitCode, 1) << unreachable.output;
+    EXPECT_EQ(LinesWith(unreachable.output, "\"page\":\"http://127.0.0.1:1/ImageViewer\",\"error\":\"cannot reach").size(), 1u)
+        << unreachable.output;
 }
 
 // A cookie's expiry date, as a Set-Cookie line writes it, ten minutes
