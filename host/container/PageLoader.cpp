@@ -5,7 +5,8 @@
 #include <mutex>
 #include <set>
 
-PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params)
+PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
+                  DWORD timeoutMs)
 {
     PageLoad load;
     if (!params.empty() || pageUrl.empty()) {
@@ -14,7 +15,7 @@ PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::s
         return load;
     }
     load.name = pageUrl;
-    const FetchedPage page = FetchViewerPage(pageUrl);
+    const FetchedPage page = FetchViewerPage(pageUrl, timeoutMs);
     if (!page.error.empty()) {
         load.error = page.error;
         return load;

@@ -19,7 +19,9 @@ struct PageLoad {
     std::string error; // set when the page could not be fetched
 };
 
-PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params);
+// timeoutMs: how long the page may take to answer (0: no bound of the viewer's).
+PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
+                  DWORD timeoutMs = 0);
 
 // Asks the person for a camera's user name and password (the window's
 // dialog); `notice` says why they are asked again, empty the first time.

@@ -19,7 +19,7 @@ ViewerSession::~ViewerSession()
 
 int ViewerSession::open()
 {
-    const PageLoad page = LoadPage(m_setup.pageUrl, m_setup.params);
+    const PageLoad page = LoadPage(m_setup.pageUrl, m_setup.params, m_setup.pageTimeoutMs);
     if (!page.error.empty()) {
         std::fprintf(stderr, "camview: %s\n", page.error.c_str());
         m_log.pageFailed(page.name, page.error);

@@ -23,6 +23,7 @@ struct ViewerSessionSetup {
     std::shared_ptr<InputStateSource> input;                 // the physical buttons the controls see
     PasswordPrompt prompt;                                   // asked when a camera answers 401
     std::FILE* events = nullptr;                             // JSON lines here, or none
+    DWORD pageTimeoutMs = 0;                                 // how long the page may take (0: unbounded here)
 };
 
 class ViewerSession {

@@ -98,8 +98,10 @@ int RunHeadless(const HeadlessOptions& options)
     chained.onStatus = [&](int control, const std::string& text) { statuses.set(control, text); };
     // Headless no one can be asked: a camera that refuses the credentials
     // given gets its request cancelled.
+    // --duration bounds the whole run, the page's fetch included.
     ViewerSession session({options.pageUrl, options.params, options.modulePath, input,
-                           ViewerPasswordPrompt(options.user, nullptr), options.events ? stdout : nullptr},
+                           ViewerPasswordPrompt(options.user, nullptr), options.events ? stdout : nullptr,
+                           static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000))},
                           chained);
     if (const int failed = session.open()) return failed;
     ViewerContainer& container = session.container();

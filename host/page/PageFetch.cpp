@@ -7,7 +7,7 @@
 #include "platform/kernel/Kernel.h"
 #include "platform/wininet/WinInet.h"
 
-FetchedPage FetchViewerPage(const std::string& url)
+FetchedPage FetchViewerPage(const std::string& url, DWORD timeoutMs)
 {
     FetchedPage page;
     page.error = UnsupportedPageAddress(url);
@@ -17,6 +17,7 @@ FetchedPage FetchViewerPage(const std::string& url)
         page.error = "cannot open the internet layer";
         return page;
     }
+    if (timeoutMs > 0) InternetSetOptionA(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeoutMs, sizeof timeoutMs);
     HINTERNET request = InternetOpenUrlA(internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);
     if (!request) {
         page.error = PageFetchError(url, GetLastError());

@@ -11,4 +11,4 @@
 // the password dialog may be shown. True with the body, else false with
 // the reason the Linux viewer gives for the same failure.
 bool FetchPageBody(const std::string& url, const std::string& user, HWND owner, bool interactive, std::string& body,
-                   std::string& error);
+                   std::string& error, DWORD timeoutMs = 0);

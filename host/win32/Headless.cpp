@@ -239,7 +239,9 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     // are then active in place in it and paint there.
     const bool forPointer = movesThePointer(script);
     HWND window = makeViewerWindow(forPointer);
-    const PageSource page = LoadPageSource(options.pageUrl, options.params, options.user, window, false);
+    // --duration bounds the whole run, the page's fetch included.
+    const PageSource page = LoadPageSource(options.pageUrl, options.params, options.user, window, false,
+                                           static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)));
     if (!page.error.empty()) {
         std::fprintf(stderr, "camview: %s\n", page.error.c_str());
         log.pageFailed(page.name, page.error);

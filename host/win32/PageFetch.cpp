@@ -153,7 +153,8 @@ struct Handles {
 
 } // namespace
 
-FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWND owner, bool interactive)
+FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWND owner, bool interactive,
+                            DWORD timeoutMs)
 {
     FetchedPage page;
     page.error = UnsupportedPageAddress(url);
@@ -169,6 +170,10 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
     if (!h.internet) {
         page.error = "cannot open the internet layer";
         return page;
+    }
+    if (timeoutMs > 0) {
+        for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+            InternetSetOptionA(h.internet, option, &timeoutMs, sizeof timeoutMs);
     }
     // Each offer of credentials goes on a request of its own: a request
     // that was refused once keeps sending the credentials it was first given

@@ -13,4 +13,6 @@
 
 // owner: the window a password dialog belongs to; interactive: whether
 // the dialog may be shown (false headless: a 401 without --user fails).
-FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWND owner, bool interactive);
+// timeoutMs: how long the page may take to answer (0: WinInet's own limits).
+FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWND owner, bool interactive,
+                            DWORD timeoutMs = 0);

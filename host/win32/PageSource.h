@@ -21,6 +21,7 @@ struct PageSource {
 
 // user: NAME:PASSWORD for a 401; owner and interactive: where and whether
 // the password dialog may be shown.
+// timeoutMs: how long the page may take to answer (0: WinInet's own limits).
 PageSource LoadPageSource(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
-                          const std::string& user, HWND owner, bool interactive);
+                          const std::string& user, HWND owner, bool interactive, DWORD timeoutMs = 0);
 

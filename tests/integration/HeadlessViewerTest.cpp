@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 
 #include "tests/integration/Processes.h"
+#include "tests/support/Loopback.h"
 #include "tests/integration/Viewer.h"
 #include "tests/support/PngFile.h"
 
@@ -64,6 +65,20 @@ TEST(HeadlessViewer, ARunEndsWhenEveryStreamHasFailedAndAFailedPageIsReported)
     EXPECT_EQ(unreachable.exitCode, 1) << unreachable.output;
     EXPECT_EQ(LinesWith(unreachable.output, "\"page\":\"http://127.0.0.1:1/ImageViewer\",\"error\":\"cannot reach").size(), 1u)
         << unreachable.output;
+}
+
+// A page that never answers is given the run's duration, not the internet
+// layer's half minute.
+TEST(HeadlessViewer, TheDurationBoundsAPageThatNeverAnswers)
+{
+    BoundLoopbackSocket silent(true);
+    const auto start = std::chrono::steady_clock::now();
+    const ViewerRun run = RunCamview("--headless http://127.0.0.1:" + std::to_string(silent.port()) + "/ImageViewer --duration 2",
+                                     TempRegistry());
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("did not answer in time"), std::string::npos) << run.output;
+    EXPECT_LT(took, std::chrono::seconds(15)) << run.output;
 }
 
 // A cookie's expiry date, as a Set-Cookie line writes it, ten minutes
