@@ -4,7 +4,8 @@
 #   VE_OPTIONS_SOURCES      camview's command line
 #   VE_REPORT_SOURCES       the JSON-line report and the input script
 #   VE_CORE_SOURCES         the viewer's core: the headless run and its
-#                           report, over each face's HeadlessFace
+#                           report, over each face's HeadlessFace; which
+#                           controls a page may make the viewer load
 set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
@@ -14,4 +15,7 @@ set(VE_REPORT_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/container/EventLog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/headless/InputScript.cpp
 )
-set(VE_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp)
+set(VE_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/core/ControlPolicy.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp
+)

@@ -7,7 +7,7 @@
 # and their tests, win_plumbing_tests.exe.
 include(${PROJECT_SOURCE_DIR}/host/Sources.cmake)
 add_library(camview_options STATIC ${VE_OPTIONS_SOURCES})
-target_link_libraries(camview_options PUBLIC ve_root PRIVATE ve_warnings)
+target_link_libraries(camview_options PUBLIC ve_root vepage PRIVATE ve_warnings)
 
 # libxml2, built for this architecture from Debian's source package by
 # scripts/setup --windows into the build folder's libxml2/: static, HTML
@@ -38,7 +38,10 @@ add_executable(win_plumbing_tests
   ${PROJECT_SOURCE_DIR}/tests/host/ViewerPageTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/host/NetworkErrorsTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/host/CamviewOptionsTest.cpp
+  ${PROJECT_SOURCE_DIR}/tests/host/ControlPolicyTest.cpp
+  ${PROJECT_SOURCE_DIR}/host/core/ControlPolicy.cpp
   ${PROJECT_SOURCE_DIR}/tests/windows/PageFetchTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/windows/PngWriterTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/windows/WinsockEnvironment.cpp)
-target_link_libraries(win_plumbing_tests PRIVATE camview_fetch camview_png camview_options ws2_32 gtest gtest_main ve_warnings)
+target_link_libraries(win_plumbing_tests PRIVATE camview_fetch camview_png camview_options ws2_32 ole32 uuid gtest gtest_main
+                      ve_warnings)

@@ -1,5 +1,7 @@
 #include "host/container/CamviewOptions.h"
 
+#include "host/page/ViewerPage.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +16,8 @@ const char* kUsage =
     "Loads a camera's viewer page, hosts the controls it embeds and shows their live pictures.\n"
     "  --param NAME=VALUE   one control with these PARAMs instead of the page's OBJECTs\n"
     "  --user NAME:PASS     answer the password prompt (otherwise it is asked, or cancelled headless)\n"
+    "  --allow-class CLSID  also host this control class when a page names it (repeatable); by default\n"
+    "                       only the camera's image control is loaded\n"
     "  --events             print events, navigations, cursor and status changes and frames as JSON lines\n"
     "  --headless           no window: run for a while and report\n"
     "  --version            print the version and exit\n"
@@ -190,6 +194,13 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
                 std::fprintf(stderr, "camview: --snapshot-every: the folder %s does not exist\n", o.snapshotDir.c_str());
                 return 2;
             }
+        } else if (a == "--allow-class") {
+            if (!(value = next())) return 2;
+            if (NormalisedClassId(value).empty()) {
+                std::fprintf(stderr, "camview: --allow-class takes a class identifier ({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}), not \"%s\"\n", value);
+                return 2;
+            }
+            o.allowedClasses.push_back(value);
         } else if (a == "--param") {
             if (!(value = next())) return 2;
             const std::string p = value;

@@ -19,6 +19,7 @@ struct CamviewOptions {
     long snapshotEvery = 0;     // headless: also write a PNG after every this many frames...
     std::string snapshotDir;    // ...into this folder
     std::string inputFile;      // headless: timed input to replay
+    std::vector<std::string> allowedClasses; // control classes a page may load besides the image control
 };
 
 // Reads the command line into `options`. Returns -1 when the viewer should

@@ -1,5 +1,7 @@
 #include "host/container/ViewerContainer.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -89,8 +91,19 @@ ViewerContainer::~ViewerContainer() { release(); }
 std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
 {
     for (const auto& object : objects) {
+        // A page names what it likes; only the classes the policy allows
+        // are made, and only a control that declares itself safe with a
+        // page's data is given the page's PARAMs.
+        if (const std::string why = m_policy.refusal(object.classId); !why.empty()) {
+            std::fprintf(stderr, "camview: %s\n", why.c_str());
+            continue;
+        }
         Hosted h;
         if (FAILED(createControl(object.classId, m_modulePath, h.object.put()))) continue;
+        if (const std::string why = ControlPolicy::declined(h.object.get(), object.classId); !why.empty()) {
+            std::fprintf(stderr, "camview: %s\n", why.c_str());
+            continue;
+        }
         const int index = static_cast<int>(m_controls.size());
         HostListener listener;
         listener.onEvent = [this, index](const std::string& name, const std::vector<VARIANT>& args) {

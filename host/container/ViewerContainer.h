@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/container/ContainerListener.h"
+#include "host/core/ControlPolicy.h"
 #include "host/page/ViewerPage.h"
 #include "host/site/HostSite.h"
 #include "platform/com/ComPtr.h"
@@ -33,6 +34,9 @@ public:
     // (registering the module first when needed); returns how many.
     std::size_t embed(const std::vector<EmbeddedObject>& objects);
     std::size_t count() const { return m_controls.size(); }
+    // Which of a page's controls may be loaded (the image control's class
+    // only, unless set otherwise).
+    void setPolicy(ControlPolicy policy) { m_policy = std::move(policy); }
     // The grid's size and each control's place in it.
     SIZE extent() const { return m_extent; }
     RECT cell(std::size_t index) const;
@@ -75,6 +79,7 @@ public:
     static std::string NameOfCursor(HCURSOR cursor);
 
 private:
+    ControlPolicy m_policy;
     struct Hosted {
         ComPtr<IOleObject> object;
         ComPtr<IViewObject> view;

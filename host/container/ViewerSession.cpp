@@ -8,6 +8,7 @@ ViewerSession::ViewerSession(ViewerSessionSetup setup, ContainerListener chained
     SetInputStateSource(m_setup.input);
     SetPasswordPrompt(m_setup.prompt);
     m_container = std::make_unique<ViewerContainer>(m_setup.pageUrl, m_setup.modulePath, m_log.listener(std::move(chained)));
+    m_container->setPolicy(ControlPolicy(m_setup.allowedClasses));
 }
 
 ViewerSession::~ViewerSession()

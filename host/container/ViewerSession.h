@@ -24,6 +24,7 @@ struct ViewerSessionSetup {
     PasswordPrompt prompt;                                   // asked when a camera answers 401
     std::FILE* events = nullptr;                             // JSON lines here, or none
     DWORD pageTimeoutMs = 0;                                 // how long the page may take (0: unbounded here)
+    std::vector<std::string> allowedClasses;                 // control classes allowed besides the image control
 };
 
 class ViewerSession {

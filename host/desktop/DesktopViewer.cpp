@@ -504,7 +504,7 @@ int DesktopViewer::run()
     };
     m_session = std::make_unique<ViewerSession>(
         ViewerSessionSetup{m_pageUrl, m_options.params, m_options.modulePath, std::make_shared<PhysicalButtons>(),
-                           prompt, m_options.events ? stdout : nullptr},
+                           prompt, m_options.events ? stdout : nullptr, 0, m_options.allowedClasses},
         chained);
     m_container = &m_session->container();
 

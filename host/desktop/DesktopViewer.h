@@ -15,6 +15,7 @@ struct DesktopOptions {
     std::string user;       // NAME:PASSWORD; otherwise the prompt is asked in the window
     bool events = false;    // JSON lines on standard output as well
     std::string modulePath; // the control module, registered when needed
+    std::vector<std::string> allowedClasses; // control classes a page may load besides the image control
 };
 
 // Returns the process exit code: 0 after a clean quit, 1 when the page

@@ -101,7 +101,7 @@ int RunHeadless(const HeadlessOptions& options)
     // --duration bounds the whole run, the page's fetch included.
     ViewerSession session({options.pageUrl, options.params, options.modulePath, input,
                            ViewerPasswordPrompt(options.user, nullptr), options.events ? stdout : nullptr,
-                           static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000))},
+                           static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)), options.allowedClasses},
                           chained);
     if (const int failed = session.open()) return failed;
     ViewerContainer& container = session.container();

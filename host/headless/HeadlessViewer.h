@@ -19,6 +19,7 @@ struct HeadlessOptions {
     bool events = false;       // JSON lines on standard output
     std::string user;          // NAME:PASSWORD for the password prompt
     std::string modulePath;    // the control module, registered when needed
+    std::vector<std::string> allowedClasses; // control classes a page may load besides the image control
 };
 
 // Returns the process exit code: 0 when a picture was drawn, 1 otherwise

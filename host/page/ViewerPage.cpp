@@ -83,6 +83,19 @@ std::vector<EmbeddedObject> ParseViewerPage(const std::string& html)
 
 const char* const kImageControlClass = "{4D8D78A3-35E9-499D-8771-4ADA8876B786}";
 
+std::string NormalisedClassId(const std::string& classText)
+{
+    std::string text = classText;
+    if (text.size() == 38 && text.front() == '{' && text.back() == '}') text = text.substr(1, 36);
+    if (text.size() != 36) return {};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i]))) return {};
+        text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+    }
+    return text;
+}
+
 EmbeddedObject ImageControlWithParams(const std::vector<std::pair<std::string, std::string>>& params)
 {
     EmbeddedObject object;

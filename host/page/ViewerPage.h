@@ -17,6 +17,10 @@ struct EmbeddedObject {
 // The class of the camera's image control, as a page names it.
 extern const char* const kImageControlClass;
 
+// A class identifier as text in one form, without braces and in upper
+// case; empty when the text is not one.
+std::string NormalisedClassId(const std::string& classText);
+
 // The one control a viewer shows when it is given PARAMs instead of a page:
 // the image control with those PARAMs.
 EmbeddedObject ImageControlWithParams(const std::vector<std::pair<std::string, std::string>>& params);

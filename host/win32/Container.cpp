@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "host/win32/ControlFactory.h"
@@ -84,8 +85,20 @@ Container::~Container()
 std::size_t Container::embed(const std::vector<EmbeddedObject>& objects)
 {
     for (const auto& object : objects) {
+        // A page names what it likes; only the classes the policy allows
+        // are made, and only a control that declares itself safe with a
+        // page's data is given the page's PARAMs.
+        if (const std::string why = m_setup.policy.refusal(object.classId); !why.empty()) {
+            std::fprintf(stderr, "camview: %s\n", why.c_str());
+            continue;
+        }
         IOleObject* control = nullptr;
         if (FAILED(CreateControl(object.classId, m_setup.modulePath, &control)) || !control) continue;
+        if (const std::string why = ControlPolicy::declined(control, object.classId); !why.empty()) {
+            std::fprintf(stderr, "camview: %s\n", why.c_str());
+            control->Release();
+            continue;
+        }
         auto h = std::make_unique<Hosted>();
         Hosted* hosted = h.get();
         h->object = control;

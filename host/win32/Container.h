@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/container/ContainerListener.h"
+#include "host/core/ControlPolicy.h"
 #include "host/page/ViewerPage.h"
 #include "host/win32/ControlSite.h"
 #include "host/win32/CursorNames.h"
@@ -28,6 +29,7 @@ struct ContainerSetup {
     bool inPlace = false;          // activate the controls in the window
     MessageBrowser::PageGetter getter; // the "Message" frame's fetch
     ContainerListener listener;
+    ControlPolicy policy;           // which of a page's controls may be loaded
 };
 
 class Container {

@@ -258,6 +258,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
         return FetchPageBody(url, user, nullptr, false, body, error);
     };
     setup.listener = log.listener(chained);
+    setup.policy = ControlPolicy(options.allowedClasses);
     auto container = std::make_unique<Container>(setup);
     if (container->embed(page.objects) == 0) {
         std::fprintf(stderr, "camview: %s holds no OBJECT of a registered control\n", page.name.c_str());

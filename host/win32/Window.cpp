@@ -264,6 +264,7 @@ int ViewerWindow::run()
         return FetchPageBody(url, user, nullptr, false, body, error);
     };
     setup.listener = m_log.listener(chained);
+    setup.policy = ControlPolicy(m_options.allowedClasses);
     m_container = std::make_unique<Container>(setup);
     m_frameTimes.resize(page.objects.size());
     if (m_container->embed(page.objects) == 0) {

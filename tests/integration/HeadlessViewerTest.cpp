@@ -67,6 +67,26 @@ TEST(HeadlessViewer, ARunEndsWhenEveryStreamHasFailedAndAFailedPageIsReported)
         << unreachable.output;
 }
 
+// A page that names another installed control gets it refused, with the
+// reason, and the camera's own control on the same page still streams; a
+// class the user allows is made, and refused still when it does not
+// declare itself safe with the page's data (the property page's class, a
+// registered class that is no control).
+TEST(HeadlessViewer, APageCannotMakeTheViewerLoadAnotherControl)
+{
+    Camsim cam({"--other-object", "09EF6554-603C-4370-A96F-173992656FBF", "--fps", "20"});
+    const std::string page = "--headless '" + cam.url("/ImageViewer") + "' --frames 2 --duration 10";
+    const ViewerRun run = RunCamview(page, TempRegistry());
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("the page's control 09EF6554-603C-4370-A96F-173992656FBF is not loaded: camview hosts the "
+                              "camera's image control only"),
+              std::string::npos)
+        << run.output;
+    const ViewerRun allowed = RunCamview(page + " --allow-class {09EF6554-603C-4370-A96F-173992656FBF}", TempRegistry());
+    EXPECT_EQ(allowed.exitCode, 0) << allowed.output;
+    EXPECT_EQ(allowed.output.find("hosts the camera's image control only"), std::string::npos) << allowed.output;
+}
+
 // A page that never answers is given the run's duration, not the internet
 // layer's half minute.
 TEST(HeadlessViewer, TheDurationBoundsAPageThatNeverAnswers)

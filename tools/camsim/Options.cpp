@@ -28,6 +28,8 @@ const char* CamsimUsage()
            "  --zoom-reply-pad B   put B bytes of padding before the zoom reply's text\n"
            "  --param NAME=VALUE   a PARAM of the viewer page's OBJECT (repeatable)\n"
            "  --page-size WxH      the OBJECT's size on the viewer page (default 320x240)\n"
+           "  --other-object CLSID put an OBJECT of another class first on the viewer page, with a\n"
+           "                       PARAM of its own (repeatable)\n"
            "fault options, for tests:\n"
            "  --close-after N      break the stream connection halfway through the part after N frames\n"
            "  --stall-after N      stop sending after N frames, keeping the connection open\n"
@@ -131,6 +133,11 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
             const char* eq = std::strchr(v, '=');
             if (!eq) return error = "--param takes NAME=VALUE", false;
             o.params.emplace_back(std::string(v, eq), std::string(eq + 1));
+        } else if (a == "--other-object") {
+            const char* v = value("--other-object");
+            if (!v) return false;
+            if (!*v || std::strpbrk(v, "\"<>&")) return error = "--other-object takes a class identifier", false;
+            o.otherObjects.push_back(v);
         } else if (a == "--page-size") {
             const char* v = value("--page-size");
             if (!v || std::sscanf(v, "%dx%d", &o.pageWidth, &o.pageHeight) != 2)

@@ -19,6 +19,7 @@ struct CamsimOptions {
     std::string partLogFile; // one JSON line per part sent
     int loop = 0;            // frames in a pre-encoded loop; 0: render every frame
     int objects = 1;         // OBJECTs on the viewer page
+    std::vector<std::string> otherObjects; // class identifiers of other OBJECTs put first on the page
     int zoomBusy = 0;
     int zoomDelayMs = 0;
     int zoomReplyPad = 0; // bytes before the zoom reply's text

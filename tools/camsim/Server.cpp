@@ -404,6 +404,9 @@ int CamsimServer::serveViewer(MHD_Connection* c)
         object += "<param name=\"" + htmlEscape(name) + "\" value=\"" + htmlEscape(v) + "\">\n";
     object += "</object>\n";
     std::string body = "<html><head><title>Camera</title></head><body>\n";
+    for (const std::string& other : m_options.otherObjects)
+        body += "<object classid=\"clsid:" + htmlEscape(other) + "\" width=\"160\" height=\"120\">\n"
+                "<param name=\"Source\" value=\"the page\">\n</object>\n";
     for (int i = 0; i < m_options.objects; ++i) body += object;
     body += "</body></html>\n";
     return queueText(c, MHD_HTTP_OK, body);

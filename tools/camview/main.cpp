@@ -27,6 +27,7 @@ int main(int argc, char** argv)
         o.events = c.events;
         o.user = c.user;
         o.modulePath = modulePath;
+        o.allowedClasses = c.allowedClasses;
         return RunHeadless(o);
     }
     DesktopOptions d;
@@ -35,5 +36,6 @@ int main(int argc, char** argv)
     d.user = c.user;
     d.events = c.events;
     d.modulePath = modulePath;
+    d.allowedClasses = c.allowedClasses;
     return RunDesktop(d);
 }
