@@ -34,6 +34,19 @@ HDC CreateCompatibleDC(HDC hdc)
     return GdiTable::instance().addDC(std::move(dc));
 }
 
+int GetClipBox(HDC hdc, RECT* rect)
+{
+    const auto dc = GdiTable::instance().dc(hdc);
+    if (!dc || !rect) return ERROR;
+    const RECT r = dc->paintable();
+    *rect = RECT{r.left - dc->originX, r.top - dc->originY, r.right - dc->originX, r.bottom - dc->originY};
+    if (r.right <= r.left || r.bottom <= r.top) {
+        *rect = RECT{0, 0, 0, 0};
+        return NULLREGION;
+    }
+    return SIMPLEREGION;
+}
+
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height)
 {
     const auto like = GdiTable::instance().dc(hdc);

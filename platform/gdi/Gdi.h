@@ -26,6 +26,10 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
 BOOL DeleteDC(HDC hdc);
 BOOL DeleteObject(HGDIOBJ object);
 int GetDeviceCaps(HDC hdc, int index);
+// The smallest rectangle around what the context can paint, in its own
+// coordinates: SIMPLEREGION, NULLREGION when it can paint nothing, ERROR for
+// an unknown context.
+int GetClipBox(HDC hdc, RECT* rect);
 
 HBRUSH CreateSolidBrush(COLORREF colour);
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush);
