@@ -10,8 +10,9 @@
 //
 // Parameters: records "Name=Value" separated by NUL bytes. A value that
 // starts with byte 1 and two bytes n (little-endian) stands for the rest of
-// the value repeated to n * 8 bytes, so that short inputs reach texts of
-// any length up to half a megabyte.
+// the value repeated to n * 2 bytes, so that short inputs reach texts of
+// any length up to 128 KiB (past every 16-bit length and the stream's
+// 64 KiB bound).
 //
 // Checks: a loaded control keeps a picture size that is not zero; what a
 // control saves loads into a new control and saves again to the same bytes;
@@ -112,8 +113,8 @@ std::string expandValue(std::string_view value)
     std::string_view pattern = value.substr(3);
     if (pattern.empty()) pattern = "9";
     std::string out;
-    out.reserve(n * 8);
-    while (out.size() < n * 8) out.append(pattern.substr(0, n * 8 - out.size()));
+    out.reserve(n * 2);
+    while (out.size() < n * 2) out.append(pattern.substr(0, n * 2 - out.size()));
     return out;
 }
 
