@@ -21,6 +21,8 @@ HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX = 0, int origi
 std::shared_ptr<Surface> GetDCSurface(HDC hdc);
 
 HDC CreateCompatibleDC(HDC hdc);
+// Null for a size below zero or too large to allocate (over 1 GiB of
+// 32-bit pixels).
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
 BOOL DeleteDC(HDC hdc);
