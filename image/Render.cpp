@@ -3,6 +3,8 @@
 // block transfer.
 #include "image/ImageImpl.h"
 
+#include <algorithm>
+
 #include "platform/gdi/Gdi.h"
 #include "platform/vfw/Vfw.h"
 
@@ -49,18 +51,42 @@ int CImageImpl::StretchDraw(CDC* pdc, HDRAWDIB hDrawDib, int xDst, int yDst, int
         return 1;
     }
 
+    // Only the part of the destination that the target can show is composed
+    // off-screen. The destination is the picture size a page asks for (up to
+    // 32767 x 32767: gigabytes as one bitmap, at every paint); the target is
+    // a window or the container's surface.
+    int left = 0; // of the composed part, within the destination
+    int top = 0;
+    int width = dxDst;
+    int height = dyDst;
+    RECT clip;
+    if (dxDst > 0 && dyDst > 0 && GetClipBox(target, &clip) != ERROR) {
+        const long long l = std::max<long long>(xDst, clip.left);
+        const long long t = std::max<long long>(yDst, clip.top);
+        const long long r = std::min<long long>(static_cast<long long>(xDst) + dxDst, clip.right);
+        const long long b = std::min<long long>(static_cast<long long>(yDst) + dyDst, clip.bottom);
+        if (r <= l || b <= t) return 1; // none of it shows
+        left = static_cast<int>(l - xDst);
+        top = static_cast<int>(t - yDst);
+        width = static_cast<int>(r - l);
+        height = static_cast<int>(b - t);
+    }
+
     RealizePalette(target);
     SetStretchBltMode(target, COLORONCOLOR);
     HDC offscreen = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, dxDst, dyDst);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
     SelectObject(offscreen, bitmap);
     if (imagePalette) {
         SelectPalette(offscreen, imagePalette->GetPalette(), FALSE);
         RealizePalette(offscreen);
     }
     SetStretchBltMode(offscreen, COLORONCOLOR);
-    StretchDIBits(offscreen, 0, 0, dxDst, dyDst, xSrc, ySrc, dxSrc, dySrc, imageBits, imageInfo, DIB_PAL_COLORS, SRCCOPY);
-    BitBlt(target, xDst, yDst, dxDst, dyDst, offscreen, 0, 0, SRCCOPY);
+    // The whole destination, placed so that its composed part lands on the
+    // bitmap: every pixel samples the source as it would in a whole bitmap.
+    StretchDIBits(offscreen, -left, -top, dxDst, dyDst, xSrc, ySrc, dxSrc, dySrc, imageBits, imageInfo, DIB_PAL_COLORS,
+                  SRCCOPY);
+    BitBlt(target, xDst + left, yDst + top, width, height, offscreen, 0, 0, SRCCOPY);
     DeleteDC(offscreen);
     DeleteObject(bitmap);
     return 1;

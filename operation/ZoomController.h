@@ -43,12 +43,17 @@ public:
 private:
     static unsigned WINAPI ThreadMain(void* arg);
     void CloseHandles();
+    // Waits ms, or less once the destructor has begun: the state word is
+    // still polled at the same period, but a destruction does not wait out
+    // a pause.
+    void Pause(DWORD ms);
 
     int m_nSpeed = 0;
     int m_nDirection = 0;
     int m_nStop = 0;
     std::atomic<int> m_nState{ZOOM_WORKER_UNATTACHED};
     HANDLE m_hThread = nullptr;
+    HANDLE m_hWake = nullptr;
     std::atomic<HINTERNET> m_hInternet{nullptr};
     std::atomic<HINTERNET> m_hRequest{nullptr};
     std::atomic<CZoomController*> m_pOwner{nullptr};

@@ -18,6 +18,8 @@ constexpr int kStopMagnitude = 32768;
 
 CZoomWorker::CZoomWorker()
 {
+    // Set once, by the destructor: every pause of the worker ends then.
+    m_hWake = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_hThread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &CZoomWorker::ThreadMain, this, 0, nullptr));
 }
 
@@ -29,10 +31,20 @@ CZoomWorker::~CZoomWorker()
     int unattached = ZOOM_WORKER_UNATTACHED;
     m_nState.compare_exchange_strong(unattached, ZOOM_WORKER_LEAVE, std::memory_order_acq_rel);
     CloseHandles();
+    if (m_hWake) SetEvent(m_hWake);
     if (m_hThread) {
         WaitForSingleObject(m_hThread, INFINITE);
         CloseHandle(m_hThread);
     }
+    if (m_hWake) CloseHandle(m_hWake);
+}
+
+void CZoomWorker::Pause(DWORD ms)
+{
+    if (m_hWake)
+        WaitForSingleObject(m_hWake, ms);
+    else
+        Sleep(ms);
 }
 
 void CZoomWorker::Attach(CZoomController* owner, int minSpeed)
@@ -63,8 +75,11 @@ unsigned WINAPI CZoomWorker::ThreadMain(void* arg)
         CZoomController* owner = self->m_pOwner.load(std::memory_order_acquire);
         switch (self->GetState()) {
         case ZOOM_WORKER_IDLE:
-            if (owner && owner->IsClosing()) self->m_nState.store(ZOOM_WORKER_LEAVE, std::memory_order_release);
-            Sleep(kPollMs);
+            if (owner && owner->IsClosing()) {
+                self->m_nState.store(ZOOM_WORKER_LEAVE, std::memory_order_release);
+                return 0;
+            }
+            self->Pause(kPollMs);
             break;
         case ZOOM_WORKER_PENDING:
             self->SendCommand();
@@ -73,12 +88,12 @@ unsigned WINAPI CZoomWorker::ThreadMain(void* arg)
                 return 0;
             }
             self->m_nState.store(ZOOM_WORKER_IDLE, std::memory_order_release);
-            Sleep(kPollMs);
+            self->Pause(kPollMs);
             break;
         case ZOOM_WORKER_LEAVE:
             return 0;
         default:
-            Sleep(kPollMs); // not attached yet
+            self->Pause(kPollMs); // not attached yet
             break;
         }
     }
@@ -164,7 +179,7 @@ void CZoomWorker::SendCommand()
         }
         CloseHandles();
         if (!busy) return;
-        Sleep(kBusyRetryMs);
+        Pause(kBusyRetryMs);
         --attempts;
     }
 }

@@ -8,6 +8,7 @@ add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/framework/OleControlCommon.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/OlePropertyPage.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/PropExchange.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/PropertyStream.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/WinMessageBox.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/ConnectionPoint.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/Control.cpp

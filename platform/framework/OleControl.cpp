@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/framework/PropertyStream.h"
 #include "platform/kernel/MessageBox.h"
 
 COleControl::COleControl()
@@ -182,6 +183,21 @@ HRESULT COleControl::Save(IPropertyBag* bag)
     CPropbagSaveExchange px(bag);
     DoPropExchange(&px);
     return S_OK;
+}
+
+HRESULT COleControl::LoadStream(PropertyStreamSource& source)
+{
+    PropertyStreamBag bag;
+    if (!ReadPropertyStream(source, bag)) return E_FAIL;
+    return Load(&bag);
+}
+
+HRESULT COleControl::SaveStream(std::string& bytes)
+{
+    PropertyStreamBag bag;
+    const HRESULT hr = Save(&bag);
+    if (FAILED(hr)) return hr;
+    return WritePropertyStream(bag, bytes) ? S_OK : E_FAIL;
 }
 
 HRESULT COleControl::Draw(HDC hdc, LPCRECTL bounds)

@@ -27,6 +27,8 @@
 #include "platform/framework/PropExchange.h"
 #include "platform/window/Window.h"
 
+class PropertyStreamSource;
+
 constexpr LONG READYSTATE_UNINITIALIZED = 0;
 constexpr LONG READYSTATE_LOADING = 1;
 constexpr LONG READYSTATE_LOADED = 2;
@@ -69,6 +71,14 @@ public:
     virtual HRESULT GetTypeLib(LCID lcid, GUID* libid, WORD* major, WORD* minor) const;
     virtual HRESULT GetTypeLibCache(GUID* libid) const;
     virtual UINT GetUserTypeNameID() const { return 0; }
+
+    // Persistence as one stream of named properties (PropertyStream.h), what
+    // a container keeps through IPersistStreamInit on Windows: the same
+    // loading and saving exchanges as a property bag's. A stream that is not
+    // in the format is refused (E_FAIL) before any property is loaded; a save
+    // the format cannot hold fails and appends nothing.
+    HRESULT LoadStream(PropertyStreamSource& source);
+    HRESULT SaveStream(std::string& bytes);
 
     // Siting and the window.
     IOleClientSite* GetClientSite() const { return m_pClientSite; }

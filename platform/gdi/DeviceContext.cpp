@@ -34,10 +34,27 @@ HDC CreateCompatibleDC(HDC hdc)
     return GdiTable::instance().addDC(std::move(dc));
 }
 
+int GetClipBox(HDC hdc, RECT* rect)
+{
+    const auto dc = GdiTable::instance().dc(hdc);
+    if (!dc || !rect) return ERROR;
+    const RECT r = dc->paintable();
+    *rect = RECT{r.left - dc->originX, r.top - dc->originY, r.right - dc->originX, r.bottom - dc->originY};
+    if (r.right <= r.left || r.bottom <= r.top) {
+        *rect = RECT{0, 0, 0, 0};
+        return NULLREGION;
+    }
+    return SIMPLEREGION;
+}
+
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height)
 {
     const auto like = GdiTable::instance().dc(hdc);
     if (!like || width < 0 || height < 0) return nullptr;
+    // Windows refuses a bitmap it cannot allocate; the stand-in refuses one
+    // of more than 1 GiB of 32-bit pixels instead of trying.
+    constexpr long long kMaxPixels = 1LL << 28;
+    if (static_cast<long long>(width) * height > kMaxPixels) return nullptr;
     const int bits = like->surface ? like->surface->bitsPerPixel() : 32;
     return GdiTable::instance().addBitmap(std::make_shared<Surface>(width, height, bits, Surface::Contents::Undefined));
 }

@@ -21,11 +21,17 @@ HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX = 0, int origi
 std::shared_ptr<Surface> GetDCSurface(HDC hdc);
 
 HDC CreateCompatibleDC(HDC hdc);
+// Null for a size below zero or too large to allocate (over 1 GiB of
+// 32-bit pixels).
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
 BOOL DeleteDC(HDC hdc);
 BOOL DeleteObject(HGDIOBJ object);
 int GetDeviceCaps(HDC hdc, int index);
+// The smallest rectangle around what the context can paint, in its own
+// coordinates: SIMPLEREGION, NULLREGION when it can paint nothing, ERROR for
+// an unknown context.
+int GetClipBox(HDC hdc, RECT* rect);
 
 HBRUSH CreateSolidBrush(COLORREF colour);
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush);

@@ -73,6 +73,10 @@ constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 constexpr UINT GDI_ERROR = 0xFFFFFFFFu;
+// What GetClipBox finds.
+constexpr int ERROR = 0;
+constexpr int NULLREGION = 1;
+constexpr int SIMPLEREGION = 2;
 
 constexpr int BITSPIXEL = 12;
 constexpr int PLANES = 14;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "operation/ZoomController.h"
+#include "platform/framework/PropertyStream.h"
 #include "stream/StreamBuffer.h"
 #include "tests/support/TestContainer.h"
 
@@ -250,6 +251,41 @@ TEST(Parameters, SavedParametersLoadIntoAnEqualControl)
     EXPECT_EQ(second.ctrl()->m_nImageWidth, 160);
     EXPECT_EQ(second.ctrl()->m_bAutoSize, FALSE);
     EXPECT_EQ(second.ctrl()->m_nStreamWidth, 160);
+}
+
+TEST(Parameters, ASavedStreamLoadsIntoAnEqualControlAndADamagedOneLoadsNothing)
+{
+    TestContainer first;
+    first.embed({{"ImagePath", "/x?Resolution=160x120"}, {"ImageWidth", "160"}, {"ImageHeight", "120"}, {"TaskId", "-32768"}});
+    std::string saved;
+    ASSERT_EQ(first.ctrl()->SaveStream(saved), S_OK);
+
+    TestContainer second;
+    second.siteControl();
+    PropertyStreamBytes bytes(saved.data(), saved.size());
+    ASSERT_EQ(second.ctrl()->LoadStream(bytes), S_OK);
+    EXPECT_EQ(second.ctrl()->m_strImagePath, "/x?Resolution=160x120");
+    EXPECT_EQ(second.ctrl()->m_nImageWidth, 160);
+    EXPECT_EQ(second.ctrl()->m_nTaskId, -32768);
+    EXPECT_EQ(second.ctrl()->m_nStreamWidth, 160);
+
+    // Cut anywhere, the stream is refused before any property is loaded.
+    for (std::size_t cut : {std::size_t{0}, std::size_t{11}, saved.size() / 2, saved.size() - 1}) {
+        TestContainer third;
+        third.embed({{"ImagePath", "/kept"}});
+        PropertyStreamBytes damaged(saved.data(), cut);
+        EXPECT_EQ(third.ctrl()->LoadStream(damaged), E_FAIL) << cut;
+        EXPECT_EQ(third.ctrl()->m_strImagePath, "/kept") << cut;
+    }
+}
+
+TEST(Parameters, ATextTheStreamCannotHoldFailsTheSaveInsteadOfWritingAnUnreadableStream)
+{
+    TestContainer c;
+    c.embed({{"ImagePath", std::string(64 * 1024 + 1, 'p')}});
+    std::string saved = "kept";
+    EXPECT_EQ(c.ctrl()->SaveStream(saved), E_FAIL);
+    EXPECT_EQ(saved, "kept");
 }
 
 TEST(Parameters, SecondLoadStartsNothingTwiceAndKeepsTheBits)

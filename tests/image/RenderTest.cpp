@@ -84,6 +84,40 @@ TEST_F(Render, SourceRowsCountFromTheBottom)
     DeleteDC(hdc);
 }
 
+TEST_F(Render, OnlyWhatTheTargetShowsIsComposedAndItsPixelsAreTheWholePicturesOwn)
+{
+    // A destination of 32767 x 32767 (a page's largest picture size) on a
+    // small target: composing all of it off-screen would take 4 GiB.
+    auto small = std::make_shared<Surface>(64, 48);
+    HDC hdc = CreateSurfaceDC(small);
+    CDC dc(hdc);
+    EXPECT_EQ(image->StretchDraw(&dc, nullptr, 0, 0, 32767, 32767, 0, 0, -1, -1), 1);
+    EXPECT_EQ(at(*small, 0, 0), 'R');
+    EXPECT_EQ(at(*small, 63, 47), 'R');
+    ASSERT_EQ(small->pictures().size(), 1u);
+    EXPECT_EQ(small->pictures()[0].rect.right, 32767);
+    DeleteDC(hdc);
+
+    // A clipped, shifted target paints inside its clip exactly the pixels
+    // of an unclipped one.
+    auto whole = std::make_shared<Surface>(100, 80);
+    HDC wholeDc = CreateSurfaceDC(whole);
+    CDC wholeCdc(wholeDc);
+    image->StretchDraw(&wholeCdc, nullptr, 3, 2, 90, 70, 0, 0, -1, -1);
+    auto part = std::make_shared<Surface>(100, 80);
+    const RECT clip{37, 21, 71, 58};
+    HDC partDc = CreateSurfaceDC(part, 0, 0, &clip);
+    CDC partCdc(partDc);
+    image->StretchDraw(&partCdc, nullptr, 3, 2, 90, 70, 0, 0, -1, -1);
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const bool inside = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+            ASSERT_EQ(part->rgb(x, y), inside ? whole->rgb(x, y) : 0u) << x << "," << y;
+        }
+    DeleteDC(wholeDc);
+    DeleteDC(partDc);
+}
+
 TEST_F(Render, NoBitmapDrawsNothing)
 {
     CImage empty;

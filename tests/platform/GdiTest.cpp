@@ -34,6 +34,37 @@ TEST(Gdi, FillRectRespectsOriginAndClip)
     DeleteDC(hdc);
 }
 
+TEST(Gdi, TheClipBoxIsWhatTheContextCanPaintInItsOwnCoordinates)
+{
+    auto surface = std::make_shared<Surface>(20, 20);
+    const RECT clip{2, 3, 15, 30};
+    HDC hdc = CreateSurfaceDC(surface, 5, 6, &clip);
+    RECT box{};
+    EXPECT_EQ(GetClipBox(hdc, &box), SIMPLEREGION);
+    EXPECT_EQ(box.left, -3);
+    EXPECT_EQ(box.top, -3);
+    EXPECT_EQ(box.right, 10);
+    EXPECT_EQ(box.bottom, 14);
+    DeleteDC(hdc);
+
+    const RECT outside{30, 30, 40, 40};
+    HDC none = CreateSurfaceDC(surface, 0, 0, &outside);
+    EXPECT_EQ(GetClipBox(none, &box), NULLREGION);
+    DeleteDC(none);
+    EXPECT_EQ(GetClipBox(none, &box), ERROR);
+}
+
+TEST(Gdi, ABitmapTooLargeToAllocateIsRefused)
+{
+    auto surface = std::make_shared<Surface>(4, 4);
+    HDC hdc = CreateSurfaceDC(surface);
+    EXPECT_EQ(CreateCompatibleBitmap(hdc, 32767, 32767), nullptr);
+    HBITMAP small = CreateCompatibleBitmap(hdc, 640, 480);
+    EXPECT_NE(small, nullptr);
+    DeleteObject(small);
+    DeleteDC(hdc);
+}
+
 TEST(Gdi, WordBreakWrapsLongTextIntoLinesWithinTheRectangle)
 {
     auto surface = std::make_shared<Surface>(200, 100);
