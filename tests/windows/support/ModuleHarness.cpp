@@ -196,9 +196,12 @@ Picture decode(const std::vector<unsigned char>& jpeg)
     return p;
 }
 
-// What the control paints through IViewObject::Draw into a 32-bit DIB
-// section of width x height.
-Picture paint(IViewObject* view, int width, int height)
+namespace {
+
+// What `draw` puts into a 32-bit DIB section of width x height, top row
+// first; no pixels when it fails.
+template <typename Draw>
+Picture captured(int width, int height, Draw draw)
 {
     Picture p{width, height, {}};
     BITMAPINFO info{};
@@ -211,8 +214,7 @@ Picture paint(IViewObject* view, int width, int height)
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    const RECTL bounds{0, 0, width, height};
-    if (SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0))) {
+    if (draw(dc)) {
         GdiFlush();
         const auto* px = static_cast<const unsigned char*>(bits);
         for (int i = 0; i < width * height; ++i) p.bgr.insert(p.bgr.end(), px + i * 4, px + i * 4 + 3);
@@ -223,29 +225,20 @@ Picture paint(IViewObject* view, int width, int height)
     return p;
 }
 
+} // namespace
+
+Picture paint(IViewObject* view, int width, int height)
+{
+    const RECTL bounds{0, 0, width, height};
+    return captured(width, height, [&](HDC dc) {
+        return SUCCEEDED(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0));
+    });
+}
+
 Picture play(HENHMETAFILE metafile, int width, int height)
 {
-    Picture p{width, height, {}};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
     const RECT bounds{0, 0, width, height};
-    if (PlayEnhMetaFile(dc, metafile, &bounds)) {
-        GdiFlush();
-        const auto* px = static_cast<const unsigned char*>(bits);
-        for (int i = 0; i < width * height; ++i) p.bgr.insert(p.bgr.end(), px + i * 4, px + i * 4 + 3);
-    }
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return p;
+    return captured(width, height, [&](HDC dc) { return PlayEnhMetaFile(dc, metafile, &bounds) != FALSE; });
 }
 
 bool inChild()
