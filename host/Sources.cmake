@@ -1,7 +1,8 @@
 # The viewer sources both viewers compile, each into its own targets:
 #   VE_PAGE_READER_SOURCES  the page reader (OBJECT and PARAM elements, over
 #                           libxml2) and the network errors in words
-#   VE_OPTIONS_SOURCES      camview's command line
+#   VE_OPTIONS_SOURCES      camview's command line, and what both viewers make
+#                           of an address a person gives
 #   VE_REPORT_SOURCES       the JSON-line report and the input script
 #   VE_CORE_SOURCES         the viewer's core: the headless run and its
 #                           report, over each face's HeadlessFace; which
@@ -10,7 +11,10 @@ set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
 )
-set(VE_OPTIONS_SOURCES ${CMAKE_CURRENT_LIST_DIR}/container/CamviewOptions.cpp)
+set(VE_OPTIONS_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/container/CamviewOptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/ViewerAddress.cpp
+)
 set(VE_REPORT_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/container/EventLog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/headless/InputScript.cpp

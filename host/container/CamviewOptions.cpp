@@ -1,5 +1,6 @@
 #include "host/container/CamviewOptions.h"
 
+#include "host/core/ViewerAddress.h"
 #include "host/page/ViewerPage.h"
 
 #include <cctype>
@@ -120,14 +121,20 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
 {
     // One page address, by itself or after --page-url.
     bool addressGiven = false;
+    std::string addressUser;   // credentials written in the address
+    bool streamAddress = false; // the address is a picture stream
     auto setAddress = [&](const char* url) {
         if (addressGiven) {
             std::fprintf(stderr, "camview: two page addresses, %s and %s: give one\n", o.pageUrl.c_str(), url);
             return false;
         }
-        o.pageUrl = checkedAddress(url);
+        const ViewerAddress address = ReadViewerAddress(url);
+        o.pageUrl = checkedAddress(address.url);
         addressGiven = true;
-        return !o.pageUrl.empty();
+        if (o.pageUrl.empty()) return false;
+        if (!address.user.empty()) addressUser = address.user;
+        if (address.stream) streamAddress = true;
+        return true;
     };
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -217,6 +224,11 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
             if (!setAddress(a.c_str())) return 2;
         }
     }
+    // Credentials in the address answer the password prompt as --user does
+    // (which wins); the address itself goes on without them.
+    if (o.user.empty()) o.user = addressUser;
+    // A picture stream's address: one image control shows it.
+    if (streamAddress && o.params.empty()) o.params = ReadViewerAddress(o.pageUrl).streamParams();
     // Without an address the window asks for one; headless has no one to ask.
     if (o.pageUrl.empty() && (o.headless || !o.params.empty())) {
         std::fputs(kUsage, stderr);

@@ -1,5 +1,7 @@
 #include "host/desktop/AddressDialog.h"
 
+#include "host/core/ViewerAddress.h"
+
 #include <algorithm>
 
 #include "host/desktop/Widgets.h"
@@ -30,11 +32,11 @@ AddressDialog::AddressDialog(std::vector<std::string> recent) : m_recent(std::mo
 
 std::string AddressDialog::address() const
 {
-    std::string a = trimmed(m_text);
+    // As the command line reads an address: a host alone is the camera's
+    // viewer page.
+    const std::string a = trimmed(m_text);
     if (a.empty() || a.find("://") != std::string::npos) return a;
-    // A host name alone, or a host and a path: the camera's viewer page.
-    if (a.find('/') == std::string::npos) a += "/ImageViewer";
-    return "http://" + a;
+    return ReadViewerAddress(a).url;
 }
 
 void AddressDialog::typeText(const std::string& text)

@@ -1,0 +1,77 @@
+#include "host/core/ViewerAddress.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace {
+
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// %XX escapes of user information, decoded; others are kept as written.
+std::string percentDecoded(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+            out += static_cast<char>(std::strtol(text.substr(i + 1, 2).c_str(), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+ViewerAddress ReadViewerAddress(const std::string& text)
+{
+    ViewerAddress a;
+    a.url = trimmed(text);
+    if (a.url.empty()) return a;
+    if (a.url.find("://") == std::string::npos) {
+        // A host alone, or a host and a path: the camera's viewer page.
+        if (a.url.find('/') == std::string::npos) a.url += "/ImageViewer";
+        a.url = "http://" + a.url;
+    }
+    const std::size_t start = a.url.find("://") + 3;
+    const std::size_t end = a.url.find_first_of("/?#", start);
+    const std::string authority = a.url.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    const std::size_t at = authority.rfind('@');
+    if (at != std::string::npos) {
+        a.user = percentDecoded(authority.substr(0, at));
+        a.url.erase(start, at + 1);
+    }
+    // A CGI program of the camera: the picture stream itself.
+    const std::size_t path = a.url.find('/', start);
+    const std::string target = path == std::string::npos ? "" : a.url.substr(path, a.url.find_first_of("?#", path) - path);
+    a.stream = target.find("/cgi-bin/") != std::string::npos;
+    return a;
+}
+
+std::vector<std::pair<std::string, std::string>> ViewerAddress::streamParams() const
+{
+    std::vector<std::pair<std::string, std::string>> params{{"ImagePath", url}};
+    // The picture at the size the stream has, when the address says it.
+    const std::size_t resolution = url.find("Resolution=");
+    if (resolution != std::string::npos) {
+        const char* p = url.c_str() + resolution + 11;
+        char* end = nullptr;
+        const long width = std::strtol(p, &end, 10);
+        if (end != p && *end == 'x') {
+            const char* q = end + 1;
+            const long height = std::strtol(q, &end, 10);
+            if (end != q && width > 0 && height > 0 && width <= 4096 && height <= 4096) {
+                params.emplace_back("ImageWidth", std::to_string(width));
+                params.emplace_back("ImageHeight", std::to_string(height));
+            }
+        }
+    }
+    return params;
+}

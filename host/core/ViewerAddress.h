@@ -1,0 +1,21 @@
+// An address as a person gives it to the viewer, on the command line or in
+// the address dialog, read the way other viewers read one: a host alone (or
+// a host and a path) stands for the camera's viewer page; credentials
+// written in it are the user's; and the address of a camera's CGI program
+// is the picture stream itself, shown by one image control.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct ViewerAddress {
+    std::string url;  // the address without its user information
+    std::string user; // NAME:PASSWORD written in the address, or empty
+    bool stream = false; // the address is the camera's picture stream
+    // The PARAMs of the one image control that shows a stream address: its
+    // ImagePath, and the picture's size when the address names one.
+    std::vector<std::pair<std::string, std::string>> streamParams() const;
+};
+
+ViewerAddress ReadViewerAddress(const std::string& text);
