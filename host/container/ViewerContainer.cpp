@@ -1,6 +1,12 @@
 #include "host/container/ViewerContainer.h"
 
+#include "platform/registry/Registry.h"
+
 #include <cstdio>
+#include <set>
+#include <iterator>
+#include <fstream>
+#include <filesystem>
 
 #include <algorithm>
 #include <cmath>
@@ -33,14 +39,55 @@ struct ViewerWindow final : WindowHandler {
     }
 };
 
-// Creates a control by class; registers the module first when the class
-// is not registered yet.
+// The module file a class is registered with, or empty.
+std::string registeredModule(REFCLSID clsid)
+{
+    HKEY key = nullptr;
+    const std::string path = "CLSID\\" + GuidToString(clsid) + "\\InprocServer32";
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
+    char value[4096];
+    DWORD size = sizeof value - 1;
+    DWORD type = 0;
+    std::string module;
+    if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+        type == REG_SZ) {
+        value[std::min<DWORD>(size, sizeof value - 1)] = '\0';
+        module = value;
+    }
+    RegCloseKey(key);
+    return module;
+}
+
+// Whether two module files hold the same bytes.
+bool sameModule(const std::string& a, const std::string& b)
+{
+    std::ifstream one(a, std::ios::binary);
+    std::ifstream two(b, std::ios::binary);
+    if (!one || !two) return false;
+    return std::equal(std::istreambuf_iterator<char>(one), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(two), std::istreambuf_iterator<char>());
+}
+
+// Creates a control by class. The module beside camview registers the
+// class when it is not registered yet, or when the file it is registered
+// with has gone (another build's, removed); a class registered with
+// another module than camview's own is named in a warning, once.
 HRESULT createControl(const std::string& classText, const std::string& modulePath, IOleObject** object)
 {
     CLSID clsid{};
     if (FAILED(CLSIDFromString(classText.c_str(), &clsid)) && FAILED(CLSIDFromProgID(classText.c_str(), &clsid)))
         return REGDB_E_CLASSNOTREG;
-    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
+    const std::string registered = registeredModule(clsid);
+    const bool gone = !registered.empty() && !std::filesystem::exists(registered);
+    HRESULT hr = gone ? REGDB_E_CLASSNOTREG
+                      : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
+    if (SUCCEEDED(hr) && !modulePath.empty() && !registered.empty() && registered != modulePath &&
+        !sameModule(registered, modulePath)) {
+        static std::set<std::string> warned;
+        if (warned.insert(registered).second)
+            std::fprintf(stderr, "camview: warning: the control is registered with %s, not with camview's own module %s\n",
+                         registered.c_str(), modulePath.c_str());
+    }
     if (hr != REGDB_E_CLASSNOTREG || modulePath.empty()) return hr;
     if (HMODULE module = LoadLibraryA(modulePath.c_str())) {
         auto reg = reinterpret_cast<HRESULT (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")));

@@ -106,6 +106,57 @@ TEST(HeadlessViewer, AStreamAddressAndCredentialsInTheAddressWork)
     EXPECT_EQ(page.output.find("secret"), std::string::npos) << page.output;
 }
 
+std::string readText(const std::string& path)
+{
+    std::ifstream in(path);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Every mention of one module in a registry file made another's.
+void reregister(const std::string& registry, const std::string& from, const std::string& to)
+{
+    if (from.empty()) return;
+    std::string text = readText(registry);
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) text.replace(at, from.size(), to);
+    std::ofstream(registry) << text;
+}
+
+// The registry is the user's, shared by every camview they run: a class
+// registered with a module file that has gone is registered again from
+// camview's own module, and one registered with another build's module is
+// named in a warning.
+TEST(HeadlessViewer, AClassRegisteredWithAnotherModuleIsMendedOrNamed)
+{
+    if (!WindowsViewer().empty()) GTEST_SKIP() << "the Linux registry file";
+    Camsim cam({"--fps", "20"});
+    const std::string registry = TempRegistry();
+    const std::string run = "--headless '" + cam.url("/ImageViewer") + "' --frames 2 --duration 10";
+    ASSERT_EQ(RunCamview(run, registry).exitCode, 0);
+    const std::string text = readText(registry);
+    const std::string key = "InprocServer32]\n@=\"";
+    const auto value = text.find(key);
+    ASSERT_NE(value, std::string::npos) << text;
+    const auto start = value + key.size();
+    const std::string own = text.substr(start, text.find('"', start) - start);
+    ASSERT_NE(own.find("VE_VIRIZU.OCX"), std::string::npos) << text;
+
+    reregister(registry, own, "/nonexistent/build/VE_VIRIZU.OCX");
+    const ViewerRun mended = RunCamview(run, registry);
+    EXPECT_EQ(mended.exitCode, 0) << mended.output;
+    EXPECT_EQ(readText(registry).find("/nonexistent/"), std::string::npos);
+
+    const std::string other = registry + ".other.OCX";
+    {
+        std::ifstream in(own, std::ios::binary);
+        std::ofstream out(other, std::ios::binary);
+        out << in.rdbuf() << '\0'; // another build: other bytes
+    }
+    reregister(registry, own, other);
+    const ViewerRun named = RunCamview(run, registry);
+    EXPECT_EQ(named.exitCode, 0) << named.output;
+    EXPECT_NE(named.output.find("warning: the control is registered with " + other), std::string::npos) << named.output;
+}
+
 // A page that never answers is given the run's duration, not the internet
 // layer's half minute.
 TEST(HeadlessViewer, TheDurationBoundsAPageThatNeverAnswers)
