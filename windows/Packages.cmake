@@ -1,7 +1,8 @@
 # The Windows Installer package of this architecture,
 # camview-VERSION-x64.msi or -x86.msi, built by wixl (Debian's msitools):
-# camview.exe and VE_VIRIZU.OCX (stripped; their debug information stays
-# in the build folder), the README as text and the icon, with the
+# camview.exe and VE_VIRIZU.OCX (stripped; their debug information goes
+# into camview-VERSION-ARCH-debug/ beside the package), the README and the
+# licence as text and the icon, with the
 # control's registry rows written by msireg from the module's own
 # registration list. msireg runs on the build machine: it comes from the
 # Linux build (VE_MSIREG). A second package of the next patch version,
@@ -55,11 +56,18 @@ set(ve_stage ${PROJECT_BINARY_DIR}/package)
 set(ve_msi ${PROJECT_BINARY_DIR}/camview-${PROJECT_VERSION}-${ve_msi_arch}.msi)
 set(ve_msi_next ${PROJECT_BINARY_DIR}/package-upgrade/camview-${ve_next_version}-${ve_msi_arch}.msi)
 set(ve_wxs ${PROJECT_SOURCE_DIR}/packaging/windows/camview.wxs)
-file(MAKE_DIRECTORY ${ve_stage} ${PROJECT_BINARY_DIR}/package-upgrade)
+set(ve_debug ${PROJECT_BINARY_DIR}/camview-${PROJECT_VERSION}-${ve_msi_arch}-debug)
+file(MAKE_DIRECTORY ${ve_stage} ${PROJECT_BINARY_DIR}/package-upgrade ${ve_debug})
 
 add_custom_command(OUTPUT ${ve_msi} ${ve_msi_next}
+  # The debug information beside the package, not in it; the stripped
+  # files name their debug file.
+  COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:camview> ${ve_debug}/camview.exe.debug
+  COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:ve_virizu> ${ve_debug}/VE_VIRIZU.OCX.debug
   COMMAND ${CMAKE_STRIP} -o ${ve_stage}/camview.exe $<TARGET_FILE:camview>
   COMMAND ${CMAKE_STRIP} -o ${ve_stage}/VE_VIRIZU.OCX $<TARGET_FILE:ve_virizu>
+  COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=${ve_debug}/camview.exe.debug ${ve_stage}/camview.exe
+  COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=${ve_debug}/VE_VIRIZU.OCX.debug ${ve_stage}/VE_VIRIZU.OCX
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md ${ve_stage}/README.txt
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/LICENSE ${ve_stage}/LICENSE.txt
   COMMAND ${CMAKE_COMMAND} -E copy ${ve_icon} ${ve_wxs} ${ve_stage}/

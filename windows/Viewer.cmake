@@ -35,7 +35,7 @@ add_executable(camview
 target_compile_definitions(camview PRIVATE VE_VERSION="${PROJECT_VERSION}")
 target_link_libraries(camview PRIVATE veviewer camview_options camview_fetch camview_png vepage wininet windowscodecs
                       comctl32 ve_warnings)
-set_target_properties(camview PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+set_target_properties(camview PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR} WIN32_EXECUTABLE ON)
 add_dependencies(camview ve_virizu)
 
 # The container's pieces under Wine.

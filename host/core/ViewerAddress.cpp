@@ -75,3 +75,12 @@ std::vector<std::pair<std::string, std::string>> ViewerAddress::streamParams() c
     }
     return params;
 }
+
+std::string ViewerTitle(const std::string& pageUrl)
+{
+    const ViewerAddress address = ReadViewerAddress(pageUrl);
+    const std::size_t start = address.url.find("://");
+    std::string host = start == std::string::npos ? std::string() : address.url.substr(start + 3);
+    host = host.substr(0, host.find_first_of("/?#"));
+    return "camview - " + (host.empty() ? address.url : host);
+}

@@ -19,3 +19,7 @@ struct ViewerAddress {
 };
 
 ViewerAddress ReadViewerAddress(const std::string& text);
+
+// The viewer window's title for a page: "camview - " and the camera's host
+// (the address when it names none); never the credentials.
+std::string ViewerTitle(const std::string& pageUrl);

@@ -1,5 +1,7 @@
 #include "host/desktop/DesktopViewer.h"
 
+#include "host/core/ViewerAddress.h"
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -519,8 +521,7 @@ int DesktopViewer::run()
         const int height = grid.cy + kMessageHeight + kStatusHeight;
         SDL_SetWindowSize(m_window, width, height);
         makeCanvas(width, height);
-        const std::string host = UrlAuthority(m_pageUrl);
-        SDL_SetWindowTitle(m_window, ("camview - " + (host.empty() ? m_pageUrl : host)).c_str());
+        SDL_SetWindowTitle(m_window, ViewerTitle(m_pageUrl).c_str());
         while (m_running) turn();
     }
     // Prompts still waiting are cancelled, then the controls go (their

@@ -1,5 +1,7 @@
 #include "host/win32/Window.h"
 
+#include "host/core/ViewerAddress.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -279,6 +281,7 @@ int ViewerWindow::run()
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)), FALSE, 0);
     SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
     layout();
+    SetWindowTextW(m_window, Widen(ViewerTitle(m_options.pageUrl)).c_str());
     SetTimer(m_window, kStatusTimer, 500, nullptr);
     updateStatus();
 

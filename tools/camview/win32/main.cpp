@@ -27,10 +27,28 @@ std::string modulePath()
     return Narrow(p.substr(0, slash == std::wstring::npos ? 0 : slash + 1)) + "VE_VIRIZU.OCX";
 }
 
+// camview is a program of the graphical subsystem: started from the Start
+// menu it opens no console window. Started from a console, its report
+// and messages go to that console; redirected, to where they were sent.
+void attachParentConsole()
+{
+    const auto unset = [](DWORD which) {
+        HANDLE h = GetStdHandle(which);
+        return h == nullptr || h == INVALID_HANDLE_VALUE || GetFileType(h) == FILE_TYPE_UNKNOWN;
+    };
+    if (!unset(STD_OUTPUT_HANDLE) && !unset(STD_ERROR_HANDLE)) return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (unset(STD_OUTPUT_HANDLE) || GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_CHAR)
+        std::freopen("CONOUT$", "w", stdout);
+    if (unset(STD_ERROR_HANDLE) || GetFileType(GetStdHandle(STD_ERROR_HANDLE)) == FILE_TYPE_CHAR)
+        std::freopen("CONOUT$", "w", stderr);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    attachParentConsole();
     CamviewOptions options;
     const int parsed = ParseCamviewOptions(argc, argv, VE_VERSION, options);
     if (parsed >= 0) return parsed;
