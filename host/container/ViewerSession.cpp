@@ -22,12 +22,14 @@ int ViewerSession::open()
 {
     const PageLoad page = LoadPage(m_setup.pageUrl, m_setup.params, m_setup.pageTimeoutMs);
     if (!page.error.empty()) {
+        m_failure = page.error;
         std::fprintf(stderr, "camview: %s\n", page.error.c_str());
         m_log.pageFailed(page.name, page.error);
         return 1;
     }
     if (m_container->embed(page.objects) == 0) {
-        std::fprintf(stderr, "camview: %s holds no OBJECT of a registered control\n", page.name.c_str());
+        m_failure = page.name + " holds no OBJECT of a registered control";
+        std::fprintf(stderr, "camview: %s\n", m_failure.c_str());
         return 2;
     }
     return 0;

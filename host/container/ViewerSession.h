@@ -39,6 +39,8 @@ public:
     // could not be fetched, 2: it holds no registered control), after
     // saying why on standard error.
     int open();
+    // Why open() failed, in the words the viewer prints.
+    const std::string& failure() const { return m_failure; }
 
     ViewerContainer& container() { return *m_container; }
     EventLog& log() { return m_log; }
@@ -48,6 +50,7 @@ public:
 
 private:
     ViewerSessionSetup m_setup;
+    std::string m_failure;
     EventLog m_log;
     std::unique_ptr<ViewerContainer> m_container;
 };

@@ -22,7 +22,8 @@ std::string trimmed(const std::string& text)
 
 } // namespace
 
-AddressDialog::AddressDialog(std::vector<std::string> recent) : m_recent(std::move(recent))
+AddressDialog::AddressDialog(std::vector<std::string> recent, std::string notice)
+    : m_recent(std::move(recent)), m_notice(std::move(notice))
 {
     if (!m_recent.empty()) {
         m_text = m_recent.front();
@@ -110,8 +111,11 @@ void AddressDialog::draw(const std::shared_ptr<Surface>& surface, SIZE area)
     widgets::fill(*surface, widgets::inside(b, 1, 1, kWidth - 2, 24), widgets::kFocus);
     widgets::text(surface, widgets::inside(b, 10, 5, kWidth - 20, 18), "Open a camera", 0xFFFFFF);
     widgets::field(surface, widgets::inside(b, 10, 32, kWidth - 20, 22), m_text, m_focus == 0);
-    widgets::text(surface, widgets::inside(b, 10, 62, kWidth - 20, 18),
-                  m_recent.empty() ? "The camera's address, e.g. http://camera/ImageViewer" : "Recent:", 0x606060);
+    if (!m_notice.empty())
+        widgets::text(surface, widgets::inside(b, 10, 62, kWidth - 20, 18), m_notice, 0xB00000);
+    else
+        widgets::text(surface, widgets::inside(b, 10, 62, kWidth - 20, 18),
+                      m_recent.empty() ? "The camera's address, e.g. http://camera/ImageViewer" : "Recent:", 0x606060);
     for (std::size_t i = 0; i < m_recent.size(); ++i) {
         const RECT row = recentRow(i);
         if (static_cast<int>(i) == m_picked) widgets::fill(*surface, row, 0xD6E4F8);

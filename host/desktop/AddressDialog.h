@@ -14,7 +14,9 @@ public:
     enum class Key { Enter, Escape, Backspace, Up, Down, Tab };
     enum class State { Asking, Accepted, Cancelled };
 
-    explicit AddressDialog(std::vector<std::string> recent);
+    // notice: why the viewer asks again (the last address failed), shown
+    // above the recent addresses.
+    explicit AddressDialog(std::vector<std::string> recent, std::string notice = {});
 
     State state() const { return m_state; }
     // The address typed or picked, without surrounding blanks; a bare host
@@ -31,6 +33,7 @@ private:
     RECT recentRow(std::size_t index) const;
 
     std::vector<std::string> m_recent;
+    std::string m_notice;
     std::string m_text;
     int m_picked = -1; // the recent address the arrows chose, or -1
     int m_focus = 0;   // 0 the field, 1 OK, 2 Cancel

@@ -72,7 +72,11 @@ private:
     void showAlone(int index);
     void takeSnapshot();
     // Asks for the camera's address in the window; empty when cancelled.
-    std::string askAddress();
+    // notice: why it asks again (the last address could not be shown).
+    std::string askAddress(const std::string& notice = {});
+    // Loads m_pageUrl into the window and runs it until closed; the exit
+    // status, 0 once the page was shown.
+    int showPage();
     // One turn of the loop: input, messages, painting.
     void turn();
     void handle(const SDL_Event& e);
@@ -412,10 +416,10 @@ void DesktopViewer::turn()
     render();
 }
 
-std::string DesktopViewer::askAddress()
+std::string DesktopViewer::askAddress(const std::string& notice)
 {
     RecentAddresses recent;
-    AddressDialog dialog(recent.list());
+    AddressDialog dialog(recent.list(), notice);
     SDL_SetWindowTitle(m_window, "camview - open a camera");
     SDL_StartTextInput();
     while (dialog.state() == AddressDialog::State::Asking) {
@@ -461,7 +465,6 @@ std::string DesktopViewer::askAddress()
         SDL_RenderPresent(m_renderer);
     }
     if (dialog.state() != AddressDialog::State::Accepted) return {};
-    recent.remember(dialog.address());
     return dialog.address();
 }
 
@@ -469,16 +472,36 @@ int DesktopViewer::run()
 {
     if (!openWindow()) return 2;
     m_pageUrl = m_options.pageUrl;
-    if (m_pageUrl.empty() && m_options.params.empty()) {
-        m_pageUrl = askAddress();
-        if (m_pageUrl.empty()) {
-            SDL_DestroyTexture(m_texture);
-            SDL_DestroyRenderer(m_renderer);
-            SDL_DestroyWindow(m_window);
-            SDL_Quit();
-            return 0;
+    // A page that cannot be shown leaves the window open: the reason is
+    // said in the address dialog, which asks again.
+    std::string notice;
+    int exitCode = 0;
+    for (;;) {
+        if (m_pageUrl.empty() && m_options.params.empty()) {
+            m_pageUrl = askAddress(notice);
+            if (m_pageUrl.empty()) break;
         }
+        exitCode = showPage();
+        if (exitCode == 0 || !m_options.params.empty() || !m_running) break;
+        notice = m_session ? m_session->failure() : std::string();
+        m_container = nullptr;
+        m_session.reset();
+        m_pageUrl.clear();
     }
+    // Prompts still waiting are cancelled, then the controls go (their
+    // workers end with them).
+    m_dialog.closeAll();
+    m_container = nullptr;
+    m_session.reset();
+    if (m_texture) SDL_DestroyTexture(m_texture);
+    SDL_DestroyRenderer(m_renderer);
+    SDL_DestroyWindow(m_window);
+    SDL_Quit();
+    return exitCode;
+}
+
+int DesktopViewer::showPage()
+{
     // The credentials given answer each camera once; after that, and
     // without them, the person is asked in the window.
     PasswordPrompt prompt = ViewerPasswordPrompt(
@@ -522,17 +545,10 @@ int DesktopViewer::run()
         SDL_SetWindowSize(m_window, width, height);
         makeCanvas(width, height);
         SDL_SetWindowTitle(m_window, ViewerTitle(m_pageUrl).c_str());
+        // Only addresses that worked are offered again.
+        if (!m_pageUrl.empty() && m_options.params.empty()) RecentAddresses().remember(m_pageUrl);
         while (m_running) turn();
     }
-    // Prompts still waiting are cancelled, then the controls go (their
-    // workers end with them).
-    m_dialog.closeAll();
-    m_container = nullptr;
-    m_session.reset();
-    if (m_texture) SDL_DestroyTexture(m_texture);
-    SDL_DestroyRenderer(m_renderer);
-    SDL_DestroyWindow(m_window);
-    SDL_Quit();
     return exitCode;
 }
 

@@ -243,4 +243,42 @@ TEST(WindowViewer, AskedForItsAddressItScalesWithTheWindowAndSavesSnapshots)
     viewer.reset();
 }
 
+// An address that cannot be shown leaves the window open: the address
+// dialog asks again (the reason in it), a working address then streams, and
+// only that one is remembered.
+TEST(WindowViewer, AnAddressThatFailsLeavesTheWindowAskingAgain)
+{
+    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
+    VirtualDisplay x;
+    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
+    setenv("DISPLAY", x.name().c_str(), 1);
+
+    Camsim cam({"--fps", "15"});
+    const std::string registry = TempRegistry();
+    const std::string events = registry + ".events";
+    const std::string config = registry + ".config";
+    setenv("VE_REGISTRY", registry.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    auto viewer = std::make_unique<ChildProcess>(
+        std::vector<std::string>{VE_CAMVIEW_PATH, "--events", "http://127.0.0.1:" + std::to_string(FreePort()) + "/ImageViewer"},
+        events);
+    std::string window;
+    ASSERT_TRUE(Eventually([&] {
+        window = run("xdotool search --onlyvisible --name '^camview - open a camera$' 2>/dev/null");
+        return !window.empty();
+    })) << readFile(events);
+    EXPECT_NE(readFile(events).find("cannot reach 127.0.0.1:"), std::string::npos) << readFile(events);
+    window = window.substr(0, window.find('\n'));
+    const std::string typed = "127.0.0.1:" + std::to_string(cam.port());
+    run("xdotool windowfocus --sync " + window + " 2>/dev/null");
+    std::this_thread::sleep_for(200ms);
+    run("xdotool type --delay 20 '" + typed + "'");
+    run("xdotool key Return");
+    ASSERT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 2; })) << readFile(events);
+    EXPECT_EQ(readFile(config + "/camview/recent"), "http://" + typed + "/ImageViewer\n");
+    run("xdotool key --window " + window + " q 2>/dev/null");
+}
+
 } // namespace
