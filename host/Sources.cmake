@@ -6,7 +6,8 @@
 #   VE_REPORT_SOURCES       the JSON-line report and the input script
 #   VE_CORE_SOURCES         the viewer's core: the headless run and its
 #                           report, over each face's HeadlessFace; which
-#                           controls a page may make the viewer load
+#                           controls a page may make the viewer load; the
+#                           window's status line
 set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
@@ -22,4 +23,5 @@ set(VE_REPORT_SOURCES
 set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlPolicy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp
 )

@@ -28,6 +28,13 @@ void ControlStatuses::set(int control, const std::string& text)
     m_last = text;
 }
 
+std::string ControlStatuses::of(int control) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_texts.find(control);
+    return it == m_texts.end() ? std::string() : it->second;
+}
+
 std::string ControlStatuses::last() const
 {
     std::lock_guard lock(m_mutex);

@@ -21,6 +21,8 @@ public:
     void set(int control, const std::string& text);
     // The text shown last, by any control.
     std::string last() const;
+    // The text `control` shows, or empty.
+    std::string of(int control) const;
     // Whether each of `count` controls shows the error its stream ended
     // with: no picture will come any more.
     bool allFailed(int count) const;

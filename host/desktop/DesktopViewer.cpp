@@ -1,5 +1,7 @@
 #include "host/desktop/DesktopViewer.h"
 
+#include "host/core/HeadlessLoop.h"
+#include "host/core/StatusLine.h"
 #include "host/core/ViewerAddress.h"
 
 #include <SDL.h>
@@ -106,7 +108,8 @@ private:
     std::string m_lastEvent;
     std::string m_propertyPage;
     // The times of each camera's frames drawn in the last two seconds.
-    std::vector<std::deque<std::chrono::steady_clock::time_point>> m_frameTimes;
+    FrameRates m_rates;
+    ControlStatuses m_statuses; // each camera's status text while it has no picture
     std::string m_shownStatus;
     std::string m_notice; // shown in the status line for a while
     std::chrono::steady_clock::time_point m_noticeUntil;
@@ -225,39 +228,18 @@ std::string DesktopViewer::statusLine()
 {
     if (!m_loading.empty()) return m_loading;
     const auto now = std::chrono::steady_clock::now();
-    // Each camera's frames per second over the last two seconds: intervals
-    // between the frames drawn, so a viewer that just started is not
-    // under-counted. Older times are dropped on the way.
-    std::vector<std::string> fps;
-    for (auto& times : m_frameTimes) {
-        while (!times.empty() && now - times.front() > std::chrono::seconds(2)) times.pop_front();
-        double rate = 0;
-        if (times.size() >= 2) {
-            const double span = std::chrono::duration<double>(times.back() - times.front()).count();
-            if (span > 0) rate = static_cast<double>(times.size() - 1) / span;
-        }
-        char text[16];
-        std::snprintf(text, sizeof text, "%.1f", rate);
-        fps.emplace_back(text);
+    StatusLineInput in;
+    const std::size_t count = m_container ? std::min(m_container->count(), m_rates.size()) : 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        in.hosts.push_back(m_container->cameraHost(i));
+        in.rates.push_back(m_rates.rate(i, now));
+        in.statuses.push_back(m_statuses.of(static_cast<int>(i)));
     }
-    const std::size_t count = m_container ? std::min(m_container->count(), fps.size()) : 0;
-    std::string line;
-    // The camera alone, the one under the pointer, or the only one; with
-    // several and none pointed at, each camera's own rate.
-    int shown = m_alone >= 0 ? m_alone : m_container ? m_container->controlAt(m_pointer) : -1;
-    if (shown < 0 && count == 1) shown = 0;
-    if (shown >= 0 && static_cast<std::size_t>(shown) < count) {
-        const std::size_t i = static_cast<std::size_t>(shown);
-        line = "camera " + (count > 1 ? std::to_string(i + 1) + "/" + std::to_string(count) + " " : "") +
-               m_container->cameraHost(i) + "   " + fps[i] + " fps";
-    } else {
-        line = std::to_string(count) + " cameras:";
-        for (std::size_t i = 0; i < count; ++i) line += (i ? ", " : " ") + fps[i];
-        line += " fps";
-    }
-    if (now < m_noticeUntil) line += "   " + m_notice;
-    else if (!m_lastEvent.empty()) line += "   last event: " + m_lastEvent;
-    return line;
+    in.shown = m_alone >= 0 ? m_alone : m_container ? m_container->controlAt(m_pointer) : -1;
+    if (now < m_noticeUntil) in.notice = m_notice;
+    in.lastEvent = m_lastEvent;
+    in.credentialsGiven = !m_options.user.empty();
+    return ComposeStatusLine(in);
 }
 
 bool DesktopViewer::drawMessageAndStatus()
@@ -514,14 +496,14 @@ int DesktopViewer::showPage()
     chained.onEvent = [this](int, const std::string& name, const std::string& value) {
         m_lastEvent = name + (value == "null" ? "" : " " + value);
     };
+    chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
     chained.onMessage = [this](const std::string& text) {
         std::lock_guard lock(m_messageMutex);
         m_message = text;
         m_messageChanged = true;
     };
     chained.onFrame = [this](int control, int, int) {
-        if (control >= 0 && static_cast<std::size_t>(control) < m_frameTimes.size())
-            m_frameTimes[static_cast<std::size_t>(control)].push_back(std::chrono::steady_clock::now());
+        if (control >= 0) m_rates.frame(static_cast<std::size_t>(control), std::chrono::steady_clock::now());
     };
     chained.onPropertyPage = [this](const std::string& title, const std::string& text) {
         m_propertyPage = "Properties - " + title + ": " + text + "  (Esc closes)";
@@ -538,7 +520,7 @@ int DesktopViewer::showPage()
     const int exitCode = m_session->open();
     m_loading.clear();
     if (exitCode == 0) {
-        m_frameTimes.resize(m_container->count());
+        m_rates.resize(m_container->count());
         const SIZE grid = m_container->extent();
         const int width = std::max<int>(kMinWidth, grid.cx);
         const int height = grid.cy + kMessageHeight + kStatusHeight;

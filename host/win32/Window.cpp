@@ -1,5 +1,7 @@
 #include "host/win32/Window.h"
 
+#include "host/core/HeadlessLoop.h"
+#include "host/core/StatusLine.h"
 #include "host/core/ViewerAddress.h"
 
 #include <windowsx.h>
@@ -57,7 +59,8 @@ private:
     std::mutex m_messageMutex;
     std::string m_message;
     std::string m_lastEvent;
-    std::vector<std::deque<std::chrono::steady_clock::time_point>> m_frameTimes;
+    FrameRates m_rates;
+    ControlStatuses m_statuses; // each camera's status text while it has no picture
     int m_focused = -1; // the control with the keyboard focus, or -1
     bool m_fullScreen = false;
     WINDOWPLACEMENT m_placement{};
@@ -138,23 +141,17 @@ void ViewerWindow::updateStatus()
 {
     if (!m_container) return;
     const auto now = std::chrono::steady_clock::now();
-    std::string line;
-    const std::size_t count = m_container->count();
-    for (std::size_t i = 0; i < count && i < m_frameTimes.size(); ++i) {
-        auto& times = m_frameTimes[i];
-        while (!times.empty() && now - times.front() > std::chrono::seconds(2)) times.pop_front();
-        double rate = 0;
-        if (times.size() >= 2) {
-            const double span = std::chrono::duration<double>(times.back() - times.front()).count();
-            if (span > 0) rate = static_cast<double>(times.size() - 1) / span;
-        }
-        char text[64];
-        std::snprintf(text, sizeof text, "%.1f fps", rate);
-        line += (i ? "   " : "") + std::string("camera ") + (count > 1 ? std::to_string(i + 1) + " " : "") +
-                m_container->cameraHost(i) + "  " + text;
+    StatusLineInput in;
+    const std::size_t count = std::min(m_container->count(), m_rates.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        in.hosts.push_back(m_container->cameraHost(i));
+        in.rates.push_back(m_rates.rate(i, now));
+        in.statuses.push_back(m_statuses.of(static_cast<int>(i)));
     }
-    if (!m_lastEvent.empty()) line += "   last event: " + m_lastEvent;
-    SetWindowTextW(m_statusLine, Widen(line).c_str());
+    in.shown = controlUnderPointer();
+    in.lastEvent = m_lastEvent;
+    in.credentialsGiven = !m_options.user.empty();
+    SetWindowTextW(m_statusLine, Widen(ComposeStatusLine(in)).c_str());
 }
 
 void ViewerWindow::toggleFullScreen()
@@ -252,10 +249,12 @@ int ViewerWindow::run()
         PostMessageW(m_window, kMessageArrived, 0, 0);
     };
     chained.onFrame = [this](int control, int, int) {
-        if (control >= 0 && static_cast<std::size_t>(control) < m_frameTimes.size())
-            m_frameTimes[static_cast<std::size_t>(control)].push_back(std::chrono::steady_clock::now());
+        if (control >= 0) m_rates.frame(static_cast<std::size_t>(control), std::chrono::steady_clock::now());
     };
-    chained.onEvent = [this](int, const std::string& name, const std::string& value) { m_lastEvent = name + " " + value; };
+    chained.onEvent = [this](int, const std::string& name, const std::string& value) {
+        m_lastEvent = name + (value == "null" ? "" : " " + value);
+    };
+    chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
     ContainerSetup setup;
     setup.pageUrl = m_options.pageUrl;
     setup.modulePath = m_modulePath;
@@ -268,7 +267,7 @@ int ViewerWindow::run()
     setup.listener = m_log.listener(chained);
     setup.policy = ControlPolicy(m_options.allowedClasses);
     m_container = std::make_unique<Container>(setup);
-    m_frameTimes.resize(page.objects.size());
+    m_rates.resize(page.objects.size());
     if (m_container->embed(page.objects) == 0) {
         std::fprintf(stderr, "camview: %s holds no OBJECT of a registered control\n", page.name.c_str());
         m_container.reset();
