@@ -61,7 +61,11 @@ std::string ComposeStatusLine(const StatusLineInput& in)
         for (std::size_t i = 0; i < count; ++i) line += (i ? ", " : " ") + rateText(i < in.rates.size() ? in.rates[i] : 0);
         line += " fps";
     }
+    // The last event of the camera the line speaks of.
+    const std::string& event = shown >= 0 && static_cast<std::size_t>(shown) < in.lastEvents.size()
+                                   ? in.lastEvents[static_cast<std::size_t>(shown)]
+                                   : in.latestEvent;
     if (!in.notice.empty()) line += "   " + in.notice;
-    else if (!in.lastEvent.empty()) line += "   last event: " + in.lastEvent;
+    else if (!event.empty()) line += "   last event: " + event;
     return line;
 }

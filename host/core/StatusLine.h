@@ -30,7 +30,8 @@ struct StatusLineInput {
     std::vector<std::string> statuses; // each camera's status text while it has no picture
     int shown = -1;                    // the camera under the pointer or alone, or -1
     std::string notice;                // shown instead of the last event while set
-    std::string lastEvent;
+    std::vector<std::string> lastEvents; // each camera's last event
+    std::string latestEvent;           // the last event of any camera, when none is shown
     bool credentialsGiven = false;     // a user name and password were given
 };
 

@@ -105,7 +105,7 @@ private:
     std::string m_message;
     std::atomic<bool> m_messageChanged{true};
     std::string m_loading;
-    std::string m_lastEvent;
+    ControlStatuses m_events; // each camera's last event
     std::string m_propertyPage;
     // The times of each camera's frames drawn in the last two seconds.
     FrameRates m_rates;
@@ -237,7 +237,8 @@ std::string DesktopViewer::statusLine()
     }
     in.shown = m_alone >= 0 ? m_alone : m_container ? m_container->controlAt(m_pointer) : -1;
     if (now < m_noticeUntil) in.notice = m_notice;
-    in.lastEvent = m_lastEvent;
+    for (std::size_t i = 0; i < count; ++i) in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
+    in.latestEvent = m_events.last();
     in.credentialsGiven = !m_options.user.empty();
     return ComposeStatusLine(in);
 }
@@ -493,8 +494,8 @@ int DesktopViewer::showPage()
         });
 
     ContainerListener chained;
-    chained.onEvent = [this](int, const std::string& name, const std::string& value) {
-        m_lastEvent = name + (value == "null" ? "" : " " + value);
+    chained.onEvent = [this](int control, const std::string& name, const std::string& value) {
+        m_events.set(control, name + (value == "null" ? "" : " " + value));
     };
     chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
     chained.onMessage = [this](const std::string& text) {

@@ -58,7 +58,7 @@ private:
     // Written by the frame's worker, read by the window's thread.
     std::mutex m_messageMutex;
     std::string m_message;
-    std::string m_lastEvent;
+    ControlStatuses m_events; // each camera's last event
     FrameRates m_rates;
     ControlStatuses m_statuses; // each camera's status text while it has no picture
     int m_focused = -1; // the control with the keyboard focus, or -1
@@ -149,7 +149,8 @@ void ViewerWindow::updateStatus()
         in.statuses.push_back(m_statuses.of(static_cast<int>(i)));
     }
     in.shown = controlUnderPointer();
-    in.lastEvent = m_lastEvent;
+    for (std::size_t i = 0; i < count; ++i) in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
+    in.latestEvent = m_events.last();
     in.credentialsGiven = !m_options.user.empty();
     SetWindowTextW(m_statusLine, Widen(ComposeStatusLine(in)).c_str());
 }
@@ -251,8 +252,8 @@ int ViewerWindow::run()
     chained.onFrame = [this](int control, int, int) {
         if (control >= 0) m_rates.frame(static_cast<std::size_t>(control), std::chrono::steady_clock::now());
     };
-    chained.onEvent = [this](int, const std::string& name, const std::string& value) {
-        m_lastEvent = name + (value == "null" ? "" : " " + value);
+    chained.onEvent = [this](int control, const std::string& name, const std::string& value) {
+        m_events.set(control, name + (value == "null" ? "" : " " + value));
     };
     chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
     ContainerSetup setup;

@@ -20,11 +20,12 @@ TEST_P(StatusLine, SaysWhatAPersonLooksFor)
 }
 
 StatusLineInput input(std::vector<std::string> hosts, std::vector<double> rates, int shown,
-                      std::vector<std::string> statuses = {}, std::string notice = {}, std::string lastEvent = {},
-                      bool credentials = false)
+                      std::vector<std::string> statuses = {}, std::string notice = {},
+                      std::vector<std::string> events = {}, bool credentials = false)
 {
-    return StatusLineInput{std::move(hosts), std::move(rates), std::move(statuses), shown, std::move(notice),
-                           std::move(lastEvent), credentials};
+    std::string latest = events.empty() ? std::string() : events.back();
+    return StatusLineInput{std::move(hosts), std::move(rates),   std::move(statuses), shown,
+                           std::move(notice), std::move(events), std::move(latest),   credentials};
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -33,14 +34,17 @@ INSTANTIATE_TEST_SUITE_P(
         // The only camera, whether pointed at or not.
         LineCase{input({"cam:8080"}, {14.96}, -1), "camera cam:8080   15.0 fps"},
         // Several: the one under the pointer, else each one's rate.
-        LineCase{input({"a", "b"}, {10, 20}, 1, {}, {}, "ModeChanged 1"), "camera 2/2 b   20.0 fps   last event: ModeChanged 1"},
+        // The last event of the camera under the pointer, not of another.
+        LineCase{input({"a", "b"}, {10, 20}, 0, {}, {}, {"ModeChanged 0", "ModeChanged 1"}),
+                 "camera 1/2 a   10.0 fps   last event: ModeChanged 0"},
+        LineCase{input({"a", "b"}, {10, 20}, 1, {}, {}, {"", "ModeChanged 1"}), "camera 2/2 b   20.0 fps   last event: ModeChanged 1"},
         LineCase{input({"a", "b"}, {10, 20}, -1), "2 cameras: 10.0, 20.0 fps"},
         // A failed stream: its text and what it means; a notice wins over
         // the last event.
         LineCase{input({"cam"}, {0}, 0, {" Error Code(4000 / 0)\n"}),
                  "camera cam   0.0 fps   Error Code(4000 / 0): the camera refused the picture stream or ended it before "
                  "the first picture"},
-        LineCase{input({"cam"}, {0}, 0, {" Error Code(20 / 0)\n"}, "snapshot saved to x.png", "e", true),
+        LineCase{input({"cam"}, {0}, 0, {" Error Code(20 / 0)\n"}, "snapshot saved to x.png", {"e"}, true),
                  "camera cam   0.0 fps   Error Code(20 / 0): the camera refused the user name and password given   "
                  "snapshot saved to x.png"},
         LineCase{input({"cam"}, {3}, 0, {"Connecting..."}), "camera cam   3.0 fps"}));

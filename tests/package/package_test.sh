@@ -94,7 +94,7 @@ loaded=$(ldd "$root/usr/bin/camview" | sed -n 's/.*libveplatform\.so => \(.*\) (
 camsim_pid=$!
 port=
 for _ in $(seq 100); do
-    port=$(sed -n 's|.*127\.0\.0\.1:\([0-9]*\).*|\1|p' "$scratch/camsim.out")
+    port=$(sed -n 's|.*127\.0\.0\.1:\([0-9]*\).*|\1|p' "$scratch/camsim.out" | head -n 1)
     [ -n "$port" ] && break
     sleep 0.05
 done
