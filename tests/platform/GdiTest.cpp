@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/Memory.h"
@@ -224,5 +225,54 @@ INSTANTIATE_TEST_SUITE_P(Geometries, OffscreenCopy,
                                  if (ch == ' ') ch = '_';
                              return name;
                          });
+
+} // namespace
+
+namespace {
+
+// StretchDIBits of a 24-bit bitmap onto a 32-bit surface, nearest pixel,
+// against the same sampling worked out here, pixel by pixel: shrinking,
+// enlarging, a source window, odd widths (rows with padding), the last
+// column of a row included.
+struct StretchCase {
+    int width, height;                    // bitmap
+    int xSrc, ySrc, wSrc, hSrc;            // source rectangle, rows from the bottom
+    int wDst, hDst;                        // destination at (0, 0)
+};
+
+class StretchRows : public ::testing::TestWithParam<StretchCase> {};
+
+TEST_P(StretchRows, EveryPixelIsItsNearestSourcePixel)
+{
+    const StretchCase c = GetParam();
+    const int stride = static_cast<int>(DibStride(24, c.width));
+    // Exactly the bitmap's bytes, so that a read past its end is caught by
+    // the address sanitizer.
+    std::vector<BYTE> bits(static_cast<size_t>(stride) * c.height);
+    for (size_t i = 0; i < bits.size(); ++i) bits[i] = static_cast<BYTE>(i * 37 + 11);
+    BITMAPINFO info{};
+    info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), c.width, c.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    auto surface = std::make_shared<Surface>(c.wDst, c.hDst);
+    HDC hdc = CreateSurfaceDC(surface);
+    ASSERT_EQ(StretchDIBits(hdc, 0, 0, c.wDst, c.hDst, c.xSrc, c.ySrc, c.wSrc, c.hSrc, bits.data(), &info,
+                            DIB_RGB_COLORS, SRCCOPY),
+              c.hDst);
+    for (int y = 0; y < c.hDst; ++y)
+        for (int x = 0; x < c.wDst; ++x) {
+            const int sx = c.xSrc + x * c.wSrc / c.wDst;
+            const int r = c.ySrc + c.hSrc - 1 - y * c.hSrc / c.hDst;
+            const BYTE* p = bits.data() + static_cast<size_t>(r) * stride + 3 * sx;
+            ASSERT_EQ(surface->rgb(x, y), static_cast<std::uint32_t>(p[2] << 16 | p[1] << 8 | p[0]))
+                << x << "," << y;
+        }
+    DeleteDC(hdc);
+}
+
+INSTANTIATE_TEST_SUITE_P(Geometries, StretchRows,
+                         ::testing::Values(StretchCase{64, 48, 0, 0, 64, 48, 32, 24},  // half size
+                                           StretchCase{33, 17, 0, 0, 33, 17, 20, 9},   // odd, shrunk
+                                           StretchCase{33, 17, 0, 0, 33, 17, 70, 40},  // odd, enlarged
+                                           StretchCase{35, 20, 5, 3, 30, 17, 13, 11},  // window reaching the last column
+                                           StretchCase{7, 5, 0, 0, 7, 5, 7, 5}));      // own size
 
 } // namespace
