@@ -97,8 +97,8 @@ void CopyDestination(benchmark::State& state)
 
 BENCHMARK(DecodeCImage)->Args({640, 480})->Args({1280, 720})->Args({1920, 1080});
 BENCHMARK(DecodeTurboJpeg)->Args({640, 480})->Args({1280, 720})->Args({1920, 1080});
-BENCHMARK(StretchDraw)->Args({640, 480, 640, 480})->Args({640, 480, 320, 240})->Args({1920, 1080, 640, 480});
-BENCHMARK(CopyDestination)->Args({640, 480, 640, 480})->Args({640, 480, 320, 240})->Args({1920, 1080, 640, 480});
+BENCHMARK(StretchDraw)->Args({1280, 720, 1280, 720})->Args({640, 480, 640, 480})->Args({640, 480, 320, 240})->Args({1920, 1080, 640, 480});
+BENCHMARK(CopyDestination)->Args({1280, 720, 1280, 720})->Args({640, 480, 640, 480})->Args({640, 480, 320, 240})->Args({1920, 1080, 640, 480});
 
 } // namespace
 
@@ -109,7 +109,7 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const char* size : {"640/480", "1280/720", "1920/1080"})
         reporter.printRatio(std::string("DecodeCImage/") + size, std::string("DecodeTurboJpeg/") + size);
-    for (const char* args : {"640/480/640/480", "640/480/320/240", "1920/1080/640/480"})
+    for (const char* args : {"1280/720/1280/720", "640/480/640/480", "640/480/320/240", "1920/1080/640/480"})
         reporter.printRatio(std::string("StretchDraw/") + args, std::string("CopyDestination/") + args);
     benchmark::Shutdown();
     return 0;
