@@ -18,18 +18,32 @@ DWORD coloursUsed(int bitCount) { return bitCount == 4 ? 16 : bitCount == 8 ? 25
 
 } // namespace
 
-BITMAPINFO* AllocateDib(int bitCount, int width, int height)
+BITMAPINFO* AllocateDib(int bitCount, int width, int height, DibRows rows)
 {
     if (bitCount <= 0 || width < 0 || height < 0) return nullptr;
     const long long blockBytes = DibBlockBytes(bitCount, width, height, DIB_COLOR_TABLE_BYTES);
     if (blockBytes > DIB_MAX_BLOCK_BYTES) return nullptr;
     const long long imageSize = DibStride(bitCount, width) * height;
-    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<std::size_t>(blockBytes));
+    const bool zeroRows = rows == DibRows::Zero;
+    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | (zeroRows ? GMEM_ZEROINIT : 0), static_cast<std::size_t>(blockBytes));
     if (!handle) return nullptr;
     auto* info = static_cast<BITMAPINFO*>(GlobalLock(handle));
     if (!info) {
         GlobalFree(handle);
         return nullptr;
+    }
+    if (!zeroRows) {
+        // All but the pixels themselves: header and colour table, each
+        // row's padding, the spare bytes after the last row.
+        auto* block = reinterpret_cast<BYTE*>(info);
+        const long long tableBytes = coloursUsed(bitCount) * sizeof(RGBQUAD);
+        BYTE* bits = block + sizeof(BITMAPINFOHEADER) + tableBytes;
+        const long long stride = DibStride(bitCount, width);
+        const long long used = (static_cast<long long>(bitCount) * width + 7) / 8;
+        std::memset(block, 0, static_cast<std::size_t>(bits - block));
+        for (long long r = 0; used < stride && r < height; ++r)
+            std::memset(bits + r * stride + used, 0, static_cast<std::size_t>(stride - used));
+        std::memset(bits + imageSize, 0, static_cast<std::size_t>(block + blockBytes - (bits + imageSize)));
     }
     BITMAPINFOHEADER& h = info->bmiHeader;
     h.biSize = sizeof(BITMAPINFOHEADER);

@@ -13,8 +13,15 @@ constexpr long long DIB_MAX_BLOCK_BYTES = 256ll << 20;
 
 constexpr int DibRowBytes(int bitCount, int width) { return static_cast<int>(DibStride(bitCount, width)); }
 
+// What the pixel rows of a new block hold: zeros, or nothing yet, for a
+// caller that writes every row's pixels itself (a decoder), which spares
+// clearing them first. Every other byte of the block (header, colour
+// table, the padding at the end of each row, the spare bytes after the
+// rows) starts as zero either way.
+enum class DibRows { Zero, ToBeWritten };
+
 // A locked pointer to a new block, or null when it cannot be had.
-BITMAPINFO* AllocateDib(int bitCount, int width, int height);
+BITMAPINFO* AllocateDib(int bitCount, int width, int height, DibRows rows = DibRows::Zero);
 // Unlocks and frees a block made by AllocateDib.
 void FreeDib(BITMAPINFO* info);
 // Replaces the colour table by the palette index words 0, 1, ..., n - 1.

@@ -15,7 +15,9 @@ CImageImpl::~CImageImpl()
 
 int CImageImpl::IsInside(int x, int y) const { return x >= 0 && x < imageWidth && y >= 0 && y < imageHeight ? 1 : 0; }
 
-int CImageImpl::Create(int width, int height, int bits, int flags)
+int CImageImpl::Create(int width, int height, int bits, int flags) { return CreateBlock(width, height, bits, flags, DibRows::Zero); }
+
+int CImageImpl::CreateBlock(int width, int height, int bits, int flags, DibRows rows)
 {
     imageWidth = width;
     imageHeight = height;
@@ -26,7 +28,7 @@ int CImageImpl::Create(int width, int height, int bits, int flags)
     imageBits = nullptr;
     delete imagePalette;
     imagePalette = nullptr;
-    imageInfo = AllocateDib(bits, width, height);
+    imageInfo = AllocateDib(bits, width, height, rows);
     if (!imageInfo) return 0;
     imageBits = DibBits(imageInfo);
     rowBytes = DibRowBytes(bits, width);

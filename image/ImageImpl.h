@@ -2,6 +2,7 @@
 // with an optional palette.
 #pragma once
 
+#include "image/Dib.h"
 #include "platform/framework/Dc.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/vfw/Vfw.h"
@@ -42,6 +43,11 @@ public:
     int rowBytes = 0;
     BITMAPINFO* imageInfo = nullptr;
     CPalette* imagePalette = nullptr;
+
+protected:
+    // Create, with the pixel rows of the new block zero or left for the
+    // caller to write (Dib.h).
+    int CreateBlock(int width, int height, int bitCount, int flags, DibRows rows);
 
 private:
     // A bitmap header followed by a colour table of colours, as DrawDib reads it.

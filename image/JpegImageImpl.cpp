@@ -47,6 +47,13 @@ void cmykToBgrx(BYTE* row, JDIMENSION width, bool inverted)
 
 } // namespace
 
+void CJpegImageImpl::clearRowsFrom(unsigned scanline)
+{
+    const long long used = (static_cast<long long>(bitCount) * imageWidth + 7) / 8;
+    for (long long s = scanline; s < imageHeight; ++s)
+        std::memset(imageBits + rowBytes * (imageHeight - 1 - s), 0, static_cast<std::size_t>(used));
+}
+
 // Only trivially destructible objects live in this frame: a fatal error
 // jumps back into it from inside the library.
 int CJpegImageImpl::Load(const unsigned char* data, int length)
@@ -56,7 +63,15 @@ int CJpegImageImpl::Load(const unsigned char* data, int length)
     cinfo.err = jpeg_std_error(&jerr.pub);
     jerr.pub.error_exit = JpegErrorExit;
     jerr.pub.output_message = JpegOutputMessage;
+    // The bitmap's rows are not cleared before decoding: the library
+    // writes each one whole. Rows it has not finished when a fatal error
+    // stops it are cleared then, so that they show as black, as the rows of
+    // a zero-filled bitmap would. (A read fails before it writes any row:
+    // the library decodes a row group's data first, then writes its rows.)
+    volatile bool rowsPending = false;
+    volatile JDIMENSION rowsDone = 0;
     if (setjmp(jerr.jump)) {
+        if (rowsPending) clearRowsFrom(rowsDone);
         jpeg_destroy_decompress(&cinfo);
         return 0;
     }
@@ -85,8 +100,10 @@ int CJpegImageImpl::Load(const unsigned char* data, int length)
     const bool inverted = cinfo.saw_Adobe_marker;
 
     jpeg_start_decompress(&cinfo);
-    if (!Create(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height), cinfo.output_components * 8, -1))
+    if (!CreateBlock(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
+                     cinfo.output_components * 8, -1, DibRows::ToBeWritten))
         std::longjmp(jerr.jump, 1);
+    rowsPending = true;
     if (cinfo.out_color_space == JCS_GRAYSCALE) CreateGrayPalette(256);
 
     // Rows are decoded straight into the bitmap, top row last, as many at
@@ -102,7 +119,9 @@ int CJpegImageImpl::Load(const unsigned char* data, int length)
         const JDIMENSION read = jpeg_read_scanlines(&cinfo, rows, count);
         if (cmyk)
             for (JDIMENSION i = 0; i < read; ++i) cmykToBgrx(rows[i], cinfo.output_width, inverted);
+        rowsDone = first + read;
     }
+    rowsPending = false;
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return 1;

@@ -133,7 +133,13 @@ BOOL BitBlt(HDC hdcDst, int x, int y, int width, int height, HDC hdcSrc, int xSr
     const int right = std::min({x + dst->originX + width, static_cast<int>(paint.right), from.width() + shiftX});
     const int top = std::max({y + dst->originY, static_cast<int>(paint.top), shiftY});
     const int bottom = std::min({y + dst->originY + height, static_cast<int>(paint.bottom), from.height() + shiftY});
-    if (left < right && top < bottom) {
+    const bool whole = left == 0 && top == 0 && right == to.width() && bottom == to.height() && shiftX == 0 &&
+                       shiftY == 0 && from.width() == to.width() && from.height() == to.height();
+    if (whole && to.sharePixelsOf(from)) {
+        // The whole of one surface onto the whole of another of its size and
+        // depth (an off-screen picture the size of the window): the target
+        // takes the source's pixels, shared until either is drawn on.
+    } else if (left < right && top < bottom) {
         const bool sameFormat = to.bitsPerPixel() == from.bitsPerPixel();
         PixelWriter writer(to);
         for (int ty = top; ty < bottom; ++ty) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -59,6 +60,20 @@ public:
                     BgrToXrgb(p, n, out);
                 } else {
                     for (size_t i = 0; i < n; ++i, p += 3) out[i] = store(bgr(p), x(i), y);
+                }
+            } else if constexpr (std::is_same_v<Store, KeepRgb>) {
+                // A stretched row: one 4-byte read per pixel, masked, for
+                // every pixel but the row's last, where it would pass the end.
+                const int last = width() - 1;
+                for (size_t i = 0; i < n; ++i) {
+                    const int c = columns[i];
+                    if (c < last) {
+                        std::uint32_t word;
+                        std::memcpy(&word, row + 3 * static_cast<long long>(c), sizeof word);
+                        out[i] = word & 0xFFFFFF;
+                    } else {
+                        out[i] = bgr(row + 3 * static_cast<long long>(c));
+                    }
                 }
             } else {
                 for (size_t i = 0; i < n; ++i) out[i] = store(bgr(row + 3 * columns[i]), x(i), y);

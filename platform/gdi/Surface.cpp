@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <deque>
 #include <mutex>
+#include <utility>
 
 namespace {
 
 // Pixel buffers of destroyed surfaces, kept for the next surface of the
 // same size whose contents start undefined: an off-screen bitmap made and
 // deleted for every frame then costs neither an allocation nor a clear.
+using Pixels = std::vector<std::uint32_t>;
+
 class PixelStore {
 public:
     static PixelStore& instance()
@@ -18,27 +21,29 @@ public:
         return *store;
     }
 
-    std::vector<std::uint32_t> take(size_t pixels)
+    // A buffer of that many pixels, contents undefined; null when none is kept.
+    std::shared_ptr<Pixels> take(size_t pixels)
     {
         std::lock_guard lock(m_mutex);
         for (auto it = m_buffers.begin(); it != m_buffers.end(); ++it) {
-            if (it->size() != pixels) continue;
-            std::vector<std::uint32_t> buffer = std::move(*it);
-            m_pixels -= buffer.size();
+            if ((*it)->size() != pixels) continue;
+            std::shared_ptr<Pixels> buffer = std::move(*it);
+            m_pixels -= buffer->size();
             m_buffers.erase(it);
             return buffer;
         }
-        return {};
+        return nullptr;
     }
 
-    void give(std::vector<std::uint32_t>&& buffer)
+    // Keeps a buffer that nothing else holds.
+    void give(std::shared_ptr<Pixels>&& buffer)
     {
-        if (buffer.size() < kSmallest || buffer.size() > kMostPixels) return;
+        if (!buffer || buffer.use_count() != 1 || buffer->size() < kSmallest || buffer->size() > kMostPixels) return;
         std::lock_guard lock(m_mutex);
-        m_pixels += buffer.size();
+        m_pixels += buffer->size();
         m_buffers.push_back(std::move(buffer));
         while (m_buffers.size() > kMostBuffers || m_pixels > kMostPixels) {
-            m_pixels -= m_buffers.front().size();
+            m_pixels -= m_buffers.front()->size();
             m_buffers.pop_front();
         }
     }
@@ -49,7 +54,7 @@ private:
     static constexpr size_t kMostBuffers = 4;
 
     std::mutex m_mutex;
-    std::deque<std::vector<std::uint32_t>> m_buffers;
+    std::deque<std::shared_ptr<Pixels>> m_buffers;
     size_t m_pixels = 0;
 };
 
@@ -78,13 +83,37 @@ Surface::Surface(int width, int height, int bitsPerPixel, Contents contents)
 {
     const size_t pixels = static_cast<size_t>(m_width) * static_cast<size_t>(m_height);
     if (contents == Contents::Undefined) m_pixels = PixelStore::instance().take(pixels);
-    if (m_pixels.size() != pixels) m_pixels.assign(pixels, 0);
+    if (!m_pixels) m_pixels = std::make_shared<Pixels>(pixels, 0);
     if (m_bitsPerPixel == 8) m_palette = HalftonePalette();
 }
 
 Surface::~Surface()
 {
     PixelStore::instance().give(std::move(m_pixels));
+}
+
+std::uint32_t* Surface::ownPixels()
+{
+    if (m_pixels.use_count() > 1) {
+        // Drawing on shared pixels: a copy of them first, in a kept buffer
+        // when there is one.
+        std::shared_ptr<Pixels> own = PixelStore::instance().take(m_pixels->size());
+        if (own)
+            std::copy(m_pixels->begin(), m_pixels->end(), own->begin());
+        else
+            own = std::make_shared<Pixels>(*m_pixels);
+        m_pixels = std::move(own);
+    }
+    return m_pixels->data();
+}
+
+bool Surface::sharePixelsOf(const Surface& from)
+{
+    if (from.m_width != m_width || from.m_height != m_height || from.m_bitsPerPixel != m_bitsPerPixel) return false;
+    if (from.m_pixels == m_pixels) return true;
+    std::shared_ptr<Pixels> previous = std::exchange(m_pixels, from.m_pixels);
+    PixelStore::instance().give(std::move(previous));
+    return true;
 }
 
 std::uint32_t Surface::raw(int x, int y) const

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,11 +47,21 @@ public:
     // Stores a colour, as the nearest palette index on 8 bits.
     void setRgb(int x, int y, std::uint32_t rgb);
     void fillRgb(const RECT& rect, std::uint32_t rgb);
-    std::uint32_t* row(int y) { return m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
+    // A row to draw on: pixels shared with another surface are made this
+    // surface's own first.
+    std::uint32_t* row(int y) { return ownPixels() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
     const std::uint32_t* row(int y) const
     {
-        return m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
+        return m_pixels->data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
     }
+
+    // Takes the pixels of a surface of the same size and depth, as copying
+    // the whole of it would, without copying them: the two share them until
+    // either is drawn on (row() above). False, and nothing changed, for a
+    // surface of another size or depth.
+    bool sharePixelsOf(const Surface& from);
+    // True while this surface shares its pixels with another one.
+    bool sharesPixels() const { return m_pixels.use_count() > 1; }
 
     // The palette of an 8-bit surface: the standard halftone palette.
     const std::array<std::uint32_t, 256>& palette() const { return m_palette; }
@@ -70,7 +81,10 @@ private:
     int m_width;
     int m_height;
     int m_bitsPerPixel;
-    std::vector<std::uint32_t> m_pixels;
+    // Never null; shared by surfaces that took it whole (sharePixelsOf)
+    // until one of them draws.
+    std::shared_ptr<std::vector<std::uint32_t>> m_pixels;
+    std::uint32_t* ownPixels();
     std::array<std::uint32_t, 256> m_palette{};
     std::vector<DrawnText> m_texts;
     std::vector<DrawnPicture> m_pictures;

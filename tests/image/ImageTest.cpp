@@ -251,6 +251,58 @@ TEST(ImageDecode, CmykFramesShowTheirRealColours)
         }
 }
 
+// A decoded frame's block is not cleared before the decoder writes its
+// rows; everything the decoder does not write must still be zero, as in a
+// block made by Create: header, colour table, each row's padding, the
+// spare bytes after the rows. Memory of the same size is dirtied and freed
+// first, so that leftovers would show.
+struct UnwrittenCase {
+    int width, height;
+    Sampling sampling;
+};
+
+class DecodedBlock : public ::testing::TestWithParam<UnwrittenCase> {};
+
+TEST_P(DecodedBlock, BytesOutsideThePixelsAreThoseOfAZeroFilledBlock)
+{
+    const auto [width, height, sampling] = GetParam();
+    const bool grey = sampling == Sampling::Grey;
+    const auto jpeg = MakeJpeg(width, height, [](int x, int y) {
+        return Rgb{static_cast<std::uint8_t>(x * 7 + 1), static_cast<std::uint8_t>(y * 5 + 1), 200};
+    }, sampling, 90);
+    CImageImpl reference;
+    ASSERT_GT(reference.Create(width, height, grey ? 8 : 24, -1), 0);
+    if (grey) reference.CreateGrayPalette(256);
+    const std::size_t blockBytes = GlobalSize(GlobalHandle(reference.imageInfo));
+    for (int round = 0; round < 3; ++round) {
+        HGLOBAL dirty = GlobalAlloc(GMEM_MOVEABLE, blockBytes);
+        std::memset(GlobalLock(dirty), 0xA5, blockBytes);
+        GlobalUnlock(dirty);
+        GlobalFree(dirty);
+
+        CImage image(jpeg.data(), static_cast<int>(jpeg.size()));
+        ASSERT_EQ(image.GetWidth(), width);
+        CImageImpl& impl = *image.GetImpl();
+        ASSERT_EQ(GlobalSize(GlobalHandle(impl.imageInfo)), blockBytes);
+        const auto* ours = reinterpret_cast<const BYTE*>(impl.imageInfo);
+        const auto* zeroed = reinterpret_cast<const BYTE*>(reference.imageInfo);
+        const std::size_t bitsAt = static_cast<std::size_t>(impl.imageBits - ours);
+        const std::size_t used = static_cast<std::size_t>(grey ? width : 3 * width);
+        for (std::size_t i = 0; i < blockBytes; ++i) {
+            const bool pixel = i >= bitsAt && i < bitsAt + static_cast<std::size_t>(impl.rowBytes) * height &&
+                               (i - bitsAt) % static_cast<std::size_t>(impl.rowBytes) < used;
+            if (!pixel) {
+                ASSERT_EQ(ours[i], zeroed[i]) << "byte " << i << " of " << blockBytes;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, DecodedBlock,
+                         ::testing::Values(UnwrittenCase{16, 16, Sampling::S420}, UnwrittenCase{33, 17, Sampling::S420},
+                                           UnwrittenCase{35, 9, Sampling::S444}, UnwrittenCase{21, 30, Sampling::Grey},
+                                           UnwrittenCase{640, 48, Sampling::S422}));
+
 TEST(ImageDecode, ConsecutiveFramesKeepTheirOwnSizes)
 {
     const auto small = MakeSolidJpeg(16, 8, {1, 2, 3});
