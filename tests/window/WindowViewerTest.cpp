@@ -158,6 +158,27 @@ TEST(WindowViewer, ClicksZoomsAndShowsThePictureInARealWindow)
     viewer.reset();
 }
 
+// The address dialog, once it is the window that stays (making a renderer
+// may replace the first): its window.
+std::string addressDialog()
+{
+    std::string window;
+    Eventually([&] {
+        window = run("xdotool search --onlyvisible --name '^camview - open a camera$' 2>/dev/null");
+        return !window.empty();
+    });
+    return window.substr(0, window.find('\n'));
+}
+
+// Types an address into the dialog and opens it.
+void openAddress(const std::string& window, const std::string& typed)
+{
+    run("xdotool windowfocus --sync " + window + " 2>/dev/null");
+    std::this_thread::sleep_for(200ms);
+    run("xdotool type --delay 20 '" + typed + "'");
+    run("xdotool key Return");
+}
+
 // Started without an address, the window asks for one and remembers it;
 // resized, the picture scales with the window and a click lands on the
 // picture pixel it was aimed at, in the grid and with one camera alone;
@@ -181,20 +202,11 @@ TEST(WindowViewer, AskedForItsAddressItScalesWithTheWindowAndSavesSnapshots)
     unsetenv("HTTP_PROXY");
     auto viewer = std::make_unique<ChildProcess>(std::vector<std::string>{VE_CAMVIEW_PATH, "--events"}, events);
 
-    std::string window;
-    ASSERT_TRUE(Eventually([&] {
-        // The title the address prompt sets, once the window is the one
-        // that stays (making a renderer may replace the first).
-        window = run("xdotool search --onlyvisible --name '^camview - open a camera$' 2>/dev/null");
-        return !window.empty();
-    })) << readFile(events);
-    window = window.substr(0, window.find('\n'));
+    const std::string window = addressDialog();
+    ASSERT_FALSE(window.empty()) << readFile(events);
     // A bare host and port: the viewer adds the scheme and the viewer page.
     const std::string typed = "127.0.0.1:" + std::to_string(cam.port());
-    run("xdotool windowfocus --sync " + window + " 2>/dev/null");
-    std::this_thread::sleep_for(200ms);
-    run("xdotool type --delay 20 '" + typed + "'");
-    run("xdotool key Return");
+    openAddress(window, typed);
     ASSERT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 3; })) << readFile(events);
     EXPECT_EQ(readFile(config + "/camview/recent"), "http://" + typed + "/ImageViewer\n");
 
@@ -264,18 +276,11 @@ TEST(WindowViewer, AnAddressThatFailsLeavesTheWindowAskingAgain)
     auto viewer = std::make_unique<ChildProcess>(
         std::vector<std::string>{VE_CAMVIEW_PATH, "--events", "http://127.0.0.1:" + std::to_string(FreePort()) + "/ImageViewer"},
         events);
-    std::string window;
-    ASSERT_TRUE(Eventually([&] {
-        window = run("xdotool search --onlyvisible --name '^camview - open a camera$' 2>/dev/null");
-        return !window.empty();
-    })) << readFile(events);
+    const std::string window = addressDialog();
+    ASSERT_FALSE(window.empty()) << readFile(events);
     EXPECT_NE(readFile(events).find("cannot reach 127.0.0.1:"), std::string::npos) << readFile(events);
-    window = window.substr(0, window.find('\n'));
     const std::string typed = "127.0.0.1:" + std::to_string(cam.port());
-    run("xdotool windowfocus --sync " + window + " 2>/dev/null");
-    std::this_thread::sleep_for(200ms);
-    run("xdotool type --delay 20 '" + typed + "'");
-    run("xdotool key Return");
+    openAddress(window, typed);
     ASSERT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 2; })) << readFile(events);
     EXPECT_EQ(readFile(config + "/camview/recent"), "http://" + typed + "/ImageViewer\n");
     run("xdotool key --window " + window + " q 2>/dev/null");

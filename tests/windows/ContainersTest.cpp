@@ -338,16 +338,7 @@ TEST(ScriptHost, CreatesTheControlByItsProgId)
     DWORD written = 0;
     WriteFile(file, text, sizeof text - 1, &written, nullptr);
     CloseHandle(file);
-    std::wstring command = L"cscript.exe //nologo \"" + script + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const DWORD code = runProcess(L"cscript.exe //nologo \"" + script + L"\"", 60000);
     DeleteFileW(script.c_str());
     EXPECT_EQ(code, 0u);
 }

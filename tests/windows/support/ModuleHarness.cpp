@@ -50,20 +50,24 @@ std::string narrow(const std::wstring& text)
 }
 
 // Runs regsvr32 on the module and returns its exit code.
-DWORD regsvr32(const std::wstring& options, const std::wstring& module)
+DWORD runProcess(std::wstring command, DWORD waitMs)
 {
-    std::wstring command = L"regsvr32.exe " + options + L" \"" + module + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return static_cast<DWORD>(-1);
-    WaitForSingleObject(process.hProcess, 60000);
+    WaitForSingleObject(process.hProcess, waitMs);
     DWORD code = static_cast<DWORD>(-1);
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code;
+}
+
+DWORD regsvr32(const std::wstring& options, const std::wstring& module)
+{
+    return runProcess(L"regsvr32.exe " + options + L" \"" + module + L"\"", 60000);
 }
 
 std::wstring guidText(REFGUID guid)
@@ -253,18 +257,8 @@ DWORD runChild(const std::wstring& filter)
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=" + filter;
     SetEnvironmentVariableW(L"VE_CHILD", L"1");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    const BOOL started =
-        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    const DWORD code = runProcess(command, 120000);
     SetEnvironmentVariableW(L"VE_CHILD", nullptr);
-    if (!started) return static_cast<DWORD>(-1);
-    WaitForSingleObject(process.hProcess, 120000);
-    DWORD code = static_cast<DWORD>(-1);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return code;
 }
 

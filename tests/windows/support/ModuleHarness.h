@@ -15,6 +15,9 @@ std::wstring exeDirectory();
 // The module beside the test program.
 std::wstring modulePath();
 std::string narrow(const std::wstring& text);
+// Runs a command line and returns its exit code (-1 when it could not be
+// started), waiting at most waitMs.
+DWORD runProcess(std::wstring command, DWORD waitMs);
 // Runs regsvr32 on the module (or on `module`) and returns its exit code.
 DWORD regsvr32(const std::wstring& options, const std::wstring& module = modulePath());
 std::wstring guidText(REFGUID guid);
