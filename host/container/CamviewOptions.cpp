@@ -17,6 +17,8 @@ const char* kUsage =
     "Loads a camera's viewer page, hosts the controls it embeds and shows their live pictures.\n"
     "  --param NAME=VALUE   one control with these PARAMs instead of the page's OBJECTs\n"
     "  --user NAME:PASS     answer the password prompt (otherwise it is asked, or cancelled headless)\n"
+    "  --fullscreen         the window starts full screen\n"
+    "  --geometry WxH[+X+Y] the window's size, and its place on the screen\n"
     "  --allow-class CLSID  also host this control class when a page names it (repeatable); by default\n"
     "                       only the camera's image control is loaded\n"
     "  --events             print events, navigations, cursor and status changes and frames as JSON lines\n"
@@ -201,6 +203,25 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
                 std::fprintf(stderr, "camview: --snapshot-every: the folder %s does not exist\n", o.snapshotDir.c_str());
                 return 2;
             }
+        } else if (a == "--fullscreen") {
+            o.fullScreen = true;
+        } else if (a == "--geometry") {
+            if (!(value = next())) return 2;
+            int w = 0, h = 0, x = 0, y = 0, used = 0;
+            const std::string g = value;
+            const bool sized = std::sscanf(value, "%dx%d%n", &w, &h, &used) == 2;
+            const bool placed = sized && static_cast<std::size_t>(used) < g.size() &&
+                                std::sscanf(value + used, "%d%d", &x, &y) == 2 && (g[used] == '+' || g[used] == '-');
+            if (!sized || w < 160 || h < 120 || w > 16384 || h > 16384 ||
+                (static_cast<std::size_t>(used) < g.size() && !placed) || g.find(' ') != std::string::npos) {
+                std::fprintf(stderr, "camview: --geometry takes WIDTHxHEIGHT[+X+Y] (at least 160x120), not \"%s\"\n", value);
+                return 2;
+            }
+            o.width = w;
+            o.height = h;
+            o.placed = placed;
+            o.x = x;
+            o.y = y;
         } else if (a == "--allow-class") {
             if (!(value = next())) return 2;
             if (NormalisedClassId(value).empty()) {

@@ -20,6 +20,12 @@ struct CamviewOptions {
     std::string snapshotDir;    // ...into this folder
     std::string inputFile;      // headless: timed input to replay
     std::vector<std::string> allowedClasses; // control classes a page may load besides the image control
+    bool fullScreen = false;    // window: start full screen
+    int width = 0;              // window: the size asked with --geometry (0: the page's)
+    int height = 0;
+    bool placed = false;        // window: --geometry gave a place too
+    int x = 0;
+    int y = 0;
 };
 
 // Reads the command line into `options`. Returns -1 when the viewer should

@@ -525,8 +525,13 @@ int DesktopViewer::showPage()
         const SIZE grid = m_container->extent();
         const int width = std::max<int>(kMinWidth, grid.cx);
         const int height = grid.cy + kMessageHeight + kStatusHeight;
-        SDL_SetWindowSize(m_window, width, height);
+        // The canvas is the page's size; the window is that size unless
+        // the user asked for another (the picture scales to it).
+        SDL_SetWindowSize(m_window, m_options.width > 0 ? m_options.width : width,
+                          m_options.height > 0 ? m_options.height : height);
+        if (m_options.placed) SDL_SetWindowPosition(m_window, m_options.x, m_options.y);
         makeCanvas(width, height);
+        if (m_options.fullScreen && !m_fullScreen) toggleFullScreen();
         SDL_SetWindowTitle(m_window, ViewerTitle(m_pageUrl).c_str());
         // Only addresses that worked are offered again.
         if (!m_pageUrl.empty() && m_options.params.empty()) RecentAddresses().remember(m_pageUrl);

@@ -16,6 +16,12 @@ struct DesktopOptions {
     bool events = false;    // JSON lines on standard output as well
     std::string modulePath; // the control module, registered when needed
     std::vector<std::string> allowedClasses; // control classes a page may load besides the image control
+    bool fullScreen = false; // start full screen
+    int width = 0;           // the window's size asked for (0: the page's)
+    int height = 0;
+    bool placed = false;     // and its place
+    int x = 0;
+    int y = 0;
 };
 
 // Returns the process exit code: 0 after a clean quit, 1 when the page

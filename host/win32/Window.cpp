@@ -279,7 +279,12 @@ int ViewerWindow::run()
     const SIZE grid = m_container->extent();
     RECT frame{0, 0, std::max<LONG>(grid.cx, kMinWidth), grid.cy + kMessageHeight + kStatusHeight};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)), FALSE, 0);
-    SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+    // The size and place the user asked for (--geometry) are the window's.
+    const int width = m_options.width > 0 ? m_options.width : static_cast<int>(frame.right - frame.left);
+    const int height = m_options.height > 0 ? m_options.height : static_cast<int>(frame.bottom - frame.top);
+    SetWindowPos(m_window, nullptr, m_options.x, m_options.y, width, height,
+                 SWP_NOZORDER | (m_options.placed ? 0 : SWP_NOMOVE));
+    if (m_options.fullScreen && !m_fullScreen) toggleFullScreen();
     layout();
     SetWindowTextW(m_window, Widen(ViewerTitle(m_options.pageUrl)).c_str());
     SetTimer(m_window, kStatusTimer, 500, nullptr);

@@ -81,7 +81,7 @@ TEST(CamviewOptions, UsageErrorsEndWithStatusTwo)
     EXPECT_EQ(parse({"http://cam/", "--snapshot-every", "0", "d"}).status, 2);
     EXPECT_EQ(parse({"http://cam/", "--param", "novalue"}).status, 2);
     EXPECT_EQ(parse({"http://cam/", "--param", "=x"}).status, 2);
-    EXPECT_EQ(parse({"http://cam/", "--fullscreen"}).status, 2);
+    EXPECT_EQ(parse({"http://cam/", "--full-screen"}).status, 2);       // an option camview does not know
 }
 
 // Each value a user may get wrong is named in the message, and the viewer
@@ -154,6 +154,21 @@ TEST(CamviewOptions, AddressesAsOtherViewersTakeThem)
     EXPECT_EQ(stream.options.params[2], std::make_pair(std::string("ImageHeight"), std::string("480")));
     // Given PARAMs, the address is the page's, whatever it names.
     EXPECT_EQ(parse({"--param", "A=1", "http://cam/cgi-bin/x"}).options.params.size(), 1u);
+}
+
+TEST(CamviewOptions, TheWindowsSizePlaceAndFullScreen)
+{
+    const Parsed p = parse({"--geometry", "800x600+10+20", "--fullscreen"});
+    ASSERT_EQ(p.status, -1);
+    EXPECT_TRUE(p.options.fullScreen);
+    EXPECT_EQ(p.options.width, 800);
+    EXPECT_EQ(p.options.height, 600);
+    EXPECT_TRUE(p.options.placed);
+    EXPECT_EQ(p.options.x, 10);
+    EXPECT_EQ(p.options.y, 20);
+    EXPECT_FALSE(parse({"--geometry", "640x480"}).options.placed);
+    for (const char* bad : {"640", "640x", "100x100", "640x480+5", "640x480junk", "x480"})
+        EXPECT_EQ(parse({"--geometry", bad}).status, 2) << bad;
 }
 
 TEST(CamviewOptions, TheWindowTitleNamesTheCameraAndNoPassword)

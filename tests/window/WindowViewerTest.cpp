@@ -286,4 +286,31 @@ TEST(WindowViewer, AnAddressThatFailsLeavesTheWindowAskingAgain)
     run("xdotool key --window " + window + " q 2>/dev/null");
 }
 
+// --geometry gives the window its size and place; the picture scales to it.
+TEST(WindowViewer, GeometryGivesTheWindowItsSizeAndPlace)
+{
+    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
+    VirtualDisplay x;
+    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
+    setenv("DISPLAY", x.name().c_str(), 1);
+    Camsim cam({"--fps", "15"});
+    const std::string registry = TempRegistry();
+    const std::string events = registry + ".events";
+    setenv("VE_REGISTRY", registry.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (registry + ".config").c_str(), 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    auto viewer = std::make_unique<ChildProcess>(
+        std::vector<std::string>{VE_CAMVIEW_PATH, "--events", "--geometry", "700x500+30+40", cam.url("/ImageViewer")}, events);
+    std::string window;
+    ASSERT_TRUE(Eventually([&] {
+        window = run("xdotool search --onlyvisible --name '^camview - 127' 2>/dev/null");
+        return !window.empty() && LinesWith(readFile(events), "\"frame\":").size() >= 2;
+    })) << readFile(events);
+    window = window.substr(0, window.find('\n'));
+    EXPECT_TRUE(Eventually([&] { return run("xdotool getwindowgeometry " + window).find("700x500") != std::string::npos; }))
+        << run("xdotool getwindowgeometry " + window);
+    run("xdotool key --window " + window + " q 2>/dev/null");
+}
+
 } // namespace

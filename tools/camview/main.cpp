@@ -37,5 +37,11 @@ int main(int argc, char** argv)
     d.events = c.events;
     d.modulePath = modulePath;
     d.allowedClasses = c.allowedClasses;
+    d.fullScreen = c.fullScreen;
+    d.width = c.width;
+    d.height = c.height;
+    d.placed = c.placed;
+    d.x = c.x;
+    d.y = c.y;
     return RunDesktop(d);
 }
