@@ -116,6 +116,7 @@ private:
     POINT m_pointer{0, 0}; // in canvas coordinates
     int m_alone = -1;      // the camera shown alone, or -1 for the grid
     bool m_fullScreen = false;
+    bool m_stopped = false; // the browser's Stop was given (Esc)
     bool m_presentAll = true; // the window's layout changed: present it whole
     ViewScaling m_scaling;
     SDL_Rect m_barsSource{0, 0, 0, 0}; // with one camera alone: the bars, unscaled
@@ -277,8 +278,20 @@ void DesktopViewer::render()
 {
     bool changed = false;
     if (m_container) {
-        changed = m_container->paint(m_surface, m_repaintAll);
+        const bool all = m_repaintAll;
+        changed = m_container->paint(m_surface, all);
         m_container->pollCursor();
+        // After Stop each cell says so over its last picture.
+        if (m_stopped && (changed || all)) {
+            for (std::size_t i = 0; i < m_container->count(); ++i) {
+                const RECT c = m_container->cell(i);
+                const RECT label{c.left + 4, c.top + 4, std::min<LONG>(c.right, c.left + 80), std::min<LONG>(c.bottom, c.top + 24)};
+                widgets::fill(*m_surface, label, widgets::kPanel);
+                widgets::text(m_surface, RECT{label.left + 6, label.top + 2, label.right, label.bottom}, "stopped",
+                              widgets::kText);
+            }
+            changed = true;
+        }
     }
     changed = drawMessageAndStatus() || changed;
     m_repaintAll = false;
@@ -346,6 +359,8 @@ void DesktopViewer::handle(const SDL_Event& e)
             takeSnapshot();
         } else if (e.key.keysym.sym == SDLK_ESCAPE && m_container) {
             m_container->stop();
+            m_stopped = true;
+            m_repaintAll = true;
         } else if (e.key.keysym.sym == SDLK_p && m_container && m_container->count() > 0) {
             const int under = m_container->controlAt(m_pointer);
             m_container->showProperties(static_cast<std::size_t>(std::max(0, under)));

@@ -313,4 +313,38 @@ TEST(WindowViewer, GeometryGivesTheWindowItsSizeAndPlace)
     run("xdotool key --window " + window + " q 2>/dev/null");
 }
 
+// Esc is the browser's Stop: the stream ends, the last picture stays, and
+// the cell says "stopped" over it.
+TEST(WindowViewer, AfterEscTheCellSaysStopped)
+{
+    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
+    VirtualDisplay x;
+    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
+    setenv("DISPLAY", x.name().c_str(), 1);
+    Camsim cam({"--fps", "15"});
+    const std::string registry = TempRegistry();
+    const std::string events = registry + ".events";
+    setenv("VE_REGISTRY", registry.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (registry + ".config").c_str(), 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    auto viewer = std::make_unique<ChildProcess>(std::vector<std::string>{VE_CAMVIEW_PATH, "--events", cam.url("/ImageViewer")},
+                                                 events);
+    std::string window;
+    ASSERT_TRUE(Eventually([&] {
+        window = run("xdotool search --onlyvisible --name '^camview - 127' 2>/dev/null");
+        return !window.empty() && LinesWith(readFile(events), "\"frame\":").size() >= 2;
+    })) << readFile(events);
+    window = window.substr(0, window.find('\n'));
+    const auto before = grab(x.display(), static_cast<Window>(std::stoul(window)));
+    ASSERT_NE(before, nullptr);
+    EXPECT_NE(before->rgb(6, 6) & 0xFFFFFF, 0xECECECu); // the picture, before
+    run("xdotool key --window " + window + " Escape");
+    EXPECT_TRUE(Eventually([&] {
+        const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
+        return shot && (shot->rgb(6, 6) & 0xFFFFFF) == 0xECECECu; // the label's panel at the cell's corner
+    })) << readFile(events);
+    run("xdotool key --window " + window + " q 2>/dev/null");
+}
+
 } // namespace
