@@ -85,6 +85,8 @@ private:
     void render();
     // Answers whether anything was drawn.
     bool drawMessageAndStatus();
+    // The mouse and keys, listed over the picture.
+    void drawKeys();
     std::string statusLine();
 
     const DesktopOptions& m_options;
@@ -117,6 +119,7 @@ private:
     int m_alone = -1;      // the camera shown alone, or -1 for the grid
     bool m_fullScreen = false;
     bool m_stopped = false; // the browser's Stop was given (Esc)
+    bool m_showKeys = false; // the keys' list is shown (h, ?, F1)
     bool m_presentAll = true; // the window's layout changed: present it whole
     ViewScaling m_scaling;
     SDL_Rect m_barsSource{0, 0, 0, 0}; // with one camera alone: the bars, unscaled
@@ -274,6 +277,30 @@ bool DesktopViewer::drawMessageAndStatus()
     return drawn;
 }
 
+void DesktopViewer::drawKeys()
+{
+    static const char* const kLines[] = {
+        "left click: centre the camera there (or pan the zoomed picture)",
+        "hold the right button: zoom (near the top in, near the bottom out)",
+        "wheel: zoom one step a notch",
+        "f, F11 or a double click on the status line: full screen",
+        "1 ... 9: that camera alone; 0: all of them",
+        "s: a snapshot into the pictures folder",
+        "p: the control's property page",
+        "Esc: stop the stream; q: quit",
+        "h, ? or F1: these keys (any key closes them)",
+    };
+    const int lines = static_cast<int>(sizeof kLines / sizeof kLines[0]);
+    const int width = std::min(m_surface->width() - 8, 460);
+    const int height = std::min(m_surface->height() - 8, 16 + lines * 20);
+    const RECT box{4, 4, 4 + width, 4 + height};
+    widgets::fill(*m_surface, box, widgets::kPanel);
+    widgets::frame(*m_surface, box, widgets::kBorder);
+    for (int i = 0; i < lines; ++i)
+        widgets::text(m_surface, RECT{box.left + 10, box.top + 8 + i * 20, box.right - 6, box.top + 26 + i * 20}, kLines[i],
+                      widgets::kText);
+}
+
 void DesktopViewer::render()
 {
     bool changed = false;
@@ -294,6 +321,10 @@ void DesktopViewer::render()
         }
     }
     changed = drawMessageAndStatus() || changed;
+    if (m_showKeys) {
+        drawKeys();
+        changed = true;
+    }
     m_repaintAll = false;
     const bool dialog = m_dialog.active();
     if (dialog) m_dialog.draw(m_surface, SIZE{m_surface->width(), m_surface->height()});
@@ -343,6 +374,12 @@ void DesktopViewer::handle(const SDL_Event& e)
             case SDLK_BACKSPACE: m_dialog.key(PasswordDialog::Key::Backspace); break;
             default: break;
             }
+        } else if (m_showKeys) {
+            m_showKeys = false; // any key closes the keys' list
+            m_repaintAll = true;
+        } else if (e.key.keysym.sym == SDLK_h || e.key.keysym.sym == SDLK_F1 || e.key.keysym.sym == SDLK_QUESTION ||
+                   (e.key.keysym.sym == SDLK_SLASH && (e.key.keysym.mod & KMOD_SHIFT))) {
+            m_showKeys = true;
         } else if (!m_propertyPage.empty() &&
                    (e.key.keysym.sym == SDLK_ESCAPE || e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_p)) {
             m_propertyPage.clear(); // closes the property page

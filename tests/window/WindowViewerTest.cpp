@@ -339,6 +339,15 @@ TEST(WindowViewer, AfterEscTheCellSaysStopped)
     const auto before = grab(x.display(), static_cast<Window>(std::stoul(window)));
     ASSERT_NE(before, nullptr);
     EXPECT_NE(before->rgb(6, 6) & 0xFFFFFF, 0xECECECu); // the picture, before
+    // F1 lists the keys over the picture; any key closes the list.
+    const auto panelAt = [&](int px, int py) {
+        const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
+        return shot && (shot->rgb(px, py) & 0xFFFFFF) == 0xECECECu;
+    };
+    run("xdotool key --window " + window + " F1");
+    EXPECT_TRUE(Eventually([&] { return panelAt(300, 10); }));
+    run("xdotool key --window " + window + " x");
+    EXPECT_TRUE(Eventually([&] { return !panelAt(300, 10); }));
     run("xdotool key --window " + window + " Escape");
     EXPECT_TRUE(Eventually([&] {
         const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
