@@ -165,6 +165,9 @@ void DesktopViewer::makeCanvas(int width, int height)
 {
     if (m_texture) SDL_DestroyTexture(m_texture);
     m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    // Scaled to the window bilinearly: nearest pixels make an enlarged or
+    // shrunk picture blocky.
+    if (m_texture) SDL_SetTextureScaleMode(m_texture, SDL_ScaleModeLinear);
     m_surface = std::make_shared<Surface>(width, height);
     widgets::fill(*m_surface, RECT{0, 0, width, height}, widgets::kBackground);
     m_repaintAll = true;
