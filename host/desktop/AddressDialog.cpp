@@ -28,6 +28,7 @@ AddressDialog::AddressDialog(std::vector<std::string> recent, std::string notice
     if (!m_recent.empty()) {
         m_text = m_recent.front();
         m_picked = 0;
+        m_selected = true;
     }
 }
 
@@ -44,6 +45,8 @@ void AddressDialog::typeText(const std::string& text)
 {
     if (m_state != State::Asking) return;
     m_focus = 0;
+    if (m_selected && !text.empty()) m_text.clear();
+    m_selected = false;
     for (char c : text)
         if (static_cast<unsigned char>(c) >= 0x20 && m_text.size() < kFieldLimit) m_text += c;
     m_picked = -1;
@@ -61,14 +64,21 @@ void AddressDialog::key(Key key)
     case Key::Escape: m_state = State::Cancelled; break;
     case Key::Tab: m_focus = (m_focus + 1) % 3; break;
     case Key::Backspace:
-        widgets::eraseLastCharacter(m_text);
+        if (m_selected) m_text.clear();
+        else widgets::eraseLastCharacter(m_text);
+        m_selected = false;
         m_picked = -1;
+        break;
+    case Key::SelectAll:
+        m_focus = 0;
+        m_selected = !m_text.empty();
         break;
     case Key::Up:
     case Key::Down:
         if (count == 0) break;
         m_picked = key == Key::Down ? std::min(m_picked + 1, count - 1) : std::max(m_picked - 1, 0);
         m_text = m_recent[static_cast<std::size_t>(m_picked)];
+        m_selected = false;
         break;
     }
 }
@@ -111,6 +121,12 @@ void AddressDialog::draw(const std::shared_ptr<Surface>& surface, SIZE area)
     widgets::fill(*surface, widgets::inside(b, 1, 1, kWidth - 2, 24), widgets::kFocus);
     widgets::text(surface, widgets::inside(b, 10, 5, kWidth - 20, 18), "Open a camera", 0xFFFFFF);
     widgets::field(surface, widgets::inside(b, 10, 32, kWidth - 20, 22), m_text, m_focus == 0);
+    if (m_selected) {
+        // The selected text, highlighted as fields highlight a selection.
+        const RECT inner = widgets::inside(b, 12, 34, kWidth - 24, 18);
+        widgets::fill(*surface, inner, 0xD6E4F8);
+        widgets::text(surface, widgets::inside(b, 14, 35, kWidth - 28, 16), m_text, widgets::kText);
+    }
     if (!m_notice.empty())
         widgets::text(surface, widgets::inside(b, 10, 62, kWidth - 20, 18), m_notice, 0xB00000);
     else

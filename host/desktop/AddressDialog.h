@@ -11,7 +11,7 @@
 
 class AddressDialog {
 public:
-    enum class Key { Enter, Escape, Backspace, Up, Down, Tab };
+    enum class Key { Enter, Escape, Backspace, Up, Down, Tab, SelectAll };
     enum class State { Asking, Accepted, Cancelled };
 
     // notice: why the viewer asks again (the last address failed), shown
@@ -35,6 +35,9 @@ private:
     std::vector<std::string> m_recent;
     std::string m_notice;
     std::string m_text;
+    // The field's text is selected: what is typed replaces it (the newest
+    // address offered at the start is, and Ctrl+A selects it).
+    bool m_selected = false;
     int m_picked = -1; // the recent address the arrows chose, or -1
     int m_focus = 0;   // 0 the field, 1 OK, 2 Cancel
     State m_state = State::Asking;

@@ -485,6 +485,9 @@ std::string DesktopViewer::askAddress(const std::string& notice)
                     case SDLK_UP: dialog.key(AddressDialog::Key::Up); break;
                     case SDLK_DOWN: dialog.key(AddressDialog::Key::Down); break;
                     case SDLK_TAB: dialog.key(AddressDialog::Key::Tab); break;
+                    case SDLK_a:
+                        if (e.key.keysym.mod & KMOD_CTRL) dialog.key(AddressDialog::Key::SelectAll);
+                        break;
                     default: break;
                     }
                     break;

@@ -153,6 +153,18 @@ TEST(AddressDialog, TypedPickedCancelled)
     picked.typeText("2");
     EXPECT_EQ(picked.address(), "http://b/ImageViewer?Resolution=640x482");
 
+    // The address offered at the start is selected: typing replaces it;
+    // Ctrl+A selects what is there, Backspace then clears it.
+    AddressDialog offered({"http://a/ImageViewer"});
+    offered.typeText("cam2");
+    EXPECT_EQ(offered.address(), "http://cam2/ImageViewer");
+    offered.key(AddressDialog::Key::SelectAll);
+    offered.key(AddressDialog::Key::Backspace);
+    EXPECT_EQ(offered.address(), "");
+    offered.typeText("c");
+    offered.typeText("3");
+    EXPECT_EQ(offered.address(), "http://c3/ImageViewer");
+
     AddressDialog cancelled({"http://a/ImageViewer"});
     cancelled.key(AddressDialog::Key::Escape);
     EXPECT_EQ(cancelled.state(), AddressDialog::State::Cancelled);
