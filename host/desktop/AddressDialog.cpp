@@ -85,7 +85,8 @@ void AddressDialog::key(Key key)
 
 RECT AddressDialog::box() const
 {
-    const int height = 110 + kRowHeight * static_cast<int>(std::max<std::size_t>(m_recent.size(), 1));
+    // The rows from 84, a gap, the buttons (26) and the margin below them.
+    const int height = 126 + kRowHeight * static_cast<int>(std::max<std::size_t>(m_recent.size(), 1));
     const int left = std::max(0, static_cast<int>(m_area.cx - kWidth) / 2);
     const int top = std::max(0, static_cast<int>(m_area.cy - height) / 2);
     return RECT{left, top, left + kWidth, top + height};

@@ -165,6 +165,18 @@ TEST(AddressDialog, TypedPickedCancelled)
     offered.typeText("3");
     EXPECT_EQ(offered.address(), "http://c3/ImageViewer");
 
+    // Eight recent addresses: the last row is its own, not under a button.
+    std::vector<std::string> eight;
+    for (int i = 0; i < 8; ++i) eight.push_back("http://cam" + std::to_string(i) + "/ImageViewer");
+    AddressDialog many(eight);
+    // In a 640 x 480 window: the gap below the eighth row, where Cancel
+    // stood over it, presses nothing; the row itself picks its address.
+    many.click(500, 345);
+    EXPECT_EQ(many.state(), AddressDialog::State::Asking);
+    many.click(500, 331);
+    EXPECT_EQ(many.state(), AddressDialog::State::Asking);
+    EXPECT_EQ(many.address(), "http://cam7/ImageViewer");
+
     AddressDialog cancelled({"http://a/ImageViewer"});
     cancelled.key(AddressDialog::Key::Escape);
     EXPECT_EQ(cancelled.state(), AddressDialog::State::Cancelled);
