@@ -307,6 +307,10 @@ void DesktopViewer::drawKeys()
 void DesktopViewer::render()
 {
     bool changed = false;
+    // Painted whole, the canvas is cleared first: no part of a dialog that
+    // stood over it stays beside the grid.
+    if (m_repaintAll && m_surface)
+        widgets::fill(*m_surface, RECT{0, 0, m_surface->width(), m_surface->height()}, widgets::kBackground);
     if (m_container) {
         const bool all = m_repaintAll;
         changed = m_container->paint(m_surface, all);

@@ -356,4 +356,42 @@ TEST(WindowViewer, AfterEscTheCellSaysStopped)
     run("xdotool key --window " + window + " q 2>/dev/null");
 }
 
+// The password dialog asks over the grid; answered, it leaves no image
+// behind, beside the grid either.
+TEST(WindowViewer, ThePasswordDialogLeavesNoImageBehind)
+{
+    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
+    VirtualDisplay x;
+    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
+    setenv("DISPLAY", x.name().c_str(), 1);
+    Camsim cam({"--fps", "15", "--user", "admin:secret"});
+    const std::string registry = TempRegistry();
+    const std::string events = registry + ".events";
+    setenv("VE_REGISTRY", registry.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (registry + ".config").c_str(), 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    auto viewer = std::make_unique<ChildProcess>(std::vector<std::string>{VE_CAMVIEW_PATH, "--events", cam.url("/ImageViewer")},
+                                                 events);
+    std::string window;
+    const auto pixel = [&](int px, int py) {
+        const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
+        return shot ? (shot->rgb(px, py) & 0xFFFFFF) : 0u;
+    };
+    // The dialog's panel beside the 320 x 240 grid of the 480 wide window.
+    ASSERT_TRUE(Eventually([&] {
+        window = run("xdotool search --onlyvisible --name '^camview' 2>/dev/null");
+        window = window.substr(0, window.find('\n'));
+        return !window.empty() && pixel(400, 150) == 0xECECECu;
+    })) << readFile(events);
+    run("xdotool windowfocus --sync " + window + " 2>/dev/null");
+    run("xdotool type --delay 20 admin");
+    run("xdotool key Tab");
+    run("xdotool type --delay 20 secret");
+    run("xdotool key Return");
+    ASSERT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 2; })) << readFile(events);
+    EXPECT_TRUE(Eventually([&] { return pixel(400, 150) == 0x202428u; })) << std::hex << pixel(400, 150);
+    run("xdotool key --window " + window + " q 2>/dev/null");
+}
+
 } // namespace
