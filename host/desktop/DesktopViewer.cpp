@@ -589,8 +589,18 @@ int DesktopViewer::showPage()
         const int height = grid.cy + kMessageHeight + kStatusHeight;
         // The canvas is the page's size; the window is that size unless
         // the user asked for another (the picture scales to it).
-        SDL_SetWindowSize(m_window, m_options.width > 0 ? m_options.width : width,
-                          m_options.height > 0 ? m_options.height : height);
+        int windowWidth = m_options.width > 0 ? m_options.width : width;
+        int windowHeight = m_options.height > 0 ? m_options.height : height;
+        // A grid larger than the screen opens scaled to fit it, its shape
+        // kept.
+        SDL_Rect usable{0, 0, 0, 0};
+        if (m_options.width == 0 && SDL_GetDisplayUsableBounds(std::max(0, SDL_GetWindowDisplayIndex(m_window)), &usable) == 0 &&
+            usable.w > 0 && usable.h > 0 && (windowWidth > usable.w || windowHeight > usable.h)) {
+            const double fit = std::min(static_cast<double>(usable.w) / windowWidth, static_cast<double>(usable.h) / windowHeight);
+            windowWidth = std::max(160, static_cast<int>(windowWidth * fit));
+            windowHeight = std::max(120, static_cast<int>(windowHeight * fit));
+        }
+        SDL_SetWindowSize(m_window, windowWidth, windowHeight);
         if (m_options.placed) SDL_SetWindowPosition(m_window, m_options.x, m_options.y);
         makeCanvas(width, height);
         if (m_options.fullScreen && !m_fullScreen) toggleFullScreen();

@@ -394,4 +394,38 @@ TEST(WindowViewer, ThePasswordDialogLeavesNoImageBehind)
     run("xdotool key --window " + window + " q 2>/dev/null");
 }
 
+// A grid larger than the screen (nine cameras of 320 x 240 on an 800 x 600
+// screen) opens scaled to fit the screen.
+TEST(WindowViewer, AGridLargerThanTheScreenOpensScaledToFit)
+{
+    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
+    VirtualDisplay x;
+    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
+    setenv("DISPLAY", x.name().c_str(), 1);
+    Camsim cam({"--fps", "5", "--objects", "9"});
+    const std::string registry = TempRegistry();
+    const std::string events = registry + ".events";
+    setenv("VE_REGISTRY", registry.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (registry + ".config").c_str(), 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    auto viewer = std::make_unique<ChildProcess>(std::vector<std::string>{VE_CAMVIEW_PATH, "--events", cam.url("/ImageViewer")},
+                                                 events);
+    std::string window;
+    ASSERT_TRUE(Eventually([&] {
+        window = run("xdotool search --onlyvisible --name '^camview - 127' 2>/dev/null");
+        return !window.empty() && !LinesWith(readFile(events), "\"frame\":").empty();
+    })) << readFile(events);
+    window = window.substr(0, window.find('\n'));
+    int width = 0, height = 0;
+    const std::string geometry = run("xdotool getwindowgeometry " + window);
+    const auto at = geometry.find("Geometry: ");
+    ASSERT_NE(at, std::string::npos) << geometry;
+    ASSERT_EQ(std::sscanf(geometry.c_str() + at + 10, "%dx%d", &width, &height), 2) << geometry;
+    EXPECT_LE(width, 800) << geometry;
+    EXPECT_LE(height, 600) << geometry;
+    EXPECT_GT(width, 400) << geometry;
+    run("xdotool key --window " + window + " q 2>/dev/null");
+}
+
 } // namespace
