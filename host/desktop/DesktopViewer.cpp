@@ -118,6 +118,7 @@ private:
     POINT m_pointer{0, 0}; // in canvas coordinates
     int m_alone = -1;      // the camera shown alone, or -1 for the grid
     bool m_fullScreen = false;
+    SDL_Rect m_windowed{0, 0, 0, 0}; // the window before full screen
     bool m_stopped = false; // the browser's Stop was given (Esc)
     bool m_showKeys = false; // the keys' list is shown (h, ?, F1)
     bool m_presentAll = true; // the window's layout changed: present it whole
@@ -207,7 +208,26 @@ POINT DesktopViewer::toCanvas(POINT window) const
 void DesktopViewer::toggleFullScreen()
 {
     m_fullScreen = !m_fullScreen;
-    SDL_SetWindowFullscreen(m_window, m_fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    // Full screen is the window without its frame over the whole display,
+    // its size and place before kept and put back after: this needs no
+    // window manager (without one, a window manager's full screen neither
+    // comes nor goes).
+    if (m_fullScreen) {
+        SDL_GetWindowSize(m_window, &m_windowed.w, &m_windowed.h);
+        SDL_GetWindowPosition(m_window, &m_windowed.x, &m_windowed.y);
+        SDL_Rect display{0, 0, 0, 0};
+        SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(m_window)), &display);
+        SDL_SetWindowBordered(m_window, SDL_FALSE);
+        SDL_SetWindowPosition(m_window, display.x, display.y);
+        SDL_SetWindowSize(m_window, display.w, display.h);
+        SDL_RaiseWindow(m_window);
+    } else {
+        SDL_SetWindowBordered(m_window, SDL_TRUE);
+        if (m_windowed.w > 0 && m_windowed.h > 0) {
+            SDL_SetWindowSize(m_window, m_windowed.w, m_windowed.h);
+            SDL_SetWindowPosition(m_window, m_windowed.x, m_windowed.y);
+        }
+    }
     layoutView();
 }
 

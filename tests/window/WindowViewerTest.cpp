@@ -310,6 +310,13 @@ TEST(WindowViewer, GeometryGivesTheWindowItsSizeAndPlace)
     window = window.substr(0, window.find('\n'));
     EXPECT_TRUE(Eventually([&] { return run("xdotool getwindowgeometry " + window).find("700x500") != std::string::npos; }))
         << run("xdotool getwindowgeometry " + window);
+    // f: full screen, and back to that size without a window manager.
+    run("xdotool key --window " + window + " f");
+    EXPECT_TRUE(Eventually([&] { return run("xdotool getwindowgeometry " + window).find("800x600") != std::string::npos; }))
+        << run("xdotool getwindowgeometry " + window);
+    run("xdotool key --window " + window + " f");
+    EXPECT_TRUE(Eventually([&] { return run("xdotool getwindowgeometry " + window).find("700x500") != std::string::npos; }))
+        << run("xdotool getwindowgeometry " + window);
     run("xdotool key --window " + window + " q 2>/dev/null");
 }
 
