@@ -1,5 +1,7 @@
 #include "host/container/ViewerContainer.h"
 
+#include "host/core/Grid.h"
+
 #include "platform/registry/Registry.h"
 
 #include <cstdio>
@@ -26,7 +28,6 @@
 namespace {
 
 // The space between two controls of the grid.
-constexpr int kGap = 4;
 // The browser's Stop command.
 constexpr DWORD kStopCommand = 23;
 
@@ -96,27 +97,8 @@ HRESULT createControl(const std::string& classText, const std::string& modulePat
     return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
 }
 
-std::string valueOf(const std::vector<VARIANT>& args)
-{
-    if (args.empty()) return "null";
-    const VARIANT& v = args[0];
-    switch (v.vt) {
-    case VT_R8: {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.6g", v.dblVal);
-        return text;
-    }
-    case VT_I2: return std::to_string(v.iVal);
-    case VT_I4: return std::to_string(v.lVal);
-    default: return "null";
-    }
-}
+std::string valueOf(const std::vector<VARIANT>& args) { return args.empty() ? "null" : EventValueText(args[0]); }
 
-bool equalsIgnoringCase(const std::string& a, const char* b)
-{
-    return std::equal(a.begin(), a.end(), b, b + std::strlen(b),
-                      [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y)); });
-}
 
 LPARAM pointParam(POINT pt)
 {
@@ -183,43 +165,19 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
         const int width = std::clamp(object.width > 0 ? object.width : h.site->size().cx, 1, 4096);
         const int height = std::clamp(object.height > 0 ? object.height : h.site->size().cy, 1, 4096);
         h.rect = RECT{0, 0, width, height};
-        h.cameraHost = UrlAuthority(m_pageUrl);
-        for (const auto& [name, value] : object.params)
-            if (equalsIgnoringCase(name, "ImagePath") && value.compare(0, 7, "http://") == 0) h.cameraHost = UrlAuthority(value);
+        h.cameraHost = CameraHostOf(m_pageUrl, object.params);
         m_controls.push_back(std::move(h));
     }
     layout();
     return m_controls.size();
 }
 
-// Controls fill rows of ceil(sqrt(n)) columns; each column is as wide as
-// its widest control, each row as high as its highest.
 void ViewerContainer::layout()
 {
-    const std::size_t n = m_controls.size();
-    if (n == 0) {
-        m_extent = SIZE{0, 0};
-        return;
-    }
-    const std::size_t columns = static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(n))));
-    const std::size_t rows = (n + columns - 1) / columns;
-    std::vector<int> widths(columns, 0), heights(rows, 0);
-    for (std::size_t i = 0; i < n; ++i) {
-        const RECT& r = m_controls[i].rect;
-        widths[i % columns] = std::max(widths[i % columns], static_cast<int>(r.right - r.left));
-        heights[i / columns] = std::max(heights[i / columns], static_cast<int>(r.bottom - r.top));
-    }
-    int extentX = 0, extentY = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        int x = 0, y = 0;
-        for (std::size_t c = 0; c < i % columns; ++c) x += widths[c] + kGap;
-        for (std::size_t r = 0; r < i / columns; ++r) y += heights[r] + kGap;
-        RECT& rect = m_controls[i].rect;
-        rect = RECT{x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
-        extentX = std::max(extentX, static_cast<int>(rect.right));
-        extentY = std::max(extentY, static_cast<int>(rect.bottom));
-    }
-    m_extent = SIZE{extentX, extentY};
+    std::vector<RECT> cells;
+    for (const auto& h : m_controls) cells.push_back(h.rect);
+    m_extent = LayOutGrid(cells);
+    for (std::size_t i = 0; i < cells.size(); ++i) m_controls[i].rect = cells[i];
 }
 
 RECT ViewerContainer::cell(std::size_t index) const

@@ -52,8 +52,8 @@ WPARAM keysOf(std::uint32_t buttons)
 
 class DesktopViewer {
 public:
-    explicit DesktopViewer(const DesktopOptions& options)
-        : m_options(options),
+    DesktopViewer(const CamviewOptions& options, std::string modulePath)
+        : m_options(options), m_modulePath(std::move(modulePath)),
           m_dialog(std::this_thread::get_id(), [this] { turn(); })
     {
     }
@@ -89,7 +89,8 @@ private:
     void drawKeys();
     std::string statusLine();
 
-    const DesktopOptions& m_options;
+    const CamviewOptions& m_options;
+    std::string m_modulePath;
     std::string m_pageUrl;
     PasswordDialog m_dialog;
     std::unique_ptr<ViewerSession> m_session;
@@ -593,7 +594,7 @@ int DesktopViewer::showPage()
         m_messageChanged = true;
     };
     m_session = std::make_unique<ViewerSession>(
-        ViewerSessionSetup{m_pageUrl, m_options.params, m_options.modulePath, std::make_shared<PhysicalButtons>(),
+        ViewerSessionSetup{m_pageUrl, m_options.params, m_modulePath, std::make_shared<PhysicalButtons>(),
                            prompt, m_options.events ? stdout : nullptr, 0, m_options.allowedClasses},
         chained);
     m_container = &m_session->container();
@@ -634,8 +635,8 @@ int DesktopViewer::showPage()
 
 } // namespace
 
-int RunDesktop(const DesktopOptions& options)
+int RunDesktop(const CamviewOptions& options, const std::string& modulePath)
 {
-    DesktopViewer viewer(options);
+    DesktopViewer viewer(options, modulePath);
     return viewer.run();
 }

@@ -86,7 +86,7 @@ private:
 
 } // namespace
 
-int RunHeadless(const HeadlessOptions& options)
+int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
 {
     InputScript script;
     if (!LoadInputScript(options.inputFile, script)) return 2;
@@ -99,7 +99,7 @@ int RunHeadless(const HeadlessOptions& options)
     // Headless no one can be asked: a camera that refuses the credentials
     // given gets its request cancelled.
     // --duration bounds the whole run, the page's fetch included.
-    ViewerSession session({options.pageUrl, options.params, options.modulePath, input,
+    ViewerSession session({options.pageUrl, options.params, modulePath, input,
                            ViewerPasswordPrompt(options.user, nullptr), options.events ? stdout : nullptr,
                            static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)), options.allowedClasses},
                           chained);

@@ -1,5 +1,6 @@
 #include "host/win32/Container.h"
 
+#include "host/core/Grid.h"
 #include "host/page/ViewerPage.h"
 
 #include <ocidl.h>
@@ -22,16 +23,9 @@
 namespace {
 
 // The space between two controls of the grid.
-constexpr int kGap = 4;
 // The largest cell a page may ask for.
 constexpr int kMaxSide = 4096;
 
-bool equalsIgnoringCase(const std::string& a, const char* b)
-{
-    return std::equal(a.begin(), a.end(), b, b + std::strlen(b), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 
 // The control's size in pixels from its extent, when the page gives none.
@@ -149,9 +143,7 @@ std::size_t Container::embed(const std::vector<EmbeddedObject>& objects)
         const int width = std::clamp(object.width > 0 ? object.width : static_cast<int>(natural.cx), 1, kMaxSide);
         const int height = std::clamp(object.height > 0 ? object.height : static_cast<int>(natural.cy), 1, kMaxSide);
         h->rect = RECT{0, 0, width, height};
-        h->cameraHost = UrlAuthority(m_setup.pageUrl);
-        for (const auto& [name, value] : object.params)
-            if (equalsIgnoringCase(name, "ImagePath") && value.compare(0, 7, "http://") == 0) h->cameraHost = UrlAuthority(value);
+        h->cameraHost = CameraHostOf(m_setup.pageUrl, object.params);
         m_controls.push_back(std::move(h));
     }
     layout();
@@ -171,34 +163,12 @@ std::size_t Container::embed(const std::vector<EmbeddedObject>& objects)
     return m_controls.size();
 }
 
-// Controls fill rows of ceil(sqrt(n)) columns; each column is as wide as
-// its widest control, each row as high as its highest.
 void Container::layout()
 {
-    const std::size_t n = m_controls.size();
-    if (n == 0) {
-        m_extent = SIZE{0, 0};
-        return;
-    }
-    const auto columns = static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(n))));
-    const std::size_t rows = (n + columns - 1) / columns;
-    std::vector<int> widths(columns, 0), heights(rows, 0);
-    for (std::size_t i = 0; i < n; ++i) {
-        const RECT& r = m_controls[i]->rect;
-        widths[i % columns] = std::max(widths[i % columns], static_cast<int>(r.right - r.left));
-        heights[i / columns] = std::max(heights[i / columns], static_cast<int>(r.bottom - r.top));
-    }
-    int extentX = 0, extentY = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        int x = 0, y = 0;
-        for (std::size_t c = 0; c < i % columns; ++c) x += widths[c] + kGap;
-        for (std::size_t r = 0; r < i / columns; ++r) y += heights[r] + kGap;
-        RECT& rect = m_controls[i]->rect;
-        rect = RECT{x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
-        extentX = std::max(extentX, static_cast<int>(rect.right));
-        extentY = std::max(extentY, static_cast<int>(rect.bottom));
-    }
-    m_extent = SIZE{extentX, extentY};
+    std::vector<RECT> cells;
+    for (const auto& h : m_controls) cells.push_back(h->rect);
+    m_extent = LayOutGrid(cells);
+    for (std::size_t i = 0; i < cells.size(); ++i) m_controls[i]->rect = cells[i];
 }
 
 RECT Container::cell(std::size_t index) const

@@ -1,5 +1,7 @@
 #include "host/win32/EventSink.h"
 
+#include "host/core/Grid.h"
+
 #include <olectl.h>
 
 #include <cstdio>
@@ -48,15 +50,6 @@ const char* EventSink::EventName(DISPID member)
 std::string EventSink::FirstArgument(const DISPPARAMS* params)
 {
     if (!params || params->cArgs == 0 || !params->rgvarg) return "null";
-    const VARIANT& v = params->rgvarg[params->cArgs - 1];
-    switch (v.vt) {
-    case VT_R8: {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.6g", v.dblVal);
-        return text;
-    }
-    case VT_I2: return std::to_string(v.iVal);
-    case VT_I4: return std::to_string(v.lVal);
-    default: return "null";
-    }
+    // COM passes the arguments last first.
+    return EventValueText(params->rgvarg[params->cArgs - 1]);
 }

@@ -255,184 +255,148 @@ TEST(WindowViewer, AskedForItsAddressItScalesWithTheWindowAndSavesSnapshots)
     viewer.reset();
 }
 
-// An address that cannot be shown leaves the window open: the address
-// dialog asks again (the reason in it), a working address then streams, and
-// only that one is remembered.
-TEST(WindowViewer, AnAddressThatFailsLeavesTheWindowAskingAgain)
-{
-    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
-    VirtualDisplay x;
-    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
-    setenv("DISPLAY", x.name().c_str(), 1);
+// camview in a window on an X server of its own, with a registry and a
+// configuration folder of its own; the window it shows the page in, and
+// its pixels.
+class WindowViewerRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
+        m_x = std::make_unique<VirtualDisplay>();
+        ASSERT_NE(m_x->display(), nullptr) << "Xvfb did not start";
+        setenv("DISPLAY", m_x->name().c_str(), 1);
+        setenv("VE_REGISTRY", registry.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        unsetenv("http_proxy");
+        unsetenv("HTTP_PROXY");
+    }
+    void TearDown() override
+    {
+        if (!window.empty()) run("xdotool key --window " + window + " q 2>/dev/null");
+        m_viewer.reset();
+        m_x.reset();
+    }
+    void start(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), {VE_CAMVIEW_PATH, "--events"});
+        m_viewer = std::make_unique<ChildProcess>(arguments, events);
+    }
+    // Waits for the window titled by a camera and for `frames` frames drawn.
+    bool showsThePage(std::size_t frames)
+    {
+        return Eventually([&] {
+            window = run("xdotool search --onlyvisible --name '^camview - 127' 2>/dev/null");
+            window = window.substr(0, window.find('\n'));
+            return !window.empty() && LinesWith(readFile(events), "\"frame\":").size() >= frames;
+        });
+    }
+    std::string geometry() const { return run("xdotool getwindowgeometry " + window); }
+    bool geometryIs(const std::string& size)
+    {
+        return Eventually([&] { return geometry().find(size) != std::string::npos; });
+    }
+    std::uint32_t pixel(int px, int py) const
+    {
+        const auto shot = grab(m_x->display(), static_cast<Window>(std::stoul(window)));
+        return shot ? (shot->rgb(px, py) & 0xFFFFFF) : 0u;
+    }
 
-    Camsim cam({"--fps", "15"});
     const std::string registry = TempRegistry();
     const std::string events = registry + ".events";
     const std::string config = registry + ".config";
-    setenv("VE_REGISTRY", registry.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    unsetenv("http_proxy");
-    unsetenv("HTTP_PROXY");
-    auto viewer = std::make_unique<ChildProcess>(
-        std::vector<std::string>{VE_CAMVIEW_PATH, "--events", "http://127.0.0.1:" + std::to_string(FreePort()) + "/ImageViewer"},
-        events);
-    const std::string window = addressDialog();
+    std::string window;
+
+private:
+    std::unique_ptr<VirtualDisplay> m_x;
+    std::unique_ptr<ChildProcess> m_viewer;
+};
+
+constexpr std::uint32_t kPanel = 0xECECEC;      // a dialog's or label's panel
+constexpr std::uint32_t kBackground = 0x202428; // the window's background
+
+// An address that cannot be shown leaves the window open: the address
+// dialog asks again (the reason in it), a working address then streams, and
+// only that one is remembered.
+TEST_F(WindowViewerRun, AnAddressThatFailsLeavesTheWindowAskingAgain)
+{
+    Camsim cam({"--fps", "15"});
+    start({"http://127.0.0.1:" + std::to_string(FreePort()) + "/ImageViewer"});
+    window = addressDialog();
     ASSERT_FALSE(window.empty()) << readFile(events);
     EXPECT_NE(readFile(events).find("cannot reach 127.0.0.1:"), std::string::npos) << readFile(events);
     const std::string typed = "127.0.0.1:" + std::to_string(cam.port());
     openAddress(window, typed);
     ASSERT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 2; })) << readFile(events);
     EXPECT_EQ(readFile(config + "/camview/recent"), "http://" + typed + "/ImageViewer\n");
-    run("xdotool key --window " + window + " q 2>/dev/null");
 }
 
-// --geometry gives the window its size and place; the picture scales to it.
-TEST(WindowViewer, GeometryGivesTheWindowItsSizeAndPlace)
+// --geometry gives the window its size and place; f makes it full screen
+// and back to that size, without a window manager.
+TEST_F(WindowViewerRun, GeometryGivesTheWindowItsSizeAndPlace)
 {
-    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
-    VirtualDisplay x;
-    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
-    setenv("DISPLAY", x.name().c_str(), 1);
     Camsim cam({"--fps", "15"});
-    const std::string registry = TempRegistry();
-    const std::string events = registry + ".events";
-    setenv("VE_REGISTRY", registry.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (registry + ".config").c_str(), 1);
-    unsetenv("http_proxy");
-    unsetenv("HTTP_PROXY");
-    auto viewer = std::make_unique<ChildProcess>(
-        std::vector<std::string>{VE_CAMVIEW_PATH, "--events", "--geometry", "700x500+30+40", cam.url("/ImageViewer")}, events);
-    std::string window;
-    ASSERT_TRUE(Eventually([&] {
-        window = run("xdotool search --onlyvisible --name '^camview - 127' 2>/dev/null");
-        return !window.empty() && LinesWith(readFile(events), "\"frame\":").size() >= 2;
-    })) << readFile(events);
-    window = window.substr(0, window.find('\n'));
-    EXPECT_TRUE(Eventually([&] { return run("xdotool getwindowgeometry " + window).find("700x500") != std::string::npos; }))
-        << run("xdotool getwindowgeometry " + window);
-    // f: full screen, and back to that size without a window manager.
+    start({"--geometry", "700x500+30+40", cam.url("/ImageViewer")});
+    ASSERT_TRUE(showsThePage(2)) << readFile(events);
+    EXPECT_TRUE(geometryIs("700x500")) << geometry();
     run("xdotool key --window " + window + " f");
-    EXPECT_TRUE(Eventually([&] { return run("xdotool getwindowgeometry " + window).find("800x600") != std::string::npos; }))
-        << run("xdotool getwindowgeometry " + window);
+    EXPECT_TRUE(geometryIs("800x600")) << geometry();
     run("xdotool key --window " + window + " f");
-    EXPECT_TRUE(Eventually([&] { return run("xdotool getwindowgeometry " + window).find("700x500") != std::string::npos; }))
-        << run("xdotool getwindowgeometry " + window);
-    run("xdotool key --window " + window + " q 2>/dev/null");
+    EXPECT_TRUE(geometryIs("700x500")) << geometry();
 }
 
-// Esc is the browser's Stop: the stream ends, the last picture stays, and
-// the cell says "stopped" over it.
-TEST(WindowViewer, AfterEscTheCellSaysStopped)
+// F1 lists the keys over the picture, any key closes the list; Esc is the
+// browser's Stop: the last picture stays and the cell says "stopped".
+TEST_F(WindowViewerRun, TheKeysListAndAfterEscTheCellSaysStopped)
 {
-    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
-    VirtualDisplay x;
-    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
-    setenv("DISPLAY", x.name().c_str(), 1);
     Camsim cam({"--fps", "15"});
-    const std::string registry = TempRegistry();
-    const std::string events = registry + ".events";
-    setenv("VE_REGISTRY", registry.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (registry + ".config").c_str(), 1);
-    unsetenv("http_proxy");
-    unsetenv("HTTP_PROXY");
-    auto viewer = std::make_unique<ChildProcess>(std::vector<std::string>{VE_CAMVIEW_PATH, "--events", cam.url("/ImageViewer")},
-                                                 events);
-    std::string window;
-    ASSERT_TRUE(Eventually([&] {
-        window = run("xdotool search --onlyvisible --name '^camview - 127' 2>/dev/null");
-        return !window.empty() && LinesWith(readFile(events), "\"frame\":").size() >= 2;
-    })) << readFile(events);
-    window = window.substr(0, window.find('\n'));
-    const auto before = grab(x.display(), static_cast<Window>(std::stoul(window)));
-    ASSERT_NE(before, nullptr);
-    EXPECT_NE(before->rgb(6, 6) & 0xFFFFFF, 0xECECECu); // the picture, before
-    // F1 lists the keys over the picture; any key closes the list.
-    const auto panelAt = [&](int px, int py) {
-        const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
-        return shot && (shot->rgb(px, py) & 0xFFFFFF) == 0xECECECu;
-    };
+    start({cam.url("/ImageViewer")});
+    ASSERT_TRUE(showsThePage(2)) << readFile(events);
+    EXPECT_NE(pixel(6, 6), kPanel); // the picture, before
     run("xdotool key --window " + window + " F1");
-    EXPECT_TRUE(Eventually([&] { return panelAt(300, 10); }));
+    EXPECT_TRUE(Eventually([&] { return pixel(300, 10) == kPanel; }));
     run("xdotool key --window " + window + " x");
-    EXPECT_TRUE(Eventually([&] { return !panelAt(300, 10); }));
+    EXPECT_TRUE(Eventually([&] { return pixel(300, 10) != kPanel; }));
     run("xdotool key --window " + window + " Escape");
-    EXPECT_TRUE(Eventually([&] {
-        const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
-        return shot && (shot->rgb(6, 6) & 0xFFFFFF) == 0xECECECu; // the label's panel at the cell's corner
-    })) << readFile(events);
-    run("xdotool key --window " + window + " q 2>/dev/null");
+    EXPECT_TRUE(Eventually([&] { return pixel(6, 6) == kPanel; })) << readFile(events); // the label at the cell's corner
 }
 
 // The password dialog asks over the grid; answered, it leaves no image
 // behind, beside the grid either.
-TEST(WindowViewer, ThePasswordDialogLeavesNoImageBehind)
+TEST_F(WindowViewerRun, ThePasswordDialogLeavesNoImageBehind)
 {
-    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
-    VirtualDisplay x;
-    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
-    setenv("DISPLAY", x.name().c_str(), 1);
     Camsim cam({"--fps", "15", "--user", "admin:secret"});
-    const std::string registry = TempRegistry();
-    const std::string events = registry + ".events";
-    setenv("VE_REGISTRY", registry.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (registry + ".config").c_str(), 1);
-    unsetenv("http_proxy");
-    unsetenv("HTTP_PROXY");
-    auto viewer = std::make_unique<ChildProcess>(std::vector<std::string>{VE_CAMVIEW_PATH, "--events", cam.url("/ImageViewer")},
-                                                 events);
-    std::string window;
-    const auto pixel = [&](int px, int py) {
-        const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
-        return shot ? (shot->rgb(px, py) & 0xFFFFFF) : 0u;
-    };
+    start({cam.url("/ImageViewer")});
     // The dialog's panel beside the 320 x 240 grid of the 480 wide window.
     ASSERT_TRUE(Eventually([&] {
         window = run("xdotool search --onlyvisible --name '^camview' 2>/dev/null");
         window = window.substr(0, window.find('\n'));
-        return !window.empty() && pixel(400, 150) == 0xECECECu;
+        return !window.empty() && pixel(400, 150) == kPanel;
     })) << readFile(events);
     run("xdotool windowfocus --sync " + window + " 2>/dev/null");
     run("xdotool type --delay 20 admin");
     run("xdotool key Tab");
     run("xdotool type --delay 20 secret");
     run("xdotool key Return");
-    ASSERT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 2; })) << readFile(events);
-    EXPECT_TRUE(Eventually([&] { return pixel(400, 150) == 0x202428u; })) << std::hex << pixel(400, 150);
-    run("xdotool key --window " + window + " q 2>/dev/null");
+    ASSERT_TRUE(showsThePage(2)) << readFile(events);
+    EXPECT_TRUE(Eventually([&] { return pixel(400, 150) == kBackground; })) << std::hex << pixel(400, 150);
 }
 
 // A grid larger than the screen (nine cameras of 320 x 240 on an 800 x 600
 // screen) opens scaled to fit the screen.
-TEST(WindowViewer, AGridLargerThanTheScreenOpensScaledToFit)
+TEST_F(WindowViewerRun, AGridLargerThanTheScreenOpensScaledToFit)
 {
-    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
-    VirtualDisplay x;
-    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
-    setenv("DISPLAY", x.name().c_str(), 1);
     Camsim cam({"--fps", "5", "--objects", "9"});
-    const std::string registry = TempRegistry();
-    const std::string events = registry + ".events";
-    setenv("VE_REGISTRY", registry.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (registry + ".config").c_str(), 1);
-    unsetenv("http_proxy");
-    unsetenv("HTTP_PROXY");
-    auto viewer = std::make_unique<ChildProcess>(std::vector<std::string>{VE_CAMVIEW_PATH, "--events", cam.url("/ImageViewer")},
-                                                 events);
-    std::string window;
-    ASSERT_TRUE(Eventually([&] {
-        window = run("xdotool search --onlyvisible --name '^camview - 127' 2>/dev/null");
-        return !window.empty() && !LinesWith(readFile(events), "\"frame\":").empty();
-    })) << readFile(events);
-    window = window.substr(0, window.find('\n'));
+    start({cam.url("/ImageViewer")});
+    ASSERT_TRUE(showsThePage(1)) << readFile(events);
     int width = 0, height = 0;
-    const std::string geometry = run("xdotool getwindowgeometry " + window);
-    const auto at = geometry.find("Geometry: ");
-    ASSERT_NE(at, std::string::npos) << geometry;
-    ASSERT_EQ(std::sscanf(geometry.c_str() + at + 10, "%dx%d", &width, &height), 2) << geometry;
-    EXPECT_LE(width, 800) << geometry;
-    EXPECT_LE(height, 600) << geometry;
-    EXPECT_GT(width, 400) << geometry;
-    run("xdotool key --window " + window + " q 2>/dev/null");
+    const std::string shown = geometry();
+    const auto at = shown.find("Geometry: ");
+    ASSERT_NE(at, std::string::npos) << shown;
+    ASSERT_EQ(std::sscanf(shown.c_str() + at + 10, "%dx%d", &width, &height), 2) << shown;
+    EXPECT_LE(width, 800) << shown;
+    EXPECT_LE(height, 600) << shown;
+    EXPECT_GT(width, 400) << shown;
 }
 
 } // namespace

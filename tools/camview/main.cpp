@@ -14,34 +14,5 @@ int main(int argc, char** argv)
     const int status = ParseCamviewOptions(argc, argv, VE_VERSION, c);
     if (status >= 0) return status;
     const std::string modulePath = ControlModulePath(VE_MODULE_PATH, VE_MODULE_INSTALLED);
-    if (c.headless) {
-        HeadlessOptions o;
-        o.pageUrl = c.pageUrl;
-        o.params = c.params;
-        o.durationSeconds = c.durationSeconds;
-        o.frames = c.frames;
-        o.snapshot = c.snapshot;
-        o.snapshotEvery = c.snapshotEvery;
-        o.snapshotDir = c.snapshotDir;
-        o.inputFile = c.inputFile;
-        o.events = c.events;
-        o.user = c.user;
-        o.modulePath = modulePath;
-        o.allowedClasses = c.allowedClasses;
-        return RunHeadless(o);
-    }
-    DesktopOptions d;
-    d.pageUrl = c.pageUrl;
-    d.params = c.params;
-    d.user = c.user;
-    d.events = c.events;
-    d.modulePath = modulePath;
-    d.allowedClasses = c.allowedClasses;
-    d.fullScreen = c.fullScreen;
-    d.width = c.width;
-    d.height = c.height;
-    d.placed = c.placed;
-    d.x = c.x;
-    d.y = c.y;
-    return RunDesktop(d);
+    return c.headless ? RunHeadless(c, modulePath) : RunDesktop(c, modulePath);
 }

@@ -1,0 +1,23 @@
+// What both viewers' containers share about the controls they show: the
+// grid they are laid out in, the camera each one shows, and an event's
+// value as the report writes it.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/com/Variant.h"
+#include "platform/win/WinTypes.h"
+
+// Places the cells, each the size its rectangle has, in rows of
+// ceil(sqrt(n)) columns: each column as wide as its widest cell, each row
+// as high as its highest, 4 pixels between them. Returns the grid's size.
+SIZE LayOutGrid(std::vector<RECT>& cells);
+
+// The camera a control shows: the host of an absolute ImagePath, else the
+// page's.
+std::string CameraHostOf(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params);
+
+// An event's value as the report writes it: a number, or null.
+std::string EventValueText(const VARIANT& value);
