@@ -82,13 +82,13 @@ HRESULT createControl(const std::string& classText, const std::string& modulePat
     const bool gone = !registered.empty() && !std::filesystem::exists(registered);
     HRESULT hr = gone ? REGDB_E_CLASSNOTREG
                       : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
+    // Each registered module is compared once, however many controls a
+    // page has.
+    static std::set<std::string> compared;
     if (SUCCEEDED(hr) && !modulePath.empty() && !registered.empty() && registered != modulePath &&
-        !sameModule(registered, modulePath)) {
-        static std::set<std::string> warned;
-        if (warned.insert(registered).second)
-            std::fprintf(stderr, "camview: warning: the control is registered with %s, not with camview's own module %s\n",
-                         registered.c_str(), modulePath.c_str());
-    }
+        compared.insert(registered).second && !sameModule(registered, modulePath))
+        std::fprintf(stderr, "camview: warning: the control is registered with %s, not with camview's own module %s\n",
+                     registered.c_str(), modulePath.c_str());
     if (hr != REGDB_E_CLASSNOTREG || modulePath.empty()) return hr;
     if (HMODULE module = LoadLibraryA(modulePath.c_str())) {
         auto reg = reinterpret_cast<HRESULT (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")));

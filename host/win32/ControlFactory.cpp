@@ -64,13 +64,13 @@ HRESULT CreateControl(const std::string& classText, const std::string& modulePat
     HRESULT hr = gone ? REGDB_E_CLASSNOTREG
                       : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
     const std::wstring ours = Widen(modulePath);
+    // Each registered module is compared once, however many controls a
+    // page has.
+    static std::set<std::wstring> compared;
     if (SUCCEEDED(hr) && !ours.empty() && !registered.empty() && lstrcmpiW(registered.c_str(), ours.c_str()) != 0 &&
-        !sameModule(registered, ours)) {
-        static std::set<std::wstring> warned;
-        if (warned.insert(registered).second)
-            std::fprintf(stderr, "camview: warning: the control is registered with %s, not with camview's own module %s\n",
-                         Narrow(registered).c_str(), modulePath.c_str());
-    }
+        compared.insert(registered).second && !sameModule(registered, ours))
+        std::fprintf(stderr, "camview: warning: the control is registered with %s, not with camview's own module %s\n",
+                     Narrow(registered).c_str(), modulePath.c_str());
     if (hr != REGDB_E_CLASSNOTREG || modulePath.empty()) return hr;
     HMODULE module = LoadLibraryW(Widen(modulePath).c_str());
     if (!module) return hr;
