@@ -7,7 +7,8 @@
 #   VE_CORE_SOURCES         the viewer's core: the headless run and its
 #                           report, over each face's HeadlessFace; which
 #                           controls a page may make the viewer load; the
-#                           window's status line; the grid
+#                           window's status line; the grid; when a camera
+#                           whose stream ended is made again
 set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
@@ -24,5 +25,6 @@ set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlPolicy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/Reconnect.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp
 )

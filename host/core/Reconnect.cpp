@@ -1,0 +1,97 @@
+#include "host/core/Reconnect.h"
+
+#include <algorithm>
+#include <cstdio>
+
+bool IsStreamEndStatus(const std::string& status) { return status.rfind(" Error Code(", 0) == 0; }
+
+void Reconnector::resize(std::size_t cameras) { m_cameras.resize(cameras); }
+
+void Reconnector::picture(std::size_t camera, Clock::time_point now, std::time_t when)
+{
+    if (camera >= m_cameras.size()) return;
+    Camera& c = m_cameras[camera];
+    c.lastPicture = when;
+    c.lastPictureAt = now;
+    c.attempts = 0;
+    c.nextWait = kFirstWait;
+}
+
+std::optional<std::chrono::milliseconds> Reconnector::ended(std::size_t camera, Clock::time_point now, std::time_t when)
+{
+    if (m_stopped || camera >= m_cameras.size() || m_cameras[camera].waiting) return std::nullopt;
+    Camera& c = m_cameras[camera];
+    // The fresh control has drawn nothing yet: its own picture may freeze
+    // only once it drew one.
+    c.lastPictureAt.reset();
+    const std::chrono::milliseconds wait = c.nextWait;
+    c.waiting = true;
+    c.dueAt = now + wait;
+    c.endedAt = when;
+    c.nextWait = std::min(wait * 2, kLongestWait);
+    return wait;
+}
+
+std::optional<std::chrono::milliseconds> Reconnector::status(std::size_t camera, const std::string& text,
+                                                             Clock::time_point now, std::time_t when)
+{
+    return IsStreamEndStatus(text) ? ended(camera, now, when) : std::nullopt;
+}
+
+std::vector<std::pair<std::size_t, std::chrono::milliseconds>> Reconnector::stalled(Clock::time_point now, std::time_t when)
+{
+    std::vector<std::pair<std::size_t, std::chrono::milliseconds>> out;
+    for (std::size_t i = 0; i < m_cameras.size(); ++i) {
+        const Camera& c = m_cameras[i];
+        if (c.waiting || !c.lastPictureAt || now - *c.lastPictureAt < kStall) continue;
+        if (const auto wait = ended(i, now, when)) out.emplace_back(i, *wait);
+    }
+    return out;
+}
+
+void Reconnector::stop()
+{
+    m_stopped = true;
+    for (Camera& c : m_cameras) c.waiting = false;
+}
+
+std::vector<std::size_t> Reconnector::due(Clock::time_point now)
+{
+    std::vector<std::size_t> out;
+    for (std::size_t i = 0; i < m_cameras.size(); ++i) {
+        Camera& c = m_cameras[i];
+        if (!c.waiting || now < c.dueAt) continue;
+        c.waiting = false;
+        ++c.attempts;
+        out.push_back(i);
+    }
+    return out;
+}
+
+std::optional<Reconnector::Clock::duration> Reconnector::untilDue(Clock::time_point now) const
+{
+    std::optional<Clock::duration> soonest;
+    for (const Camera& c : m_cameras) {
+        if (!c.waiting) continue;
+        const Clock::duration left = c.dueAt > now ? c.dueAt - now : Clock::duration::zero();
+        if (!soonest || left < *soonest) soonest = left;
+    }
+    return soonest;
+}
+
+bool Reconnector::waiting(std::size_t camera) const { return camera < m_cameras.size() && m_cameras[camera].waiting; }
+
+int Reconnector::attempts(std::size_t camera) const { return camera < m_cameras.size() ? m_cameras[camera].attempts : 0; }
+
+std::string Reconnector::overlay(std::size_t camera, Clock::time_point now) const
+{
+    if (!waiting(camera)) return {};
+    const Camera& c = m_cameras[camera];
+    const std::time_t since = c.lastPicture ? c.lastPicture : c.endedAt;
+    char clock[16] = "--:--:--";
+    if (const std::tm* local = std::localtime(&since)) std::strftime(clock, sizeof clock, "%H:%M:%S", local);
+    // Whole seconds, rounded up: "in 0 s" would read as "now" while it is not.
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(c.dueAt > now ? c.dueAt - now : Clock::duration::zero());
+    const long long seconds = (left.count() + 999) / 1000;
+    return std::string("no picture since ") + clock + ", reconnecting in " + std::to_string(seconds) + " s";
+}

@@ -1,0 +1,79 @@
+// Reconnection as a person at a browser does it. A control never
+// reconnects by itself: once a camera's stream has ended or failed for
+// good, the viewer waits (1 s, doubling up to 30 s while attempts keep
+// failing) and then replaces that camera's control with a fresh one from
+// the same page, as reloading the page would. A picture from the fresh
+// control resets the wait. A stream ends when the control shows its
+// error, or when a camera that drew pictures draws none for kStall (a
+// connection that stays open but carries nothing: the picture froze). The faces decide what "replace" means (their
+// container makes the control again); this class decides when.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Whether a control's status text is the error its stream ended with:
+// no picture will come from that control any more.
+bool IsStreamEndStatus(const std::string& status);
+
+class Reconnector {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kFirstWait{1000};
+    static constexpr std::chrono::milliseconds kLongestWait{30000};
+    static constexpr std::chrono::milliseconds kStall{10000};
+
+    void resize(std::size_t cameras);
+    std::size_t size() const { return m_cameras.size(); }
+
+    // A camera drew a picture (at wall-clock time `when`): its stream
+    // works, and the next end waits the first delay again.
+    void picture(std::size_t camera, Clock::time_point now, std::time_t when);
+    // A camera's stream ended at `now`. Answers how long the viewer waits
+    // before the next attempt, or nothing when the camera already waits
+    // (an end is counted once).
+    std::optional<std::chrono::milliseconds> ended(std::size_t camera, Clock::time_point now, std::time_t when);
+    // The status text a camera's control shows without a picture: the
+    // stream's error text is its end.
+    std::optional<std::chrono::milliseconds> status(std::size_t camera, const std::string& text, Clock::time_point now,
+                                                    std::time_t when);
+
+    // The cameras whose picture froze by `now` (drew none for kStall) are
+    // ended: their waits, in order of camera.
+    std::vector<std::pair<std::size_t, std::chrono::milliseconds>> stalled(Clock::time_point now, std::time_t when);
+    // The cameras whose wait is over at `now`, in order; each is counted as
+    // one more attempt and waits no longer.
+    std::vector<std::size_t> due(Clock::time_point now);
+    // The user stopped the cameras (the browser's Stop): nothing ends or
+    // reconnects any more.
+    void stop();
+    // How long until the next camera is due, or nothing when none waits.
+    std::optional<Clock::duration> untilDue(Clock::time_point now) const;
+
+    bool waiting(std::size_t camera) const;
+    // Attempts made since the camera's last picture.
+    int attempts(std::size_t camera) const;
+    // What the cell shows over the last picture while the camera waits:
+    // "no picture since HH:MM:SS, reconnecting in N s" (local time; the
+    // time of the end when the camera never drew a picture). Empty when it
+    // does not wait.
+    std::string overlay(std::size_t camera, Clock::time_point now) const;
+
+private:
+    struct Camera {
+        bool waiting = false;
+        Clock::time_point dueAt{};
+        std::chrono::milliseconds nextWait = kFirstWait;
+        int attempts = 0;
+        std::time_t lastPicture = 0; // 0: none yet
+        std::optional<Clock::time_point> lastPictureAt; // since the control was made
+        std::time_t endedAt = 0;
+    };
+    std::vector<Camera> m_cameras;
+    bool m_stopped = false;
+};
