@@ -21,6 +21,8 @@ const char* kUsage =
     "  --geometry WxH[+X+Y] the window's size, and its place on the screen\n"
     "  --allow-class CLSID  also host this control class when a page names it (repeatable); by default\n"
     "                       only the camera's image control is loaded\n"
+    "  --no-reconnect       leave a camera whose stream ended as it is (the window makes it again after\n"
+    "                       1 s, doubling to 30 s, as reloading the page would)\n"
     "  --events             print events, navigations, cursor and status changes and frames as JSON lines\n"
     "  --headless           no window: run for a while and report\n"
     "  --version            print the version and exit\n"
@@ -29,6 +31,8 @@ const char* kUsage =
     "  --frames N           stop after N frames drawn\n"
     "  --snapshot FILE.png  write what the controls painted at the end\n"
     "  --snapshot-every N DIR  also write DIR/frame-NNNNNN.png after every N frames drawn\n"
+    "  --reconnect          make a camera whose stream ended again, as the window does, with an event\n"
+    "                       for the end and for each attempt (the exit status then counts any picture)\n"
     "  --input FILE         replay timed input (lines: MS move X Y | MS down|up|click left|right X Y |\n"
     "                       MS wheel X Y NOTCHES | MS key Escape|p|q)\n"
     "In the window: left click centres (Real mode) or pans the zoomed picture, the held right button\n"
@@ -138,6 +142,7 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
         if (address.stream) streamAddress = true;
         return true;
     };
+    int reconnect = -1; // -1: the default for the run
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         // The option's value, or null (after the usage error) when it is missing.
@@ -203,6 +208,8 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
                 std::fprintf(stderr, "camview: --snapshot-every: the folder %s does not exist\n", o.snapshotDir.c_str());
                 return 2;
             }
+        } else if (a == "--reconnect" || a == "--no-reconnect") {
+            reconnect = a == "--reconnect" ? 1 : 0;
         } else if (a == "--fullscreen") {
             o.fullScreen = true;
         } else if (a == "--geometry") {
@@ -245,6 +252,9 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
             if (!setAddress(a.c_str())) return 2;
         }
     }
+    // The window reconnects unless told not to; headless only when asked,
+    // so that its exit statuses keep what they say.
+    o.reconnect = reconnect < 0 ? !o.headless : reconnect == 1;
     // Credentials in the address answer the password prompt as --user does
     // (which wins); the address itself goes on without them.
     if (o.user.empty()) o.user = addressUser;

@@ -20,6 +20,7 @@ struct CamviewOptions {
     std::string snapshotDir;    // ...into this folder
     std::string inputFile;      // headless: timed input to replay
     std::vector<std::string> allowedClasses; // control classes a page may load besides the image control
+    bool reconnect = false;     // a camera whose stream ended is made again (window default; headless with --reconnect)
     bool fullScreen = false;    // window: start full screen
     int width = 0;              // window: the size asked with --geometry (0: the page's)
     int height = 0;

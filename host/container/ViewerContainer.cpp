@@ -128,48 +128,84 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
             continue;
         }
         Hosted h;
-        if (FAILED(createControl(object.classId, m_modulePath, h.object.put()))) continue;
-        if (const std::string why = ControlPolicy::declined(h.object.get(), object.classId); !why.empty()) {
-            std::fprintf(stderr, "camview: %s\n", why.c_str());
-            continue;
-        }
-        const int index = static_cast<int>(m_controls.size());
-        HostListener listener;
-        listener.onEvent = [this, index](const std::string& name, const std::vector<VARIANT>& args) {
-            if (m_listener.onEvent) m_listener.onEvent(index, name, valueOf(args));
-        };
-        listener.onNavigate = [this, index](const std::string& url) {
-            if (m_listener.onNavigate) m_listener.onNavigate(index, url);
-        };
-        listener.onMessage = m_listener.onMessage;
-        listener.onPropertyPage = m_listener.onPropertyPage;
-        listener.onInvalidate = [this, index] {
-            if (static_cast<std::size_t>(index) < m_controls.size()) m_controls[index].dirty = true;
-        };
-        h.site = ComPtr<HostSite>::adopt(new HostSite(m_pageUrl, m_window, listener));
-        h.site->SetControl(h.object.get());
-        // Sited first (the control makes its window and learns its page),
-        // then one loading exchange from the PARAMs.
-        h.object->SetClientSite(static_cast<IOleClientSite*>(h.site.get()));
-        if (auto points = h.object.query<IConnectionPointContainer>(IID_IConnectionPointContainer)) {
-            ComPtr<IConnectionPoint> point;
-            if (SUCCEEDED(points->FindConnectionPoint(IID_IDispatch, point.put()))) {
-                DWORD cookie = 0;
-                point->Advise(static_cast<IDispatch*>(h.site.get()), &cookie);
-            }
-        }
-        TextPropertyBag bag(object.params);
-        if (auto persist = h.object.query<IPersistPropertyBag>(IID_IPersistPropertyBag)) persist->Load(&bag, nullptr);
-        h.view = h.object.query<IViewObject>(IID_IViewObject);
-        if (auto window = h.object.query<IOleWindow>(IID_IOleWindow)) window->GetWindow(&h.hwnd);
-        const int width = std::clamp(object.width > 0 ? object.width : h.site->size().cx, 1, 4096);
-        const int height = std::clamp(object.height > 0 ? object.height : h.site->size().cy, 1, 4096);
-        h.rect = RECT{0, 0, width, height};
-        h.cameraHost = CameraHostOf(m_pageUrl, object.params);
+        if (!host(object, static_cast<int>(m_controls.size()), h)) continue;
         m_controls.push_back(std::move(h));
     }
     layout();
     return m_controls.size();
+}
+
+// Creates, sites and loads the control of one OBJECT as the control at
+// `index` of the grid; false when it cannot be made or declines the page's
+// data (said on standard error).
+bool ViewerContainer::host(const EmbeddedObject& object, int index, Hosted& h)
+{
+    if (FAILED(createControl(object.classId, m_modulePath, h.object.put()))) return false;
+    if (const std::string why = ControlPolicy::declined(h.object.get(), object.classId); !why.empty()) {
+        std::fprintf(stderr, "camview: %s\n", why.c_str());
+        return false;
+    }
+    HostListener listener;
+    listener.onEvent = [this, index](const std::string& name, const std::vector<VARIANT>& args) {
+        if (m_listener.onEvent) m_listener.onEvent(index, name, valueOf(args));
+    };
+    listener.onNavigate = [this, index](const std::string& url) {
+        if (m_listener.onNavigate) m_listener.onNavigate(index, url);
+    };
+    listener.onMessage = m_listener.onMessage;
+    listener.onPropertyPage = m_listener.onPropertyPage;
+    listener.onInvalidate = [this, index] {
+        if (static_cast<std::size_t>(index) < m_controls.size()) m_controls[index].dirty = true;
+    };
+    h.site = ComPtr<HostSite>::adopt(new HostSite(m_pageUrl, m_window, listener));
+    h.site->SetControl(h.object.get());
+    // Sited first (the control makes its window and learns its page),
+    // then one loading exchange from the PARAMs.
+    h.object->SetClientSite(static_cast<IOleClientSite*>(h.site.get()));
+    if (auto points = h.object.query<IConnectionPointContainer>(IID_IConnectionPointContainer)) {
+        ComPtr<IConnectionPoint> point;
+        if (SUCCEEDED(points->FindConnectionPoint(IID_IDispatch, point.put()))) {
+            DWORD cookie = 0;
+            point->Advise(static_cast<IDispatch*>(h.site.get()), &cookie);
+        }
+    }
+    TextPropertyBag bag(object.params);
+    if (auto persist = h.object.query<IPersistPropertyBag>(IID_IPersistPropertyBag)) persist->Load(&bag, nullptr);
+    h.view = h.object.query<IViewObject>(IID_IViewObject);
+    if (auto window = h.object.query<IOleWindow>(IID_IOleWindow)) window->GetWindow(&h.hwnd);
+    const int width = std::clamp(object.width > 0 ? object.width : h.site->size().cx, 1, 4096);
+    const int height = std::clamp(object.height > 0 ? object.height : h.site->size().cy, 1, 4096);
+    h.rect = RECT{0, 0, width, height};
+    h.cameraHost = CameraHostOf(m_pageUrl, object.params);
+    h.source = object;
+    return true;
+}
+
+bool ViewerContainer::reload(std::size_t index)
+{
+    if (index >= m_controls.size()) return false;
+    // The fresh control is made before the old one goes: one that cannot
+    // be made leaves the cell as it was.
+    Hosted fresh;
+    if (!host(m_controls[index].source, static_cast<int>(index), fresh)) return false;
+    fresh.rect = m_controls[index].rect;
+    unhost(m_controls[index]);
+    m_controls[index] = std::move(fresh);
+    return true;
+}
+
+void ViewerContainer::unhost(Hosted& h)
+{
+    if (!h.object) return;
+    // The control lets go of its site before it goes; the site's
+    // navigations end before its last reference does.
+    h.object->SetClientSite(nullptr);
+    h.view.reset();
+    h.site->SetControl(nullptr);
+    h.object.reset();
+    h.site->Shutdown();
+    h.site.reset();
+    h.hwnd = nullptr;
 }
 
 void ViewerContainer::layout()
@@ -349,6 +385,7 @@ void ViewerContainer::mouseWheel(POINT pt, int notches, WPARAM keys)
 void ViewerContainer::stop()
 {
     for (auto& h : m_controls) {
+        if (!h.object) continue;
         if (auto target = h.object.query<IOleCommandTarget>(IID_IOleCommandTarget))
             target->Exec(nullptr, kStopCommand, 0, nullptr, nullptr);
         h.dirty = true;
@@ -357,22 +394,13 @@ void ViewerContainer::stop()
 
 bool ViewerContainer::showProperties(std::size_t index)
 {
-    if (index >= m_controls.size()) return false;
+    if (index >= m_controls.size() || !m_controls[index].object) return false;
     return SUCCEEDED(m_controls[index].object->DoVerb(OLEIVERB_PROPERTIES));
 }
 
 void ViewerContainer::release()
 {
-    for (auto& h : m_controls) {
-        // The control lets go of its site before it goes; the site's
-        // navigations end before its last reference does.
-        h.object->SetClientSite(nullptr);
-        h.view.reset();
-        h.site->SetControl(nullptr);
-        h.object.reset();
-        h.site->Shutdown();
-        h.site.reset();
-    }
+    for (auto& h : m_controls) unhost(h);
     m_controls.clear();
     if (m_window) DestroyWindow(m_window);
     m_window = nullptr;

@@ -72,6 +72,11 @@ public:
     // ImagePath, else of the page.
     std::string cameraHost(std::size_t index) const;
 
+    // Replaces the control at `index` with a fresh one made from the same
+    // OBJECT, in the same cell, as reloading the page would make it; false
+    // (the old control kept) when it cannot be made.
+    bool reload(std::size_t index);
+
     // Destroys the controls (their workers end) and the sites; idempotent.
     void release();
 
@@ -89,8 +94,11 @@ private:
         bool dirty = true;
         std::string status;
         std::string cameraHost;
+        EmbeddedObject source; // what the control was made from
     };
 
+    bool host(const EmbeddedObject& object, int index, Hosted& h);
+    void unhost(Hosted& h);
     void layout();
     // The control a mouse message goes to: the one holding the capture,
     // else the one under the point.

@@ -10,10 +10,14 @@ namespace {
 // A key is the viewer's own command; the report says when it was given, so
 // that what follows it can be told from what came before however busy the
 // machine is.
-bool applyKey(const InputAction& a, HeadlessFace& face, EventLog& log, POINT pointer)
+bool applyKey(const InputAction& a, HeadlessFace& face, EventLog& log, POINT pointer, ReconnectWatch* reconnect)
 {
     log.write("\"key\":\"" + EventLog::Escape(a.key) + "\"");
-    if (a.key == "Escape") face.stop();
+    if (a.key == "Escape") {
+        // Stopped by the user: no camera is made again.
+        if (reconnect) reconnect->stop();
+        face.stop();
+    }
     else if (a.key == "p") face.showProperties(pointer);
     else if (a.key == "q") return false;
     return true;
@@ -54,7 +58,7 @@ bool ControlStatuses::allFailed(int count) const
 }
 
 long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& log, const HeadlessLimits& limits,
-                     const ControlStatuses& statuses)
+                     const ControlStatuses& statuses, ReconnectWatch* reconnect)
 {
     // Script times count from the viewer's start, as the report's do.
     auto elapsedMs = [&] { return static_cast<std::uint64_t>(log.elapsedMs()); };
@@ -63,11 +67,11 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
     POINT pointer{0, 0};
     bool running = true;
     while (running && elapsedMs() < limits.durationSeconds * 1000 && (limits.frames < 0 || log.frames() < limits.frames) &&
-           !(log.frames() == 0 && statuses.allFailed(face.controlCount()))) {
+           !(log.frames() == 0 && !reconnect && statuses.allFailed(face.controlCount()))) {
         while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs()) {
             const InputAction& a = script.actions[next++];
             if (a.kind == InputAction::Kind::Key) {
-                running = applyKey(a, face, log, pointer);
+                running = applyKey(a, face, log, pointer, reconnect);
             } else {
                 pointer = a.pt;
                 running = face.applyPointer(a);
@@ -75,6 +79,7 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
             running = face.pump() && running;
         }
         running = face.pump() && running;
+        if (reconnect) reconnect->step();
         face.paint();
         if (limits.snapshotEvery > 0 && log.frames() - lastSnapshotFrames >= limits.snapshotEvery) {
             lastSnapshotFrames = log.frames();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "host/container/EventLog.h"
+#include "host/core/Reconnect.h"
 #include "host/headless/InputScript.h"
 #include "platform/win/WinTypes.h"
 
@@ -64,10 +65,11 @@ struct HeadlessLimits {
 };
 
 // Runs until the limits are reached, the script quits, or every control's
-// stream has failed for good; the picture is written as the limits ask.
-// Returns the number of frames drawn.
+// stream has failed for good (never, while `reconnect` makes them again);
+// the picture is written as the limits ask. Returns the number of frames
+// drawn.
 long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& log, const HeadlessLimits& limits,
-                     const ControlStatuses& statuses);
+                     const ControlStatuses& statuses, ReconnectWatch* reconnect = nullptr);
 
 // The exit report of a headless run: 0 when a picture was drawn; otherwise
 // the status text the control showed and what it means are printed, and 1.

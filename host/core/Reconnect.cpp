@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "host/container/EventLog.h"
+
 bool IsStreamEndStatus(const std::string& status) { return status.rfind(" Error Code(", 0) == 0; }
 
 void Reconnector::resize(std::size_t cameras) { m_cameras.resize(cameras); }
@@ -94,4 +96,59 @@ std::string Reconnector::overlay(std::size_t camera, Clock::time_point now) cons
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(c.dueAt > now ? c.dueAt - now : Clock::duration::zero());
     const long long seconds = (left.count() + 999) / 1000;
     return std::string("no picture since ") + clock + ", reconnecting in " + std::to_string(seconds) + " s";
+}
+
+void ReconnectWatch::grow(std::size_t camera)
+{
+    if (camera >= m_schedule.size()) m_schedule.resize(camera + 1);
+}
+
+void ReconnectWatch::reportEnd(std::size_t camera, const std::string& why, std::chrono::milliseconds wait)
+{
+    if (!m_log) return;
+    m_log->write("\"control\":" + std::to_string(camera) + ",\"stream_ended\":\"" + EventLog::Escape(why) +
+                 "\",\"reconnect_in_ms\":" + std::to_string(wait.count()));
+}
+
+ContainerListener ReconnectWatch::listener(ContainerListener chained)
+{
+    ContainerListener l = chained;
+    l.onFrame = [this, chained](int control, int width, int height) {
+        if (control >= 0) {
+            grow(static_cast<std::size_t>(control));
+            m_schedule.picture(static_cast<std::size_t>(control), Reconnector::Clock::now(), std::time(nullptr));
+        }
+        if (chained.onFrame) chained.onFrame(control, width, height);
+    };
+    l.onStatus = [this, chained](int control, const std::string& text) {
+        // The report's line for the status comes first, then the end it means.
+        if (chained.onStatus) chained.onStatus(control, text);
+        if (control < 0) return;
+        grow(static_cast<std::size_t>(control));
+        if (const auto wait = m_schedule.status(static_cast<std::size_t>(control), text, Reconnector::Clock::now(),
+                                                std::time(nullptr))) {
+            std::string why = text;
+            while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
+            why.erase(0, why.find_first_not_of(' '));
+            reportEnd(static_cast<std::size_t>(control), why, *wait);
+        }
+    };
+    return l;
+}
+
+void ReconnectWatch::step()
+{
+    const auto now = Reconnector::Clock::now();
+    for (const auto& [camera, wait] : m_schedule.stalled(now, std::time(nullptr)))
+        reportEnd(camera, "no picture for " + std::to_string(Reconnector::kStall.count() / 1000) + " s", wait);
+    for (const std::size_t camera : m_schedule.due(now)) {
+        if (m_log)
+            m_log->write("\"control\":" + std::to_string(camera) + ",\"reconnect\":" +
+                         std::to_string(m_schedule.attempts(camera)));
+        // A camera that cannot be made again counts as one more end.
+        if (!m_reload || !m_reload(camera)) {
+            if (const auto wait = m_schedule.ended(camera, now, std::time(nullptr)))
+                reportEnd(camera, "the control could not be made again", *wait);
+        }
+    }
 }

@@ -12,10 +12,15 @@
 #include <chrono>
 #include <cstddef>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "host/container/ContainerListener.h"
+
+class EventLog;
 
 // Whether a control's status text is the error its stream ended with:
 // no picture will come from that control any more.
@@ -76,4 +81,39 @@ private:
     };
     std::vector<Camera> m_cameras;
     bool m_stopped = false;
+};
+
+// A viewer's reconnection: fed by what its container reports (pictures and
+// status texts, through listener()), it makes a camera again through the
+// face's `reload` when its wait is over, and writes a report line for
+// each end and each attempt. Everything runs on the thread that drives
+// the container.
+class ReconnectWatch {
+public:
+    // log: where the lines go (may be null, or set later).
+    explicit ReconnectWatch(EventLog* log = nullptr) : m_log(log) {}
+    void setLog(EventLog* log) { m_log = log; }
+
+    // A listener that feeds this watch, then calls `chained`.
+    ContainerListener listener(ContainerListener chained = {});
+    // How a face makes the camera at an index again; false when it could not.
+    void setReload(std::function<bool(std::size_t)> reload) { m_reload = std::move(reload); }
+
+    // Ends the frozen pictures and makes the cameras whose wait is over.
+    void step();
+    // The user stopped every camera: none is made again.
+    void stop() { m_schedule.stop(); }
+    // The text over a waiting camera's last picture, or empty.
+    std::string overlay(std::size_t camera) const { return m_schedule.overlay(camera, Reconnector::Clock::now()); }
+    bool waiting(std::size_t camera) const { return m_schedule.waiting(camera); }
+    // How long the driving loop may sleep before the next attempt.
+    std::optional<Reconnector::Clock::duration> untilDue() const { return m_schedule.untilDue(Reconnector::Clock::now()); }
+
+private:
+    void grow(std::size_t camera);
+    void reportEnd(std::size_t camera, const std::string& why, std::chrono::milliseconds wait);
+
+    EventLog* m_log;
+    std::function<bool(std::size_t)> m_reload;
+    Reconnector m_schedule;
 };

@@ -96,6 +96,8 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     ControlStatuses statuses;
     ContainerListener chained;
     chained.onStatus = [&](int control, const std::string& text) { statuses.set(control, text); };
+    ReconnectWatch reconnect;
+    if (options.reconnect) chained = reconnect.listener(chained);
     // Headless no one can be asked: a camera that refuses the credentials
     // given gets its request cancelled.
     // --duration bounds the whole run, the page's fetch included.
@@ -105,6 +107,8 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
                           chained);
     if (const int failed = session.open()) return failed;
     ViewerContainer& container = session.container();
+    reconnect.setLog(&session.log());
+    reconnect.setReload([&container](std::size_t camera) { return container.reload(camera); });
 
     const SIZE extent = container.extent();
     auto surface = std::make_shared<Surface>(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));
@@ -112,7 +116,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     const long frames = RunHeadlessLoop(face, script, session.log(),
                                         {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
                                          options.snapshotDir},
-                                        statuses);
+                                        statuses, options.reconnect ? &reconnect : nullptr);
     session.close();
     return HeadlessExitStatus(frames, statuses.last(), !options.user.empty());
 }

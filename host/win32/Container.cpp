@@ -86,81 +86,109 @@ std::size_t Container::embed(const std::vector<EmbeddedObject>& objects)
             std::fprintf(stderr, "camview: %s\n", why.c_str());
             continue;
         }
-        IOleObject* control = nullptr;
-        if (FAILED(CreateControl(object.classId, m_setup.modulePath, &control)) || !control) continue;
-        if (const std::string why = ControlPolicy::declined(control, object.classId); !why.empty()) {
-            std::fprintf(stderr, "camview: %s\n", why.c_str());
-            control->Release();
-            continue;
-        }
-        auto h = std::make_unique<Hosted>();
-        Hosted* hosted = h.get();
-        h->object = control;
-        const int index = static_cast<int>(m_controls.size());
-        m_cursorNames.addModule(ModuleOfObject(control));
-
-        MessageBrowser::Listener browsing;
-        browsing.onNavigate = [this, index](const std::string& url) {
-            if (m_setup.listener.onNavigate) m_setup.listener.onNavigate(index, url);
-        };
-        browsing.onMessage = m_setup.listener.onMessage;
-        h->browser = new MessageBrowser(m_setup.pageUrl, m_setup.window, m_setup.getter, browsing);
-
-        ControlSite::Listener siteListener;
-        siteListener.onViewChange = [hosted] { hosted->dirty = true; };
-        siteListener.onPropertyFrame = [this, hosted] {
-            return ShowPropertyPages(hosted->object, m_setup.window, m_showPropertyFrame, m_setup.listener.onPropertyPage);
-        };
-        h->site = new ControlSite(m_setup.window, m_frame, static_cast<IWebBrowser2*>(h->browser), siteListener);
-
-        // Sited first (the control makes its window and learns its page),
-        // then its events, then one load from the PARAMs.
-        control->SetClientSite(static_cast<IOleClientSite*>(h->site));
-        control->SetHostNames(L"camview", nullptr);
-        const IID events = eventInterfaceOf(control);
-        IConnectionPointContainer* points = nullptr;
-        if (SUCCEEDED(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points))) && points) {
-            if (SUCCEEDED(points->FindConnectionPoint(events, &h->events)) && h->events) {
-                auto* sink = new EventSink(events, [this, index](const std::string& name, const std::string& value) {
-                    if (m_setup.listener.onEvent) m_setup.listener.onEvent(index, name, value);
-                });
-                if (FAILED(h->events->Advise(sink, &h->cookie))) releaseInto(h->events);
-                sink->Release();
-            }
-            points->Release();
-        }
-        h->callsWatched = WatchDrawCalls(ModuleOfObject(control));
-        ParamBag bag(object.params);
-        IPersistPropertyBag* persist = nullptr;
-        if (SUCCEEDED(control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist))) && persist) {
-            persist->Load(&bag, nullptr);
-            persist->Release();
-        }
-        control->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&h->view));
-        if (h->view) h->view->SetAdvise(DVASPECT_CONTENT, 0, static_cast<IAdviseSink*>(h->site));
-
-        const SIZE natural = (object.width > 0 && object.height > 0) ? SIZE{0, 0} : naturalSize(control);
-        const int width = std::clamp(object.width > 0 ? object.width : static_cast<int>(natural.cx), 1, kMaxSide);
-        const int height = std::clamp(object.height > 0 ? object.height : static_cast<int>(natural.cy), 1, kMaxSide);
-        h->rect = RECT{0, 0, width, height};
-        h->cameraHost = CameraHostOf(m_setup.pageUrl, object.params);
-        m_controls.push_back(std::move(h));
+        auto h = host(object, static_cast<int>(m_controls.size()));
+        if (h) m_controls.push_back(std::move(h));
     }
     layout();
-    for (auto& h : m_controls) {
-        RECT position = h->rect;
-        OffsetRect(&position, m_origin.x, m_origin.y);
-        h->site->setPosition(position);
-        if (m_setup.inPlace)
-            h->object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(h->site), 0, m_setup.window,
-                              &position);
-        IOleWindow* window = nullptr;
-        if (SUCCEEDED(h->object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window))) && window) {
-            window->GetWindow(&h->hwnd);
-            window->Release();
-        }
-    }
+    for (auto& h : m_controls) activate(*h);
     return m_controls.size();
+}
+
+// Creates, sites and loads the control of one OBJECT as the control at
+// `index` of the grid; null when it cannot be made or declines the page's
+// data (said on standard error).
+std::unique_ptr<Container::Hosted> Container::host(const EmbeddedObject& object, int index)
+{
+    IOleObject* control = nullptr;
+    if (FAILED(CreateControl(object.classId, m_setup.modulePath, &control)) || !control) return nullptr;
+    if (const std::string why = ControlPolicy::declined(control, object.classId); !why.empty()) {
+        std::fprintf(stderr, "camview: %s\n", why.c_str());
+        control->Release();
+        return nullptr;
+    }
+    auto h = std::make_unique<Hosted>();
+    Hosted* hosted = h.get();
+    h->object = control;
+    m_cursorNames.addModule(ModuleOfObject(control));
+
+    MessageBrowser::Listener browsing;
+    browsing.onNavigate = [this, index](const std::string& url) {
+        if (m_setup.listener.onNavigate) m_setup.listener.onNavigate(index, url);
+    };
+    browsing.onMessage = m_setup.listener.onMessage;
+    h->browser = new MessageBrowser(m_setup.pageUrl, m_setup.window, m_setup.getter, browsing);
+
+    ControlSite::Listener siteListener;
+    siteListener.onViewChange = [hosted] { hosted->dirty = true; };
+    siteListener.onPropertyFrame = [this, hosted] {
+        return ShowPropertyPages(hosted->object, m_setup.window, m_showPropertyFrame, m_setup.listener.onPropertyPage);
+    };
+    h->site = new ControlSite(m_setup.window, m_frame, static_cast<IWebBrowser2*>(h->browser), siteListener);
+
+    // Sited first (the control makes its window and learns its page),
+    // then its events, then one load from the PARAMs.
+    control->SetClientSite(static_cast<IOleClientSite*>(h->site));
+    control->SetHostNames(L"camview", nullptr);
+    const IID events = eventInterfaceOf(control);
+    IConnectionPointContainer* points = nullptr;
+    if (SUCCEEDED(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points))) && points) {
+        if (SUCCEEDED(points->FindConnectionPoint(events, &h->events)) && h->events) {
+            auto* sink = new EventSink(events, [this, index](const std::string& name, const std::string& value) {
+                if (m_setup.listener.onEvent) m_setup.listener.onEvent(index, name, value);
+            });
+            if (FAILED(h->events->Advise(sink, &h->cookie))) releaseInto(h->events);
+            sink->Release();
+        }
+        points->Release();
+    }
+    h->callsWatched = WatchDrawCalls(ModuleOfObject(control));
+    ParamBag bag(object.params);
+    IPersistPropertyBag* persist = nullptr;
+    if (SUCCEEDED(control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist))) && persist) {
+        persist->Load(&bag, nullptr);
+        persist->Release();
+    }
+    control->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&h->view));
+    if (h->view) h->view->SetAdvise(DVASPECT_CONTENT, 0, static_cast<IAdviseSink*>(h->site));
+
+    const SIZE natural = (object.width > 0 && object.height > 0) ? SIZE{0, 0} : naturalSize(control);
+    const int width = std::clamp(object.width > 0 ? object.width : static_cast<int>(natural.cx), 1, kMaxSide);
+    const int height = std::clamp(object.height > 0 ? object.height : static_cast<int>(natural.cy), 1, kMaxSide);
+    h->rect = RECT{0, 0, width, height};
+    h->cameraHost = CameraHostOf(m_setup.pageUrl, object.params);
+    h->source = object;
+    return h;
+}
+
+// Places a control made by host() at its cell and, in a shown window,
+// activates it in place there.
+void Container::activate(Hosted& h)
+{
+    RECT position = h.rect;
+    OffsetRect(&position, m_origin.x, m_origin.y);
+    h.site->setPosition(position);
+    if (m_setup.inPlace)
+        h.object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(h.site), 0, m_setup.window,
+                         &position);
+    IOleWindow* window = nullptr;
+    if (SUCCEEDED(h.object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window))) && window) {
+        window->GetWindow(&h.hwnd);
+        window->Release();
+    }
+}
+
+bool Container::reload(std::size_t index)
+{
+    if (index >= m_controls.size()) return false;
+    // The fresh control is made before the old one goes: one that cannot
+    // be made leaves the cell as it was.
+    auto fresh = host(m_controls[index]->source, static_cast<int>(index));
+    if (!fresh) return false;
+    fresh->rect = m_controls[index]->rect;
+    unhost(*m_controls[index]);
+    m_controls[index] = std::move(fresh);
+    activate(*m_controls[index]);
+    return true;
 }
 
 void Container::layout()
@@ -391,31 +419,34 @@ bool Container::showProperties(std::size_t index, bool show)
     return SUCCEEDED(hr);
 }
 
+void Container::unhost(Hosted& h)
+{
+    if (h.events) {
+        h.events->Unadvise(h.cookie);
+        releaseInto(h.events);
+    }
+    if (h.view) {
+        h.view->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
+        releaseInto(h.view);
+    }
+    IOleInPlaceObject* inPlace = nullptr;
+    if (SUCCEEDED(h.object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace))) && inPlace) {
+        inPlace->InPlaceDeactivate();
+        inPlace->Release();
+    }
+    // The control lets go of its site before it goes; the frame's
+    // navigation ends (or is let go) before the browser does.
+    h.object->Close(OLECLOSE_NOSAVE);
+    h.object->SetClientSite(nullptr);
+    releaseInto(h.object);
+    h.browser->Shutdown();
+    releaseInto(h.browser);
+    h.site->Detach();
+    releaseInto(h.site);
+}
+
 void Container::release()
 {
-    for (auto& h : m_controls) {
-        if (h->events) {
-            h->events->Unadvise(h->cookie);
-            releaseInto(h->events);
-        }
-        if (h->view) {
-            h->view->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
-            releaseInto(h->view);
-        }
-        IOleInPlaceObject* inPlace = nullptr;
-        if (SUCCEEDED(h->object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace))) && inPlace) {
-            inPlace->InPlaceDeactivate();
-            inPlace->Release();
-        }
-        // The control lets go of its site before it goes; the frame's
-        // navigation ends (or is let go) before the browser does.
-        h->object->Close(OLECLOSE_NOSAVE);
-        h->object->SetClientSite(nullptr);
-        releaseInto(h->object);
-        h->browser->Shutdown();
-        releaseInto(h->browser);
-        h->site->Detach();
-        releaseInto(h->site);
-    }
+    for (auto& h : m_controls) unhost(*h);
     m_controls.clear();
 }

@@ -84,6 +84,11 @@ public:
     int controlAt(POINT pt) const;
     std::string cameraHost(std::size_t index) const;
 
+    // Replaces the control at `index` with a fresh one made from the same
+    // OBJECT, in the same cell, as reloading the page would make it; false
+    // (the old control kept) when it cannot be made.
+    bool reload(std::size_t index);
+
     // Deactivates and closes the controls (their workers end), lets their
     // sites go; idempotent.
     void release();
@@ -102,8 +107,12 @@ private:
         bool callsWatched = false; // its module's drawing calls are recorded
         std::string status;
         std::string cameraHost;
+        EmbeddedObject source; // what the control was made from
     };
 
+    std::unique_ptr<Hosted> host(const EmbeddedObject& object, int index);
+    void activate(Hosted& h);
+    void unhost(Hosted& h);
     void layout();
 
     ContainerSetup m_setup;

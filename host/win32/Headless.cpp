@@ -234,6 +234,8 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     ControlStatuses statuses;
     ContainerListener chained;
     chained.onStatus = [&](int control, const std::string& text) { statuses.set(control, text); };
+    ReconnectWatch reconnect(&log);
+    if (options.reconnect) chained = reconnect.listener(chained);
 
     // Only a shown window receives the system's mouse input: the controls
     // are then active in place in it and paint there.
@@ -267,6 +269,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
         return 2;
     }
 
+    reconnect.setReload([&container](std::size_t camera) { return container->reload(camera); });
     const SIZE extent = container->extent();
     Canvas canvas(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));
     PointerInput mouse;
@@ -275,7 +278,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     const long frames = RunHeadlessLoop(face, script, log,
                                         {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
                                          options.snapshotDir},
-                                        statuses);
+                                        statuses, options.reconnect ? &reconnect : nullptr);
     // The controls go first, then any button the script still holds is let
     // go: no control hears a release the script did not make.
     container->release();

@@ -67,6 +67,34 @@ TEST(HeadlessViewer, ARunEndsWhenEveryStreamHasFailedAndAFailedPageIsReported)
         << unreachable.output;
 }
 
+// A camera whose stream fails and then comes back: with --reconnect the
+// viewer makes its control again after 1 s, then after 2 s more, reporting
+// each end and each attempt, and streams once the camera does.
+TEST(HeadlessViewer, WithReconnectACameraThatComesBackStreamsAgain)
+{
+    Camsim cam({"--stream-status-until", "2:503"});
+    const ViewerRun run = RunCamview("--headless --reconnect '" + cam.url("/ImageViewer") + "' --events --duration 15 --frames 3",
+                                     TempRegistry());
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const auto ends = LinesWith(run.output, "\"stream_ended\":\"Error Code(4000 / 0)\"");
+    const auto attempts = LinesWith(run.output, "\"reconnect\":");
+    ASSERT_EQ(ends.size(), 2u) << run.output;
+    ASSERT_EQ(attempts.size(), 2u) << run.output;
+    EXPECT_NE(ends[0].find("\"reconnect_in_ms\":1000"), std::string::npos) << ends[0];
+    EXPECT_NE(ends[1].find("\"reconnect_in_ms\":2000"), std::string::npos) << ends[1];
+    EXPECT_NE(attempts[0].find("\"reconnect\":1"), std::string::npos) << attempts[0];
+    EXPECT_NE(attempts[1].find("\"reconnect\":2"), std::string::npos) << attempts[1];
+    // Each attempt waits its delay after the end it follows (the clock's
+    // tick may round it down a little), and the pictures come after the last.
+    EXPECT_GE(TimeOf(attempts[0]) - TimeOf(ends[0]), 950);
+    EXPECT_GE(TimeOf(attempts[1]) - TimeOf(ends[1]), 1950);
+    const auto frames = LinesWith(run.output, "\"frame\":");
+    ASSERT_FALSE(frames.empty()) << run.output;
+    EXPECT_GT(TimeOf(frames.front()), TimeOf(attempts[1]));
+    // One stream request per control made: the first two refused, the third streamed.
+    EXPECT_EQ(cam.requests("/cgi-bin/nphContinuousServerPush").size(), 3u) << run.output;
+}
+
 // A page that names another installed control gets it refused, with the
 // reason, and the camera's own control on the same page still streams; a
 // class the user allows is made, and refused still when it does not

@@ -42,6 +42,8 @@ const char* CamsimUsage()
            "                       it and sends it again), stop accepting connections: the\n"
            "                       stream's connection is refused\n"
            "  --stream-status-from N:C  answer the Nth stream request and every later one with status C\n"
+           "  --stream-status-until N:C answer the first N stream requests with status C, the later ones\n"
+           "                       with the stream (a camera that comes back)\n"
            "  --boundary-after     send each picture followed at once by the next part's boundary\n"
            "                       and header, in one write (the next picture follows on its own)\n"
            "  --hold-after-status MS  with --stream-status, keep the connection open for up to MS\n"
@@ -159,15 +161,15 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
             o.streamHang = true;
         } else if (a == "--refuse-stream") {
             o.refuseStream = true;
-        } else if (a == "--stream-status-from") {
-            const char* v = value("--stream-status-from");
-            long from = 0;
+        } else if (a == "--stream-status-from" || a == "--stream-status-until") {
+            const char* v = value(a.c_str());
+            long n = 0;
             int code = 0;
             char tail = 0;
-            if (!v || std::sscanf(v, "%ld:%d%c", &from, &code, &tail) != 2 || from < 1 || code < 100 || code > 999)
-                return error.empty() ? (error = "--stream-status-from takes N:C (N from 1, C a status code)", false) : false;
-            o.streamStatusFrom = from;
-            o.streamStatusLater = code;
+            if (!v || std::sscanf(v, "%ld:%d%c", &n, &code, &tail) != 2 || n < 1 || code < 100 || code > 999)
+                return error.empty() ? (error = a + " takes N:C (N from 1, C a status code)", false) : false;
+            (a == "--stream-status-from" ? o.streamStatusFrom : o.streamStatusUntil) = n;
+            (a == "--stream-status-from" ? o.streamStatusLater : o.streamStatusEarly) = code;
         } else if (a == "--boundary-after") {
             o.boundaryAfter = true;
         } else if (a == "--hold-after-status") {

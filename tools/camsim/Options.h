@@ -36,6 +36,8 @@ struct CamsimOptions {
     std::vector<std::pair<std::string, std::string>> params;
     long streamStatusFrom = 0;    // from this stream request on (1 the first) ...
     int streamStatusLater = 200;  // ... answer with this status; 0: never
+    long streamStatusUntil = 0;   // the first this many stream requests ...
+    int streamStatusEarly = 200;  // ... are answered with this status (a camera that comes back)
     bool boundaryAfter = false; // each picture followed at once by the next part's boundary and header
     long holdAfterStatus = 0;   // ms a non-200 stream answer keeps the connection open; 0: closes at once
 };

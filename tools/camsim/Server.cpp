@@ -422,6 +422,7 @@ int CamsimServer::serveStream(MHD_Connection* c, bool replay, int* status)
     *status = m_options.streamStatus;
     const long nth = m_streamRequests.fetch_add(1) + 1;
     if (m_options.streamStatusFrom > 0 && nth >= m_options.streamStatusFrom) *status = m_options.streamStatusLater;
+    if (nth <= m_options.streamStatusUntil) *status = m_options.streamStatusEarly;
     if (*status != 200 && m_options.holdAfterStatus > 0) return holdStatus(c, *status);
     if (*status != 200) return queueText(c, static_cast<unsigned>(*status), "<html><body>refused</body></html>");
     int width = 320, height = 240;
