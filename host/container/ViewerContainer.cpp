@@ -240,9 +240,10 @@ bool ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
     bool painted = false;
     for (std::size_t i = 0; i < m_controls.size(); ++i) {
         Hosted& h = m_controls[i];
+        h.painted = false;
         if (!h.view || (!h.dirty && !all)) continue;
         h.dirty = false;
-        painted = true;
+        h.painted = painted = true;
         surface->clearRecord();
         HDC hdc = CreateSurfaceDC(surface, h.rect.left, h.rect.top, &h.rect);
         const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};

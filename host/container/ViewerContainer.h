@@ -52,6 +52,8 @@ public:
     // drawn and status changes from what the controls drew. Answers whether
     // any control was painted.
     bool paint(const std::shared_ptr<Surface>& surface, bool all = false);
+    // Whether the last paint() drew the control at `index`.
+    bool painted(std::size_t index) const { return index < m_controls.size() && m_controls[index].painted; }
     // Reports a change of the cursor the controls set.
     void pollCursor();
     std::string cursorName() const { return m_cursorName; }
@@ -92,6 +94,7 @@ private:
         HWND hwnd = nullptr;
         RECT rect{};
         bool dirty = true;
+        bool painted = false; // by the last paint()
         std::string status;
         std::string cameraHost;
         EmbeddedObject source; // what the control was made from

@@ -87,15 +87,18 @@ int Reconnector::attempts(std::size_t camera) const { return camera < m_cameras.
 
 std::string Reconnector::overlay(std::size_t camera, Clock::time_point now) const
 {
-    if (!waiting(camera)) return {};
+    if (m_stopped || camera >= m_cameras.size()) return {};
     const Camera& c = m_cameras[camera];
+    if (!c.waiting && c.attempts == 0) return {};
     const std::time_t since = c.lastPicture ? c.lastPicture : c.endedAt;
     char clock[16] = "--:--:--";
     if (const std::tm* local = std::localtime(&since)) std::strftime(clock, sizeof clock, "%H:%M:%S", local);
+    const std::string text = std::string("no picture since ") + clock + ", reconnecting";
+    // The fresh control is connecting: no count to show.
+    if (!c.waiting) return text;
     // Whole seconds, rounded up: "in 0 s" would read as "now" while it is not.
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(c.dueAt > now ? c.dueAt - now : Clock::duration::zero());
-    const long long seconds = (left.count() + 999) / 1000;
-    return std::string("no picture since ") + clock + ", reconnecting in " + std::to_string(seconds) + " s";
+    return text + " in " + std::to_string((left.count() + 999) / 1000) + " s";
 }
 
 void ReconnectWatch::grow(std::size_t camera)

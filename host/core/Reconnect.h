@@ -65,8 +65,9 @@ public:
     int attempts(std::size_t camera) const;
     // What the cell shows over the last picture while the camera waits:
     // "no picture since HH:MM:SS, reconnecting in N s" (local time; the
-    // time of the end when the camera never drew a picture). Empty when it
-    // does not wait.
+    // time of the end when the camera never drew a picture); while its
+    // fresh control connects, "no picture since HH:MM:SS, reconnecting".
+    // Empty for a camera that draws (or was stopped).
     std::string overlay(std::size_t camera, Clock::time_point now) const;
 
 private:

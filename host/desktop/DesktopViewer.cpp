@@ -1,6 +1,7 @@
 #include "host/desktop/DesktopViewer.h"
 
 #include "host/core/HeadlessLoop.h"
+#include "host/core/Reconnect.h"
 #include "host/core/StatusLine.h"
 #include "host/core/ViewerAddress.h"
 
@@ -83,6 +84,8 @@ private:
     void turn();
     void handle(const SDL_Event& e);
     void render();
+    bool reload(std::size_t camera);
+    bool drawReconnecting(bool cellsChanged);
     // Answers whether anything was drawn.
     bool drawMessageAndStatus();
     // The mouse and keys, listed over the picture.
@@ -121,6 +124,17 @@ private:
     bool m_fullScreen = false;
     SDL_Rect m_windowed{0, 0, 0, 0}; // the window before full screen
     bool m_stopped = false; // the browser's Stop was given (Esc)
+    // Cameras whose stream ended are made again; while one waits or
+    // connects, its cell shows why over the last picture it drew (kept
+    // from the surface when its control is replaced).
+    ReconnectWatch m_reconnect;
+    struct CellPicture {
+        RECT rect{};
+        std::vector<std::uint32_t> pixels; // empty: none kept
+    };
+    std::vector<CellPicture> m_lastPictures;
+    std::vector<std::string> m_overlays; // the text each cell shows now
+    std::vector<bool> m_drew;            // the camera has drawn a picture
     bool m_showKeys = false; // the keys' list is shown (h, ?, F1)
     bool m_presentAll = true; // the window's layout changed: present it whole
     ViewScaling m_scaling;
@@ -336,6 +350,7 @@ void DesktopViewer::render()
         const bool all = m_repaintAll;
         changed = m_container->paint(m_surface, all);
         m_container->pollCursor();
+        if (m_options.reconnect) changed = drawReconnecting(all) || changed;
         // After Stop each cell says so over its last picture.
         if (m_stopped && (changed || all)) {
             for (std::size_t i = 0; i < m_container->count(); ++i) {
@@ -423,6 +438,7 @@ void DesktopViewer::handle(const SDL_Event& e)
         } else if (e.key.keysym.sym == SDLK_s) {
             takeSnapshot();
         } else if (e.key.keysym.sym == SDLK_ESCAPE && m_container) {
+            m_reconnect.stop(); // stopped by the user: no camera is made again
             m_container->stop();
             m_stopped = true;
             m_repaintAll = true;
@@ -476,7 +492,59 @@ void DesktopViewer::turn()
         while (SDL_PollEvent(&e)) handle(e);
     }
     if (m_container) m_container->pumpMessages();
+    if (m_container && m_options.reconnect) m_reconnect.step();
     render();
+}
+
+// Keeps the cell's last picture from the surface, then makes the camera's
+// control again.
+bool DesktopViewer::reload(std::size_t camera)
+{
+    if (camera >= m_lastPictures.size()) return false;
+    CellPicture& kept = m_lastPictures[camera];
+    if (m_drew[camera] && kept.pixels.empty()) {
+        const RECT c = m_container->cell(camera);
+        kept.rect = RECT{std::max<LONG>(c.left, 0), std::max<LONG>(c.top, 0), std::min<LONG>(c.right, m_surface->width()),
+                         std::min<LONG>(c.bottom, m_surface->height())};
+        const int w = std::max<int>(0, kept.rect.right - kept.rect.left);
+        for (LONG y = kept.rect.top; y < kept.rect.bottom; ++y) {
+            const std::uint32_t* row = m_surface->row(static_cast<int>(y)) + kept.rect.left;
+            kept.pixels.insert(kept.pixels.end(), row, row + w);
+        }
+    }
+    return m_container->reload(camera);
+}
+
+// Over each cell whose camera waits or connects: its last picture (what
+// its fresh control draws meanwhile is covered) and a line saying why.
+// Answers whether anything was drawn.
+bool DesktopViewer::drawReconnecting(bool all)
+{
+    bool drawn = false;
+    for (std::size_t i = 0; i < m_overlays.size() && i < m_container->count(); ++i) {
+        const std::string text = m_reconnect.overlay(i);
+        CellPicture& kept = m_lastPictures[i];
+        if (text.empty()) {
+            // Drawing again: its own picture covers the cell.
+            m_overlays[i].clear();
+            kept.pixels.clear();
+            continue;
+        }
+        if (!all && text == m_overlays[i] && !m_container->painted(i)) continue;
+        const int w = kept.rect.right - kept.rect.left;
+        if (!kept.pixels.empty() && w > 0) {
+            for (LONG y = kept.rect.top; y < kept.rect.bottom; ++y)
+                std::copy_n(kept.pixels.data() + static_cast<std::size_t>(y - kept.rect.top) * static_cast<std::size_t>(w), w,
+                            m_surface->row(static_cast<int>(y)) + kept.rect.left);
+        }
+        const RECT c = m_container->cell(i);
+        const RECT label{c.left, c.top, c.right, std::min<LONG>(c.bottom, c.top + 24)};
+        widgets::fill(*m_surface, label, widgets::kPanel);
+        widgets::text(m_surface, RECT{label.left + 6, label.top + 4, label.right - 4, label.bottom}, text, widgets::kText);
+        m_overlays[i] = text;
+        drawn = true;
+    }
+    return drawn;
 }
 
 std::string DesktopViewer::askAddress(const std::string& notice)
@@ -587,17 +655,22 @@ int DesktopViewer::showPage()
         m_messageChanged = true;
     };
     chained.onFrame = [this](int control, int, int) {
-        if (control >= 0) m_rates.frame(static_cast<std::size_t>(control), std::chrono::steady_clock::now());
+        if (control < 0) return;
+        m_rates.frame(static_cast<std::size_t>(control), std::chrono::steady_clock::now());
+        if (static_cast<std::size_t>(control) < m_drew.size()) m_drew[static_cast<std::size_t>(control)] = true;
     };
     chained.onPropertyPage = [this](const std::string& title, const std::string& text) {
         m_propertyPage = "Properties - " + title + ": " + text + "  (Esc closes)";
         m_messageChanged = true;
     };
+    if (m_options.reconnect) chained = m_reconnect.listener(chained);
     m_session = std::make_unique<ViewerSession>(
         ViewerSessionSetup{m_pageUrl, m_options.params, m_modulePath, std::make_shared<PhysicalButtons>(),
                            prompt, m_options.events ? stdout : nullptr, 0, m_options.allowedClasses},
         chained);
     m_container = &m_session->container();
+    m_reconnect.setLog(&m_session->log());
+    m_reconnect.setReload([this](std::size_t camera) { return reload(camera); });
 
     m_loading = "loading " + m_pageUrl + " ...";
     render();
@@ -605,6 +678,9 @@ int DesktopViewer::showPage()
     m_loading.clear();
     if (exitCode == 0) {
         m_rates.resize(m_container->count());
+        m_lastPictures.assign(m_container->count(), CellPicture{});
+        m_overlays.assign(m_container->count(), std::string());
+        m_drew.assign(m_container->count(), false);
         const SIZE grid = m_container->extent();
         const int width = std::max<int>(kMinWidth, grid.cx);
         const int height = grid.cy + kMessageHeight + kStatusHeight;

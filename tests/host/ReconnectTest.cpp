@@ -96,6 +96,11 @@ TEST(Reconnect, OverlayNamesTheLastPictureAndTheWholeSecondsLeft)
     std::strftime(clock, sizeof clock, "%H:%M:%S", std::localtime(&drawn));
     EXPECT_EQ(r.overlay(0, t0 + 1ms), std::string("no picture since ") + clock + ", reconnecting in 1 s");
     EXPECT_EQ(r.overlay(0, t0 + 1s), std::string("no picture since ") + clock + ", reconnecting in 0 s");
+    // While the fresh control connects, and until it draws.
+    ASSERT_EQ(r.due(t0 + 1s).size(), 1u);
+    EXPECT_EQ(r.overlay(0, t0 + 2s), std::string("no picture since ") + clock + ", reconnecting");
+    r.picture(0, t0 + 2s, wall);
+    EXPECT_EQ(r.overlay(0, t0 + 2s), "");
     // One that never drew: the time its stream ended.
     ASSERT_TRUE(r.status(1, " Error Code(4000 / 0)\n", t0, wall));
     std::strftime(clock, sizeof clock, "%H:%M:%S", std::localtime(&wall));

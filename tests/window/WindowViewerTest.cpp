@@ -361,6 +361,27 @@ TEST_F(WindowViewerRun, TheKeysListAndAfterEscTheCellSaysStopped)
     EXPECT_TRUE(Eventually([&] { return pixel(6, 6) == kPanel; })) << readFile(events); // the label at the cell's corner
 }
 
+// A camera whose stream ends keeps its last picture in the window; once no
+// picture came for a while the cell says so over it and the camera is made
+// again, which streams (camsim ends each stream after three frames).
+TEST_F(WindowViewerRun, ACameraWhoseStreamEndedIsMadeAgainUnderALineSayingSo)
+{
+    Camsim cam({"--fps", "15", "--frames", "3"});
+    start({cam.url("/ImageViewer")});
+    ASSERT_TRUE(showsThePage(2)) << readFile(events);
+    const std::uint32_t picture = pixel(160, 200);
+    EXPECT_NE(picture, kPanel);
+    // The line over the cell's top while it waits, the picture below it.
+    ASSERT_TRUE(Eventually([&] { return pixel(300, 10) == kPanel; }, 20s)) << readFile(events);
+    EXPECT_EQ(pixel(160, 200), picture);
+    EXPECT_EQ(LinesWith(readFile(events), "\"stream_ended\":\"no picture for 10 s\"").size(), 1u) << readFile(events);
+    ASSERT_TRUE(Eventually([&] { return !LinesWith(readFile(events), "\"reconnect\":1").empty(); }, 5s)) << readFile(events);
+    // The fresh control streams: the line goes, frames come again.
+    EXPECT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 5 && pixel(300, 10) != kPanel; }, 10s))
+        << readFile(events);
+    EXPECT_EQ(cam.requests("/cgi-bin/nphContinuousServerPush").size(), 2u);
+}
+
 // The password dialog asks over the grid; answered, it leaves no image
 // behind, beside the grid either.
 TEST_F(WindowViewerRun, ThePasswordDialogLeavesNoImageBehind)
