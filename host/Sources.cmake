@@ -8,7 +8,8 @@
 #                           report, over each face's HeadlessFace; which
 #                           controls a page may make the viewer load; the
 #                           window's status line; the grid; when a camera
-#                           whose stream ended is made again
+#                           whose stream ended is made again; the "Message"
+#                           frame's loads
 set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
@@ -25,6 +26,7 @@ set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlPolicy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/MessageFrame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Reconnect.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp
 )

@@ -41,6 +41,7 @@ add_dependencies(camview ve_virizu)
 # The container's pieces under Wine.
 add_executable(win_viewer_tests ${PROJECT_SOURCE_DIR}/tests/windows/ViewerContainerTest.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/host/StatusLineTest.cpp
-                                ${PROJECT_SOURCE_DIR}/tests/host/ReconnectTest.cpp)
+                                ${PROJECT_SOURCE_DIR}/tests/host/ReconnectTest.cpp
+                                ${PROJECT_SOURCE_DIR}/tests/host/MessageFrameTest.cpp)
 target_link_libraries(win_viewer_tests PRIVATE veviewer gtest gtest_main ve_warnings)
 set_target_properties(win_viewer_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})

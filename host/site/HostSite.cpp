@@ -22,37 +22,19 @@ const char* eventName(DISPID id)
 } // namespace
 
 HostSite::HostSite(std::string pageUrl, HWND window, HostListener listener)
-    : m_pageUrl(std::move(pageUrl)), m_window(window), m_listener(std::move(listener))
+    : m_pageUrl(std::move(pageUrl)), m_window(window), m_listener(std::move(listener)),
+      m_messages(
+          [](const std::string& url) {
+              const FetchedPage page = FetchViewerPage(url);
+              return page.error.empty() ? PageText(page.body) : page.error;
+          },
+          m_listener.onMessage)
 {
 }
 
 HostSite::~HostSite() { Shutdown(); }
 
-void HostSite::Shutdown()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_shuttingDown = true;
-    }
-    m_wake.notify_all();
-    if (m_navigator.joinable()) m_navigator.join();
-}
-
-void HostSite::NavigationWorker()
-{
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_wake.wait(lock, [this] { return m_shuttingDown || m_pendingNavigation; });
-        if (!m_pendingNavigation) return; // shutting down, nothing left to fetch
-        const std::string target = std::move(*m_pendingNavigation);
-        m_pendingNavigation.reset();
-        lock.unlock();
-        const FetchedPage page = FetchViewerPage(target);
-        const std::string text = page.error.empty() ? PageText(page.body) : page.error;
-        if (m_listener.onMessage) m_listener.onMessage(text);
-        lock.lock();
-    }
-}
+void HostSite::Shutdown() { m_messages.shutdown(); }
 
 ULONG HostSite::Release()
 {
@@ -160,13 +142,7 @@ HRESULT HostSite::Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT*)
     if (m_listener.onNavigate) m_listener.onNavigate(target);
     // The "Message" frame shows the camera's answer; it is fetched in the
     // background, as a browser would.
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_shuttingDown) return S_OK;
-        m_pendingNavigation = target;
-        if (!m_navigator.joinable()) m_navigator = std::thread([this] { NavigationWorker(); });
-    }
-    m_wake.notify_one();
+    m_messages.navigate(target);
     return S_OK;
 }
 

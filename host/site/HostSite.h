@@ -5,14 +5,11 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "host/core/MessageFrame.h"
 #include "platform/com/OleControl.h"
 #include "platform/com/ServiceProvider.h"
 #include "platform/com/WebBrowser.h"
@@ -36,8 +33,9 @@ public:
     HostSite(std::string pageUrl, HWND window, HostListener listener);
     ~HostSite();
 
-    // Lets the navigation in flight and the one waiting finish, and takes
-    // no more; call before the last release.
+    // Lets the navigation in flight and the one waiting finish (for a
+    // bounded while: after it they end unreported), and takes no more;
+    // call before the last release.
     void Shutdown();
     // The control this site holds (not counted: the container owns it), for
     // the property frame.
@@ -65,13 +63,6 @@ private:
     IUnknown* m_control = nullptr;
     HostListener m_listener;
     SIZE m_size{320, 240};
-    // The "Message" frame's navigations: one worker fetches them in turn; a
-    // newer request replaces one still waiting, as a browser frame that is
-    // sent somewhere else before it has started loading.
-    void NavigationWorker();
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::optional<std::string> m_pendingNavigation;
-    bool m_shuttingDown = false;
-    std::thread m_navigator;
+    // The "Message" frame's navigations, fetched in the background.
+    MessageFrameLoader m_messages;
 };

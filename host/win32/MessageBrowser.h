@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "host/core/MessageFrame.h"
 #include "host/win32/BrowserBase.h"
 
 class MessageBrowser final : public BrowserBase {
@@ -26,9 +27,10 @@ public:
     ~MessageBrowser() override;
 
     // Takes no more navigations; waits up to `waitMs` for the one being
-    // fetched, and after that lets it end unreported (a stalled camera
-    // must not hold the viewer). Call before the last release.
-    void Shutdown(DWORD waitMs = 3000);
+    // fetched and the one waiting, and after that lets them end unreported
+    // (a stalled camera must not hold the viewer). Call before the last
+    // release.
+    void Shutdown(DWORD waitMs = static_cast<DWORD>(MessageFrameLoader::kShutdownWait.count()));
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -42,10 +44,9 @@ public:
     static std::string TextOfPage(const std::string& html);
 
 private:
-    struct Worker; // shared with the worker thread, which may outlive this object
     std::atomic<ULONG> m_refs{1};
     std::string m_pageUrl;
     HWND m_window;
     Listener m_listener;
-    std::shared_ptr<Worker> m_worker;
+    MessageFrameLoader m_messages;
 };
