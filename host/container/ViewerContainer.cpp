@@ -1,6 +1,7 @@
 #include "host/container/ViewerContainer.h"
 
 #include "host/core/Grid.h"
+#include "host/core/StatusLine.h"
 
 #include "platform/registry/Registry.h"
 
@@ -254,8 +255,9 @@ bool ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
                 m_listener.onFrame(static_cast<int>(i), p.rect.right - p.rect.left, p.rect.bottom - p.rect.top);
         // With no picture, what the control wrote is its status.
         if (surface->pictures().empty() && !surface->texts().empty()) {
-            std::string status;
-            for (const auto& t : surface->texts()) status += (status.empty() ? "" : " ") + t.text;
+            std::vector<std::string> texts;
+            for (const auto& t : surface->texts()) texts.push_back(t.text);
+            const std::string status = StatusOfTexts(texts);
             if (status != h.status) {
                 h.status = status;
                 if (m_listener.onStatus) m_listener.onStatus(static_cast<int>(i), status);

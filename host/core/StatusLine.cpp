@@ -69,3 +69,10 @@ std::string ComposeStatusLine(const StatusLineInput& in)
     else if (!event.empty()) line += "   last event: " + event;
     return line;
 }
+
+std::string StatusOfTexts(const std::vector<std::string>& texts)
+{
+    std::string status;
+    for (const std::string& t : texts) status += (status.empty() ? "" : " ") + t;
+    return status;
+}

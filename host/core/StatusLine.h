@@ -36,3 +36,7 @@ struct StatusLineInput {
 };
 
 std::string ComposeStatusLine(const StatusLineInput& input);
+
+// A control's status as it wrote it in one paint without a picture: the
+// texts it drew, in order, one space between two.
+std::string StatusOfTexts(const std::vector<std::string>& texts);

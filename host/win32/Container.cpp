@@ -250,9 +250,7 @@ DrawRecord recordCalls(IViewObject* view, const RECT& bounds)
         const RECTL drawBounds{bounds.left, bounds.top, bounds.right, bounds.bottom};
         view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &drawBounds, nullptr, nullptr, 0);
         for (const SIZE& p : calls.pictures()) record.pictures.push_back(RECT{0, 0, p.cx, p.cy});
-        std::string text;
-        for (const std::string& t : calls.texts()) text += t;
-        if (!calls.texts().empty()) record.texts.push_back(text);
+        record.texts = calls.texts();
         SelectObject(dc, old);
         DeleteObject(bitmap);
     }
@@ -276,7 +274,7 @@ void Container::inspect(std::size_t index)
         if (m_setup.listener.onFrame) m_setup.listener.onFrame(i, p.right - p.left, p.bottom - p.top);
     // With no picture, what the control wrote is its status.
     if (drawn.pictures.empty() && !drawn.texts.empty()) {
-        const std::string status = h.callsWatched ? drawn.texts.front() : StatusOf(drawn);
+        const std::string status = StatusOf(drawn);
         if (status != h.status) {
             h.status = status;
             if (m_setup.listener.onStatus) m_setup.listener.onStatus(i, status);

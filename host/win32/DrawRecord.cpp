@@ -1,5 +1,7 @@
 #include "host/win32/DrawRecord.h"
 
+#include "host/core/StatusLine.h"
+
 #include <cstring>
 
 #include "host/win32/Utf.h"
@@ -126,8 +128,5 @@ DrawRecord RecordDraw(IViewObject* view, const RECT& bounds, HDC reference)
 
 std::string StatusOf(const DrawRecord& record)
 {
-    if (!record.pictures.empty()) return {};
-    std::string status;
-    for (const auto& t : record.texts) status += (status.empty() ? "" : " ") + t;
-    return status;
+    return record.pictures.empty() ? StatusOfTexts(record.texts) : std::string();
 }

@@ -49,6 +49,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "snapshot saved to x.png"},
         LineCase{input({"cam"}, {3}, 0, {"Connecting..."}), "camera cam   3.0 fps"}));
 
+TEST(StatusLine, AControlsStatusIsTheTextsItDrewOneSpaceApart)
+{
+    EXPECT_EQ(StatusOfTexts({}), "");
+    EXPECT_EQ(StatusOfTexts({" Error Code(4000 / 0)\n"}), " Error Code(4000 / 0)\n");
+    EXPECT_EQ(StatusOfTexts({"Connecting", "...", ""}), "Connecting ... ");
+}
+
 TEST(FrameRates, CountIntervalsOfTheLastTwoSeconds)
 {
     FrameRates rates;
