@@ -7,7 +7,9 @@
 #   VE_CORE_SOURCES         the viewer's core: the headless run and its
 #                           report, over each face's HeadlessFace; which
 #                           controls a page may make the viewer load; the
-#                           window's status line; the grid
+#                           window's status line; the grid; the picture
+#                           scaled to the window; the window's keys, its
+#                           snapshots' names and its recent addresses
 set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
@@ -25,4 +27,8 @@ set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/Grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/ViewScaling.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/ViewerKeys.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/SnapshotName.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/RecentAddresses.cpp
 )

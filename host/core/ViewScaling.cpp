@@ -1,4 +1,4 @@
-#include "host/desktop/ViewScaling.h"
+#include "host/core/ViewScaling.h"
 
 #include <algorithm>
 
