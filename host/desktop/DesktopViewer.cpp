@@ -407,7 +407,9 @@ void DesktopViewer::handle(const SDL_Event& e)
             m_messageChanged = true;
         } else if (e.key.keysym.sym == SDLK_q) {
             m_running = false;
-        } else if (e.key.keysym.sym == SDLK_f || e.key.keysym.sym == SDLK_F11) {
+        } else if (e.key.keysym.sym == SDLK_f || e.key.keysym.sym == SDLK_F11 ||
+                   (e.key.keysym.sym == SDLK_ESCAPE && m_fullScreen)) {
+            // Esc leaves full screen before it is the browser's Stop.
             toggleFullScreen();
         } else if (e.key.keysym.sym >= SDLK_0 && e.key.keysym.sym <= SDLK_9) {
             showAlone(static_cast<char>('0' + (e.key.keysym.sym - SDLK_0)));
