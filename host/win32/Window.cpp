@@ -467,7 +467,7 @@ int ViewerWindow::run()
     int exitCode = 0;
     for (;;) {
         if (pageUrl.empty() && m_options.params.empty()) {
-            SetWindowTextW(m_window, L"camview - open a camera");
+            SetWindowTextW(m_window, L"camview");
             SetWindowTextW(m_statusLine, Widen(notice).c_str());
             pageUrl = AskAddress(m_window, RecentAddresses(RecentAddressesFile()).list(), notice);
             if (pageUrl.empty()) break;
