@@ -5,62 +5,10 @@
 #include <cwchar>
 
 #include "host/core/ViewerAddress.h"
+#include "host/win32/DialogTemplate.h"
 #include "host/win32/Utf.h"
 
 namespace {
-
-// A dialog template in memory: the header, then each item, each aligned
-// on a DWORD, texts and class names as UTF-16 strings.
-class DialogTemplate {
-public:
-    DialogTemplate(const wchar_t* title, short width, short height, WORD items)
-    {
-        DLGTEMPLATE head{};
-        head.style = DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-        head.cdit = items;
-        head.cx = width;
-        head.cy = height;
-        add(&head, sizeof head);
-        word(0); // no menu
-        word(0); // the dialog class
-        text(title);
-        word(9);
-        text(L"MS Shell Dlg");
-    }
-    // class: one of the system's predefined classes by atom (0x0080 button,
-    // 0x0081 edit, 0x0082 static, 0x0085 combo box).
-    void item(WORD cls, int id, DWORD style, short x, short y, short cx, short cy, const wchar_t* caption)
-    {
-        while (m_words.size() % 2) m_words.push_back(0);
-        DLGITEMTEMPLATE it{};
-        it.style = style | WS_CHILD | WS_VISIBLE;
-        it.x = x;
-        it.y = y;
-        it.cx = cx;
-        it.cy = cy;
-        it.id = static_cast<WORD>(id);
-        add(&it, sizeof it);
-        word(0xFFFF);
-        word(cls);
-        text(caption);
-        word(0); // no creation data
-    }
-    const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(m_words.data()); }
-
-private:
-    void add(const void* data, std::size_t size)
-    {
-        const auto* w = static_cast<const WORD*>(data);
-        m_words.insert(m_words.end(), w, w + size / sizeof(WORD));
-    }
-    void word(WORD w) { m_words.push_back(w); }
-    void text(const wchar_t* t)
-    {
-        for (; *t; ++t) m_words.push_back(static_cast<WORD>(*t));
-        m_words.push_back(0);
-    }
-    std::vector<WORD> m_words;
-};
 
 struct Asking {
     const std::vector<std::string>* recent;
@@ -137,11 +85,12 @@ std::string AskAddress(HWND owner, const std::vector<std::string>& recent, const
 {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    DialogTemplate t(kAddressPromptTitle, 300, 92, 4);
-    t.item(0x0082, kAddressNoticeId, SS_LEFT | SS_NOPREFIX, 7, 7, 286, 26, L"");
-    t.item(0x0085, kAddressBoxId, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 7, 38, 286, 120, L"");
-    t.item(0x0080, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 179, 70, 54, 15, L"Open");
-    t.item(0x0080, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 239, 70, 54, 15, L"Cancel");
+    DialogTemplate t(kAddressPromptTitle, 300, 92);
+    t.item(DialogTemplate::kStatic, L"", kAddressNoticeId, SS_LEFT | SS_NOPREFIX, 7, 7, 286, 26);
+    t.item(DialogTemplate::kComboBox, L"", kAddressBoxId, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 7, 38,
+           286, 120);
+    t.item(DialogTemplate::kButton, L"Open", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 179, 70, 54, 15);
+    t.item(DialogTemplate::kButton, L"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 239, 70, 54, 15);
     Asking asking{&recent, notice, {}};
     const INT_PTR answer =
         DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.get(), owner, &dialogProc, reinterpret_cast<LPARAM>(&asking));

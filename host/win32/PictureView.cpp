@@ -173,19 +173,14 @@ LRESULT PictureView::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-int PictureView::controlAt(POINT viewPoint, POINT* local) const
+std::vector<RECT> PictureView::cells() const
 {
-    if (!m_container) return -1;
-    const RECT& t = m_scaling.target();
-    if (viewPoint.x < t.left || viewPoint.x >= t.right || viewPoint.y < t.top || viewPoint.y >= t.bottom) return -1;
-    const POINT grid = m_scaling.toPicture(viewPoint);
-    const int index = m_alone >= 0 ? m_alone : m_container->controlAt(grid);
-    if (index >= 0 && local) {
-        const RECT cell = m_container->cell(static_cast<std::size_t>(index));
-        *local = POINT{grid.x - cell.left, grid.y - cell.top};
-    }
-    return index;
+    std::vector<RECT> cells;
+    for (std::size_t i = 0; m_container && i < m_container->count(); ++i) cells.push_back(m_container->cell(i));
+    return cells;
 }
+
+int PictureView::controlAt(POINT viewPoint) const { return HitPicture(m_scaling, cells(), m_alone, -1, viewPoint).control; }
 
 int PictureView::controlUnderPointer() const
 {
@@ -200,27 +195,21 @@ bool PictureView::routeMouse(MSG& msg) const
     if (!m_container || msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) return false;
     POINT viewPoint = msg.pt;
     ScreenToClient(m_view, &viewPoint);
-    POINT local{0, 0};
-    int index = -1;
+    PictureHit hit;
     if (isWheel(msg.message)) {
         // The wheel goes to the control under the pointer, whichever
         // window has the focus.
-        POINT screen = msg.pt;
-        if (WindowFromPoint(screen) != m_view) return false;
-        index = controlAt(viewPoint, &local);
+        if (WindowFromPoint(msg.pt) != m_view) return false;
+        hit = HitPicture(m_scaling, cells(), m_alone, -1, viewPoint);
     } else {
+        // A control holding the capture gets the mouse wherever it is (a
+        // drag goes on outside the picture); else the one under it.
         const int captured = m_container->controlHolding(GetCapture());
         if (msg.hwnd != m_view && (captured < 0 || m_container->controlHolding(msg.hwnd) != captured)) return false;
-        if (captured >= 0) {
-            // Outside the picture too, on the same scale: a drag goes on.
-            const POINT grid = m_scaling.toPicture(viewPoint);
-            const RECT cell = m_container->cell(static_cast<std::size_t>(captured));
-            local = POINT{grid.x - cell.left, grid.y - cell.top};
-            index = captured;
-        } else {
-            index = controlAt(viewPoint, &local);
-        }
+        hit = HitPicture(m_scaling, cells(), m_alone, captured, viewPoint);
     }
+    const int index = hit.control;
+    const POINT local = hit.local;
     HWND control = index >= 0 ? m_container->controlWindow(static_cast<std::size_t>(index)) : nullptr;
     if (!control) return false;
     if (isWheel(msg.message)) {

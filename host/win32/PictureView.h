@@ -52,11 +52,11 @@ public:
     bool routeMouse(MSG& msg) const;
     // The control under the pointer, or -1.
     int controlUnderPointer() const;
-    // A window point of the view in grid coordinates, and the control
-    // shown there (-1 for none, or outside the picture).
-    int controlAt(POINT viewPoint, POINT* local = nullptr) const;
+    // The control shown at a point of the view, or -1.
+    int controlAt(POINT viewPoint) const;
 
 private:
+    std::vector<RECT> cells() const;
     static LRESULT CALLBACK ViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static void repaintWanted(HWND control);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);

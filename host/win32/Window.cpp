@@ -13,11 +13,16 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
+#include <wininet.h>
+
 #include "host/container/EventLog.h"
+#include "host/page/NetworkErrors.h"
 #include "host/win32/AddressPrompt.h"
 #include "host/win32/Container.h"
 #include "host/win32/FetchText.h"
@@ -51,6 +56,11 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool open();
+    // Fetches the page on a worker while the window stays responsive; a
+    // page that has not answered in kPageTimeoutMs is given up (WinInet's
+    // own timeouts do not bound every wait under Wine). False when the
+    // window was closed meanwhile.
+    bool loadPage(const std::string& pageUrl, PageSource& page);
     // Shows the page until the window closes: 0; else why it could not be
     // shown is in m_failure, with the exit status.
     int showPage(const std::string& pageUrl);
@@ -345,6 +355,37 @@ bool ViewerWindow::open()
     return true;
 }
 
+bool ViewerWindow::loadPage(const std::string& pageUrl, PageSource& page)
+{
+    auto result = std::make_shared<std::promise<PageSource>>();
+    std::future<PageSource> fetched = result->get_future();
+    std::thread([result, pageUrl, params = m_options.params, user = m_options.user, owner = m_window] {
+        result->set_value(LoadPageSource(pageUrl, params, user, owner, true, kPageTimeoutMs));
+    }).detach();
+    const auto limit = std::chrono::milliseconds(kPageTimeoutMs);
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (fetched.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        const auto now = std::chrono::steady_clock::now();
+        // The password dialog the fetch shows (owned by this window)
+        // waits for a person: the page's time runs only without it.
+        if (GetWindow(m_window, GW_ENABLEDPOPUP)) deadline = now + limit;
+        if (now >= deadline) {
+            // The worker, blocked in WinInet, ends with the process.
+            page.error = PageFetchError(pageUrl, ERROR_INTERNET_TIMEOUT);
+            return true;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return false;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    page = fetched.get();
+    return true;
+}
+
 void ViewerWindow::closePage()
 {
     KillTimer(m_window, kStatusTimer);
@@ -360,7 +401,8 @@ int ViewerWindow::showPage(const std::string& pageUrl)
     m_failure.clear();
     SetWindowTextW(m_statusLine, (L"loading " + Widen(pageUrl.empty() ? "the parameters" : pageUrl) + L" ...").c_str());
     UpdateWindow(m_window);
-    const PageSource page = LoadPageSource(pageUrl, m_options.params, m_options.user, m_window, true, kPageTimeoutMs);
+    PageSource page;
+    if (!loadPage(pageUrl, page)) return 0; // the window was closed meanwhile
     if (!page.error.empty()) {
         m_failure = page.error;
         std::fprintf(stderr, "camview: %s\n", m_failure.c_str());

@@ -89,6 +89,44 @@ TEST(ViewScaling, EveryPicturePixelIsReachedAndWindowPixelsMapBackToTheOneTheySh
     EXPECT_EQ(twice.toPicture(POINT{-1, 0}).x, -1);
 }
 
+// Two 320 x 240 cameras side by side, 4 pixels apart (a 644 x 240 grid),
+// in a window's picture area: where a press at a window point lands, in the
+// control's own coordinates, at any size, in the grid and with one alone.
+TEST(PictureHit, APointOfTheWindowLandsOnThePicturePointItShows)
+{
+    const std::vector<RECT> cells = {RECT{0, 0, 320, 240}, RECT{324, 0, 644, 240}};
+    const RECT grid{0, 0, 644, 240};
+    const struct {
+        const char* what;
+        RECT view;
+        RECT area;
+        int alone;
+        int captured;
+        POINT window;
+        int control;
+        POINT local;
+    } cases[] = {
+        {"grid, unscaled", grid, {0, 0, 644, 400}, -1, -1, {100, 140}, 0, {100, 60}},  // 80 px band above
+        {"grid, twice: second camera", grid, {0, 0, 1288, 480}, -1, -1, {848, 120}, 1, {100, 60}},
+        {"grid, twice: the gap", grid, {0, 0, 1288, 480}, -1, -1, {644, 120}, -1, {0, 0}},
+        {"grid, halved", grid, {0, 0, 322, 120}, -1, -1, {50, 30}, 0, {100, 60}},
+        {"grid, beside the picture", grid, {0, 0, 644, 400}, -1, -1, {100, 20}, -1, {0, 0}},
+        {"alone 2.25 times", cells[1], {0, 0, 720, 640}, 1, -1, {225, 50 + 135}, 1, {100, 60}},
+        {"alone, the band above", cells[1], {0, 0, 720, 640}, 1, -1, {225, 10}, -1, {0, 0}},
+        {"alone, height-bound", cells[0], {0, 0, 900, 480}, 0, -1, {130 + 200, 120}, 0, {100, 60}},
+        {"captured, dragged above", grid, {0, 0, 1288, 480}, -1, 0, {200, -40}, 0, {100, -20}},
+        {"captured, dragged onto the other", grid, {0, 0, 1288, 480}, -1, 0, {848, 120}, 0, {424, 60}},
+    };
+    for (const auto& c : cases) {
+        const ViewScaling scaling(c.view, c.area);
+        const PictureHit hit = HitPicture(scaling, cells, c.alone, c.captured, c.window);
+        EXPECT_EQ(hit.control, c.control) << c.what;
+        if (c.control < 0) continue;
+        EXPECT_EQ(hit.local.x, c.local.x) << c.what;
+        EXPECT_EQ(hit.local.y, c.local.y) << c.what;
+    }
+}
+
 TEST(ViewerKeys, ADigitShowsThatCameraAloneAndZeroTheGrid)
 {
     const struct {

@@ -6,7 +6,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -518,6 +522,57 @@ TEST(WindowsViewerWindow, StaysAfterAFailureAndScalesShowsOneCameraFullScreenAnd
     EXPECT_TRUE(Eventually([&] { return !viewer->running(); }));
     viewer.reset();
     run("'" + server + "' -k 2>/dev/null");
+}
+
+// The Windows viewer in its window under the null display driver (the
+// build's own Wine prefix): whatever keeps an address from being shown -
+// nobody listening, an https:// address, a page without a control, a page
+// that never answers - the reason is said and the window stays, asking for
+// another address.
+TEST(WindowsViewerWindow, AnAddressThatCannotBeShownLeavesTheWindowOpen)
+{
+    const char* viewerPath = std::getenv("VE_WINDOWS_VIEWER");
+    if (!viewerPath || !*viewerPath) GTEST_SKIP() << "VE_WINDOWS_VIEWER names no camview.exe";
+    const std::string viewerFile = viewerPath;
+    const char* prefix = std::getenv("VE_WINEPREFIX");
+    setenv("WINEPREFIX", prefix && *prefix ? prefix : (viewerFile.substr(0, viewerFile.rfind('/') + 1) + "wine").c_str(), 1);
+    setenv("WINEDEBUG", "-all", 1);
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    const std::string wine = std::getenv("VE_WINE") ? std::getenv("VE_WINE") : "/usr/lib/wine/wine64";
+
+    Camsim cam({"--fps", "5"});
+    // A port that takes connections and never answers them.
+    const int silent = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(silent, 8), 0);
+    ASSERT_EQ(getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string silentPort = std::to_string(ntohs(address.sin_port));
+
+    const struct {
+        const char* what;
+        std::string url;
+        const char* said;
+    } cases[] = {
+        {"nobody listens", "http://127.0.0.1:" + std::to_string(FreePort()) + "/ImageViewer", "cannot reach 127.0.0.1:"},
+        {"https", "https://127.0.0.1:" + std::to_string(cam.port()) + "/ImageViewer", "https:// pages are not supported"},
+        {"no control", cam.url("/"), "holds no OBJECT of a registered control"},
+        {"never answers", "http://127.0.0.1:" + silentPort + "/ImageViewer", "did not answer in time"},
+    };
+    const std::string output = TempRegistry() + ".out";
+    for (const auto& c : cases) {
+        ChildProcess viewer({wine, viewerFile, "--events", c.url}, output);
+        EXPECT_TRUE(Eventually([&] { return readFile(output).find(c.said) != std::string::npos; }, 60s))
+            << c.what << ": " << readFile(output);
+        std::this_thread::sleep_for(1s);
+        EXPECT_TRUE(viewer.running()) << c.what << ": " << readFile(output);
+    }
+    close(silent);
 }
 
 } // namespace
