@@ -249,7 +249,6 @@ void ViewerWindow::takeSnapshot()
     const std::string folder = PicturesFolder();
     const std::vector<std::string> written = WriteSnapshots(*m_container, cameras, folder, std::time(nullptr));
     const std::string notice = SnapshotNotice(written, cameras.size(), folder);
-    m_log.write("\"snapshot\":" + std::to_string(written.size()));
     setNotice(notice);
 }
 
