@@ -337,7 +337,7 @@ TEST_F(WindowViewerRun, AnAddressThatFailsLeavesTheWindowAskingAgain)
 }
 
 // --geometry gives the window its size and place; f makes it full screen
-// and back to that size, without a window manager.
+// and back to that size (f or Esc), without a window manager.
 TEST_F(WindowViewerRun, GeometryGivesTheWindowItsSizeAndPlace)
 {
     Camsim cam({"--fps", "15"});
@@ -347,6 +347,11 @@ TEST_F(WindowViewerRun, GeometryGivesTheWindowItsSizeAndPlace)
     run("xdotool key --window " + window + " f");
     EXPECT_TRUE(geometryIs("800x600")) << geometry();
     run("xdotool key --window " + window + " f");
+    EXPECT_TRUE(geometryIs("700x500")) << geometry();
+    // Esc leaves full screen too.
+    run("xdotool key --window " + window + " f");
+    EXPECT_TRUE(geometryIs("800x600")) << geometry();
+    run("xdotool key --window " + window + " Escape");
     EXPECT_TRUE(geometryIs("700x500")) << geometry();
 }
 
