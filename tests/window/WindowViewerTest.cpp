@@ -419,8 +419,9 @@ namespace {
 // Started at an address nobody answers, the window stays and asks for
 // another, saying why; given the camera's, it shows it. 1 shows the first
 // camera alone scaled to the window, and a click reaches the camera at the
-// picture's point; 0 the grid again; f full screen and back; s with the
-// pointer on no camera writes a PNG of each camera into Pictures.
+// picture's point; 0 the grid again; f full screen and back, a double click
+// on the status line and Esc likewise; s with the pointer on no camera
+// writes a PNG of each camera into Pictures.
 TEST(WindowsViewerWindow, StaysAfterAFailureAndScalesShowsOneCameraFullScreenAndSnapshots)
 {
     const char* viewerPath = std::getenv("VE_WINDOWS_VIEWER");
@@ -506,9 +507,14 @@ TEST(WindowsViewerWindow, StaysAfterAFailureAndScalesShowsOneCameraFullScreenAnd
     EXPECT_TRUE(geometryIs("800x600"));
     run("xdotool key --window " + window + " f");
     EXPECT_TRUE(geometryIs("600x560"));
+    // A double click on the status line: full screen; Esc: back.
+    run("xdotool mousemove --window " + window + " 10 550 click --repeat 2 --delay 80 1");
+    EXPECT_TRUE(geometryIs("800x600"));
+    run("xdotool key --window " + window + " Escape");
+    EXPECT_TRUE(geometryIs("600x560"));
 
     // The pointer on the status line, over no camera: a PNG of each.
-    run("xdotool mousemove --window " + window + " 10 552 key --window " + window + " s");
+    run("xdotool mousemove --window " + window + " 10 550 key --window " + window + " s");
     std::vector<std::string> saved;
     EXPECT_TRUE(Eventually([&] {
         std::istringstream names(run("ls " + home + " 2>/dev/null | grep '^camview-.*png$'"));
