@@ -9,7 +9,9 @@
 #                           controls a page may make the viewer load; the
 #                           window's status line; the grid; when a camera
 #                           whose stream ended is made again; the "Message"
-#                           frame's loads
+#                           frame's loads; the picture scaled to the window;
+#                           the window's keys, its snapshots' names and its
+#                           recent addresses
 set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
@@ -29,4 +31,8 @@ set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/MessageFrame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Reconnect.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/ViewScaling.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/ViewerKeys.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/SnapshotName.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/RecentAddresses.cpp
 )

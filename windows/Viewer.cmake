@@ -1,6 +1,7 @@
 # camview.exe: the viewer as a native Win32 container of the real module.
 #   veviewer     the container's pieces (site, browser, bag, event sink,
-#                what a control drew, cursors, the grid) and the report
+#                what a control drew, cursors, the grid), the window's
+#                picture, snapshots and address dialog, and the report
 #   camview      the program, beside VE_VIRIZU.OCX
 #   win_viewer_tests  the pieces under Wine
 # The command line, the page reader, the page fetch and the PNG writer come
@@ -20,10 +21,16 @@ add_library(veviewer STATIC
   ${PROJECT_SOURCE_DIR}/host/win32/PropertyPages.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/DrawCalls.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/Utf.cpp
+  ${PROJECT_SOURCE_DIR}/host/win32/Canvas.cpp
+  ${PROJECT_SOURCE_DIR}/host/win32/PictureView.cpp
+  ${PROJECT_SOURCE_DIR}/host/win32/Snapshots.cpp
+  ${PROJECT_SOURCE_DIR}/host/win32/UserFolders.cpp
+  ${PROJECT_SOURCE_DIR}/host/win32/AddressPrompt.cpp
   ${VE_REPORT_SOURCES}
   ${VE_CORE_SOURCES}
 )
-target_link_libraries(veviewer PUBLIC ve_root vepage ole32 oleaut32 uuid user32 gdi32 msvfw32 PRIVATE ve_warnings)
+target_link_libraries(veviewer PUBLIC ve_root vepage camview_options camview_png ole32 oleaut32 uuid user32 gdi32 msvfw32
+                      shell32 comctl32 PRIVATE ve_warnings)
 
 add_executable(camview
   ${PROJECT_SOURCE_DIR}/tools/camview/win32/main.cpp
@@ -40,8 +47,10 @@ add_dependencies(camview ve_virizu)
 
 # The container's pieces under Wine.
 add_executable(win_viewer_tests ${PROJECT_SOURCE_DIR}/tests/windows/ViewerContainerTest.cpp
+                                ${PROJECT_SOURCE_DIR}/tests/windows/ViewerWindowTest.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/host/StatusLineTest.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/host/ReconnectTest.cpp
-                                ${PROJECT_SOURCE_DIR}/tests/host/MessageFrameTest.cpp)
+                                ${PROJECT_SOURCE_DIR}/tests/host/MessageFrameTest.cpp
+                                ${PROJECT_SOURCE_DIR}/tests/host/WindowCoreTest.cpp)
 target_link_libraries(win_viewer_tests PRIVATE veviewer gtest gtest_main ve_warnings)
 set_target_properties(win_viewer_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})

@@ -25,6 +25,13 @@ bool applyKey(const InputAction& a, HeadlessFace& face, EventLog& log, POINT poi
 
 } // namespace
 
+void ControlStatuses::clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_texts.clear();
+    m_last.clear();
+}
+
 void ControlStatuses::set(int control, const std::string& text)
 {
     std::lock_guard lock(m_mutex);

@@ -27,6 +27,8 @@ public:
     // Whether each of `count` controls shows the error its stream ended
     // with: no picture will come any more.
     bool allFailed(int count) const;
+    // Forgets every text (a new page is shown).
+    void clear();
 
 private:
     mutable std::mutex m_mutex;

@@ -84,3 +84,12 @@ std::string ViewerTitle(const std::string& pageUrl)
     host = host.substr(0, host.find_first_of("/?#"));
     return "camview - " + (host.empty() ? address.url : host);
 }
+
+std::string TypedAddress(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    const std::string a = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    if (a.find("://") != std::string::npos) return a;
+    return ReadViewerAddress(a).url;
+}

@@ -23,3 +23,8 @@ ViewerAddress ReadViewerAddress(const std::string& text);
 // The viewer window's title for a page: "camview - " and the camera's host
 // (the address when it names none); never the credentials.
 std::string ViewerTitle(const std::string& pageUrl);
+
+// What a person typed into the address dialog, as the viewer opens it:
+// without surrounding blanks, and a bare host (no "://") read as the
+// command line reads it, the camera's viewer page.
+std::string TypedAddress(const std::string& text);

@@ -12,14 +12,6 @@ constexpr int kWidth = 460;
 constexpr int kRowHeight = 20;
 constexpr std::size_t kFieldLimit = 2000;
 
-
-std::string trimmed(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 } // namespace
 
 AddressDialog::AddressDialog(std::vector<std::string> recent, std::string notice)
@@ -34,11 +26,7 @@ AddressDialog::AddressDialog(std::vector<std::string> recent, std::string notice
 
 std::string AddressDialog::address() const
 {
-    // As the command line reads an address: a host alone is the camera's
-    // viewer page.
-    const std::string a = trimmed(m_text);
-    if (a.empty() || a.find("://") != std::string::npos) return a;
-    return ReadViewerAddress(a).url;
+    return TypedAddress(m_text);
 }
 
 void AddressDialog::typeText(const std::string& text)

@@ -3,6 +3,7 @@
 #include "host/core/HeadlessLoop.h"
 #include "host/core/Reconnect.h"
 #include "host/core/StatusLine.h"
+#include "host/core/ViewerKeys.h"
 #include "host/core/ViewerAddress.h"
 
 #include <SDL.h>
@@ -24,10 +25,11 @@
 #include "host/desktop/AddressDialog.h"
 #include "host/desktop/PasswordDialog.h"
 #include "host/desktop/PhysicalButtons.h"
-#include "host/desktop/RecentAddresses.h"
+#include "host/desktop/RecentAddressesFile.h"
+#include "host/core/RecentAddresses.h"
 #include "host/desktop/SdlCursors.h"
 #include "host/desktop/Snapshot.h"
-#include "host/desktop/ViewScaling.h"
+#include "host/core/ViewScaling.h"
 #include "host/desktop/Widgets.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/InputState.h"
@@ -71,8 +73,8 @@ private:
     // A window position in canvas coordinates.
     POINT toCanvas(POINT window) const;
     void toggleFullScreen();
-    // Shows one camera alone (its index), or the grid (-1).
-    void showAlone(int index);
+    // Shows one camera alone, or the grid, after a digit key.
+    void showAlone(char digit);
     void takeSnapshot();
     // Asks for the camera's address in the window; empty when cancelled.
     // notice: why it asks again (the last address could not be shown).
@@ -246,10 +248,10 @@ void DesktopViewer::toggleFullScreen()
     layoutView();
 }
 
-void DesktopViewer::showAlone(int index)
+void DesktopViewer::showAlone(char digit)
 {
-    if (!m_container || index >= static_cast<int>(m_container->count())) return;
-    m_alone = index;
+    if (!m_container) return;
+    m_alone = AloneAfterKey(digit, m_container->count(), m_alone);
     m_repaintAll = true;
     layoutView();
 }
@@ -261,8 +263,9 @@ void DesktopViewer::takeSnapshot()
     const SIZE grid = m_container->extent();
     const RECT rect = under >= 0 ? m_container->cell(static_cast<std::size_t>(under)) : RECT{0, 0, grid.cx, grid.cy};
     const std::string host = m_container->cameraHost(static_cast<std::size_t>(std::max(0, under)));
-    const std::string path = WriteSnapshot(*m_surface, rect, PicturesFolder(), host, std::time(nullptr));
-    m_notice = path.empty() ? "could not write a snapshot into " + PicturesFolder() : "snapshot saved to " + path;
+    const std::string folder = PicturesFolder();
+    const std::string path = WriteSnapshot(*m_surface, rect, folder, host, std::time(nullptr));
+    m_notice = SnapshotNotice(path.empty() ? std::vector<std::string>{} : std::vector<std::string>{path}, 1, folder);
     m_noticeUntil = std::chrono::steady_clock::now() + std::chrono::seconds(5);
 }
 
@@ -317,26 +320,16 @@ bool DesktopViewer::drawMessageAndStatus()
 
 void DesktopViewer::drawKeys()
 {
-    static const char* const kLines[] = {
-        "left click: centre the camera there (or pan the zoomed picture)",
-        "hold the right button: zoom (near the top in, near the bottom out)",
-        "wheel: zoom one step a notch",
-        "f, F11 or a double click on the status line: full screen",
-        "1 ... 9: that camera alone; 0: all of them",
-        "s: a snapshot into the pictures folder",
-        "p: the control's property page",
-        "Esc: stop the stream; q: quit",
-        "h, ? or F1: these keys (any key closes them)",
-    };
-    const int lines = static_cast<int>(sizeof kLines / sizeof kLines[0]);
+    const auto& lines = ViewerKeyLines();
+    const int count = static_cast<int>(lines.size());
     const int width = std::min(m_surface->width() - 8, 460);
-    const int height = std::min(m_surface->height() - 8, 16 + lines * 20);
+    const int height = std::min(m_surface->height() - 8, 16 + count * 20);
     const RECT box{4, 4, 4 + width, 4 + height};
     widgets::fill(*m_surface, box, widgets::kPanel);
     widgets::frame(*m_surface, box, widgets::kBorder);
-    for (int i = 0; i < lines; ++i)
-        widgets::text(m_surface, RECT{box.left + 10, box.top + 8 + i * 20, box.right - 6, box.top + 26 + i * 20}, kLines[i],
-                      widgets::kText);
+    for (int i = 0; i < count; ++i)
+        widgets::text(m_surface, RECT{box.left + 10, box.top + 8 + i * 20, box.right - 6, box.top + 26 + i * 20},
+                      lines[static_cast<std::size_t>(i)], widgets::kText);
 }
 
 void DesktopViewer::render()
@@ -429,12 +422,12 @@ void DesktopViewer::handle(const SDL_Event& e)
             m_messageChanged = true;
         } else if (e.key.keysym.sym == SDLK_q) {
             m_running = false;
-        } else if (e.key.keysym.sym == SDLK_f || e.key.keysym.sym == SDLK_F11) {
+        } else if (e.key.keysym.sym == SDLK_f || e.key.keysym.sym == SDLK_F11 ||
+                   (e.key.keysym.sym == SDLK_ESCAPE && m_fullScreen)) {
+            // Esc leaves full screen before it is the browser's Stop.
             toggleFullScreen();
-        } else if (e.key.keysym.sym >= SDLK_1 && e.key.keysym.sym <= SDLK_9) {
-            showAlone(static_cast<int>(e.key.keysym.sym - SDLK_1));
-        } else if (e.key.keysym.sym == SDLK_0) {
-            showAlone(-1);
+        } else if (e.key.keysym.sym >= SDLK_0 && e.key.keysym.sym <= SDLK_9) {
+            showAlone(static_cast<char>('0' + (e.key.keysym.sym - SDLK_0)));
         } else if (e.key.keysym.sym == SDLK_s) {
             takeSnapshot();
         } else if (e.key.keysym.sym == SDLK_ESCAPE && m_container) {
@@ -549,7 +542,7 @@ bool DesktopViewer::drawReconnecting(bool all)
 
 std::string DesktopViewer::askAddress(const std::string& notice)
 {
-    RecentAddresses recent;
+    RecentAddresses recent(RecentAddressesFile());
     AddressDialog dialog(recent.list(), notice);
     SDL_SetWindowTitle(m_window, "camview - open a camera");
     SDL_StartTextInput();
@@ -703,7 +696,7 @@ int DesktopViewer::showPage()
         if (m_options.fullScreen && !m_fullScreen) toggleFullScreen();
         SDL_SetWindowTitle(m_window, ViewerTitle(m_pageUrl).c_str());
         // Only addresses that worked are offered again.
-        if (!m_pageUrl.empty() && m_options.params.empty()) RecentAddresses().remember(m_pageUrl);
+        if (!m_pageUrl.empty() && m_options.params.empty()) RecentAddresses(RecentAddressesFile()).remember(m_pageUrl);
         while (m_running) turn();
     }
     return exitCode;

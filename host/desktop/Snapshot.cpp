@@ -1,7 +1,6 @@
 #include "host/desktop/Snapshot.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -40,18 +39,6 @@ std::string PicturesFolder()
     return named.empty() ? home() + "/Pictures" : named;
 }
 
-std::string SnapshotName(const std::string& host, std::time_t when)
-{
-    std::string safe = host.empty() ? "camera" : host;
-    for (char& c : safe)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-') c = '_';
-    std::tm local{};
-    localtime_r(&when, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    return "camview-" + safe + "-" + stamp + ".png";
-}
-
 std::string WriteSnapshot(const Surface& surface, const RECT& rect, const std::string& folder, const std::string& host,
                           std::time_t when)
 {
@@ -66,8 +53,7 @@ std::string WriteSnapshot(const Surface& surface, const RECT& rect, const std::s
     std::filesystem::create_directories(folder, error);
     const std::string name = SnapshotName(host, when);
     std::string path = folder + "/" + name;
-    for (int n = 2; std::filesystem::exists(path, error); ++n)
-        path = folder + "/" + name.substr(0, name.size() - 4) + "-" + std::to_string(n) + ".png";
+    for (int n = 2; std::filesystem::exists(path, error); ++n) path = folder + "/" + SnapshotName(host, when, n);
     // Written under a hidden name and then renamed, so that nobody finds a
     // half-written picture under the final name.
     const std::string partial = folder + "/." + name + ".partial";

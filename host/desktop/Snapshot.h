@@ -5,18 +5,15 @@
 #include <ctime>
 #include <string>
 
+#include "host/core/SnapshotName.h"
 #include "platform/gdi/Gdi.h"
 
 // $XDG_PICTURES_DIR, else the one named in the user's user-dirs.dirs, else
 // ~/Pictures.
 std::string PicturesFolder();
 
-// "camview-HOST-YYYYmmdd-HHMMSS.png" in local time; characters of the host
-// that do not belong in a file name (the port's colon, brackets) become '_'.
-std::string SnapshotName(const std::string& host, std::time_t when);
-
-// Writes the rectangle of the surface into the folder (made when missing)
-// and returns the file's path; empty when it could not be written. A name
-// taken already within the same second gets "-2", "-3", ... added.
+// Writes the rectangle of the surface into the folder (made when missing),
+// named by SnapshotName, and returns the file's path; empty when it could
+// not be written.
 std::string WriteSnapshot(const Surface& surface, const RECT& rect, const std::string& folder,
                           const std::string& host, std::time_t when);

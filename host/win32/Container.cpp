@@ -123,7 +123,7 @@ std::unique_ptr<Container::Hosted> Container::host(const EmbeddedObject& object,
     siteListener.onPropertyFrame = [this, hosted] {
         return ShowPropertyPages(hosted->object, m_setup.window, m_showPropertyFrame, m_setup.listener.onPropertyPage);
     };
-    h->site = new ControlSite(m_setup.window, m_frame, static_cast<IWebBrowser2*>(h->browser), siteListener);
+    h->site = new ControlSite(parent(), m_frame, static_cast<IWebBrowser2*>(h->browser), siteListener);
 
     // Sited first (the control makes its window and learns its page),
     // then its events, then one load from the PARAMs.
@@ -168,8 +168,7 @@ void Container::activate(Hosted& h)
     OffsetRect(&position, m_origin.x, m_origin.y);
     h.site->setPosition(position);
     if (m_setup.inPlace)
-        h.object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(h.site), 0, m_setup.window,
-                         &position);
+        h.object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(h.site), 0, parent(), &position);
     IOleWindow* window = nullptr;
     if (SUCCEEDED(h.object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window))) && window) {
         window->GetWindow(&h.hwnd);
@@ -304,6 +303,19 @@ bool Container::refresh(HDC target, bool all)
     return drawn;
 }
 
+bool Container::draw(std::size_t index, HDC target, const RECT& bounds) const
+{
+    if (index >= m_controls.size() || !m_controls[index]->view || !target) return false;
+    const RECTL at{bounds.left, bounds.top, bounds.right, bounds.bottom};
+    return SUCCEEDED(m_controls[index]->view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, target, &at, nullptr,
+                                                   nullptr, 0));
+}
+
+HWND Container::controlWindow(std::size_t index) const
+{
+    return index < m_controls.size() ? m_controls[index]->hwnd : nullptr;
+}
+
 void Container::pollCursor()
 {
     const std::string name = m_cursorNames.nameOf(GetCursor());
@@ -358,7 +370,7 @@ void Container::focus(std::size_t index)
             }
         }
         RECT position = h.site->position();
-        h.object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, static_cast<IOleClientSite*>(h.site), 0, m_setup.window, &position);
+        h.object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, static_cast<IOleClientSite*>(h.site), 0, parent(), &position);
     }
     // A control already active keeps its activation when the focus went
     // elsewhere meanwhile: the focus is given here in any case.

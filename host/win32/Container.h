@@ -26,6 +26,7 @@ struct ContainerSetup {
     std::string pageUrl;
     std::string modulePath;        // registered when a page's class is not
     HWND window = nullptr;         // the viewer's window: parent and browser window
+    HWND stage = nullptr;          // when set, the window the controls are active in place in
     bool inPlace = false;          // activate the controls in the window
     MessageBrowser::PageGetter getter; // the "Message" frame's fetch
     ContainerListener listener;
@@ -60,6 +61,11 @@ public:
     // the message loop tells with markChanged.
     bool refresh(HDC target, bool all);
     void markChanged(std::size_t index);
+    // Draws the control's picture into `bounds` of `target` as it is now,
+    // without reading it for the report (a snapshot).
+    bool draw(std::size_t index, HDC target, const RECT& bounds) const;
+    // The control's own window while it is active in place, else null.
+    HWND controlWindow(std::size_t index) const;
     // Reports a change of the cursor.
     void pollCursor();
 
@@ -114,6 +120,7 @@ private:
     void activate(Hosted& h);
     void unhost(Hosted& h);
     void layout();
+    HWND parent() const { return m_setup.stage ? m_setup.stage : m_setup.window; }
 
     ContainerSetup m_setup;
     InPlaceFrame* m_frame = nullptr;

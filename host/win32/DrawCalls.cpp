@@ -2,12 +2,14 @@
 
 #include <vfw.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
 thread_local DrawCallRecording* t_recording = nullptr;
+std::atomic<void (*)(HWND)> g_repaintWatcher{nullptr};
 
 // The real call, from the library that exports it: never through an import
 // table, which may be the one pointed at the recorders.
@@ -58,9 +60,18 @@ BOOL VFWAPI recordedDrawDibDraw(HDRAWDIB hdd, HDC dc, int xDst, int yDst, int dx
     return call(hdd, dc, xDst, yDst, dxDst, dyDst, info, bits, xSrc, ySrc, dxSrc, dySrc, flags);
 }
 
+BOOL WINAPI watchedInvalidateRect(HWND window, const RECT* rect, BOOL erase)
+{
+    static const auto call = real<decltype(&InvalidateRect)>(L"user32.dll", "InvalidateRect");
+    const BOOL done = call(window, rect, erase);
+    if (auto* watcher = g_repaintWatcher.load(std::memory_order_acquire)) watcher(window);
+    return done;
+}
+
 struct Recorder {
     const char* name;
     ULONG_PTR function;
+    bool drawing = true; // a drawing call (InvalidateRect is not)
 };
 
 const Recorder kRecorders[] = {
@@ -69,6 +80,7 @@ const Recorder kRecorders[] = {
     {"StretchDIBits", reinterpret_cast<ULONG_PTR>(&recordedStretchDIBits)},
     {"SetDIBitsToDevice", reinterpret_cast<ULONG_PTR>(&recordedSetDIBitsToDevice)},
     {"DrawDibDraw", reinterpret_cast<ULONG_PTR>(&recordedDrawDibDraw)},
+    {"InvalidateRect", reinterpret_cast<ULONG_PTR>(&watchedInvalidateRect), false},
 };
 
 // Replaces one entry of an import address table.
@@ -95,6 +107,8 @@ void RecordPictureCall(int width, int height)
     if (t_recording) t_recording->m_pictures.push_back(SIZE{width, height});
 }
 
+void WatchRepaints(void (*watcher)(HWND)) { g_repaintWatcher.store(watcher, std::memory_order_release); }
+
 DrawCallRecording::DrawCallRecording() : m_outer(t_recording) { t_recording = this; }
 
 DrawCallRecording::~DrawCallRecording() { t_recording = m_outer; }
@@ -120,7 +134,7 @@ bool WatchDrawCalls(HMODULE module)
                 reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
             for (const Recorder& r : kRecorders)
                 if (std::strcmp(name, r.name) == 0)
-                    found = patch(reinterpret_cast<ULONG_PTR*>(&slots->u1.Function), r.function) || found;
+                    found = (patch(reinterpret_cast<ULONG_PTR*>(&slots->u1.Function), r.function) && r.drawing) || found;
         }
     }
     return found;

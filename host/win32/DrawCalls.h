@@ -4,13 +4,20 @@
 // a control's status text exactly as the control wrote it and counts its
 // pictures, whatever device it draws on and whatever fonts the system has
 // to lay text out with. The module's imports of those calls are pointed at
-// recorders that pass each call on unchanged.
+// recorders that pass each call on unchanged (InvalidateRect too, for
+// WatchRepaints).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+// A hosted module's InvalidateRect is passed on and then told to
+// `watcher` (null: to nobody), from whichever thread made the call: the
+// viewer's window learns so that a control drew a new picture although
+// the control's own window is not shown.
+void WatchRepaints(void (*watcher)(HWND));
 
 // Points `module`'s imports of the calls above at the recorders; false
 // when it imports none of them. Safe to call again for the same module.

@@ -9,6 +9,7 @@
 #include "host/container/EventLog.h"
 #include "host/core/HeadlessLoop.h"
 #include "host/headless/InputScript.h"
+#include "host/win32/Canvas.h"
 #include "host/win32/Container.h"
 #include "host/win32/FetchText.h"
 #include "host/win32/PageSource.h"
@@ -63,47 +64,6 @@ bool movesThePointer(const InputScript& script)
     return std::any_of(script.actions.begin(), script.actions.end(),
                        [](const InputAction& a) { return a.kind != InputAction::Kind::Key; });
 }
-
-// A 32-bit top-down bitmap the controls are drawn into.
-class Canvas {
-public:
-    Canvas(int width, int height) : m_width(width), m_height(height)
-    {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
-        if (m_bitmap) m_old = SelectObject(m_dc, m_bitmap);
-    }
-    ~Canvas()
-    {
-        if (m_old) SelectObject(m_dc, m_old);
-        if (m_bitmap) DeleteObject(m_bitmap);
-        if (m_dc) DeleteDC(m_dc);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    HDC dc() const { return m_bitmap ? m_dc : nullptr; }
-    bool write(const std::string& path) const
-    {
-        if (!m_bits) return false;
-        GdiFlush();
-        return WritePng(path, m_bits, m_width, m_height);
-    }
-
-private:
-    int m_width, m_height;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-    void* m_bits = nullptr;
-};
 
 // Headless, no one can answer a dialog: one that a control's internet
 // layer opens (the password dialog of a preflight) is cancelled, as the

@@ -1,33 +1,48 @@
 #include "host/win32/Window.h"
 
 #include "host/core/HeadlessLoop.h"
+#include "host/core/RecentAddresses.h"
+#include "host/core/SnapshotName.h"
 #include "host/core/StatusLine.h"
 #include "host/core/ViewerAddress.h"
+#include "host/core/ViewerKeys.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <deque>
+#include <ctime>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
+#include <wininet.h>
+
 #include "host/container/EventLog.h"
+#include "host/page/NetworkErrors.h"
+#include "host/win32/AddressPrompt.h"
 #include "host/win32/Container.h"
 #include "host/win32/FetchText.h"
 #include "host/win32/PageSource.h"
+#include "host/win32/PictureView.h"
+#include "host/win32/Snapshots.h"
+#include "host/win32/UserFolders.h"
 #include "host/win32/Utf.h"
 
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"CamviewViewer";
-constexpr int kMessageHeight = 44;
-constexpr int kStatusHeight = 22;
 constexpr int kMinWidth = 480;
 constexpr UINT kMessageArrived = WM_APP + 1;
 constexpr UINT_PTR kStatusTimer = 1;
+constexpr int kStatusLineId = 10;
+// A page that has not answered by then is reported as not answering, and
+// the address asked for again.
+constexpr DWORD kPageTimeoutMs = 20000;
+constexpr auto kNoticeTime = std::chrono::seconds(5);
 
 class ViewerWindow {
 public:
@@ -40,12 +55,24 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    bool open();
+    // Fetches the page on a worker while the window stays responsive; a
+    // page that has not answered in kPageTimeoutMs is given up (WinInet's
+    // own timeouts do not bound every wait under Wine). False when the
+    // window was closed meanwhile.
+    bool loadPage(const std::string& pageUrl, PageSource& page);
+    // Shows the page until the window closes: 0; else why it could not be
+    // shown is in m_failure, with the exit status.
+    int showPage(const std::string& pageUrl);
+    void closePage();
     // A key for the viewer, wherever the focus is; true when it was one.
     bool key(const MSG& msg);
     void layout();
     void updateStatus();
     void toggleFullScreen();
-    int controlUnderPointer() const;
+    void showAlone(int index);
+    void takeSnapshot();
+    void setNotice(const std::string& notice);
 
     const CamviewOptions& m_options;
     std::string m_modulePath;
@@ -54,14 +81,24 @@ private:
     HWND m_messageLabel = nullptr;
     HWND m_messageText = nullptr;
     HWND m_statusLine = nullptr;
+    HFONT m_font = nullptr;
+    int m_lineHeight = 16; // of the bars' font
+    PictureView m_picture;
     std::unique_ptr<Container> m_container;
+    std::string m_pageUrl;
+    std::string m_failure;
+    bool m_closed = false; // the person closed the window
     // Written by the frame's worker, read by the window's thread.
     std::mutex m_messageMutex;
     std::string m_message;
     ControlStatuses m_events; // each camera's last event
     FrameRates m_rates;
     ControlStatuses m_statuses; // each camera's status text while it has no picture
+    std::string m_notice;       // in the status line for a while
+    std::chrono::steady_clock::time_point m_noticeUntil;
     int m_focused = -1; // the control with the keyboard focus, or -1
+    int m_alone = -1;   // the camera shown alone, or -1 for the grid
+    bool m_keys = false;
     bool m_fullScreen = false;
     WINDOWPLACEMENT m_placement{};
     LONG_PTR m_style = 0;
@@ -85,8 +122,17 @@ LRESULT ViewerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         layout();
         return 0;
+    case WM_GETMINMAXINFO: {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = POINT{160, 120 + 4 * m_lineHeight};
+        return 0;
+    }
     case WM_TIMER:
         if (wParam == kStatusTimer) updateStatus();
+        return 0;
+    case WM_COMMAND:
+        // A double click on the status line switches full screen.
+        if (LOWORD(wParam) == kStatusLineId && HIWORD(wParam) == STN_DBLCLK) toggleFullScreen();
         return 0;
     case kMessageArrived: {
         std::string text;
@@ -101,6 +147,7 @@ LRESULT ViewerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_container) m_container->pollCursor();
         break;
     case WM_CLOSE:
+        m_closed = true;
         DestroyWindow(m_window);
         return 0;
     case WM_DESTROY:
@@ -118,23 +165,26 @@ void ViewerWindow::layout()
     GetClientRect(m_window, &client);
     const int width = client.right;
     const int height = client.bottom;
-    const SIZE grid = m_container ? m_container->extent() : SIZE{0, 0};
-    // The grid centred above the bars when the window is larger.
-    const int areaHeight = std::max(0, height - kMessageHeight - kStatusHeight);
-    const POINT origin{std::max(0, (width - static_cast<int>(grid.cx)) / 2), std::max(0, (areaHeight - static_cast<int>(grid.cy)) / 2)};
-    if (m_container) m_container->setOrigin(origin);
-    MoveWindow(m_messageLabel, 6, areaHeight + 3, 64, 18, TRUE);
-    MoveWindow(m_messageText, 70, areaHeight + 3, std::max(0, width - 76), kMessageHeight - 5, TRUE);
-    MoveWindow(m_statusLine, 6, height - kStatusHeight + 3, std::max(0, width - 12), kStatusHeight - 4, TRUE);
+    // The bars keep their size, as high as their font needs, and span the
+    // whole width; the picture takes the rest.
+    const int statusHeight = m_lineHeight + 6;
+    const int messageHeight = 2 * m_lineHeight + 8;
+    const int areaHeight = std::max(0, height - messageHeight - statusHeight);
+    m_picture.layout(RECT{0, 0, width, areaHeight}, m_alone);
+    const int labelWidth = 8 * m_lineHeight / 2 + 8;
+    MoveWindow(m_messageLabel, 6, areaHeight + 4, labelWidth, m_lineHeight, TRUE);
+    MoveWindow(m_messageText, labelWidth + 12, areaHeight + 4, std::max(0, width - labelWidth - 18), messageHeight - 6, TRUE);
+    MoveWindow(m_statusLine, 6, height - statusHeight + 3, std::max(0, width - 12), m_lineHeight, TRUE);
+    // The bars' background is the window's: painted again whole.
+    RECT bars{0, areaHeight, width, height};
+    InvalidateRect(m_window, &bars, TRUE);
 }
 
-int ViewerWindow::controlUnderPointer() const
+void ViewerWindow::setNotice(const std::string& notice)
 {
-    if (!m_container) return -1;
-    POINT pt;
-    GetCursorPos(&pt);
-    ScreenToClient(m_window, &pt);
-    return m_container->controlOfWindow(ChildWindowFromPointEx(m_window, pt, CWP_SKIPINVISIBLE));
+    m_notice = notice;
+    m_noticeUntil = std::chrono::steady_clock::now() + kNoticeTime;
+    updateStatus();
 }
 
 void ViewerWindow::updateStatus()
@@ -148,11 +198,16 @@ void ViewerWindow::updateStatus()
         in.rates.push_back(m_rates.rate(i, now));
         in.statuses.push_back(m_statuses.of(static_cast<int>(i)));
     }
-    in.shown = controlUnderPointer();
+    in.shown = m_alone >= 0 ? m_alone : m_picture.controlUnderPointer();
+    if (now < m_noticeUntil) in.notice = m_notice;
     for (std::size_t i = 0; i < count; ++i) in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
     in.latestEvent = m_events.last();
     in.credentialsGiven = !m_options.user.empty();
-    SetWindowTextW(m_statusLine, Widen(ComposeStatusLine(in)).c_str());
+    const std::wstring line = Widen(ComposeStatusLine(in));
+    // Set only when it changed: the static control repaints on each set.
+    wchar_t shown[1024] = L"";
+    GetWindowTextW(m_statusLine, shown, static_cast<int>(sizeof shown / sizeof shown[0]));
+    if (line != shown) SetWindowTextW(m_statusLine, line.c_str());
 }
 
 void ViewerWindow::toggleFullScreen()
@@ -173,72 +228,183 @@ void ViewerWindow::toggleFullScreen()
         SetWindowPlacement(m_window, &m_placement);
         SetWindowPos(m_window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     }
+    layout();
+}
+
+void ViewerWindow::showAlone(int index)
+{
+    m_alone = index;
+    layout();
+    updateStatus();
+}
+
+void ViewerWindow::takeSnapshot()
+{
+    if (!m_container || m_container->count() == 0) return;
+    // The camera shown alone or under the pointer, else each camera.
+    const int one = m_alone >= 0 ? m_alone : m_picture.controlUnderPointer();
+    std::vector<std::size_t> cameras;
+    for (std::size_t i = 0; i < m_container->count(); ++i)
+        if (one < 0 || static_cast<std::size_t>(one) == i) cameras.push_back(i);
+    const std::string folder = PicturesFolder();
+    const std::vector<std::string> written = WriteSnapshots(*m_container, cameras, folder, std::time(nullptr));
+    const std::string notice = SnapshotNotice(written, cameras.size(), folder);
+    setNotice(notice);
 }
 
 bool ViewerWindow::key(const MSG& msg)
 {
     if (msg.message != WM_KEYDOWN || !m_container) return false;
     if (msg.hwnd != m_window && !IsChild(m_window, msg.hwnd)) return false; // a dialog's own keys
-    switch (msg.wParam) {
+    if (m_keys) {
+        // Any key closes the keys' list.
+        m_keys = false;
+        m_picture.showKeys(false);
+        return true;
+    }
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const WPARAM k = msg.wParam;
+    if (k == 'H' || k == VK_F1 || (k == VK_OEM_2 && shift)) {
+        m_keys = true;
+        m_picture.showKeys(true);
+        return true;
+    }
+    if ((k >= '0' && k <= '9') || (k >= VK_NUMPAD0 && k <= VK_NUMPAD9)) {
+        const char digit = static_cast<char>(k >= VK_NUMPAD0 ? '0' + (k - VK_NUMPAD0) : k);
+        showAlone(AloneAfterKey(digit, m_container->count(), m_alone));
+        return true;
+    }
+    switch (k) {
     case VK_ESCAPE:
         m_log.write("\"key\":\"Escape\"");
+        // In full screen Esc leaves it; else it is the browser's Stop.
+        if (m_fullScreen) {
+            toggleFullScreen();
+            return true;
+        }
         m_container->stop();
+        m_picture.showStopped();
         return true;
     case 'P': {
         m_log.write("\"key\":\"p\"");
-        const int index = controlUnderPointer();
+        const int index = m_alone >= 0 ? m_alone : m_picture.controlUnderPointer();
         m_container->showProperties(static_cast<std::size_t>(index < 0 ? 0 : index), true);
         return true;
     }
     case 'Q':
         m_log.write("\"key\":\"q\"");
+        m_closed = true;
         DestroyWindow(m_window);
         return true;
     case 'F':
     case VK_F11:
         toggleFullScreen();
         return true;
+    case 'S':
+        takeSnapshot();
+        return true;
     default:
         return false;
     }
 }
 
-int ViewerWindow::run()
+bool ViewerWindow::open()
 {
-    if (m_options.pageUrl.empty()) {
-        std::fprintf(stderr, "camview: give the camera's page address\n");
-        return 2;
-    }
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &ViewerWindow::WindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kWindowClass;
     RegisterClassExW(&wc);
     CreateWindowExW(0, kWindowClass, L"camview", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 640,
                     480, nullptr, nullptr, wc.hInstance, this);
-    if (!m_window) {
+    if (!m_window || !m_picture.create(m_window)) {
         std::fprintf(stderr, "camview: cannot open a window\n");
-        return 2;
+        return false;
     }
-    m_messageLabel = CreateWindowExW(0, L"STATIC", L"Message", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_window, nullptr,
-                                     wc.hInstance, nullptr);
-    m_messageText = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, m_window, nullptr,
-                                    wc.hInstance, nullptr);
-    m_statusLine = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 0, 0, 0, 0, m_window,
-                                   nullptr, wc.hInstance, nullptr);
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    for (HWND child : {m_messageLabel, m_messageText, m_statusLine}) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SetWindowTextW(m_statusLine, (L"loading " + Widen(m_options.pageUrl)).c_str());
+    m_messageLabel = CreateWindowExW(0, L"STATIC", L"Message", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 0, 0, m_window,
+                                     nullptr, wc.hInstance, nullptr);
+    m_messageText = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, 0,
+                                    0, 0, m_window, nullptr, wc.hInstance, nullptr);
+    // The status line: one line, a long text elided at its end.
+    m_statusLine = CreateWindowExW(0, L"STATIC", L"",
+                                   WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS | SS_NOPREFIX | SS_NOTIFY, 0,
+                                   0, 0, 0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusLineId)),
+                                   wc.hInstance, nullptr);
+    // The bars' font is the system's message font; their height follows it.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        m_font = CreateFontIndirectW(&metrics.lfMessageFont);
+    HFONT font = m_font ? m_font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HDC dc = GetDC(m_window);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW text{};
+    if (GetTextMetricsW(dc, &text)) m_lineHeight = std::max<int>(12, text.tmHeight + text.tmExternalLeading + 2);
+    SelectObject(dc, old);
+    ReleaseDC(m_window, dc);
+    for (HWND child : {m_messageLabel, m_messageText, m_statusLine})
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ShowWindow(m_window, SW_SHOWDEFAULT);
+    layout();
     UpdateWindow(m_window);
+    return true;
+}
 
-    const PageSource page = LoadPageSource(m_options.pageUrl, m_options.params, m_options.user, m_window, true);
+bool ViewerWindow::loadPage(const std::string& pageUrl, PageSource& page)
+{
+    auto result = std::make_shared<std::promise<PageSource>>();
+    std::future<PageSource> fetched = result->get_future();
+    std::thread([result, pageUrl, params = m_options.params, user = m_options.user, owner = m_window] {
+        result->set_value(LoadPageSource(pageUrl, params, user, owner, true, kPageTimeoutMs));
+    }).detach();
+    const auto limit = std::chrono::milliseconds(kPageTimeoutMs);
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (fetched.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        const auto now = std::chrono::steady_clock::now();
+        // The password dialog the fetch shows (owned by this window)
+        // waits for a person: the page's time runs only without it.
+        if (GetWindow(m_window, GW_ENABLEDPOPUP)) deadline = now + limit;
+        if (now >= deadline) {
+            // The worker, blocked in WinInet, ends with the process.
+            page.error = PageFetchError(pageUrl, ERROR_INTERNET_TIMEOUT);
+            return true;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return false;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    page = fetched.get();
+    return true;
+}
+
+void ViewerWindow::closePage()
+{
+    KillTimer(m_window, kStatusTimer);
+    m_picture.attach(nullptr, SIZE{0, 0});
+    if (m_container) m_container->release();
+    m_container.reset();
+    m_alone = -1;
+}
+
+int ViewerWindow::showPage(const std::string& pageUrl)
+{
+    m_pageUrl = pageUrl;
+    m_failure.clear();
+    SetWindowTextW(m_statusLine, (L"loading " + Widen(pageUrl.empty() ? "the parameters" : pageUrl) + L" ...").c_str());
+    UpdateWindow(m_window);
+    PageSource page;
+    if (!loadPage(pageUrl, page)) return 0; // the window was closed meanwhile
     if (!page.error.empty()) {
-        std::fprintf(stderr, "camview: %s\n", page.error.c_str());
-        DestroyWindow(m_window);
+        m_failure = page.error;
+        std::fprintf(stderr, "camview: %s\n", m_failure.c_str());
         return 1;
     }
     ContainerListener chained;
@@ -257,9 +423,10 @@ int ViewerWindow::run()
     };
     chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
     ContainerSetup setup;
-    setup.pageUrl = m_options.pageUrl;
+    setup.pageUrl = pageUrl;
     setup.modulePath = m_modulePath;
     setup.window = m_window;
+    setup.stage = m_picture.stage();
     setup.inPlace = true;
     const std::string user = m_options.user;
     setup.getter = [user](const std::string& url, std::string& body, std::string& error) {
@@ -268,38 +435,55 @@ int ViewerWindow::run()
     setup.listener = m_log.listener(chained);
     setup.policy = ControlPolicy(m_options.allowedClasses);
     m_container = std::make_unique<Container>(setup);
+    m_events.clear();
+    m_statuses.clear();
+    m_rates = FrameRates();
     m_rates.resize(page.objects.size());
     if (m_container->embed(page.objects) == 0) {
-        std::fprintf(stderr, "camview: %s holds no OBJECT of a registered control\n", page.name.c_str());
-        m_container.reset();
-        DestroyWindow(m_window);
+        m_failure = page.name + " holds no OBJECT of a registered control";
+        std::fprintf(stderr, "camview: %s\n", m_failure.c_str());
+        closePage();
         return 2;
     }
-    // The window fits the grid and the bars.
+    m_picture.attach(m_container.get(), m_container->extent());
+    // The window fits the grid and the bars, on the screen's work area
+    // (a larger grid opens scaled to fit, its shape kept), unless the user
+    // asked for a size and place (--geometry).
     const SIZE grid = m_container->extent();
-    RECT frame{0, 0, std::max<LONG>(grid.cx, kMinWidth), grid.cy + kMessageHeight + kStatusHeight};
+    const int bars = 3 * m_lineHeight + 14;
+    RECT frame{0, 0, std::max<LONG>(grid.cx, kMinWidth), grid.cy + bars};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)), FALSE, 0);
-    // The size and place the user asked for (--geometry) are the window's.
-    const int width = m_options.width > 0 ? m_options.width : static_cast<int>(frame.right - frame.left);
-    const int height = m_options.height > 0 ? m_options.height : static_cast<int>(frame.bottom - frame.top);
+    int width = m_options.width > 0 ? m_options.width : static_cast<int>(frame.right - frame.left);
+    int height = m_options.height > 0 ? m_options.height : static_cast<int>(frame.bottom - frame.top);
+    RECT work{0, 0, 0, 0};
+    if (m_options.width == 0 && SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) && work.right > work.left &&
+        (width > work.right - work.left || height > work.bottom - work.top)) {
+        const double fit = std::min(static_cast<double>(work.right - work.left) / width,
+                                    static_cast<double>(work.bottom - work.top) / height);
+        width = std::max(160, static_cast<int>(width * fit));
+        height = std::max(120, static_cast<int>(height * fit));
+    }
     SetWindowPos(m_window, nullptr, m_options.x, m_options.y, width, height,
                  SWP_NOZORDER | (m_options.placed ? 0 : SWP_NOMOVE));
     if (m_options.fullScreen && !m_fullScreen) toggleFullScreen();
     layout();
-    SetWindowTextW(m_window, Widen(ViewerTitle(m_options.pageUrl)).c_str());
+    SetWindowTextW(m_window, Widen(ViewerTitle(pageUrl)).c_str());
     SetTimer(m_window, kStatusTimer, 500, nullptr);
     updateStatus();
+    // Only addresses that worked are offered again, those given on the
+    // command line too.
+    if (!pageUrl.empty() && m_options.params.empty()) RecentAddresses(RecentAddressesFile()).remember(pageUrl);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (key(msg)) continue;
-        // A control about to paint: what it draws is read first, for the
-        // report (frames, status texts).
-        if (msg.message == WM_PAINT) {
-            const int index = m_container->controlOfWindow(msg.hwnd);
-            if (index >= 0) m_container->inspect(static_cast<std::size_t>(index));
-        }
-        m_container->routeInput(msg);
+        // The mouse over the picture goes to the control under it, at its
+        // own coordinates; a press makes that control the active one.
+        const bool routed = m_picture.routeMouse(msg);
+        if (!routed) m_container->routeInput(msg);
+        else if (msg.message != WM_MOUSEMOVE && msg.message != WM_MOUSEWHEEL && msg.message != WM_MOUSEHWHEEL &&
+                 msg.message != WM_LBUTTONUP && msg.message != WM_RBUTTONUP && msg.message != WM_MBUTTONUP)
+            m_container->routeInput(msg); // a press gives the control the focus
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
         if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container->pollCursor();
@@ -310,9 +494,33 @@ int ViewerWindow::run()
             m_log.write("\"focus\":" + std::to_string(focused));
         }
     }
-    m_container->release();
-    m_container.reset();
+    closePage();
     return 0;
+}
+
+int ViewerWindow::run()
+{
+    if (!open()) return 2;
+    // An address that cannot be shown leaves the window open: the address
+    // dialog says why and asks again.
+    std::string pageUrl = m_options.pageUrl;
+    std::string notice;
+    int exitCode = 0;
+    for (;;) {
+        if (pageUrl.empty() && m_options.params.empty()) {
+            SetWindowTextW(m_window, L"camview");
+            SetWindowTextW(m_statusLine, Widen(notice).c_str());
+            pageUrl = AskAddress(m_window, RecentAddresses(RecentAddressesFile()).list(), notice);
+            if (pageUrl.empty()) break;
+        }
+        exitCode = showPage(pageUrl);
+        if (exitCode == 0 || !m_options.params.empty() || m_closed) break;
+        notice = m_failure;
+        pageUrl.clear();
+    }
+    if (IsWindow(m_window)) DestroyWindow(m_window);
+    if (m_font) DeleteObject(m_font);
+    return exitCode;
 }
 
 } // namespace

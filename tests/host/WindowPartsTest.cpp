@@ -1,6 +1,6 @@
-// The desktop window's own parts: the scaling of the picture to the window
-// and back, the snapshot's name and contents, the address prompt and the
-// recent addresses it offers.
+// The desktop window's own parts: the snapshot's contents and folder, and
+// the address prompt. (The rules both windows share are in
+// WindowCoreTest.cpp.)
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,9 +9,7 @@
 #include <fstream>
 
 #include "host/desktop/AddressDialog.h"
-#include "host/desktop/RecentAddresses.h"
 #include "host/desktop/Snapshot.h"
-#include "host/desktop/ViewScaling.h"
 #include "tests/support/PngFile.h"
 
 namespace {
@@ -24,66 +22,11 @@ std::string scratchFolder(const char* name)
     return dir.string();
 }
 
-TEST(ViewScaling, TheViewFitsTheAreaKeepingItsShapeAndCentred)
-{
-    // A 480 x 306 grid in 960 x 700: twice the size, centred top to bottom.
-    const ViewScaling wide(RECT{0, 0, 480, 306}, RECT{0, 0, 960, 700});
-    EXPECT_EQ(wide.target().left, 0);
-    EXPECT_EQ(wide.target().right, 960);
-    EXPECT_EQ(wide.target().top, 44);
-    EXPECT_EQ(wide.target().bottom, 656);
-    // One 320 x 240 cell at (324, 0) in 720 x 393: full height, centred.
-    const ViewScaling alone(RECT{324, 0, 644, 240}, RECT{0, 0, 720, 393});
-    EXPECT_EQ(alone.target().left, 98);
-    EXPECT_EQ(alone.target().right, 622);
-    EXPECT_EQ(alone.target().bottom, 393);
-}
-
-TEST(ViewScaling, EveryPicturePixelIsReachedAndWindowPixelsMapBackToTheOneTheyShow)
-{
-    const struct {
-        RECT view;
-        RECT area;
-    } cases[] = {
-        {{0, 0, 320, 240}, {0, 0, 720, 393}},   // 1.6375 times
-        {{324, 0, 644, 240}, {0, 0, 1000, 900}}, // a cell of the grid, 3.125 times
-        {{0, 0, 640, 480}, {0, 0, 300, 200}},   // smaller: only the window pixels are checked
-        {{0, 0, 480, 306}, {10, 20, 970, 632}},  // exactly twice, offset
-    };
-    for (const auto& c : cases) {
-        const ViewScaling s(c.view, c.area);
-        const bool enlarged = s.target().right - s.target().left >= c.view.right - c.view.left;
-        for (LONG x = c.view.left; enlarged && x < c.view.right; ++x) {
-            const POINT w = s.toWindow(POINT{x, c.view.top});
-            ASSERT_EQ(s.toPicture(w).x, x) << "picture x " << x;
-        }
-        for (LONG y = c.view.top; enlarged && y < c.view.bottom; ++y) {
-            const POINT w = s.toWindow(POINT{c.view.left, y});
-            ASSERT_EQ(s.toPicture(w).y, y) << "picture y " << y;
-        }
-        // Window pixels inside the target stay inside the view.
-        const RECT& t = s.target();
-        for (LONG x = t.left; x < t.right; ++x) {
-            const LONG px = s.toPicture(POINT{x, t.top}).x;
-            ASSERT_GE(px, c.view.left);
-            ASSERT_LT(px, c.view.right);
-        }
-    }
-    // Beyond the target the scale goes on, for a control holding the mouse.
-    const ViewScaling twice(RECT{0, 0, 100, 100}, RECT{0, 0, 200, 200});
-    EXPECT_EQ(twice.toPicture(POINT{-4, 250}).x, -2);
-    EXPECT_EQ(twice.toPicture(POINT{-4, 250}).y, 125);
-    EXPECT_EQ(twice.toPicture(POINT{-1, 0}).x, -1);
-}
-
 TEST(Snapshot, NamedAfterTheCameraAndTheTimeAndHoldingTheCell)
 {
     setenv("TZ", "UTC", 1);
     tzset();
     const std::time_t when = 1796705000; // 2026-12-08 04:43:20 UTC
-    EXPECT_EQ(SnapshotName("127.0.0.1:8080", when), "camview-127.0.0.1_8080-20261208-044320.png");
-    EXPECT_EQ(SnapshotName("[::1]:81", when), "camview-___1__81-20261208-044320.png");
-    EXPECT_EQ(SnapshotName("", when), "camview-camera-20261208-044320.png");
 
     Surface grid(100, 50);
     for (int y = 0; y < 50; ++y)
@@ -115,23 +58,6 @@ TEST(Snapshot, ThePicturesFolderComesFromTheEnvironmentOrTheUserDirs)
     unsetenv("XDG_PICTURES_DIR");
     std::filesystem::remove(config + "/user-dirs.dirs");
     EXPECT_EQ(PicturesFolder(), "/home/someone/Pictures");
-}
-
-TEST(RecentAddresses, NewestFirstOnceEachAndKeptAcrossRuns)
-{
-    const std::string file = scratchFolder("recent") + "/camview/recent";
-    {
-        RecentAddresses recent(file);
-        EXPECT_TRUE(recent.list().empty());
-        for (int i = 0; i < 10; ++i) ASSERT_TRUE(recent.remember("http://camera" + std::to_string(i) + "/ImageViewer"));
-        ASSERT_TRUE(recent.remember("http://camera5/ImageViewer"));
-        EXPECT_FALSE(recent.remember("http://bad\nline/"));
-    }
-    const RecentAddresses again(file);
-    ASSERT_EQ(again.list().size(), RecentAddresses::kKept);
-    EXPECT_EQ(again.list()[0], "http://camera5/ImageViewer");
-    EXPECT_EQ(again.list()[1], "http://camera9/ImageViewer");
-    EXPECT_EQ(std::count(again.list().begin(), again.list().end(), "http://camera5/ImageViewer"), 1);
 }
 
 TEST(AddressDialog, TypedPickedCancelled)

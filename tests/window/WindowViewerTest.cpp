@@ -6,10 +6,15 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -332,7 +337,7 @@ TEST_F(WindowViewerRun, AnAddressThatFailsLeavesTheWindowAskingAgain)
 }
 
 // --geometry gives the window its size and place; f makes it full screen
-// and back to that size, without a window manager.
+// and back to that size (f or Esc), without a window manager.
 TEST_F(WindowViewerRun, GeometryGivesTheWindowItsSizeAndPlace)
 {
     Camsim cam({"--fps", "15"});
@@ -342,6 +347,11 @@ TEST_F(WindowViewerRun, GeometryGivesTheWindowItsSizeAndPlace)
     run("xdotool key --window " + window + " f");
     EXPECT_TRUE(geometryIs("800x600")) << geometry();
     run("xdotool key --window " + window + " f");
+    EXPECT_TRUE(geometryIs("700x500")) << geometry();
+    // Esc leaves full screen too.
+    run("xdotool key --window " + window + " f");
+    EXPECT_TRUE(geometryIs("800x600")) << geometry();
+    run("xdotool key --window " + window + " Escape");
     EXPECT_TRUE(geometryIs("700x500")) << geometry();
 }
 
@@ -418,6 +428,183 @@ TEST_F(WindowViewerRun, AGridLargerThanTheScreenOpensScaledToFit)
     EXPECT_LE(width, 800) << shown;
     EXPECT_LE(height, 600) << shown;
     EXPECT_GT(width, 400) << shown;
+}
+
+} // namespace
+
+namespace {
+
+// The Windows viewer (camview.exe, VE_WINDOWS_VIEWER) in a real window:
+// Wine's X11 driver on an X server of its own, in a Wine prefix and a home
+// of its own (the shell's folders, Pictures among them, are the home).
+// Started at an address nobody answers, the window stays and asks for
+// another, saying why; given the camera's, it shows it. 1 shows the first
+// camera alone scaled to the window, and a click reaches the camera at the
+// picture's point; 0 the grid again; f full screen and back, a double click
+// on the status line and Esc likewise; s with the pointer on no camera
+// writes a PNG of each camera into Pictures.
+TEST(WindowsViewerWindow, StaysAfterAFailureAndScalesShowsOneCameraFullScreenAndSnapshots)
+{
+    const char* viewerPath = std::getenv("VE_WINDOWS_VIEWER");
+    if (!viewerPath || !*viewerPath) GTEST_SKIP() << "VE_WINDOWS_VIEWER names no camview.exe";
+    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
+    VirtualDisplay x;
+    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
+    setenv("DISPLAY", x.name().c_str(), 1);
+    const std::string wine = std::getenv("VE_WINE") ? std::getenv("VE_WINE") : "/usr/lib/wine/wine64";
+    const std::string base = TempRegistry();
+    const std::string home = base + ".home";
+    const std::string prefix = base + ".wine";
+    const std::string events = base + ".events";
+    std::filesystem::create_directories(home);
+    setenv("HOME", home.c_str(), 1);
+    setenv("WINEPREFIX", prefix.c_str(), 1);
+    setenv("WINEDEBUG", "-all", 1);
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    const std::string server = wine.substr(0, wine.rfind('/') + 1) + "wineserver";
+    run("'" + wine + "' wineboot -i >/dev/null 2>&1; '" + server + "' -w");
+
+    Camsim cam({"--fps", "15", "--objects", "2", "--param", "ClickAndCenter=Real"});
+    auto viewer = std::make_unique<ChildProcess>(
+        std::vector<std::string>{wine, viewerPath, "--events", "http://127.0.0.1:" + std::to_string(FreePort()) + "/ImageViewer"},
+        events);
+    const std::string dialog = addressDialog();
+    ASSERT_FALSE(dialog.empty()) << readFile(events);
+    EXPECT_NE(readFile(events).find("cannot reach 127.0.0.1:"), std::string::npos) << readFile(events);
+    EXPECT_TRUE(viewer->running());
+    openAddress(dialog, "127.0.0.1:" + std::to_string(cam.port()));
+
+    std::string window;
+    ASSERT_TRUE(Eventually([&] {
+        window = run("xdotool search --onlyvisible --name '^camview - 127' 2>/dev/null");
+        window = window.substr(0, window.find('\n'));
+        return !window.empty() && LinesWith(readFile(events), "\"frame\":").size() >= 4;
+    }, 60s)) << readFile(events);
+    const auto geometryIs = [&](const std::string& size) {
+        return Eventually([&] { return run("xdotool getwindowgeometry " + window).find(size) != std::string::npos; });
+    };
+
+    // 600 x 560: the camera alone (320 x 240) scaled into the area above
+    // the bars with its shape kept, the background beside it; the window
+    // point the picture's (100, 60) is shown at is where a click lands
+    // there.
+    run("xdotool windowmove " + window + " 0 0 windowsize " + window + " 600 560");
+    ASSERT_TRUE(geometryIs("600x560"));
+    run("xdotool key --window " + window + " 1");
+    constexpr std::uint32_t kWindowsBackground = 0x202428;
+    RECT picture{-1, -1, -1, -1};
+    ASSERT_TRUE(Eventually([&] {
+        const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
+        if (!shot) return false;
+        const auto bg = [&](int px, int py) { return shot->rgb(px, py) == kWindowsBackground; };
+        picture = RECT{-1, -1, -1, -1};
+        for (int y = 0; y < shot->height() && picture.bottom < 0; ++y) {
+            if (picture.top < 0 && !bg(300, y)) picture.top = y;
+            else if (picture.top >= 0 && bg(300, y)) picture.bottom = y;
+        }
+        const int middle = (picture.top + picture.bottom) / 2;
+        for (int px = 0; px < shot->width() && picture.right < 0 && middle > 0; ++px) {
+            if (picture.left < 0 && !bg(px, middle)) picture.left = px;
+            else if (picture.left >= 0 && bg(px, middle)) picture.right = px;
+        }
+        if (picture.right < 0 && picture.left >= 0) picture.right = shot->width();
+        // The shape kept: 4:3 to within a pixel, and a band of background.
+        const int w = picture.right - picture.left, h = picture.bottom - picture.top;
+        return picture.top >= 0 && picture.bottom > 0 && w > 320 && std::abs(w * 3 - h * 4) <= 4 &&
+               (picture.left > 0 || picture.top > 0);
+    })) << picture.left << "," << picture.top << " " << picture.right << "," << picture.bottom;
+    const auto at = [](int p, int size, int shown) { return (p * shown + size - 1) / size; }; // the first pixel showing p
+    const int clickX = picture.left + at(100, 320, picture.right - picture.left);
+    const int clickY = picture.top + at(60, 240, picture.bottom - picture.top);
+    run("xdotool mousemove --window " + window + " " + std::to_string(clickX) + " " + std::to_string(clickY) + " click 1");
+    EXPECT_TRUE(Eventually([&] { return cam.requests("NewPosition.x=100&NewPosition.y=60&").size() == 1; }))
+        << clickX << "," << clickY << "\n" << readFile(events);
+
+    // The grid again, then full screen (the whole 800 x 600 screen) and back.
+    run("xdotool key --window " + window + " 0");
+    run("xdotool key --window " + window + " f");
+    EXPECT_TRUE(geometryIs("800x600"));
+    run("xdotool key --window " + window + " f");
+    EXPECT_TRUE(geometryIs("600x560"));
+    // A double click on the status line: full screen; Esc: back.
+    run("xdotool mousemove --window " + window + " 10 550 click --repeat 2 --delay 80 1");
+    EXPECT_TRUE(geometryIs("800x600"));
+    run("xdotool key --window " + window + " Escape");
+    EXPECT_TRUE(geometryIs("600x560"));
+
+    // The pointer on the status line, over no camera: a PNG of each.
+    run("xdotool mousemove --window " + window + " 10 550 key --window " + window + " s");
+    std::vector<std::string> saved;
+    EXPECT_TRUE(Eventually([&] {
+        std::istringstream names(run("ls " + home + " 2>/dev/null | grep '^camview-.*png$'"));
+        saved.clear();
+        for (std::string name; std::getline(names, name);) saved.push_back(name);
+        return saved.size() == 2;
+    })) << run("ls -R " + home);
+    for (const std::string& name : saved) {
+        EXPECT_EQ(name.rfind("camview-127.0.0.1_" + std::to_string(cam.port()) + "-", 0), 0u) << name;
+        const RgbPicture picture = ReadPng(home + "/" + name);
+        EXPECT_EQ(picture.width, 320) << name;
+        EXPECT_EQ(picture.height, 240) << name;
+    }
+
+    run("xdotool key --window " + window + " q 2>/dev/null");
+    EXPECT_TRUE(Eventually([&] { return !viewer->running(); }));
+    viewer.reset();
+    run("'" + server + "' -k 2>/dev/null");
+}
+
+// The Windows viewer in its window under the null display driver (the
+// build's own Wine prefix): whatever keeps an address from being shown -
+// nobody listening, an https:// address, a page without a control, a page
+// that never answers - the reason is said and the window stays, asking for
+// another address.
+TEST(WindowsViewerWindow, AnAddressThatCannotBeShownLeavesTheWindowOpen)
+{
+    const char* viewerPath = std::getenv("VE_WINDOWS_VIEWER");
+    if (!viewerPath || !*viewerPath) GTEST_SKIP() << "VE_WINDOWS_VIEWER names no camview.exe";
+    const std::string viewerFile = viewerPath;
+    const char* prefix = std::getenv("VE_WINEPREFIX");
+    setenv("WINEPREFIX", prefix && *prefix ? prefix : (viewerFile.substr(0, viewerFile.rfind('/') + 1) + "wine").c_str(), 1);
+    setenv("WINEDEBUG", "-all", 1);
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    const std::string wine = std::getenv("VE_WINE") ? std::getenv("VE_WINE") : "/usr/lib/wine/wine64";
+
+    Camsim cam({"--fps", "5"});
+    // A port that takes connections and never answers them.
+    const int silent = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(silent, 8), 0);
+    ASSERT_EQ(getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string silentPort = std::to_string(ntohs(address.sin_port));
+
+    const struct {
+        const char* what;
+        std::string url;
+        const char* said;
+    } cases[] = {
+        {"nobody listens", "http://127.0.0.1:" + std::to_string(FreePort()) + "/ImageViewer", "cannot reach 127.0.0.1:"},
+        {"https", "https://127.0.0.1:" + std::to_string(cam.port()) + "/ImageViewer", "https:// pages are not supported"},
+        {"no control", cam.url("/"), "holds no OBJECT of a registered control"},
+        {"never answers", "http://127.0.0.1:" + silentPort + "/ImageViewer", "did not answer in time"},
+    };
+    const std::string output = TempRegistry() + ".out";
+    for (const auto& c : cases) {
+        ChildProcess viewer({wine, viewerFile, "--events", c.url}, output);
+        EXPECT_TRUE(Eventually([&] { return readFile(output).find(c.said) != std::string::npos; }, 60s))
+            << c.what << ": " << readFile(output);
+        std::this_thread::sleep_for(1s);
+        EXPECT_TRUE(viewer.running()) << c.what << ": " << readFile(output);
+    }
+    close(silent);
 }
 
 } // namespace

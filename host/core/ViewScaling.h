@@ -5,6 +5,8 @@
 // picture pixel at any window size.
 #pragma once
 
+#include <vector>
+
 #include "platform/win/WinTypes.h"
 
 class ViewScaling {
@@ -29,3 +31,16 @@ private:
     RECT m_view{0, 0, 1, 1};
     RECT m_target{0, 0, 1, 1};
 };
+
+// A window point over the scaled picture, as the control it is for sees it.
+struct PictureHit {
+    int control = -1;  // the control's index, or -1
+    POINT local{0, 0}; // the point in the control's own coordinates
+};
+
+// The control a point of the window is for: the one holding the mouse
+// (`captured`, its index) wherever the point is, on the same scale; else
+// the one whose cell shows under the point (`alone`: the camera shown
+// alone, or -1 for the grid), none beside the picture or between cells.
+// `cells`: each control's cell in the picture.
+PictureHit HitPicture(const ViewScaling& scaling, const std::vector<RECT>& cells, int alone, int captured, POINT window);

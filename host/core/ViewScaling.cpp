@@ -1,4 +1,4 @@
-#include "host/desktop/ViewScaling.h"
+#include "host/core/ViewScaling.h"
 
 #include <algorithm>
 
@@ -52,4 +52,24 @@ POINT ViewScaling::toWindow(POINT picture) const
     };
     return POINT{first(picture.x, m_view.left, width(m_view), width(m_target), m_target.left),
                  first(picture.y, m_view.top, height(m_view), height(m_target), m_target.top)};
+}
+
+PictureHit HitPicture(const ViewScaling& scaling, const std::vector<RECT>& cells, int alone, int captured, POINT window)
+{
+    PictureHit hit;
+    const POINT picture = scaling.toPicture(window);
+    const auto at = [&](int index) {
+        const RECT& cell = cells[static_cast<std::size_t>(index)];
+        return PictureHit{index, POINT{picture.x - cell.left, picture.y - cell.top}};
+    };
+    const int count = static_cast<int>(cells.size());
+    if (captured >= 0 && captured < count) return at(captured);
+    const RECT& t = scaling.target();
+    if (window.x < t.left || window.x >= t.right || window.y < t.top || window.y >= t.bottom) return hit;
+    for (int i = 0; i < count; ++i) {
+        if (alone >= 0 && i != alone) continue;
+        const RECT& c = cells[static_cast<std::size_t>(i)];
+        if (picture.x >= c.left && picture.x < c.right && picture.y >= c.top && picture.y < c.bottom) return at(i);
+    }
+    return hit;
 }
