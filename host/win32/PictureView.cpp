@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "host/core/Reconnect.h"
 #include "host/core/ViewerKeys.h"
 #include "host/win32/Container.h"
 #include "host/win32/DrawCalls.h"
@@ -242,6 +243,7 @@ void PictureView::paint()
     if (m_container && m_canvas && m_canvas->dc()) {
         m_container->refresh(m_canvas->dc(), m_redrawAll);
         m_redrawAll = false;
+        restoreKept();
         const RECT& v = m_scaling.view();
         const RECT& t = m_scaling.target();
         SetStretchBltMode(target, HALFTONE);
@@ -249,6 +251,7 @@ void PictureView::paint()
         StretchBlt(target, t.left, t.top, t.right - t.left, t.bottom - t.top, m_canvas->dc(), v.left, v.top, v.right - v.left,
                    v.bottom - v.top, SRCCOPY);
         if (m_stopped) paintStopped(target);
+        else if (m_reconnect) paintReconnecting(target);
     }
     if (m_keys) paintKeys(target);
     if (target != dc) BitBlt(dc, 0, 0, client.right, client.bottom, target, 0, 0, SRCCOPY);
@@ -288,6 +291,75 @@ void PictureView::paintKeys(HDC dc)
                  box.top + 8 + static_cast<LONG>(i + 1) * line};
         const std::wstring text = Widen(lines[i]);
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &row, DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    SelectObject(dc, old);
+}
+
+void PictureView::setReconnect(const ReconnectWatch* watch)
+{
+    m_reconnect = watch;
+    m_kept.clear();
+}
+
+void PictureView::keepLastPicture(std::size_t index)
+{
+    if (!m_container || !m_canvas || !m_canvas->dc() || index >= m_container->count()) return;
+    if (m_kept.size() <= index) m_kept.resize(index + 1);
+    Kept& kept = m_kept[index];
+    if (kept.picture) return; // the picture from before the first attempt stays
+    const RECT cell = m_container->cell(index);
+    auto picture = std::make_unique<Canvas>(std::max<LONG>(1, cell.right - cell.left), std::max<LONG>(1, cell.bottom - cell.top));
+    if (!picture->dc()) return;
+    BitBlt(picture->dc(), 0, 0, picture->width(), picture->height(), m_canvas->dc(), cell.left, cell.top, SRCCOPY);
+    kept.cell = cell;
+    kept.picture = std::move(picture);
+}
+
+void PictureView::tickReconnect()
+{
+    if (!m_reconnect || !m_container) return;
+    for (std::size_t i = 0; i < m_container->count(); ++i) {
+        if (!m_reconnect->overlay(i).empty() || (i < m_kept.size() && m_kept[i].picture)) {
+            InvalidateRect(m_view, nullptr, FALSE);
+            return;
+        }
+    }
+}
+
+void PictureView::restoreKept()
+{
+    if (!m_reconnect) return;
+    for (std::size_t i = 0; i < m_kept.size(); ++i) {
+        Kept& kept = m_kept[i];
+        if (!kept.picture) continue;
+        if (m_reconnect->overlay(i).empty()) {
+            // Drawing again: its own picture covers the cell.
+            kept.picture.reset();
+            continue;
+        }
+        BitBlt(m_canvas->dc(), kept.cell.left, kept.cell.top, kept.picture->width(), kept.picture->height(),
+               kept.picture->dc(), 0, 0, SRCCOPY);
+    }
+}
+
+void PictureView::paintReconnecting(HDC dc)
+{
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kText);
+    for (std::size_t i = 0; i < m_container->count(); ++i) {
+        if (m_alone >= 0 && static_cast<std::size_t>(m_alone) != i) continue;
+        const std::string text = m_reconnect->overlay(i);
+        if (text.empty()) continue;
+        const RECT cell = m_container->cell(i);
+        const POINT from = m_scaling.toWindow(POINT{cell.left, cell.top});
+        const POINT to = m_scaling.toWindow(POINT{cell.right, cell.bottom});
+        RECT line{from.x, from.y, to.x, std::min<LONG>(to.y, from.y + 24)};
+        panel(dc, line);
+        RECT inside{line.left + 6, line.top, line.right - 4, line.bottom};
+        const std::wstring wide = Widen(text);
+        DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &inside,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     }
     SelectObject(dc, old);
 }

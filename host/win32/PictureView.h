@@ -18,6 +18,7 @@
 #include "host/win32/Canvas.h"
 
 class Container;
+class ReconnectWatch;
 
 class PictureView {
 public:
@@ -43,6 +44,15 @@ public:
     void showKeys(bool shown);
     // After the browser's Stop each camera says "stopped" over its last picture.
     void showStopped();
+    // A camera whose stream ended and that waits to be made again (or is
+    // being made again) shows its last picture with a line saying why,
+    // as `watch` tells (null: none).
+    void setReconnect(const ReconnectWatch* watch);
+    // Keeps camera `index`'s picture as the grid shows it now, before its
+    // control is replaced: what the fresh one draws meanwhile is covered.
+    void keepLastPicture(std::size_t index);
+    // The waits' counts change each second: repaints while any camera waits.
+    void tickReconnect();
 
     // Before a mouse message is dispatched: one for the view, or for a
     // control holding the capture, goes to the control under the pointer
@@ -63,6 +73,10 @@ private:
     void paint();
     void paintKeys(HDC dc);
     void paintStopped(HDC dc);
+    // Puts each kept picture back over its cell while its camera waits,
+    // and lets go of those whose camera draws again.
+    void restoreKept();
+    void paintReconnecting(HDC dc);
 
     HWND m_stage = nullptr;
     HWND m_view = nullptr;
@@ -74,4 +88,10 @@ private:
     bool m_redrawAll = true;
     bool m_keys = false;
     bool m_stopped = false;
+    const ReconnectWatch* m_reconnect = nullptr;
+    struct Kept {
+        RECT cell{};
+        std::unique_ptr<Canvas> picture; // null: none kept
+    };
+    std::vector<Kept> m_kept;
 };

@@ -3,6 +3,7 @@
 #include "host/core/HeadlessLoop.h"
 #include "host/core/RecentAddresses.h"
 #include "host/core/SnapshotName.h"
+#include "host/core/Reconnect.h"
 #include "host/core/StatusLine.h"
 #include "host/core/ViewerAddress.h"
 #include "host/core/ViewerKeys.h"
@@ -94,6 +95,10 @@ private:
     ControlStatuses m_events; // each camera's last event
     FrameRates m_rates;
     ControlStatuses m_statuses; // each camera's status text while it has no picture
+    // Cameras whose stream ended are made again (unless --no-reconnect);
+    // the view keeps the last picture of each that drew one.
+    std::unique_ptr<ReconnectWatch> m_reconnect;
+    std::vector<bool> m_drew;
     std::string m_notice;       // in the status line for a while
     std::chrono::steady_clock::time_point m_noticeUntil;
     int m_focused = -1; // the control with the keyboard focus, or -1
@@ -128,7 +133,13 @@ LRESULT ViewerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_TIMER:
-        if (wParam == kStatusTimer) updateStatus();
+        if (wParam == kStatusTimer) {
+            if (m_container && m_reconnect && m_options.reconnect) {
+                m_reconnect->step();
+                m_picture.tickReconnect();
+            }
+            updateStatus();
+        }
         return 0;
     case WM_COMMAND:
         // A double click on the status line switches full screen.
@@ -282,6 +293,7 @@ bool ViewerWindow::key(const MSG& msg)
             toggleFullScreen();
             return true;
         }
+        if (m_reconnect) m_reconnect->stop(); // stopped by the user: no camera is made again
         m_container->stop();
         m_picture.showStopped();
         return true;
@@ -388,9 +400,11 @@ bool ViewerWindow::loadPage(const std::string& pageUrl, PageSource& page)
 void ViewerWindow::closePage()
 {
     KillTimer(m_window, kStatusTimer);
+    m_picture.setReconnect(nullptr);
     m_picture.attach(nullptr, SIZE{0, 0});
     if (m_container) m_container->release();
     m_container.reset();
+    m_reconnect.reset();
     m_alone = -1;
 }
 
@@ -416,12 +430,16 @@ int ViewerWindow::showPage(const std::string& pageUrl)
         PostMessageW(m_window, kMessageArrived, 0, 0);
     };
     chained.onFrame = [this](int control, int, int) {
-        if (control >= 0) m_rates.frame(static_cast<std::size_t>(control), std::chrono::steady_clock::now());
+        if (control < 0) return;
+        m_rates.frame(static_cast<std::size_t>(control), std::chrono::steady_clock::now());
+        if (static_cast<std::size_t>(control) < m_drew.size()) m_drew[static_cast<std::size_t>(control)] = true;
     };
     chained.onEvent = [this](int control, const std::string& name, const std::string& value) {
         m_events.set(control, name + (value == "null" ? "" : " " + value));
     };
     chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
+    m_reconnect = std::make_unique<ReconnectWatch>(&m_log);
+    if (m_options.reconnect) chained = m_reconnect->listener(chained);
     ContainerSetup setup;
     setup.pageUrl = pageUrl;
     setup.modulePath = m_modulePath;
@@ -446,6 +464,12 @@ int ViewerWindow::showPage(const std::string& pageUrl)
         return 2;
     }
     m_picture.attach(m_container.get(), m_container->extent());
+    m_drew.assign(m_container->count(), false);
+    m_reconnect->setReload([this](std::size_t camera) {
+        if (camera < m_drew.size() && m_drew[camera]) m_picture.keepLastPicture(camera);
+        return m_container->reload(camera);
+    });
+    m_picture.setReconnect(m_options.reconnect ? m_reconnect.get() : nullptr);
     // The window fits the grid and the bars, on the screen's work area
     // (a larger grid opens scaled to fit, its shape kept), unless the user
     // asked for a size and place (--geometry).

@@ -561,10 +561,17 @@ TEST(WindowsViewerWindow, StaysAfterAFailureAndScalesShowsOneCameraFullScreenAnd
 // nobody listening, an https:// address, a page without a control, a page
 // that never answers - the reason is said and the window stays, asking for
 // another address.
-TEST(WindowsViewerWindow, AnAddressThatCannotBeShownLeavesTheWindowOpen)
+// The Windows viewer and the Wine that runs it under the null display
+// driver, in the build's own prefix; empty when no camview.exe is named.
+struct NullDriverViewer {
+    std::string wine;
+    std::string viewer;
+};
+
+NullDriverViewer nullDriverViewer()
 {
     const char* viewerPath = std::getenv("VE_WINDOWS_VIEWER");
-    if (!viewerPath || !*viewerPath) GTEST_SKIP() << "VE_WINDOWS_VIEWER names no camview.exe";
+    if (!viewerPath || !*viewerPath) return {};
     const std::string viewerFile = viewerPath;
     const char* prefix = std::getenv("VE_WINEPREFIX");
     setenv("WINEPREFIX", prefix && *prefix ? prefix : (viewerFile.substr(0, viewerFile.rfind('/') + 1) + "wine").c_str(), 1);
@@ -572,7 +579,13 @@ TEST(WindowsViewerWindow, AnAddressThatCannotBeShownLeavesTheWindowOpen)
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
     unsetenv("http_proxy");
     unsetenv("HTTP_PROXY");
-    const std::string wine = std::getenv("VE_WINE") ? std::getenv("VE_WINE") : "/usr/lib/wine/wine64";
+    return {std::getenv("VE_WINE") ? std::getenv("VE_WINE") : "/usr/lib/wine/wine64", viewerFile};
+}
+
+TEST(WindowsViewerWindow, AnAddressThatCannotBeShownLeavesTheWindowOpen)
+{
+    const auto [wine, viewerFile] = nullDriverViewer();
+    if (viewerFile.empty()) GTEST_SKIP() << "VE_WINDOWS_VIEWER names no camview.exe";
 
     Camsim cam({"--fps", "5"});
     // A port that takes connections and never answers them.
@@ -605,6 +618,25 @@ TEST(WindowsViewerWindow, AnAddressThatCannotBeShownLeavesTheWindowOpen)
         EXPECT_TRUE(viewer.running()) << c.what << ": " << readFile(output);
     }
     close(silent);
+}
+
+// A camera whose stream fails and then comes back is made again by the
+// Windows window after its wait, and streams.
+TEST(WindowsViewerWindow, ACameraWhoseStreamEndedIsMadeAgain)
+{
+    const auto [wine, viewerFile] = nullDriverViewer();
+    if (viewerFile.empty()) GTEST_SKIP() << "VE_WINDOWS_VIEWER names no camview.exe";
+    Camsim cam({"--fps", "10", "--stream-status-until", "1:503"});
+    const std::string output = TempRegistry() + ".out";
+    ChildProcess viewer({wine, viewerFile, "--events", cam.url("/ImageViewer")}, output);
+    EXPECT_TRUE(Eventually([&] {
+        const std::string out = readFile(output);
+        const auto attempt = out.find("\"reconnect\":1");
+        return attempt != std::string::npos && out.find("\"frame\":", attempt) != std::string::npos;
+    }, 60s)) << readFile(output);
+    EXPECT_EQ(LinesWith(readFile(output), "\"stream_ended\":\"Error Code(4000 / 0)\",\"reconnect_in_ms\":1000").size(), 1u)
+        << readFile(output);
+    EXPECT_EQ(cam.requests("/cgi-bin/nphContinuousServerPush").size(), 2u);
 }
 
 } // namespace
