@@ -371,6 +371,27 @@ TEST_F(WindowViewerRun, TheKeysListAndAfterEscTheCellSaysStopped)
     EXPECT_TRUE(Eventually([&] { return pixel(6, 6) == kPanel; })) << readFile(events); // the label at the cell's corner
 }
 
+// Enlarged, the picture is filtered bilinearly: across the keys' list's
+// one-pixel border, scaled by one and a half, there are greys between the
+// border's and the panel's (nearest neighbour would give only those two).
+TEST_F(WindowViewerRun, AnEnlargedPictureIsFilteredNotBlocky)
+{
+    Camsim cam({"--fps", "15"});
+    start({"--geometry", "720x459", cam.url("/ImageViewer")});
+    ASSERT_TRUE(showsThePage(2)) << readFile(events);
+    ASSERT_TRUE(geometryIs("720x459")) << geometry();
+    run("xdotool key --window " + window + " F1");
+    // Above the first line of the list: panel only.
+    ASSERT_TRUE(Eventually([&] { return pixel(150, 11) == kPanel; }));
+    bool between = false;
+    for (int x = 0; x < 30 && !between; ++x) {
+        const std::uint32_t p = pixel(x, 11);
+        const std::uint32_t r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        between = r == g && g == b && r > 0x5A && r < 0xEC;
+    }
+    EXPECT_TRUE(between) << "no grey between the border and the panel";
+}
+
 // A camera whose stream ends keeps its last picture in the window; once no
 // picture came for a while the cell says so over it and the camera is made
 // again, which streams (camsim ends each stream after three frames).
