@@ -9,7 +9,8 @@
 #                           controls a page may make the viewer load; the
 #                           window's status line; the grid; when a camera
 #                           whose stream ended is made again; the "Message"
-#                           frame's loads
+#                           frame's loads; recording (over libavformat,
+#                           which each build links)
 set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
@@ -23,10 +24,13 @@ set(VE_REPORT_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/headless/InputScript.cpp
 )
 set(VE_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/core/CaptureName.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlPolicy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/MessageFrame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Reconnect.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/MatroskaWriter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/Recording.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp
 )

@@ -2,6 +2,7 @@
 
 #include "host/core/HeadlessLoop.h"
 #include "host/core/Reconnect.h"
+#include "host/core/Recording.h"
 #include "host/core/StatusLine.h"
 #include "host/core/ViewerAddress.h"
 
@@ -121,6 +122,7 @@ private:
     std::chrono::steady_clock::time_point m_noticeUntil;
     POINT m_pointer{0, 0}; // in canvas coordinates
     int m_alone = -1;      // the camera shown alone, or -1 for the grid
+    Recorder m_recorder;   // r and --record
     bool m_fullScreen = false;
     SDL_Rect m_windowed{0, 0, 0, 0}; // the window before full screen
     bool m_stopped = false; // the browser's Stop was given (Esc)
@@ -278,6 +280,7 @@ std::string DesktopViewer::statusLine()
         in.statuses.push_back(m_statuses.of(static_cast<int>(i)));
     }
     in.shown = m_alone >= 0 ? m_alone : m_container ? m_container->controlAt(m_pointer) : -1;
+    in.recording = m_recorder.status();
     if (now < m_noticeUntil) in.notice = m_notice;
     for (std::size_t i = 0; i < count; ++i) in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
     in.latestEvent = m_events.last();
@@ -324,6 +327,7 @@ void DesktopViewer::drawKeys()
         "f, F11 or a double click on the status line: full screen",
         "1 ... 9: that camera alone; 0: all of them",
         "s: a snapshot into the pictures folder",
+        "r: record the camera under the pointer (or every one); r again ends",
         "p: the control's property page",
         "Esc: stop the stream; q: quit",
         "h, ? or F1: these keys (any key closes them)",
@@ -437,8 +441,11 @@ void DesktopViewer::handle(const SDL_Event& e)
             showAlone(-1);
         } else if (e.key.keysym.sym == SDLK_s) {
             takeSnapshot();
+        } else if (e.key.keysym.sym == SDLK_r && m_container) {
+            m_recorder.toggle(*m_container, m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer), VideosFolder());
         } else if (e.key.keysym.sym == SDLK_ESCAPE && m_container) {
             m_reconnect.stop(); // stopped by the user: no camera is made again
+            if (m_recorder.recording()) m_recorder.stopText();
             m_container->stop();
             m_stopped = true;
             m_repaintAll = true;
@@ -704,7 +711,9 @@ int DesktopViewer::showPage()
         SDL_SetWindowTitle(m_window, ViewerTitle(m_pageUrl).c_str());
         // Only addresses that worked are offered again.
         if (!m_pageUrl.empty() && m_options.params.empty()) RecentAddresses().remember(m_pageUrl);
+        if (!m_options.record.empty()) m_recorder.startAll(*m_container, m_options.record);
         while (m_running) turn();
+        for (const std::string& line : m_recorder.stop()) std::fprintf(stderr, "camview: %s\n", line.c_str());
     }
     return exitCode;
 }

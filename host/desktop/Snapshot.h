@@ -10,6 +10,9 @@
 // $XDG_PICTURES_DIR, else the one named in the user's user-dirs.dirs, else
 // ~/Pictures.
 std::string PicturesFolder();
+// Where the window's recordings go: $XDG_VIDEOS_DIR, the user-dirs.dirs'
+// one, else ~/Videos.
+std::string VideosFolder();
 
 // "camview-HOST-YYYYmmdd-HHMMSS.png" in local time; characters of the host
 // that do not belong in a file name (the port's colon, brackets) become '_'.

@@ -1,6 +1,7 @@
 #include "host/win32/Window.h"
 
 #include "host/core/HeadlessLoop.h"
+#include "host/core/Recording.h"
 #include "host/core/StatusLine.h"
 #include "host/core/ViewerAddress.h"
 
@@ -19,6 +20,7 @@
 #include "host/win32/FetchText.h"
 #include "host/win32/PageSource.h"
 #include "host/win32/Utf.h"
+#include "host/win32/VideosFolder.h"
 
 namespace {
 
@@ -65,6 +67,7 @@ private:
     bool m_fullScreen = false;
     WINDOWPLACEMENT m_placement{};
     LONG_PTR m_style = 0;
+    Recorder m_recorder; // r and --record
 };
 
 LRESULT CALLBACK ViewerWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -152,6 +155,7 @@ void ViewerWindow::updateStatus()
     for (std::size_t i = 0; i < count; ++i) in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
     in.latestEvent = m_events.last();
     in.credentialsGiven = !m_options.user.empty();
+    in.recording = m_recorder.status();
     SetWindowTextW(m_statusLine, Widen(ComposeStatusLine(in)).c_str());
 }
 
@@ -182,7 +186,12 @@ bool ViewerWindow::key(const MSG& msg)
     switch (msg.wParam) {
     case VK_ESCAPE:
         m_log.write("\"key\":\"Escape\"");
+        if (m_recorder.recording()) m_recorder.stopText();
         m_container->stop();
+        return true;
+    case 'R':
+        m_recorder.toggle(*m_container, controlUnderPointer(), VideosFolder());
+        updateStatus();
         return true;
     case 'P': {
         m_log.write("\"key\":\"p\"");
@@ -288,6 +297,7 @@ int ViewerWindow::run()
     layout();
     SetWindowTextW(m_window, Widen(ViewerTitle(m_options.pageUrl)).c_str());
     SetTimer(m_window, kStatusTimer, 500, nullptr);
+    if (!m_options.record.empty()) m_recorder.startAll(*m_container, m_options.record);
     updateStatus();
 
     MSG msg;
@@ -310,6 +320,7 @@ int ViewerWindow::run()
             m_log.write("\"focus\":" + std::to_string(focused));
         }
     }
+    for (const std::string& line : m_recorder.stop()) std::fprintf(stderr, "camview: %s\n", line.c_str());
     m_container->release();
     m_container.reset();
     return 0;
