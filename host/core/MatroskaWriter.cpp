@@ -89,7 +89,7 @@ std::string MatroskaWriter::finish()
     if (!m_context) return {};
     std::string outcome;
     if (m_headerWritten) {
-        if (const int result = av_write_trailer(m_context.get()); result < 0) outcome = failure("finish", result);
+        if (const int result = av_write_trailer(m_context.get()); result < 0) outcome = failure("write", result);
         if (m_context->pb && m_context->pb->error < 0 && outcome.empty()) outcome = failure("write", m_context->pb->error);
     }
     if (const int result = avio_closep(&m_context->pb); result < 0 && outcome.empty()) outcome = failure("write", result);
