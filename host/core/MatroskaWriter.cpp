@@ -61,7 +61,14 @@ std::string MatroskaWriter::write(const std::uint8_t* bytes, std::size_t length,
         const JpegSize size = ReadJpegSize(bytes, length);
         stream->codecpar->width = size.width;
         stream->codecpar->height = size.height;
-        if (const int result = avformat_write_header(m_context.get(), nullptr); result < 0) return failure("write", result);
+        // Clusters of at most a second, each written out as it closes: a
+        // viewer that is killed leaves a file that plays up to then.
+        AVDictionary* options = nullptr;
+        av_dict_set(&options, "cluster_time_limit", "1000", 0);
+        m_context->flags |= AVFMT_FLAG_FLUSH_PACKETS;
+        const int result = avformat_write_header(m_context.get(), &options);
+        av_dict_free(&options);
+        if (result < 0) return failure("write", result);
         m_headerWritten = true;
     }
     if (ms <= m_lastMs) ms = m_lastMs + 1;

@@ -77,6 +77,21 @@ INSTANTIATE_TEST_SUITE_P(
         WriterCase{"EmptyFrame", [] { return scratch("zero.mkv"); }, {{}}, "an empty frame is not recorded", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A recording still running (or whose viewer was killed) plays up to its
+// last second: clusters are written out as they close.
+TEST(MatroskaWriter, AFileStillBeingWrittenPlaysUpToItsLastSecond)
+{
+    const std::string path = scratch("running.mkv");
+    MatroskaWriter writer;
+    ASSERT_EQ(writer.open(path), "");
+    for (int ms = 0; ms <= 2500; ms += 250) ASSERT_EQ(writer.write(jpeg().data(), jpeg().size(), ms), "");
+    const RecordedFile running = ReadRecordedFile(path);
+    EXPECT_GE(running.packets.size(), 4u);
+    EXPECT_EQ(running.durationMs, -1); // not finished yet
+    EXPECT_EQ(writer.finish(), "");
+    EXPECT_EQ(ReadRecordedFile(path).durationMs, 2500);
+}
+
 // The picture size from the frame header, whatever comes before it; 0 x 0
 // for bytes that hold none or end inside it.
 struct SizeCase {

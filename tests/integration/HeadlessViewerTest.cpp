@@ -456,6 +456,7 @@ TEST(HeadlessViewer, RecordsTheCamerasOwnFramesIntoMatroska)
         }
     }
     EXPECT_EQ(recorded.ms.front(), 0);
+    EXPECT_EQ(recorded.durationMs, recorded.ms.back()); // finished: its length written at the end
     EXPECT_NE(run.output.find("(" + std::to_string(recorded.packets.size()) + " frames, "), std::string::npos) << run.output;
 
     const std::string probe = "ffprobe -v error '" + file + "' 2>&1";

@@ -11,6 +11,7 @@ RecordedFile ReadRecordedFile(const std::string& path)
     if (avformat_open_input(&context, path.c_str(), nullptr, nullptr) < 0) return file;
     file.opened = true;
     file.streams = context->nb_streams;
+    if (context->duration != AV_NOPTS_VALUE) file.durationMs = context->duration / (AV_TIME_BASE / 1000);
     if (file.streams > 0) {
         const AVStream* stream = context->streams[0];
         file.mjpeg = stream->codecpar->codec_id == AV_CODEC_ID_MJPEG;
