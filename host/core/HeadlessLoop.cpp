@@ -75,10 +75,13 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
     POINT pointer{0, 0};
     bool running = true;
     Recorder recorder;
+    auto controls = [&face] {
+        std::vector<IUnknown*> all;
+        for (int i = 0; i < face.controlCount(); ++i) all.push_back(face.control(i));
+        return all;
+    };
     if (!limits.record.empty()) {
-        std::vector<IUnknown*> controls;
-        for (int i = 0; i < face.controlCount(); ++i) controls.push_back(face.control(i));
-        if (const std::string error = recorder.startAll(controls, limits.record); !error.empty()) {
+        if (const std::string error = recorder.startAll(controls(), limits.record); !error.empty()) {
             std::fprintf(stderr, "camview: %s\n", error.c_str());
             return -1;
         }
@@ -96,7 +99,10 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
             running = face.pump() && running;
         }
         running = face.pump() && running;
-        if (reconnect) reconnect->step();
+        if (reconnect) {
+            reconnect->step();
+            if (recorder.recording()) recorder.follow(controls()); // a camera made again goes on into its file
+        }
         face.paint();
         if (limits.snapshotEvery > 0 && log.frames() - lastSnapshotFrames >= limits.snapshotEvery) {
             lastSnapshotFrames = log.frames();

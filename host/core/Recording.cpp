@@ -21,8 +21,23 @@ std::string CameraRecording::start(IUnknown* control, const std::string& path)
         return error;
     }
     m_tap = tap;
+    m_control = control;
     m_tap->SetFrameSink(this);
     return {};
+}
+
+void CameraRecording::follow(IUnknown* control)
+{
+    // The old control stays alive while its tap is held, so a new one is
+    // never at the same address.
+    if (!m_tap || !control || control == m_control) return;
+    IFrameTap* tap = nullptr;
+    if (FAILED(control->QueryInterface(IID_IFrameTap, reinterpret_cast<void**>(&tap))) || !tap) return;
+    m_tap->SetFrameSink(nullptr);
+    m_tap->Release();
+    m_tap = tap;
+    m_control = control;
+    m_tap->SetFrameSink(this);
 }
 
 std::string CameraRecording::stop()
@@ -63,14 +78,21 @@ std::string Recorder::start(const std::vector<Camera>& cameras)
             return error;
         }
         m_recordings.push_back(std::move(recording));
+        m_cameras.push_back(camera.index);
     }
     return {};
+}
+
+void Recorder::follow(const std::vector<IUnknown*>& controls)
+{
+    for (std::size_t i = 0; i < m_recordings.size(); ++i)
+        if (m_cameras[i] < controls.size()) m_recordings[i]->follow(controls[m_cameras[i]]);
 }
 
 std::string Recorder::startAll(const std::vector<IUnknown*>& controls, const std::string& file)
 {
     std::vector<Camera> cameras;
-    for (std::size_t i = 0; i < controls.size(); ++i) cameras.push_back({controls[i], RecordingPath(file, i, controls.size())});
+    for (std::size_t i = 0; i < controls.size(); ++i) cameras.push_back({controls[i], RecordingPath(file, i, controls.size()), i});
     return said(start(cameras));
 }
 
@@ -90,7 +112,7 @@ std::string Recorder::toggle(const std::vector<IUnknown*>& controls, const std::
         // A name taken already within the same second gets "-2", "-3", ...
         const std::string base = path.substr(0, path.size() - 4);
         for (int n = 2; std::filesystem::exists(path, error); ++n) path = base + "-" + std::to_string(n) + ".mkv";
-        cameras.push_back({controls[i], path});
+        cameras.push_back({controls[i], path, i});
     }
     return said(start(cameras));
 }
@@ -100,6 +122,7 @@ std::vector<std::string> Recorder::stop()
     std::vector<std::string> lines;
     for (auto& recording : m_recordings) lines.push_back(recording->stop());
     m_recordings.clear();
+    m_cameras.clear();
     return lines;
 }
 

@@ -26,6 +26,9 @@ public:
     // Opens `path` and sets this as the control's sink. Empty when the
     // recording runs, otherwise why not.
     std::string start(IUnknown* control, const std::string& path);
+    // The camera's control was made again (reconnection): the recording
+    // goes on from the new one, into the same file.
+    void follow(IUnknown* control);
     // Takes the sink back and finishes the file. What became of it, in
     // words: where it went and how long it is, or why it could not be
     // finished.
@@ -42,6 +45,7 @@ public:
 
 private:
     IFrameTap* m_tap = nullptr;
+    IUnknown* m_control = nullptr; // the control recorded, to tell it from one made again
     std::string m_path;
     MatroskaWriter m_writer;
     bool m_haveFirst = false;
@@ -55,6 +59,7 @@ public:
     struct Camera {
         IUnknown* control = nullptr;
         std::string path;
+        std::size_t index = 0; // the camera's place on the page
     };
     // Starts a recording of each camera; empty when all run, otherwise why
     // the first could not start (and none runs).
@@ -83,6 +88,14 @@ public:
         for (std::size_t i = 0; i < container.count(); ++i) hosts.push_back(container.cameraHost(i));
         return toggle(controlsOf(container), hosts, shown, folder, std::time(nullptr));
     }
+    // Moves each recording to its camera's control when that was made
+    // again (reconnection); to be called after the controls may have been.
+    void follow(const std::vector<IUnknown*>& controls);
+    template <class Container>
+    void follow(const Container& container)
+    {
+        if (recording()) follow(controlsOf(container));
+    }
     // Ends every recording; one line for each, saying what became of it.
     std::vector<std::string> stop();
     // The same lines joined, for the status line's notice.
@@ -105,6 +118,7 @@ private:
     }
 
     std::vector<std::unique_ptr<CameraRecording>> m_recordings;
+    std::vector<std::size_t> m_cameras; // each recording's camera
     std::string m_said;
     std::chrono::steady_clock::time_point m_saidUntil;
 };

@@ -499,7 +499,10 @@ void DesktopViewer::turn()
         while (SDL_PollEvent(&e)) handle(e);
     }
     if (m_container) m_container->pumpMessages();
-    if (m_container && m_options.reconnect) m_reconnect.step();
+    if (m_container && m_options.reconnect) {
+        m_reconnect.step();
+        m_recorder.follow(*m_container); // a camera made again goes on into its file
+    }
     render();
 }
 

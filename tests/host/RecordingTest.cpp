@@ -172,6 +172,29 @@ TEST(Recorder, WritesEachFrameAsItCameAtIncreasingTimes)
     control->Release();
 }
 
+// Reconnection makes a camera's control again: the recording moves to the
+// new control and goes on into the same file; the old one is let go.
+TEST(Recorder, ACameraMadeAgainGoesOnIntoTheSameFile)
+{
+    auto* other = new TapControl;
+    auto* before = new TapControl;
+    auto* after = new TapControl;
+    const std::string path = scratch("again.mkv");
+    Recorder recorder;
+    ASSERT_EQ(recorder.startAll(std::vector<IUnknown*>{other, before}, path), "");
+    before->frame(jpeg(), 100);
+    recorder.follow(std::vector<IUnknown*>{other, before}); // nothing made again
+    EXPECT_NE(before->m_sink, nullptr);
+    recorder.follow(std::vector<IUnknown*>{other, after});
+    EXPECT_EQ(before->m_sink, nullptr);
+    EXPECT_EQ(before->refs(), 1u);
+    ASSERT_NE(after->m_sink, nullptr);
+    after->frame(jpeg(), 3100);
+    recorder.stop();
+    EXPECT_EQ(ReadRecordedFile(RecordingPath(path, 1, 2)).ms, (std::vector<std::int64_t>{0, 3000}));
+    for (ComObject* object : std::initializer_list<ComObject*>{other, before, after}) object->release();
+}
+
 TEST(Recorder, TheWindowsRKeyRecordsTheCameraShownOrEveryOneAndSaysWhy)
 {
     auto* first = new TapControl;
