@@ -143,10 +143,12 @@ std::string Recorder::said(std::string text)
 std::string Recorder::status() const
 {
     if (m_recordings.empty()) return std::chrono::steady_clock::now() < m_saidUntil ? m_said : std::string();
+    // The length first and the file's name without its folder, so that a
+    // narrow window still shows how long it has been recording.
     const CameraRecording& first = *m_recordings.front();
-    std::string text = m_recordings.size() == 1 ? "recording " + first.path()
-                                                : "recording " + std::to_string(m_recordings.size()) + " files";
-    text += " " + RecordingLength(first.lengthMs());
+    std::string text = "recording " + RecordingLength(first.lengthMs()) + " ";
+    text += m_recordings.size() == 1 ? std::filesystem::path(first.path()).filename().string()
+                                     : std::to_string(m_recordings.size()) + " files";
     for (const auto& recording : m_recordings)
         if (!recording->error().empty()) return text + ", stopped: " + recording->error();
     return text;

@@ -101,8 +101,8 @@ public:
     // The same lines joined, for the status line's notice.
     std::string stopText();
     bool recording() const { return !m_recordings.empty(); }
-    // For the status line while recording: the file (or the number of
-    // files), the length recorded, and a write error if one stopped it;
+    // For the status line while recording: the length recorded, the file's
+    // name (or the number of files), and a write error if one stopped it;
     // after the window's r or Esc, for a few seconds, what it said.
     std::string status() const;
 

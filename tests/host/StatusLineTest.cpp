@@ -50,8 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "snapshot saved to x.png"},
         LineCase{input({"cam"}, {3}, 0, {"Connecting..."}), "camera cam   3.0 fps"},
         // A recording is said while it runs, before the last event.
-        LineCase{input({"cam"}, {10}, 0, {}, {}, {"e"}, false, "recording v/x.mkv 0:07"),
-                 "camera cam   10.0 fps   recording v/x.mkv 0:07   last event: e"}));
+        LineCase{input({"cam"}, {10}, 0, {}, {}, {"e"}, false, "recording 0:07 x.mkv"),
+                 "camera cam   10.0 fps   recording 0:07 x.mkv   last event: e"}));
 
 TEST(StatusLine, AControlsStatusIsTheTextsItDrewOneSpaceApart)
 {
