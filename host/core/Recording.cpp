@@ -40,7 +40,7 @@ void CameraRecording::follow(IUnknown* control)
     m_tap->SetFrameSink(this);
 }
 
-std::string CameraRecording::stop()
+std::string CameraRecording::stop(bool brief)
 {
     if (!m_tap) return {};
     m_tap->SetFrameSink(nullptr);
@@ -50,6 +50,8 @@ std::string CameraRecording::stop()
     const std::string finished = m_writer.finish();
     if (!m_error.empty()) return m_error;
     if (!finished.empty()) return finished;
+    if (brief)
+        return "recording saved (" + RecordingLength(lengthMs()) + "): " + std::filesystem::path(m_path).filename().string();
     return "recording saved to " + m_path + " (" + std::to_string(frames) + " frames, " + RecordingLength(lengthMs()) + ")";
 }
 
@@ -117,10 +119,10 @@ std::string Recorder::toggle(const std::vector<IUnknown*>& controls, const std::
     return said(start(cameras));
 }
 
-std::vector<std::string> Recorder::stop()
+std::vector<std::string> Recorder::stop(bool brief)
 {
     std::vector<std::string> lines;
-    for (auto& recording : m_recordings) lines.push_back(recording->stop());
+    for (auto& recording : m_recordings) lines.push_back(recording->stop(brief));
     m_recordings.clear();
     m_cameras.clear();
     return lines;
@@ -129,7 +131,7 @@ std::vector<std::string> Recorder::stop()
 std::string Recorder::stopText()
 {
     std::string text;
-    for (const std::string& line : stop()) text += (text.empty() ? "" : "; ") + line;
+    for (const std::string& line : stop(true)) text += (text.empty() ? "" : "; ") + line;
     return said(text);
 }
 

@@ -31,8 +31,9 @@ public:
     void follow(IUnknown* control);
     // Takes the sink back and finishes the file. What became of it, in
     // words: where it went and how long it is, or why it could not be
-    // finished.
-    std::string stop();
+    // finished; `brief`: the file's name without its folder, and the
+    // length first, for the window's status line.
+    std::string stop(bool brief = false);
 
     HRESULT STDMETHODCALLTYPE OnFrame(const BYTE* bytes, DWORD length, DWORD arrivalTick) override;
 
@@ -97,8 +98,8 @@ public:
         if (recording()) follow(controlsOf(container));
     }
     // Ends every recording; one line for each, saying what became of it.
-    std::vector<std::string> stop();
-    // The same lines joined, for the status line's notice.
+    std::vector<std::string> stop(bool brief = false);
+    // The same lines, brief and joined, for the status line's notice.
     std::string stopText();
     bool recording() const { return !m_recordings.empty(); }
     // For the status line while recording: the length recorded, the file's
