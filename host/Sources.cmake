@@ -28,9 +28,9 @@ set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlPolicy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/MatroskaWriter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/MessageFrame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Reconnect.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/core/MatroskaWriter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Recording.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp
 )
