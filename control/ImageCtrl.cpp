@@ -62,6 +62,7 @@ CImageCtrl::CImageCtrl()
 {
     m_xObjectSafety.m_pThis = this;
     m_xOleCommandTarget.m_pThis = this;
+    m_xFrameTap.m_pThis = this;
     InitializeIIDs(&IID__ZEz_orerir, &IID__VEd_oruvudUruzuv);
 
     // The framework starts a control as complete; this one reports loading
@@ -117,6 +118,9 @@ const AFX_INTERFACEMAP* CImageCtrl::GetInterfaceMap() const
          }},
         {&IID_IOleCommandTarget, [](COleControl* self) -> IUnknown* {
              return &static_cast<CImageCtrl*>(self)->m_xOleCommandTarget;
+         }},
+        {&IID_IFrameTap, [](COleControl* self) -> IUnknown* {
+             return &static_cast<CImageCtrl*>(self)->m_xFrameTap;
          }},
     };
     static const AFX_INTERFACEMAP map = {entries, sizeof entries / sizeof entries[0]};

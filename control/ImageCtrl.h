@@ -3,11 +3,13 @@
 // the optical zoom object; one 16 ms tick on its window drives it all.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "control/ImageCtrlIds.h"
 #include "platform/com/WebBrowser.h"
 #include "platform/framework/OleControl.h"
+#include "platform/tap/FrameTap.h"
 #include "platform/vfw/Vfw.h"
 
 class CStreamBuffer;
@@ -195,4 +197,16 @@ private:
     // hands it to drawing.
     void ReceiveStep();
     void StopStreamTimer();
+
+    // control/FrameTap.cpp: the viewer's tap on the frames cut (see
+    // platform/tap/FrameTap.h); hands a cut frame to the sink, if any.
+    void TapFrame(const BYTE* bytes, LONG length);
+    struct XFrameTap final : IFrameTap {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+        HRESULT STDMETHODCALLTYPE SetFrameSink(IFrameSink* sink) override;
+        CImageCtrl* m_pThis;
+    } m_xFrameTap;
+    std::atomic<IFrameSink*> m_pFrameSink{nullptr};
 };

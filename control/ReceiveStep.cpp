@@ -47,7 +47,10 @@ void CImageCtrl::ReceiveStep()
         m_nViewPhase = PHASE_ENDED;
         EndZoomGesture();
         InvalidateControl(nullptr, TRUE);
-        if (m_pStreamClient->CutLastFrame()) InvalidateControl(nullptr, TRUE);
+        if (m_pStreamClient->CutLastFrame()) {
+            TapFrame(b->frameBytes, static_cast<LONG>(b->frameLength));
+            InvalidateControl(nullptr, TRUE);
+        }
         if (!m_pImage && !b->frameReady)
             m_pStreamClient->FailStream(0); // closed before its first picture
         else
@@ -61,6 +64,7 @@ void CImageCtrl::ReceiveStep()
     b->parseMode = m_pStreamBuffer->CutFrame(b->receive, b->held - b->patternLength, static_cast<BYTE>(b->parseMode),
                                              &start, &consumed, &length);
     if (start < 0) return;
+    TapFrame(b->receive + start, length);
     if (!b->frameReady && m_pStreamBuffer->StoreFrame(b->receive + start, static_cast<DWORD>(length))) {
         if (m_byFeatures & FEATURE_MOTION_SETTING)
             InspectMotionComment(b->frameBytes, b->frameBytes + b->frameLength);

@@ -7,6 +7,7 @@
 #                       registering the type library
 set(VE_CONTROL_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/Draw.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FrameTap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageCtrl.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageCtrlIds.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImagePropPage.cpp

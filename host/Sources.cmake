@@ -11,7 +11,8 @@
 #                           whose stream ended is made again; the "Message"
 #                           frame's loads; the picture scaled to the window;
 #                           the window's keys, its snapshots' names and its
-#                           recent addresses
+#                           recent addresses; recording (over libavformat,
+#                           which each build links)
 set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
@@ -25,11 +26,14 @@ set(VE_REPORT_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/headless/InputScript.cpp
 )
 set(VE_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/core/CaptureName.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlPolicy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/MatroskaWriter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/MessageFrame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Reconnect.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/Recording.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ViewScaling.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ViewerKeys.cpp

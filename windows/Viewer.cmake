@@ -29,19 +29,29 @@ add_library(veviewer STATIC
   ${VE_REPORT_SOURCES}
   ${VE_CORE_SOURCES}
 )
+# FFmpeg's libavformat with the Matroska muxer only, for recordings, built
+# for this architecture by scripts/setup --windows into the build folder's
+# ffmpeg/ (static, like libjpeg-turbo and libxml2).
+set(VE_WIN_FFMPEG "${PROJECT_BINARY_DIR}/ffmpeg" CACHE PATH "FFmpeg's libavformat built for this architecture")
+ve_win_prebuilt("${VE_WIN_FFMPEG}" avformat avcodec avutil)
+# In the order they use each other, then what libavutil needs of Windows.
+set_target_properties(ve_win_avformat PROPERTIES INTERFACE_LINK_LIBRARIES "ve_win_avcodec;ve_win_avutil")
+set_target_properties(ve_win_avcodec PROPERTIES INTERFACE_LINK_LIBRARIES "ve_win_avutil")
+set_target_properties(ve_win_avutil PROPERTIES INTERFACE_LINK_LIBRARIES "bcrypt;user32;atomic")
 target_link_libraries(veviewer PUBLIC ve_root vepage camview_options camview_png ole32 oleaut32 uuid user32 gdi32 msvfw32
-                      shell32 comctl32 PRIVATE ve_warnings)
+                      shell32 comctl32 PRIVATE ve_warnings ve_win_avformat)
 
 add_executable(camview
   ${PROJECT_SOURCE_DIR}/tools/camview/win32/main.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/FetchText.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/Headless.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/PageSource.cpp
+  ${PROJECT_SOURCE_DIR}/host/win32/VideosFolder.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/Window.cpp
 )
 target_compile_definitions(camview PRIVATE VE_VERSION="${PROJECT_VERSION}")
 target_link_libraries(camview PRIVATE veviewer camview_options camview_fetch camview_png vepage wininet windowscodecs
-                      comctl32 ve_warnings)
+                      comctl32 shell32 ve_warnings)
 set_target_properties(camview PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR} WIN32_EXECUTABLE ON)
 add_dependencies(camview ve_virizu)
 

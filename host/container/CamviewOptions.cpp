@@ -23,6 +23,8 @@ const char* kUsage =
     "                       only the camera's image control is loaded\n"
     "  --no-reconnect       leave a camera whose stream ended as it is (the window makes it again after\n"
     "                       1 s, doubling to 30 s, as reloading the page would)\n"
+    "  --record FILE.mkv    record the camera's frames as they come (no re-encoding) into FILE.mkv until\n"
+    "                       the end, a second r or Esc; several cameras go into FILE-1.mkv, FILE-2.mkv, ...\n"
     "  --events             print events, navigations, cursor and status changes and frames as JSON lines\n"
     "  --headless           no window: run for a while and report\n"
     "  --version            print the version and exit\n"
@@ -37,8 +39,9 @@ const char* kUsage =
     "                       MS wheel X Y NOTCHES | MS key Escape|p|q)\n"
     "In the window: left click centres (Real mode) or pans the zoomed picture, the held right button\n"
     "and the wheel zoom; f or F11 (or a double click on the status line) full screen, 1-9 one camera\n"
-    "alone, 0 all of them, s a snapshot into the pictures folder, p the property page, Esc stops the\n"
-    "stream, q or closing the window quits.\n"
+    "alone, 0 all of them, s a snapshot into the pictures folder, r records the camera under the pointer\n"
+    "or shown alone (every camera, one file each, when there is none) into the videos folder until a\n"
+    "second r, p the property page, Esc stops the stream, q or closing the window quits.\n"
     "Exit status:\n"
     "  0  headless: a picture was drawn; in a window: closed after the page was shown\n"
     "  1  the page could not be fetched, or (headless) no picture was drawn; the reason is printed\n"
@@ -103,12 +106,13 @@ std::string checkedAddress(const std::string& url)
     return out;
 }
 
-// Where a snapshot goes: a name ending in .png, in a folder that exists.
-bool snapshotFileUsable(const std::string& path)
+// Where a snapshot or a recording goes: a name ending in `extension`
+// (".png", ".mkv"), in a folder that exists.
+bool outputFileUsable(const char* option, const char* kind, const char* extension, const std::string& path)
 {
-    if (path.size() < 5 || !startsWithNoCase(path.substr(path.size() - 4), ".png")) {
-        std::fprintf(stderr, "camview: --snapshot writes a PNG file: the name must end in .png, not \"%s\"\n",
-                     path.c_str());
+    if (path.size() < 5 || !startsWithNoCase(path.substr(path.size() - 4), extension)) {
+        std::fprintf(stderr, "camview: %s writes a %s file: the name must end in %s, not \"%s\"\n", option, kind,
+                     extension, path.c_str());
         return false;
     }
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -164,7 +168,7 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
             o.headless = true;
         } else if (a == "--events") {
             o.events = true;
-        } else if (a == "--duration" || a == "--frames" || a == "--snapshot" || a == "--input" || a == "--user" ||
+        } else if (a == "--duration" || a == "--frames" || a == "--snapshot" || a == "--input" || a == "--user" || a == "--record" ||
                    a == "--page-url") {
             if (!(value = next())) return 2;
             if (a == "--duration") {
@@ -180,8 +184,11 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
                     return 2;
                 }
             } else if (a == "--snapshot") {
-                if (!snapshotFileUsable(value)) return 2;
+                if (!outputFileUsable("--snapshot", "PNG", ".png", value)) return 2;
                 o.snapshot = value;
+            } else if (a == "--record") {
+                if (!outputFileUsable("--record", "Matroska", ".mkv", value)) return 2;
+                o.record = value;
             } else if (a == "--input") {
                 o.inputFile = value;
             } else if (a == "--user") {

@@ -19,6 +19,7 @@ struct CamviewOptions {
     long snapshotEvery = 0;     // headless: also write a PNG after every this many frames...
     std::string snapshotDir;    // ...into this folder
     std::string inputFile;      // headless: timed input to replay
+    std::string record;         // the cameras' frames recorded into this Matroska file from the start
     std::vector<std::string> allowedClasses; // control classes a page may load besides the image control
     bool reconnect = false;     // a camera whose stream ended is made again (window default; headless with --reconnect)
     bool fullScreen = false;    // window: start full screen

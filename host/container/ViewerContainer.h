@@ -73,6 +73,8 @@ public:
     // The camera a control shows: the host (and port) of its absolute
     // ImagePath, else of the page.
     std::string cameraHost(std::size_t index) const;
+    // The control `index` itself (not AddRef'ed), or null.
+    IUnknown* control(std::size_t index) const { return index < m_controls.size() ? m_controls[index].object.get() : nullptr; }
 
     // Replaces the control at `index` with a fresh one made from the same
     // OBJECT, in the same cell, as reloading the page would make it; false

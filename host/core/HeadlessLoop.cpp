@@ -3,22 +3,30 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "host/core/Recording.h"
 #include "host/page/NetworkErrors.h"
 
 namespace {
 
+void endRecording(Recorder& recorder)
+{
+    for (const std::string& line : recorder.stop()) std::fprintf(stderr, "camview: %s\n", line.c_str());
+}
+
 // A key is the viewer's own command; the report says when it was given, so
 // that what follows it can be told from what came before however busy the
 // machine is.
-bool applyKey(const InputAction& a, HeadlessFace& face, EventLog& log, POINT pointer, ReconnectWatch* reconnect)
+
+bool applyKey(const InputAction& a, HeadlessFace& face, EventLog& log, POINT pointer, ReconnectWatch* reconnect,
+              Recorder& recorder)
 {
     log.write("\"key\":\"" + EventLog::Escape(a.key) + "\"");
     if (a.key == "Escape") {
         // Stopped by the user: no camera is made again.
         if (reconnect) reconnect->stop();
         face.stop();
-    }
-    else if (a.key == "p") face.showProperties(pointer);
+        endRecording(recorder);
+    } else if (a.key == "p") face.showProperties(pointer);
     else if (a.key == "q") return false;
     return true;
 }
@@ -73,12 +81,24 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
     long lastSnapshotFrames = 0;
     POINT pointer{0, 0};
     bool running = true;
+    Recorder recorder;
+    auto controls = [&face] {
+        std::vector<IUnknown*> all;
+        for (int i = 0; i < face.controlCount(); ++i) all.push_back(face.control(i));
+        return all;
+    };
+    if (!limits.record.empty()) {
+        if (const std::string error = recorder.startAll(controls(), limits.record); !error.empty()) {
+            std::fprintf(stderr, "camview: %s\n", error.c_str());
+            return -1;
+        }
+    }
     while (running && elapsedMs() < limits.durationSeconds * 1000 && (limits.frames < 0 || log.frames() < limits.frames) &&
            !(log.frames() == 0 && !reconnect && statuses.allFailed(face.controlCount()))) {
         while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs()) {
             const InputAction& a = script.actions[next++];
             if (a.kind == InputAction::Kind::Key) {
-                running = applyKey(a, face, log, pointer, reconnect);
+                running = applyKey(a, face, log, pointer, reconnect, recorder);
             } else {
                 pointer = a.pt;
                 running = face.applyPointer(a);
@@ -86,7 +106,10 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
             running = face.pump() && running;
         }
         running = face.pump() && running;
-        if (reconnect) reconnect->step();
+        if (reconnect) {
+            reconnect->step();
+            if (recorder.recording()) recorder.follow(controls()); // a camera made again goes on into its file
+        }
         face.paint();
         if (limits.snapshotEvery > 0 && log.frames() - lastSnapshotFrames >= limits.snapshotEvery) {
             lastSnapshotFrames = log.frames();
@@ -102,6 +125,7 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
             idle = std::min(idle, script.actions[next].atMs - std::min(script.actions[next].atMs, elapsedMs()));
         face.wait(std::max<std::uint64_t>(idle, 1));
     }
+    endRecording(recorder);
     if (!limits.snapshot.empty()) {
         if (face.writePng(limits.snapshot))
             std::fprintf(stderr, "camview: snapshot written to %s\n", limits.snapshot.c_str());
@@ -113,6 +137,7 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
 
 int HeadlessExitStatus(long frames, const std::string& status, bool credentialsGiven)
 {
+    if (frames < 0) return 2;
     if (frames > 0) return 0;
     const std::string meaning = ExplainControlStatus(status, credentialsGiven);
     std::string shown = status;

@@ -13,6 +13,7 @@
 #include "host/container/EventLog.h"
 #include "host/core/Reconnect.h"
 #include "host/headless/InputScript.h"
+#include "platform/com/Unknown.h"
 #include "platform/win/WinTypes.h"
 
 // The status text each control shows while it has no picture, as the
@@ -40,6 +41,8 @@ class HeadlessFace {
 public:
     virtual ~HeadlessFace() = default;
     virtual int controlCount() const = 0;
+    // The control `index` (its IUnknown, not AddRef'ed), for recording.
+    virtual IUnknown* control(int index) = 0;
     // One scripted mouse action at a point of the grid: move, press,
     // release, click or wheel turn. False when the viewer must end.
     virtual bool applyPointer(const InputAction& action) = 0;
@@ -64,16 +67,20 @@ struct HeadlessLimits {
     std::string snapshot;    // PNG written at the end
     long snapshotEvery = 0;  // also a PNG after every this many frames...
     std::string snapshotDir; // ...into this folder
+    std::string record;      // the cameras' frames recorded into this Matroska file (-N for each of several)
 };
 
 // Runs until the limits are reached, the script quits, or every control's
 // stream has failed for good (never, while `reconnect` makes them again);
-// the picture is written as the limits ask. Returns the number of frames
-// drawn.
+// the picture is written as the limits ask. With a recording asked for,
+// every camera is recorded from the start until the end (or Esc), and what
+// became of each file is printed. Returns the number of frames drawn, or -1
+// when the recording could not start (the reason printed).
 long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& log, const HeadlessLimits& limits,
                      const ControlStatuses& statuses, ReconnectWatch* reconnect = nullptr);
 
-// The exit report of a headless run: 0 when a picture was drawn; otherwise
+// The exit report of a headless run: 2 when the run could not start (frames
+// -1); 0 when a picture was drawn; otherwise
 // the status text the control showed and what it means are printed, and 1.
 // credentialsGiven: the user gave a user name and password (--user).
 int HeadlessExitStatus(long frames, const std::string& status, bool credentialsGiven = false);

@@ -65,6 +65,7 @@ std::string ComposeStatusLine(const StatusLineInput& in)
     const std::string& event = shown >= 0 && static_cast<std::size_t>(shown) < in.lastEvents.size()
                                    ? in.lastEvents[static_cast<std::size_t>(shown)]
                                    : in.latestEvent;
+    if (!in.recording.empty()) line += "   " + in.recording;
     if (!in.notice.empty()) line += "   " + in.notice;
     else if (!event.empty()) line += "   last event: " + event;
     return line;

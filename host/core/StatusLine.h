@@ -33,6 +33,7 @@ struct StatusLineInput {
     std::vector<std::string> lastEvents; // each camera's last event
     std::string latestEvent;           // the last event of any camera, when none is shown
     bool credentialsGiven = false;     // a user name and password were given
+    std::string recording;             // what is being recorded, and for how long, while recording
 };
 
 std::string ComposeStatusLine(const StatusLineInput& input);

@@ -9,6 +9,7 @@ const std::vector<std::string>& ViewerKeyLines()
         "f, F11 or a double click on the status line: full screen",
         "1 ... 9: that camera alone; 0: all of them",
         "s: a snapshot into the pictures folder",
+        "r: record the camera under the pointer (or every one); r again ends",
         "p: the control's property page",
         "Esc: stop the stream; q: quit",
         "h, ? or F1: these keys (any key closes them)",

@@ -2,6 +2,7 @@
 
 #include "host/core/HeadlessLoop.h"
 #include "host/core/Reconnect.h"
+#include "host/core/Recording.h"
 #include "host/core/StatusLine.h"
 #include "host/core/ViewerKeys.h"
 #include "host/core/ViewerAddress.h"
@@ -123,6 +124,7 @@ private:
     std::chrono::steady_clock::time_point m_noticeUntil;
     POINT m_pointer{0, 0}; // in canvas coordinates
     int m_alone = -1;      // the camera shown alone, or -1 for the grid
+    Recorder m_recorder;   // r and --record
     bool m_fullScreen = false;
     SDL_Rect m_windowed{0, 0, 0, 0}; // the window before full screen
     bool m_stopped = false; // the browser's Stop was given (Esc)
@@ -281,6 +283,7 @@ std::string DesktopViewer::statusLine()
         in.statuses.push_back(m_statuses.of(static_cast<int>(i)));
     }
     in.shown = m_alone >= 0 ? m_alone : m_container ? m_container->controlAt(m_pointer) : -1;
+    in.recording = m_recorder.status();
     if (now < m_noticeUntil) in.notice = m_notice;
     for (std::size_t i = 0; i < count; ++i) in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
     in.latestEvent = m_events.last();
@@ -430,8 +433,11 @@ void DesktopViewer::handle(const SDL_Event& e)
             showAlone(static_cast<char>('0' + (e.key.keysym.sym - SDLK_0)));
         } else if (e.key.keysym.sym == SDLK_s) {
             takeSnapshot();
+        } else if (e.key.keysym.sym == SDLK_r && m_container) {
+            m_recorder.toggle(*m_container, m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer), VideosFolder());
         } else if (e.key.keysym.sym == SDLK_ESCAPE && m_container) {
             m_reconnect.stop(); // stopped by the user: no camera is made again
+            if (m_recorder.recording()) m_recorder.stopText();
             m_container->stop();
             m_stopped = true;
             m_repaintAll = true;
@@ -485,7 +491,10 @@ void DesktopViewer::turn()
         while (SDL_PollEvent(&e)) handle(e);
     }
     if (m_container) m_container->pumpMessages();
-    if (m_container && m_options.reconnect) m_reconnect.step();
+    if (m_container && m_options.reconnect) {
+        m_reconnect.step();
+        m_recorder.follow(*m_container); // a camera made again goes on into its file
+    }
     render();
 }
 
@@ -697,7 +706,9 @@ int DesktopViewer::showPage()
         SDL_SetWindowTitle(m_window, ViewerTitle(m_pageUrl).c_str());
         // Only addresses that worked are offered again.
         if (!m_pageUrl.empty() && m_options.params.empty()) RecentAddresses(RecentAddressesFile()).remember(m_pageUrl);
+        if (!m_options.record.empty()) m_recorder.startAll(*m_container, m_options.record);
         while (m_running) turn();
+        for (const std::string& line : m_recorder.stop()) std::fprintf(stderr, "camview: %s\n", line.c_str());
     }
     return exitCode;
 }

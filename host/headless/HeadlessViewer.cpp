@@ -59,6 +59,7 @@ public:
         return true;
     }
     int controlCount() const override { return static_cast<int>(m_container.count()); }
+    IUnknown* control(int index) override { return m_container.control(static_cast<std::size_t>(index)); }
     void stop() override { m_container.stop(); }
     void showProperties(POINT pt) override
     {
@@ -115,7 +116,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     LinuxHeadlessFace face(container, *input, surface);
     const long frames = RunHeadlessLoop(face, script, session.log(),
                                         {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
-                                         options.snapshotDir},
+                                         options.snapshotDir, options.record},
                                         statuses, options.reconnect ? &reconnect : nullptr);
     session.close();
     return HeadlessExitStatus(frames, statuses.last(), !options.user.empty());

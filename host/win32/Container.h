@@ -89,6 +89,8 @@ public:
     bool showProperties(std::size_t index, bool show);
     int controlAt(POINT pt) const;
     std::string cameraHost(std::size_t index) const;
+    // The control `index` itself (not AddRef'ed), or null.
+    IUnknown* control(std::size_t index) const { return index < m_controls.size() ? m_controls[index]->object : nullptr; }
 
     // Replaces the control at `index` with a fresh one made from the same
     // OBJECT, in the same cell, as reloading the page would make it; false

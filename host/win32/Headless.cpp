@@ -125,6 +125,7 @@ public:
         return true;
     }
     int controlCount() const override { return static_cast<int>(m_container.count()); }
+    IUnknown* control(int index) override { return m_container.control(static_cast<std::size_t>(index)); }
     void stop() override { m_container.stop(); }
     void showProperties(POINT pt) override
     {
@@ -237,7 +238,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     WindowsHeadlessFace face(*container, mouse, window, log, canvas);
     const long frames = RunHeadlessLoop(face, script, log,
                                         {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
-                                         options.snapshotDir},
+                                         options.snapshotDir, options.record},
                                         statuses, options.reconnect ? &reconnect : nullptr);
     // The controls go first, then any button the script still holds is let
     // go: no control hears a release the script did not make.

@@ -4,6 +4,7 @@
 #include "host/core/RecentAddresses.h"
 #include "host/core/SnapshotName.h"
 #include "host/core/Reconnect.h"
+#include "host/core/Recording.h"
 #include "host/core/StatusLine.h"
 #include "host/core/ViewerAddress.h"
 #include "host/core/ViewerKeys.h"
@@ -32,6 +33,7 @@
 #include "host/win32/Snapshots.h"
 #include "host/win32/UserFolders.h"
 #include "host/win32/Utf.h"
+#include "host/win32/VideosFolder.h"
 
 namespace {
 
@@ -107,6 +109,7 @@ private:
     bool m_fullScreen = false;
     WINDOWPLACEMENT m_placement{};
     LONG_PTR m_style = 0;
+    Recorder m_recorder; // r and --record
 };
 
 LRESULT CALLBACK ViewerWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -136,6 +139,7 @@ LRESULT ViewerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == kStatusTimer) {
             if (m_container && m_reconnect && m_options.reconnect) {
                 m_reconnect->step();
+                m_recorder.follow(*m_container); // into the same file from a camera made again
                 m_picture.tickReconnect();
             }
             updateStatus();
@@ -214,6 +218,7 @@ void ViewerWindow::updateStatus()
     for (std::size_t i = 0; i < count; ++i) in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
     in.latestEvent = m_events.last();
     in.credentialsGiven = !m_options.user.empty();
+    in.recording = m_recorder.status();
     const std::wstring line = Widen(ComposeStatusLine(in));
     // Set only when it changed: the static control repaints on each set.
     wchar_t shown[1024] = L"";
@@ -294,8 +299,13 @@ bool ViewerWindow::key(const MSG& msg)
             return true;
         }
         if (m_reconnect) m_reconnect->stop(); // stopped by the user: no camera is made again
+        if (m_recorder.recording()) m_recorder.stopText();
         m_container->stop();
         m_picture.showStopped();
+        return true;
+    case 'R':
+        m_recorder.toggle(*m_container, m_alone >= 0 ? m_alone : m_picture.controlUnderPointer(), VideosFolder());
+        updateStatus();
         return true;
     case 'P': {
         m_log.write("\"key\":\"p\"");
@@ -400,6 +410,7 @@ bool ViewerWindow::loadPage(const std::string& pageUrl, PageSource& page)
 void ViewerWindow::closePage()
 {
     KillTimer(m_window, kStatusTimer);
+    for (const std::string& line : m_recorder.stop()) std::fprintf(stderr, "camview: %s\n", line.c_str());
     m_picture.setReconnect(nullptr);
     m_picture.attach(nullptr, SIZE{0, 0});
     if (m_container) m_container->release();
@@ -493,6 +504,7 @@ int ViewerWindow::showPage(const std::string& pageUrl)
     layout();
     SetWindowTextW(m_window, Widen(ViewerTitle(pageUrl)).c_str());
     SetTimer(m_window, kStatusTimer, 500, nullptr);
+    if (!m_options.record.empty()) m_recorder.startAll(*m_container, m_options.record);
     updateStatus();
     // Only addresses that worked are offered again, those given on the
     // command line too.

@@ -35,7 +35,7 @@ TEST(CamviewOptions, AHeadlessLineFillsEveryField)
     const std::string dir = std::filesystem::temp_directory_path().string();
     const Parsed p = parse({"--headless", "http://cam/ImageViewer", "--duration", "2.5", "--frames", "7", "--snapshot",
                             "out.png", "--snapshot-every", "3", dir.c_str(), "--input", "in.txt", "--events", "--user",
-                            "admin:se=cret", "--param", "ImagePath=?a=b", "--param", "Empty="});
+                            "admin:se=cret", "--param", "ImagePath=?a=b", "--param", "Empty=", "--record", "rec.MKV"});
     ASSERT_EQ(p.status, -1);
     const CamviewOptions& o = p.options;
     EXPECT_TRUE(o.headless);
@@ -47,6 +47,7 @@ TEST(CamviewOptions, AHeadlessLineFillsEveryField)
     EXPECT_EQ(o.snapshotEvery, 3);
     EXPECT_EQ(o.snapshotDir, dir);
     EXPECT_EQ(o.inputFile, "in.txt");
+    EXPECT_EQ(o.record, "rec.MKV");
     EXPECT_EQ(o.user, "admin:se=cret");
     ASSERT_EQ(o.params.size(), 2u);
     EXPECT_EQ(o.params[0], std::make_pair(std::string("ImagePath"), std::string("?a=b")));
@@ -127,7 +128,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{{"--headless", "http://cam/", "--snapshot", "/no/such/folder/out.png"},
                 "cannot write /no/such/folder/out.png: the folder /no/such/folder does not exist"},
         BadLine{{"--headless", "http://cam/", "--snapshot-every", "2", "/no/such/folder"},
-                "--snapshot-every: the folder /no/such/folder does not exist"}));
+                "--snapshot-every: the folder /no/such/folder does not exist"},
+        BadLine{{"--headless", "http://cam/", "--record", "out.avi"}, "--record writes a Matroska file: the name must end in .mkv, not \"out.avi\""},
+        BadLine{{"--headless", "http://cam/", "--record", "/no/such/folder/out.mkv"},
+                "cannot write /no/such/folder/out.mkv: the folder /no/such/folder does not exist"}));
 
 // Addresses as other viewers take them: a host alone is the camera's page,
 // credentials in the address are the user's (and leave the address), and

@@ -21,11 +21,12 @@ TEST_P(StatusLine, SaysWhatAPersonLooksFor)
 
 StatusLineInput input(std::vector<std::string> hosts, std::vector<double> rates, int shown,
                       std::vector<std::string> statuses = {}, std::string notice = {},
-                      std::vector<std::string> events = {}, bool credentials = false)
+                      std::vector<std::string> events = {}, bool credentials = false, std::string recording = {})
 {
     std::string latest = events.empty() ? std::string() : events.back();
     return StatusLineInput{std::move(hosts), std::move(rates),   std::move(statuses), shown,
-                           std::move(notice), std::move(events), std::move(latest),   credentials};
+                           std::move(notice), std::move(events), std::move(latest),   credentials,
+                           std::move(recording)};
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -47,7 +48,10 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{input({"cam"}, {0}, 0, {" Error Code(20 / 0)\n"}, "snapshot saved to x.png", {"e"}, true),
                  "camera cam   0.0 fps   Error Code(20 / 0): the camera refused the user name and password given   "
                  "snapshot saved to x.png"},
-        LineCase{input({"cam"}, {3}, 0, {"Connecting..."}), "camera cam   3.0 fps"}));
+        LineCase{input({"cam"}, {3}, 0, {"Connecting..."}), "camera cam   3.0 fps"},
+        // A recording is said while it runs, before the last event.
+        LineCase{input({"cam"}, {10}, 0, {}, {}, {"e"}, false, "recording 0:07 x.mkv"),
+                 "camera cam   10.0 fps   recording 0:07 x.mkv   last event: e"}));
 
 TEST(StatusLine, AControlsStatusIsTheTextsItDrewOneSpaceApart)
 {

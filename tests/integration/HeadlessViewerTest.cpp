@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "tests/support/Loopback.h"
 #include "tests/integration/Viewer.h"
 #include "tests/support/PngFile.h"
+#include "tests/support/RecordedFile.h"
 
 namespace {
 
@@ -409,6 +412,55 @@ TEST(HeadlessViewer, TheSnapshotIsThePictureTheCameraSent)
         for (int x = 0; x < 320; ++x)
             if (std::memcmp(p.sent.at(x, y), p.shown.at(x, y), 3) != 0) ++differing;
     EXPECT_EQ(differing, 0);
+}
+
+// --record: the frames the control cut, each byte for byte a JPEG camsim
+// sent, in order, at increasing times, in a Matroska file that ffprobe
+// reads without a word; the count camview reports is the file's.
+TEST(HeadlessViewer, RecordsTheCamerasOwnFramesIntoMatroska)
+{
+    const std::string registry = TempRegistry();
+    const std::string sentDir = registry + ".sent";
+    std::filesystem::create_directories(sentDir);
+    Camsim cam({"--fps", "5", "--frames", "6", "--final-delimiter", "--frame-dir", sentDir});
+    const std::string file = registry + ".mkv";
+    const ViewerRun run =
+        RunCamview("--headless '" + cam.url("/ImageViewer") + "' --frames 6 --duration 8 --record '" + file + "'", registry);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+
+    // camsim's pictures, by stream and number ("S-N.jpg"): one stream.
+    std::map<std::pair<long, long>, std::vector<std::uint8_t>> sent;
+    for (const auto& entry : std::filesystem::directory_iterator(sentDir)) {
+        long stream = 0, number = 0;
+        if (std::sscanf(entry.path().filename().c_str(), "%ld-%ld.jpg", &stream, &number) != 2) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        sent[{stream, number}] = std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_EQ(sent.size(), 6u);
+
+    const RecordedFile recorded = ReadRecordedFile(file);
+    ASSERT_TRUE(recorded.opened) << run.output;
+    EXPECT_EQ(recorded.streams, 1u);
+    EXPECT_TRUE(recorded.mjpeg);
+    EXPECT_EQ(recorded.width, 320);
+    ASSERT_GE(recorded.packets.size(), 2u);
+    // Each packet is the next picture sent or one after it (a picture the
+    // control skipped for a newer one is not recorded).
+    auto next = sent.begin();
+    for (std::size_t i = 0; i < recorded.packets.size(); ++i) {
+        while (next != sent.end() && next->second != recorded.packets[i]) ++next;
+        ASSERT_NE(next, sent.end()) << "packet " << i << " is no picture camsim sent, or out of order";
+        ++next;
+        if (i > 0) {
+            EXPECT_GT(recorded.ms[i], recorded.ms[i - 1]);
+        }
+    }
+    EXPECT_EQ(recorded.ms.front(), 0);
+    EXPECT_EQ(recorded.durationMs, recorded.ms.back()); // finished: its length written at the end
+    EXPECT_NE(run.output.find("(" + std::to_string(recorded.packets.size()) + " frames, "), std::string::npos) << run.output;
+
+    // ffprobe reads it without a word (and is there: scripts/setup installs it).
+    EXPECT_EQ(std::system(("test -z \"$(ffprobe -v error '" + file + "' 2>&1 || echo failed)\"").c_str()), 0);
 }
 
 TEST(HeadlessViewer, ThePictureIsScaledToThePagesSize)

@@ -46,7 +46,7 @@ done
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for lib in libc6 libstdc++6 libjpeg62-turbo libcurl4 libsdl2-2.0-0 libmicrohttpd libturbojpeg0 libfreetype \
-           libfontconfig libpng16 libxml2 libx11; do
+           libfontconfig libpng16 libxml2 libx11 libavformat; do
     # A library's package name, with or without a suffix (libcurl4t64, libmicrohttpd12).
     grep -Eq "(^|, )${lib//+/\\+}[0-9a-z.-]*( |,|$)" <<<"$depends" || fail "Depends does not name $lib"
 done

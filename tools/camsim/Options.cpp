@@ -21,6 +21,7 @@ const char* CamsimUsage()
            "  --final-delimiter    end a finished stream with \"--myboundary--\"\n"
            "  --log FILE           write every request as one JSON line to FILE\n"
            "  --part-log FILE      write every stream part sent (stream, number, send time) to FILE\n"
+           "  --frame-dir DIR      also write every picture sent, as sent, to DIR/STREAM-NUMBER.jpg\n"
            "  --loop N             encode N frames once per size and send them in a loop\n"
            "  --objects N          put N controls on the viewer page (default 1)\n"
            "  --zoom-busy N        answer the first N zoom commands with \"Return:-2\"\n"
@@ -113,6 +114,10 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
             const char* v = value("--part-log");
             if (!v) return false;
             o.partLogFile = v;
+        } else if (a == "--frame-dir") {
+            const char* v = value("--frame-dir");
+            if (!v) return false;
+            o.frameDir = v;
         } else if (a == "--loop") {
             if (!number("--loop", n) || n < 1 || n > 1000) return error.empty() ? (error = "--loop takes 1 to 1000", false) : false;
             o.loop = static_cast<int>(n);

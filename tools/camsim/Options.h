@@ -17,6 +17,7 @@ struct CamsimOptions {
     bool finalDelimiter = false;
     std::string logFile;
     std::string partLogFile; // one JSON line per part sent
+    std::string frameDir;    // every picture sent, as sent, into this folder
     int loop = 0;            // frames in a pre-encoded loop; 0: render every frame
     int objects = 1;         // OBJECTs on the viewer page
     std::vector<std::string> otherObjects; // class identifiers of other OBJECTs put first on the page

@@ -151,6 +151,13 @@ ssize_t streamReader(void* cls, uint64_t, char* buf, size_t max)
         // The time the part goes to the socket, after any encoding.
         const std::int64_t sendTime = wallMicros();
         Scene::Stamp(jpeg, s->sent, sendTime);
+        if (!o.frameDir.empty()) {
+            const std::string name = o.frameDir + "/" + std::to_string(s->id) + "-" + std::to_string(s->sent) + ".jpg";
+            if (FILE* f = std::fopen(name.c_str(), "wb")) {
+                std::fwrite(jpeg.data(), 1, jpeg.size(), f);
+                std::fclose(f);
+            }
+        }
         part.append(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
         if (s->sent == 0 && o.oversizePart > static_cast<long>(part.size())) part.append(static_cast<size_t>(o.oversizePart) - part.size(), '\0');
         part += o.crlfParts ? "\r\n" : "\n";

@@ -1,0 +1,18 @@
+// The viewer's tap on the frames the control cuts: a sink the container
+// sets through IFrameTap, called with each frame's bytes as cut.
+#include "control/ImageCtrl.h"
+
+VE_FORWARD_IUNKNOWN(CImageCtrl, XFrameTap)
+
+HRESULT STDMETHODCALLTYPE CImageCtrl::XFrameTap::SetFrameSink(IFrameSink* sink)
+{
+    m_pThis->m_pFrameSink.store(sink, std::memory_order_release);
+    return S_OK;
+}
+
+void CImageCtrl::TapFrame(const BYTE* bytes, LONG length)
+{
+    IFrameSink* sink = m_pFrameSink.load(std::memory_order_acquire);
+    if (!sink || length <= 0) return;
+    sink->OnFrame(bytes, static_cast<DWORD>(length), GetTickCount());
+}

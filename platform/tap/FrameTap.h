@@ -1,0 +1,35 @@
+// The viewer's private tap on the frames a control cuts from its stream:
+// a container that wants the camera's own bytes (to record them) asks the
+// control for IFrameTap and gives it a sink. The control calls the sink on
+// its window's thread, once for every frame it cuts, with the frame's
+// bytes exactly as the camera sent them and the tick count when they were
+// cut; the bytes are the control's and valid only during the call. With
+// no sink set the control does nothing more than look at the pointer.
+// Both sides are our own: the control answers the interface, the viewers
+// ask for it; nothing else knows of it.
+#pragma once
+
+#include "platform/com/Unknown.h"
+#ifndef _WIN32
+#include "platform/window/Clock.h" // GetTickCount, which gives the arrival ticks
+#endif
+
+// What the control hands each frame to. Not reference counted: the
+// container keeps the sink alive until it has set another (or none).
+struct IFrameSink {
+    virtual HRESULT STDMETHODCALLTYPE OnFrame(const BYTE* bytes, DWORD length, DWORD arrivalTick) = 0;
+
+protected:
+    ~IFrameSink() = default;
+};
+
+struct IFrameTap : IUnknown {
+    // Sets the sink (null: none). Called on the control's thread.
+    virtual HRESULT STDMETHODCALLTYPE SetFrameSink(IFrameSink* sink) = 0;
+
+protected:
+    ~IFrameTap() = default;
+};
+
+// {0BEFA9A9-BF59-4020-9BD1-04DBE76617D1}
+inline constexpr IID IID_IFrameTap = {0x0befa9a9, 0xbf59, 0x4020, {0x9b, 0xd1, 0x04, 0xdb, 0xe7, 0x66, 0x17, 0xd1}};
