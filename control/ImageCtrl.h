@@ -206,7 +206,10 @@ private:
         ULONG STDMETHODCALLTYPE AddRef() override;
         ULONG STDMETHODCALLTYPE Release() override;
         HRESULT STDMETHODCALLTYPE SetFrameSink(IFrameSink* sink) override;
+        HRESULT STDMETHODCALLTYPE GetStreamEnded(BOOL* ended) override;
         CImageCtrl* m_pThis;
     } m_xFrameTap;
     std::atomic<IFrameSink*> m_pFrameSink{nullptr};
+    // The stream ended after a picture was drawn (what GetStreamEnded tells).
+    std::atomic<bool> m_bStreamEnded{false};
 };

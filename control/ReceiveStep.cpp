@@ -39,6 +39,7 @@ void CImageCtrl::ReceiveStep()
             InvalidateControl(nullptr, TRUE);
         } else {
             m_pStreamClient->Close();
+            m_bStreamEnded.store(true, std::memory_order_release);
         }
         m_nLabelTicks = 0;
         return;
@@ -51,10 +52,12 @@ void CImageCtrl::ReceiveStep()
             TapFrame(b->frameBytes, static_cast<LONG>(b->frameLength));
             InvalidateControl(nullptr, TRUE);
         }
-        if (!m_pImage && !b->frameReady)
+        if (!m_pImage && !b->frameReady) {
             m_pStreamClient->FailStream(0); // closed before its first picture
-        else
+        } else {
             m_pStreamClient->Close();
+            m_bStreamEnded.store(true, std::memory_order_release);
+        }
         m_nLabelTicks = 0;
         return;
     }

@@ -7,6 +7,16 @@
 
 bool IsStreamEndStatus(const std::string& status) { return status.rfind(" Error Code(", 0) == 0; }
 
+bool ControlStreamEnded(IUnknown* control)
+{
+    IFrameTap* tap = nullptr;
+    if (!control || FAILED(control->QueryInterface(IID_IFrameTap, reinterpret_cast<void**>(&tap))) || !tap) return false;
+    BOOL ended = FALSE;
+    const bool answered = SUCCEEDED(tap->GetStreamEnded(&ended));
+    tap->Release();
+    return answered && ended;
+}
+
 void Reconnector::resize(std::size_t cameras) { m_cameras.resize(cameras); }
 
 void Reconnector::picture(std::size_t camera, Clock::time_point now, std::time_t when)
@@ -142,6 +152,11 @@ ContainerListener ReconnectWatch::listener(ContainerListener chained)
 void ReconnectWatch::step()
 {
     const auto now = Reconnector::Clock::now();
+    for (std::size_t camera = 0; m_ended && camera < m_schedule.size(); ++camera) {
+        if (m_schedule.waiting(camera) || !m_ended(camera)) continue;
+        if (const auto wait = m_schedule.ended(camera, now, std::time(nullptr)))
+            reportEnd(camera, "the stream ended", *wait);
+    }
     for (const auto& [camera, wait] : m_schedule.stalled(now, std::time(nullptr)))
         reportEnd(camera, "no picture for " + std::to_string(Reconnector::kStall.count() / 1000) + " s", wait);
     for (const std::size_t camera : m_schedule.due(now)) {

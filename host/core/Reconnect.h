@@ -19,12 +19,16 @@
 #include <vector>
 
 #include "host/container/ContainerListener.h"
+#include "platform/tap/FrameTap.h"
 
 class EventLog;
 
 // Whether a control's status text is the error its stream ended with:
 // no picture will come from that control any more.
 bool IsStreamEndStatus(const std::string& status);
+// Whether a control's stream ended after its pictures, as its frame tap
+// tells (false for a control without one).
+bool ControlStreamEnded(IUnknown* control);
 
 class Reconnector {
 public:
@@ -99,8 +103,12 @@ public:
     ContainerListener listener(ContainerListener chained = {});
     // How a face makes the camera at an index again; false when it could not.
     void setReload(std::function<bool(std::size_t)> reload) { m_reload = std::move(reload); }
+    // How a face learns that a camera's stream ended after its pictures
+    // (the control then keeps its last picture and shows no error).
+    void setEndProbe(std::function<bool(std::size_t)> ended) { m_ended = std::move(ended); }
 
-    // Ends the frozen pictures and makes the cameras whose wait is over.
+    // Ends the streams that ended and the frozen pictures, and makes the
+    // cameras whose wait is over.
     void step();
     // The user stopped every camera: none is made again.
     void stop() { m_schedule.stop(); }
@@ -116,5 +124,6 @@ private:
 
     EventLog* m_log;
     std::function<bool(std::size_t)> m_reload;
+    std::function<bool(std::size_t)> m_ended;
     Reconnector m_schedule;
 };

@@ -673,6 +673,7 @@ int DesktopViewer::showPage()
     m_container = &m_session->container();
     m_reconnect.setLog(&m_session->log());
     m_reconnect.setReload([this](std::size_t camera) { return reload(camera); });
+    m_reconnect.setEndProbe([this](std::size_t camera) { return ControlStreamEnded(m_container->control(camera)); });
 
     m_loading = "loading " + m_pageUrl + " ...";
     render();

@@ -110,6 +110,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     ViewerContainer& container = session.container();
     reconnect.setLog(&session.log());
     reconnect.setReload([&container](std::size_t camera) { return container.reload(camera); });
+    reconnect.setEndProbe([&container](std::size_t camera) { return ControlStreamEnded(container.control(camera)); });
 
     const SIZE extent = container.extent();
     auto surface = std::make_shared<Surface>(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));

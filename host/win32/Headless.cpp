@@ -231,6 +231,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     }
 
     reconnect.setReload([&container](std::size_t camera) { return container->reload(camera); });
+    reconnect.setEndProbe([&container](std::size_t camera) { return ControlStreamEnded(container->control(camera)); });
     const SIZE extent = container->extent();
     Canvas canvas(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));
     PointerInput mouse;

@@ -26,6 +26,11 @@ protected:
 struct IFrameTap : IUnknown {
     // Sets the sink (null: none). Called on the control's thread.
     virtual HRESULT STDMETHODCALLTYPE SetFrameSink(IFrameSink* sink) = 0;
+    // Whether the picture stream ended (the camera closed it or it broke)
+    // after a picture was drawn. The control shows its last picture then
+    // and no error, and never opens the stream again; a viewer that wants
+    // pictures makes the control again.
+    virtual HRESULT STDMETHODCALLTYPE GetStreamEnded(BOOL* ended) = 0;
 
 protected:
     ~IFrameTap() = default;

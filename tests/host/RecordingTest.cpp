@@ -134,6 +134,11 @@ public:
         m_sink = sink;
         return S_OK;
     }
+    HRESULT GetStreamEnded(BOOL* ended) override
+    {
+        *ended = FALSE;
+        return S_OK;
+    }
     void frame(const std::vector<std::uint8_t>& bytes, DWORD tick)
     {
         if (m_sink) m_sink->OnFrame(bytes.data(), static_cast<DWORD>(bytes.size()), tick);

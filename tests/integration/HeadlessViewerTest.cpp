@@ -98,6 +98,47 @@ TEST(HeadlessViewer, WithReconnectACameraThatComesBackStreamsAgain)
     EXPECT_EQ(cam.requests("/cgi-bin/nphContinuousServerPush").size(), 3u) << run.output;
 }
 
+// A stream that ends after its pictures (the control keeps the last one and
+// shows no error), or whose picture freezes on an open connection, is an
+// end too: the camera is made again after a second and streams.
+struct EndAfterPictures {
+    const char* name;
+    std::vector<std::string> camsim;
+    const char* reason;
+    const char* duration; // long enough for one end, its wait and a picture
+};
+
+class HeadlessViewerReconnect : public ::testing::TestWithParam<EndAfterPictures> {};
+
+TEST_P(HeadlessViewerReconnect, AnEndAfterPicturesIsMadeAgain)
+{
+    std::vector<std::string> options{"--fps", "10"};
+    options.insert(options.end(), GetParam().camsim.begin(), GetParam().camsim.end());
+    Camsim cam(options);
+    const ViewerRun run = RunCamview("--headless --reconnect '" + cam.url("/ImageViewer") + "' --events --duration " +
+                                         GetParam().duration,
+                                     TempRegistry());
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const auto ends = LinesWith(run.output, "\"stream_ended\":");
+    const auto attempts = LinesWith(run.output, "\"reconnect\":1");
+    ASSERT_FALSE(ends.empty()) << run.output;
+    ASSERT_FALSE(attempts.empty()) << run.output;
+    EXPECT_NE(ends[0].find(std::string("\"stream_ended\":\"") + GetParam().reason + "\",\"reconnect_in_ms\":1000"),
+              std::string::npos)
+        << ends[0];
+    EXPECT_GE(TimeOf(attempts[0]) - TimeOf(ends[0]), 950);
+    // The camera made again draws.
+    const auto frames = LinesWith(run.output, "\"frame\":");
+    ASSERT_FALSE(frames.empty()) << run.output;
+    EXPECT_GT(TimeOf(frames.back()), TimeOf(attempts[0])) << run.output;
+    EXPECT_GE(cam.requests("/cgi-bin/nphContinuousServerPush").size(), 2u) << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, HeadlessViewerReconnect,
+                         ::testing::Values(EndAfterPictures{"Closed", {"--frames", "3"}, "the stream ended", "3"},
+                                           EndAfterPictures{"Frozen", {"--stall-after", "3"}, "no picture for 10 s", "13"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // A page that names another installed control gets it refused, with the
 // reason, and the camera's own control on the same page still streams; a
 // class the user allows is made, and refused still when it does not
