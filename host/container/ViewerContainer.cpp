@@ -43,20 +43,12 @@ struct ViewerWindow final : WindowHandler {
 // The module file a class is registered with, or empty.
 std::string registeredModule(REFCLSID clsid)
 {
-    HKEY key = nullptr;
-    const std::string path = "CLSID\\" + GuidToString(clsid) + "\\InprocServer32";
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
     char value[4096];
-    DWORD size = sizeof value - 1;
-    DWORD type = 0;
-    std::string module;
-    if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
-        type == REG_SZ) {
-        value[std::min<DWORD>(size, sizeof value - 1)] = '\0';
-        module = value;
-    }
-    RegCloseKey(key);
-    return module;
+    DWORD size = sizeof value;
+    const std::string path = "CLSID\\" + GuidToString(clsid) + "\\InprocServer32";
+    if (RegGetValueA(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return {};
+    return value;
 }
 
 // Whether two module files hold the same bytes.
@@ -210,7 +202,7 @@ bool ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
         surface->clearRecord();
         HDC hdc = CreateSurfaceDC(surface, h.rect.left, h.rect.top, &h.rect);
         const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
-        h.view->Draw(DVASPECT_CONTENT, hdc, &bounds);
+        h.view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, hdc, &bounds, nullptr, nullptr, 0);
         DeleteDC(hdc);
         for (const auto& p : surface->pictures())
             if (m_listener.onFrame)
@@ -358,7 +350,9 @@ void ViewerContainer::stop()
 bool ViewerContainer::showProperties(std::size_t index)
 {
     if (index >= m_controls.size()) return false;
-    return SUCCEEDED(m_controls[index].object->DoVerb(OLEIVERB_PROPERTIES));
+    Hosted& h = m_controls[index];
+    return SUCCEEDED(h.object->DoVerb(OLEIVERB_PROPERTIES, nullptr, static_cast<IOleClientSite*>(h.site.get()), 0,
+                                      m_window, &h.rect));
 }
 
 void ViewerContainer::release()

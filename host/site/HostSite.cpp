@@ -64,11 +64,8 @@ ULONG HostSite::Release()
 HRESULT HostSite::QueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv) return E_POINTER;
-    void* found = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IOleClientSite) found = static_cast<IOleClientSite*>(this);
-    else if (riid == IID_IServiceProvider) found = static_cast<IServiceProvider*>(this);
-    else if (riid == IID_IOleInPlaceSiteWindowless) found = static_cast<IOleInPlaceSiteWindowless*>(this);
-    else if (riid == IID_IOleControlSite) found = static_cast<IOleControlSite*>(this);
+    void* found = SiteInterface(riid);
+    if (riid == IID_IServiceProvider) found = static_cast<IServiceProvider*>(this);
     else if (riid == IID_IWebBrowser || riid == IID_IWebBrowserApp || riid == IID_IWebBrowser2)
         found = static_cast<IWebBrowser2*>(this);
     else if (riid == IID_IDispatch) found = static_cast<IDispatch*>(this);
@@ -170,7 +167,20 @@ HRESULT HostSite::Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT*)
     return S_OK;
 }
 
-HRESULT HostSite::Invoke(DISPID id, DISPPARAMS* params)
+HRESULT HostSite::GetTypeInfoCount(UINT* pctinfo)
+{
+    if (!pctinfo) return E_POINTER;
+    *pctinfo = 0;
+    return S_OK;
+}
+
+HRESULT HostSite::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo)
+{
+    if (ppTInfo) *ppTInfo = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+HRESULT HostSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*)
 {
     std::vector<VARIANT> args;
     if (params)

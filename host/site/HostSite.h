@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/com/OleControl.h"
+#include "host/site/SiteDefaults.h"
 #include "platform/com/ServiceProvider.h"
 #include "platform/com/WebBrowser.h"
 
@@ -26,10 +26,8 @@ struct HostListener {
     std::function<void(const std::string& title, const std::string& text)> onPropertyPage;
 };
 
-class HostSite final : public IOleClientSite,
+class HostSite final : public WindowlessSite,
                        public IServiceProvider,
-                       public IOleInPlaceSiteWindowless,
-                       public IOleControlSite,
                        public IWebBrowser2,
                        public IDispatch {
 public:
@@ -54,7 +52,11 @@ public:
     HRESULT get_LocationURL(BSTR* url) override;
     HRESULT Navigate(BSTR url, VARIANT* flags, VARIANT* targetFrameName, VARIANT* postData, VARIANT* headers) override;
     HRESULT get_HWND(SHANDLE_PTR* hwnd) override;
-    HRESULT Invoke(DISPID dispIdMember, DISPPARAMS* params) override;
+    HRESULT GetTypeInfoCount(UINT* pctinfo) override;
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override;
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                   VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
     SIZE size() const { return m_size; }
 

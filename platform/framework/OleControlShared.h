@@ -12,6 +12,12 @@ constexpr DWORD noFlickerActivate = 0x0008;
 constexpr DWORD windowlessActivate = 0x0010;
 constexpr DWORD canOptimizeDraw = 0x0020;
 
+// Declares the IUnknown members of a nested interface part.
+#define VE_PART_IUNKNOWN                                                        \
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override; \
+    ULONG STDMETHODCALLTYPE AddRef() override;                                  \
+    ULONG STDMETHODCALLTYPE Release() override;
+
 // Defines the IUnknown members of a nested interface part of Owner: they
 // forward to the control's own reference count and interface map.
 #define VE_FORWARD_IUNKNOWN(Owner, Part)                                                                \
