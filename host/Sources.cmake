@@ -5,7 +5,8 @@
 #                           of an address a person gives
 #   VE_REPORT_SOURCES       the JSON-line report and the input script
 #   VE_CORE_SOURCES         the viewer's core: the headless run and its
-#                           report, over each face's HeadlessFace; which
+#                           report, over each face's HeadlessFace; the
+#                           event sink; which
 #                           controls a page may make the viewer load; the
 #                           window's status line; the grid
 set(VE_PAGE_READER_SOURCES
@@ -22,6 +23,7 @@ set(VE_REPORT_SOURCES
 )
 set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlPolicy.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/EventSink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp

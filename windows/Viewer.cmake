@@ -12,7 +12,6 @@ add_library(veviewer STATIC
   ${PROJECT_SOURCE_DIR}/host/win32/ControlSite.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/CursorNames.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/DrawRecord.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/EventSink.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/PointerInput.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/InPlaceFrame.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/MessageBrowser.cpp

@@ -1,5 +1,6 @@
 #include "host/container/ViewerContainer.h"
 
+#include "host/core/EventSink.h"
 #include "host/core/Grid.h"
 
 #include "platform/registry/Registry.h"
@@ -89,7 +90,6 @@ HRESULT createControl(const std::string& classText, const std::string& modulePat
     return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
 }
 
-std::string valueOf(const std::vector<VARIANT>& args) { return args.empty() ? "null" : EventValueText(args[0]); }
 
 
 LPARAM pointParam(POINT pt)
@@ -127,9 +127,6 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
         }
         const int index = static_cast<int>(m_controls.size());
         HostListener listener;
-        listener.onEvent = [this, index](const std::string& name, const std::vector<VARIANT>& args) {
-            if (m_listener.onEvent) m_listener.onEvent(index, name, valueOf(args));
-        };
         listener.onNavigate = [this, index](const std::string& url) {
             if (m_listener.onNavigate) m_listener.onNavigate(index, url);
         };
@@ -143,13 +140,9 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
         // Sited first (the control makes its window and learns its page),
         // then one loading exchange from the PARAMs.
         h.object->SetClientSite(static_cast<IOleClientSite*>(h.site.get()));
-        if (auto points = h.object.query<IConnectionPointContainer>(IID_IConnectionPointContainer)) {
-            ComPtr<IConnectionPoint> point;
-            if (SUCCEEDED(points->FindConnectionPoint(IID_IDispatch, point.put()))) {
-                DWORD cookie = 0;
-                point->Advise(static_cast<IDispatch*>(h.site.get()), &cookie);
-            }
-        }
+        AdviseEventSink(h.object.get(), [this, index](const std::string& name, const std::string& value) {
+            if (m_listener.onEvent) m_listener.onEvent(index, name, value);
+        }, h.events.put(), &h.cookie);
         TextPropertyBag bag(object.params);
         if (auto persist = h.object.query<IPersistPropertyBag>(IID_IPersistPropertyBag)) persist->Load(&bag, nullptr);
         h.view = h.object.query<IViewObject>(IID_IViewObject);
@@ -360,6 +353,8 @@ void ViewerContainer::release()
     for (auto& h : m_controls) {
         // The control lets go of its site before it goes; the site's
         // navigations end before its last reference does.
+        if (h.events) h.events->Unadvise(h.cookie);
+        h.events.reset();
         h.object->SetClientSite(nullptr);
         h.view.reset();
         h.site->SetControl(nullptr);

@@ -1,25 +1,10 @@
 #include "host/site/HostSite.h"
 
-
 #include "host/page/PageFetch.h"
 #include "host/page/ViewerPage.h"
 #include "platform/com/ComCreation.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/PropertyPage.h"
-
-namespace {
-
-const char* eventName(DISPID id)
-{
-    switch (id) {
-    case 1: return "ModeChanged";
-    case 2: return "DZoomMagChanged";
-    case -609: return "ReadyStateChange";
-    default: return "Event";
-    }
-}
-
-} // namespace
 
 HostSite::HostSite(std::string pageUrl, HWND window, HostListener listener)
     : m_pageUrl(std::move(pageUrl)), m_window(window), m_listener(std::move(listener))
@@ -68,7 +53,6 @@ HRESULT HostSite::QueryInterface(REFIID riid, void** ppv)
     if (riid == IID_IServiceProvider) found = static_cast<IServiceProvider*>(this);
     else if (riid == IID_IWebBrowser || riid == IID_IWebBrowserApp || riid == IID_IWebBrowser2)
         found = static_cast<IWebBrowser2*>(this);
-    else if (riid == IID_IDispatch) found = static_cast<IDispatch*>(this);
     *ppv = found;
     if (!found) return E_NOINTERFACE;
     AddRef();
@@ -164,27 +148,5 @@ HRESULT HostSite::Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT*)
         if (!m_navigator.joinable()) m_navigator = std::thread([this] { NavigationWorker(); });
     }
     m_wake.notify_one();
-    return S_OK;
-}
-
-HRESULT HostSite::GetTypeInfoCount(UINT* pctinfo)
-{
-    if (!pctinfo) return E_POINTER;
-    *pctinfo = 0;
-    return S_OK;
-}
-
-HRESULT HostSite::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo)
-{
-    if (ppTInfo) *ppTInfo = nullptr;
-    return DISP_E_BADINDEX;
-}
-
-HRESULT HostSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*)
-{
-    std::vector<VARIANT> args;
-    if (params)
-        for (UINT i = params->cArgs; i > 0; --i) args.push_back(params->rgvarg[i - 1]);
-    if (m_listener.onEvent) m_listener.onEvent(eventName(id), args);
     return S_OK;
 }

@@ -1,7 +1,7 @@
 // The container's side of one control: the client site with its services,
 // the browser object (the page's address, the viewer's window, navigation
-// of the "Message" frame by a real HTTP GET in the background), and the
-// event sink. What happens is reported to a listener the host supplies.
+// of the "Message" frame by a real HTTP GET in the background). What
+// happens is reported to a listener the host supplies.
 #pragma once
 
 #include <atomic>
@@ -18,7 +18,6 @@
 #include "platform/com/WebBrowser.h"
 
 struct HostListener {
-    std::function<void(const std::string& name, const std::vector<VARIANT>& args)> onEvent;
     std::function<void(const std::string& url)> onNavigate;
     std::function<void(const std::string& text)> onMessage; // the "Message" frame's text
     std::function<void()> onInvalidate;
@@ -28,8 +27,7 @@ struct HostListener {
 
 class HostSite final : public WindowlessSite,
                        public IServiceProvider,
-                       public IWebBrowser2,
-                       public IDispatch {
+                       public IWebBrowser2 {
 public:
     HostSite(std::string pageUrl, HWND window, HostListener listener);
     ~HostSite();
@@ -52,11 +50,6 @@ public:
     HRESULT get_LocationURL(BSTR* url) override;
     HRESULT Navigate(BSTR url, VARIANT* flags, VARIANT* targetFrameName, VARIANT* postData, VARIANT* headers) override;
     HRESULT get_HWND(SHANDLE_PTR* hwnd) override;
-    HRESULT GetTypeInfoCount(UINT* pctinfo) override;
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override;
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
-                   VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
     SIZE size() const { return m_size; }
 
