@@ -51,7 +51,8 @@ HRESULT HostSite::QueryInterface(REFIID riid, void** ppv)
     if (!ppv) return E_POINTER;
     void* found = SiteInterface(riid);
     if (riid == IID_IServiceProvider) found = static_cast<IServiceProvider*>(this);
-    else if (riid == IID_IWebBrowser || riid == IID_IWebBrowserApp || riid == IID_IWebBrowser2)
+    else if (riid == IID_IDispatch || riid == IID_IWebBrowser || riid == IID_IWebBrowserApp ||
+             riid == IID_IWebBrowser2)
         found = static_cast<IWebBrowser2*>(this);
     *ppv = found;
     if (!found) return E_NOINTERFACE;

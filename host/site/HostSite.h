@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "host/site/BrowserBase.h"
 #include "host/site/SiteDefaults.h"
 #include "platform/com/ServiceProvider.h"
-#include "platform/com/WebBrowser.h"
 
 struct HostListener {
     std::function<void(const std::string& url)> onNavigate;
@@ -25,9 +25,7 @@ struct HostListener {
     std::function<void(const std::string& title, const std::string& text)> onPropertyPage;
 };
 
-class HostSite final : public WindowlessSite,
-                       public IServiceProvider,
-                       public IWebBrowser2 {
+class HostSite final : public WindowlessSite, public IServiceProvider, public BrowserBase {
 public:
     HostSite(std::string pageUrl, HWND window, HostListener listener);
     ~HostSite();

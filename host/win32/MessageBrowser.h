@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "host/win32/BrowserBase.h"
+#include "host/site/BrowserBase.h"
 
 class MessageBrowser final : public BrowserBase {
 public:
