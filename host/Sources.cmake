@@ -6,7 +6,7 @@
 #   VE_REPORT_SOURCES       the JSON-line report and the input script
 #   VE_CORE_SOURCES         the viewer's core: the headless run and its
 #                           report, over each face's HeadlessFace; the
-#                           event sink; which
+#                           event sink; making a control by class; which
 #                           controls a page may make the viewer load; the
 #                           window's status line; the grid
 set(VE_PAGE_READER_SOURCES
@@ -22,6 +22,7 @@ set(VE_REPORT_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/headless/InputScript.cpp
 )
 set(VE_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/core/ControlFactory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlPolicy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/EventSink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Grid.cpp

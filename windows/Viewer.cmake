@@ -22,7 +22,7 @@ add_library(veviewer STATIC
   ${VE_REPORT_SOURCES}
   ${VE_CORE_SOURCES}
 )
-target_link_libraries(veviewer PUBLIC ve_root vepage ole32 oleaut32 uuid user32 gdi32 msvfw32 PRIVATE ve_warnings)
+target_link_libraries(veviewer PUBLIC ve_root vepage veframework ole32 oleaut32 uuid user32 gdi32 msvfw32 PRIVATE ve_warnings)
 
 add_executable(camview
   ${PROJECT_SOURCE_DIR}/tools/camview/win32/main.cpp

@@ -1,26 +1,18 @@
 #include "host/container/ViewerContainer.h"
 
+#include "host/core/ControlFactory.h"
 #include "host/core/EventSink.h"
 #include "host/core/Grid.h"
-
-#include "platform/registry/Registry.h"
-
-#include <cstdio>
-#include <set>
-#include <iterator>
-#include <fstream>
-#include <filesystem>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cctype>
 
-#include "platform/com/ComCreation.h"
 #include "platform/com/OleCommandTarget.h"
-#include "platform/kernel/Library.h"
 #include "platform/framework/TextPropertyBag.h"
 #include "platform/window/Clock.h"
 #include "platform/window/Cursor.h"
@@ -40,57 +32,6 @@ struct ViewerWindow final : WindowHandler {
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 };
-
-// The module file a class is registered with, or empty.
-std::string registeredModule(REFCLSID clsid)
-{
-    char value[4096];
-    DWORD size = sizeof value;
-    const std::string path = "CLSID\\" + GuidToString(clsid) + "\\InprocServer32";
-    if (RegGetValueA(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return {};
-    return value;
-}
-
-// Whether two module files hold the same bytes.
-bool sameModule(const std::string& a, const std::string& b)
-{
-    std::ifstream one(a, std::ios::binary);
-    std::ifstream two(b, std::ios::binary);
-    if (!one || !two) return false;
-    return std::equal(std::istreambuf_iterator<char>(one), std::istreambuf_iterator<char>(),
-                      std::istreambuf_iterator<char>(two), std::istreambuf_iterator<char>());
-}
-
-// Creates a control by class. The module beside camview registers the
-// class when it is not registered yet, or when the file it is registered
-// with has gone (another build's, removed); a class registered with
-// another module than camview's own is named in a warning, once.
-HRESULT createControl(const std::string& classText, const std::string& modulePath, IOleObject** object)
-{
-    CLSID clsid{};
-    if (FAILED(CLSIDFromString(classText.c_str(), &clsid)) && FAILED(CLSIDFromProgID(classText.c_str(), &clsid)))
-        return REGDB_E_CLASSNOTREG;
-    const std::string registered = registeredModule(clsid);
-    const bool gone = !registered.empty() && !std::filesystem::exists(registered);
-    HRESULT hr = gone ? REGDB_E_CLASSNOTREG
-                      : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
-    // Each registered module is compared once, however many controls a
-    // page has.
-    static std::set<std::string> compared;
-    if (SUCCEEDED(hr) && !modulePath.empty() && !registered.empty() && registered != modulePath &&
-        compared.insert(registered).second && !sameModule(registered, modulePath))
-        std::fprintf(stderr, "camview: warning: the control is registered with %s, not with camview's own module %s\n",
-                     registered.c_str(), modulePath.c_str());
-    if (hr != REGDB_E_CLASSNOTREG || modulePath.empty()) return hr;
-    if (HMODULE module = LoadLibraryA(modulePath.c_str())) {
-        auto reg = reinterpret_cast<HRESULT (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")));
-        if (reg) reg();
-    }
-    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
-}
-
-
 
 LPARAM pointParam(POINT pt)
 {
@@ -120,7 +61,7 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
             continue;
         }
         Hosted h;
-        if (FAILED(createControl(object.classId, m_modulePath, h.object.put()))) continue;
+        if (FAILED(CreateControl(object.classId, m_modulePath, h.object.put()))) continue;
         if (const std::string why = ControlPolicy::declined(h.object.get(), object.classId); !why.empty()) {
             std::fprintf(stderr, "camview: %s\n", why.c_str());
             continue;
