@@ -6,7 +6,8 @@
 #   VE_REPORT_SOURCES       the JSON-line report and the input script
 #   VE_CORE_SOURCES         the viewer's core: the headless run and its
 #                           report, over each face's HeadlessFace; the
-#                           event sink; making a control by class; which
+#                           event sink; making a control by class; its
+#                           property pages; which
 #                           controls a page may make the viewer load; the
 #                           window's status line; the grid
 set(VE_PAGE_READER_SOURCES
@@ -27,5 +28,6 @@ set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/EventSink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/PropertyPages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp
 )

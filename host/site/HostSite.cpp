@@ -1,5 +1,6 @@
 #include "host/site/HostSite.h"
 
+#include "host/core/PropertyPages.h"
 #include "host/page/PageFetch.h"
 #include "host/page/ViewerPage.h"
 #include "platform/com/ComCreation.h"
@@ -88,37 +89,19 @@ HRESULT HostSite::OnPosRectChange(LPCRECT rect)
 HRESULT HostSite::ShowPropertyFrame()
 {
     if (!m_control) return E_FAIL;
-    ComPtr<ISpecifyPropertyPages> specify;
-    if (FAILED(m_control->QueryInterface(IID_ISpecifyPropertyPages, specify.putVoid()))) return E_NOINTERFACE;
-    CAUUID pages;
-    const HRESULT hr = specify->GetPages(&pages);
-    specify.reset();
-    if (FAILED(hr)) return hr;
-    auto text = [](LPCOLESTR s) { return s ? Utf16ToUtf8(std::u16string_view(s)) : std::string(); };
     ULONG shown = 0;
-    for (ULONG i = 0; i < pages.cElems; ++i) {
-        ComPtr<IPropertyPage> page;
-        if (FAILED(CoCreateInstance(pages.pElems[i], nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage, page.putVoid())))
-            continue;
-        IUnknown* objects[] = {m_control};
-        page->SetObjects(1, objects);
-        PROPPAGEINFO info{};
-        info.cb = sizeof info;
-        if (SUCCEEDED(page->GetPageInfo(&info))) {
-            const RECT area{0, 0, info.size.cx, info.size.cy};
-            if (SUCCEEDED(page->Activate(m_window, &area, TRUE))) {
-                page->Show(SW_SHOW);
-                ++shown;
-                if (m_listener.onPropertyPage) m_listener.onPropertyPage(text(info.pszTitle), text(info.pszDocString));
-                page->Deactivate();
-            }
-            CoTaskMemFree(info.pszTitle);
-            CoTaskMemFree(info.pszDocString);
-            CoTaskMemFree(info.pszHelpFile);
-        }
-        page->SetObjects(0, nullptr);
-    }
-    CoTaskMemFree(pages.pElems);
+    const HRESULT hr = VisitPropertyPages(
+        m_control,
+        [this](IPropertyPage* page, const PageDescription& description) {
+            const RECT area{0, 0, description.size.cx, description.size.cy};
+            if (FAILED(page->Activate(m_window, &area, TRUE))) return false;
+            page->Show(SW_SHOW);
+            if (m_listener.onPropertyPage) m_listener.onPropertyPage(description.title, description.text);
+            page->Deactivate();
+            return true;
+        },
+        &shown);
+    if (FAILED(hr)) return hr;
     return shown ? S_OK : E_FAIL;
 }
 
