@@ -1,6 +1,6 @@
-// What both platforms' COleControl share: the control flags, the nested
-// interface parts' IUnknown, HIMETRIC conversion and the module's resource
-// handle.
+// What COleControl's files and the property page share: the control flags,
+// the nested interface parts' IUnknown, HIMETRIC conversion and the
+// module's resource handle.
 #pragma once
 
 #include "platform/win/WinTypes.h"
