@@ -5,7 +5,9 @@
 #                           of an address a person gives
 #   VE_REPORT_SOURCES       the JSON-line report and the input script
 #   VE_CORE_SOURCES         the viewer's core: the headless run and its
-#                           report, over each face's HeadlessFace; which
+#                           report, over each face's HeadlessFace; the
+#                           event sink; making a control by class; its
+#                           property pages; which
 #                           controls a page may make the viewer load; the
 #                           window's status line; the grid; when a camera
 #                           whose stream ended is made again; the "Message"
@@ -27,11 +29,14 @@ set(VE_REPORT_SOURCES
 )
 set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/CaptureName.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/ControlFactory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlPolicy.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/EventSink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/HeadlessLoop.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/MatroskaWriter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/MessageFrame.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/PropertyPages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Reconnect.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Recording.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp

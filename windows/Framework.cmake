@@ -5,22 +5,24 @@ add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/com/Guid.cpp
   ${PROJECT_SOURCE_DIR}/platform/com/Variant.cpp
   ${PROJECT_SOURCE_DIR}/platform/com/win32/Text.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/ConnectionPoint.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/Dispatch.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/OleControl.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/OleControlCommon.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/OleControlInfo.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/OleObject.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/OlePropertyPage.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/Persist.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/PropExchange.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/PropertyStream.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/ViewObject.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/WinMessageBox.cpp
-  ${PROJECT_SOURCE_DIR}/platform/framework/win32/ConnectionPoint.cpp
-  ${PROJECT_SOURCE_DIR}/platform/framework/win32/Control.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/win32/ControlServices.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/win32/ControlWindow.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/DataObject.cpp
-  ${PROJECT_SOURCE_DIR}/platform/framework/win32/Dispatch.cpp
-  ${PROJECT_SOURCE_DIR}/platform/framework/win32/InPlace.cpp
-  ${PROJECT_SOURCE_DIR}/platform/framework/win32/OleControlInfo.cpp
-  ${PROJECT_SOURCE_DIR}/platform/framework/win32/OleObject.cpp
-  ${PROJECT_SOURCE_DIR}/platform/framework/win32/Persist.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/PropertyPageDialog.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/Storage.cpp
-  ${PROJECT_SOURCE_DIR}/platform/framework/win32/ViewObject.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/win32/TypeLibrary.cpp
 )
 target_link_libraries(veframework PUBLIC ve_root oleaut32 ole32 uuid user32 gdi32 PRIVATE ve_warnings)
 

@@ -13,7 +13,6 @@ add_library(veviewer STATIC
   ${PROJECT_SOURCE_DIR}/host/win32/ControlSite.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/CursorNames.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/DrawRecord.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/EventSink.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/PointerInput.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/InPlaceFrame.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/MessageBrowser.cpp
@@ -38,7 +37,7 @@ ve_win_prebuilt("${VE_WIN_FFMPEG}" avformat avcodec avutil)
 set_target_properties(ve_win_avformat PROPERTIES INTERFACE_LINK_LIBRARIES "ve_win_avcodec;ve_win_avutil")
 set_target_properties(ve_win_avcodec PROPERTIES INTERFACE_LINK_LIBRARIES "ve_win_avutil")
 set_target_properties(ve_win_avutil PROPERTIES INTERFACE_LINK_LIBRARIES "bcrypt;user32;atomic")
-target_link_libraries(veviewer PUBLIC ve_root vepage camview_options camview_png ole32 oleaut32 uuid user32 gdi32 msvfw32
+target_link_libraries(veviewer PUBLIC ve_root vepage veframework camview_options camview_png ole32 oleaut32 uuid user32 gdi32 msvfw32
                       shell32 comctl32 PRIVATE ve_warnings ve_win_avformat)
 
 add_executable(camview

@@ -1,26 +1,19 @@
 #include "host/container/ViewerContainer.h"
 
+#include "host/core/ControlFactory.h"
+#include "host/core/EventSink.h"
 #include "host/core/Grid.h"
 #include "host/core/StatusLine.h"
-
-#include "platform/registry/Registry.h"
-
-#include <cstdio>
-#include <set>
-#include <iterator>
-#include <fstream>
-#include <filesystem>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cctype>
 
-#include "platform/com/ComCreation.h"
 #include "platform/com/OleCommandTarget.h"
-#include "platform/kernel/Library.h"
 #include "platform/framework/TextPropertyBag.h"
 #include "platform/window/Clock.h"
 #include "platform/window/Cursor.h"
@@ -40,66 +33,6 @@ struct ViewerWindow final : WindowHandler {
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 };
-
-// The module file a class is registered with, or empty.
-std::string registeredModule(REFCLSID clsid)
-{
-    HKEY key = nullptr;
-    const std::string path = "CLSID\\" + GuidToString(clsid) + "\\InprocServer32";
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
-    char value[4096];
-    DWORD size = sizeof value - 1;
-    DWORD type = 0;
-    std::string module;
-    if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
-        type == REG_SZ) {
-        value[std::min<DWORD>(size, sizeof value - 1)] = '\0';
-        module = value;
-    }
-    RegCloseKey(key);
-    return module;
-}
-
-// Whether two module files hold the same bytes.
-bool sameModule(const std::string& a, const std::string& b)
-{
-    std::ifstream one(a, std::ios::binary);
-    std::ifstream two(b, std::ios::binary);
-    if (!one || !two) return false;
-    return std::equal(std::istreambuf_iterator<char>(one), std::istreambuf_iterator<char>(),
-                      std::istreambuf_iterator<char>(two), std::istreambuf_iterator<char>());
-}
-
-// Creates a control by class. The module beside camview registers the
-// class when it is not registered yet, or when the file it is registered
-// with has gone (another build's, removed); a class registered with
-// another module than camview's own is named in a warning, once.
-HRESULT createControl(const std::string& classText, const std::string& modulePath, IOleObject** object)
-{
-    CLSID clsid{};
-    if (FAILED(CLSIDFromString(classText.c_str(), &clsid)) && FAILED(CLSIDFromProgID(classText.c_str(), &clsid)))
-        return REGDB_E_CLASSNOTREG;
-    const std::string registered = registeredModule(clsid);
-    const bool gone = !registered.empty() && !std::filesystem::exists(registered);
-    HRESULT hr = gone ? REGDB_E_CLASSNOTREG
-                      : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
-    // Each registered module is compared once, however many controls a
-    // page has.
-    static std::set<std::string> compared;
-    if (SUCCEEDED(hr) && !modulePath.empty() && !registered.empty() && registered != modulePath &&
-        compared.insert(registered).second && !sameModule(registered, modulePath))
-        std::fprintf(stderr, "camview: warning: the control is registered with %s, not with camview's own module %s\n",
-                     registered.c_str(), modulePath.c_str());
-    if (hr != REGDB_E_CLASSNOTREG || modulePath.empty()) return hr;
-    if (HMODULE module = LoadLibraryA(modulePath.c_str())) {
-        auto reg = reinterpret_cast<HRESULT (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")));
-        if (reg) reg();
-    }
-    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object));
-}
-
-std::string valueOf(const std::vector<VARIANT>& args) { return args.empty() ? "null" : EventValueText(args[0]); }
-
 
 LPARAM pointParam(POINT pt)
 {
@@ -141,15 +74,12 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
 // data (said on standard error).
 bool ViewerContainer::host(const EmbeddedObject& object, int index, Hosted& h)
 {
-    if (FAILED(createControl(object.classId, m_modulePath, h.object.put()))) return false;
+    if (FAILED(CreateControl(object.classId, m_modulePath, h.object.put()))) return false;
     if (const std::string why = ControlPolicy::declined(h.object.get(), object.classId); !why.empty()) {
         std::fprintf(stderr, "camview: %s\n", why.c_str());
         return false;
     }
     HostListener listener;
-    listener.onEvent = [this, index](const std::string& name, const std::vector<VARIANT>& args) {
-        if (m_listener.onEvent) m_listener.onEvent(index, name, valueOf(args));
-    };
     listener.onNavigate = [this, index](const std::string& url) {
         if (m_listener.onNavigate) m_listener.onNavigate(index, url);
     };
@@ -163,13 +93,9 @@ bool ViewerContainer::host(const EmbeddedObject& object, int index, Hosted& h)
     // Sited first (the control makes its window and learns its page),
     // then one loading exchange from the PARAMs.
     h.object->SetClientSite(static_cast<IOleClientSite*>(h.site.get()));
-    if (auto points = h.object.query<IConnectionPointContainer>(IID_IConnectionPointContainer)) {
-        ComPtr<IConnectionPoint> point;
-        if (SUCCEEDED(points->FindConnectionPoint(IID_IDispatch, point.put()))) {
-            DWORD cookie = 0;
-            point->Advise(static_cast<IDispatch*>(h.site.get()), &cookie);
-        }
-    }
+    AdviseEventSink(h.object.get(), [this, index](const std::string& name, const std::string& value) {
+        if (m_listener.onEvent) m_listener.onEvent(index, name, value);
+    }, h.events.put(), &h.cookie);
     TextPropertyBag bag(object.params);
     if (auto persist = h.object.query<IPersistPropertyBag>(IID_IPersistPropertyBag)) persist->Load(&bag, nullptr);
     h.view = h.object.query<IViewObject>(IID_IViewObject);
@@ -200,6 +126,8 @@ void ViewerContainer::unhost(Hosted& h)
     if (!h.object) return;
     // The control lets go of its site before it goes; the site's
     // navigations end before its last reference does.
+    if (h.events) h.events->Unadvise(h.cookie);
+    h.events.reset();
     h.object->SetClientSite(nullptr);
     h.view.reset();
     h.site->SetControl(nullptr);
@@ -248,7 +176,7 @@ bool ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
         surface->clearRecord();
         HDC hdc = CreateSurfaceDC(surface, h.rect.left, h.rect.top, &h.rect);
         const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
-        h.view->Draw(DVASPECT_CONTENT, hdc, &bounds);
+        h.view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, hdc, &bounds, nullptr, nullptr, 0);
         DeleteDC(hdc);
         for (const auto& p : surface->pictures())
             if (m_listener.onFrame)
@@ -398,7 +326,9 @@ void ViewerContainer::stop()
 bool ViewerContainer::showProperties(std::size_t index)
 {
     if (index >= m_controls.size() || !m_controls[index].object) return false;
-    return SUCCEEDED(m_controls[index].object->DoVerb(OLEIVERB_PROPERTIES));
+    Hosted& h = m_controls[index];
+    return SUCCEEDED(h.object->DoVerb(OLEIVERB_PROPERTIES, nullptr, static_cast<IOleClientSite*>(h.site.get()), 0,
+                                      m_window, &h.rect));
 }
 
 void ViewerContainer::release()

@@ -93,6 +93,8 @@ private:
         ComPtr<IOleObject> object;
         ComPtr<IViewObject> view;
         ComPtr<HostSite> site;
+        ComPtr<IConnectionPoint> events;
+        DWORD cookie = 0;
         HWND hwnd = nullptr;
         RECT rect{};
         bool dirty = true;

@@ -1,25 +1,11 @@
 #include "host/site/HostSite.h"
 
-
+#include "host/core/PropertyPages.h"
 #include "host/page/PageFetch.h"
 #include "host/page/ViewerPage.h"
 #include "platform/com/ComCreation.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/PropertyPage.h"
-
-namespace {
-
-const char* eventName(DISPID id)
-{
-    switch (id) {
-    case 1: return "ModeChanged";
-    case 2: return "DZoomMagChanged";
-    case -609: return "ReadyStateChange";
-    default: return "Event";
-    }
-}
-
-} // namespace
 
 HostSite::HostSite(std::string pageUrl, HWND window, HostListener listener)
     : m_pageUrl(std::move(pageUrl)), m_window(window), m_listener(std::move(listener)),
@@ -46,14 +32,11 @@ ULONG HostSite::Release()
 HRESULT HostSite::QueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv) return E_POINTER;
-    void* found = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IOleClientSite) found = static_cast<IOleClientSite*>(this);
-    else if (riid == IID_IServiceProvider) found = static_cast<IServiceProvider*>(this);
-    else if (riid == IID_IOleInPlaceSiteWindowless) found = static_cast<IOleInPlaceSiteWindowless*>(this);
-    else if (riid == IID_IOleControlSite) found = static_cast<IOleControlSite*>(this);
-    else if (riid == IID_IWebBrowser || riid == IID_IWebBrowserApp || riid == IID_IWebBrowser2)
+    void* found = SiteInterface(riid);
+    if (riid == IID_IServiceProvider) found = static_cast<IServiceProvider*>(this);
+    else if (riid == IID_IDispatch || riid == IID_IWebBrowser || riid == IID_IWebBrowserApp ||
+             riid == IID_IWebBrowser2)
         found = static_cast<IWebBrowser2*>(this);
-    else if (riid == IID_IDispatch) found = static_cast<IDispatch*>(this);
     *ppv = found;
     if (!found) return E_NOINTERFACE;
     AddRef();
@@ -88,37 +71,19 @@ HRESULT HostSite::OnPosRectChange(LPCRECT rect)
 HRESULT HostSite::ShowPropertyFrame()
 {
     if (!m_control) return E_FAIL;
-    ComPtr<ISpecifyPropertyPages> specify;
-    if (FAILED(m_control->QueryInterface(IID_ISpecifyPropertyPages, specify.putVoid()))) return E_NOINTERFACE;
-    CAUUID pages;
-    const HRESULT hr = specify->GetPages(&pages);
-    specify.reset();
-    if (FAILED(hr)) return hr;
-    auto text = [](LPCOLESTR s) { return s ? Utf16ToUtf8(std::u16string_view(s)) : std::string(); };
     ULONG shown = 0;
-    for (ULONG i = 0; i < pages.cElems; ++i) {
-        ComPtr<IPropertyPage> page;
-        if (FAILED(CoCreateInstance(pages.pElems[i], nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage, page.putVoid())))
-            continue;
-        IUnknown* objects[] = {m_control};
-        page->SetObjects(1, objects);
-        PROPPAGEINFO info{};
-        info.cb = sizeof info;
-        if (SUCCEEDED(page->GetPageInfo(&info))) {
-            const RECT area{0, 0, info.size.cx, info.size.cy};
-            if (SUCCEEDED(page->Activate(m_window, &area, TRUE))) {
-                page->Show(SW_SHOW);
-                ++shown;
-                if (m_listener.onPropertyPage) m_listener.onPropertyPage(text(info.pszTitle), text(info.pszDocString));
-                page->Deactivate();
-            }
-            CoTaskMemFree(info.pszTitle);
-            CoTaskMemFree(info.pszDocString);
-            CoTaskMemFree(info.pszHelpFile);
-        }
-        page->SetObjects(0, nullptr);
-    }
-    CoTaskMemFree(pages.pElems);
+    const HRESULT hr = VisitPropertyPages(
+        m_control,
+        [this](IPropertyPage* page, const PageDescription& description) {
+            const RECT area{0, 0, description.size.cx, description.size.cy};
+            if (FAILED(page->Activate(m_window, &area, TRUE))) return false;
+            page->Show(SW_SHOW);
+            if (m_listener.onPropertyPage) m_listener.onPropertyPage(description.title, description.text);
+            page->Deactivate();
+            return true;
+        },
+        &shown);
+    if (FAILED(hr)) return hr;
     return shown ? S_OK : E_FAIL;
 }
 
@@ -143,14 +108,5 @@ HRESULT HostSite::Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT*)
     // The "Message" frame shows the camera's answer; it is fetched in the
     // background, as a browser would.
     m_messages.navigate(target);
-    return S_OK;
-}
-
-HRESULT HostSite::Invoke(DISPID id, DISPPARAMS* params)
-{
-    std::vector<VARIANT> args;
-    if (params)
-        for (UINT i = params->cArgs; i > 0; --i) args.push_back(params->rgvarg[i - 1]);
-    if (m_listener.onEvent) m_listener.onEvent(eventName(id), args);
     return S_OK;
 }

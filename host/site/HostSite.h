@@ -1,7 +1,7 @@
 // The container's side of one control: the client site with its services,
 // the browser object (the page's address, the viewer's window, navigation
-// of the "Message" frame by a real HTTP GET in the background), and the
-// event sink. What happens is reported to a listener the host supplies.
+// of the "Message" frame by a real HTTP GET in the background). What
+// happens is reported to a listener the host supplies.
 #pragma once
 
 #include <atomic>
@@ -10,12 +10,11 @@
 #include <vector>
 
 #include "host/core/MessageFrame.h"
-#include "platform/com/OleControl.h"
+#include "host/site/BrowserBase.h"
+#include "host/site/SiteDefaults.h"
 #include "platform/com/ServiceProvider.h"
-#include "platform/com/WebBrowser.h"
 
 struct HostListener {
-    std::function<void(const std::string& name, const std::vector<VARIANT>& args)> onEvent;
     std::function<void(const std::string& url)> onNavigate;
     std::function<void(const std::string& text)> onMessage; // the "Message" frame's text
     std::function<void()> onInvalidate;
@@ -23,12 +22,7 @@ struct HostListener {
     std::function<void(const std::string& title, const std::string& text)> onPropertyPage;
 };
 
-class HostSite final : public IOleClientSite,
-                       public IServiceProvider,
-                       public IOleInPlaceSiteWindowless,
-                       public IOleControlSite,
-                       public IWebBrowser2,
-                       public IDispatch {
+class HostSite final : public WindowlessSite, public IServiceProvider, public BrowserBase {
 public:
     HostSite(std::string pageUrl, HWND window, HostListener listener);
     ~HostSite();
@@ -52,7 +46,6 @@ public:
     HRESULT get_LocationURL(BSTR* url) override;
     HRESULT Navigate(BSTR url, VARIANT* flags, VARIANT* targetFrameName, VARIANT* postData, VARIANT* headers) override;
     HRESULT get_HWND(SHANDLE_PTR* hwnd) override;
-    HRESULT Invoke(DISPID dispIdMember, DISPPARAMS* params) override;
 
     SIZE size() const { return m_size; }
 

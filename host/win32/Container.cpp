@@ -16,7 +16,7 @@
 #include "host/win32/ControlFactory.h"
 #include "host/win32/DrawRecord.h"
 #include "host/win32/DrawCalls.h"
-#include "host/win32/EventSink.h"
+#include "host/core/EventSink.h"
 #include "host/win32/ParamBag.h"
 #include "host/win32/PropertyPages.h"
 
@@ -39,19 +39,6 @@ SIZE naturalSize(IOleObject* object)
     const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     return SIZE{MulDiv(himetric.cx, dpiX, 2540), MulDiv(himetric.cy, dpiY, 2540)};
-}
-
-// The control's event interface: its default source, else IDispatch.
-IID eventInterfaceOf(IOleObject* object)
-{
-    IID events = IID_IDispatch;
-    IProvideClassInfo2* info = nullptr;
-    if (SUCCEEDED(object->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&info))) && info) {
-        IID found{};
-        if (SUCCEEDED(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &found))) events = found;
-        info->Release();
-    }
-    return events;
 }
 
 template <typename T>
@@ -129,18 +116,9 @@ std::unique_ptr<Container::Hosted> Container::host(const EmbeddedObject& object,
     // then its events, then one load from the PARAMs.
     control->SetClientSite(static_cast<IOleClientSite*>(h->site));
     control->SetHostNames(L"camview", nullptr);
-    const IID events = eventInterfaceOf(control);
-    IConnectionPointContainer* points = nullptr;
-    if (SUCCEEDED(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points))) && points) {
-        if (SUCCEEDED(points->FindConnectionPoint(events, &h->events)) && h->events) {
-            auto* sink = new EventSink(events, [this, index](const std::string& name, const std::string& value) {
-                if (m_setup.listener.onEvent) m_setup.listener.onEvent(index, name, value);
-            });
-            if (FAILED(h->events->Advise(sink, &h->cookie))) releaseInto(h->events);
-            sink->Release();
-        }
-        points->Release();
-    }
+    AdviseEventSink(control, [this, index](const std::string& name, const std::string& value) {
+        if (m_setup.listener.onEvent) m_setup.listener.onEvent(index, name, value);
+    }, &h->events, &h->cookie);
     h->callsWatched = WatchDrawCalls(ModuleOfObject(control));
     ParamBag bag(object.params);
     IPersistPropertyBag* persist = nullptr;

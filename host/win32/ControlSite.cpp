@@ -41,29 +41,13 @@ ULONG ControlSite::Release()
 HRESULT ControlSite::QueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite)) *ppv = static_cast<IOleClientSite*>(this);
-    else if (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IOleInPlaceSite))
-        *ppv = static_cast<IOleInPlaceSite*>(this);
-    else if (IsEqualIID(riid, IID_IOleControlSite)) *ppv = static_cast<IOleControlSite*>(this);
-    else if (IsEqualIID(riid, IID_IServiceProvider)) *ppv = static_cast<IServiceProvider*>(this);
+    *ppv = SiteInterface(riid);
+    if (IsEqualIID(riid, IID_IServiceProvider)) *ppv = static_cast<IServiceProvider*>(this);
     else if (IsEqualIID(riid, IID_IDispatch)) *ppv = static_cast<IDispatch*>(this);
     else if (IsEqualIID(riid, IID_IAdviseSink)) *ppv = static_cast<IAdviseSink*>(this);
-    else return E_NOINTERFACE;
+    if (!*ppv) return E_NOINTERFACE;
     AddRef();
     return S_OK;
-}
-
-HRESULT ControlSite::GetMoniker(DWORD, DWORD, IMoniker** moniker)
-{
-    if (moniker) *moniker = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT ControlSite::GetContainer(IOleContainer** container)
-{
-    if (container) *container = nullptr;
-    return E_NOINTERFACE;
 }
 
 HRESULT ControlSite::GetWindow(HWND* window)
@@ -89,12 +73,6 @@ HRESULT ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWin
         info->cAccelEntries = 0;
     }
     return S_OK;
-}
-
-HRESULT ControlSite::GetExtendedControl(IDispatch** control)
-{
-    if (control) *control = nullptr;
-    return E_NOTIMPL;
 }
 
 HRESULT ControlSite::TransformCoords(POINTL* himetric, POINTF* container, DWORD flags)

@@ -5,6 +5,8 @@
 // place says that its picture changed.
 #pragma once
 
+#include "host/site/SiteDefaults.h"
+
 #include <ole2.h>
 #include <ocidl.h>
 #include <olectl.h>
@@ -12,9 +14,7 @@
 #include <atomic>
 #include <functional>
 
-class ControlSite final : public IOleClientSite,
-                          public IOleInPlaceSite,
-                          public IOleControlSite,
+class ControlSite final : public SiteDefaults<IOleInPlaceSite>,
                           public IServiceProvider,
                           public IDispatch,
                           public IAdviseSink {
@@ -40,35 +40,13 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
     ULONG STDMETHODCALLTYPE Release() override;
-    // IOleClientSite
-    HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) override;
-    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** container) override;
-    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
-    // IOleWindow, IOleInPlaceSite
+    // IOleWindow, IOleInPlaceSite: the viewer's window, a cell of it. The
+    // grid places its controls; a control does not move itself.
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
                                                LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
-    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return E_NOTIMPL; }
-    // The grid places its controls; a control does not move itself.
-    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
     // IOleControlSite
-    HRESULT STDMETHODCALLTYPE OnControlInfoChanged() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** control) override;
     HRESULT STDMETHODCALLTYPE TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override;
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
-    HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override;
     // IServiceProvider: the browser, as the web browser and the top-level browser
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID riid, void** ppv) override;

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "host/core/MessageFrame.h"
-#include "host/win32/BrowserBase.h"
+#include "host/site/BrowserBase.h"
 
 class MessageBrowser final : public BrowserBase {
 public:

@@ -27,19 +27,19 @@ using GetClassObjectFn = HRESULT (*)(REFCLSID, REFIID, void**);
 
 } // namespace
 
-HRESULT CLSIDFromProgID(LPCSTR progId, CLSID* clsid)
+HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid)
 {
     if (!progId || !clsid) return E_INVALIDARG;
-    const auto guid = GuidFromString(readDefault(std::string(progId) + "\\CLSID"));
+    const auto guid = GuidFromString(readDefault(Utf16ToUtf8(progId) + "\\CLSID"));
     if (!guid) return CO_E_CLASSSTRING;
     *clsid = *guid;
     return S_OK;
 }
 
-HRESULT CLSIDFromString(LPCSTR text, CLSID* clsid)
+HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid)
 {
     if (!text || !clsid) return E_INVALIDARG;
-    if (const auto guid = GuidFromString(text)) {
+    if (const auto guid = GuidFromString(Utf16ToUtf8(text))) {
         *clsid = *guid;
         return S_OK;
     }

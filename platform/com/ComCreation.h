@@ -13,15 +13,16 @@
 #include <cstddef>
 
 #include "platform/com/ClassFactory.h"
+#include "platform/com/Variant.h"
 
 constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
 constexpr HRESULT REGDB_E_CLASSNOTREG = MakeHresult(0x80040154u);
 constexpr HRESULT CO_E_CLASSSTRING = MakeHresult(0x800401F3u);
 constexpr HRESULT CO_E_DLLNOTFOUND = MakeHresult(0x8004E021u);
 
-HRESULT CLSIDFromProgID(LPCSTR progId, CLSID* clsid);
+HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid);
 // Accepts "{...}" text or a ProgID.
-HRESULT CLSIDFromString(LPCSTR text, CLSID* clsid);
+HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid);
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* reserved, REFIID riid, void** ppv);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid, void** ppv);
 // The task allocator, for memory that one object hands to another.

@@ -4,6 +4,7 @@
 #include "platform/com/ObjectSafety.h"
 #include "platform/com/OleCommandTarget.h"
 #include "platform/com/OleControl.h"
+#include "platform/com/Persistence.h"
 #include "platform/com/PropertyPage.h"
 #include "platform/com/ServiceProvider.h"
 #include "platform/com/WebBrowser.h"
@@ -11,12 +12,30 @@
 #define VE_OLE_GUID(name, l) const GUID name = {l, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}}
 VE_OLE_GUID(IID_IUnknown, 0x00000000);
 VE_OLE_GUID(IID_IClassFactory, 0x00000001);
+VE_OLE_GUID(IID_IStream, 0x0000000C);
+VE_OLE_GUID(IID_IEnumOLEVERB, 0x00000104);
+VE_OLE_GUID(IID_IPersistStream, 0x00000109);
+VE_OLE_GUID(IID_IPersistStorage, 0x0000010A);
+VE_OLE_GUID(IID_IPersist, 0x0000010C);
 VE_OLE_GUID(IID_IViewObject, 0x0000010D);
+VE_OLE_GUID(IID_IDataObject, 0x0000010E);
+VE_OLE_GUID(IID_IAdviseSink, 0x0000010F);
+VE_OLE_GUID(IID_IOleAdviseHolder, 0x00000111);
 VE_OLE_GUID(IID_IOleObject, 0x00000112);
+VE_OLE_GUID(IID_IOleInPlaceObject, 0x00000113);
 VE_OLE_GUID(IID_IOleWindow, 0x00000114);
+VE_OLE_GUID(IID_IOleInPlaceActiveObject, 0x00000117);
 VE_OLE_GUID(IID_IOleClientSite, 0x00000118);
+VE_OLE_GUID(IID_IOleInPlaceSite, 0x00000119);
+VE_OLE_GUID(IID_IOleCache, 0x0000011E);
+VE_OLE_GUID(IID_IRunnableObject, 0x00000126);
+VE_OLE_GUID(IID_IViewObject2, 0x00000127);
+VE_OLE_GUID(IID_IOleCache2, 0x00000128);
+VE_OLE_GUID(IID_IOleCacheControl, 0x00000129);
 VE_OLE_GUID(IID_IDispatch, 0x00020400);
 #undef VE_OLE_GUID
+
+const GUID IID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
 const GUID IID_IWebBrowserApp = {0x0002DF05, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const GUID SID_SWebBrowserApp = IID_IWebBrowserApp;
@@ -34,3 +53,12 @@ const GUID IID_IConnectionPointContainer = {0xB196B284, 0xBAB4, 0x101A, {0xB6, 0
 const GUID IID_IConnectionPoint = {0xB196B286, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
 const GUID IID_IPersistPropertyBag = {0x37D84F60, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
 const GUID IID_IPropertyBag = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
+const GUID IID_IOleInPlaceSiteEx = {0x9C2CAD80, 0x3424, 0x11CF, {0xB6, 0x70, 0x00, 0xAA, 0x00, 0x4C, 0xD6, 0xD8}};
+#define VE_CONTROL_GUID(name, l) const GUID name = {l, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}}
+VE_CONTROL_GUID(IID_IProvideClassInfo, 0xB196B283);
+VE_CONTROL_GUID(IID_IEnumConnectionPoints, 0xB196B285);
+VE_CONTROL_GUID(IID_IEnumConnections, 0xB196B287);
+VE_CONTROL_GUID(IID_IOleControl, 0xB196B288);
+#undef VE_CONTROL_GUID
+const GUID IID_IProvideClassInfo2 = {0xA6BC3AC0, 0xDBAA, 0x11CE, {0x9D, 0xE3, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
+const GUID IID_IPersistStreamInit = {0x7FD52380, 0x4E07, 0x101B, {0xAE, 0x2D, 0x08, 0x00, 0x2B, 0x2E, 0xC7, 0x13}};

@@ -13,7 +13,15 @@
 
 extern const IID IID_IOleCommandTarget;
 
-constexpr DWORD OLECMDID_STOP = 23;
+// The commands and options a browser sends (those the system meets).
+enum OLECMDID { OLECMDID_STOP = 23 };
+enum OLECMDF { OLECMDF_SUPPORTED = 0x1, OLECMDF_ENABLED = 0x2, OLECMDF_LATCHED = 0x4, OLECMDF_NINCHED = 0x8 };
+enum OLECMDEXECOPT {
+    OLECMDEXECOPT_DODEFAULT = 0,
+    OLECMDEXECOPT_PROMPTUSER = 1,
+    OLECMDEXECOPT_DONTPROMPTUSER = 2,
+    OLECMDEXECOPT_SHOWHELP = 3,
+};
 
 struct OLECMD {
     ULONG cmdID;

@@ -24,6 +24,8 @@ using OLECHAR = char16_t;
 using LPOLESTR = OLECHAR*;
 using LPCOLESTR = const OLECHAR*;
 using BSTR = OLECHAR*;
+// A wide string literal of OLECHARs.
+#define OLESTR(str) u##str
 
 BSTR SysAllocString(LPCOLESTR text);
 BSTR SysAllocStringLen(LPCOLESTR text, UINT length);

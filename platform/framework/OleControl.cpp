@@ -1,57 +1,112 @@
+// COleControl: its identity (the one interface map and its lookup), the
+// reference count, the window's messages the framework handles itself, and
+// what the control tells its site of its picture and its size.
 #include "platform/framework/OleControl.h"
 
-#include <algorithm>
 #include <utility>
 
-#include "platform/framework/PropertyStream.h"
-#include "platform/kernel/MessageBox.h"
+// An interface the framework answers and the part answering it. The OLE
+// document interfaces are answered only where the platform offers them.
+struct COleControl::InterfaceEntry {
+    const IID* iid;
+    IUnknown* (*part)(COleControl* self);
+    bool document;
+};
+
+#define VE_PART(iid, part) {&iid, [](COleControl* self) -> IUnknown* { return &self->part; }, false}
+#define VE_DOCUMENT_PART(iid, part) {&iid, [](COleControl* self) -> IUnknown* { return &self->part; }, true}
+const COleControl::InterfaceEntry COleControl::s_interfaces[] = {
+    VE_PART(IID_IUnknown, m_xUnknown),
+    VE_PART(IID_IDispatch, m_xDispatch),
+    VE_PART(IID_IOleObject, m_xOleObject),
+    VE_PART(IID_IOleWindow, m_xOleInPlaceObject),
+    VE_PART(IID_IOleInPlaceObject, m_xOleInPlaceObject),
+    VE_PART(IID_IOleInPlaceActiveObject, m_xOleInPlaceActiveObject),
+    VE_PART(IID_IOleControl, m_xOleControl),
+    VE_PART(IID_IViewObject, m_xViewObject),
+    VE_PART(IID_IViewObject2, m_xViewObject),
+    VE_PART(IID_IPersistPropertyBag, m_xPersistPropertyBag),
+    // IPersistStreamInit begins with IPersist's and IPersistStream's methods.
+    VE_PART(IID_IPersist, m_xPersistStreamInit),
+    VE_PART(IID_IPersistStream, m_xPersistStreamInit),
+    VE_PART(IID_IPersistStreamInit, m_xPersistStreamInit),
+    VE_PART(IID_IProvideClassInfo, m_xProvideClassInfo),
+    VE_PART(IID_IProvideClassInfo2, m_xProvideClassInfo),
+    VE_PART(IID_ISpecifyPropertyPages, m_xSpecifyPropertyPages),
+    VE_PART(IID_IConnectionPointContainer, m_xConnPtContainer),
+    VE_DOCUMENT_PART(IID_IPersistStorage, m_xPersistStorage),
+    VE_DOCUMENT_PART(IID_IDataObject, m_xDataObject),
+    VE_DOCUMENT_PART(IID_IRunnableObject, m_xRunnableObject),
+};
+#undef VE_PART
+#undef VE_DOCUMENT_PART
 
 COleControl::COleControl()
 {
     m_xUnknown.m_pThis = this;
     m_xDispatch.m_pThis = this;
     m_xOleObject.m_pThis = this;
-    m_xOleWindow.m_pThis = this;
+    m_xOleInPlaceObject.m_pThis = this;
+    m_xOleInPlaceActiveObject.m_pThis = this;
+    m_xOleControl.m_pThis = this;
     m_xViewObject.m_pThis = this;
-    m_xSpecifyPropertyPages.m_pThis = this;
     m_xPersistPropertyBag.m_pThis = this;
+    m_xPersistStreamInit.m_pThis = this;
+    m_xProvideClassInfo.m_pThis = this;
+    m_xSpecifyPropertyPages.m_pThis = this;
     m_xConnPtContainer.m_pThis = this;
     m_xEventConnPt.m_pThis = this;
+    m_xPersistStorage.m_pThis = this;
+    m_xDataObject.m_pThis = this;
+    m_xRunnableObject.m_pThis = this;
 }
 
 COleControl::~COleControl()
 {
-    if (m_hWnd) {
-        HWND hwnd = m_hWnd;
-        m_hWnd = nullptr;
-        ::DestroyWindow(hwnd);
-    }
+    // An aggregated data cache answers through this object's reference
+    // count: keep it from reaching zero again while the cache is taken down.
+    m_dwRef.store(1 << 20, std::memory_order_relaxed);
+    Stop();
+    ReleasePlatformParts();
+    DestroyControlWindow();
     for (auto& sink : m_sinks) sink.dispatch->Release();
     m_sinks.clear();
+    if (IOleAdviseHolder* holder = std::exchange(m_pOleAdviseHolder, nullptr)) holder->Release();
+    if (IAdviseSink* sink = std::exchange(m_pViewAdviseSink, nullptr)) sink->Release();
     if (IOleClientSite* site = std::exchange(m_pClientSite, nullptr)) site->Release();
 }
 
+// The framework's interfaces first (the primary dispatch interface among
+// them, and OLE's cache where it is aggregated), then the derived
+// control's interface map; a found interface is handed out with a
+// reference.
 HRESULT COleControl::ExternalQueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv) return E_POINTER;
+    *ppv = nullptr;
     IUnknown* found = nullptr;
-    if (riid == IID_IUnknown)
-        found = &m_xUnknown;
-    else if (riid == IID_IDispatch || (riid == m_piidPrimary && !(m_piidPrimary == GUID_NULL)))
-        found = &m_xDispatch;
-    else if (riid == IID_IOleObject)
-        found = &m_xOleObject;
-    else if (riid == IID_IOleWindow)
-        found = &m_xOleWindow;
-    else if (riid == IID_IViewObject)
-        found = &m_xViewObject;
-    else if (riid == IID_ISpecifyPropertyPages)
-        found = &m_xSpecifyPropertyPages;
-    else if (riid == IID_IPersistPropertyBag)
-        found = &m_xPersistPropertyBag;
-    else if (riid == IID_IConnectionPointContainer)
-        found = &m_xConnPtContainer;
-    return AnswerQuery(riid, found, ppv);
+    for (const InterfaceEntry& entry : s_interfaces) {
+        if (*entry.iid == riid && (!entry.document || OffersDocumentInterfaces())) {
+            found = entry.part(this);
+            break;
+        }
+    }
+    if (!found && !(m_piidPrimary == GUID_NULL) && riid == m_piidPrimary) found = &m_xDispatch;
+    if (!found && (riid == IID_IOleCache || riid == IID_IOleCache2 || riid == IID_IOleCacheControl)) {
+        // OLE's own cache, aggregated: its interfaces count on this object.
+        if (IUnknown* cache = DataCache()) return cache->QueryInterface(riid, ppv);
+        return E_NOINTERFACE;
+    }
+    if (!found) {
+        if (const AFX_INTERFACEMAP* map = GetInterfaceMap()) {
+            for (std::size_t i = 0; i < map->nCount && !found; ++i)
+                if (*map->lpEntries[i].piid == riid) found = map->lpEntries[i].pfnGet(this);
+        }
+    }
+    if (!found) return E_NOINTERFACE;
+    ExternalAddRef();
+    *ppv = found;
+    return S_OK;
 }
 
 ULONG COleControl::ExternalAddRef() { return m_dwRef.fetch_add(1, std::memory_order_relaxed) + 1; }
@@ -63,69 +118,56 @@ ULONG COleControl::ExternalRelease()
     return remaining;
 }
 
-BOOL COleControl::OnProperties()
+VE_FORWARD_IUNKNOWN(COleControl, XUnknown)
+
+namespace {
+
+// The container's windowless site, when it has one (with a reference).
+IOleInPlaceSiteWindowless* windowlessSite(IOleClientSite* clientSite)
 {
-    if (!m_pClientSite) return FALSE;
-    IOleControlSite* controlSite = nullptr;
-    if (FAILED(m_pClientSite->QueryInterface(IID_IOleControlSite, reinterpret_cast<void**>(&controlSite))) ||
-        !controlSite)
-        return FALSE;
-    const HRESULT hr = controlSite->ShowPropertyFrame();
-    controlSite->Release();
-    return SUCCEEDED(hr) ? TRUE : FALSE;
+    IOleInPlaceSiteWindowless* site = nullptr;
+    if (!clientSite ||
+        FAILED(clientSite->QueryInterface(IID_IOleInPlaceSiteWindowless, reinterpret_cast<void**>(&site))))
+        return nullptr;
+    return site;
 }
 
-BOOL COleControl::RecreateControlWindow()
-{
-    // The window is the target of the control's timers and messages; once
-    // made it stays for the life of the control, so nothing bound to it is
-    // lost when the control is sited again.
-    if (!m_hWnd) m_hWnd = CreateHandlerWindow(this, CS_DBLCLKS);
-    return m_hWnd != nullptr;
-}
+} // namespace
 
 void COleControl::InvalidateControl(LPCRECT lpRect, BOOL bErase)
 {
-    if (!m_pClientSite) return;
-    IOleInPlaceSiteWindowless* site = nullptr;
-    if (FAILED(m_pClientSite->QueryInterface(IID_IOleInPlaceSiteWindowless, reinterpret_cast<void**>(&site))) ||
-        !site)
+    if (m_hWnd && m_bInPlaceActive) {
+        InvalidateWindow(lpRect, bErase);
         return;
-    const RECT whole{0, 0, m_cx, m_cy};
-    site->InvalidateRect(lpRect ? lpRect : &whole, bErase);
-    site->Release();
+    }
+    // Not shown in a window of its own: the container repaints it.
+    if (IOleInPlaceSiteWindowless* site = windowlessSite(m_pClientSite)) {
+        const RECT whole{m_rcPos.left, m_rcPos.top, m_rcPos.left + m_cx, m_rcPos.top + m_cy};
+        site->InvalidateRect(lpRect ? lpRect : &whole, bErase);
+        site->Release();
+        return;
+    }
+    if (m_pViewAdviseSink) m_pViewAdviseSink->OnViewChange(DVASPECT_CONTENT, -1);
 }
 
 BOOL COleControl::SetControlSize(int cx, int cy)
 {
     SetInitialSize(cx, cy);
-    if (!m_pClientSite) return TRUE;
-    IOleInPlaceSiteWindowless* site = nullptr;
-    if (SUCCEEDED(m_pClientSite->QueryInterface(IID_IOleInPlaceSiteWindowless, reinterpret_cast<void**>(&site))) &&
-        site) {
-        const RECT rect{0, 0, cx, cy};
+    // The container places the control: it learns the new size (and an
+    // active control's container answers with SetObjectRects).
+    const RECT rect{m_rcPos.left, m_rcPos.top, m_rcPos.left + cx, m_rcPos.top + cy};
+    if (m_bInPlaceActive && m_pInPlaceSite) return SUCCEEDED(m_pInPlaceSite->OnPosRectChange(&rect)) ? TRUE : FALSE;
+    if (IOleInPlaceSiteWindowless* site = windowlessSite(m_pClientSite)) {
         site->OnPosRectChange(&rect);
         site->Release();
     }
     return TRUE;
 }
 
-void COleControl::FireEvent(DISPID dispid, const VARIANT* args, UINT count)
-{
-    std::vector<VARIANT> reversed(args, args + count);
-    std::reverse(reversed.begin(), reversed.end());
-    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, count, 0};
-    // A sink may unadvise while it is called: deliver to a snapshot.
-    std::vector<Sink> sinks = m_sinks;
-    for (auto& sink : sinks) sink.dispatch->AddRef();
-    for (auto& sink : sinks) {
-        sink.dispatch->Invoke(dispid, &params);
-        sink.dispatch->Release();
-    }
-}
-
 LRESULT COleControl::frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT painted = 0;
+    if (PaintMessage(message, wParam, &painted)) return painted;
     const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
     case WM_RBUTTONDOWN:
@@ -137,8 +179,10 @@ LRESULT COleControl::frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDOWN:
         OnLButtonDown(static_cast<UINT>(wParam), pt);
         return 0;
+    case WM_LBUTTONUP:
+        return Default();
     default:
-        return DefWindowProcA(m_hWnd, message, wParam, lParam);
+        return DefaultWindowProc(message, wParam, lParam);
     }
 }
 
@@ -158,79 +202,5 @@ LRESULT COleControl::Default()
     default:
         break;
     }
-    return DefWindowProcA(m_hWnd, m_currentMessage, m_currentWParam, m_currentLParam);
+    return DefaultWindowProc(m_currentMessage, m_currentWParam, m_currentLParam);
 }
-
-HRESULT COleControl::SetClientSite(IOleClientSite* pClientSite)
-{
-    if (pClientSite) pClientSite->AddRef();
-    if (IOleClientSite* old = std::exchange(m_pClientSite, pClientSite)) old->Release();
-    OnSetClientSite();
-    return S_OK;
-}
-
-HRESULT COleControl::Load(IPropertyBag* bag)
-{
-    if (!bag) return E_POINTER;
-    CPropbagLoadExchange px(bag);
-    DoPropExchange(&px);
-    return S_OK;
-}
-
-HRESULT COleControl::Save(IPropertyBag* bag)
-{
-    if (!bag) return E_POINTER;
-    CPropbagSaveExchange px(bag);
-    DoPropExchange(&px);
-    return S_OK;
-}
-
-HRESULT COleControl::LoadStream(PropertyStreamSource& source)
-{
-    PropertyStreamBag bag;
-    if (!ReadPropertyStream(source, bag)) return E_FAIL;
-    return Load(&bag);
-}
-
-HRESULT COleControl::SaveStream(std::string& bytes)
-{
-    PropertyStreamBag bag;
-    const HRESULT hr = Save(&bag);
-    if (FAILED(hr)) return hr;
-    return WritePropertyStream(bag, bytes) ? S_OK : E_FAIL;
-}
-
-HRESULT COleControl::Draw(HDC hdc, LPCRECTL bounds)
-{
-    if (!bounds) return E_INVALIDARG;
-    CDC dc(hdc);
-    OnDraw(&dc, *bounds, *bounds);
-    return S_OK;
-}
-
-HRESULT COleControl::Advise(IUnknown* sink, DWORD* cookie)
-{
-    if (!sink || !cookie) return E_POINTER;
-    IDispatch* dispatch = nullptr;
-    if (FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))) || !dispatch)
-        return CONNECT_E_CANNOTCONNECT;
-    *cookie = m_nextCookie++;
-    m_sinks.push_back(Sink{*cookie, dispatch});
-    return S_OK;
-}
-
-namespace {
-HINSTANCE& resourceHandle()
-{
-    // A module that is loaded on its own sets its handle; linked into a
-    // program, the control's resources live under this one.
-    static HINSTANCE handle = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(0x400000));
-    return handle;
-}
-} // namespace
-
-HINSTANCE AfxGetInstanceHandle() { return resourceHandle(); }
-HINSTANCE AfxGetResourceHandle() { return resourceHandle(); }
-void AfxSetResourceHandle(HINSTANCE module) { resourceHandle() = module; }
-
-int AfxMessageBox(const std::string& text, UINT type) { return MessageBoxA(nullptr, text.c_str(), "", type); }

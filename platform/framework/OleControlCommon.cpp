@@ -140,25 +140,6 @@ HRESULT COleControl::Unadvise(DWORD cookie)
     return S_OK;
 }
 
-// The framework's own interfaces were not it: the derived control's
-// interface map is asked; a found interface is handed out with a reference.
-HRESULT COleControl::AnswerQuery(REFIID riid, IUnknown* found, void** ppv)
-{
-    if (!found) {
-        if (const AFX_INTERFACEMAP* map = GetInterfaceMap()) {
-            for (std::size_t i = 0; i < map->nCount && !found; ++i)
-                if (*map->lpEntries[i].piid == riid) found = map->lpEntries[i].pfnGet(this);
-        }
-    }
-    if (!found) {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ExternalAddRef();
-    *ppv = found;
-    return S_OK;
-}
-
 UINT_PTR COleControl::SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC proc)
 {
     return ::SetTimer(m_hWnd, nIDEvent, nElapse, proc);

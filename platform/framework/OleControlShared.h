@@ -1,6 +1,6 @@
-// What both platforms' COleControl share: the control flags, the nested
-// interface parts' IUnknown, HIMETRIC conversion and the module's resource
-// handle.
+// What COleControl's files and the property page share: the control flags,
+// the nested interface parts' IUnknown, HIMETRIC conversion and the
+// module's resource handle.
 #pragma once
 
 #include "platform/win/WinTypes.h"
@@ -11,6 +11,12 @@ constexpr DWORD pointerInactive = 0x0004;
 constexpr DWORD noFlickerActivate = 0x0008;
 constexpr DWORD windowlessActivate = 0x0010;
 constexpr DWORD canOptimizeDraw = 0x0020;
+
+// Declares the IUnknown members of a nested interface part.
+#define VE_PART_IUNKNOWN                                                        \
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override; \
+    ULONG STDMETHODCALLTYPE AddRef() override;                                  \
+    ULONG STDMETHODCALLTYPE Release() override;
 
 // Defines the IUnknown members of a nested interface part of Owner: they
 // forward to the control's own reference count and interface map.

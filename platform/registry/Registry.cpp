@@ -276,6 +276,22 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* dat
     return save(store);
 }
 
+LSTATUS RegGetValueA(HKEY key, LPCSTR subKey, LPCSTR value, DWORD flags, DWORD* type, void* data, DWORD* size)
+{
+    HKEY opened = key;
+    if (subKey && *subKey) {
+        const LSTATUS status = RegOpenKeyExA(key, subKey, 0, KEY_READ, &opened);
+        if (status != ERROR_SUCCESS) return status;
+    }
+    DWORD found = 0;
+    LSTATUS status = RegQueryValueExA(opened, value, nullptr, &found, static_cast<BYTE*>(data), size);
+    if (opened != key) RegCloseKey(opened);
+    const bool allowed = (found == REG_SZ && (flags & RRF_RT_REG_SZ)) || (found == REG_DWORD && (flags & RRF_RT_REG_DWORD));
+    if (status == ERROR_SUCCESS && !allowed) status = ERROR_UNSUPPORTED_TYPE;
+    if (type) *type = found;
+    return status;
+}
+
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, DWORD*, DWORD* type, BYTE* data, DWORD* size)
 {
     std::lock_guard lock(registry().mutex);

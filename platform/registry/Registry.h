@@ -40,6 +40,12 @@ LSTATUS RegCloseKey(HKEY key);
 // name null or "" is the key's default value.
 LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
+// A value of a subkey (null or "" for the key itself), of the types flags
+// allow (ERROR_UNSUPPORTED_TYPE for another); a string comes terminated.
+constexpr DWORD RRF_RT_REG_SZ = 0x2;
+constexpr DWORD RRF_RT_REG_DWORD = 0x10;
+constexpr LSTATUS ERROR_UNSUPPORTED_TYPE = 1630;
+LSTATUS RegGetValueA(HKEY key, LPCSTR subKey, LPCSTR value, DWORD flags, DWORD* type, void* data, DWORD* size);
 // Removes the subkey with every key and value below it; with no subkey,
 // empties the key of its values and keys but keeps it.
 LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey);

@@ -46,11 +46,14 @@ using LCID = DWORD;
 using DISPID = LONG;
 using COLORREF = DWORD;
 using UINT_PTR = std::uintptr_t;
+using ULONG_PTR = std::uintptr_t;
 using LONG_PTR = std::intptr_t;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using ULONGLONG = std::uint64_t;
+using LONGLONG = std::int64_t;
+using FLOAT = float;
 
 // Calling conventions: on 32-bit Windows COM methods and thread procedures
 // use __stdcall; here there is one convention, so they are empty.
@@ -76,6 +79,8 @@ VE_DECLARE_HANDLE(HPALETTE);
 VE_DECLARE_HANDLE(HBITMAP);
 VE_DECLARE_HANDLE(HFONT);
 VE_DECLARE_HANDLE(HGDIOBJ_);
+VE_DECLARE_HANDLE(HRGN);
+VE_DECLARE_HANDLE(HACCEL);
 #undef VE_DECLARE_HANDLE
 using HCURSOR = HICON;
 using HMODULE = HINSTANCE;

@@ -134,7 +134,7 @@ TEST(Interfaces, PropertiesVerbAsksTheContainerForThePropertyFrame)
     TestContainer c;
     c.embed();
     auto* object = query<IOleObject>(c.ctrl(), IID_IOleObject);
-    EXPECT_EQ(object->DoVerb(OLEIVERB_PROPERTIES), S_OK);
+    EXPECT_EQ(object->DoVerb(OLEIVERB_PROPERTIES, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
     EXPECT_EQ(c.site().propertyFrames, 1);
     object->Release();
 }

@@ -171,11 +171,11 @@ TEST_F(Module, CreationByProgIdAndByClassIdentifierGivesAWorkingControl)
 {
     ASSERT_EQ(registerServer(), S_OK);
     CLSID clsid{};
-    ASSERT_EQ(CLSIDFromProgID("RW-DPV20.ImageCtrl.1", &clsid), S_OK);
+    ASSERT_EQ(CLSIDFromProgID(OLESTR("RW-DPV20.ImageCtrl.1"), &clsid), S_OK);
     EXPECT_EQ(clsid, CLSID_ImageCtrl);
     for (const char* name : {"RW-DPV20.ImageCtrl.1", "{4D8D78A3-35E9-499D-8771-4ADA8876B786}"}) {
         CLSID id{};
-        ASSERT_EQ(CLSIDFromString(name, &id), S_OK) << name;
+        ASSERT_EQ(CLSIDFromString(Utf8ToOle(name).c_str(), &id), S_OK) << name;
         IOleObject* object = nullptr;
         ASSERT_EQ(CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(&object)), S_OK)
             << name;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/com/ServiceProvider.h"
-#include "platform/com/WebBrowser.h"
+#include "host/site/BrowserBase.h"
 #include "tests/support/ComObject.h"
 
 struct NavigateCall {
@@ -15,7 +15,7 @@ struct NavigateCall {
     std::string targetFrame;
 };
 
-class TestBrowser final : public ComObject, public IWebBrowser2 {
+class TestBrowser final : public ComObject, public BrowserBase {
 public:
     HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0xB000));
     // No camera page name in it: a control on this page finds no camera

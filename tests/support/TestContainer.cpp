@@ -122,7 +122,7 @@ std::vector<DrawnText> TestContainer::paint()
     IViewObject* view = nullptr;
     m_ctrl->ExternalQueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view));
     const RECT bounds{0, 0, cx, cy};
-    view->Draw(DVASPECT_CONTENT, hdc, &bounds);
+    view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, hdc, &bounds, nullptr, nullptr, 0);
     view->Release();
     DeleteDC(hdc);
     ++m_paints;

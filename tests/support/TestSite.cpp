@@ -6,17 +6,16 @@ TestSite::~TestSite() { m_browser->Release(); }
 
 HRESULT TestSite::QueryInterface(REFIID riid, void** ppv)
 {
-    IUnknown* unknown = static_cast<IOleClientSite*>(this);
     if (riid == IID_IServiceProvider && !offersServiceProvider) {
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
-    return answer(riid, ppv,
-                  {{&IID_IUnknown, unknown},
-                   {&IID_IOleClientSite, unknown},
-                   {&IID_IServiceProvider, static_cast<IServiceProvider*>(this)},
-                   {&IID_IOleInPlaceSiteWindowless, static_cast<IOleInPlaceSiteWindowless*>(this)},
-                   {&IID_IOleControlSite, static_cast<IOleControlSite*>(this)}});
+    if (void* site = SiteInterface(riid)) {
+        *ppv = site;
+        addRef();
+        return S_OK;
+    }
+    return answer(riid, ppv, {{&IID_IServiceProvider, static_cast<IServiceProvider*>(this)}});
 }
 
 HRESULT TestSite::QueryService(REFGUID service, REFIID riid, void** ppv)
@@ -56,7 +55,14 @@ HRESULT TestEventSink::QueryInterface(REFIID riid, void** ppv)
     return answer(riid, ppv, {{&IID_IUnknown, self}, {&IID_IDispatch, self}});
 }
 
-HRESULT TestEventSink::Invoke(DISPID dispid, DISPPARAMS* params)
+HRESULT TestEventSink::GetTypeInfoCount(UINT* pctinfo)
+{
+    if (!pctinfo) return E_POINTER;
+    *pctinfo = 0;
+    return S_OK;
+}
+
+HRESULT TestEventSink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*)
 {
     FiredEvent event{dispid, {}};
     if (params)

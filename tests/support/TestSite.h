@@ -5,15 +5,11 @@
 #include <optional>
 #include <vector>
 
-#include "platform/com/OleControl.h"
+#include "host/site/SiteDefaults.h"
 #include "platform/com/ServiceProvider.h"
 #include "tests/support/TestBrowser.h"
 
-class TestSite final : public ComObject,
-                       public IOleClientSite,
-                       public IServiceProvider,
-                       public IOleInPlaceSiteWindowless,
-                       public IOleControlSite {
+class TestSite final : public ComObject, public WindowlessSite, public IServiceProvider {
 public:
     // Which services the site offers; a test removes some to see the control
     // cope without them.
@@ -50,7 +46,11 @@ class TestEventSink final : public ComObject, public IDispatch {
 public:
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
     VE_TEST_IUNKNOWN
-    HRESULT Invoke(DISPID dispIdMember, DISPPARAMS* params) override;
+    HRESULT GetTypeInfoCount(UINT* pctinfo) override;
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                   VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
     std::vector<FiredEvent> events;
     int count(DISPID dispid) const;

@@ -18,7 +18,7 @@
 #include "host/win32/ControlSite.h"
 #include "host/win32/DrawCalls.h"
 #include "host/win32/DrawRecord.h"
-#include "host/win32/EventSink.h"
+#include "host/core/EventSink.h"
 #include "host/win32/InPlaceFrame.h"
 #include "host/win32/MessageBrowser.h"
 #include "host/win32/ParamBag.h"

@@ -10,10 +10,14 @@
 #include <vector>
 
 #include "platform/framework/OleControl.h"
-#include "platform/framework/win32/Enumerators.h"
+#include "platform/framework/Enumerators.h"
 
 VE_FORWARD_IUNKNOWN(COleControl, XDataObject)
-VE_FORWARD_IUNKNOWN(COleControl, XRunnableObject)
+
+inline IUnknown* ItemUnknown(const FORMATETC&) { return nullptr; }
+using FormatEnumerator = Enumerator<IEnumFORMATETC, FORMATETC, IID_IEnumFORMATETC>;
+
+bool COleControl::OffersDocumentInterfaces() { return true; }
 
 namespace {
 
@@ -184,19 +188,3 @@ HRESULT STDMETHODCALLTYPE COleControl::XDataObject::EnumDAdvise(IEnumSTATDATA** 
     if (!m_pThis->m_pDataAdviseHolder) return OLE_E_ADVISENOTSUPPORTED;
     return m_pThis->m_pDataAdviseHolder->EnumAdvise(ppenumAdvise);
 }
-
-HRESULT STDMETHODCALLTYPE COleControl::XRunnableObject::GetRunningClass(LPCLSID lpClsid)
-{
-    if (!lpClsid) return E_POINTER;
-    return m_pThis->GetClassID(lpClsid);
-}
-
-HRESULT STDMETHODCALLTYPE COleControl::XRunnableObject::Run(LPBINDCTX) { return m_pThis->Run(); }
-
-// An in-process control runs as long as it exists; what Run adds is the
-// cache's connection to it.
-BOOL STDMETHODCALLTYPE COleControl::XRunnableObject::IsRunning() { return m_pThis->m_bRunning ? TRUE : FALSE; }
-
-HRESULT STDMETHODCALLTYPE COleControl::XRunnableObject::LockRunning(BOOL, BOOL) { return S_OK; }
-
-HRESULT STDMETHODCALLTYPE COleControl::XRunnableObject::SetContainedObject(BOOL) { return S_OK; }

@@ -10,8 +10,6 @@
 
 #include "platform/framework/OleControl.h"
 
-VE_FORWARD_IUNKNOWN(COleControl, XPersistStorage)
-
 namespace {
 // Not "CONTENTS": OLE's data cache reads a stream of that name as a picture.
 constexpr const OLECHAR* kPropertiesStream = L"Properties";
@@ -96,26 +94,3 @@ HRESULT COleControl::StorageHandsOff()
     if (IStorage* old = std::exchange(m_pStorage, nullptr)) old->Release();
     return S_OK;
 }
-
-HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::GetClassID(CLSID* pClassID)
-{
-    return m_pThis->GetClassID(pClassID);
-}
-
-HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::IsDirty() { return m_pThis->m_bModified ? S_OK : S_FALSE; }
-
-HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::InitNew(IStorage* pStg) { return m_pThis->StorageInitNew(pStg); }
-
-HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::Load(IStorage* pStg) { return m_pThis->StorageLoad(pStg); }
-
-HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::Save(IStorage* pStgSave, BOOL fSameAsLoad)
-{
-    return m_pThis->StorageSave(pStgSave, fSameAsLoad);
-}
-
-HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::SaveCompleted(IStorage* pStgNew)
-{
-    return m_pThis->StorageSaveCompleted(pStgNew);
-}
-
-HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::HandsOffStorage() { return m_pThis->StorageHandsOff(); }

@@ -1,9 +1,10 @@
-// A browser object whose every member answers E_NOTIMPL: a test's browser
-// derives from it and overrides the few members a control calls. The list
+// A browser object whose every member answers E_NOTIMPL: a viewer's or a
+// test's browser derives from it and overrides the few members a control
+// calls. The list
 // follows the members of Windows' IWebBrowser2 and its bases in order.
 #pragma once
 
-#include <exdisp.h>
+#include "platform/com/WebBrowser.h"
 
 class BrowserBase : public IWebBrowser2 {
 public:

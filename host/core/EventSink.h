@@ -3,11 +3,11 @@
 // viewer's report writes it on every platform.
 #pragma once
 
-#include <oaidl.h>
-
 #include <atomic>
 #include <functional>
 #include <string>
+
+#include "platform/com/OleControl.h"
 
 class EventSink final : public IDispatch {
 public:
@@ -38,3 +38,8 @@ private:
     IID m_events;
     Handler m_handler;
 };
+
+// Connects a sink reporting to handler to the control's events: its
+// default source interface (IProvideClassInfo2), else IDispatch. On success
+// *point holds the connection point, to Unadvise *cookie from.
+HRESULT AdviseEventSink(IUnknown* control, EventSink::Handler handler, IConnectionPoint** point, DWORD* cookie);

@@ -1,12 +1,9 @@
-// In-place activation and the control's window: a real child of the
-// container's window once active; WM_PAINT reaches OnDraw, the message map
-// sees the messages first.
+// The control's window on Windows and in-place activation: a real child of
+// the container's window once active; WM_PAINT reaches OnDraw, the message
+// map sees the messages first.
 #include <utility>
 
 #include "platform/framework/OleControl.h"
-
-VE_FORWARD_IUNKNOWN(COleControl, XOleInPlaceObject)
-VE_FORWARD_IUNKNOWN(COleControl, XOleInPlaceActiveObject)
 
 namespace {
 
@@ -163,41 +160,31 @@ HRESULT COleControl::InPlaceDeactivate()
     return S_OK;
 }
 
-HRESULT COleControl::SetObjectRects(LPCRECT pos, LPCRECT)
+void COleControl::MoveControlWindow()
 {
-    if (!pos) return E_POINTER;
-    m_rcPos = *pos;
-    m_cx = pos->right - pos->left;
-    m_cy = pos->bottom - pos->top;
-    m_cxExtent = PixelsToHimetric(m_cx);
-    m_cyExtent = PixelsToHimetric(m_cy);
     if (m_hWnd)
-        ::SetWindowPos(m_hWnd, nullptr, pos->left, pos->top, m_cx, m_cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    return S_OK;
+        ::SetWindowPos(m_hWnd, nullptr, m_rcPos.left, m_rcPos.top, m_cx, m_cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void COleControl::InvalidateControl(LPCRECT lpRect, BOOL bErase)
+void COleControl::InvalidateWindow(LPCRECT lpRect, BOOL bErase) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
+
+void COleControl::HideControl()
 {
-    if (m_hWnd && m_bInPlaceActive) {
-        ::InvalidateRect(m_hWnd, lpRect, bErase);
-        return;
-    }
-    // Not shown in a window of its own: the container repaints it.
-    if (m_pClientSite) {
-        IOleInPlaceSiteWindowless* site = nullptr;
-        if (SUCCEEDED(m_pClientSite->QueryInterface(IID_IOleInPlaceSiteWindowless, reinterpret_cast<void**>(&site))) &&
-            site) {
-            site->InvalidateRect(lpRect ? lpRect : &m_rcPos, bErase);
-            site->Release();
-            return;
-        }
-    }
-    if (m_pViewAdviseSink) m_pViewAdviseSink->OnViewChange(DVASPECT_CONTENT, -1);
+    if (m_hWnd) ::ShowWindow(m_hWnd, SW_HIDE);
 }
 
-LRESULT COleControl::frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam)
+void COleControl::DestroyControlWindow()
 {
-    const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (m_hWnd) {
+        HWND hwnd = std::exchange(m_hWnd, nullptr);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd);
+    }
+}
+
+bool COleControl::PaintMessage(UINT message, WPARAM wParam, LRESULT* result)
+{
+    *result = 0;
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -209,7 +196,7 @@ LRESULT COleControl::frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam)
             OnDraw(&dc, bounds, ps.rcPaint);
         }
         ::EndPaint(m_hWnd, &ps);
-        return 0;
+        return true;
     }
     case WM_PRINTCLIENT: {
         // A copy of the window's picture into another context (PrintWindow).
@@ -217,79 +204,18 @@ LRESULT COleControl::frameworkHandle(UINT message, WPARAM wParam, LPARAM lParam)
         ::GetClientRect(m_hWnd, &bounds);
         CDC dc(reinterpret_cast<HDC>(wParam));
         OnDraw(&dc, bounds, bounds);
-        return 0;
+        return true;
     }
     case WM_ERASEBKGND:
         // OnDraw paints every pixel it owns; erasing first would flicker.
-        return 1;
-    case WM_RBUTTONDOWN:
-        OnRButtonDown(static_cast<UINT>(wParam), pt);
-        return 0;
-    case WM_RBUTTONUP:
-        OnRButtonUp(static_cast<UINT>(wParam), pt);
-        return 0;
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(static_cast<UINT>(wParam), pt);
-        return 0;
-    case WM_LBUTTONUP:
-        return Default();
+        *result = 1;
+        return true;
     default:
-        return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
+        return false;
     }
 }
 
-LRESULT COleControl::Default()
+LRESULT COleControl::DefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (m_currentMessage) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        // A pressed button captures the mouse, so that its release comes back
-        // to the control even outside it.
-        ::SetCapture(m_hWnd);
-        break;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-        if (::GetCapture() == m_hWnd) ::ReleaseCapture();
-        break;
-    default:
-        break;
-    }
-    return ::DefWindowProcW(m_hWnd, m_currentMessage, m_currentWParam, m_currentLParam);
+    return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
-
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::GetWindow(HWND* phwnd)
-{
-    if (!phwnd) return E_POINTER;
-    *phwnd = m_pThis->m_hWnd;
-    return m_pThis->m_hWnd ? S_OK : E_FAIL;
-}
-
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
-
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::InPlaceDeactivate() { return m_pThis->InPlaceDeactivate(); }
-
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::UIDeactivate() { return m_pThis->UIDeactivate(); }
-
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::SetObjectRects(LPCRECT lprcPosRect, LPCRECT lprcClipRect)
-{
-    return m_pThis->SetObjectRects(lprcPosRect, lprcClipRect);
-}
-
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::ReactivateAndUndo() { return INPLACE_E_NOTUNDOABLE; }
-
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::GetWindow(HWND* phwnd)
-{
-    return m_pThis->m_xOleInPlaceObject.GetWindow(phwnd);
-}
-
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
-
-// The control has no accelerators, menus or tool space of its own.
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::TranslateAccelerator(LPMSG) { return S_FALSE; }
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::OnFrameWindowActivate(BOOL) { return S_OK; }
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::OnDocWindowActivate(BOOL) { return S_OK; }
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL)
-{
-    return S_OK;
-}
-HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::EnableModeless(BOOL) { return S_OK; }

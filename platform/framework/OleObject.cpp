@@ -1,13 +1,18 @@
 // IOleObject: siting, verbs, extent, the user type and the container's
-// advise sinks; the property pages the Properties verb shows.
+// advise sinks; the property pages the Properties verb shows; the in-place
+// object's and the control's parts.
 #include <utility>
 #include <vector>
 
+#include "platform/com/ComCreation.h"
+#include "platform/framework/Enumerators.h"
 #include "platform/framework/OleControl.h"
-#include "platform/framework/win32/Enumerators.h"
 
 VE_FORWARD_IUNKNOWN(COleControl, XOleObject)
 VE_FORWARD_IUNKNOWN(COleControl, XSpecifyPropertyPages)
+VE_FORWARD_IUNKNOWN(COleControl, XOleInPlaceObject)
+VE_FORWARD_IUNKNOWN(COleControl, XOleInPlaceActiveObject)
+VE_FORWARD_IUNKNOWN(COleControl, XRunnableObject)
 
 HRESULT COleControl::SetClientSite(IOleClientSite* pClientSite)
 {
@@ -35,12 +40,7 @@ BOOL COleControl::OnProperties()
     ULONG count = 0;
     const CLSID* pages = GetPropPageIDs(&count);
     if (!pages || count == 0) return FALSE;
-    HWND owner = m_hWnd;
-    if (m_pInPlaceSite) m_pInPlaceSite->GetWindow(&owner);
-    IUnknown* self = GetControllingUnknown();
-    const HRESULT hr = ::OleCreatePropertyFrame(owner, 0, 0, nullptr, 1, &self, count, const_cast<CLSID*>(pages),
-                                                ::GetUserDefaultLCID(), 0, nullptr);
-    return SUCCEEDED(hr) ? TRUE : FALSE;
+    return ShowSystemPropertyFrame(pages, count);
 }
 
 HRESULT COleControl::DoVerb(LONG iVerb, HWND)
@@ -54,7 +54,7 @@ HRESULT COleControl::DoVerb(LONG iVerb, HWND)
         return InPlaceActivate(true);
     case OLEIVERB_HIDE:
         UIDeactivate();
-        if (m_hWnd) ::ShowWindow(m_hWnd, SW_HIDE);
+        HideControl();
         return S_OK;
     case OLEIVERB_PROPERTIES:
         return OnProperties() ? S_OK : E_FAIL;
@@ -73,12 +73,12 @@ HRESULT COleControl::DoVerb(LONG iVerb, HWND)
 // activation verbs beside them. DoVerb accepts each.
 HRESULT COleControl::EnumVerbs(IEnumOLEVERB** ppEnum)
 {
-    static OLECHAR edit[] = L"&Edit";
-    static OLECHAR properties[] = L"&Properties...";
-    static OLECHAR show[] = L"&Show";
-    static OLECHAR activate[] = L"&Activate";
-    static OLECHAR inPlace[] = L"Activate &in Place";
-    static OLECHAR hide[] = L"&Hide";
+    static OLECHAR edit[] = OLESTR("&Edit");
+    static OLECHAR properties[] = OLESTR("&Properties...");
+    static OLECHAR show[] = OLESTR("&Show");
+    static OLECHAR activate[] = OLESTR("&Activate");
+    static OLECHAR inPlace[] = OLESTR("Activate &in Place");
+    static OLECHAR hide[] = OLESTR("&Hide");
     const DWORD shown = OLEVERBATTRIB_ONCONTAINERMENU;
     std::vector<OLEVERB> verbs = {
         {OLEIVERB_PRIMARY, edit, MF_STRING | MF_ENABLED, shown},
@@ -94,26 +94,17 @@ HRESULT COleControl::EnumVerbs(IEnumOLEVERB** ppEnum)
     return VerbEnumerator::Create(std::move(verbs), 0, ppEnum);
 }
 
-HRESULT COleControl::GetUserType(DWORD form, LPOLESTR* type)
+// The container places the control.
+HRESULT COleControl::SetObjectRects(LPCRECT pos, LPCRECT)
 {
-    if (!type) return E_POINTER;
-    *type = nullptr;
-    if (const UINT id = GetUserTypeNameID()) {
-        const wchar_t* text = nullptr;
-        // Length 0 answers a read-only pointer into the string table.
-        const int length = ::LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
-        if (length > 0 && text) {
-            const std::size_t bytes = (static_cast<std::size_t>(length) + 1) * sizeof(OLECHAR);
-            *type = static_cast<LPOLESTR>(::CoTaskMemAlloc(bytes));
-            if (!*type) return E_OUTOFMEMORY;
-            for (int i = 0; i < length; ++i) (*type)[i] = text[i];
-            (*type)[length] = 0;
-            return S_OK;
-        }
-    }
-    CLSID clsid;
-    if (FAILED(GetClassID(&clsid))) return E_FAIL;
-    return ::OleRegGetUserType(clsid, form, type);
+    if (!pos) return E_POINTER;
+    m_rcPos = *pos;
+    m_cx = pos->right - pos->left;
+    m_cy = pos->bottom - pos->top;
+    m_cxExtent = PixelsToHimetric(m_cx);
+    m_cyExtent = PixelsToHimetric(m_cy);
+    MoveControlWindow();
+    return S_OK;
 }
 
 void COleControl::SendAdvise(DWORD what)
@@ -217,8 +208,10 @@ HRESULT STDMETHODCALLTYPE COleControl::XOleObject::GetExtent(DWORD dwDrawAspect,
 HRESULT STDMETHODCALLTYPE COleControl::XOleObject::Advise(IAdviseSink* pAdvSink, DWORD* pdwConnection)
 {
     if (!pAdvSink || !pdwConnection) return E_POINTER;
-    if (!m_pThis->m_pOleAdviseHolder && FAILED(::CreateOleAdviseHolder(&m_pThis->m_pOleAdviseHolder)))
-        return E_OUTOFMEMORY;
+    if (!m_pThis->m_pOleAdviseHolder) {
+        const HRESULT hr = m_pThis->MakeOleAdviseHolder();
+        if (FAILED(hr)) return hr;
+    }
     return m_pThis->m_pOleAdviseHolder->Advise(pAdvSink, pdwConnection);
 }
 
@@ -253,9 +246,62 @@ HRESULT STDMETHODCALLTYPE COleControl::XSpecifyPropertyPages::GetPages(CAUUID* p
     pPages->cElems = 0;
     pPages->pElems = nullptr;
     if (!ids || count == 0) return S_OK;
-    pPages->pElems = static_cast<GUID*>(::CoTaskMemAlloc(sizeof(GUID) * count));
+    pPages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID) * count));
     if (!pPages->pElems) return E_OUTOFMEMORY;
     for (ULONG i = 0; i < count; ++i) pPages->pElems[i] = ids[i];
     pPages->cElems = count;
     return S_OK;
 }
+
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::GetWindow(HWND* phwnd)
+{
+    if (!phwnd) return E_POINTER;
+    *phwnd = m_pThis->m_hWnd;
+    return m_pThis->m_hWnd ? S_OK : E_FAIL;
+}
+
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::InPlaceDeactivate() { return m_pThis->InPlaceDeactivate(); }
+
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::UIDeactivate() { return m_pThis->UIDeactivate(); }
+
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::SetObjectRects(LPCRECT lprcPosRect, LPCRECT lprcClipRect)
+{
+    return m_pThis->SetObjectRects(lprcPosRect, lprcClipRect);
+}
+
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceObject::ReactivateAndUndo() { return INPLACE_E_NOTUNDOABLE; }
+
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::GetWindow(HWND* phwnd)
+{
+    return m_pThis->m_xOleInPlaceObject.GetWindow(phwnd);
+}
+
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+
+// The control has no accelerators, menus or tool space of its own.
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::TranslateAccelerator(LPMSG) { return S_FALSE; }
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::OnFrameWindowActivate(BOOL) { return S_OK; }
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::OnDocWindowActivate(BOOL) { return S_OK; }
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL)
+{
+    return S_OK;
+}
+HRESULT STDMETHODCALLTYPE COleControl::XOleInPlaceActiveObject::EnableModeless(BOOL) { return S_OK; }
+
+HRESULT STDMETHODCALLTYPE COleControl::XRunnableObject::GetRunningClass(LPCLSID lpClsid)
+{
+    if (!lpClsid) return E_POINTER;
+    return m_pThis->GetClassID(lpClsid);
+}
+
+HRESULT STDMETHODCALLTYPE COleControl::XRunnableObject::Run(LPBINDCTX) { return m_pThis->Run(); }
+
+// An in-process control runs as long as it exists; what Run adds is the
+// cache's connection to it.
+BOOL STDMETHODCALLTYPE COleControl::XRunnableObject::IsRunning() { return m_pThis->m_bRunning ? TRUE : FALSE; }
+
+HRESULT STDMETHODCALLTYPE COleControl::XRunnableObject::LockRunning(BOOL, BOOL) { return S_OK; }
+
+HRESULT STDMETHODCALLTYPE COleControl::XRunnableObject::SetContainedObject(BOOL) { return S_OK; }

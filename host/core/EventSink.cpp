@@ -1,10 +1,6 @@
-#include "host/win32/EventSink.h"
+#include "host/core/EventSink.h"
 
 #include "host/core/Grid.h"
-
-#include <olectl.h>
-
-#include <cstdio>
 
 ULONG EventSink::Release()
 {
@@ -52,4 +48,31 @@ std::string EventSink::FirstArgument(const DISPPARAMS* params)
     if (!params || params->cArgs == 0 || !params->rgvarg) return "null";
     // COM passes the arguments last first.
     return EventValueText(params->rgvarg[params->cArgs - 1]);
+}
+
+HRESULT AdviseEventSink(IUnknown* control, EventSink::Handler handler, IConnectionPoint** point, DWORD* cookie)
+{
+    if (!control || !point || !cookie) return E_POINTER;
+    *point = nullptr;
+    IID events = IID_IDispatch;
+    IProvideClassInfo2* info = nullptr;
+    if (SUCCEEDED(control->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&info))) && info) {
+        IID found{};
+        if (SUCCEEDED(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &found))) events = found;
+        info->Release();
+    }
+    IConnectionPointContainer* points = nullptr;
+    HRESULT hr = control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points));
+    if (FAILED(hr) || !points) return FAILED(hr) ? hr : E_NOINTERFACE;
+    hr = points->FindConnectionPoint(events, point);
+    points->Release();
+    if (FAILED(hr) || !*point) return FAILED(hr) ? hr : CONNECT_E_NOCONNECTION;
+    auto* sink = new EventSink(events, std::move(handler));
+    hr = (*point)->Advise(sink, cookie);
+    sink->Release();
+    if (FAILED(hr)) {
+        (*point)->Release();
+        *point = nullptr;
+    }
+    return hr;
 }

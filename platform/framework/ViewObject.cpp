@@ -6,18 +6,6 @@
 
 VE_FORWARD_IUNKNOWN(COleControl, XViewObject)
 
-HRESULT COleControl::Draw(HDC hdc, const RECT& bounds)
-{
-    CDC dc(hdc);
-    // Drawing is bounded to the rectangle, as the container asks: what
-    // OnDraw does beyond it does not reach the container's picture.
-    const int saved = ::SaveDC(hdc);
-    ::IntersectClipRect(hdc, bounds.left, bounds.top, bounds.right, bounds.bottom);
-    OnDraw(&dc, bounds, bounds);
-    ::RestoreDC(hdc, saved);
-    return S_OK;
-}
-
 HRESULT STDMETHODCALLTYPE COleControl::XViewObject::Draw(DWORD dwDrawAspect, LONG, void*, DVTARGETDEVICE*, HDC,
                                                          HDC hdcDraw, LPCRECTL lprcBounds, LPCRECTL,
                                                          BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR)

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/framework/OleControl.h"
-#include "platform/framework/win32/Enumerators.h"
+#include "platform/framework/Enumerators.h"
 
 VE_FORWARD_IUNKNOWN(COleControl, XConnectionPointContainer)
 

@@ -1,6 +1,7 @@
 // Persistence through the property exchange: IPersistPropertyBag over the
 // container's bag, IPersistStreamInit over a stream holding the same named
-// properties, in the format of PropertyStream.h.
+// properties, in the format of PropertyStream.h, and IPersistStorage where
+// the platform has storages.
 #include <algorithm>
 #include <string>
 
@@ -9,6 +10,7 @@
 
 VE_FORWARD_IUNKNOWN(COleControl, XPersistPropertyBag)
 VE_FORWARD_IUNKNOWN(COleControl, XPersistStreamInit)
+VE_FORWARD_IUNKNOWN(COleControl, XPersistStorage)
 
 namespace {
 
@@ -54,23 +56,34 @@ HRESULT COleControl::Save(IPropertyBag* bag)
     return S_OK;
 }
 
-HRESULT COleControl::LoadStream(IStream* stream)
+HRESULT COleControl::LoadStream(PropertyStreamSource& source)
 {
-    if (!stream) return E_POINTER;
-    StreamSource source(stream);
     PropertyStreamBag bag;
     if (!ReadPropertyStream(source, bag)) return E_FAIL;
     return Load(&bag);
 }
 
+HRESULT COleControl::SaveStream(std::string& bytes)
+{
+    PropertyStreamBag bag;
+    const HRESULT hr = Save(&bag);
+    if (FAILED(hr)) return hr;
+    return WritePropertyStream(bag, bytes) ? S_OK : E_FAIL;
+}
+
+HRESULT COleControl::LoadStream(IStream* stream)
+{
+    if (!stream) return E_POINTER;
+    StreamSource source(stream);
+    return LoadStream(source);
+}
+
 HRESULT COleControl::SaveStream(IStream* stream)
 {
     if (!stream) return E_POINTER;
-    PropertyStreamBag bag;
-    HRESULT hr = Save(&bag);
-    if (FAILED(hr)) return hr;
     std::string bytes;
-    if (!WritePropertyStream(bag, bytes)) return E_FAIL;
+    HRESULT hr = SaveStream(bytes);
+    if (FAILED(hr)) return hr;
     ULONG written = 0;
     hr = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
     if (FAILED(hr)) return hr;
@@ -119,9 +132,8 @@ HRESULT STDMETHODCALLTYPE COleControl::XPersistStreamInit::Save(LPSTREAM pStm, B
 HRESULT STDMETHODCALLTYPE COleControl::XPersistStreamInit::GetSizeMax(ULARGE_INTEGER* pCbSize)
 {
     if (!pCbSize) return E_POINTER;
-    PropertyStreamBag bag;
     std::string bytes;
-    if (FAILED(m_pThis->Save(&bag)) || !WritePropertyStream(bag, bytes)) return E_FAIL;
+    if (FAILED(m_pThis->SaveStream(bytes))) return E_FAIL;
     pCbSize->QuadPart = bytes.size();
     return S_OK;
 }
@@ -131,3 +143,27 @@ HRESULT STDMETHODCALLTYPE COleControl::XPersistStreamInit::InitNew()
     m_pThis->OnResetState();
     return S_OK;
 }
+
+// The properties inside an OLE storage, where the platform has storages.
+HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::GetClassID(CLSID* pClassID)
+{
+    return m_pThis->GetClassID(pClassID);
+}
+
+HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::IsDirty() { return m_pThis->m_bModified ? S_OK : S_FALSE; }
+
+HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::InitNew(IStorage* pStg) { return m_pThis->StorageInitNew(pStg); }
+
+HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::Load(IStorage* pStg) { return m_pThis->StorageLoad(pStg); }
+
+HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::Save(IStorage* pStgSave, BOOL fSameAsLoad)
+{
+    return m_pThis->StorageSave(pStgSave, fSameAsLoad);
+}
+
+HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::SaveCompleted(IStorage* pStgNew)
+{
+    return m_pThis->StorageSaveCompleted(pStgNew);
+}
+
+HRESULT STDMETHODCALLTYPE COleControl::XPersistStorage::HandsOffStorage() { return m_pThis->StorageHandsOff(); }

@@ -1,11 +1,12 @@
 // COM enumerators over a snapshot of items: the control's connection
-// points, a connection point's connections, its verbs and its data formats.
+// points, a connection point's connections, its verbs (and on Windows its
+// data formats).
 // Each item holds a reference the enumerator owns; Next hands the caller a
 // copy of its own (a reference, or a verb name the caller frees).
 #pragma once
 
-#include <ocidl.h>
-#include <oleidl.h>
+#include "platform/com/ComCreation.h"
+#include "platform/com/OleControl.h"
 
 #include <atomic>
 #include <new>
@@ -15,7 +16,6 @@
 inline IUnknown* ItemUnknown(IConnectionPoint* item) { return item; }
 inline IUnknown* ItemUnknown(const CONNECTDATA& item) { return item.pUnk; }
 inline IUnknown* ItemUnknown(const OLEVERB&) { return nullptr; }
-inline IUnknown* ItemUnknown(const FORMATETC&) { return nullptr; }
 
 // The caller's copy of an item.
 template <typename Item>
@@ -33,7 +33,7 @@ inline OLEVERB CopyItemOut(const OLEVERB& verb)
     if (verb.lpszVerbName) {
         std::size_t length = 0;
         while (verb.lpszVerbName[length]) ++length;
-        auto* name = static_cast<LPOLESTR>(::CoTaskMemAlloc((length + 1) * sizeof(OLECHAR)));
+        auto* name = static_cast<LPOLESTR>(CoTaskMemAlloc((length + 1) * sizeof(OLECHAR)));
         if (name) {
             for (std::size_t i = 0; i <= length; ++i) name[i] = verb.lpszVerbName[i];
             copy.lpszVerbName = name;
@@ -114,4 +114,3 @@ private:
 using ConnectionPointEnumerator = Enumerator<IEnumConnectionPoints, IConnectionPoint*, IID_IEnumConnectionPoints>;
 using ConnectionEnumerator = Enumerator<IEnumConnections, CONNECTDATA, IID_IEnumConnections>;
 using VerbEnumerator = Enumerator<IEnumOLEVERB, OLEVERB, IID_IEnumOLEVERB>;
-using FormatEnumerator = Enumerator<IEnumFORMATETC, FORMATETC, IID_IEnumFORMATETC>;
