@@ -5,7 +5,10 @@
 
 TextPropertyBag::TextPropertyBag(const std::vector<std::pair<std::string, std::string>>& params)
 {
-    for (const auto& [name, value] : params) set(name, value);
+    // The first PARAM of a name counts, as in a browser (and in the
+    // Windows viewer's bag); a later one of the same name is ignored.
+    for (const auto& [name, value] : params)
+        if (!get(name)) m_entries.emplace_back(name, value);
 }
 
 void TextPropertyBag::set(const std::string& name, const std::string& value)

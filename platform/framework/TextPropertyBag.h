@@ -14,6 +14,7 @@
 class TextPropertyBag final : public IPropertyBag {
 public:
     TextPropertyBag() = default;
+    // From a page's PARAMs: the first of a name counts.
     explicit TextPropertyBag(const std::vector<std::pair<std::string, std::string>>& params);
 
     // Adds or replaces a property; the first spelling of a name is kept.

@@ -37,11 +37,16 @@ TEST(PropertyText, Booleans)
 
 TEST(PropertyBag, NamesMatchInAnyCaseAndKeepTheirFirstSpelling)
 {
+    // Of a page's two PARAMs of one name the first counts, as in the
+    // Windows viewer; a property written later replaces it.
     TextPropertyBag bag({{"ImagePath", "/a"}, {"imagepath", "/b"}});
     ASSERT_EQ(bag.entries().size(), 1u);
     EXPECT_EQ(bag.entries()[0].first, "ImagePath");
-    EXPECT_EQ(bag.get("IMAGEPATH"), "/b");
+    EXPECT_EQ(bag.get("IMAGEPATH"), "/a");
     EXPECT_FALSE(bag.get("Image"));
+    bag.set("IMAGEPATH", "/c");
+    EXPECT_EQ(bag.get("ImagePath"), "/c");
+    EXPECT_EQ(bag.entries()[0].first, "ImagePath");
 }
 
 TEST(PropertyBag, LoadExchangeUsesDefaultsForAbsentAndUnconvertibleValues)
