@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/core/ControlHost.h"
 #include "host/container/ContainerListener.h"
 #include "host/core/ControlPolicy.h"
 #include "host/page/ViewerPage.h"
@@ -23,7 +24,7 @@
 
 enum class MouseButton { Left, Right, Middle };
 
-class ViewerContainer {
+class ViewerContainer final : public ControlHost {
 public:
     ViewerContainer(std::string pageUrl, std::string modulePath, ContainerListener listener);
     ~ViewerContainer();
@@ -33,13 +34,13 @@ public:
     // Creates, sites and loads one control per OBJECT of a registered class
     // (registering the module first when needed); returns how many.
     std::size_t embed(const std::vector<EmbeddedObject>& objects);
-    std::size_t count() const { return m_controls.size(); }
+    std::size_t count() const override { return m_controls.size(); }
     // Which of a page's controls may be loaded (the image control's class
     // only, unless set otherwise).
     void setPolicy(ControlPolicy policy) { m_policy = std::move(policy); }
     // The grid's size and each control's place in it.
     SIZE extent() const { return m_extent; }
-    RECT cell(std::size_t index) const;
+    RECT cell(std::size_t index) const override;
     // The viewer's own window: the browser window the controls are told of.
     HWND window() const { return m_window; }
 
@@ -64,7 +65,7 @@ public:
     void mouseButton(MouseButton button, bool down, POINT pt, WPARAM keys);
     void mouseWheel(POINT pt, int notches, WPARAM keys);
     // The browser's Stop, given to every control.
-    void stop();
+    void stop() override;
     // The control's Properties verb.
     bool showProperties(std::size_t index);
 
@@ -72,17 +73,17 @@ public:
     int controlAt(POINT pt) const;
     // The camera a control shows: the host (and port) of its absolute
     // ImagePath, else of the page.
-    std::string cameraHost(std::size_t index) const;
+    std::string cameraHost(std::size_t index) const override;
     // The control `index` itself (not AddRef'ed), or null.
-    IUnknown* control(std::size_t index) const { return index < m_controls.size() ? m_controls[index].object.get() : nullptr; }
+    IUnknown* control(std::size_t index) const override { return index < m_controls.size() ? m_controls[index].object.get() : nullptr; }
 
     // Replaces the control at `index` with a fresh one made from the same
     // OBJECT, in the same cell, as reloading the page would make it; false
     // (the old control kept) when it cannot be made.
-    bool reload(std::size_t index);
+    bool reload(std::size_t index) override;
 
     // Destroys the controls (their workers end) and the sites; idempotent.
-    void release();
+    void release() override;
 
     // Names a cursor for reports: "arrow", "hand", "wait", "icon 201", ...
     static std::string NameOfCursor(HCURSOR cursor);

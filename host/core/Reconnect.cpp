@@ -111,6 +111,12 @@ std::string Reconnector::overlay(std::size_t camera, Clock::time_point now) cons
     return text + " in " + std::to_string((left.count() + 999) / 1000) + " s";
 }
 
+void ReconnectWatch::attach(ControlHost& host)
+{
+    m_reload = [&host](std::size_t camera) { return host.reload(camera); };
+    m_ended = [&host](std::size_t camera) { return ControlStreamEnded(host.control(camera)); };
+}
+
 void ReconnectWatch::grow(std::size_t camera)
 {
     if (camera >= m_schedule.size()) m_schedule.resize(camera + 1);

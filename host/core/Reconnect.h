@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host/container/ContainerListener.h"
+#include "host/core/ControlHost.h"
 #include "platform/tap/FrameTap.h"
 
 class EventLog;
@@ -101,6 +102,9 @@ public:
 
     // A listener that feeds this watch, then calls `chained`.
     ContainerListener listener(ContainerListener chained = {});
+    // Makes the cameras of `host` again through its reload, and learns of
+    // their ends through their controls' frame taps.
+    void attach(ControlHost& host);
     // How a face makes the camera at an index again; false when it could not.
     void setReload(std::function<bool(std::size_t)> reload) { m_reload = std::move(reload); }
     // How a face learns that a camera's stream ended after its pictures

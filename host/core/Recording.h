@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/core/ControlHost.h"
 #include "host/core/MatroskaWriter.h"
 #include "platform/tap/FrameTap.h"
 
@@ -75,15 +76,12 @@ public:
     // empty when one started (the status line then says so).
     std::string toggle(const std::vector<IUnknown*>& controls, const std::vector<std::string>& hosts, int shown,
                        const std::string& folder, std::time_t when);
-    // The same for a viewer's container (either viewer's: count(),
-    // control(i), cameraHost(i)), now.
-    template <class Container>
-    std::string startAll(const Container& container, const std::string& file)
+    // The same for either viewer's container, now.
+    std::string startAll(const ControlHost& container, const std::string& file)
     {
         return startAll(controlsOf(container), file);
     }
-    template <class Container>
-    std::string toggle(const Container& container, int shown, const std::string& folder)
+    std::string toggle(const ControlHost& container, int shown, const std::string& folder)
     {
         std::vector<std::string> hosts;
         for (std::size_t i = 0; i < container.count(); ++i) hosts.push_back(container.cameraHost(i));
@@ -92,8 +90,7 @@ public:
     // Moves each recording to its camera's control when that was made
     // again (reconnection); to be called after the controls may have been.
     void follow(const std::vector<IUnknown*>& controls);
-    template <class Container>
-    void follow(const Container& container)
+    void follow(const ControlHost& container)
     {
         if (recording()) follow(controlsOf(container));
     }
@@ -110,8 +107,7 @@ public:
 private:
     std::string said(std::string text);
 
-    template <class Container>
-    static std::vector<IUnknown*> controlsOf(const Container& container)
+    static std::vector<IUnknown*> controlsOf(const ControlHost& container)
     {
         std::vector<IUnknown*> controls;
         for (std::size_t i = 0; i < container.count(); ++i) controls.push_back(container.control(i));

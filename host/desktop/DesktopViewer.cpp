@@ -672,8 +672,9 @@ int DesktopViewer::showPage()
         chained);
     m_container = &m_session->container();
     m_reconnect.setLog(&m_session->log());
+    m_reconnect.attach(*m_container);
+    // The cell's last picture is kept before its control is made again.
     m_reconnect.setReload([this](std::size_t camera) { return reload(camera); });
-    m_reconnect.setEndProbe([this](std::size_t camera) { return ControlStreamEnded(m_container->control(camera)); });
 
     m_loading = "loading " + m_pageUrl + " ...";
     render();

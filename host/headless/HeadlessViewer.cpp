@@ -109,8 +109,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     if (const int failed = session.open()) return failed;
     ViewerContainer& container = session.container();
     reconnect.setLog(&session.log());
-    reconnect.setReload([&container](std::size_t camera) { return container.reload(camera); });
-    reconnect.setEndProbe([&container](std::size_t camera) { return ControlStreamEnded(container.control(camera)); });
+    reconnect.attach(container);
 
     const SIZE extent = container.extent();
     auto surface = std::make_shared<Surface>(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host/core/ControlHost.h"
 #include "host/container/ContainerListener.h"
 #include "host/core/ControlPolicy.h"
 #include "host/page/ViewerPage.h"
@@ -33,7 +34,7 @@ struct ContainerSetup {
     ControlPolicy policy;           // which of a page's controls may be loaded
 };
 
-class Container {
+class Container final : public ControlHost {
 public:
     explicit Container(ContainerSetup setup);
     ~Container();
@@ -43,9 +44,9 @@ public:
     // Makes, sites and loads one control per OBJECT whose class can be
     // made (registering the module first when needed); returns how many.
     std::size_t embed(const std::vector<EmbeddedObject>& objects);
-    std::size_t count() const { return m_controls.size(); }
+    std::size_t count() const override { return m_controls.size(); }
     SIZE extent() const { return m_extent; }
-    RECT cell(std::size_t index) const;
+    RECT cell(std::size_t index) const override;
     // Moves the grid's top-left corner in the window.
     void setOrigin(POINT origin);
 
@@ -84,22 +85,22 @@ public:
     int focusedControl() const { return controlHolding(GetFocus()); }
 
     // The browser's Stop, for every control.
-    void stop();
+    void stop() override;
     // The control's Properties verb; `show` lets the property frame appear.
     bool showProperties(std::size_t index, bool show);
     int controlAt(POINT pt) const;
-    std::string cameraHost(std::size_t index) const;
+    std::string cameraHost(std::size_t index) const override;
     // The control `index` itself (not AddRef'ed), or null.
-    IUnknown* control(std::size_t index) const { return index < m_controls.size() ? m_controls[index]->object : nullptr; }
+    IUnknown* control(std::size_t index) const override { return index < m_controls.size() ? m_controls[index]->object : nullptr; }
 
     // Replaces the control at `index` with a fresh one made from the same
     // OBJECT, in the same cell, as reloading the page would make it; false
     // (the old control kept) when it cannot be made.
-    bool reload(std::size_t index);
+    bool reload(std::size_t index) override;
 
     // Deactivates and closes the controls (their workers end), lets their
     // sites go; idempotent.
-    void release();
+    void release() override;
 
 private:
     struct Hosted {

@@ -230,8 +230,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
         return 2;
     }
 
-    reconnect.setReload([&container](std::size_t camera) { return container->reload(camera); });
-    reconnect.setEndProbe([&container](std::size_t camera) { return ControlStreamEnded(container->control(camera)); });
+    reconnect.attach(*container);
     const SIZE extent = container->extent();
     Canvas canvas(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));
     PointerInput mouse;

@@ -476,11 +476,12 @@ int ViewerWindow::showPage(const std::string& pageUrl)
     }
     m_picture.attach(m_container.get(), m_container->extent());
     m_drew.assign(m_container->count(), false);
+    m_reconnect->attach(*m_container);
+    // The view keeps the camera's last picture before its control is made again.
     m_reconnect->setReload([this](std::size_t camera) {
         if (camera < m_drew.size() && m_drew[camera]) m_picture.keepLastPicture(camera);
         return m_container->reload(camera);
     });
-    m_reconnect->setEndProbe([this](std::size_t camera) { return ControlStreamEnded(m_container->control(camera)); });
     m_picture.setReconnect(m_options.reconnect ? m_reconnect.get() : nullptr);
     // The window fits the grid and the bars, on the screen's work area
     // (a larger grid opens scaled to fit, its shape kept), unless the user

@@ -1,0 +1,38 @@
+// What the viewer core asks of a platform's container of controls: the
+// Linux viewer's (over the stand-in) and the Windows viewer's (over OLE)
+// each implement it, so that recording, reconnection, the status line and
+// the headless run are written once over both.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/com/Unknown.h"
+#include "platform/win/WinTypes.h"
+
+class ControlHost {
+public:
+    virtual ~ControlHost() = default;
+    // The controls the page's OBJECTs made, in the grid's order.
+    virtual std::size_t count() const = 0;
+    // The control at `index` (not counted: the container owns it), or null.
+    virtual IUnknown* control(std::size_t index) const = 0;
+    // The camera a control shows: the host (and port) of its absolute
+    // ImagePath, else of the page.
+    virtual std::string cameraHost(std::size_t index) const = 0;
+    // The control's place in the grid.
+    virtual RECT cell(std::size_t index) const = 0;
+    // Replaces the control at `index` with a fresh one made from the same
+    // OBJECT, in the same cell, as reloading the page would make it; false
+    // (the old control kept) when it cannot be made.
+    virtual bool reload(std::size_t index) = 0;
+    // The browser's Stop, given to every control.
+    virtual void stop() = 0;
+    // Destroys the controls (their workers end) and the sites; idempotent.
+    virtual void release() = 0;
+
+protected:
+    ControlHost() = default;
+    ControlHost(const ControlHost&) = default;
+    ControlHost& operator=(const ControlHost&) = default;
+};
