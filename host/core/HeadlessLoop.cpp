@@ -24,7 +24,7 @@ bool applyKey(const InputAction& a, HeadlessFace& face, EventLog& log, POINT poi
     if (a.key == "Escape") {
         // Stopped by the user: no camera is made again.
         if (reconnect) reconnect->stop();
-        face.stop();
+        face.host().stop();
         endRecording(recorder);
     } else if (a.key == "p") face.showProperties(pointer);
     else if (a.key == "q") return false;
@@ -82,19 +82,14 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
     POINT pointer{0, 0};
     bool running = true;
     Recorder recorder;
-    auto controls = [&face] {
-        std::vector<IUnknown*> all;
-        for (int i = 0; i < face.controlCount(); ++i) all.push_back(face.control(i));
-        return all;
-    };
     if (!limits.record.empty()) {
-        if (const std::string error = recorder.startAll(controls(), limits.record); !error.empty()) {
+        if (const std::string error = recorder.startAll(face.host(), limits.record); !error.empty()) {
             std::fprintf(stderr, "camview: %s\n", error.c_str());
             return -1;
         }
     }
     while (running && elapsedMs() < limits.durationSeconds * 1000 && (limits.frames < 0 || log.frames() < limits.frames) &&
-           !(log.frames() == 0 && !reconnect && statuses.allFailed(face.controlCount()))) {
+           !(log.frames() == 0 && !reconnect && statuses.allFailed(static_cast<int>(face.host().count())))) {
         while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs()) {
             const InputAction& a = script.actions[next++];
             if (a.kind == InputAction::Kind::Key) {
@@ -108,7 +103,7 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
         running = face.pump() && running;
         if (reconnect) {
             reconnect->step();
-            if (recorder.recording()) recorder.follow(controls()); // a camera made again goes on into its file
+            recorder.follow(face.host()); // a camera made again goes on into its file
         }
         face.paint();
         if (limits.snapshotEvery > 0 && log.frames() - lastSnapshotFrames >= limits.snapshotEvery) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "host/container/EventLog.h"
+#include "host/core/ControlHost.h"
 #include "host/core/Reconnect.h"
 #include "host/headless/InputScript.h"
 #include "platform/com/Unknown.h"
@@ -40,14 +41,11 @@ private:
 class HeadlessFace {
 public:
     virtual ~HeadlessFace() = default;
-    virtual int controlCount() const = 0;
-    // The control `index` (its IUnknown, not AddRef'ed), for recording.
-    virtual IUnknown* control(int index) = 0;
+    // The face's container of controls.
+    virtual ControlHost& host() = 0;
     // One scripted mouse action at a point of the grid: move, press,
     // release, click or wheel turn. False when the viewer must end.
     virtual bool applyPointer(const InputAction& action) = 0;
-    // The browser's Stop for every control (Esc).
-    virtual void stop() = 0;
     // The property page of the control under `pt` (the first control when
     // the point is on none).
     virtual void showProperties(POINT pt) = 0;

@@ -124,9 +124,7 @@ public:
         }
         return true;
     }
-    int controlCount() const override { return static_cast<int>(m_container.count()); }
-    IUnknown* control(int index) override { return m_container.control(static_cast<std::size_t>(index)); }
-    void stop() override { m_container.stop(); }
+    ControlHost& host() override { return m_container; }
     void showProperties(POINT pt) override
     {
         m_container.showProperties(static_cast<std::size_t>(std::max(0, m_container.controlAt(pt))), false);
