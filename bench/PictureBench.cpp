@@ -19,7 +19,7 @@
 #include "bench/RatioReporter.h"
 #include "image/Dib.h"
 #include "image/Image.h"
-#include "platform/gdi/PixelRows.h"
+#include "platform/gdi/linux/PixelRows.h"
 #include "tests/support/JpegFactory.h"
 
 namespace {

@@ -30,9 +30,9 @@
 
 #include "control/ImageCtrl.h"
 #include "platform/framework/PropertyStream.h"
-#include "platform/framework/TextPropertyBag.h"
+#include "platform/framework/linux/TextPropertyBag.h"
 #include "platform/gdi/Gdi.h"
-#include "platform/gdi/Surface.h"
+#include "platform/gdi/linux/Surface.h"
 #include "platform/window/Window.h"
 #include "stream/StreamBuffer.h"
 

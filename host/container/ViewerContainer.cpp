@@ -14,8 +14,8 @@
 #include <cctype>
 
 #include "platform/com/OleCommandTarget.h"
-#include "platform/framework/TextPropertyBag.h"
-#include "platform/window/Clock.h"
+#include "platform/framework/linux/TextPropertyBag.h"
+#include "platform/window/linux/Clock.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/InputState.h"
 

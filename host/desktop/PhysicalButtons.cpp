@@ -3,7 +3,7 @@
 #include <SDL.h>
 #include <X11/Xlib.h>
 
-#include "platform/window/Clock.h"
+#include "platform/window/linux/Clock.h"
 
 namespace {
 // The mapping can change while the viewer runs (a person switches to

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/gdi/Surface.h"
+#include "platform/gdi/linux/Surface.h"
 
 // A device context that paints into `surface`, with the given origin (the
 // container's position of the control on it) and an optional clip in

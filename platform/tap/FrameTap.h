@@ -11,7 +11,7 @@
 
 #include "platform/com/Unknown.h"
 #ifndef _WIN32
-#include "platform/window/Clock.h" // GetTickCount, which gives the arrival ticks
+#include "platform/window/linux/Clock.h" // GetTickCount, which gives the arrival ticks
 #endif
 
 // What the control hands each frame to. Not reference counted: the

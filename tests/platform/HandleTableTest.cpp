@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "platform/gdi/Gdi.h"
-#include "platform/gdi/GdiObjects.h"
-#include "platform/kernel/HandleTable.h"
+#include "platform/gdi/linux/GdiObjects.h"
+#include "platform/kernel/linux/HandleTable.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/kernel/Kernel.h"
-#include "platform/wininet/InternetObjects.h"
+#include "platform/wininet/linux/InternetObjects.h"
 #include "platform/wininet/WinInet.h"
 #include "tests/support/Loopback.h"
 

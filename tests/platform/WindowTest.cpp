@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/window/Clock.h"
+#include "platform/window/linux/Clock.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/InputState.h"
 #include "platform/window/Window.h"

@@ -1,6 +1,6 @@
 #include "tests/support/TestContainer.h"
 
-#include "platform/framework/TextPropertyBag.h"
+#include "platform/framework/linux/TextPropertyBag.h"
 #include "platform/window/Window.h"
 #include "stream/StreamBuffer.h"
 

@@ -12,7 +12,7 @@
 
 #include "control/ImageCtrl.h"
 #include "platform/gdi/Gdi.h"
-#include "platform/window/Clock.h"
+#include "platform/window/linux/Clock.h"
 #include "platform/window/InputState.h"
 #include "tests/support/TestSite.h"
 
