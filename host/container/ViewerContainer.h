@@ -18,7 +18,7 @@
 #include "platform/com/ComPtr.h"
 #include "platform/com/OleControl.h"
 #include "platform/gdi/Gdi.h"
-#include "platform/window/Window.h"
+#include "platform/window/linux/StandInWindow.h"
 
 
 enum class MouseButton { Left, Right, Middle };

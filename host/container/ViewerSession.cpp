@@ -1,11 +1,12 @@
 #include "host/container/ViewerSession.h"
 
 #include "host/container/PageLoader.h"
+#include "platform/window/linux/StandInWindow.h"
 
 ViewerSession::ViewerSession(ViewerSessionSetup setup, ContainerListener chained)
     : m_setup(std::move(setup)), m_log(m_setup.events)
 {
-    SetInputStateSource(m_setup.input);
+    standin::SetInputStateSource(m_setup.input);
     SetPasswordPrompt(m_setup.prompt);
     m_container = std::make_unique<ViewerContainer>(m_setup.pageUrl, m_setup.modulePath, m_log.listener(std::move(chained)));
     m_container->setPolicy(ControlPolicy(m_setup.allowedClasses));
@@ -15,7 +16,7 @@ ViewerSession::~ViewerSession()
 {
     close();
     SetPasswordPrompt(nullptr);
-    SetInputStateSource(nullptr);
+    standin::SetInputStateSource(nullptr);
 }
 
 int ViewerSession::open()

@@ -13,7 +13,7 @@
 
 #include "host/container/EventLog.h"
 #include "host/container/ViewerContainer.h"
-#include "platform/window/InputState.h"
+#include "platform/window/linux/StandInWindow.h"
 #include "platform/wininet/WinInet.h"
 
 struct ViewerSessionSetup {

@@ -12,7 +12,7 @@
 #include "host/container/ViewerSession.h"
 #include "host/headless/InputScript.h"
 #include "host/page/NetworkErrors.h"
-#include "platform/window/InputState.h"
+#include "platform/window/linux/StandInWindow.h"
 #include "platform/wininet/WinInet.h"
 
 namespace {

@@ -12,8 +12,7 @@
 
 #include "control/ImageCtrl.h"
 #include "platform/gdi/Gdi.h"
-#include "platform/window/linux/Clock.h"
-#include "platform/window/InputState.h"
+#include "platform/window/linux/StandInWindow.h"
 #include "tests/support/TestSite.h"
 
 // The control with its state opened to tests.

@@ -5,6 +5,7 @@
 // windowless container's activation does.
 #include "platform/framework/OleControl.h"
 #include "platform/window/Window.h"
+#include "platform/window/linux/StandInWindow.h"
 
 #include <utility>
 
@@ -25,7 +26,7 @@ BOOL COleControl::RecreateControlWindow()
     // lost when the control is sited again.
     if (m_hWnd) return TRUE;
     if (!m_pWindowPart) m_pWindowPart = new WindowPart(this);
-    m_hWnd = CreateHandlerWindow(m_pWindowPart, CS_DBLCLKS);
+    m_hWnd = standin::CreateHandlerWindow(m_pWindowPart, CS_DBLCLKS);
     return m_hWnd != nullptr;
 }
 

@@ -4,6 +4,7 @@
 // stands for the dialog, so that the page's calls answer as on Windows.
 #include "platform/framework/OlePropertyPage.h"
 #include "platform/window/Window.h"
+#include "platform/window/linux/StandInWindow.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ PageWindow g_pageWindow;
 
 } // namespace
 
-HWND COlePropertyPage::CreatePageDialog(HWND) { return CreateHandlerWindow(&g_pageWindow, 0); }
+HWND COlePropertyPage::CreatePageDialog(HWND) { return standin::CreateHandlerWindow(&g_pageWindow, 0); }
 
 void COlePropertyPage::DestroyPageDialog() { ::DestroyWindow(m_hDlg); }
 

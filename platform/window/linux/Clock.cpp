@@ -1,4 +1,4 @@
-#include "platform/window/linux/Clock.h"
+#include "platform/window/linux/StandInWindow.h"
 
 #include <chrono>
 #include <mutex>
@@ -25,16 +25,16 @@ std::shared_ptr<Clock>& clockSlot()
 }
 } // namespace
 
-void SetProcessClock(std::shared_ptr<Clock> clock)
+void standin::SetProcessClock(std::shared_ptr<Clock> clock)
 {
     std::lock_guard lock(g_clockMutex);
     clockSlot() = clock ? std::move(clock) : std::make_shared<RealClock>();
 }
 
-std::shared_ptr<Clock> GetProcessClock()
+std::shared_ptr<Clock> standin::GetProcessClock()
 {
     std::lock_guard lock(g_clockMutex);
     return clockSlot();
 }
 
-DWORD GetTickCount() { return static_cast<DWORD>(GetProcessClock()->nowMs()); }
+DWORD GetTickCount() { return static_cast<DWORD>(standin::GetProcessClock()->nowMs()); }

@@ -1,13 +1,13 @@
-// The clock that timers and GetTickCount read. The container chooses it:
-// the real monotonic clock for the viewer, a virtual clock for tests, which
-// moves only when the test advances it.
+// The Linux stand-in's clock, which timers and GetTickCount read. The
+// container chooses it: the real monotonic clock for the viewer, a virtual
+// clock for tests, which moves only when the test advances it.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
-#include "platform/win/WinTypes.h"
+#include "platform/kernel/Kernel.h" // GetTickCount
 
 class Clock {
 public:
@@ -35,9 +35,3 @@ public:
 private:
     std::atomic<std::uint64_t> m_now{1000};
 };
-
-// The process's clock; the real clock until a container installs another.
-void SetProcessClock(std::shared_ptr<Clock> clock);
-std::shared_ptr<Clock> GetProcessClock();
-
-DWORD GetTickCount();

@@ -1,4 +1,5 @@
 #include "platform/window/Cursor.h"
+#include "platform/window/linux/StandInWindow.h"
 
 #include <map>
 #include <memory>
@@ -31,7 +32,7 @@ HICON handleOf(CursorObject* object) { return reinterpret_cast<HICON>(object); }
 
 } // namespace
 
-void RegisterIconResource(HINSTANCE module, WORD id, IconImage image)
+void standin::RegisterIconResource(HINSTANCE module, WORD id, IconImage image)
 {
     auto& t = table();
     std::lock_guard lock(t.mutex);
@@ -43,7 +44,7 @@ void RegisterIconResource(HINSTANCE module, WORD id, IconImage image)
     slot->image = std::make_shared<const IconImage>(std::move(image));
 }
 
-void UnregisterIconResources(HINSTANCE module)
+void standin::UnregisterIconResources(HINSTANCE module)
 {
     auto& t = table();
     std::lock_guard lock(t.mutex);
@@ -93,7 +94,7 @@ HCURSOR GetCursor()
     return t.current;
 }
 
-bool GetSystemCursorId(HCURSOR cursor, WORD* id)
+bool standin::GetSystemCursorId(HCURSOR cursor, WORD* id)
 {
     auto& t = table();
     std::lock_guard lock(t.mutex);
@@ -106,7 +107,7 @@ bool GetSystemCursorId(HCURSOR cursor, WORD* id)
     return false;
 }
 
-bool GetIconResourceId(HICON icon, WORD* id)
+bool standin::GetIconResourceId(HICON icon, WORD* id)
 {
     auto& t = table();
     std::lock_guard lock(t.mutex);
@@ -119,7 +120,7 @@ bool GetIconResourceId(HICON icon, WORD* id)
     return false;
 }
 
-const IconImage* GetIconImage(HICON icon)
+const IconImage* standin::GetIconImage(HICON icon)
 {
     auto& t = table();
     std::lock_guard lock(t.mutex);

@@ -1,4 +1,5 @@
 #include "platform/window/InputState.h"
+#include "platform/window/linux/StandInWindow.h"
 
 #include <mutex>
 
@@ -18,13 +19,13 @@ std::shared_ptr<InputStateSource>& inputSlot()
 }
 } // namespace
 
-void SetInputStateSource(std::shared_ptr<InputStateSource> source)
+void standin::SetInputStateSource(std::shared_ptr<InputStateSource> source)
 {
     std::lock_guard lock(g_inputMutex);
     inputSlot() = source ? std::move(source) : std::make_shared<SettableInputState>();
 }
 
-std::shared_ptr<InputStateSource> GetInputStateSource()
+std::shared_ptr<InputStateSource> standin::GetInputStateSource()
 {
     std::lock_guard lock(g_inputMutex);
     return inputSlot();
@@ -32,14 +33,14 @@ std::shared_ptr<InputStateSource> GetInputStateSource()
 
 SHORT GetAsyncKeyState(int vk)
 {
-    return GetInputStateSource()->isKeyDown(vk) ? static_cast<SHORT>(0x8000) : 0;
+    return standin::GetInputStateSource()->isKeyDown(vk) ? static_cast<SHORT>(0x8000) : 0;
 }
 
 int GetSystemMetrics(int index)
 {
     switch (index) {
     case SM_SWAPBUTTON:
-        return GetInputStateSource()->buttonsSwapped() ? 1 : 0;
+        return standin::GetInputStateSource()->buttonsSwapped() ? 1 : 0;
     case SM_CXSCREEN:
         return 1920;
     case SM_CYSCREEN:
@@ -57,4 +58,4 @@ int GetSystemMetrics(int index)
     }
 }
 
-UINT GetDoubleClickTime() { return GetInputStateSource()->doubleClickTimeMs(); }
+UINT GetDoubleClickTime() { return standin::GetInputStateSource()->doubleClickTimeMs(); }

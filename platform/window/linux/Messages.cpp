@@ -2,6 +2,7 @@
 #include <thread>
 
 #include "platform/window/Cursor.h"
+#include "platform/window/linux/StandInWindow.h"
 #include "platform/window/linux/WindowTable.h"
 
 namespace {
@@ -17,7 +18,7 @@ std::shared_ptr<MessageQueue> queueFor(HWND hwnd, bool mustOwn)
 }
 } // namespace
 
-HWND CreateHandlerWindow(WindowHandler* handler, UINT classStyle)
+HWND standin::CreateHandlerWindow(WindowHandler* handler, UINT classStyle)
 {
     if (!handler) return nullptr;
     return WindowTable::instance().create(handler, classStyle);
@@ -35,8 +36,9 @@ BOOL DestroyWindow(HWND hwnd)
 
 BOOL IsWindow(HWND hwnd) { return hwnd && WindowTable::instance().find(hwnd) ? TRUE : FALSE; }
 
-UINT GetClassStyle(HWND hwnd)
+DWORD GetClassLongA(HWND hwnd, int index)
 {
+    if (index != GCL_STYLE) return 0;
     auto record = WindowTable::instance().find(hwnd);
     return record ? record->classStyle : 0;
 }
@@ -77,7 +79,7 @@ LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags)
 {
     if (!msg) return FALSE;
-    const std::uint64_t now = GetProcessClock()->nowMs();
+    const std::uint64_t now = standin::GetProcessClock()->nowMs();
     return WindowTable::instance().currentQueue()->peek(*msg, hwnd, filterMin, filterMax,
                                                         (removeFlags & PM_REMOVE) != 0, now)
                ? TRUE
@@ -87,7 +89,7 @@ BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax)
 {
     if (!msg) return FALSE;
-    auto clock = GetProcessClock();
+    auto clock = standin::GetProcessClock();
     WindowTable::instance().currentQueue()->wait(*msg, hwnd, filterMin, filterMax, *clock);
     return msg->message == WM_QUIT ? FALSE : TRUE;
 }
@@ -108,7 +110,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc)
 {
     auto queue = queueFor(hwnd, true);
     if (!queue) return 0;
-    return queue->setTimer(hwnd, id, elapseMs, proc, GetProcessClock()->nowMs());
+    return queue->setTimer(hwnd, id, elapseMs, proc, standin::GetProcessClock()->nowMs());
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id)
@@ -118,9 +120,9 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id)
     return queue->killTimer(hwnd, id) ? TRUE : FALSE;
 }
 
-std::optional<std::uint64_t> NextTimerDueMs() { return WindowTable::instance().currentQueue()->nextTimerDue(); }
+std::optional<std::uint64_t> standin::NextTimerDueMs() { return WindowTable::instance().currentQueue()->nextTimerDue(); }
 
-void WakeMessageQueueOf(HWND hwnd)
+void standin::WakeMessageQueueOf(HWND hwnd)
 {
     if (auto record = WindowTable::instance().find(hwnd)) record->queue->wake();
 }

@@ -1,4 +1,5 @@
 #include "platform/window/StringResources.h"
+#include "platform/window/linux/StandInWindow.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,13 +19,13 @@ Table& table()
 }
 } // namespace
 
-void RegisterStringResource(HINSTANCE module, UINT id, const std::string& text)
+void standin::RegisterStringResource(HINSTANCE module, UINT id, const std::string& text)
 {
     std::lock_guard lock(table().mutex);
     table().strings[{module, id}] = text;
 }
 
-void UnregisterStringResources(HINSTANCE module)
+void standin::UnregisterStringResources(HINSTANCE module)
 {
     std::lock_guard lock(table().mutex);
     for (auto it = table().strings.begin(); it != table().strings.end();)

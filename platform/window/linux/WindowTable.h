@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "platform/kernel/linux/HandleTable.h"
-#include "platform/window/linux/Clock.h"
-#include "platform/window/Window.h"
+#include "platform/window/linux/StandInWindow.h"
 
 class MessageQueue {
 public:
