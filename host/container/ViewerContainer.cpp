@@ -18,6 +18,7 @@
 #include "platform/window/linux/StandInWindow.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/InputState.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 namespace {
 
@@ -174,7 +175,7 @@ bool ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
         h.dirty = false;
         h.painted = painted = true;
         surface->clearRecord();
-        HDC hdc = CreateSurfaceDC(surface, h.rect.left, h.rect.top, &h.rect);
+        HDC hdc = standin::CreateSurfaceDC(surface, h.rect.left, h.rect.top, &h.rect);
         const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
         h.view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, hdc, &bounds, nullptr, nullptr, 0);
         DeleteDC(hdc);

@@ -17,7 +17,7 @@
 #include "host/site/HostSite.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/OleControl.h"
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 #include "platform/window/linux/StandInWindow.h"
 
 

@@ -15,6 +15,7 @@
 #include "tests/integration/Processes.h"
 #include "tests/support/Loopback.h"
 #include "tests/support/TestContainer.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 namespace {
 
@@ -260,7 +261,7 @@ TEST_F(Integration, LiveFrameAsPng)
     ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; }));
     c.paint();
     const std::string file = ::testing::TempDir() + "/live-frame.png";
-    ASSERT_TRUE(WriteSurfacePng(c.surface(), file));
+    ASSERT_TRUE(standin::WriteSurfacePng(c.surface(), file));
     std::printf("live frame from camsim: %s\n", file.c_str());
 }
 

@@ -4,6 +4,7 @@
 #include "platform/window/Window.h"
 #include "stream/StreamBuffer.h"
 #include "platform/window/linux/StandInWindow.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 #include <algorithm>
 #include <thread>
@@ -119,7 +120,7 @@ std::vector<DrawnText> TestContainer::paint()
     int cy = 0;
     m_ctrl->GetControlSize(&cx, &cy);
     m_surface->clearRecord();
-    HDC hdc = CreateSurfaceDC(m_surface);
+    HDC hdc = standin::CreateSurfaceDC(m_surface);
     IViewObject* view = nullptr;
     m_ctrl->ExternalQueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view));
     const RECT bounds{0, 0, cx, cy};

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "control/ImageCtrl.h"
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 #include "platform/window/linux/StandInWindow.h"
 #include "tests/support/TestSite.h"
 

@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 #include "platform/gdi/linux/GdiObjects.h"
 
-HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX, int originY, const RECT* clip)
+HDC standin::CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX, int originY, const RECT* clip)
 {
     auto dc = std::make_shared<DeviceContext>();
     dc->surface = std::move(surface);
@@ -15,7 +15,7 @@ HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX, int originY, 
     return GdiTable::instance().addDC(std::move(dc));
 }
 
-std::shared_ptr<Surface> GetDCSurface(HDC hdc)
+std::shared_ptr<Surface> standin::GetDCSurface(HDC hdc)
 {
     const auto dc = GdiTable::instance().dc(hdc);
     return dc ? dc->surface : nullptr;

@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
-bool WriteSurfacePng(const Surface& surface, const std::string& path)
+bool standin::WriteSurfacePng(const Surface& surface, const std::string& path)
 {
     if (surface.width() <= 0 || surface.height() <= 0) return false;
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
