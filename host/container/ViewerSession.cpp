@@ -2,12 +2,13 @@
 
 #include "host/container/PageLoader.h"
 #include "platform/window/linux/StandInWindow.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 
 ViewerSession::ViewerSession(ViewerSessionSetup setup, ContainerListener chained)
     : m_setup(std::move(setup)), m_log(m_setup.events)
 {
     standin::SetInputStateSource(m_setup.input);
-    SetPasswordPrompt(m_setup.prompt);
+    standin::SetPasswordPrompt(m_setup.prompt);
     m_container = std::make_unique<ViewerContainer>(m_setup.pageUrl, m_setup.modulePath, m_log.listener(std::move(chained)));
     m_container->setPolicy(ControlPolicy(m_setup.allowedClasses));
 }
@@ -15,7 +16,7 @@ ViewerSession::ViewerSession(ViewerSessionSetup setup, ContainerListener chained
 ViewerSession::~ViewerSession()
 {
     close();
-    SetPasswordPrompt(nullptr);
+    standin::SetPasswordPrompt(nullptr);
     standin::SetInputStateSource(nullptr);
 }
 

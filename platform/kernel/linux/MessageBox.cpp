@@ -1,18 +1,18 @@
-#include "platform/kernel/MessageBox.h"
+#include "platform/kernel/linux/StandInKernel.h"
 
 #include <cstdio>
 #include <mutex>
 
 namespace {
 std::mutex g_mutex;
-MessageBoxHandler& handlerSlot()
+standin::MessageBoxHandler& handlerSlot()
 {
-    static MessageBoxHandler handler;
+    static standin::MessageBoxHandler handler;
     return handler;
 }
 } // namespace
 
-void SetMessageBoxHandler(MessageBoxHandler handler)
+void standin::SetMessageBoxHandler(standin::MessageBoxHandler handler)
 {
     std::lock_guard lock(g_mutex);
     handlerSlot() = std::move(handler);
@@ -20,7 +20,7 @@ void SetMessageBoxHandler(MessageBoxHandler handler)
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
-    MessageBoxHandler handler;
+    standin::MessageBoxHandler handler;
     {
         std::lock_guard lock(g_mutex);
         handler = handlerSlot();

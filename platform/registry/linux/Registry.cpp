@@ -1,4 +1,4 @@
-#include "platform/registry/Registry.h"
+#include "platform/registry/linux/StandInRegistry.h"
 
 #include <unistd.h>
 
@@ -93,7 +93,7 @@ bool quoted(const std::string& line, size_t& pos, std::string& out)
 Store load()
 {
     Store store;
-    std::ifstream in(RegistryPath());
+    std::ifstream in(standin::RegistryPath());
     std::string key;
     for (std::string line; std::getline(in, line);) {
         if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
@@ -125,7 +125,7 @@ LSTATUS save(const Store& store)
 {
     auto& r = registry();
     if (r.writesLeft == 0) return ERROR_WRITE_FAULT;
-    const std::string path = RegistryPath();
+    const std::string path = standin::RegistryPath();
     // The folder is made directly, never through a shell, whatever its name.
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
@@ -197,7 +197,7 @@ HKEY handleFor(const std::string& path)
 
 const HKEY HKEY_CLASSES_ROOT = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000000u));
 
-std::string RegistryPath()
+std::string standin::RegistryPath()
 {
     if (const char* p = std::getenv("VE_REGISTRY"); p && *p) return p;
     if (const char* d = std::getenv("XDG_DATA_HOME"); d && *d) return std::string(d) + "/camview/registry";
@@ -205,7 +205,7 @@ std::string RegistryPath()
     return std::string(home && *home ? home : ".") + "/.local/share/camview/registry";
 }
 
-void RegistryFailWritesAfter(int writes)
+void standin::RegistryFailWritesAfter(int writes)
 {
     std::lock_guard lock(registry().mutex);
     registry().writesLeft = writes < 0 ? -1 : writes;

@@ -1,6 +1,7 @@
 // The password dialog: the container supplies the prompt; InternetErrorDlg
 // asks it for a user name and password for a request that was refused them.
 #include "platform/wininet/linux/InternetObjects.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 
 using namespace inet;
 
@@ -9,7 +10,7 @@ DWORD InternetErrorDlg(HWND parent, HINTERNET handle, DWORD error, DWORD, LPVOID
     auto request = Find<Request>(handle);
     if (!request) return ERROR_INVALID_HANDLE;
     if (error != ERROR_INTERNET_INCORRECT_PASSWORD) return ERROR_CANCELLED;
-    PasswordPrompt prompt;
+    standin::PasswordPrompt prompt;
     {
         std::lock_guard lock(Process().mutex);
         prompt = Process().prompt;
@@ -23,7 +24,7 @@ DWORD InternetErrorDlg(HWND parent, HINTERNET handle, DWORD error, DWORD, LPVOID
     return ERROR_INTERNET_FORCE_RETRY;
 }
 
-void SetPasswordPrompt(PasswordPrompt prompt)
+void standin::SetPasswordPrompt(standin::PasswordPrompt prompt)
 {
     std::lock_guard lock(Process().mutex);
     Process().prompt = std::move(prompt);

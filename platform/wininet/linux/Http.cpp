@@ -9,6 +9,7 @@
 
 #include "platform/kernel/Kernel.h"
 #include "platform/wininet/linux/InternetObjects.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 
 namespace inet {
 namespace {
@@ -283,7 +284,7 @@ BOOL InternetReadFile(HINTERNET handle, LPVOID buffer, DWORD toRead, DWORD* read
     return TRUE;
 }
 
-void InternetResetSessionState()
+void standin::InternetResetSessionState()
 {
     {
         std::lock_guard lock(process().mutex);

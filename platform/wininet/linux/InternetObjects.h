@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/kernel/linux/HandleTable.h"
-#include "platform/wininet/WinInet.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 
 namespace inet {
 
@@ -70,7 +70,7 @@ BOOL CopyText(const std::string& text, LPVOID buffer, DWORD* length);
 struct ProcessState {
     std::mutex mutex;
     std::map<std::string, std::pair<std::string, std::string>> credentials; // by server
-    PasswordPrompt prompt;
+    standin::PasswordPrompt prompt;
 };
 ProcessState& Process();
 // The cookie store's curl share handle.

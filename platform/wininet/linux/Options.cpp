@@ -5,7 +5,7 @@
 
 #include "platform/kernel/Kernel.h"
 #include "platform/wininet/linux/InternetObjects.h"
-#include "platform/winsock/Winsock.h"
+#include "platform/winsock/linux/StandInWinsock.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ SOCKET peerOnlySocket(const std::string& ip, long port)
     hints.ai_socktype = SOCK_STREAM;
     PADDRINFOA found = nullptr;
     if (ip.empty() || getaddrinfo(ip.c_str(), std::to_string(port).c_str(), &hints, &found) != 0 || !found) return 0;
-    const SOCKET s = RegisterPeerOnlySocket(found->ai_addr, static_cast<int>(found->ai_addrlen));
+    const SOCKET s = standin::RegisterPeerOnlySocket(found->ai_addr, static_cast<int>(found->ai_addrlen));
     freeaddrinfo(found);
     return s == INVALID_SOCKET ? 0 : s;
 }

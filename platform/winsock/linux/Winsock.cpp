@@ -1,5 +1,5 @@
 // The Windows-named socket calls over the POSIX backend.
-#include "platform/winsock/Winsock.h"
+#include "platform/winsock/linux/StandInWinsock.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -162,4 +162,4 @@ USHORT htons(USHORT v) { return static_cast<USHORT>((v >> 8) | (v << 8)); }
 USHORT ntohs(USHORT v) { return htons(v); }
 std::uint32_t htonl(std::uint32_t v) { return __builtin_bswap32(v); }
 
-SOCKET RegisterPeerOnlySocket(const sockaddr* peer, int length) { return vesock::registerPeerOnly(peer, length); }
+SOCKET standin::RegisterPeerOnlySocket(const sockaddr* peer, int length) { return vesock::registerPeerOnly(peer, length); }
