@@ -29,9 +29,7 @@
 #include "platform/framework/MessageMap.h"
 #include "platform/framework/OleControlShared.h"
 #include "platform/framework/PropExchange.h"
-#ifndef _WIN32
 #include "platform/window/Window.h"
-#endif
 
 class PropertyStreamSource;
 
