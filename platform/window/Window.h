@@ -14,9 +14,9 @@
 #else
 
 #include "platform/win/WinUser.h"
-#include "platform/window/linux/StandInWindow.h"
 
-// Windows are made by the stand-in's standin::CreateHandlerWindow (StandInWindow.h).
+// The stand-in's windows are made by its container through
+// standin::CreateHandlerWindow (window/linux/StandInWindow.h).
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
 constexpr int GCL_STYLE = -26;

@@ -1,5 +1,6 @@
-// A property bag of named texts, as a page's PARAM elements give them.
-// Names match without regard to letter case, as browsers match them.
+// The Linux stand-in's property bag of named texts, as a page's PARAM
+// elements give them. Names match without regard to letter case, as browsers
+// match them.
 #pragma once
 
 #include <atomic>

@@ -1,7 +1,8 @@
-// Reading device-independent bitmaps and stretching them onto a device
-// context, nearest pixel: the one reader behind StretchDIBits,
-// SetDIBitsToDevice and DrawDib. Each pixel's stored value is left to the
-// caller, who may map it to a palette or dither it by its position.
+// The Linux stand-in's reader of device-independent bitmaps, which stretches
+// them onto a device context, nearest pixel: the one reader behind
+// StretchDIBits, SetDIBitsToDevice and DrawDib. Each pixel's stored value is
+// left to the caller, who may map it to a palette or dither it by its
+// position.
 #pragma once
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-// Internal: the objects behind GDI handles.
+// The Linux stand-in's objects behind GDI handles.
 #pragma once
 
 #include <memory>

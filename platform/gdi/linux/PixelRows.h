@@ -1,5 +1,5 @@
-// Row conversions for bitmap transfers: the inner loops that run once per
-// pixel of every frame drawn.
+// The Linux stand-in's row conversions for bitmap transfers: the inner loops
+// that run once per pixel of every frame drawn.
 #pragma once
 
 #include <cstddef>

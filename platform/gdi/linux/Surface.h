@@ -1,7 +1,7 @@
-// A drawing surface: a pixel grid that device contexts paint into, and a
-// record of what was drawn on it (texts and pictures), so that a container
-// can report the status text and the frames drawn without asking the
-// control.
+// The Linux stand-in's drawing surface: a pixel grid that device contexts
+// paint into, and a record of what was drawn on it (texts and pictures), so
+// that a container can report the status text and the frames drawn without
+// asking the control.
 #pragma once
 
 #include <array>

@@ -1,10 +1,10 @@
-// The one shape of every handle table in the stand-in, shared by all its
+// The Linux stand-in's one shape of every handle table, shared by all its
 // rooms (it is no part of the Windows API, so nothing outside platform/
 // includes it). A handle names a shared object; looking it up hands out a
 // reference, so a caller keeps the object alive after the table's lock is
 // released, and closing the handle meanwhile only drops the table's own
-// reference. Handle values are never reused, so a stale handle can never
-// name a newer object.
+// reference. Handle values are never reused, so a stale handle can never name
+// a newer object.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
-// Internal: kernel objects behind HANDLE values. Handles count references
-// as Windows does; CloseHandle drops the caller's, and the object dies with
-// the last one.
+// The Linux stand-in's kernel objects behind HANDLE values. Handles count
+// references as Windows does; CloseHandle drops the caller's, and the object
+// dies with the last one.
 #pragma once
 
 #include <memory>

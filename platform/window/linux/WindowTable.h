@@ -1,5 +1,5 @@
-// Internal: the table of windows and the per-thread message queues behind
-// Window.h.
+// The Linux stand-in's table of windows and the per-thread message queues
+// behind Window.h.
 #pragma once
 
 #include <condition_variable>

@@ -1,4 +1,4 @@
-// Internal: the objects behind internet handles and what the internet
+// The Linux stand-in's objects behind internet handles and what the internet
 // layer's families share. Only Http.cpp and Cookie.cpp meet libcurl; only
 // Options.cpp and Handles.cpp meet Winsock, so the two never share a file.
 #pragma once

@@ -1,5 +1,5 @@
-// Internal: the POSIX side of the socket stand-in, in neutral types, so
-// that the Windows-named calls and the POSIX ones never meet in one file.
+// The Linux stand-in's POSIX side of its sockets, in neutral types, so that
+// the Windows-named calls and the POSIX ones never meet in one file.
 // Addresses are passed in the Windows layout (Windows family numbers).
 #pragma once
 
