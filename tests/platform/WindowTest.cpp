@@ -132,6 +132,17 @@ TEST_F(Windows, HandlesOfDestroyedWindowsAreNeverReused)
     DestroyWindow(second);
 }
 
+TEST_F(Windows, GetClassLongGivesTheStyleTheWindowWasMadeWith)
+{
+    Recorder other;
+    HWND plain = standin::CreateHandlerWindow(&other, 0);
+    EXPECT_EQ(GetClassLongA(hwnd, GCL_STYLE), DWORD{CS_DBLCLKS});
+    EXPECT_EQ(GetClassLongA(plain, GCL_STYLE), 0u);
+    EXPECT_EQ(GetClassLongA(hwnd, 0), 0u); // only the style is kept
+    DestroyWindow(plain);
+    EXPECT_EQ(GetClassLongA(plain, GCL_STYLE), 0u);
+}
+
 TEST_F(Windows, AThreadTimerGetsANewIdAndReachesNoWindow)
 {
     const UINT_PTR id = SetTimer(nullptr, 7, 16, nullptr);
