@@ -17,6 +17,7 @@
 #include "platform/kernel/Library.h"
 #include "platform/registry/linux/StandInRegistry.h"
 #include "tests/module/RegistrationEntries.h"
+#include "platform/com/linux/StandInCom.h"
 
 namespace {
 
@@ -212,7 +213,7 @@ TEST_F(Module, TheControlNamesItsPropertyPageAndAFrameCanCreateIt)
               S_OK);
     PROPPAGEINFO info{};
     ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-    EXPECT_EQ(Utf16ToUtf8(info.pszTitle), "General");
+    EXPECT_EQ(standin::Utf16ToUtf8(info.pszTitle), "General");
     CoTaskMemFree(info.pszTitle);
     CoTaskMemFree(info.pszDocString);
     page->Release();
@@ -233,7 +234,7 @@ TEST_F(Module, LocksAndObjectsKeepTheModuleLoaded)
     EXPECT_EQ(canUnload(), S_FALSE);
     PROPPAGEINFO info{};
     ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-    EXPECT_EQ(Utf16ToUtf8(info.pszTitle), "General");
+    EXPECT_EQ(standin::Utf16ToUtf8(info.pszTitle), "General");
     CoTaskMemFree(info.pszTitle);
     CoTaskMemFree(info.pszDocString);
     page->Release();

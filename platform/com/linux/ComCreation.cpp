@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/com/linux/StandInCom.h"
 #include "platform/kernel/Library.h"
 #include "platform/registry/Registry.h"
 
@@ -30,7 +31,7 @@ using GetClassObjectFn = HRESULT (*)(REFCLSID, REFIID, void**);
 HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid)
 {
     if (!progId || !clsid) return E_INVALIDARG;
-    const auto guid = GuidFromString(readDefault(Utf16ToUtf8(progId) + "\\CLSID"));
+    const auto guid = GuidFromString(readDefault(standin::Utf16ToUtf8(progId) + "\\CLSID"));
     if (!guid) return CO_E_CLASSSTRING;
     *clsid = *guid;
     return S_OK;
@@ -39,7 +40,7 @@ HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid)
 HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid)
 {
     if (!text || !clsid) return E_INVALIDARG;
-    if (const auto guid = GuidFromString(Utf16ToUtf8(text))) {
+    if (const auto guid = GuidFromString(standin::Utf16ToUtf8(text))) {
         *clsid = *guid;
         return S_OK;
     }

@@ -1,6 +1,7 @@
 #include "platform/framework/linux/TextPropertyBag.h"
 
 #include "platform/framework/PropExchange.h"
+#include "platform/com/linux/StandInCom.h"
 
 
 TextPropertyBag::TextPropertyBag(const std::vector<std::pair<std::string, std::string>>& params)
@@ -44,7 +45,7 @@ ULONG TextPropertyBag::Release() { return --m_refs; }
 HRESULT TextPropertyBag::Read(LPCOLESTR pszPropName, VARIANT* pVar, IErrorLog*)
 {
     if (!pszPropName || !pVar) return E_POINTER;
-    auto value = get(Utf16ToUtf8(pszPropName));
+    auto value = get(standin::Utf16ToUtf8(pszPropName));
     if (!value) return E_INVALIDARG;
     VariantClear(pVar);
     *pVar = MakeVariantBstr(*value);
@@ -57,7 +58,7 @@ HRESULT TextPropertyBag::Write(LPCOLESTR pszPropName, VARIANT* pVar)
     std::string text;
     switch (pVar->vt) {
     case VT_BSTR:
-        text = pVar->bstrVal ? Utf16ToUtf8(std::u16string_view(pVar->bstrVal, SysStringLen(pVar->bstrVal))) : "";
+        text = pVar->bstrVal ? standin::Utf16ToUtf8(std::u16string_view(pVar->bstrVal, SysStringLen(pVar->bstrVal))) : "";
         break;
     case VT_I2:
         text = std::to_string(pVar->iVal);
@@ -71,6 +72,6 @@ HRESULT TextPropertyBag::Write(LPCOLESTR pszPropName, VARIANT* pVar)
     default:
         return DISP_E_TYPEMISMATCH;
     }
-    set(Utf16ToUtf8(pszPropName), text);
+    set(standin::Utf16ToUtf8(pszPropName), text);
     return S_OK;
 }
