@@ -1,6 +1,10 @@
-// Interface and service identifiers, with the values Windows gives them.
+// The Linux stand-in's GUID_NULL, GUID comparison, and interface and service
+// identifiers with the values Windows gives them.
+#include <cstring>
+
 #include "platform/com/ClassFactory.h"
 #include "platform/com/Dispatch.h"
+#include "platform/com/Guid.h"
 #include "platform/com/ObjectSafety.h"
 #include "platform/com/OleCommandTarget.h"
 #include "platform/com/OleControl.h"
@@ -8,6 +12,14 @@
 #include "platform/com/PropertyPage.h"
 #include "platform/com/ServiceProvider.h"
 #include "platform/com/WebBrowser.h"
+
+const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+
+bool operator==(const GUID& a, const GUID& b)
+{
+    return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
+           std::memcmp(a.Data4, b.Data4, sizeof a.Data4) == 0;
+}
 
 #define VE_OLE_GUID(name, l) const GUID name = {l, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}}
 VE_OLE_GUID(IID_IUnknown, 0x00000000);
