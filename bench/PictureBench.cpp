@@ -19,8 +19,9 @@
 #include "bench/RatioReporter.h"
 #include "image/Dib.h"
 #include "image/Image.h"
-#include "platform/gdi/PixelRows.h"
+#include "platform/gdi/linux/PixelRows.h"
 #include "tests/support/JpegFactory.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ void StretchDraw(benchmark::State& state)
     const int w = static_cast<int>(state.range(2));
     const int h = static_cast<int>(state.range(3));
     auto surface = std::make_shared<Surface>(w, h);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     CDC dc(hdc);
     for (auto _ : state) {
         image.StretchDraw(&dc, nullptr, 0, 0, w, h, 0, 0, -1, -1);
@@ -95,7 +96,7 @@ void FramePath(benchmark::State& state)
     const int height = static_cast<int>(state.range(1));
     const auto& jpeg = frame(width, height);
     auto surface = std::make_shared<Surface>(width, height);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     CDC dc(hdc);
     for (auto _ : state) {
         CImage image(jpeg.data(), static_cast<int>(jpeg.size()));

@@ -1,7 +1,9 @@
 # The folders are the layers: host -> control (with resources) -> stream,
 # image, operation -> platform -> libraries. This script fails when a file
 # of one layer includes a header of a layer it may not use, and touches
-# STAMP otherwise; the build runs it whenever a source changes.
+# STAMP otherwise; the build runs it whenever a source changes. It also
+# fails when code that Windows compiles reaches into the Linux stand-in's
+# own side (see below).
 #   cmake -DROOT=<source dir> -DSTAMP=<file> -P CheckLayers.cmake
 cmake_minimum_required(VERSION 3.25)
 set(may_use_platform platform)
@@ -28,8 +30,34 @@ foreach(layer platform image stream operation resources control host)
   endforeach()
 endforeach()
 
+# The Linux stand-in's own side, platform/<room>/linux/ with its calls in
+# namespace standin, is for the code that only Linux builds: the stand-in
+# itself, the Linux viewers' containers, the tests, tools, benchmarks and
+# fuzzers. The system's folders, the viewers' shared core and page reader,
+# the Windows viewer and platform's shared files (the Windows API headers
+# and what win32/ holds) neither include it nor call standin::.
+set(shared_files "")
+foreach(folder control image stream operation host/core host/page host/win32)
+  file(GLOB_RECURSE found "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+  list(APPEND shared_files ${found})
+endforeach()
+file(GLOB found "${ROOT}/platform/*/*.h" "${ROOT}/platform/*/*.cpp" "${ROOT}/platform/*/win32/*.h"
+     "${ROOT}/platform/*/win32/*.cpp")
+list(APPEND shared_files ${found})
+foreach(file ${shared_files})
+  file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"platform/[A-Za-z0-9_-]+/linux/|standin::")
+  foreach(line ${lines})
+    if(line MATCHES "^[ \t]*//")
+      continue()
+    endif()
+    file(RELATIVE_PATH name "${ROOT}" "${file}")
+    string(STRIP "${line}" line)
+    list(APPEND errors "${name}: code that Windows compiles may not use the Linux stand-in's own side (${line})")
+  endforeach()
+endforeach()
+
 if(errors)
   list(JOIN errors "\n  " text)
-  message(FATAL_ERROR "includes that climb a layer:\n  ${text}")
+  message(FATAL_ERROR "includes that climb a layer or reach the Linux stand-in's own side:\n  ${text}")
 endif()
 file(TOUCH "${STAMP}")

@@ -30,9 +30,9 @@
 
 #include "control/ImageCtrl.h"
 #include "platform/framework/PropertyStream.h"
-#include "platform/framework/TextPropertyBag.h"
-#include "platform/gdi/Gdi.h"
-#include "platform/gdi/Surface.h"
+#include "platform/framework/linux/TextPropertyBag.h"
+#include "platform/gdi/linux/StandInGdi.h"
+#include "platform/gdi/linux/Surface.h"
 #include "platform/window/Window.h"
 #include "stream/StreamBuffer.h"
 
@@ -183,7 +183,7 @@ void paint(Probe* p, bool withPicture)
     int cx = 0;
     int cy = 0;
     p->GetControlSize(&cx, &cy);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     IViewObject* view = nullptr;
     p->ExternalQueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view));
     const RECT bounds{0, 0, cx, cy};

@@ -14,6 +14,7 @@
 #include "platform/window/Cursor.h"
 #include "platform/window/StringResources.h"
 #include "resources/Pictures.h"
+#include "platform/window/linux/StandInWindow.h"
 #endif
 
 // The C++ names of the numbers are the resource script's numbers.
@@ -58,19 +59,19 @@ IconImage iconOf(ResourcePicture picture)
 
 void RegisterImageCtrlResources(HINSTANCE module)
 {
-    RegisterStringResource(module, IDS_IMAGECTRL, VE_RC_TEXT_IMAGECTRL);
-    RegisterStringResource(module, IDS_IMAGECTRL_PPG, VE_RC_TEXT_IMAGECTRL_PPG);
-    RegisterStringResource(module, IDS_IMAGECTRL_PPG_CAPTION, VE_RC_TEXT_IMAGECTRL_PPG_CAPTION);
-    RegisterIconResource(module, IDI_ZOOM, iconOf(DrawZoomPicture(0)));
-    RegisterIconResource(module, IDI_ZOOM_IN, iconOf(DrawZoomPicture(1)));
-    RegisterIconResource(module, IDI_ZOOM_OUT, iconOf(DrawZoomPicture(-1)));
-    RegisterIconResource(module, IDB_IMAGECTRL, iconOf(DrawToolboxPicture()));
+    standin::RegisterStringResource(module, IDS_IMAGECTRL, VE_RC_TEXT_IMAGECTRL);
+    standin::RegisterStringResource(module, IDS_IMAGECTRL_PPG, VE_RC_TEXT_IMAGECTRL_PPG);
+    standin::RegisterStringResource(module, IDS_IMAGECTRL_PPG_CAPTION, VE_RC_TEXT_IMAGECTRL_PPG_CAPTION);
+    standin::RegisterIconResource(module, IDI_ZOOM, iconOf(DrawZoomPicture(0)));
+    standin::RegisterIconResource(module, IDI_ZOOM_IN, iconOf(DrawZoomPicture(1)));
+    standin::RegisterIconResource(module, IDI_ZOOM_OUT, iconOf(DrawZoomPicture(-1)));
+    standin::RegisterIconResource(module, IDB_IMAGECTRL, iconOf(DrawToolboxPicture()));
 }
 
 void UnregisterImageCtrlResources(HINSTANCE module)
 {
-    UnregisterStringResources(module);
-    UnregisterIconResources(module);
+    standin::UnregisterStringResources(module);
+    standin::UnregisterIconResources(module);
 }
 
 #endif

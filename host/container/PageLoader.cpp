@@ -1,6 +1,7 @@
 #include "host/container/PageLoader.h"
 
 #include "host/page/PageFetch.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 
 #include <mutex>
 #include <set>
@@ -26,7 +27,7 @@ PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::s
 
 const char* const kCredentialsRefusedNotice = "the camera did not accept that user name and password";
 
-PasswordPrompt ViewerPasswordPrompt(const std::string& userColonPassword, PersonPrompt person)
+standin::PasswordPrompt ViewerPasswordPrompt(const std::string& userColonPassword, PersonPrompt person)
 {
     struct State {
         std::mutex mutex;

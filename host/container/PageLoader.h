@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/page/ViewerPage.h"
-#include "platform/wininet/WinInet.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 
 struct PageLoad {
     std::vector<EmbeddedObject> objects;
@@ -34,7 +34,7 @@ using PersonPrompt = std::function<bool(const std::string& url, const std::strin
 // refused them, and handing them back would loop. A request they do not
 // answer goes to the person, told when the camera refused what was given,
 // or, with no one to ask (headless), is cancelled.
-PasswordPrompt ViewerPasswordPrompt(const std::string& userColonPassword, PersonPrompt person);
+standin::PasswordPrompt ViewerPasswordPrompt(const std::string& userColonPassword, PersonPrompt person);
 
 // The notice of a request after the camera refused an answer.
 extern const char* const kCredentialsRefusedNotice;

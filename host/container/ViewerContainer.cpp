@@ -14,10 +14,11 @@
 #include <cctype>
 
 #include "platform/com/OleCommandTarget.h"
-#include "platform/framework/TextPropertyBag.h"
-#include "platform/window/Clock.h"
+#include "platform/framework/linux/TextPropertyBag.h"
+#include "platform/window/linux/StandInWindow.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/InputState.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ ViewerContainer::ViewerContainer(std::string pageUrl, std::string modulePath, Co
     : m_pageUrl(std::move(pageUrl)), m_modulePath(std::move(modulePath)), m_listener(std::move(listener)),
       m_windowHandler(std::make_unique<ViewerWindow>())
 {
-    m_window = CreateHandlerWindow(m_windowHandler.get(), 0);
+    m_window = standin::CreateHandlerWindow(m_windowHandler.get(), 0);
 }
 
 ViewerContainer::~ViewerContainer() { release(); }
@@ -158,9 +159,9 @@ void ViewerContainer::pumpMessages()
 
 std::uint64_t ViewerContainer::idleMs(std::uint64_t cap) const
 {
-    const auto due = NextTimerDueMs();
+    const auto due = standin::NextTimerDueMs();
     if (!due) return cap;
-    const std::uint64_t now = GetProcessClock()->nowMs();
+    const std::uint64_t now = standin::GetProcessClock()->nowMs();
     return *due <= now ? 0 : std::min(cap, *due - now);
 }
 
@@ -174,7 +175,7 @@ bool ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
         h.dirty = false;
         h.painted = painted = true;
         surface->clearRecord();
-        HDC hdc = CreateSurfaceDC(surface, h.rect.left, h.rect.top, &h.rect);
+        HDC hdc = standin::CreateSurfaceDC(surface, h.rect.left, h.rect.top, &h.rect);
         const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
         h.view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, hdc, &bounds, nullptr, nullptr, 0);
         DeleteDC(hdc);
@@ -202,7 +203,7 @@ std::string ViewerContainer::NameOfCursor(HCURSOR cursor)
 {
     WORD id = 0;
     if (!cursor) return "none";
-    if (GetSystemCursorId(cursor, &id)) {
+    if (standin::GetSystemCursorId(cursor, &id)) {
         switch (id) {
         case IDC_ARROW_ID: return "arrow";
         case IDC_HAND_ID: return "hand";
@@ -210,7 +211,7 @@ std::string ViewerContainer::NameOfCursor(HCURSOR cursor)
         default: return "system " + std::to_string(id);
         }
     }
-    if (GetIconResourceId(cursor, &id)) return "icon " + std::to_string(id);
+    if (standin::GetIconResourceId(cursor, &id)) return "icon " + std::to_string(id);
     return "unknown";
 }
 
@@ -286,13 +287,13 @@ void ViewerContainer::mouseButton(MouseButton button, bool down, POINT pt, WPARA
     if (down) {
         // A second press of the same button on the same control, soon and
         // near enough, is a double click when the window asks for them.
-        const std::uint64_t now = GetProcessClock()->nowMs();
+        const std::uint64_t now = standin::GetProcessClock()->nowMs();
         const int dx = std::abs(static_cast<int>(pt.x - m_lastPress.pt.x));
         const int dy = std::abs(static_cast<int>(pt.y - m_lastPress.pt.y));
         const bool isDouble = m_lastPress.message == message && m_lastPress.control == index &&
                               now - m_lastPress.timeMs <= GetDoubleClickTime() &&
                               dx <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 && dy <= GetSystemMetrics(SM_CYDOUBLECLK) / 2 &&
-                              (GetClassStyle(m_controls[static_cast<std::size_t>(index)].hwnd) & CS_DBLCLKS);
+                              (GetClassLongA(m_controls[static_cast<std::size_t>(index)].hwnd, GCL_STYLE) & CS_DBLCLKS);
         if (isDouble) {
             m_lastPress = Press{};
             message = left ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK;

@@ -18,8 +18,8 @@
 #include "host/site/HostSite.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/OleControl.h"
-#include "platform/gdi/Gdi.h"
-#include "platform/window/Window.h"
+#include "platform/gdi/linux/StandInGdi.h"
+#include "platform/window/linux/StandInWindow.h"
 
 
 enum class MouseButton { Left, Right, Middle };

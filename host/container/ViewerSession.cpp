@@ -1,12 +1,14 @@
 #include "host/container/ViewerSession.h"
 
 #include "host/container/PageLoader.h"
+#include "platform/window/linux/StandInWindow.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 
 ViewerSession::ViewerSession(ViewerSessionSetup setup, ContainerListener chained)
     : m_setup(std::move(setup)), m_log(m_setup.events)
 {
-    SetInputStateSource(m_setup.input);
-    SetPasswordPrompt(m_setup.prompt);
+    standin::SetInputStateSource(m_setup.input);
+    standin::SetPasswordPrompt(m_setup.prompt);
     m_container = std::make_unique<ViewerContainer>(m_setup.pageUrl, m_setup.modulePath, m_log.listener(std::move(chained)));
     m_container->setPolicy(ControlPolicy(m_setup.allowedClasses));
 }
@@ -14,8 +16,8 @@ ViewerSession::ViewerSession(ViewerSessionSetup setup, ContainerListener chained
 ViewerSession::~ViewerSession()
 {
     close();
-    SetPasswordPrompt(nullptr);
-    SetInputStateSource(nullptr);
+    standin::SetPasswordPrompt(nullptr);
+    standin::SetInputStateSource(nullptr);
 }
 
 int ViewerSession::open()

@@ -13,15 +13,15 @@
 
 #include "host/container/EventLog.h"
 #include "host/container/ViewerContainer.h"
-#include "platform/window/InputState.h"
-#include "platform/wininet/WinInet.h"
+#include "platform/window/linux/StandInWindow.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 
 struct ViewerSessionSetup {
     std::string pageUrl;                                     // a viewer page to load
     std::vector<std::pair<std::string, std::string>> params; // or one control with these PARAMs
     std::string modulePath;                                  // the control module, registered when needed
     std::shared_ptr<InputStateSource> input;                 // the physical buttons the controls see
-    PasswordPrompt prompt;                                   // asked when a camera answers 401
+    standin::PasswordPrompt prompt;                                   // asked when a camera answers 401
     std::FILE* events = nullptr;                             // JSON lines here, or none
     DWORD pageTimeoutMs = 0;                                 // how long the page may take (0: unbounded here)
     std::vector<std::string> allowedClasses;                 // control classes allowed besides the image control

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 class AddressDialog {
 public:

@@ -34,7 +34,7 @@
 #include "host/desktop/Widgets.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/InputState.h"
-#include "platform/wininet/WinInet.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 
 namespace {
 
@@ -640,7 +640,7 @@ int DesktopViewer::showPage()
 {
     // The credentials given answer each camera once; after that, and
     // without them, the person is asked in the window.
-    PasswordPrompt prompt = ViewerPasswordPrompt(
+    standin::PasswordPrompt prompt = ViewerPasswordPrompt(
         m_options.user, [this](const std::string& url, const std::string& notice, std::string& user, std::string& password,
                                const std::atomic<bool>& cancelled) {
             return m_dialog.ask(url, user, password, cancelled, notice);

@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 class PasswordDialog {
 public:

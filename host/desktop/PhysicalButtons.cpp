@@ -3,7 +3,7 @@
 #include <SDL.h>
 #include <X11/Xlib.h>
 
-#include "platform/window/Clock.h"
+#include "platform/window/linux/StandInWindow.h"
 
 namespace {
 // The mapping can change while the viewer runs (a person switches to
@@ -20,7 +20,7 @@ PhysicalButtons::~PhysicalButtons()
 
 PointerMapping PhysicalButtons::mapping() const
 {
-    const std::uint64_t now = GetProcessClock()->nowMs();
+    const std::uint64_t now = standin::GetProcessClock()->nowMs();
     if (m_display && (m_readMs == 0 || now - m_readMs >= kMappingRefreshMs)) {
         m_readMs = now;
         unsigned char map[256] = {};

@@ -9,7 +9,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/window/InputState.h"
+#include "platform/window/linux/StandInWindow.h"
 
 struct _XDisplay;
 

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "platform/window/Cursor.h"
+#include "platform/window/linux/StandInWindow.h"
 
 SdlCursors::~SdlCursors()
 {
@@ -13,13 +14,13 @@ SdlCursors::~SdlCursors()
 SDL_Cursor* SdlCursors::make(HCURSOR cursor)
 {
     WORD id = 0;
-    if (GetSystemCursorId(cursor, &id)) {
+    if (standin::GetSystemCursorId(cursor, &id)) {
         const SDL_SystemCursor which = id == IDC_HAND_ID   ? SDL_SYSTEM_CURSOR_HAND
                                        : id == IDC_WAIT_ID ? SDL_SYSTEM_CURSOR_WAIT
                                                            : SDL_SYSTEM_CURSOR_ARROW;
         return SDL_CreateSystemCursor(which);
     }
-    const IconImage* icon = GetIconImage(cursor);
+    const IconImage* icon = standin::GetIconImage(cursor);
     if (!icon || icon->width <= 0 || icon->height <= 0 ||
         icon->argb.size() < static_cast<std::size_t>(icon->width) * static_cast<std::size_t>(icon->height))
         return nullptr;

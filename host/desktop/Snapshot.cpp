@@ -1,4 +1,5 @@
 #include "host/desktop/Snapshot.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -63,7 +64,7 @@ std::string WriteSnapshot(const Surface& surface, const RECT& rect, const std::s
     // Written under a hidden name and then renamed, so that nobody finds a
     // half-written picture under the final name.
     const std::string partial = folder + "/." + name + ".partial";
-    if (!WriteSurfacePng(part, partial)) return {};
+    if (!standin::WriteSurfacePng(part, partial)) return {};
     std::filesystem::rename(partial, path, error);
     if (error) {
         std::filesystem::remove(partial, error);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "host/core/SnapshotName.h"
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 // $XDG_PICTURES_DIR, else the one named in the user's user-dirs.dirs, else
 // ~/Pictures.

@@ -1,4 +1,5 @@
 #include "host/desktop/Widgets.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 #include <algorithm>
 
@@ -16,7 +17,7 @@ void frame(Surface& surface, const RECT& r, std::uint32_t rgb)
 
 void text(const std::shared_ptr<Surface>& surface, const RECT& rect, const std::string& value, std::uint32_t rgb, bool wrap)
 {
-    HDC hdc = CreateSurfaceDC(surface, 0, 0, &rect);
+    HDC hdc = standin::CreateSurfaceDC(surface, 0, 0, &rect);
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, RgbToColorRef(rgb));
     RECT r = rect;

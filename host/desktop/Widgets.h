@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 namespace widgets {
 

@@ -12,8 +12,9 @@
 #include "host/container/ViewerSession.h"
 #include "host/headless/InputScript.h"
 #include "host/page/NetworkErrors.h"
-#include "platform/window/InputState.h"
+#include "platform/window/linux/StandInWindow.h"
 #include "platform/wininet/WinInet.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ public:
         return true;
     }
     void paint() override { m_container.paint(m_surface); }
-    bool writePng(const std::string& path) override { return WriteSurfacePng(*m_surface, path); }
+    bool writePng(const std::string& path) override { return standin::WriteSurfacePng(*m_surface, path); }
     void wait(std::uint64_t ms) override
     {
         const std::uint64_t idle = std::min(ms, m_container.idleMs(ms));

@@ -6,6 +6,7 @@
 #include "platform/com/ComCreation.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/PropertyPage.h"
+#include "platform/com/linux/StandInCom.h"
 
 HostSite::HostSite(std::string pageUrl, HWND window, HostListener listener)
     : m_pageUrl(std::move(pageUrl)), m_window(window), m_listener(std::move(listener)),
@@ -103,7 +104,7 @@ HRESULT HostSite::get_HWND(SHANDLE_PTR* hwnd)
 
 HRESULT HostSite::Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT*)
 {
-    const std::string target = url ? Utf16ToUtf8(std::u16string_view(url, SysStringLen(url))) : "";
+    const std::string target = url ? standin::Utf16ToUtf8(std::u16string_view(url, SysStringLen(url))) : "";
     if (m_listener.onNavigate) m_listener.onNavigate(target);
     // The "Message" frame shows the camera's answer; it is fetched in the
     // background, as a browser would.

@@ -1,18 +1,6 @@
 #include "platform/com/Guid.h"
 
 #include <cstdio>
-#include <cstring>
-
-#ifndef _WIN32
-// Windows has its own; the stand-in defines them.
-const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
-
-bool operator==(const GUID& a, const GUID& b)
-{
-    return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
-           std::memcmp(a.Data4, b.Data4, sizeof a.Data4) == 0;
-}
-#endif
 
 std::string GuidToString(REFGUID g)
 {

@@ -32,11 +32,6 @@ BSTR SysAllocStringLen(LPCOLESTR text, UINT length);
 void SysFreeString(BSTR bstr);
 UINT SysStringLen(BSTR bstr);
 
-// UTF-8 <-> UTF-16, standing in for MultiByteToWideChar/WideCharToMultiByte
-// with the system code page (UTF-8 here). Invalid input becomes U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view text);
-std::string Utf16ToUtf8(std::u16string_view text);
-
 using VARTYPE = USHORT;
 enum : VARTYPE {
     VT_EMPTY = 0,

@@ -1,5 +1,6 @@
 // AfxMessageBox: the framework's message box, owned by no window (the
-// container's on Linux, see kernel/MessageBox.h; Windows' own on Windows).
+// container's on Linux, see kernel/linux/StandInKernel.h; Windows' own on
+// Windows).
 #pragma once
 
 #include <string>

@@ -9,7 +9,7 @@
 // and the stand-in's, shaped the same, elsewhere. What only the system can
 // do (the control's window, the type library, OLE's data cache and
 // storages, the system's property frame) sits behind the private hooks
-// implemented in platform/framework/<file>.cpp for the stand-in and
+// implemented in platform/framework/linux/<file>.cpp for the stand-in and
 // platform/framework/win32/<file>.cpp for Windows.
 #pragma once
 
@@ -29,9 +29,7 @@
 #include "platform/framework/MessageMap.h"
 #include "platform/framework/OleControlShared.h"
 #include "platform/framework/PropExchange.h"
-#ifndef _WIN32
 #include "platform/window/Window.h"
-#endif
 
 class PropertyStreamSource;
 

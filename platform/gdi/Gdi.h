@@ -1,24 +1,15 @@
-// Device contexts, GDI objects, palettes, bitmap transfers and text over
-// Surface.
+// Device contexts, GDI objects, palettes, bitmap transfers and text. The
+// stand-in paints into its surfaces (StandInGdi.h).
 #pragma once
 
 #include "platform/gdi/WinGdi.h"
 
-// On Windows the device contexts and GDI functions are Windows' own
-// (WinTypes.h brings them), and there are no surfaces.
-#ifndef _WIN32
-#include <memory>
-#include <string>
+#ifdef _WIN32
 
-#include "platform/gdi/Surface.h"
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
 
-// A device context that paints into `surface`, with the given origin (the
-// container's position of the control on it) and an optional clip in
-// surface coordinates.
-HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX = 0, int originY = 0, const RECT* clip = nullptr);
-// The surface a device context paints into, kept alive by the caller; null
-// for an unknown context.
-std::shared_ptr<Surface> GetDCSurface(HDC hdc);
+#else
 
 HDC CreateCompatibleDC(HDC hdc);
 // Null for a size below zero or too large to allocate (over 1 GiB of
@@ -59,7 +50,4 @@ int StretchDIBits(HDC hdc, int xDst, int yDst, int wDst, int hDst, int xSrc, int
 int SetDIBitsToDevice(HDC hdc, int xDst, int yDst, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan,
                       UINT scanLines, const void* bits, const BITMAPINFO* info, UINT usage);
 BOOL BitBlt(HDC hdcDst, int x, int y, int width, int height, HDC hdcSrc, int xSrc, int ySrc, DWORD rop);
-
-// Writes the surface as an RGB PNG; false when the file cannot be written.
-bool WriteSurfacePng(const Surface& surface, const std::string& path);
 #endif

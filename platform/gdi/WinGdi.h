@@ -2,11 +2,16 @@
 // raster operations and modes.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows the structures and constants are Windows' own.
 #include "platform/win/WinTypes.h"
 
-// On Windows the structures and constants are Windows' own (WinTypes.h
-// brings them); the stand-in declares them with the same layout.
-#ifndef _WIN32
+#else
+
+// The stand-in declares them with Windows' layout.
+#include "platform/win/WinTypes.h"
+
 #pragma pack(push, 1)
 struct BITMAPINFOHEADER {
     DWORD biSize;
@@ -43,21 +48,6 @@ struct LOGPALETTE {
     PALETTEENTRY palPalEntry[1];
 };
 #pragma pack(pop)
-#endif
-static_assert(sizeof(BITMAPINFOHEADER) == 40);
-static_assert(sizeof(LOGPALETTE) == 8);
-
-// The bytes of one row of a bitmap's pixels: each row is padded to whole
-// 32-bit words.
-constexpr long long DibStride(long long bitCount, long long width) { return (bitCount * width + 31) / 32 * 4; }
-// The bytes of a packed bitmap: header, a colour table of the given size and
-// `height` rows of pixels.
-constexpr long long DibBlockBytes(long long bitCount, long long width, long long height, long long colourTableBytes)
-{
-    return static_cast<long long>(sizeof(BITMAPINFOHEADER)) + colourTableBytes + DibStride(bitCount, width) * height;
-}
-
-#ifndef _WIN32
 using LPBITMAPINFOHEADER = BITMAPINFOHEADER*;
 using LPBITMAPINFO = BITMAPINFO*;
 
@@ -90,3 +80,15 @@ constexpr UINT DT_WORDBREAK = 0x10;
 constexpr UINT DT_SINGLELINE = 0x20;
 constexpr UINT DT_NOCLIP = 0x100;
 #endif
+static_assert(sizeof(BITMAPINFOHEADER) == 40);
+static_assert(sizeof(LOGPALETTE) == 8);
+
+// The bytes of one row of a bitmap's pixels: each row is padded to whole
+// 32-bit words.
+constexpr long long DibStride(long long bitCount, long long width) { return (bitCount * width + 31) / 32 * 4; }
+// The bytes of a packed bitmap: header, a colour table of the given size and
+// `height` rows of pixels.
+constexpr long long DibBlockBytes(long long bitCount, long long width, long long height, long long colourTableBytes)
+{
+    return static_cast<long long>(sizeof(BITMAPINFOHEADER)) + colourTableBytes + DibStride(bitCount, width) * height;
+}

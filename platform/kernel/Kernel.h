@@ -1,4 +1,4 @@
-// Threads, waits, sleeping and handles.
+// Threads, waits, sleeping, handles and the tick count.
 #pragma once
 
 #ifdef _WIN32
@@ -36,5 +36,7 @@ BOOL ResetEvent(HANDLE handle);
 DWORD GetLastError();
 void SetLastError(DWORD error);
 DWORD GetCurrentThreadId();
+// Milliseconds by the process clock (the stand-in's window room keeps it).
+DWORD GetTickCount();
 
 #endif

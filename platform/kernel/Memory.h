@@ -2,12 +2,17 @@
 // pointer is fixed from allocation to release, so a lock only counts.
 #pragma once
 
+#ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
+
+#else
+
 #include <cstddef>
 
 #include "platform/win/WinTypes.h"
 
-// On Windows these are the kernel's own functions (WinTypes.h brings them).
-#ifndef _WIN32
 constexpr UINT GMEM_FIXED = 0x0000;
 constexpr UINT GMEM_MOVEABLE = 0x0002;
 constexpr UINT GMEM_ZEROINIT = 0x0040;

@@ -12,9 +12,6 @@
 
 #else
 
-#include <string>
-#include <vector>
-
 #include "platform/win/WinError.h"
 
 using HKEY = struct HKEY__*;
@@ -54,11 +51,5 @@ LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR klass, 
                         const void* security, HKEY* result, DWORD* disposition);
 LSTATUS RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey);
-
-// For the registry's owner and for tests.
-std::string RegistryPath();
-// Makes the registry refuse every write after `writes` more successful
-// ones (a negative count lifts the limit).
-void RegistryFailWritesAfter(int writes);
 
 #endif

@@ -10,9 +10,7 @@
 #pragma once
 
 #include "platform/com/Unknown.h"
-#ifndef _WIN32
-#include "platform/window/Clock.h" // GetTickCount, which gives the arrival ticks
-#endif
+#include "platform/kernel/Kernel.h" // GetTickCount, which gives the arrival ticks
 
 // What the control hands each frame to. Not reference counted: the
 // container keeps the sink alive until it has set another (or none).

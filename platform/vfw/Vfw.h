@@ -5,8 +5,13 @@
 #include "platform/gdi/WinGdi.h"
 
 #ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
 #include <vfw.h>
+
 #else
+
 using HDRAWDIB = HANDLE;
 
 constexpr UINT DDF_SAME_HDC = 0x0004;

@@ -10,7 +10,7 @@
 
 #else
 
-#include "WinTypes.h"
+#include "platform/win/WinTypes.h"
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 constexpr bool FAILED(HRESULT hr) { return hr < 0; }

@@ -2,10 +2,14 @@
 // message-box flags.
 #pragma once
 
-#include "WinTypes.h"
+#ifdef _WIN32
 
-// On Windows these are Windows' own (WinTypes.h brings them).
-#ifndef _WIN32
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
+
+#else
+
+#include "platform/win/WinTypes.h"
 
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;

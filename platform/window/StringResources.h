@@ -8,12 +8,8 @@
 
 #else
 
-#include <string>
-
 #include "platform/win/WinTypes.h"
 
-void RegisterStringResource(HINSTANCE module, UINT id, const std::string& text);
-void UnregisterStringResources(HINSTANCE module);
 // Copies the string into buffer (terminated, cut to fit) and returns its
 // length; 0 when the table holds no such string.
 int LoadStringA(HINSTANCE module, UINT id, LPSTR buffer, int size);

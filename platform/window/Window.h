@@ -3,27 +3,26 @@
 // A window here is a message target owned by the thread that created it;
 // what it shows is painted by the container. Each thread that owns windows
 // has one message queue: posted messages come out first, then WM_TIMER for
-// timers whose time has come by the process clock (Clock.h).
+// timers whose time has come by the process clock (GetTickCount's).
 #pragma once
 
-#include <cstdint>
-#include <optional>
+#ifdef _WIN32
+
+// On Windows these are Windows' own.
+#include "platform/win/WinTypes.h"
+
+#else
 
 #include "platform/win/WinUser.h"
 
-// What a window does with its messages (the window procedure).
-class WindowHandler {
-public:
-    virtual ~WindowHandler() = default;
-    virtual LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) = 0;
-};
-
-// Creates a window on the calling thread. The handler must outlive the
-// window or destroy it first. classStyle may hold CS_DBLCLKS.
-HWND CreateHandlerWindow(WindowHandler* handler, UINT classStyle);
+// The stand-in's windows are made by its container through
+// standin::CreateHandlerWindow (window/linux/StandInWindow.h).
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
-UINT GetClassStyle(HWND hwnd);
+constexpr int GCL_STYLE = -26;
+// With GCL_STYLE, the style the window's class was made with (CS_DBLCLKS);
+// 0 for another index or an unknown window.
+DWORD GetClassLongA(HWND hwnd, int index);
 LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Posted messages may come from any thread; they go to the queue of the
@@ -46,13 +45,10 @@ constexpr UINT USER_TIMER_MINIMUM = 10;
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
 
-// When the calling thread's next timer is due, if it has one.
-std::optional<std::uint64_t> NextTimerDueMs();
-// Wakes a GetMessage that waits on the given thread's queue (any thread).
-void WakeMessageQueueOf(HWND hwnd);
-
 HWND GetFocus();
 HWND SetFocus(HWND hwnd);
 HWND GetCapture();
 HWND SetCapture(HWND hwnd);
 BOOL ReleaseCapture();
+
+#endif

@@ -13,10 +13,6 @@
 
 #else
 
-#include <atomic>
-#include <functional>
-#include <string>
-
 #include "platform/win/WinError.h"
 
 using HINTERNET = void*;
@@ -102,15 +98,5 @@ DWORD InternetErrorDlg(HWND parent, HINTERNET request, DWORD error, DWORD flags,
 BOOL InternetGetCookieA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* size);
 BOOL InternetGetCookieExA(LPCSTR url, LPCSTR cookieName, LPSTR cookieData, DWORD* size, DWORD flags, LPVOID reserved);
 BOOL InternetCloseHandle(HINTERNET handle);
-
-// The password prompt, which the container supplies: given the address
-// asked for, it fills in a user name and password and answers true, or
-// answers false when the person cancels. It should give up when `cancelled`
-// becomes true (the request was closed meanwhile).
-using PasswordPrompt = std::function<bool(HWND owner, const std::string& url, std::string& user,
-                                          std::string& password, const std::atomic<bool>& cancelled)>;
-void SetPasswordPrompt(PasswordPrompt prompt);
-// Forgets the process's cookies and cached credentials (for tests).
-void InternetResetSessionState();
 
 #endif

@@ -137,9 +137,4 @@ USHORT htons(USHORT v);
 USHORT ntohs(USHORT v);
 std::uint32_t htonl(std::uint32_t v);
 
-// For the internet layer: a socket handle that stands for a connection made
-// elsewhere and answers getpeername with the given address; closesocket
-// ends it.
-SOCKET RegisterPeerOnlySocket(const sockaddr* peer, int length);
-
 #endif

@@ -8,6 +8,7 @@
 #include "stream/StreamClient.h"
 #include "tests/support/JpegFactory.h"
 #include "tests/support/TestContainer.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 namespace {
 
@@ -263,7 +264,7 @@ TEST_F(Drawing, PaintedControlAsPng)
     c.ctrl()->m_chMotionBar2 = 6;
     c.paint();
     const std::string file = ::testing::TempDir() + "/painted-control.png";
-    ASSERT_TRUE(WriteSurfacePng(c.surface(), file));
+    ASSERT_TRUE(standin::WriteSurfacePng(c.surface(), file));
     std::printf("painted control: %s\n", file.c_str());
 }
 

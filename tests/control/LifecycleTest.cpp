@@ -6,6 +6,7 @@
 #include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
 #include "tests/support/TestContainer.h"
+#include "platform/window/linux/StandInWindow.h"
 
 namespace {
 
@@ -18,9 +19,9 @@ TEST(Lifecycle, ConstructionStartsNothing)
     EXPECT_NE(ctrl->m_pStreamBuffer, nullptr);
     EXPECT_EQ(ctrl->m_nTimerId, 0u);
     EXPECT_EQ(c.hwnd(), nullptr);
-    EXPECT_FALSE(NextTimerDueMs().has_value());
+    EXPECT_FALSE(standin::NextTimerDueMs().has_value());
     WORD id = 0;
-    EXPECT_TRUE(GetSystemCursorId(ctrl->m_hHandCursor, &id));
+    EXPECT_TRUE(standin::GetSystemCursorId(ctrl->m_hHandCursor, &id));
     EXPECT_EQ(id, IDC_HAND_ID);
     int cx = 0, cy = 0;
     ctrl->GetControlSize(&cx, &cy);
@@ -50,8 +51,8 @@ TEST(Lifecycle, FirstLoadLearnsTheBrowserAndStartsTheTick)
     EXPECT_NE(ctrl->m_pBrowser, nullptr);
     EXPECT_EQ(ctrl->m_pStreamBuffer->GetBlock()->pageUrl, "http://192.0.2.7:8080/ImageViewer?Resolution=640x480");
     EXPECT_EQ(ctrl->m_nTimerId, TIMER_TICK);
-    ASSERT_TRUE(NextTimerDueMs().has_value());
-    EXPECT_EQ(*NextTimerDueMs(), c.clock().nowMs() + TIMER_TICK_PERIOD_MS);
+    ASSERT_TRUE(standin::NextTimerDueMs().has_value());
+    EXPECT_EQ(*standin::NextTimerDueMs(), c.clock().nowMs() + TIMER_TICK_PERIOD_MS);
 }
 
 TEST(Lifecycle, WithoutServicesTheStreamStillStarts)
@@ -96,7 +97,7 @@ TEST(Lifecycle, PropertiesLoadedBeforeTheSiteStartTheTickAtSiting)
     c.load({});
     ASSERT_NE(c.ctrl()->m_pStreamClient, nullptr);
     EXPECT_EQ(c.ctrl()->m_nTimerId, 0u);
-    EXPECT_FALSE(NextTimerDueMs().has_value());
+    EXPECT_FALSE(standin::NextTimerDueMs().has_value());
     c.siteControl();
     EXPECT_EQ(c.ctrl()->m_nTimerId, TIMER_TICK);
     EXPECT_EQ(c.ctrl()->m_pStreamBuffer->GetBlock()->pageUrl, "http://192.0.2.7:8080/ImageViewer");
@@ -107,7 +108,7 @@ TEST(Lifecycle, PropertiesLoadedBeforeTheSiteStartTheTickAtSiting)
     c.siteControl();
     EXPECT_EQ(c.ctrl()->m_nTimerId, TIMER_TICK);
     c.destroy();
-    EXPECT_FALSE(NextTimerDueMs().has_value());
+    EXPECT_FALSE(standin::NextTimerDueMs().has_value());
 }
 
 TEST(Lifecycle, DestructionEndsTheTickAndTheWindow)
@@ -117,7 +118,7 @@ TEST(Lifecycle, DestructionEndsTheTickAndTheWindow)
     const HWND hwnd = c.hwnd();
     c.destroy();
     EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_FALSE(NextTimerDueMs().has_value());
+    EXPECT_FALSE(standin::NextTimerDueMs().has_value());
 }
 
 // The browser object is released by the control after the tick and the
@@ -147,7 +148,7 @@ TEST(Lifecycle, DestructionOrder)
     bool destroying = false;
     browser->onFinalRelease = [&] {
         windowAlive = IsWindow(hwnd);
-        tickKilled = !NextTimerDueMs().has_value();
+        tickKilled = !standin::NextTimerDueMs().has_value();
         clientGone = *clientSlot == nullptr;
         destroying = ctrl->m_bDestroying;
     };

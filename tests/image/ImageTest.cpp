@@ -8,7 +8,7 @@
 #include "image/Image.h"
 #include "image/ImageImpl.h"
 #ifndef _WIN32
-#include "platform/kernel/MessageBox.h"
+#include "platform/kernel/linux/StandInKernel.h"
 #endif
 #include "platform/kernel/Memory.h"
 #include "tests/support/JpegFactory.h"
@@ -146,7 +146,7 @@ TEST(ImagePalette, SecondPaletteFromTriplesWarnsOnceAndReplaces)
 {
     int boxes = 0;
     std::string text;
-    SetMessageBoxHandler([&](HWND, const std::string& t, const std::string&, UINT type) {
+    standin::SetMessageBoxHandler([&](HWND, const std::string& t, const std::string&, UINT type) {
         ++boxes;
         text = t;
         EXPECT_EQ(type, MB_OK);
@@ -167,7 +167,7 @@ TEST(ImagePalette, SecondPaletteFromTriplesWarnsOnceAndReplaces)
     EXPECT_EQ(r, 130);
     EXPECT_EQ(g, 140);
     EXPECT_EQ(b, 150);
-    SetMessageBoxHandler(nullptr);
+    standin::SetMessageBoxHandler(nullptr);
 }
 #endif
 

@@ -4,6 +4,7 @@
 #include "image/Image.h"
 #include "platform/vfw/Vfw.h"
 #include "tests/support/JpegFactory.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ protected:
 TEST_F(Render, WholePictureAtItsOwnSize)
 {
     auto surface = std::make_shared<Surface>(100, 100);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     CDC dc(hdc);
     EXPECT_EQ(image->StretchDraw(&dc, nullptr, 10, 20, -1, -1, 0, 0, -1, -1), 1);
     EXPECT_EQ(at(*surface, 10, 20), 'R');
@@ -59,7 +60,7 @@ TEST_F(Render, WholePictureAtItsOwnSize)
 TEST_F(Render, DoubledPicture)
 {
     auto surface = std::make_shared<Surface>(64, 48);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     CDC dc(hdc);
     image->StretchDraw(&dc, nullptr, 0, 0, 64, 48, 0, 0, -1, -1);
     EXPECT_EQ(at(*surface, 31, 23), 'R');
@@ -72,7 +73,7 @@ TEST_F(Render, DoubledPicture)
 TEST_F(Render, SourceRowsCountFromTheBottom)
 {
     auto surface = std::make_shared<Surface>(64, 48);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     CDC dc(hdc);
     // ySrc 0 with half the height is the bottom half: blue and white.
     image->StretchDraw(&dc, nullptr, 0, 0, 64, 48, 0, 0, 16, 12);
@@ -89,7 +90,7 @@ TEST_F(Render, OnlyWhatTheTargetShowsIsComposedAndItsPixelsAreTheWholePicturesOw
     // A destination of 32767 x 32767 (a page's largest picture size) on a
     // small target: composing all of it off-screen would take 4 GiB.
     auto small = std::make_shared<Surface>(64, 48);
-    HDC hdc = CreateSurfaceDC(small);
+    HDC hdc = standin::CreateSurfaceDC(small);
     CDC dc(hdc);
     EXPECT_EQ(image->StretchDraw(&dc, nullptr, 0, 0, 32767, 32767, 0, 0, -1, -1), 1);
     EXPECT_EQ(at(*small, 0, 0), 'R');
@@ -101,12 +102,12 @@ TEST_F(Render, OnlyWhatTheTargetShowsIsComposedAndItsPixelsAreTheWholePicturesOw
     // A clipped, shifted target paints inside its clip exactly the pixels
     // of an unclipped one.
     auto whole = std::make_shared<Surface>(100, 80);
-    HDC wholeDc = CreateSurfaceDC(whole);
+    HDC wholeDc = standin::CreateSurfaceDC(whole);
     CDC wholeCdc(wholeDc);
     image->StretchDraw(&wholeCdc, nullptr, 3, 2, 90, 70, 0, 0, -1, -1);
     auto part = std::make_shared<Surface>(100, 80);
     const RECT clip{37, 21, 71, 58};
-    HDC partDc = CreateSurfaceDC(part, 0, 0, &clip);
+    HDC partDc = standin::CreateSurfaceDC(part, 0, 0, &clip);
     CDC partCdc(partDc);
     image->StretchDraw(&partCdc, nullptr, 3, 2, 90, 70, 0, 0, -1, -1);
     for (int y = 0; y < 80; ++y)
@@ -123,7 +124,7 @@ TEST_F(Render, NoBitmapDrawsNothing)
     CImage empty;
     empty.CreateImpl();
     auto surface = std::make_shared<Surface>(8, 8);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     CDC dc(hdc);
     EXPECT_EQ(empty.StretchDraw(&dc, nullptr, 0, 0), 0);
     EXPECT_EQ(empty.Draw(&dc, 0, 0), 0);
@@ -137,7 +138,7 @@ TEST_F(Render, NoBitmapDrawsNothing)
 TEST_F(Render, UnscaledDraw)
 {
     auto surface = std::make_shared<Surface>(40, 40);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     CDC dc(hdc);
     EXPECT_EQ(image->Draw(&dc, 2, 3), 1);
     EXPECT_EQ(at(*surface, 2, 3), 'R');
@@ -154,8 +155,8 @@ TEST_F(Render, DrawDibOnEightBitsShowsTheSameSourceRectangleAsTheTrueColourPath)
     for (const auto& src : sources) {
         auto deep = std::make_shared<Surface>(64, 48);
         auto shallow = std::make_shared<Surface>(64, 48, 8);
-        HDC deepDc = CreateSurfaceDC(deep);
-        HDC shallowDc = CreateSurfaceDC(shallow);
+        HDC deepDc = standin::CreateSurfaceDC(deep);
+        HDC shallowDc = standin::CreateSurfaceDC(shallow);
         CDC deepCdc(deepDc);
         CDC shallowCdc(shallowDc);
         HDRAWDIB hdd = DrawDibOpen();
@@ -178,7 +179,7 @@ TEST(RenderGrey, GreyFramesDrawThroughTheirPalette)
     CImage image(jpeg.data(), static_cast<int>(jpeg.size()));
     ASSERT_EQ(image.GetBitCount(), 8);
     auto surface = std::make_shared<Surface>(16, 16);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     CDC dc(hdc);
     image.StretchDraw(&dc, nullptr, 0, 0);
     const std::uint32_t dark = surface->rgb(2, 2);
@@ -199,7 +200,7 @@ TEST(RenderGrey, GreyFramesThroughDrawDibStayGrey)
     CImage image(jpeg.data(), static_cast<int>(jpeg.size()));
     ASSERT_EQ(image.GetBitCount(), 8);
     auto surface = std::make_shared<Surface>(32, 32, 8);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     CDC dc(hdc);
     HDRAWDIB hdd = DrawDibOpen();
     image.StretchDraw(&dc, hdd, 0, 0, 32, 32, 0, 0, -1, -1);

@@ -8,13 +8,14 @@
 
 #include "image/Image.h"
 #include "platform/kernel/Kernel.h"
-#include "platform/wininet/WinInet.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 #include "platform/winsock/Winsock.h"
 #include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
 #include "tests/integration/Processes.h"
 #include "tests/support/Loopback.h"
 #include "tests/support/TestContainer.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 namespace {
 
@@ -29,10 +30,10 @@ protected:
         unsetenv("HTTP_PROXY");
         unsetenv("no_proxy");
         unsetenv("NO_PROXY");
-        InternetResetSessionState();
-        SetPasswordPrompt(nullptr);
+        standin::InternetResetSessionState();
+        standin::SetPasswordPrompt(nullptr);
     }
-    void TearDown() override { SetPasswordPrompt(nullptr); }
+    void TearDown() override { standin::SetPasswordPrompt(nullptr); }
 
     static bool runUntil(TestContainer& c, const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
     {
@@ -124,7 +125,7 @@ TEST_F(Integration, PasswordPromptCredentialsReachTheStreamRequest)
 {
     Camsim cam({"--user", "admin:secret", "--fps", "25"});
     int prompts = 0;
-    SetPasswordPrompt([&](HWND, const std::string&, std::string& user, std::string& password, const std::atomic<bool>&) {
+    standin::SetPasswordPrompt([&](HWND, const std::string&, std::string& user, std::string& password, const std::atomic<bool>&) {
         ++prompts;
         user = "admin";
         password = "secret";
@@ -156,7 +157,7 @@ TEST_F(Integration, LongPromptCredentialsReachTheStreamRequestWholeOrNotAtAll)
     for (const auto& k : cases) {
         SCOPED_TRACE(k.user.size());
         Camsim cam({"--user", k.user + ":" + k.password, "--fps", "25"});
-        SetPasswordPrompt([&](HWND, const std::string&, std::string& user, std::string& password, const std::atomic<bool>&) {
+        standin::SetPasswordPrompt([&](HWND, const std::string&, std::string& user, std::string& password, const std::atomic<bool>&) {
             user = k.user;
             password = k.password;
             return true;
@@ -183,7 +184,7 @@ TEST_F(Integration, LongPromptCredentialsReachTheStreamRequestWholeOrNotAtAll)
 TEST_F(Integration, CancelledPromptFailsThePreflight)
 {
     Camsim cam({"--user", "admin:secret"});
-    SetPasswordPrompt([](HWND, const std::string&, std::string&, std::string&, const std::atomic<bool>&) { return false; });
+    standin::SetPasswordPrompt([](HWND, const std::string&, std::string&, std::string&, const std::atomic<bool>&) { return false; });
     TestContainer c;
     embedOn(c, cam);
     ASSERT_TRUE(runUntil(c, [&] { return client(c).GetState() == STREAM_FAILED; }));
@@ -260,7 +261,7 @@ TEST_F(Integration, LiveFrameAsPng)
     ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; }));
     c.paint();
     const std::string file = ::testing::TempDir() + "/live-frame.png";
-    ASSERT_TRUE(WriteSurfacePng(c.surface(), file));
+    ASSERT_TRUE(standin::WriteSurfacePng(c.surface(), file));
     std::printf("live frame from camsim: %s\n", file.c_str());
 }
 

@@ -15,8 +15,9 @@
 #include "platform/com/ComCreation.h"
 #include "platform/com/OleControl.h"
 #include "platform/kernel/Library.h"
-#include "platform/registry/Registry.h"
+#include "platform/registry/linux/StandInRegistry.h"
 #include "tests/module/RegistrationEntries.h"
+#include "platform/com/linux/StandInCom.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ protected:
         dir = mkdtemp(pattern);
         registryFile = dir + "/registry";
         setenv("VE_REGISTRY", registryFile.c_str(), 1);
-        RegistryFailWritesAfter(-1);
+        standin::RegistryFailWritesAfter(-1);
         // Loaded as a container loads it, so that the loader starts it.
         module = LoadLibraryA(VE_MODULE_PATH);
         ASSERT_NE(module, nullptr);
@@ -51,7 +52,7 @@ protected:
     }
     void TearDown() override
     {
-        RegistryFailWritesAfter(-1);
+        standin::RegistryFailWritesAfter(-1);
         unsetenv("VE_REGISTRY");
         std::system(("rm -rf '" + dir + "'").c_str());
     }
@@ -140,7 +141,7 @@ TEST_F(Module, UnwritableRegistryFailsAtTheTypeLibrary)
     std::ofstream(blocker) << "x";
     setenv("VE_REGISTRY", (blocker + "/registry").c_str(), 1);
     EXPECT_EQ(registerServer(), SELFREG_E_TYPELIB);
-    RegistryFailWritesAfter(0);
+    standin::RegistryFailWritesAfter(0);
     setenv("VE_REGISTRY", registryFile.c_str(), 1);
     std::ofstream(registryFile) << "[HKEY_CLASSES_ROOT\\TypeLib\\{A625E7DA-00E1-4B10-B611-2049B587DA3E}]\n";
     EXPECT_EQ(unregisterServer(), SELFREG_E_TYPELIB);
@@ -155,7 +156,7 @@ TEST_F(Module, FailureAfterTheTypeLibraryFailsAtTheClasses)
     int typeLibraryWrites = 0;
     for (int limit = 1; limit < 200; ++limit) {
         std::remove(registryFile.c_str());
-        RegistryFailWritesAfter(limit);
+        standin::RegistryFailWritesAfter(limit);
         const HRESULT hr = registerServer();
         if (hr == SELFREG_E_CLASS) {
             typeLibraryWrites = limit;
@@ -164,7 +165,7 @@ TEST_F(Module, FailureAfterTheTypeLibraryFailsAtTheClasses)
         ASSERT_EQ(hr, SELFREG_E_TYPELIB) << limit;
     }
     EXPECT_GT(typeLibraryWrites, 0);
-    RegistryFailWritesAfter(-1);
+    standin::RegistryFailWritesAfter(-1);
 }
 
 TEST_F(Module, CreationByProgIdAndByClassIdentifierGivesAWorkingControl)
@@ -212,7 +213,7 @@ TEST_F(Module, TheControlNamesItsPropertyPageAndAFrameCanCreateIt)
               S_OK);
     PROPPAGEINFO info{};
     ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-    EXPECT_EQ(Utf16ToUtf8(info.pszTitle), "General");
+    EXPECT_EQ(standin::Utf16ToUtf8(info.pszTitle), "General");
     CoTaskMemFree(info.pszTitle);
     CoTaskMemFree(info.pszDocString);
     page->Release();
@@ -233,7 +234,7 @@ TEST_F(Module, LocksAndObjectsKeepTheModuleLoaded)
     EXPECT_EQ(canUnload(), S_FALSE);
     PROPPAGEINFO info{};
     ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-    EXPECT_EQ(Utf16ToUtf8(info.pszTitle), "General");
+    EXPECT_EQ(standin::Utf16ToUtf8(info.pszTitle), "General");
     CoTaskMemFree(info.pszTitle);
     CoTaskMemFree(info.pszDocString);
     page->Release();
@@ -261,7 +262,7 @@ TEST_F(Module, AnInterruptedWriteLeavesTheRegistryWhole)
     RegCloseKey(key);
     EXPECT_EQ(registryText(), before);
     // A failed write changes nothing either.
-    RegistryFailWritesAfter(0);
+    standin::RegistryFailWritesAfter(0);
     EXPECT_NE(unregisterServer(), S_OK);
     EXPECT_EQ(registryText(), before);
 }

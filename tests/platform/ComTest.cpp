@@ -4,6 +4,7 @@
 #include "platform/com/Guid.h"
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
+#include "platform/com/linux/StandInCom.h"
 
 namespace {
 
@@ -38,11 +39,11 @@ TEST(Bstr, LengthPrefixAndTermination)
 TEST(Utf, RoundTripAndInvalidInput)
 {
     const std::string text = "Kamera \xC3\xBC \xF0\x9F\x93\xB7";
-    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
-    EXPECT_EQ(Utf8ToUtf16("\xC3"), u"\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD"); // overlong
-    EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // surrogate
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+    EXPECT_EQ(standin::Utf16ToUtf8(standin::Utf8ToUtf16(text)), text);
+    EXPECT_EQ(standin::Utf8ToUtf16("\xC3"), u"\uFFFD");
+    EXPECT_EQ(standin::Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD"); // overlong
+    EXPECT_EQ(standin::Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // surrogate
+    EXPECT_EQ(standin::Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 
 TEST(Variant, CopyOwnsItsOwnStringAndClearEmpties)
@@ -54,7 +55,7 @@ TEST(Variant, CopyOwnsItsOwnStringAndClearEmpties)
     EXPECT_NE(a.bstrVal, b.bstrVal);
     VariantClear(&a);
     EXPECT_EQ(a.vt, VT_EMPTY);
-    EXPECT_EQ(Utf16ToUtf8(b.bstrVal), "http://camera/");
+    EXPECT_EQ(standin::Utf16ToUtf8(b.bstrVal), "http://camera/");
     VariantClear(&b);
 }
 

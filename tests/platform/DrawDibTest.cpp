@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 #include "platform/vfw/Vfw.h"
 
 namespace {
@@ -54,7 +54,7 @@ std::vector<std::uint32_t> draw(const Case& c, int surfaceBits, bool drawDib)
 {
     auto surface = std::make_shared<Surface>(24, 20, surfaceBits);
     const RECT clip{1, 1, 22, 18};
-    HDC hdc = CreateSurfaceDC(surface, 1, 2, &clip);
+    HDC hdc = standin::CreateSurfaceDC(surface, 1, 2, &clip);
     TestDib dib(c.bits, 10, 8);
     if (drawDib) {
         HDRAWDIB hdd = DrawDibOpen();

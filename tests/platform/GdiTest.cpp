@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 #include "platform/kernel/Memory.h"
 
 namespace {
@@ -25,7 +25,7 @@ TEST(Gdi, FillRectRespectsOriginAndClip)
 {
     auto surface = std::make_shared<Surface>(20, 20);
     const RECT clip{0, 0, 15, 15};
-    HDC hdc = CreateSurfaceDC(surface, 5, 5, &clip);
+    HDC hdc = standin::CreateSurfaceDC(surface, 5, 5, &clip);
     HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
     const RECT r{0, 0, 100, 100};
     EXPECT_EQ(FillRect(hdc, &r, brush), 1);
@@ -42,7 +42,7 @@ TEST(Gdi, TheClipBoxIsWhatTheContextCanPaintInItsOwnCoordinates)
 {
     auto surface = std::make_shared<Surface>(20, 20);
     const RECT clip{2, 3, 15, 30};
-    HDC hdc = CreateSurfaceDC(surface, 5, 6, &clip);
+    HDC hdc = standin::CreateSurfaceDC(surface, 5, 6, &clip);
     RECT box{};
     EXPECT_EQ(GetClipBox(hdc, &box), SIMPLEREGION);
     EXPECT_EQ(box.left, -3);
@@ -52,7 +52,7 @@ TEST(Gdi, TheClipBoxIsWhatTheContextCanPaintInItsOwnCoordinates)
     DeleteDC(hdc);
 
     const RECT outside{30, 30, 40, 40};
-    HDC none = CreateSurfaceDC(surface, 0, 0, &outside);
+    HDC none = standin::CreateSurfaceDC(surface, 0, 0, &outside);
     EXPECT_EQ(GetClipBox(none, &box), NULLREGION);
     DeleteDC(none);
     EXPECT_EQ(GetClipBox(none, &box), ERROR);
@@ -61,7 +61,7 @@ TEST(Gdi, TheClipBoxIsWhatTheContextCanPaintInItsOwnCoordinates)
 TEST(Gdi, ABitmapTooLargeToAllocateIsRefused)
 {
     auto surface = std::make_shared<Surface>(4, 4);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     EXPECT_EQ(CreateCompatibleBitmap(hdc, 32767, 32767), nullptr);
     HBITMAP small = CreateCompatibleBitmap(hdc, 640, 480);
     EXPECT_NE(small, nullptr);
@@ -72,7 +72,7 @@ TEST(Gdi, ABitmapTooLargeToAllocateIsRefused)
 TEST(Gdi, WordBreakWrapsLongTextIntoLinesWithinTheRectangle)
 {
     auto surface = std::make_shared<Surface>(200, 100);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
     const RECT all{0, 0, 200, 100};
     FillRect(hdc, &all, white);
@@ -159,12 +159,12 @@ namespace {
 
 TEST(GdiSurface, TheSurfaceOfAContextOutlivesTheContextWhileHeld)
 {
-    HDC hdc = CreateSurfaceDC(std::make_shared<Surface>(7, 5));
-    const std::shared_ptr<Surface> held = GetDCSurface(hdc);
+    HDC hdc = standin::CreateSurfaceDC(std::make_shared<Surface>(7, 5));
+    const std::shared_ptr<Surface> held = standin::GetDCSurface(hdc);
     ASSERT_NE(held, nullptr);
     DeleteDC(hdc);
     EXPECT_EQ(held->width(), 7); // still there: the caller holds it
-    EXPECT_EQ(GetDCSurface(hdc), nullptr);
+    EXPECT_EQ(standin::GetDCSurface(hdc), nullptr);
 }
 
 } // namespace
@@ -189,11 +189,11 @@ TEST_P(OffscreenCopy, TargetAndSourceStayIndependent)
     const BlitCase c = GetParam();
     constexpr int kWidth = 160, kHeight = 120; // large enough for pixel buffers to be kept between surfaces
     auto target = std::make_shared<Surface>(c.targetWidth, c.targetHeight, c.targetBits);
-    HDC screen = CreateSurfaceDC(target);
+    HDC screen = standin::CreateSurfaceDC(target);
     HDC offscreen = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
     SelectObject(offscreen, bitmap);
-    std::shared_ptr<Surface> source = GetDCSurface(offscreen);
+    std::shared_ptr<Surface> source = standin::GetDCSurface(offscreen);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) source->setRgb(x, y, (y % 2 ? 0xFF0000u : 0x0000FFu) | (x % 3 ? 0xFF00u : 0));
     const auto expected = [&](int x, int y) { return source->rgb(x - c.x, y - c.y); };
@@ -284,7 +284,7 @@ TEST_P(StretchRows, EveryPixelIsItsNearestSourcePixel)
     BITMAPINFO info{};
     info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), c.width, c.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     auto surface = std::make_shared<Surface>(c.wDst, c.hDst);
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     ASSERT_EQ(StretchDIBits(hdc, 0, 0, c.wDst, c.hDst, c.xSrc, c.ySrc, c.wSrc, c.hSrc, bits.data(), &info,
                             DIB_RGB_COLORS, SRCCOPY),
               c.hDst);

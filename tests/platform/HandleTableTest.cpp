@@ -6,9 +6,9 @@
 #include <set>
 #include <thread>
 
-#include "platform/gdi/Gdi.h"
-#include "platform/gdi/GdiObjects.h"
-#include "platform/kernel/HandleTable.h"
+#include "platform/gdi/linux/StandInGdi.h"
+#include "platform/gdi/linux/GdiObjects.h"
+#include "platform/kernel/linux/HandleTable.h"
 
 namespace {
 
@@ -99,7 +99,7 @@ TEST(HandleTable, ConcurrentInsertsFindsAndRemovesAgree)
 TEST(GdiTable, AContextLookedUpStaysUsableWhenDeletedMeanwhile)
 {
     auto surface = std::make_shared<Surface>(4, 4);
-    HDC hdc = CreateSurfaceDC(surface, 0, 0, nullptr);
+    HDC hdc = standin::CreateSurfaceDC(surface, 0, 0, nullptr);
     auto dc = GdiTable::instance().dc(hdc);
     ASSERT_NE(dc, nullptr);
     std::thread deleter([hdc] { EXPECT_TRUE(DeleteDC(hdc)); });
@@ -114,7 +114,7 @@ TEST(GdiTable, AContextLookedUpStaysUsableWhenDeletedMeanwhile)
 TEST(GdiTable, HandlesOfOneKindAreNeverTakenForAnother)
 {
     auto surface = std::make_shared<Surface>(2, 2);
-    HDC hdc = CreateSurfaceDC(surface, 0, 0, nullptr);
+    HDC hdc = standin::CreateSurfaceDC(surface, 0, 0, nullptr);
     HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
     HDC memory = CreateCompatibleDC(hdc);
     HBITMAP bitmap = CreateCompatibleBitmap(hdc, 2, 2);

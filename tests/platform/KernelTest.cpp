@@ -4,7 +4,7 @@
 #include <atomic>
 
 #include "platform/kernel/Kernel.h"
-#include "platform/kernel/MessageBox.h"
+#include "platform/kernel/linux/StandInKernel.h"
 
 namespace {
 
@@ -64,13 +64,13 @@ TEST(Kernel, ClosingTheHandleOfARunningThreadLetsItFinish)
 TEST(Kernel, MessageBoxGoesToTheContainersHandler)
 {
     std::string seen;
-    SetMessageBoxHandler([&](HWND, const std::string& text, const std::string&, UINT) {
+    standin::SetMessageBoxHandler([&](HWND, const std::string& text, const std::string&, UINT) {
         seen = text;
         return IDCANCEL;
     });
     EXPECT_EQ(MessageBoxA(nullptr, "Socket start failed", "camview", MB_OK), IDCANCEL);
     EXPECT_EQ(seen, "Socket start failed");
-    SetMessageBoxHandler(nullptr);
+    standin::SetMessageBoxHandler(nullptr);
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/gdi/PixelRows.h"
+#include "platform/gdi/linux/PixelRows.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/framework/PropExchange.h"
-#include "platform/framework/TextPropertyBag.h"
+#include "platform/framework/linux/TextPropertyBag.h"
 
 namespace {
 

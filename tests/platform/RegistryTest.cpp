@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/registry/Registry.h"
+#include "platform/registry/linux/StandInRegistry.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ protected:
     }
     void TearDown() override
     {
-        RegistryFailWritesAfter(-1);
+        standin::RegistryFailWritesAfter(-1);
         unsetenv("VE_REGISTRY");
         std::filesystem::remove_all(m_dir);
     }
@@ -38,7 +38,7 @@ protected:
 
     static std::string fileText()
     {
-        std::ifstream in(RegistryPath());
+        std::ifstream in(standin::RegistryPath());
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
@@ -208,7 +208,7 @@ TEST_F(Registry, EveryChangeReplacesTheWholeFileOrLeavesItAsItWas)
 
     // A write that fails leaves the old file whole, with no other file
     // beside it.
-    RegistryFailWritesAfter(0);
+    standin::RegistryFailWritesAfter(0);
     EXPECT_EQ(setText(key, "lost", "no"), ERROR_WRITE_FAULT);
     EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "Viewer"), ERROR_WRITE_FAULT);
     DWORD disposition = 0;
@@ -216,16 +216,16 @@ TEST_F(Registry, EveryChangeReplacesTheWholeFileOrLeavesItAsItWas)
     EXPECT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "New", 0, nullptr, 0, KEY_WRITE, nullptr, &created, &disposition),
               ERROR_WRITE_FAULT);
     EXPECT_EQ(fileText(), before);
-    RegistryFailWritesAfter(-1);
+    standin::RegistryFailWritesAfter(-1);
     int files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir)) ++files;
     EXPECT_EQ(files, 1);
 
     // One more write allowed, then none.
-    RegistryFailWritesAfter(1);
+    standin::RegistryFailWritesAfter(1);
     EXPECT_EQ(setText(key, "one", "1"), ERROR_SUCCESS);
     EXPECT_EQ(setText(key, "two", "2"), ERROR_WRITE_FAULT);
-    RegistryFailWritesAfter(-1);
+    standin::RegistryFailWritesAfter(-1);
     EXPECT_EQ(text(key, "one"), "1");
     EXPECT_EQ(text(key, "two"), "<none>");
     RegCloseKey(key);
@@ -236,7 +236,7 @@ TEST_F(Registry, TheFileIsMadeInAFolderWhateverItsName)
     usePath(m_dir / "it's a \"folder\"; $(true)" / "registry");
     HKEY key = create("Viewer");
     EXPECT_EQ(setText(key, "v", "x"), ERROR_SUCCESS);
-    EXPECT_TRUE(std::filesystem::exists(RegistryPath()));
+    EXPECT_TRUE(std::filesystem::exists(standin::RegistryPath()));
     EXPECT_EQ(text(key, "v"), "x");
     RegCloseKey(key);
 }

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/kernel/Kernel.h"
-#include "platform/wininet/InternetObjects.h"
-#include "platform/wininet/WinInet.h"
+#include "platform/wininet/linux/InternetObjects.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 #include "tests/support/Loopback.h"
 
 namespace {
@@ -76,8 +76,8 @@ std::string answer(int status, const std::string& extraHeaders = "", const std::
 
 class WinInet : public testing::Test {
 protected:
-    void SetUp() override { InternetResetSessionState(); }
-    void TearDown() override { InternetResetSessionState(); }
+    void SetUp() override { standin::InternetResetSessionState(); }
+    void TearDown() override { standin::InternetResetSessionState(); }
 };
 
 // --- proxy bypass lists ---------------------------------------------------

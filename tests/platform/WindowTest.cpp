@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/window/Clock.h"
+#include "platform/window/linux/StandInWindow.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/InputState.h"
 #include "platform/window/Window.h"
@@ -30,14 +30,14 @@ class Windows : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetProcessClock(clock);
-        hwnd = CreateHandlerWindow(&recorder, CS_DBLCLKS);
+        standin::SetProcessClock(clock);
+        hwnd = standin::CreateHandlerWindow(&recorder, CS_DBLCLKS);
     }
     void TearDown() override
     {
         DestroyWindow(hwnd);
         drain();
-        SetProcessClock(nullptr);
+        standin::SetProcessClock(nullptr);
     }
     void drain()
     {
@@ -49,7 +49,7 @@ protected:
     {
         const std::uint64_t target = clock->nowMs() + ms;
         drain();
-        for (auto due = NextTimerDueMs(); due && *due <= target; due = NextTimerDueMs()) {
+        for (auto due = standin::NextTimerDueMs(); due && *due <= target; due = standin::NextTimerDueMs()) {
             clock->setMs(*due);
             drain();
         }
@@ -110,7 +110,7 @@ TEST_F(Windows, PostedMessagesComeBeforeTimers)
 TEST_F(Windows, DestroyingAWindowEndsItsTimersAndDropsItsMessages)
 {
     Recorder other;
-    HWND second = CreateHandlerWindow(&other, 0);
+    HWND second = standin::CreateHandlerWindow(&other, 0);
     SetTimer(second, 1, 10, nullptr);
     PostMessageA(second, WM_USER, 0, 0);
     DestroyWindow(second);
@@ -125,11 +125,22 @@ TEST_F(Windows, DestroyingAWindowEndsItsTimersAndDropsItsMessages)
 TEST_F(Windows, HandlesOfDestroyedWindowsAreNeverReused)
 {
     Recorder other;
-    HWND first = CreateHandlerWindow(&other, 0);
+    HWND first = standin::CreateHandlerWindow(&other, 0);
     DestroyWindow(first);
-    HWND second = CreateHandlerWindow(&other, 0);
+    HWND second = standin::CreateHandlerWindow(&other, 0);
     EXPECT_NE(first, second);
     DestroyWindow(second);
+}
+
+TEST_F(Windows, GetClassLongGivesTheStyleTheWindowWasMadeWith)
+{
+    Recorder other;
+    HWND plain = standin::CreateHandlerWindow(&other, 0);
+    EXPECT_EQ(GetClassLongA(hwnd, GCL_STYLE), DWORD{CS_DBLCLKS});
+    EXPECT_EQ(GetClassLongA(plain, GCL_STYLE), 0u);
+    EXPECT_EQ(GetClassLongA(hwnd, 0), 0u); // only the style is kept
+    DestroyWindow(plain);
+    EXPECT_EQ(GetClassLongA(plain, GCL_STYLE), 0u);
 }
 
 TEST_F(Windows, AThreadTimerGetsANewIdAndReachesNoWindow)
@@ -140,7 +151,7 @@ TEST_F(Windows, AThreadTimerGetsANewIdAndReachesNoWindow)
     advance(100);
     EXPECT_EQ(recorder.count(WM_TIMER, 7), 0);
     EXPECT_TRUE(KillTimer(nullptr, id));
-    EXPECT_FALSE(NextTimerDueMs().has_value());
+    EXPECT_FALSE(standin::NextTimerDueMs().has_value());
 }
 
 TEST_F(Windows, MessagesPostedFromAnotherThreadReachTheOwner)
@@ -156,7 +167,7 @@ TEST_F(Windows, MessagesPostedFromAnotherThreadReachTheOwner)
 
 TEST_F(Windows, GetMessageWakesForAPostFromAnotherThreadAndEndsAtQuit)
 {
-    SetProcessClock(nullptr); // real time: GetMessage really waits
+    standin::SetProcessClock(nullptr); // real time: GetMessage really waits
     std::thread poster([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         PostMessageA(hwnd, WM_USER, 5, 0);
@@ -184,13 +195,13 @@ TEST_F(Windows, FocusAndCaptureFollowTheWindow)
     DestroyWindow(hwnd);
     EXPECT_EQ(GetFocus(), nullptr);
     EXPECT_EQ(GetCapture(), nullptr);
-    hwnd = CreateHandlerWindow(&recorder, 0);
+    hwnd = standin::CreateHandlerWindow(&recorder, 0);
 }
 
 TEST(InputState, SecondaryButtonAndSwapComeFromTheContainer)
 {
     auto input = std::make_shared<SettableInputState>();
-    SetInputStateSource(input);
+    standin::SetInputStateSource(input);
     EXPECT_EQ(GetAsyncKeyState(VK_RBUTTON), 0);
     input->setKeyDown(VK_RBUTTON, true);
     EXPECT_EQ(GetAsyncKeyState(VK_RBUTTON) & 0x8000, 0x8000);
@@ -199,7 +210,7 @@ TEST(InputState, SecondaryButtonAndSwapComeFromTheContainer)
     EXPECT_NE(GetSystemMetrics(SM_SWAPBUTTON), 0);
     input->setDoubleClickTimeMs(300);
     EXPECT_EQ(GetDoubleClickTime(), 300u);
-    SetInputStateSource(nullptr);
+    standin::SetInputStateSource(nullptr);
     EXPECT_EQ(GetAsyncKeyState(VK_RBUTTON), 0);
     EXPECT_EQ(GetDoubleClickTime(), 500u);
 }
@@ -210,7 +221,7 @@ TEST(Cursors, SystemCursorsAndModuleIcons)
     ASSERT_NE(hand, nullptr);
     EXPECT_EQ(LoadCursorA(nullptr, IDC_HAND), hand);
     WORD id = 0;
-    EXPECT_TRUE(GetSystemCursorId(hand, &id));
+    EXPECT_TRUE(standin::GetSystemCursorId(hand, &id));
     EXPECT_EQ(id, IDC_HAND_ID);
 
     HINSTANCE module = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(0x7000000));
@@ -218,17 +229,17 @@ TEST(Cursors, SystemCursorsAndModuleIcons)
     IconImage image;
     image.width = image.height = 32;
     image.argb.assign(32 * 32, 0xFF0000FFu);
-    RegisterIconResource(module, 201, image);
+    standin::RegisterIconResource(module, 201, image);
     HICON icon = LoadIconA(module, MAKEINTRESOURCEA(201));
     ASSERT_NE(icon, nullptr);
-    ASSERT_NE(GetIconImage(icon), nullptr);
-    EXPECT_EQ(GetIconImage(icon)->width, 32);
-    EXPECT_FALSE(GetSystemCursorId(icon, nullptr));
+    ASSERT_NE(standin::GetIconImage(icon), nullptr);
+    EXPECT_EQ(standin::GetIconImage(icon)->width, 32);
+    EXPECT_FALSE(standin::GetSystemCursorId(icon, nullptr));
 
     SetCursor(icon);
     EXPECT_EQ(GetCursor(), icon);
     EXPECT_EQ(SetCursor(hand), icon);
-    UnregisterIconResources(module);
+    standin::UnregisterIconResources(module);
     EXPECT_EQ(LoadIconA(module, MAKEINTRESOURCEA(201)), nullptr);
 }
 

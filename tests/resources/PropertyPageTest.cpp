@@ -9,6 +9,7 @@
 #include "platform/framework/OleControl.h"
 #include "resources/ImageCtrlResources.h"
 #include "tests/support/ComObject.h"
+#include "platform/com/linux/StandInCom.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ private:
     HINSTANCE m_saved = nullptr;
 };
 
-std::string text(LPCOLESTR s) { return s ? Utf16ToUtf8(std::u16string_view(s)) : std::string("(null)"); }
+std::string text(LPCOLESTR s) { return s ? standin::Utf16ToUtf8(std::u16string_view(s)) : std::string("(null)"); }
 
 } // namespace
 

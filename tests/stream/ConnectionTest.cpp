@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "platform/kernel/Kernel.h"
-#include "platform/wininet/WinInet.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 #include "platform/winsock/Winsock.h"
 #include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
@@ -135,7 +135,7 @@ protected:
     {
         unsetenv("http_proxy");
         unsetenv("HTTP_PROXY");
-        InternetResetSessionState();
+        standin::InternetResetSessionState();
     }
     static CStreamClient& client(TestContainer& c) { return *c.ctrl()->m_pStreamClient; }
     static void embedOn(TestContainer& c, const LoopbackCamera& cam)

@@ -14,6 +14,7 @@
 #include "platform/winsock/Winsock.h"
 #include "stream/StreamClient.h"
 #include "tests/support/Loopback.h"
+#include "platform/wininet/linux/StandInWinInet.h"
 
 namespace {
 
@@ -469,7 +470,7 @@ TEST(Preflight, TakesTheSessionCookieAmongOthersAndHttpOnlyAndAsksForTheRootTwic
 #ifndef _WIN32
     unsetenv("http_proxy");
     unsetenv("HTTP_PROXY");
-    InternetResetSessionState();
+    standin::InternetResetSessionState();
 #endif
     const std::string longValue(100, 'v');
     struct Case {

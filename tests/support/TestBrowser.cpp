@@ -1,4 +1,5 @@
 #include "tests/support/TestBrowser.h"
+#include "platform/com/linux/StandInCom.h"
 
 HRESULT TestBrowser::QueryInterface(REFIID riid, void** ppv)
 {
@@ -21,9 +22,9 @@ HRESULT TestBrowser::get_LocationURL(BSTR* url)
 HRESULT TestBrowser::Navigate(BSTR url, VARIANT*, VARIANT* targetFrameName, VARIANT*, VARIANT*)
 {
     NavigateCall call;
-    if (url) call.url = Utf16ToUtf8(std::u16string_view(url, SysStringLen(url)));
+    if (url) call.url = standin::Utf16ToUtf8(std::u16string_view(url, SysStringLen(url)));
     if (targetFrameName && targetFrameName->vt == VT_BSTR && targetFrameName->bstrVal)
-        call.targetFrame = Utf16ToUtf8(std::u16string_view(targetFrameName->bstrVal, SysStringLen(targetFrameName->bstrVal)));
+        call.targetFrame = standin::Utf16ToUtf8(std::u16string_view(targetFrameName->bstrVal, SysStringLen(targetFrameName->bstrVal)));
     navigations.push_back(call);
     return S_OK;
 }

@@ -1,8 +1,10 @@
 #include "tests/support/TestContainer.h"
 
-#include "platform/framework/TextPropertyBag.h"
+#include "platform/framework/linux/TextPropertyBag.h"
 #include "platform/window/Window.h"
 #include "stream/StreamBuffer.h"
+#include "platform/window/linux/StandInWindow.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 #include <algorithm>
 #include <thread>
@@ -12,8 +14,8 @@ TestContainer::TestContainer()
       m_browser(new TestBrowser), m_site(new TestSite(m_browser)), m_sink(new TestEventSink),
       m_ctrl(new ProbedImageCtrl), m_surface(std::make_shared<Surface>(640, 480))
 {
-    SetProcessClock(m_clock);
-    SetInputStateSource(m_input);
+    standin::SetProcessClock(m_clock);
+    standin::SetInputStateSource(m_input);
     IConnectionPointContainer* cpc = nullptr;
     m_ctrl->ExternalQueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
     IConnectionPoint* cp = nullptr;
@@ -33,8 +35,8 @@ TestContainer::~TestContainer()
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
-    SetInputStateSource(nullptr);
-    SetProcessClock(nullptr);
+    standin::SetInputStateSource(nullptr);
+    standin::SetProcessClock(nullptr);
 }
 
 HWND TestContainer::hwnd() const { return m_ctrl ? m_ctrl->GetSafeHwnd() : nullptr; }
@@ -91,7 +93,7 @@ void TestContainer::advance(std::uint64_t ms)
 {
     const std::uint64_t target = m_clock->nowMs() + ms;
     pump();
-    for (auto due = NextTimerDueMs(); due && *due <= target; due = NextTimerDueMs()) {
+    for (auto due = standin::NextTimerDueMs(); due && *due <= target; due = standin::NextTimerDueMs()) {
         m_clock->setMs(*due);
         pump();
     }
@@ -118,7 +120,7 @@ std::vector<DrawnText> TestContainer::paint()
     int cy = 0;
     m_ctrl->GetControlSize(&cx, &cy);
     m_surface->clearRecord();
-    HDC hdc = CreateSurfaceDC(m_surface);
+    HDC hdc = standin::CreateSurfaceDC(m_surface);
     IViewObject* view = nullptr;
     m_ctrl->ExternalQueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view));
     const RECT bounds{0, 0, cx, cy};

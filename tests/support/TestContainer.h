@@ -11,9 +11,8 @@
 #include <vector>
 
 #include "control/ImageCtrl.h"
-#include "platform/gdi/Gdi.h"
-#include "platform/window/Clock.h"
-#include "platform/window/InputState.h"
+#include "platform/gdi/linux/StandInGdi.h"
+#include "platform/window/linux/StandInWindow.h"
 #include "tests/support/TestSite.h"
 
 // The control with its state opened to tests.

@@ -20,7 +20,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 #include "tests/integration/Processes.h"
 #include "tests/integration/Viewer.h"
 #include "tests/support/PngFile.h"
@@ -142,7 +142,7 @@ TEST(WindowViewer, ClicksZoomsAndShowsThePictureInARealWindow)
     const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
     ASSERT_NE(shot, nullptr);
     const char* keep = std::getenv("VE_WINDOW_SCREENSHOT");
-    WriteSurfacePng(*shot, keep ? keep : (registry + ".window.png").c_str());
+    standin::WriteSurfacePng(*shot, keep ? keep : (registry + ".window.png").c_str());
     EXPECT_EQ(shot->width(), 480); // the 320-pixel control in the narrowest window
     EXPECT_GT(shot->rgb(300, 40) & 0xFF, 200u);        // sky blue
     EXPECT_LT(shot->rgb(10, 230) & 0xFF, 120u);        // ground, not white
@@ -242,7 +242,7 @@ TEST(WindowViewer, AskedForItsAddressItScalesWithTheWindowAndSavesSnapshots)
     const auto shot = grab(x.display(), static_cast<Window>(std::stoul(window)));
     ASSERT_NE(shot, nullptr);
     const char* keep = std::getenv("VE_WINDOW_ALONE_SCREENSHOT");
-    WriteSurfacePng(*shot, keep ? keep : (registry + ".alone.png").c_str());
+    standin::WriteSurfacePng(*shot, keep ? keep : (registry + ".alone.png").c_str());
     EXPECT_GT(shot->rgb(600, 40) & 0xFF, 200u); // the sky, scaled to the right edge of the picture
     EXPECT_EQ(shot->rgb(40, 300), shot->rgb(40, 40)); // bands beside the picture are the background
     EXPECT_NE(shot->rgb(600, 40), shot->rgb(40, 40));

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/gdi/Gdi.h"
+#include "platform/gdi/linux/StandInGdi.h"
 
 namespace {
 // The comment's payload: 11 digits of frame number, a zero byte, the two
@@ -80,7 +80,7 @@ std::vector<std::uint8_t> Scene::frame(int width, int height, long number, std::
             row[x] = static_cast<std::uint32_t>(std::clamp(r, 0, 255) << 16 | std::clamp(g, 0, 255) << 8 | std::clamp(b, 0, 255));
         }
     }
-    HDC hdc = CreateSurfaceDC(surface);
+    HDC hdc = standin::CreateSurfaceDC(surface);
     char text[96];
     std::snprintf(text, sizeof text, "frame %ld  t=%lld us  zoom %d", number, static_cast<long long>(sendTimeUs), zoom());
     RECT rect{4, 4, width - 4, height - 4};

@@ -7,7 +7,7 @@
 
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/Library.h"
-#include "platform/registry/Registry.h"
+#include "platform/registry/linux/StandInRegistry.h"
 #include "platform/win/WinError.h"
 
 int main(int argc, char** argv)
@@ -19,7 +19,7 @@ int main(int argc, char** argv)
         if (a == "-u") unregister = true;
         else if (a == "-h" || a == "--help") {
             std::printf("usage: ve-regsvr [-u] MODULE\nRegisters the module's classes (with -u: removes them) in %s\n",
-                        RegistryPath().c_str());
+                        standin::RegistryPath().c_str());
             return 0;
         } else if (!module) module = argv[i];
         else {
@@ -48,13 +48,13 @@ int main(int argc, char** argv)
     const HRESULT hr = call();
     if (SUCCEEDED(hr)) {
         std::printf("%s %s (%s in %s)\n", unregister ? "Unregistered" : "Registered", path.c_str(), entry,
-                    RegistryPath().c_str());
+                    standin::RegistryPath().c_str());
         return 0;
     }
     const char* why = hr == SELFREG_E_TYPELIB ? "the type library could not be (un)registered"
                       : hr == SELFREG_E_CLASS ? "the classes could not be (un)registered"
                                               : "the module failed";
     std::fprintf(stderr, "ve-regsvr: %s of %s failed: %s (0x%08X); registry %s\n", entry, path.c_str(), why,
-                 static_cast<unsigned>(hr), RegistryPath().c_str());
+                 static_cast<unsigned>(hr), standin::RegistryPath().c_str());
     return 1;
 }

@@ -1,0 +1,165 @@
+// The Windows-named socket calls over the POSIX backend.
+#include "platform/winsock/linux/StandInWinsock.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "platform/winsock/linux/SocketBackend.h"
+
+namespace {
+thread_local int t_lastError = 0;
+
+int fail(int error)
+{
+    t_lastError = error;
+    return SOCKET_ERROR;
+}
+} // namespace
+
+int WSAGetLastError() { return t_lastError; }
+void WSASetLastError(int error) { t_lastError = error; }
+
+int WSAStartup(WORD version, WSADATA* data)
+{
+    if (!data) return WSAEFAULT;
+    std::memset(data, 0, sizeof *data);
+    data->wVersion = version;
+    data->wHighVersion = 0x0202;
+    std::strncpy(data->szDescription, "POSIX sockets", sizeof data->szDescription - 1);
+    std::strncpy(data->szSystemStatus, "Running", sizeof data->szSystemStatus - 1);
+    return 0;
+}
+
+int WSACleanup() { return 0; }
+
+SOCKET socket(int af, int type, int protocol)
+{
+    int error = 0;
+    const std::uintptr_t s = vesock::create(af, type, protocol, &error);
+    if (!s) {
+        t_lastError = error;
+        return INVALID_SOCKET;
+    }
+    return s;
+}
+
+int connect(SOCKET s, const sockaddr* name, int namelen)
+{
+    int error = 0;
+    return vesock::connectTo(s, name, namelen, &error) == 0 ? 0 : fail(error);
+}
+
+int bind(SOCKET s, const sockaddr* name, int namelen)
+{
+    int error = 0;
+    return vesock::bindTo(s, name, namelen, &error) == 0 ? 0 : fail(error);
+}
+
+int listen(SOCKET s, int backlog)
+{
+    int error = 0;
+    return vesock::listenOn(s, backlog, &error) == 0 ? 0 : fail(error);
+}
+
+SOCKET accept(SOCKET s, sockaddr* addr, int* addrlen)
+{
+    int error = 0;
+    const std::uintptr_t a = vesock::acceptFrom(s, addr, addrlen, &error);
+    if (!a) {
+        t_lastError = error;
+        return INVALID_SOCKET;
+    }
+    return a;
+}
+
+int send(SOCKET s, const char* buf, int len, int)
+{
+    if (len < 0 || (!buf && len > 0)) return fail(WSAEFAULT);
+    int error = 0;
+    const long n = vesock::sendSome(s, buf, static_cast<std::size_t>(len), &error);
+    return n >= 0 ? static_cast<int>(n) : fail(error);
+}
+
+int recv(SOCKET s, char* buf, int len, int)
+{
+    if (len < 0 || (!buf && len > 0)) return fail(WSAEFAULT);
+    int error = 0;
+    const long n = vesock::receiveSome(s, buf, static_cast<std::size_t>(len), &error);
+    return n >= 0 ? static_cast<int>(n) : fail(error);
+}
+
+int shutdown(SOCKET s, int how)
+{
+    int error = 0;
+    return vesock::shutdownSocket(s, how, &error) == 0 ? 0 : fail(error);
+}
+
+int closesocket(SOCKET s)
+{
+    int error = 0;
+    return vesock::closeSocket(s, &error) == 0 ? 0 : fail(error);
+}
+
+int ioctlsocket(SOCKET s, long cmd, ULONG* argp)
+{
+    if (cmd != FIONBIO) return fail(WSAEINVAL);
+    if (!argp) return fail(WSAEFAULT);
+    int error = 0;
+    return vesock::setNonBlocking(s, *argp != 0, &error) == 0 ? 0 : fail(error);
+}
+
+int getpeername(SOCKET s, sockaddr* name, int* namelen)
+{
+    int error = 0;
+    return vesock::peerName(s, name, namelen, &error) == 0 ? 0 : fail(error);
+}
+
+int getsockname(SOCKET s, sockaddr* name, int* namelen)
+{
+    int error = 0;
+    return vesock::localName(s, name, namelen, &error) == 0 ? 0 : fail(error);
+}
+
+int getaddrinfo(const char* node, const char* service, const ADDRINFOA* hints, PADDRINFOA* result)
+{
+    if (!result) return t_lastError = WSAEFAULT;
+    *result = nullptr;
+    std::vector<vesock::Resolved> list;
+    const int rc = vesock::resolve(node, service, hints ? hints->ai_flags : 0, hints ? hints->ai_family : AF_UNSPEC,
+                                   hints ? hints->ai_socktype : 0, hints ? hints->ai_protocol : 0, &list);
+    if (rc != 0) return t_lastError = rc;
+    ADDRINFOA** tail = result;
+    for (const auto& r : list) {
+        auto* node = static_cast<ADDRINFOA*>(std::calloc(1, sizeof(ADDRINFOA) + r.address.size()));
+        if (!node) {
+            freeaddrinfo(*result);
+            *result = nullptr;
+            return t_lastError = WSAENOBUFS;
+        }
+        node->ai_family = r.family;
+        node->ai_socktype = r.type;
+        node->ai_protocol = r.protocol;
+        node->ai_addrlen = r.address.size();
+        node->ai_addr = reinterpret_cast<sockaddr*>(node + 1);
+        std::memcpy(node->ai_addr, r.address.data(), r.address.size());
+        *tail = node;
+        tail = &node->ai_next;
+    }
+    return 0;
+}
+
+void freeaddrinfo(PADDRINFOA ai)
+{
+    while (ai) {
+        ADDRINFOA* next = ai->ai_next;
+        std::free(ai);
+        ai = next;
+    }
+}
+
+USHORT htons(USHORT v) { return static_cast<USHORT>((v >> 8) | (v << 8)); }
+USHORT ntohs(USHORT v) { return htons(v); }
+std::uint32_t htonl(std::uint32_t v) { return __builtin_bswap32(v); }
+
+SOCKET standin::RegisterPeerOnlySocket(const sockaddr* peer, int length) { return vesock::registerPeerOnly(peer, length); }
