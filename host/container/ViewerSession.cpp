@@ -2,12 +2,17 @@
 
 #include "host/container/PageLoader.h"
 
+#include <algorithm>
+#include <thread>
+
 ViewerSession::ViewerSession(ViewerSessionSetup setup, ContainerListener chained)
     : m_setup(std::move(setup)), m_log(m_setup.events)
 {
     SetInputStateSource(m_setup.input);
     SetPasswordPrompt(m_setup.prompt);
-    m_container = std::make_unique<ViewerContainer>(m_setup.pageUrl, m_setup.modulePath, m_log.listener(std::move(chained)));
+    const unsigned threads = m_setup.threads > 0 ? m_setup.threads : std::max(1u, std::thread::hardware_concurrency());
+    m_container = std::make_unique<ViewerContainer>(m_setup.pageUrl, m_setup.modulePath, m_log.listener(std::move(chained)),
+                                                    threads);
     m_container->setPolicy(ControlPolicy(m_setup.allowedClasses));
 }
 

@@ -668,7 +668,7 @@ int DesktopViewer::showPage()
     if (m_options.reconnect) chained = m_reconnect.listener(chained);
     m_session = std::make_unique<ViewerSession>(
         ViewerSessionSetup{m_pageUrl, m_options.params, m_modulePath, std::make_shared<PhysicalButtons>(),
-                           prompt, m_options.events ? stdout : nullptr, 0, m_options.allowedClasses},
+                           prompt, m_options.events ? stdout : nullptr, 0, m_options.allowedClasses, m_options.threads},
         chained);
     m_container = &m_session->container();
     m_reconnect.setLog(&m_session->log());
