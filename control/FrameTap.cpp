@@ -7,6 +7,10 @@ VE_FORWARD_IUNKNOWN(CImageCtrl, XFrameTap)
 
 HRESULT STDMETHODCALLTYPE CImageCtrl::XFrameTap::SetFrameSink(IFrameSink* sink)
 {
+    // Under the lock a frame is handed over in: once the sink is replaced
+    // the old one is called no more, and its owner may let it go, whatever
+    // thread the control runs on.
+    std::lock_guard lock(m_pThis->m_frameSinkMutex);
     m_pThis->m_pFrameSink.store(sink, std::memory_order_release);
     return S_OK;
 }
@@ -20,7 +24,8 @@ HRESULT STDMETHODCALLTYPE CImageCtrl::XFrameTap::GetStreamEnded(BOOL* ended)
 
 void CImageCtrl::TapFrame(const BYTE* bytes, LONG length)
 {
+    if (length <= 0 || !m_pFrameSink.load(std::memory_order_acquire)) return;
+    std::lock_guard lock(m_frameSinkMutex);
     IFrameSink* sink = m_pFrameSink.load(std::memory_order_acquire);
-    if (!sink || length <= 0) return;
-    sink->OnFrame(bytes, static_cast<DWORD>(length), GetTickCount());
+    if (sink) sink->OnFrame(bytes, static_cast<DWORD>(length), GetTickCount());
 }

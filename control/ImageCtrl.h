@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 #include "control/ImageCtrlIds.h"
@@ -210,6 +211,7 @@ private:
         CImageCtrl* m_pThis;
     } m_xFrameTap;
     std::atomic<IFrameSink*> m_pFrameSink{nullptr};
+    std::mutex m_frameSinkMutex; // held while the sink is called or replaced
     // The stream ended after a picture was drawn (what GetStreamEnded tells).
     std::atomic<bool> m_bStreamEnded{false};
 };

@@ -25,6 +25,8 @@ const char* kUsage =
     "                       1 s, doubling to 30 s, as reloading the page would)\n"
     "  --record FILE.mkv    record the camera's frames as they come (no re-encoding) into FILE.mkv until\n"
     "                       the end, a second r or Esc; several cameras go into FILE-1.mkv, FILE-2.mkv, ...\n"
+    "  --threads N          spread the controls over N UI threads (1 to 64; default: one per core);\n"
+    "                       Linux only for now, the Windows viewer runs them on one\n"
     "  --events             print events, navigations, cursor and status changes and frames as JSON lines\n"
     "  --headless           no window: run for a while and report\n"
     "  --version            print the version and exit\n"
@@ -217,6 +219,14 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
             }
         } else if (a == "--reconnect" || a == "--no-reconnect") {
             reconnect = a == "--reconnect" ? 1 : 0;
+        } else if (a == "--threads") {
+            if (!(value = next())) return 2;
+            const long threads = positiveCount(value);
+            if (threads < 1 || threads > 64) {
+                std::fprintf(stderr, "camview: --threads takes a whole number of threads from 1 to 64, not \"%s\"\n", value);
+                return 2;
+            }
+            o.threads = static_cast<unsigned>(threads);
         } else if (a == "--fullscreen") {
             o.fullScreen = true;
         } else if (a == "--geometry") {

@@ -43,11 +43,17 @@ LPARAM pointParam(POINT pt)
 
 } // namespace
 
-ViewerContainer::ViewerContainer(std::string pageUrl, std::string modulePath, ContainerListener listener)
+ViewerContainer::ViewerContainer(std::string pageUrl, std::string modulePath, ContainerListener listener,
+                                 unsigned threads)
     : m_pageUrl(std::move(pageUrl)), m_modulePath(std::move(modulePath)), m_listener(std::move(listener)),
       m_windowHandler(std::make_unique<ViewerWindow>())
 {
     m_window = standin::CreateHandlerWindow(m_windowHandler.get(), 0);
+    for (unsigned i = 0; threads > 1 && i < threads; ++i) {
+        auto room = std::make_unique<Room>();
+        room->thread = std::make_unique<Apartment>([this, i] { paintApartment(i); });
+        m_apartments.push_back(std::move(room));
+    }
 }
 
 ViewerContainer::~ViewerContainer() { release(); }
@@ -63,7 +69,11 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
             continue;
         }
         Hosted h;
-        if (!host(object, static_cast<int>(m_controls.size()), h)) continue;
+        h.apartment = m_apartments.empty() ? 0 : m_controls.size() % m_apartments.size();
+        bool made = false;
+        const int index = static_cast<int>(m_controls.size());
+        onApartment(h.apartment, [&] { made = host(object, index, h); });
+        if (!made) continue;
         m_controls.push_back(std::move(h));
     }
     layout();
@@ -76,26 +86,37 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
 bool ViewerContainer::host(const EmbeddedObject& object, int index, Hosted& h)
 {
     if (FAILED(CreateControl(object.classId, m_modulePath, h.object.put()))) return false;
+    auto cell = std::make_shared<Cell>();
+    cell->index = index;
     if (const std::string why = ControlPolicy::declined(h.object.get(), object.classId); !why.empty()) {
         std::fprintf(stderr, "camview: %s\n", why.c_str());
         return false;
     }
     HostListener listener;
-    listener.onNavigate = [this, index](const std::string& url) {
-        if (m_listener.onNavigate) m_listener.onNavigate(index, url);
+    listener.onNavigate = [this, index, cell](const std::string& url) {
+        report(cell, [this, index, url] {
+            if (m_listener.onNavigate) m_listener.onNavigate(index, url);
+        });
     };
     listener.onMessage = m_listener.onMessage;
-    listener.onPropertyPage = m_listener.onPropertyPage;
-    listener.onInvalidate = [this, index] {
-        if (static_cast<std::size_t>(index) < m_controls.size()) m_controls[index].dirty = true;
+    listener.onPropertyPage = [this, cell](const std::string& title, const std::string& text) {
+        report(cell, [this, title, text] {
+            if (m_listener.onPropertyPage) m_listener.onPropertyPage(title, text);
+        });
+    };
+    // The cell is held weakly: the site may outlive it by a moment.
+    listener.onInvalidate = [weak = std::weak_ptr<Cell>(cell)] {
+        if (auto c = weak.lock()) c->dirty.store(true, std::memory_order_release);
     };
     h.site = ComPtr<HostSite>::adopt(new HostSite(m_pageUrl, m_window, listener));
     h.site->SetControl(h.object.get());
     // Sited first (the control makes its window and learns its page),
     // then one loading exchange from the PARAMs.
     h.object->SetClientSite(static_cast<IOleClientSite*>(h.site.get()));
-    AdviseEventSink(h.object.get(), [this, index](const std::string& name, const std::string& value) {
-        if (m_listener.onEvent) m_listener.onEvent(index, name, value);
+    AdviseEventSink(h.object.get(), [this, index, cell](const std::string& name, const std::string& value) {
+        report(cell, [this, index, name, value] {
+            if (m_listener.onEvent) m_listener.onEvent(index, name, value);
+        });
     }, h.events.put(), &h.cookie);
     TextPropertyBag bag(object.params);
     if (auto persist = h.object.query<IPersistPropertyBag>(IID_IPersistPropertyBag)) persist->Load(&bag, nullptr);
@@ -104,6 +125,13 @@ bool ViewerContainer::host(const EmbeddedObject& object, int index, Hosted& h)
     const int width = std::clamp(object.width > 0 ? object.width : h.site->size().cx, 1, 4096);
     const int height = std::clamp(object.height > 0 ? object.height : h.site->size().cy, 1, 4096);
     h.rect = RECT{0, 0, width, height};
+    cell->bounds = h.rect;
+    cell->view = h.view;
+    if (!m_apartments.empty()) {
+        cell->surface = std::make_shared<Surface>(width, height);
+        m_apartments[h.apartment]->cells.push_back(cell);
+    }
+    h.cell = std::move(cell);
     h.cameraHost = CameraHostOf(m_pageUrl, object.params);
     h.source = object;
     return true;
@@ -115,9 +143,14 @@ bool ViewerContainer::reload(std::size_t index)
     // The fresh control is made before the old one goes: one that cannot
     // be made leaves the cell as it was.
     Hosted fresh;
-    if (!host(m_controls[index].source, static_cast<int>(index), fresh)) return false;
+    fresh.apartment = m_controls[index].apartment;
+    bool made = false;
+    onApartment(fresh.apartment, [&] {
+        made = host(m_controls[index].source, static_cast<int>(index), fresh);
+        if (made) unhost(m_controls[index]);
+    });
+    if (!made) return false;
     fresh.rect = m_controls[index].rect;
-    unhost(m_controls[index]);
     m_controls[index] = std::move(fresh);
     return true;
 }
@@ -125,6 +158,11 @@ bool ViewerContainer::reload(std::size_t index)
 void ViewerContainer::unhost(Hosted& h)
 {
     if (!h.object) return;
+    // From now on nothing the control said reaches the listener, and its
+    // apartment no longer paints it.
+    h.cell->alive.store(false, std::memory_order_release);
+    if (!m_apartments.empty()) std::erase(m_apartments[h.apartment]->cells, h.cell);
+    h.cell->view.reset();
     // The control lets go of its site before it goes; the site's
     // navigations end before its last reference does.
     if (h.events) h.events->Unadvise(h.cookie);
@@ -155,6 +193,79 @@ void ViewerContainer::pumpMessages()
 {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    deliverReports();
+}
+
+void ViewerContainer::onApartment(std::size_t apartment, const std::function<void()>& task)
+{
+    if (m_apartments.empty()) task();
+    else m_apartments[apartment]->thread->run(task);
+}
+
+void ViewerContainer::report(const std::shared_ptr<Cell>& cell, std::function<void()> call)
+{
+    if (!cell->alive.load(std::memory_order_acquire)) return;
+    if (m_apartments.empty()) {
+        call();
+        return;
+    }
+    std::lock_guard lock(m_reportsMutex);
+    m_reports.emplace_back(cell, std::move(call));
+}
+
+void ViewerContainer::deliverReports()
+{
+    if (m_apartments.empty()) return;
+    std::vector<std::pair<std::shared_ptr<Cell>, std::function<void()>>> reports;
+    {
+        std::lock_guard lock(m_reportsMutex);
+        reports.swap(m_reports);
+    }
+    // A report of a control released meanwhile is dropped.
+    for (auto& [cell, call] : reports)
+        if (cell->alive.load(std::memory_order_acquire)) call();
+}
+
+void ViewerContainer::paintApartment(std::size_t apartment)
+{
+    for (const auto& cell : m_apartments[apartment]->cells) {
+        if (!cell->view || !cell->dirty.exchange(false, std::memory_order_acq_rel)) continue;
+        std::lock_guard lock(cell->mutex);
+        draw(cell, cell->surface, POINT{0, 0}, cell->bounds);
+        cell->fresh = true;
+    }
+}
+
+void ViewerContainer::draw(const std::shared_ptr<Cell>& self, const std::shared_ptr<Surface>& surface, POINT origin,
+                           const RECT& rect)
+{
+    Cell& cell = *self;
+    surface->clearRecord();
+    HDC hdc = standin::CreateSurfaceDC(surface, origin.x, origin.y, &rect);
+    cell.view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, hdc, &cell.bounds, nullptr, nullptr, 0);
+    DeleteDC(hdc);
+    const int index = cell.index;
+    for (const auto& p : surface->pictures()) {
+        const int width = p.rect.right - p.rect.left, height = p.rect.bottom - p.rect.top;
+        report(self, [this, index, width, height] {
+            if (m_listener.onFrame) m_listener.onFrame(index, width, height);
+        });
+    }
+    // With no picture, what the control wrote is its status.
+    if (surface->pictures().empty() && !surface->texts().empty()) {
+        std::vector<std::string> texts;
+        for (const auto& t : surface->texts()) texts.push_back(t.text);
+        const std::string status = StatusOfTexts(texts);
+        if (status != cell.status) {
+            cell.status = status;
+            report(self, [this, index, status] {
+                if (m_listener.onStatus) m_listener.onStatus(index, status);
+            });
+        }
+    } else if (!surface->pictures().empty()) {
+        cell.status.clear();
+    }
+    surface->clearRecord();
 }
 
 std::uint64_t ViewerContainer::idleMs(std::uint64_t cap) const
@@ -168,34 +279,27 @@ std::uint64_t ViewerContainer::idleMs(std::uint64_t cap) const
 bool ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
 {
     bool painted = false;
-    for (std::size_t i = 0; i < m_controls.size(); ++i) {
-        Hosted& h = m_controls[i];
+    for (auto& h : m_controls) {
         h.painted = false;
-        if (!h.view || (!h.dirty && !all)) continue;
-        h.dirty = false;
-        h.painted = painted = true;
-        surface->clearRecord();
-        HDC hdc = standin::CreateSurfaceDC(surface, h.rect.left, h.rect.top, &h.rect);
-        const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
-        h.view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, hdc, &bounds, nullptr, nullptr, 0);
-        DeleteDC(hdc);
-        for (const auto& p : surface->pictures())
-            if (m_listener.onFrame)
-                m_listener.onFrame(static_cast<int>(i), p.rect.right - p.rect.left, p.rect.bottom - p.rect.top);
-        // With no picture, what the control wrote is its status.
-        if (surface->pictures().empty() && !surface->texts().empty()) {
-            std::vector<std::string> texts;
-            for (const auto& t : surface->texts()) texts.push_back(t.text);
-            const std::string status = StatusOfTexts(texts);
-            if (status != h.status) {
-                h.status = status;
-                if (m_listener.onStatus) m_listener.onStatus(static_cast<int>(i), status);
-            }
-        } else if (!surface->pictures().empty()) {
-            h.status.clear();
+        if (!h.cell) continue;
+        if (m_apartments.empty()) {
+            if (!h.view || (!h.cell->dirty.exchange(false) && !all)) continue;
+            h.painted = painted = true;
+            draw(h.cell, surface, POINT{h.rect.left, h.rect.top}, h.rect);
+            continue;
         }
+        // The apartment drew the cell; it is copied into place.
+        std::lock_guard lock(h.cell->mutex);
+        if (!h.cell->fresh && !all) continue;
+        h.cell->fresh = false;
+        h.painted = painted = true;
+        const Surface& from = *h.cell->surface;
+        const int width = std::min<int>(from.width(), surface->width() - h.rect.left);
+        for (int y = 0; y < from.height() && h.rect.top + y < surface->height() && width > 0; ++y)
+            std::memcpy(surface->row(h.rect.top + y) + h.rect.left, from.row(y), static_cast<std::size_t>(width) * 4);
     }
     surface->clearRecord();
+    deliverReports();
     return painted;
 }
 
@@ -239,7 +343,12 @@ std::string ViewerContainer::cameraHost(std::size_t index) const
 
 int ViewerContainer::targetOf(POINT pt) const
 {
-    if (HWND capture = GetCapture()) {
+    // The capture is each thread's own: every apartment is asked.
+    std::vector<HWND> captures;
+    if (m_apartments.empty()) captures.push_back(GetCapture());
+    for (const auto& room : m_apartments) room->thread->run([&captures] { captures.push_back(GetCapture()); });
+    for (HWND capture : captures) {
+        if (!capture) continue;
         for (std::size_t i = 0; i < m_controls.size(); ++i)
             if (m_controls[i].hwnd == capture) return static_cast<int>(i);
     }
@@ -254,14 +363,18 @@ void ViewerContainer::deliver(int index, UINT message, WPARAM wParam, POINT pt)
     const Hosted& h = m_controls[static_cast<std::size_t>(index)];
     if (!h.hwnd) return;
     const POINT local{pt.x - h.rect.left, pt.y - h.rect.top};
-    if (message != WM_MOUSEWHEEL && message != WM_LBUTTONUP && message != WM_RBUTTONUP) {
-        const UINT mouseMessage = message == WM_LBUTTONDBLCLK ? WM_LBUTTONDOWN
-                                  : message == WM_RBUTTONDBLCLK ? WM_RBUTTONDOWN
-                                                                : message;
-        SendMessageA(h.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(h.hwnd),
-                     static_cast<LPARAM>((static_cast<std::uint32_t>(mouseMessage) << 16) | HTCLIENT));
-    }
-    SendMessageA(h.hwnd, message, wParam, pointParam(local));
+    const HWND hwnd = h.hwnd;
+    onApartment(h.apartment, [&] {
+        if (message != WM_MOUSEWHEEL && message != WM_LBUTTONUP && message != WM_RBUTTONUP) {
+            const UINT mouseMessage = message == WM_LBUTTONDBLCLK ? WM_LBUTTONDOWN
+                                      : message == WM_RBUTTONDBLCLK ? WM_RBUTTONDOWN
+                                                                    : message;
+            SendMessageA(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
+                         static_cast<LPARAM>((static_cast<std::uint32_t>(mouseMessage) << 16) | HTCLIENT));
+        }
+        SendMessageA(hwnd, message, wParam, pointParam(local));
+    });
+    deliverReports();
     pollCursor();
 }
 
@@ -318,24 +431,39 @@ void ViewerContainer::stop()
 {
     for (auto& h : m_controls) {
         if (!h.object) continue;
-        if (auto target = h.object.query<IOleCommandTarget>(IID_IOleCommandTarget))
-            target->Exec(nullptr, kStopCommand, 0, nullptr, nullptr);
-        h.dirty = true;
+        onApartment(h.apartment, [&h] {
+            if (auto target = h.object.query<IOleCommandTarget>(IID_IOleCommandTarget))
+                target->Exec(nullptr, kStopCommand, 0, nullptr, nullptr);
+            h.cell->dirty.store(true, std::memory_order_release);
+        });
     }
+    deliverReports();
 }
 
 bool ViewerContainer::showProperties(std::size_t index)
 {
     if (index >= m_controls.size() || !m_controls[index].object) return false;
     Hosted& h = m_controls[index];
-    return SUCCEEDED(h.object->DoVerb(OLEIVERB_PROPERTIES, nullptr, static_cast<IOleClientSite*>(h.site.get()), 0,
-                                      m_window, &h.rect));
+    bool shown = false;
+    onApartment(h.apartment, [&] {
+        shown = SUCCEEDED(h.object->DoVerb(OLEIVERB_PROPERTIES, nullptr, static_cast<IOleClientSite*>(h.site.get()), 0,
+                                           m_window, &h.rect));
+    });
+    deliverReports();
+    return shown;
 }
 
 void ViewerContainer::release()
 {
-    for (auto& h : m_controls) unhost(h);
+    for (auto& h : m_controls) onApartment(h.apartment, [this, &h] { unhost(h); });
     m_controls.clear();
+    // The apartments end (their loops drained) before the reports still
+    // queued are dropped: none comes from a released control.
+    m_apartments.clear();
+    {
+        std::lock_guard lock(m_reportsMutex);
+        m_reports.clear();
+    }
     if (m_window) DestroyWindow(m_window);
     m_window = nullptr;
 }

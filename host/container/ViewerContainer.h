@@ -5,13 +5,16 @@
 // host are two faces of this one container.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "host/core/ControlHost.h"
+#include "host/container/Apartment.h"
 #include "host/container/ContainerListener.h"
 #include "host/core/ControlPolicy.h"
 #include "host/page/ViewerPage.h"
@@ -26,7 +29,11 @@ enum class MouseButton { Left, Right, Middle };
 
 class ViewerContainer final : public ControlHost {
 public:
-    ViewerContainer(std::string pageUrl, std::string modulePath, ContainerListener listener);
+    // With threads above 1 the controls are spread over that many UI
+    // threads (apartments), each control drawing into its own cell there;
+    // with 1 they all live on the calling thread. Either way every call
+    // below and every report comes on the calling (driving) thread.
+    ViewerContainer(std::string pageUrl, std::string modulePath, ContainerListener listener, unsigned threads = 1);
     ~ViewerContainer();
     ViewerContainer(const ViewerContainer&) = delete;
     ViewerContainer& operator=(const ViewerContainer&) = delete;
@@ -44,7 +51,8 @@ public:
     // The viewer's own window: the browser window the controls are told of.
     HWND window() const { return m_window; }
 
-    // Delivers every message that is due (timers, posted input).
+    // Delivers every message that is due (timers, posted input), and the
+    // reports the apartments queued.
     void pumpMessages();
     // How long the driving loop may sleep before a timer is due, at most cap.
     std::uint64_t idleMs(std::uint64_t cap) const;
@@ -88,8 +96,25 @@ public:
     // Names a cursor for reports: "arrow", "hand", "wait", "icon 201", ...
     static std::string NameOfCursor(HCURSOR cursor);
 
+    // How many UI threads the controls live on (1: the calling one).
+    std::size_t threads() const { return m_apartments.empty() ? 1 : m_apartments.size(); }
+
 private:
     ControlPolicy m_policy;
+    // What a control draws, and what its drawing said: touched by the
+    // thread the control lives on, and, under `mutex`, by the driving thread
+    // that composes the cells.
+    struct Cell {
+        std::atomic<bool> dirty{true};
+        std::atomic<bool> alive{true}; // false once released: its reports are dropped
+        int index = 0;
+        RECT bounds{}; // the cell's size
+        ComPtr<IViewObject> view;
+        std::string status; // the control's thread's
+        std::mutex mutex;   // guards the two below
+        std::shared_ptr<Surface> surface; // the cell's own picture (apartments only)
+        bool fresh = false; // drawn since it was last composed
+    };
     struct Hosted {
         ComPtr<IOleObject> object;
         ComPtr<IViewObject> view;
@@ -98,9 +123,9 @@ private:
         DWORD cookie = 0;
         HWND hwnd = nullptr;
         RECT rect{};
-        bool dirty = true;
         bool painted = false; // by the last paint()
-        std::string status;
+        std::shared_ptr<Cell> cell;
+        std::size_t apartment = 0;
         std::string cameraHost;
         EmbeddedObject source; // what the control was made from
     };
@@ -112,6 +137,17 @@ private:
     // else the one under the point.
     int targetOf(POINT pt) const;
     void deliver(int index, UINT message, WPARAM wParam, POINT pt);
+    // Runs `task` on the apartment's thread (the calling one with none).
+    void onApartment(std::size_t apartment, const std::function<void()>& task);
+    // Draws a control onto `surface` at `origin` and reports what it drew.
+    void draw(const std::shared_ptr<Cell>& cell, const std::shared_ptr<Surface>& surface, POINT origin, const RECT& rect);
+    // A report to the listener: at once on the driving thread, queued from
+    // an apartment until pumpMessages() or paint(); dropped once the cell's
+    // control is released.
+    void report(const std::shared_ptr<Cell>& cell, std::function<void()> call);
+    void deliverReports();
+    // The apartment's idle step: paints its controls that asked to be.
+    void paintApartment(std::size_t apartment);
 
     std::string m_pageUrl;
     std::string m_modulePath;
@@ -121,6 +157,13 @@ private:
     std::vector<Hosted> m_controls;
     SIZE m_extent{0, 0};
     std::string m_cursorName;
+    struct Room {
+        std::unique_ptr<Apartment> thread;
+        std::vector<std::shared_ptr<Cell>> cells; // its thread's
+    };
+    std::vector<std::unique_ptr<Room>> m_apartments;
+    std::mutex m_reportsMutex;
+    std::vector<std::pair<std::shared_ptr<Cell>, std::function<void()>>> m_reports;
     // The last press, for double clicks.
     struct Press {
         UINT message = 0;

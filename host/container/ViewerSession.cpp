@@ -4,12 +4,17 @@
 #include "platform/window/linux/StandInWindow.h"
 #include "platform/wininet/linux/StandInWinInet.h"
 
+#include <algorithm>
+#include <thread>
+
 ViewerSession::ViewerSession(ViewerSessionSetup setup, ContainerListener chained)
     : m_setup(std::move(setup)), m_log(m_setup.events)
 {
     standin::SetInputStateSource(m_setup.input);
     standin::SetPasswordPrompt(m_setup.prompt);
-    m_container = std::make_unique<ViewerContainer>(m_setup.pageUrl, m_setup.modulePath, m_log.listener(std::move(chained)));
+    const unsigned threads = m_setup.threads > 0 ? m_setup.threads : std::max(1u, std::thread::hardware_concurrency());
+    m_container = std::make_unique<ViewerContainer>(m_setup.pageUrl, m_setup.modulePath, m_log.listener(std::move(chained)),
+                                                    threads);
     m_container->setPolicy(ControlPolicy(m_setup.allowedClasses));
 }
 

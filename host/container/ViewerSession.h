@@ -25,6 +25,7 @@ struct ViewerSessionSetup {
     std::FILE* events = nullptr;                             // JSON lines here, or none
     DWORD pageTimeoutMs = 0;                                 // how long the page may take (0: unbounded here)
     std::vector<std::string> allowedClasses;                 // control classes allowed besides the image control
+    unsigned threads = 1;                                    // UI threads for the controls (0: one per core)
 };
 
 class ViewerSession {

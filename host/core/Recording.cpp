@@ -11,12 +11,15 @@ std::string CameraRecording::start(IUnknown* control, const std::string& path)
 {
     if (m_tap) return "a recording into " + m_path + " is running";
     m_path = path;
+    std::unique_lock lock(m_mutex);
     m_error.clear();
     m_haveFirst = false;
     IFrameTap* tap = nullptr;
     if (!control || FAILED(control->QueryInterface(IID_IFrameTap, reinterpret_cast<void**>(&tap))) || !tap)
         return "cannot record " + path + ": the control does not hand out its frames";
-    if (std::string error = m_writer.open(path); !error.empty()) {
+    std::string error = m_writer.open(path);
+    lock.unlock();
+    if (!error.empty()) {
         tap->Release();
         return error;
     }
@@ -46,17 +49,41 @@ std::string CameraRecording::stop(bool brief)
     m_tap->SetFrameSink(nullptr);
     m_tap->Release();
     m_tap = nullptr;
+    // A frame being written on the control's thread is finished first; one
+    // that comes after finds the file closed.
+    std::unique_lock lock(m_mutex);
     const long frames = m_writer.frames();
     const std::string finished = m_writer.finish();
-    if (!m_error.empty()) return m_error;
+    const std::string error = m_error;
+    lock.unlock();
+    if (!error.empty()) return error;
     if (!finished.empty()) return finished;
     if (brief)
         return "recording saved (" + RecordingLength(lengthMs()) + "): " + std::filesystem::path(m_path).filename().string();
     return "recording saved to " + m_path + " (" + std::to_string(frames) + " frames, " + RecordingLength(lengthMs()) + ")";
 }
 
+long CameraRecording::frames() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_writer.frames();
+}
+
+std::int64_t CameraRecording::lengthMs() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_writer.lastMs() < 0 ? 0 : m_writer.lastMs();
+}
+
+std::string CameraRecording::error() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_error;
+}
+
 HRESULT STDMETHODCALLTYPE CameraRecording::OnFrame(const BYTE* bytes, DWORD length, DWORD arrivalTick)
 {
+    std::lock_guard lock(m_mutex);
     // After a write failed the file is left as it is; the status line says
     // why until the recording is ended.
     if (!m_error.empty() || !m_writer.isOpen()) return S_FALSE;

@@ -1,14 +1,16 @@
 // Recording in both viewers: the frames a control cuts, byte for byte the
 // camera's JPEGs with their arrival times, into a Matroska file each. The
 // control hands them over through its frame tap (platform/tap/FrameTap.h)
-// on its window's thread, which is the viewer's own thread in both
-// viewers: the recorder lives on that thread too.
+// on its window's thread: the viewer's own thread with one UI thread, one
+// of the container's apartments with several. The recorder lives on the
+// viewer's thread; each camera's file is written under its own lock.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -39,13 +41,16 @@ public:
     HRESULT STDMETHODCALLTYPE OnFrame(const BYTE* bytes, DWORD length, DWORD arrivalTick) override;
 
     const std::string& path() const { return m_path; }
-    long frames() const { return m_writer.frames(); }
+    long frames() const;
     // From the first frame to the last, in milliseconds.
-    std::int64_t lengthMs() const { return m_writer.lastMs() < 0 ? 0 : m_writer.lastMs(); }
+    std::int64_t lengthMs() const;
     // Why writing stopped before the recording was ended, or empty.
-    const std::string& error() const { return m_error; }
+    std::string error() const;
 
 private:
+    // Guards the writer and what OnFrame keeps, which the control's thread
+    // changes while the viewer's thread reads them.
+    mutable std::mutex m_mutex;
     IFrameTap* m_tap = nullptr;
     IUnknown* m_control = nullptr; // the control recorded, to tell it from one made again
     std::string m_path;

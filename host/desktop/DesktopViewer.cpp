@@ -338,6 +338,9 @@ void DesktopViewer::drawKeys()
 void DesktopViewer::render()
 {
     bool changed = false;
+    // Whether only the controls' cells changed: then only they go to the
+    // texture, not the whole grid (many cameras make a large one).
+    bool onlyCells = !m_repaintAll && !m_presentAll;
     // Painted whole, the canvas is cleared first: no part of a dialog that
     // stood over it stays beside the grid.
     if (m_repaintAll && m_surface)
@@ -346,7 +349,10 @@ void DesktopViewer::render()
         const bool all = m_repaintAll;
         changed = m_container->paint(m_surface, all);
         m_container->pollCursor();
-        if (m_options.reconnect) changed = drawReconnecting(all) || changed;
+        if (m_options.reconnect && drawReconnecting(all)) {
+            changed = true;
+            onlyCells = false;
+        }
         // After Stop each cell says so over its last picture.
         if (m_stopped && (changed || all)) {
             for (std::size_t i = 0; i < m_container->count(); ++i) {
@@ -357,12 +363,17 @@ void DesktopViewer::render()
                               widgets::kText);
             }
             changed = true;
+            onlyCells = false;
         }
     }
-    changed = drawMessageAndStatus() || changed;
+    if (drawMessageAndStatus()) {
+        changed = true;
+        onlyCells = false;
+    }
     if (m_showKeys) {
         drawKeys();
         changed = true;
+        onlyCells = false;
     }
     m_repaintAll = false;
     const bool dialog = m_dialog.active();
@@ -375,7 +386,16 @@ void DesktopViewer::render()
     if (!changed && !dialog && !m_presentAll) return;
     if (dialog && m_alone >= 0 && m_barsTarget.h > 0) layoutView(); // the dialog shows over the grid
     if (!dialog && m_alone >= 0 && m_barsTarget.h == 0) layoutView();
-    SDL_UpdateTexture(m_texture, nullptr, m_surface->row(0), m_surface->width() * 4);
+    if (onlyCells && !dialog && m_container) {
+        for (std::size_t i = 0; i < m_container->count(); ++i) {
+            if (!m_container->painted(i)) continue;
+            const RECT c = m_container->cell(i);
+            const SDL_Rect rect{c.left, c.top, c.right - c.left, c.bottom - c.top};
+            SDL_UpdateTexture(m_texture, &rect, m_surface->row(c.top) + c.left, m_surface->width() * 4);
+        }
+    } else {
+        SDL_UpdateTexture(m_texture, nullptr, m_surface->row(0), m_surface->width() * 4);
+    }
     const RECT& view = m_scaling.view();
     const RECT& target = m_scaling.target();
     const SDL_Rect source{view.left, view.top, view.right - view.left, view.bottom - view.top};
@@ -668,7 +688,7 @@ int DesktopViewer::showPage()
     if (m_options.reconnect) chained = m_reconnect.listener(chained);
     m_session = std::make_unique<ViewerSession>(
         ViewerSessionSetup{m_pageUrl, m_options.params, m_modulePath, std::make_shared<PhysicalButtons>(),
-                           prompt, m_options.events ? stdout : nullptr, 0, m_options.allowedClasses},
+                           prompt, m_options.events ? stdout : nullptr, 0, m_options.allowedClasses, m_options.threads},
         chained);
     m_container = &m_session->container();
     m_reconnect.setLog(&m_session->log());

@@ -42,15 +42,36 @@ bool PhysicalButtons::PhysicalDown(std::uint32_t logicalMask, const PointerMappi
 
 bool PhysicalButtons::isKeyDown(int vk) const
 {
-    const std::uint32_t mask = SDL_GetGlobalMouseState(nullptr, nullptr);
+    std::lock_guard lock(m_mutex);
+    std::uint32_t mask = 0;
+    bool shift = false, control = false;
+    if (std::this_thread::get_id() == m_owner || !m_display) {
+        mask = SDL_GetGlobalMouseState(nullptr, nullptr);
+        shift = (SDL_GetModState() & KMOD_SHIFT) != 0;
+        control = (SDL_GetModState() & KMOD_CTRL) != 0;
+    } else {
+        // What SDL's global state reads, asked of the X server directly.
+        Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, x = 0, y = 0;
+        unsigned int state = 0;
+        XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, &rootX, &rootY, &x, &y, &state);
+        mask = ((state & Button1Mask) ? SDL_BUTTON_LMASK : 0) | ((state & Button2Mask) ? SDL_BUTTON_MMASK : 0) |
+               ((state & Button3Mask) ? SDL_BUTTON_RMASK : 0);
+        shift = (state & ShiftMask) != 0;
+        control = (state & ControlMask) != 0;
+    }
     switch (vk) {
     case VK_LBUTTON: return PhysicalDown(mask, mapping(), 1);
     case VK_MBUTTON: return PhysicalDown(mask, mapping(), 2);
     case VK_RBUTTON: return PhysicalDown(mask, mapping(), 3);
-    case VK_SHIFT: return (SDL_GetModState() & KMOD_SHIFT) != 0;
-    case VK_CONTROL: return (SDL_GetModState() & KMOD_CTRL) != 0;
+    case VK_SHIFT: return shift;
+    case VK_CONTROL: return control;
     default: return false;
     }
 }
 
-bool PhysicalButtons::buttonsSwapped() const { return mapping().swapped(); }
+bool PhysicalButtons::buttonsSwapped() const
+{
+    std::lock_guard lock(m_mutex);
+    return mapping().swapped();
+}

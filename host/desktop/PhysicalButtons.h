@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
+#include <thread>
 
 #include "platform/window/linux/StandInWindow.h"
 
@@ -37,6 +39,11 @@ public:
 private:
     PointerMapping mapping() const;
 
+    // The controls' UI threads ask too: one at a time, and those other than
+    // the viewer's own (which owns SDL's display) on this source's own
+    // connection.
+    mutable std::mutex m_mutex;
+    std::thread::id m_owner = std::this_thread::get_id();
     _XDisplay* m_display = nullptr;
     mutable PointerMapping m_mapping;
     mutable std::uint64_t m_readMs = 0;

@@ -103,7 +103,8 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     // --duration bounds the whole run, the page's fetch included.
     ViewerSession session({options.pageUrl, options.params, modulePath, input,
                            ViewerPasswordPrompt(options.user, nullptr), options.events ? stdout : nullptr,
-                           static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)), options.allowedClasses},
+                           static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)), options.allowedClasses,
+                           options.threads},
                           chained);
     if (const int failed = session.open()) return failed;
     ViewerContainer& container = session.container();

@@ -35,7 +35,8 @@ TEST(CamviewOptions, AHeadlessLineFillsEveryField)
     const std::string dir = std::filesystem::temp_directory_path().string();
     const Parsed p = parse({"--headless", "http://cam/ImageViewer", "--duration", "2.5", "--frames", "7", "--snapshot",
                             "out.png", "--snapshot-every", "3", dir.c_str(), "--input", "in.txt", "--events", "--user",
-                            "admin:se=cret", "--param", "ImagePath=?a=b", "--param", "Empty=", "--record", "rec.MKV"});
+                            "admin:se=cret", "--param", "ImagePath=?a=b", "--param", "Empty=", "--record", "rec.MKV",
+                            "--threads", "3"});
     ASSERT_EQ(p.status, -1);
     const CamviewOptions& o = p.options;
     EXPECT_TRUE(o.headless);
@@ -48,6 +49,7 @@ TEST(CamviewOptions, AHeadlessLineFillsEveryField)
     EXPECT_EQ(o.snapshotDir, dir);
     EXPECT_EQ(o.inputFile, "in.txt");
     EXPECT_EQ(o.record, "rec.MKV");
+    EXPECT_EQ(o.threads, 3u);
     EXPECT_EQ(o.user, "admin:se=cret");
     ASSERT_EQ(o.params.size(), 2u);
     EXPECT_EQ(o.params[0], std::make_pair(std::string("ImagePath"), std::string("?a=b")));
@@ -58,6 +60,7 @@ TEST(CamviewOptions, AHeadlessLineFillsEveryField)
     ASSERT_EQ(q.status, -1);
     EXPECT_EQ(q.options.pageUrl, "http://cam/");
     EXPECT_DOUBLE_EQ(q.options.durationSeconds, 5);
+    EXPECT_EQ(q.options.threads, 0u); // one per core
     EXPECT_EQ(q.options.frames, -1);
     EXPECT_EQ(q.options.snapshotEvery, 0);
 }
@@ -116,6 +119,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{{"--headless", "http://cam/", "--frames", "abc"}, "--frames takes a whole number of frames above 0, not \"abc\""},
         BadLine{{"--headless", "http://cam/", "--frames", "0"}, "not \"0\""},
         BadLine{{"--headless", "http://cam/", "--frames", "3x"}, "not \"3x\""},
+        BadLine{{"--headless", "http://cam/", "--threads", "0"}, "--threads takes a whole number of threads from 1 to 64, not \"0\""},
+        BadLine{{"--headless", "http://cam/", "--threads", "65"}, "not \"65\""},
+        BadLine{{"--headless", "http://cam/", "--threads", "2x"}, "not \"2x\""},
+        BadLine{{"--headless", "http://cam/", "--threads", "-1"}, "not \"-1\""},
         BadLine{{"--headless", "http://cam/", "--duration", "0"}, "--duration takes a number of seconds above 0, not \"0\""},
         BadLine{{"--headless", "http://cam/", "--duration", "-1"}, "not \"-1\""},
         BadLine{{"--headless", "http://cam/", "--duration", "abc"}, "not \"abc\""},

@@ -3,10 +3,13 @@
 // control's frame tap, its times and its files.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 #include <unistd.h>
 
@@ -129,8 +132,11 @@ public:
     {
         return answer(riid, ppv, {{&IID_IUnknown, static_cast<IFrameTap*>(this)}, {m_tap ? &IID_IFrameTap : &IID_IUnknown, this}});
     }
+    // As the image control does: the sink is called and replaced under one
+    // lock, so that a replaced sink is called no more.
     HRESULT SetFrameSink(IFrameSink* sink) override
     {
+        std::lock_guard lock(m_mutex);
         m_sink = sink;
         return S_OK;
     }
@@ -139,10 +145,13 @@ public:
         *ended = FALSE;
         return S_OK;
     }
-    void frame(const std::vector<std::uint8_t>& bytes, DWORD tick)
+    // Answers whether the frame was written.
+    bool frame(const std::vector<std::uint8_t>& bytes, DWORD tick)
     {
-        if (m_sink) m_sink->OnFrame(bytes.data(), static_cast<DWORD>(bytes.size()), tick);
+        std::lock_guard lock(m_mutex);
+        return m_sink && m_sink->OnFrame(bytes.data(), static_cast<DWORD>(bytes.size()), tick) == S_OK;
     }
+    std::mutex m_mutex;
     const bool m_tap;
     IFrameSink* m_sink = nullptr;
 };
@@ -174,6 +183,35 @@ TEST(Recorder, WritesEachFrameAsItCameAtIncreasingTimes)
     EXPECT_EQ(file.packets[0], jpeg());
     EXPECT_EQ(file.packets[1], other);
     EXPECT_EQ(file.ms, (std::vector<std::int64_t>{0, 1, 240, 320}));
+    control->Release();
+}
+
+// A control on another UI thread hands its frames over there while the
+// viewer's thread shows the recording's length and ends it: every frame
+// written is in the file, and none is written after the end.
+TEST(Recorder, FramesFromTheControlsThreadWhileTheViewerShowsAndEndsTheRecording)
+{
+    auto* control = new TapControl;
+    const std::string path = scratch("apartment.mkv");
+    Recorder recorder;
+    ASSERT_EQ(recorder.startAll(std::vector<IUnknown*>{control}, path), "");
+    std::atomic<long> written{0};
+    std::atomic<bool> ended{false};
+    std::thread apartment([&] {
+        for (DWORD tick = 0; !ended.load(std::memory_order_acquire); tick += 33)
+            if (control->frame(jpeg(), tick)) written.fetch_add(1, std::memory_order_relaxed);
+    });
+    // The count is read relaxed: it orders nothing between the two threads,
+    // the recording must do that itself.
+    while (written.load(std::memory_order_relaxed) < 30) EXPECT_EQ(recorder.status().rfind("recording ", 0), 0u);
+    const std::vector<std::string> said = recorder.stop();
+    ended.store(true, std::memory_order_release);
+    apartment.join();
+    // Each frame the sink took is in the file, the end counted them all,
+    // and the sink took none after the end (it would be counted, not kept).
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("(" + std::to_string(written.load()) + " frames"), std::string::npos) << said[0];
+    EXPECT_EQ(ReadRecordedFile(path).packets.size(), static_cast<std::size_t>(written.load()));
     control->Release();
 }
 

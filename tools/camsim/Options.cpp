@@ -122,7 +122,7 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
             if (!number("--loop", n) || n < 1 || n > 1000) return error.empty() ? (error = "--loop takes 1 to 1000", false) : false;
             o.loop = static_cast<int>(n);
         } else if (a == "--objects") {
-            if (!number("--objects", n) || n < 1 || n > 64) return error.empty() ? (error = "--objects takes 1 to 64", false) : false;
+            if (!number("--objects", n) || n < 1 || n > 256) return error.empty() ? (error = "--objects takes 1 to 256", false) : false;
             o.objects = static_cast<int>(n);
         } else if (a == "--zoom-busy") {
             if (!number("--zoom-busy", n)) return false;

@@ -3,11 +3,14 @@
 
 #include <mutex>
 
-bool SettableInputState::isKeyDown(int vk) const { return vk >= 0 && vk < 256 && m_keys[vk]; }
+bool SettableInputState::isKeyDown(int vk) const
+{
+    return vk >= 0 && vk < 256 && m_keys[vk].load(std::memory_order_acquire);
+}
 
 void SettableInputState::setKeyDown(int vk, bool down)
 {
-    if (vk >= 0 && vk < 256) m_keys[vk] = down;
+    if (vk >= 0 && vk < 256) m_keys[vk].store(down, std::memory_order_release);
 }
 
 namespace {

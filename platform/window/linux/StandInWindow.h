@@ -6,6 +6,8 @@
 // (its containers, tests and tools) calls them.
 #pragma once
 
+#include <atomic>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -43,21 +45,22 @@ public:
     virtual UINT doubleClickTimeMs() const = 0;
 };
 
-// A source whose answers are set by the container (or by a test script).
+// A source whose answers are set by the container (or by a test script),
+// and read by the controls on any of its threads.
 class SettableInputState final : public InputStateSource {
 public:
     bool isKeyDown(int vk) const override;
-    bool buttonsSwapped() const override { return m_swapped; }
-    UINT doubleClickTimeMs() const override { return m_doubleClickMs; }
+    bool buttonsSwapped() const override { return m_swapped.load(std::memory_order_acquire); }
+    UINT doubleClickTimeMs() const override { return m_doubleClickMs.load(std::memory_order_acquire); }
 
     void setKeyDown(int vk, bool down);
-    void setButtonsSwapped(bool swapped) { m_swapped = swapped; }
-    void setDoubleClickTimeMs(UINT ms) { m_doubleClickMs = ms; }
+    void setButtonsSwapped(bool swapped) { m_swapped.store(swapped, std::memory_order_release); }
+    void setDoubleClickTimeMs(UINT ms) { m_doubleClickMs.store(ms, std::memory_order_release); }
 
 private:
-    bool m_keys[256] = {};
-    bool m_swapped = false;
-    UINT m_doubleClickMs = 500;
+    std::atomic<bool> m_keys[256] = {};
+    std::atomic<bool> m_swapped{false};
+    std::atomic<UINT> m_doubleClickMs{500};
 };
 
 namespace standin {
