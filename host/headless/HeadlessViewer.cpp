@@ -100,11 +100,14 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     if (options.reconnect) chained = reconnect.listener(chained);
     // Headless no one can be asked: a camera that refuses the credentials
     // given gets its request cancelled.
-    // --duration bounds the whole run, the page's fetch included.
+    // --duration bounds the whole run, the page's fetch included. Headless
+    // runs its controls on its own thread unless --threads asks otherwise:
+    // the report then keeps the order things happened in (a frame drawn
+    // before a scripted key is reported before it), which scripts rely on.
     ViewerSession session({options.pageUrl, options.params, modulePath, input,
                            ViewerPasswordPrompt(options.user, nullptr), options.events ? stdout : nullptr,
                            static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)), options.allowedClasses,
-                           options.threads},
+                           options.threads > 0 ? options.threads : 1u},
                           chained);
     if (const int failed = session.open()) return failed;
     ViewerContainer& container = session.container();
