@@ -1,5 +1,7 @@
 #include "host/win32/Container.h"
 
+#include "host/win32/Canvas.h"
+
 #include "host/core/Grid.h"
 #include "host/page/ViewerPage.h"
 
@@ -209,29 +211,19 @@ namespace {
 // What the control draws into a scratch bitmap of its size, as its calls
 // to Windows are recorded: the pictures it transfers and the texts it
 // writes.
-DrawRecord recordCalls(IViewObject* view, const RECT& bounds)
+DrawRecord recordCalls(IViewObject* view, const RECT& bounds, std::unique_ptr<Canvas>& scratch)
 {
     DrawRecord record;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = std::max<LONG>(bounds.right, 1);
-    info.bmiHeader.biHeight = -std::max<LONG>(bounds.bottom, 1);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = dc ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        DrawCallRecording calls;
-        const RECTL drawBounds{bounds.left, bounds.top, bounds.right, bounds.bottom};
-        view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &drawBounds, nullptr, nullptr, 0);
-        for (const SIZE& p : calls.pictures()) record.pictures.push_back(RECT{0, 0, p.cx, p.cy});
-        record.texts = calls.texts();
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-    }
-    if (dc) DeleteDC(dc);
+    // The scratch bitmap is kept between frames: inspecting runs for every
+    // picture drawn.
+    const int width = std::max<LONG>(bounds.right, 1), height = std::max<LONG>(bounds.bottom, 1);
+    if (!scratch || scratch->width() != width || scratch->height() != height) scratch = std::make_unique<Canvas>(width, height);
+    if (!scratch->dc()) return record;
+    DrawCallRecording calls;
+    const RECTL drawBounds{bounds.left, bounds.top, bounds.right, bounds.bottom};
+    view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, scratch->dc(), &drawBounds, nullptr, nullptr, 0);
+    for (const SIZE& p : calls.pictures()) record.pictures.push_back(RECT{0, 0, p.cx, p.cy});
+    record.texts = calls.texts();
     return record;
 }
 
@@ -245,7 +237,7 @@ void Container::inspect(std::size_t index)
     const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
     // The control's own calls where they are recorded (the texts exactly as
     // written); else its drawing read back from a metafile.
-    const DrawRecord drawn = h.callsWatched ? recordCalls(h.view, bounds) : RecordDraw(h.view, bounds, nullptr);
+    const DrawRecord drawn = h.callsWatched ? recordCalls(h.view, bounds, h.scratch) : RecordDraw(h.view, bounds, nullptr);
     const int i = static_cast<int>(index);
     for (const RECT& p : drawn.pictures)
         if (m_setup.listener.onFrame) m_setup.listener.onFrame(i, p.right - p.left, p.bottom - p.top);

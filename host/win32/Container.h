@@ -34,6 +34,8 @@ struct ContainerSetup {
     ControlPolicy policy;           // which of a page's controls may be loaded
 };
 
+class Canvas;
+
 class Container final : public ControlHost {
 public:
     explicit Container(ContainerSetup setup);
@@ -114,6 +116,7 @@ private:
         RECT rect{};
         bool dirty = true;
         bool callsWatched = false; // its module's drawing calls are recorded
+        std::unique_ptr<Canvas> scratch; // what it is drawn into when its calls are recorded
         std::string status;
         std::string cameraHost;
         EmbeddedObject source; // what the control was made from
