@@ -13,8 +13,10 @@
 #                           whose stream ended is made again; the "Message"
 #                           frame's loads; the picture scaled to the window;
 #                           the window's keys, its snapshots' names and its
-#                           recent addresses; recording (over libavformat,
-#                           which each build links)
+#                           recent addresses; recording (over libavformat:
+#                           linked in where it is built with the viewer,
+#                           loaded when first needed where it is the
+#                           system's)
 set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
@@ -30,6 +32,7 @@ set(VE_REPORT_SOURCES
 set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/CaptureName.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlFactory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/AvFormatCalls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlPolicy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/EventSink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Grid.cpp

@@ -1,6 +1,9 @@
 // Cutting frames out of the server-push body: a backward scan of the held
 // bytes for the boundary pattern and the header ends that follow it.
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <new>
 
 #include "stream/StreamBuffer.h"
@@ -16,22 +19,58 @@ struct Scan {
     LONG headerEnd[2] = {}; // H0, H1
 };
 
-// Examines positions from `count` down to 0. Every position read lies below
-// count + pattern length, the number of held bytes.
+// The lowest header end that starts after `boundary` and no later than
+// `upper`: an empty line closing the part header, "\r\n\r\n" or "\n\n";
+// the position just past it, or 0 when there is none. Every such line holds
+// a '\n', so only those are visited (memchr), each with the byte before it.
+LONG headerEnd(const BYTE* bytes, LONG boundary, LONG upper)
+{
+    LONG q = boundary + 1;
+    while (q <= upper + 1) {
+        const void* at = std::memchr(bytes + q, '\n', static_cast<std::size_t>(upper + 2 - q));
+        if (!at) break;
+        q = static_cast<LONG>(static_cast<const BYTE*>(at) - bytes);
+        if (q - 1 > boundary && bytes[q - 1] == '\r' && bytes[q + 1] == '\r' && bytes[q + 2] == '\n') return q + 3;
+        if (q <= upper && bytes[q + 1] == '\n') return q + 2;
+        ++q;
+    }
+    return 0;
+}
+
+// The highest position p <= upper where the pattern starts, or -1: a
+// Boyer-Moore-Horspool search from the end, which steps over most of a
+// JPEG body a pattern's length at a time.
+LONG lastBoundary(const BYTE* bytes, LONG upper, const BYTE* pattern, DWORD patternLength)
+{
+    using Back = std::reverse_iterator<const BYTE*>;
+    const Back patternBack(pattern + patternLength);
+    const Back patternEnd(pattern);
+    const std::boyer_moore_horspool_searcher searcher(patternBack, patternEnd);
+    const Back from(bytes + upper + patternLength);
+    const Back to(bytes);
+    const Back found = std::search(from, to, searcher);
+    if (found == to) return -1;
+    // `found` is the pattern's last byte, read from the end.
+    return static_cast<LONG>(to - found) - static_cast<LONG>(patternLength);
+}
+
+// The last two boundaries at or below `count`, and the header end after
+// each: B0 the last, B1 the one before, each part's header end the first
+// empty line between its boundary and the next. Every byte read lies below
+// count + pattern length, the number of held bytes. A pattern is a
+// boundary line, so it starts with '-'.
 Scan scan(const BYTE* bytes, DWORD count, const BYTE* pattern, DWORD patternLength)
 {
     Scan s;
-    for (LONG p = static_cast<LONG>(count); p >= 0; --p) {
-        const BYTE b = bytes[p];
-        if (b == '\r' || b == '\n') {
-            if (b == '\r' && bytes[p + 1] == '\n' && bytes[p + 2] == '\r' && bytes[p + 3] == '\n')
-                s.headerEnd[s.found] = p + 4;
-            else if (b == '\n' && bytes[p + 1] == '\n')
-                s.headerEnd[s.found] = p + 2;
-        } else if (b == '-' && std::memcmp(bytes + p, pattern, patternLength) == 0) {
-            s.boundary[s.found++] = p;
-            if (s.found == 2) break;
-        }
+    if (patternLength == 0 || pattern[0] != '-') return s;
+    LONG upper = static_cast<LONG>(count); // highest position left to examine
+    while (s.found < 2 && upper >= 0) {
+        const LONG p = lastBoundary(bytes, upper, pattern, patternLength);
+        if (p < 0) break;
+        s.boundary[s.found] = p;
+        s.headerEnd[s.found] = headerEnd(bytes, p, s.found == 0 ? static_cast<LONG>(count) : s.boundary[0] - 1);
+        ++s.found;
+        upper = p - 1;
     }
     return s;
 }

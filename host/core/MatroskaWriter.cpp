@@ -2,15 +2,14 @@
 
 #include <filesystem>
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/error.h>
-}
+#include "host/core/AvFormatCalls.h"
 
 void MatroskaWriter::ContextDeleter::operator()(AVFormatContext* context) const
 {
-    if (context->pb) avio_closep(&context->pb);
-    avformat_free_context(context);
+    // A context exists only once the calls were found.
+    const AvFormatCalls* av = GetAvFormatCalls(nullptr);
+    if (context->pb) av->ioClose(&context->pb);
+    av->freeContext(context);
 }
 
 MatroskaWriter::~MatroskaWriter()
@@ -21,7 +20,7 @@ MatroskaWriter::~MatroskaWriter()
 std::string MatroskaWriter::failure(const char* what, int error) const
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
+    m_av->strError(error, text, sizeof text);
     return std::string("cannot ") + what + " " + m_path + ": " + text;
 }
 
@@ -38,16 +37,18 @@ std::string MatroskaWriter::open(const std::string& path)
         return "cannot write " + path + ": the folder " + folder.string() + " does not exist";
     if (std::filesystem::is_directory(path, error)) return "cannot write " + path + ": it is a folder";
 
+    std::string why;
+    if (!(m_av = GetAvFormatCalls(&why))) return "cannot record into " + path + ": " + why;
     AVFormatContext* context = nullptr;
-    int result = avformat_alloc_output_context2(&context, nullptr, "matroska", path.c_str());
+    int result = m_av->allocOutputContext2(&context, nullptr, "matroska", path.c_str());
     if (result < 0 || !context) return failure("record into", result < 0 ? result : AVERROR(ENOMEM));
     std::unique_ptr<AVFormatContext, ContextDeleter> owned(context);
-    AVStream* stream = avformat_new_stream(context, nullptr);
+    AVStream* stream = m_av->newStream(context, nullptr);
     if (!stream) return failure("record into", AVERROR(ENOMEM));
     stream->time_base = AVRational{1, 1000};
     stream->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
     stream->codecpar->codec_id = AV_CODEC_ID_MJPEG;
-    if ((result = avio_open(&context->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0) return failure("write", result);
+    if ((result = m_av->ioOpen(&context->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0) return failure("write", result);
     m_context = std::move(owned);
     return {};
 }
@@ -64,15 +65,15 @@ std::string MatroskaWriter::write(const std::uint8_t* bytes, std::size_t length,
         // Clusters of at most a second, each written out as it closes: a
         // viewer that is killed leaves a file that plays up to then.
         AVDictionary* options = nullptr;
-        av_dict_set(&options, "cluster_time_limit", "1000", 0);
+        m_av->dictSet(&options, "cluster_time_limit", "1000", 0);
         m_context->flags |= AVFMT_FLAG_FLUSH_PACKETS;
-        const int result = avformat_write_header(m_context.get(), &options);
-        av_dict_free(&options);
+        const int result = m_av->writeHeader(m_context.get(), &options);
+        m_av->dictFree(&options);
         if (result < 0) return failure("write", result);
         m_headerWritten = true;
     }
     if (ms <= m_lastMs) ms = m_lastMs + 1;
-    AVPacket* packet = av_packet_alloc();
+    AVPacket* packet = m_av->packetAlloc();
     if (!packet) return failure("write", AVERROR(ENOMEM));
     // The packet points at the caller's bytes: av_write_frame writes them
     // out before it returns.
@@ -82,9 +83,9 @@ std::string MatroskaWriter::write(const std::uint8_t* bytes, std::size_t length,
     packet->flags = AV_PKT_FLAG_KEY;
     // Written in the stream's own time base, which the muxer may have
     // changed from the millisecond asked for.
-    packet->pts = packet->dts = av_rescale_q(ms, AVRational{1, 1000}, stream->time_base);
-    const int result = av_write_frame(m_context.get(), packet);
-    av_packet_free(&packet);
+    packet->pts = packet->dts = m_av->rescaleQ(ms, AVRational{1, 1000}, stream->time_base);
+    const int result = m_av->writeFrame(m_context.get(), packet);
+    m_av->packetFree(&packet);
     if (result < 0) return failure("write", result);
     m_lastMs = ms;
     ++m_frames;
@@ -96,10 +97,10 @@ std::string MatroskaWriter::finish()
     if (!m_context) return {};
     std::string outcome;
     if (m_headerWritten) {
-        if (const int result = av_write_trailer(m_context.get()); result < 0) outcome = failure("write", result);
+        if (const int result = m_av->writeTrailer(m_context.get()); result < 0) outcome = failure("write", result);
         if (m_context->pb && m_context->pb->error < 0 && outcome.empty()) outcome = failure("write", m_context->pb->error);
     }
-    if (const int result = avio_closep(&m_context->pb); result < 0 && outcome.empty()) outcome = failure("write", result);
+    if (const int result = m_av->ioClose(&m_context->pb); result < 0 && outcome.empty()) outcome = failure("write", result);
     m_context.reset();
     if (!m_headerWritten) {
         std::error_code error;

@@ -10,6 +10,7 @@
 #include <string>
 
 struct AVFormatContext;
+struct AvFormatCalls;
 
 class MatroskaWriter {
 public:
@@ -40,6 +41,7 @@ private:
     };
     std::string failure(const char* what, int error) const;
 
+    const AvFormatCalls* m_av = nullptr; // found at the first open
     std::unique_ptr<AVFormatContext, ContextDeleter> m_context;
     std::string m_path;
     bool m_headerWritten = false;
