@@ -1,6 +1,7 @@
 #include "platform/kernel/Memory.h"
 
 #include <cstdlib>
+#include <malloc.h>
 #include <cstring>
 #include <map>
 #include <set>
@@ -25,6 +26,23 @@ struct GlobalTable {
     std::set<const Block*> live;
 };
 
+// The process heap keeps what is freed for the next request, as Windows'
+// heap keeps its committed memory. glibc's allocator otherwise hands every
+// block over its (moving) threshold to the kernel on free and takes fresh
+// pages back on the next request: a viewer that decodes each frame into a
+// new picture block of a few megabytes then met each page of it anew in a
+// page fault (some 200 a frame at 1280x720, an eighth of its CPU time, more
+// or less from run to run as the threshold happened to move). Large blocks
+// now come from the heap, which is not shrunk below its high-water mark.
+bool keepFreedMemory()
+{
+    // 32 MiB is the largest threshold glibc takes; larger blocks still come
+    // from the kernel directly.
+    const bool fromHeap = mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024) == 1;
+    const bool kept = mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024) == 1;
+    return fromHeap && kept;
+}
+
 GlobalTable& table()
 {
     // Never destroyed: threads still running at exit may use it.
@@ -38,6 +56,8 @@ Block* blockOf(HGLOBAL handle) { return static_cast<Block*>(handle); }
 
 HGLOBAL GlobalAlloc(UINT flags, std::size_t bytes)
 {
+    static const bool heapKept = keepFreedMemory();
+    (void)heapKept;
     // A zero-sized request still yields a distinct block.
     void* data = (flags & GMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
     if (!data) {
