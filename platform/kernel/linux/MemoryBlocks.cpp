@@ -1,8 +1,8 @@
 #include "platform/kernel/Memory.h"
 
 #include <cstdlib>
-#include <malloc.h>
 #include <cstring>
+#include <malloc.h>
 #include <map>
 #include <set>
 #include <mutex>
@@ -36,8 +36,8 @@ struct GlobalTable {
 // now come from the heap, which is not shrunk below its high-water mark.
 bool keepFreedMemory()
 {
-    // 32 MiB is the largest threshold glibc takes; larger blocks still come
-    // from the kernel directly.
+    // 32 MiB, the ceiling glibc's own moving threshold stops at on 64-bit:
+    // larger blocks (the biggest pictures) still come from the kernel.
     const bool fromHeap = mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024) == 1;
     const bool kept = mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024) == 1;
     return fromHeap && kept;
