@@ -58,7 +58,8 @@ dpkg -x "$deb" "$root"
 for f in bin/camview bin/camsim bin/ve-regsvr; do
     [ -x "$root/usr/$f" ] || fail "no executable usr/$f"
 done
-for f in lib/camview/VE_VIRIZU.OCX lib/camview/libveplatform.so share/applications/camview.desktop \
+for f in lib/camview/VE_VIRIZU.OCX lib/camview/libveplatform.so lib/camview/camview-window.so \
+         share/applications/camview.desktop \
          share/icons/hicolor/scalable/apps/camview.svg share/man/man1/camview.1.gz share/man/man1/camsim.1.gz; do
     [ -f "$root/usr/$f" ] || fail "no usr/$f"
 done
@@ -71,7 +72,8 @@ grep -qx 'Name=camview' "$root/usr/share/applications/camview.desktop" || fail "
 grep -q '^License: Expat' "$root/usr/share/doc/camview/copyright" || fail "no copyright file with the licence"
 
 # Run paths relative to each file, naming nothing of the build.
-for f in bin/camview bin/camsim bin/ve-regsvr lib/camview/VE_VIRIZU.OCX lib/camview/libveplatform.so; do
+for f in bin/camview bin/camsim bin/ve-regsvr lib/camview/VE_VIRIZU.OCX lib/camview/libveplatform.so \
+         lib/camview/camview-window.so; do
     runpath=$(readelf -d "$root/usr/$f" | sed -n 's/.*R\(UN\)\{0,1\}PATH.*\[\(.*\)\]/\2/p')
     case "$runpath" in
     '$ORIGIN' | '$ORIGIN/'*) ;;
@@ -83,8 +85,18 @@ loaded=$(ldd "$root/usr/bin/camview" | sed -n 's/.*libveplatform\.so => \(.*\) (
 [ -n "$loaded" ] && [ "$(realpath "$loaded")" = "$root/usr/lib/camview/libveplatform.so" ] ||
     fail "the unpacked camview does not load the unpacked platform library but \"$loaded\""
 
+# A headless camview starts without the window's libraries; the window
+# module, unpacked beside the control module, is what loads them.
+! ldd "$root/usr/bin/camview" | grep -q libSDL2 || fail "the unpacked camview links SDL2 itself"
+ldd "$root/usr/lib/camview/camview-window.so" | grep -q libSDL2 || fail "the window module does not link SDL2"
+
 # The unpacked programs run.
 [ "$("$root/usr/bin/camview" --version)" = "camview $version" ] || fail "camview --version says: $("$root/usr/bin/camview" --version)"
+# Without a display the window module it loads says so (and not that it
+# could not be loaded).
+nodisplay=$(env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER= "$root/usr/bin/camview" http://127.0.0.1:9/ 2>&1 >/dev/null) && rc=0 || rc=$?
+[ "$rc" = 2 ] && grep -q "no display for a window" <<<"$nodisplay" ||
+    fail "the unpacked camview without a display exited with $rc: $nodisplay"
 "$root/usr/bin/camsim" --help >/dev/null || fail "the unpacked camsim does not run"
 "$root/usr/bin/ve-regsvr" --help >/dev/null || fail "the unpacked ve-regsvr does not run"
 

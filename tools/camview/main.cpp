@@ -3,9 +3,9 @@
 // --headless, runs the same container without one.
 #include <string>
 
-#include "host/desktop/DesktopViewer.h"
 #include "host/headless/HeadlessViewer.h"
 #include "tools/camview/ModuleLocation.h"
+#include "tools/camview/WindowModule.h"
 #include "host/container/CamviewOptions.h"
 
 int main(int argc, char** argv)
@@ -14,5 +14,6 @@ int main(int argc, char** argv)
     const int status = ParseCamviewOptions(argc, argv, VE_VERSION, c);
     if (status >= 0) return status;
     const std::string modulePath = ControlModulePath(VE_MODULE_PATH, VE_MODULE_INSTALLED);
-    return c.headless ? RunHeadless(c, modulePath) : RunDesktop(c, modulePath);
+    if (c.headless) return RunHeadless(c, modulePath);
+    return RunWindowModule(ControlModulePath(VE_WINDOW_MODULE_PATH, VE_WINDOW_MODULE_INSTALLED), c, modulePath);
 }
