@@ -1,6 +1,6 @@
 // The window face of camview lives in a module of its own
 // (camview-window.so), loaded only when a window is opened: a headless run
-// then starts without SDL2, X11 and the fifty-odd libraries they bring.
+// then starts without SDL2, X11 and the forty-odd libraries they bring.
 #pragma once
 
 #include <string>

@@ -19,9 +19,8 @@ namespace {
 
 constexpr int kPixelSize = 13;
 // Loading fontconfig's configuration (some forty XML files) costs about
-// 6 ms of CPU, a sixth of a headless viewer's start; the file is opened
-// here first and fontconfig asked only when it is missing or is not the
-// font.
+// 6 ms of CPU at every start; the file is opened here first and fontconfig
+// asked only when it is missing or is not the font.
 constexpr const char* kDejaVuSansFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 struct Glyph {
@@ -79,13 +78,7 @@ private:
     Font()
     {
         if (FT_Init_FreeType(&m_library) != 0) return;
-        if (!openDejaVuSans(kDejaVuSansFile)) {
-            const std::string path = findFile();
-            if (path.empty() || FT_New_Face(m_library, path.c_str(), 0, &m_face) != 0) {
-                m_face = nullptr;
-                return;
-            }
-        }
+        if (!openFace(kDejaVuSansFile, true) && !openFace(findFile().c_str(), false)) return;
         FT_Set_Pixel_Sizes(m_face, 0, kPixelSize);
         m_ascent = static_cast<int>(m_face->size->metrics.ascender >> 6);
         m_lineHeight = static_cast<int>(m_face->size->metrics.height >> 6);
@@ -97,15 +90,16 @@ private:
         if (m_library) FT_Done_FreeType(m_library);
     }
 
-    // The face at `path` when it is DejaVu Sans in its regular style.
-    bool openDejaVuSans(const char* path)
+    // The face at `path`; with `dejaVuOnly`, only when it is DejaVu Sans in
+    // its regular style.
+    bool openFace(const char* path, bool dejaVuOnly)
     {
-        if (FT_New_Face(m_library, path, 0, &m_face) != 0) {
+        if (!*path || FT_New_Face(m_library, path, 0, &m_face) != 0) {
             m_face = nullptr;
             return false;
         }
-        if (m_face->family_name && std::strcmp(m_face->family_name, "DejaVu Sans") == 0 && m_face->style_name &&
-            std::strcmp(m_face->style_name, "Book") == 0)
+        if (!dejaVuOnly || (m_face->family_name && std::strcmp(m_face->family_name, "DejaVu Sans") == 0 &&
+                            m_face->style_name && std::strcmp(m_face->style_name, "Book") == 0))
             return true;
         FT_Done_Face(m_face);
         m_face = nullptr;
