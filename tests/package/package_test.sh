@@ -87,8 +87,12 @@ loaded=$(ldd "$root/usr/bin/camview" | sed -n 's/.*libveplatform\.so => \(.*\) (
 
 # A headless camview starts without the window's libraries; the window
 # module, unpacked beside the control module, is what loads them.
-! ldd "$root/usr/bin/camview" | grep -q libSDL2 || fail "the unpacked camview links SDL2 itself"
-ldd "$root/usr/lib/camview/camview-window.so" | grep -q libSDL2 || fail "the window module does not link SDL2"
+# (ldd's list is read whole first: grep -q stopping at the first match
+# would end ldd with a broken pipe, a failure under pipefail.)
+viewer_libs=$(ldd "$root/usr/bin/camview")
+window_libs=$(ldd "$root/usr/lib/camview/camview-window.so")
+! grep -q libSDL2 <<<"$viewer_libs" || fail "the unpacked camview links SDL2 itself"
+grep -q libSDL2 <<<"$window_libs" || fail "the window module does not link SDL2"
 
 # The unpacked programs run.
 [ "$("$root/usr/bin/camview" --version)" = "camview $version" ] || fail "camview --version says: $("$root/usr/bin/camview" --version)"
