@@ -30,6 +30,7 @@ set(VE_REPORT_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/headless/InputScript.cpp
 )
 set(VE_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/core/CameraCredentials.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/CaptureName.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ControlFactory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/AvFormatCalls.cpp

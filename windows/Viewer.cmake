@@ -25,6 +25,8 @@ add_library(veviewer STATIC
   ${PROJECT_SOURCE_DIR}/host/win32/Snapshots.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/UserFolders.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/AddressPrompt.cpp
+  ${PROJECT_SOURCE_DIR}/host/win32/ImportTable.cpp
+  ${PROJECT_SOURCE_DIR}/host/win32/PasswordCalls.cpp
   ${VE_REPORT_SOURCES}
   ${VE_CORE_SOURCES}
 )
@@ -38,7 +40,7 @@ set_target_properties(ve_win_avformat PROPERTIES INTERFACE_LINK_LIBRARIES "ve_wi
 set_target_properties(ve_win_avcodec PROPERTIES INTERFACE_LINK_LIBRARIES "ve_win_avutil")
 set_target_properties(ve_win_avutil PROPERTIES INTERFACE_LINK_LIBRARIES "bcrypt;user32;atomic")
 target_link_libraries(veviewer PUBLIC ve_root vepage veframework camview_options camview_png ole32 oleaut32 uuid user32 gdi32 msvfw32
-                      shell32 comctl32 PRIVATE ve_warnings ve_win_avformat)
+                      shell32 comctl32 camview_fetch PRIVATE ve_warnings ve_win_avformat)
 
 add_executable(camview
   ${PROJECT_SOURCE_DIR}/tools/camview/win32/main.cpp

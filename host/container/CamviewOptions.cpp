@@ -3,7 +3,9 @@
 #include "host/core/ViewerAddress.h"
 #include "host/page/ViewerPage.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +18,8 @@ const char* kUsage =
     "       camview --page-url URL --param NAME=VALUE ... [options]\n"
     "Loads a camera's viewer page, hosts the controls it embeds and shows their live pictures.\n"
     "  --param NAME=VALUE   one control with these PARAMs instead of the page's OBJECTs\n"
-    "  --user NAME:PASS     answer the password prompt (otherwise it is asked, or cancelled headless)\n"
+    "  --user NAME:PASS     answer the password prompt of the address's camera (otherwise it is asked,\n"
+    "                       or cancelled headless); NAME:- reads the password from standard input\n"
     "  --fullscreen         the window starts full screen\n"
     "  --geometry WxH[+X+Y] the window's size, and its place on the screen\n"
     "  --allow-class CLSID  also host this control class when a page names it (repeatable); by default\n"
@@ -128,6 +131,22 @@ bool outputFileUsable(const char* option, const char* kind, const char* extensio
     return true;
 }
 
+// Replaces the "-" after NAME: by the line standard input holds.
+bool readPassword(std::string& user)
+{
+    char line[1024];
+    if (!std::fgets(line, sizeof line, stdin)) {
+        std::fprintf(stderr, "camview: --user NAME:- reads the password from standard input, which holds none\n");
+        return false;
+    }
+    std::string password = line;
+    std::fill(std::begin(line), std::end(line), '\0');
+    while (!password.empty() && (password.back() == '\n' || password.back() == '\r')) password.pop_back();
+    user.replace(user.size() - 1, 1, password);
+    std::fill(password.begin(), password.end(), '\0');
+    return true;
+}
+
 } // namespace
 
 int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptions& o)
@@ -201,6 +220,9 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
                     return 2;
                 }
                 o.user = user;
+                // NAME:- reads the password from standard input (one
+                // line), so that it shows in no process list.
+                if (user.compare(user.size() - 2, 2, ":-") == 0 && !readPassword(o.user)) return 2;
             } else {
                 if (!setAddress(value)) return 2;
             }
@@ -284,4 +306,9 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
         return 2;
     }
     return -1;
+}
+
+std::string GivenUserFor(const CamviewOptions& options, const std::string& pageUrl)
+{
+    return options.pageUrl.empty() ? options.user : CredentialsForUrl(options.pageUrl, options.user, pageUrl);
 }

@@ -35,3 +35,8 @@ struct CamviewOptions {
 // run; otherwise the exit status to end with at once (0 after --help or
 // --version, 2 after a usage error, whose text it has printed).
 int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptions& options);
+
+// The command line's NAME:PASSWORD for `pageUrl`, an address typed into the
+// window: given with an address, they belong to its origin alone; given
+// without one, to the address typed. Empty when they are not its.
+std::string GivenUserFor(const CamviewOptions& options, const std::string& pageUrl);

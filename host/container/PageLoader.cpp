@@ -3,8 +3,6 @@
 #include "host/page/PageFetch.h"
 #include "platform/wininet/linux/StandInWinInet.h"
 
-#include <mutex>
-#include <set>
 
 PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
                   DWORD timeoutMs)
@@ -25,33 +23,8 @@ PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::s
     return load;
 }
 
-const char* const kCredentialsRefusedNotice = "the camera did not accept that user name and password";
-
-standin::PasswordPrompt ViewerPasswordPrompt(const std::string& userColonPassword, PersonPrompt person)
+standin::PasswordPrompt ViewerPasswordPrompt(std::shared_ptr<CameraCredentials> credentials)
 {
-    struct State {
-        std::mutex mutex;
-        std::set<std::string> answered; // the cameras (host:port) answered once
-    };
-    auto state = std::make_shared<State>();
-    const auto colon = userColonPassword.find(':');
-    const bool given = !userColonPassword.empty();
-    const std::string givenUser = userColonPassword.substr(0, colon);
-    const std::string givenPassword = colon == std::string::npos ? "" : userColonPassword.substr(colon + 1);
-    return [=](HWND, const std::string& url, std::string& user, std::string& password,
-               const std::atomic<bool>& cancelled) {
-        const std::string camera = UrlAuthority(url);
-        bool askedBefore = false;
-        {
-            std::lock_guard lock(state->mutex);
-            askedBefore = !state->answered.insert(camera).second;
-        }
-        if (given && !askedBefore) {
-            user = givenUser;
-            password = givenPassword;
-            return true;
-        }
-        if (!person) return false;
-        return person(url, askedBefore ? kCredentialsRefusedNotice : "", user, password, cancelled);
-    };
+    return [credentials](HWND, const std::string& url, std::string& user, std::string& password,
+                         const std::atomic<bool>& cancelled) { return credentials->answer(url, user, password, cancelled); };
 }

@@ -1,6 +1,5 @@
 // What the viewer is asked to show: a viewer page fetched and read, or one
-// control given its PARAMs on the command line; and the password prompt of
-// a viewer that was given its credentials up front.
+// control given its PARAMs on the command line; and the password prompt.
 #pragma once
 
 #include <atomic>
@@ -10,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/core/CameraCredentials.h"
 #include "host/page/ViewerPage.h"
 #include "platform/wininet/linux/StandInWinInet.h"
 
@@ -23,18 +23,6 @@ struct PageLoad {
 PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
                   DWORD timeoutMs = 0);
 
-// Asks the person for a camera's user name and password (the window's
-// dialog); `notice` says why they are asked again, empty the first time.
-using PersonPrompt = std::function<bool(const std::string& url, const std::string& notice, std::string& user,
-                                        std::string& password, const std::atomic<bool>& cancelled)>;
-
 // What the viewer answers when a camera asks for a password (its page, a
-// control's preflight). The credentials given up front (NAME:PASSWORD)
-// answer each camera's first request only: a camera that asks again has
-// refused them, and handing them back would loop. A request they do not
-// answer goes to the person, told when the camera refused what was given,
-// or, with no one to ask (headless), is cancelled.
-standin::PasswordPrompt ViewerPasswordPrompt(const std::string& userColonPassword, PersonPrompt person);
-
-// The notice of a request after the camera refused an answer.
-extern const char* const kCredentialsRefusedNotice;
+// control's preflight): what `credentials` decides.
+standin::PasswordPrompt ViewerPasswordPrompt(std::shared_ptr<CameraCredentials> credentials);

@@ -7,6 +7,15 @@
 
 bool IsStreamEndStatus(const std::string& status) { return status.rfind(" Error Code(", 0) == 0; }
 
+const char* const kPasswordCancelledOverlay = "password cancelled: Enter to try again";
+
+bool IsPasswordCancelledStatus(const std::string& status)
+{
+    unsigned long flags = 0;
+    int code = 0;
+    return std::sscanf(status.c_str(), " Error Code(%lx / %d)", &flags, &code) == 2 && (flags & 0x20) != 0;
+}
+
 bool ControlStreamEnded(IUnknown* control)
 {
     IFrameTap* tap = nullptr;
@@ -27,6 +36,7 @@ void Reconnector::picture(std::size_t camera, Clock::time_point now, std::time_t
     c.lastPictureAt = now;
     c.attempts = 0;
     c.nextWait = kFirstWait;
+    c.passwordCancelled = false;
 }
 
 std::optional<std::chrono::milliseconds> Reconnector::ended(std::size_t camera, Clock::time_point now, std::time_t when)
@@ -47,6 +57,11 @@ std::optional<std::chrono::milliseconds> Reconnector::ended(std::size_t camera, 
 std::optional<std::chrono::milliseconds> Reconnector::status(std::size_t camera, const std::string& text,
                                                              Clock::time_point now, std::time_t when)
 {
+    if (IsPasswordCancelledStatus(text) && camera < m_cameras.size() && !m_stopped) {
+        m_cameras[camera].passwordCancelled = true;
+        m_cameras[camera].waiting = false;
+        return std::nullopt;
+    }
     return IsStreamEndStatus(text) ? ended(camera, now, when) : std::nullopt;
 }
 
@@ -55,7 +70,7 @@ std::vector<std::pair<std::size_t, std::chrono::milliseconds>> Reconnector::stal
     std::vector<std::pair<std::size_t, std::chrono::milliseconds>> out;
     for (std::size_t i = 0; i < m_cameras.size(); ++i) {
         const Camera& c = m_cameras[i];
-        if (c.waiting || !c.lastPictureAt || now - *c.lastPictureAt < kStall) continue;
+        if (c.waiting || c.passwordCancelled || !c.lastPictureAt || now - *c.lastPictureAt < kStall) continue;
         if (const auto wait = ended(i, now, when)) out.emplace_back(i, *wait);
     }
     return out;
@@ -93,12 +108,26 @@ std::optional<Reconnector::Clock::duration> Reconnector::untilDue(Clock::time_po
 
 bool Reconnector::waiting(std::size_t camera) const { return camera < m_cameras.size() && m_cameras[camera].waiting; }
 
+bool Reconnector::passwordCancelled(std::size_t camera) const
+{
+    return camera < m_cameras.size() && m_cameras[camera].passwordCancelled;
+}
+
+bool Reconnector::retryPassword(std::size_t camera)
+{
+    if (m_stopped || !passwordCancelled(camera)) return false;
+    m_cameras[camera].passwordCancelled = false;
+    ++m_cameras[camera].attempts;
+    return true;
+}
+
 int Reconnector::attempts(std::size_t camera) const { return camera < m_cameras.size() ? m_cameras[camera].attempts : 0; }
 
 std::string Reconnector::overlay(std::size_t camera, Clock::time_point now) const
 {
     if (m_stopped || camera >= m_cameras.size()) return {};
     const Camera& c = m_cameras[camera];
+    if (c.passwordCancelled) return kPasswordCancelledOverlay;
     if (!c.waiting && c.attempts == 0) return {};
     const std::time_t since = c.lastPicture ? c.lastPicture : c.endedAt;
     char clock[16] = "--:--:--";
@@ -150,9 +179,24 @@ ContainerListener ReconnectWatch::listener(ContainerListener chained)
             while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
             why.erase(0, why.find_first_not_of(' '));
             reportEnd(static_cast<std::size_t>(control), why, *wait);
+        } else if (m_log && m_schedule.passwordCancelled(static_cast<std::size_t>(control))) {
+            m_log->write("\"control\":" + std::to_string(control) + ",\"password_cancelled\":true");
         }
     };
     return l;
+}
+
+bool ReconnectWatch::retryPassword(int preferred)
+{
+    std::size_t camera = preferred >= 0 ? static_cast<std::size_t>(preferred) : 0;
+    while (preferred < 0 && camera < m_schedule.size() && !m_schedule.passwordCancelled(camera)) ++camera;
+    if (!m_schedule.retryPassword(camera)) return false;
+    if (m_log)
+        m_log->write("\"control\":" + std::to_string(camera) + ",\"reconnect\":" + std::to_string(m_schedule.attempts(camera)));
+    if (m_reload && m_reload(camera)) return true;
+    if (const auto wait = m_schedule.ended(camera, Reconnector::Clock::now(), std::time(nullptr)))
+        reportEnd(camera, "the control could not be made again", *wait);
+    return true;
 }
 
 void ReconnectWatch::step()

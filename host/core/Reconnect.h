@@ -27,6 +27,12 @@ class EventLog;
 // Whether a control's status text is the error its stream ended with:
 // no picture will come from that control any more.
 bool IsStreamEndStatus(const std::string& status);
+// Whether a control's status text says its password prompt was cancelled
+// (preflight flag 0x20): the person said no, and nothing asks again until
+// they say so (Enter on the camera).
+bool IsPasswordCancelledStatus(const std::string& status);
+// What the camera's cell says then.
+extern const char* const kPasswordCancelledOverlay;
 // Whether a control's stream ended after its pictures, as its frame tap
 // tells (false for a control without one).
 bool ControlStreamEnded(IUnknown* control);
@@ -66,6 +72,10 @@ public:
     std::optional<Clock::duration> untilDue(Clock::time_point now) const;
 
     bool waiting(std::size_t camera) const;
+    bool passwordCancelled(std::size_t camera) const;
+    // The person asks to try a camera whose prompt was cancelled again:
+    // true (and it is no longer cancelled) when it was.
+    bool retryPassword(std::size_t camera);
     // Attempts made since the camera's last picture.
     int attempts(std::size_t camera) const;
     // What the cell shows over the last picture while the camera waits:
@@ -84,6 +94,7 @@ private:
         std::time_t lastPicture = 0; // 0: none yet
         std::optional<Clock::time_point> lastPictureAt; // since the control was made
         std::time_t endedAt = 0;
+        bool passwordCancelled = false;
     };
     std::vector<Camera> m_cameras;
     bool m_stopped = false;
@@ -119,6 +130,10 @@ public:
     // The text over a waiting camera's last picture, or empty.
     std::string overlay(std::size_t camera) const { return m_schedule.overlay(camera, Reconnector::Clock::now()); }
     bool waiting(std::size_t camera) const { return m_schedule.waiting(camera); }
+    // Enter: makes again the camera whose password prompt was cancelled,
+    // `preferred` (the one shown alone or under the pointer), or without
+    // one (-1) the first such camera. False when there is none to try.
+    bool retryPassword(int preferred);
     // How long the driving loop may sleep before the next attempt.
     std::optional<Reconnector::Clock::duration> untilDue() const { return m_schedule.untilDue(Reconnector::Clock::now()); }
 

@@ -1,5 +1,6 @@
 #include "host/core/ViewerAddress.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -26,6 +27,12 @@ std::string percentDecoded(const std::string& text)
         }
     }
     return out;
+}
+
+std::string lowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
 }
 
 } // namespace
@@ -91,5 +98,40 @@ std::string TypedAddress(const std::string& text)
     if (first == std::string::npos) return {};
     const std::string a = text.substr(first, text.find_last_not_of(" \t") - first + 1);
     if (a.find("://") != std::string::npos) return a;
-    return ReadViewerAddress(a).url;
+    // A host alone, or a host and a path, as ReadViewerAddress reads it;
+    // credentials written in it stay, for the viewer to take out.
+    return "http://" + a + (a.find('/') == std::string::npos ? "/ImageViewer" : "");
+}
+
+std::string UrlOrigin(const std::string& url)
+{
+    const std::size_t scheme = url.find("://");
+    if (scheme == std::string::npos) return {};
+    const std::string name = lowerCase(url.substr(0, scheme));
+    std::string authority = url.substr(scheme + 3, url.find_first_of("/?#", scheme + 3) - (scheme + 3));
+    const std::size_t at = authority.rfind('@');
+    if (at != std::string::npos) authority.erase(0, at + 1);
+    authority = lowerCase(authority);
+    // An IPv6 literal keeps its colons inside the brackets.
+    const std::size_t close = authority.rfind(']');
+    const std::size_t colon = authority.rfind(':');
+    std::string host = authority;
+    std::string port;
+    if (colon != std::string::npos && (close == std::string::npos || colon > close)) {
+        host = authority.substr(0, colon);
+        port = authority.substr(colon + 1);
+    }
+    if (port.empty()) port = name == "https" ? "443" : "80";
+    return name + "://" + host + ":" + port;
+}
+
+std::string OriginHost(const std::string& origin)
+{
+    const std::size_t scheme = origin.find("://");
+    return scheme == std::string::npos ? origin : origin.substr(scheme + 3);
+}
+
+std::string CredentialsForUrl(const std::string& givenWith, const std::string& user, const std::string& url)
+{
+    return UrlOrigin(givenWith) == UrlOrigin(url) ? user : std::string();
 }

@@ -26,5 +26,18 @@ std::string ViewerTitle(const std::string& pageUrl);
 
 // What a person typed into the address dialog, as the viewer opens it:
 // without surrounding blanks, and a bare host (no "://") read as the
-// command line reads it, the camera's viewer page.
+// command line reads it, the camera's viewer page. Credentials written in
+// it are kept: ReadViewerAddress takes them out.
 std::string TypedAddress(const std::string& text);
+
+// An address's origin as "scheme://host:port": scheme and host in lower
+// case, the scheme's own port written out (80 for http, 443 for https),
+// no user information. Empty for a text without "://".
+std::string UrlOrigin(const std::string& url);
+
+// The host and port of an origin, for messages ("127.0.0.1:8080").
+std::string OriginHost(const std::string& origin);
+
+// `user` (NAME:PASSWORD, given with the address `givenWith`) for a request
+// to `url`: the same when `url` has the same origin, else empty.
+std::string CredentialsForUrl(const std::string& givenWith, const std::string& user, const std::string& url);

@@ -97,7 +97,8 @@ private:
 
     const CamviewOptions& m_options;
     std::string m_modulePath;
-    std::string m_pageUrl;
+    std::string m_pageUrl; // never with credentials
+    std::string m_user;    // NAME:PASSWORD for m_pageUrl's camera: given, typed, or none
     PasswordDialog m_dialog;
     std::unique_ptr<ViewerSession> m_session;
     ViewerContainer* m_container = nullptr; // the session's, while there is one
@@ -287,7 +288,7 @@ std::string DesktopViewer::statusLine()
     if (now < m_noticeUntil) in.notice = m_notice;
     for (std::size_t i = 0; i < count; ++i) in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
     in.latestEvent = m_events.last();
-    in.credentialsGiven = !m_options.user.empty();
+    in.credentialsGiven = !m_user.empty();
     return ComposeStatusLine(in);
 }
 
@@ -431,6 +432,7 @@ void DesktopViewer::handle(const SDL_Event& e)
             case SDLK_KP_ENTER: m_dialog.key(PasswordDialog::Key::Enter); break;
             case SDLK_ESCAPE: m_dialog.key(PasswordDialog::Key::Escape); break;
             case SDLK_BACKSPACE: m_dialog.key(PasswordDialog::Key::Backspace); break;
+            case SDLK_SPACE: m_dialog.key(PasswordDialog::Key::Space); break;
             default: break;
             }
         } else if (m_showKeys) {
@@ -443,6 +445,9 @@ void DesktopViewer::handle(const SDL_Event& e)
                    (e.key.keysym.sym == SDLK_ESCAPE || e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_p)) {
             m_propertyPage.clear(); // closes the property page
             m_messageChanged = true;
+        } else if ((e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER) && m_container &&
+                   m_reconnect.retryPassword(m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer))) {
+            m_repaintAll = true; // the camera whose password was cancelled asks again
         } else if (e.key.keysym.sym == SDLK_q) {
             m_running = false;
         } else if (e.key.keysym.sym == SDLK_f || e.key.keysym.sym == SDLK_F11 ||
@@ -628,13 +633,18 @@ int DesktopViewer::run()
 {
     if (!openWindow()) return 2;
     m_pageUrl = m_options.pageUrl;
+    m_user = m_options.user;
     // A page that cannot be shown leaves the window open: the reason is
     // said in the address dialog, which asks again.
     std::string notice;
     int exitCode = 0;
     for (;;) {
         if (m_pageUrl.empty() && m_options.params.empty()) {
-            m_pageUrl = askAddress(notice);
+            // Credentials typed in the address answer its camera as the
+            // command line's do; the address goes on without them.
+            const ViewerAddress typed = ReadViewerAddress(askAddress(notice));
+            m_pageUrl = typed.url;
+            m_user = !typed.user.empty() ? typed.user : GivenUserFor(m_options, m_pageUrl);
             if (m_pageUrl.empty()) break;
         }
         exitCode = showPage();
@@ -658,13 +668,16 @@ int DesktopViewer::run()
 
 int DesktopViewer::showPage()
 {
-    // The credentials given answer each camera once; after that, and
-    // without them, the person is asked in the window.
-    standin::PasswordPrompt prompt = ViewerPasswordPrompt(
-        m_options.user, [this](const std::string& url, const std::string& notice, std::string& user, std::string& password,
-                               const std::atomic<bool>& cancelled) {
-            return m_dialog.ask(url, user, password, cancelled, notice);
-        });
+    // The credentials given answer their camera once; after that, other
+    // cameras, and without them, the person is asked in the window.
+    auto report = std::make_shared<std::atomic<EventLog*>>(nullptr);
+    auto credentials = std::make_shared<CameraCredentials>(
+        m_pageUrl, m_user,
+        [this](const std::string& url, const std::string& notice, PersonAnswer& answer, const std::atomic<bool>& cancelled) {
+            return m_dialog.ask(url, answer.user, answer.password, cancelled, notice, &answer.remember);
+        },
+        TellOnStderr(report), SystemPasswordStore());
+    standin::PasswordPrompt prompt = ViewerPasswordPrompt(credentials);
 
     ContainerListener chained;
     chained.onEvent = [this](int control, const std::string& name, const std::string& value) {
@@ -690,6 +703,7 @@ int DesktopViewer::showPage()
         ViewerSessionSetup{m_pageUrl, m_options.params, m_modulePath, std::make_shared<PhysicalButtons>(),
                            prompt, m_options.events ? stdout : nullptr, 0, m_options.allowedClasses, m_options.threads},
         chained);
+    report->store(&m_session->log(), std::memory_order_release);
     m_container = &m_session->container();
     m_reconnect.setLog(&m_session->log());
     m_reconnect.attach(*m_container);

@@ -19,7 +19,7 @@ PasswordDialog::PasswordDialog(std::thread::id windowThread, std::function<void(
 }
 
 bool PasswordDialog::ask(const std::string& url, std::string& user, std::string& password,
-                         const std::atomic<bool>& cancelled, const std::string& notice)
+                         const std::atomic<bool>& cancelled, const std::string& notice, bool* remember)
 {
     const bool onWindowThread = std::this_thread::get_id() == m_windowThread;
     std::unique_lock lock(m_mutex);
@@ -46,12 +46,15 @@ bool PasswordDialog::ask(const std::string& url, std::string& user, std::string&
     m_notice = notice;
     m_user = user;
     m_password.clear();
+    m_offerRemember = remember != nullptr;
+    m_remember = false;
     m_focus = m_user.empty() ? 0 : 1;
     waitWhile([&] { return !m_answered; });
     const bool ok = m_answered && m_ok;
     if (ok) {
         user = m_user;
         password = m_password;
+        if (remember) *remember = m_remember;
     }
     m_password.clear();
     m_pending = false;
@@ -94,15 +97,20 @@ void PasswordDialog::key(Key key)
     std::lock_guard lock(m_mutex);
     if (!m_pending || m_answered) return;
     switch (key) {
-    case Key::Tab: m_focus = (m_focus + 1) % 4; break;
+    case Key::Tab: m_focus = (m_focus + 1) % (m_offerRemember ? 5 : 4); break;
     case Key::Escape: answer(false); break;
     case Key::Enter: answer(m_focus != 3); break;
+    case Key::Space: // in the fields a blank comes as text
+        if (m_focus == 4) m_remember = !m_remember;
+        break;
     case Key::Backspace: {
         if (m_focus <= 1) widgets::eraseLastCharacter(m_focus == 1 ? m_password : m_user);
         break;
     }
     }
 }
+
+RECT PasswordDialog::rememberBox(const RECT& dialog) { return widgets::inside(dialog, 10, 136, 180, 26); }
 
 RECT PasswordDialog::box() const
 {
@@ -121,6 +129,7 @@ bool PasswordDialog::click(int x, int y)
     else if (widgets::contains(widgets::inside(b, 110, 94, 256, 22), x, y)) m_focus = 1;
     else if (widgets::contains(widgets::inside(b, 196, 136, 80, 26), x, y)) answer(true);
     else if (widgets::contains(widgets::inside(b, 286, 136, 80, 26), x, y)) answer(false);
+    else if (m_offerRemember && widgets::contains(rememberBox(b), x, y)) m_remember = !m_remember, m_focus = 4;
     return true;
 }
 
@@ -146,4 +155,10 @@ void PasswordDialog::draw(const std::shared_ptr<Surface>& surface, SIZE area)
     widgets::field(surface, widgets::inside(b, 110, 94, 256, 22), std::string(m_password.size(), '*'), m_focus == 1);
     widgets::button(surface, widgets::inside(b, 196, 136, 80, 26), "OK", m_focus == 2);
     widgets::button(surface, widgets::inside(b, 286, 136, 80, 26), "Cancel", m_focus == 3);
+    if (m_offerRemember) {
+        const RECT box = rememberBox(b);
+        widgets::field(surface, RECT{box.left, box.top + 4, box.left + 18, box.top + 22}, m_remember ? "x" : "", m_focus == 4);
+        widgets::text(surface, RECT{box.left + 24, box.top + 4, box.right, box.bottom}, "Remember this password",
+                      widgets::kText);
+    }
 }

@@ -18,7 +18,7 @@
 
 class PasswordDialog {
 public:
-    enum class Key { Tab, Enter, Escape, Backspace };
+    enum class Key { Tab, Enter, Escape, Backspace, Space };
 
     // `runOnce` runs one turn of the window's loop; the dialog is answered
     // by the thread that calls it.
@@ -28,8 +28,10 @@ public:
     // person cancels, the caller's request is cancelled, or the viewer
     // closes.
     // `notice` says why the person is asked again (a refused answer).
+    // With `remember`, the dialog offers "Remember this password" and
+    // sets it to the person's choice.
     bool ask(const std::string& url, std::string& user, std::string& password, const std::atomic<bool>& cancelled,
-             const std::string& notice = "");
+             const std::string& notice = "", bool* remember = nullptr);
     // Ends every prompt, now and later (the viewer is closing).
     void closeAll();
 
@@ -43,6 +45,7 @@ public:
 
 private:
     RECT box() const;
+    static RECT rememberBox(const RECT& dialog);
     void answer(bool ok); // with the lock held
 
     std::thread::id m_windowThread;
@@ -57,6 +60,8 @@ private:
     std::string m_notice;
     std::string m_user;
     std::string m_password;
-    int m_focus = 0; // 0 user name, 1 password, 2 OK, 3 Cancel
+    bool m_offerRemember = false;
+    bool m_remember = false;
+    int m_focus = 0; // 0 user name, 1 password, 2 OK, 3 Cancel, 4 Remember
     SIZE m_area{640, 480};
 };

@@ -99,16 +99,20 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     ReconnectWatch reconnect;
     if (options.reconnect) chained = reconnect.listener(chained);
     // Headless no one can be asked: a camera that refuses the credentials
-    // given gets its request cancelled.
+    // given, or asks without any for it, gets its request cancelled.
     // --duration bounds the whole run, the page's fetch included. Headless
     // runs its controls on its own thread unless --threads asks otherwise:
     // the report then keeps the order things happened in (a frame drawn
     // before a scripted key is reported before it), which scripts rely on.
+    auto report = std::make_shared<std::atomic<EventLog*>>(nullptr);
+    auto credentials = std::make_shared<CameraCredentials>(options.pageUrl, options.user, AskPerson(),
+                                                           TellOnStderr(report), SystemPasswordStore());
     ViewerSession session({options.pageUrl, options.params, modulePath, input,
-                           ViewerPasswordPrompt(options.user, nullptr), options.events ? stdout : nullptr,
+                           ViewerPasswordPrompt(credentials), options.events ? stdout : nullptr,
                            static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)), options.allowedClasses,
                            options.threads > 0 ? options.threads : 1u},
                           chained);
+    report->store(&session.log(), std::memory_order_release);
     if (const int failed = session.open()) return failed;
     ViewerContainer& container = session.container();
     reconnect.setLog(&session.log());

@@ -18,6 +18,7 @@
 #include "host/win32/ControlFactory.h"
 #include "host/win32/DrawRecord.h"
 #include "host/win32/DrawCalls.h"
+#include "host/win32/PasswordCalls.h"
 #include "host/core/EventSink.h"
 #include "host/win32/ParamBag.h"
 #include "host/win32/PropertyPages.h"
@@ -122,6 +123,7 @@ std::unique_ptr<Container::Hosted> Container::host(const EmbeddedObject& object,
         if (m_setup.listener.onEvent) m_setup.listener.onEvent(index, name, value);
     }, &h->events, &h->cookie);
     h->callsWatched = WatchDrawCalls(ModuleOfObject(control));
+    AnswerPasswordCalls(ModuleOfObject(control));
     ParamBag bag(object.params);
     IPersistPropertyBag* persist = nullptr;
     if (SUCCEEDED(control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist))) && persist) {

@@ -1,5 +1,7 @@
 #include "host/win32/DrawCalls.h"
 
+#include "host/win32/ImportTable.h"
+
 #include <vfw.h>
 
 #include <atomic>
@@ -11,14 +13,11 @@ namespace {
 thread_local DrawCallRecording* t_recording = nullptr;
 std::atomic<void (*)(HWND)> g_repaintWatcher{nullptr};
 
-// The real call, from the library that exports it: never through an import
-// table, which may be the one pointed at the recorders.
+// The real call, from the library that exports it.
 template <typename Function>
 Function real(const wchar_t* library, const char* name)
 {
-    HMODULE module = GetModuleHandleW(library);
-    if (!module) module = LoadLibraryW(library);
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(RealFunction(library, name)));
 }
 
 int WINAPI recordedDrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format)
@@ -68,31 +67,16 @@ BOOL WINAPI watchedInvalidateRect(HWND window, const RECT* rect, BOOL erase)
     return done;
 }
 
-struct Recorder {
-    const char* name;
-    ULONG_PTR function;
-    bool drawing = true; // a drawing call (InvalidateRect is not)
-};
-
-const Recorder kRecorders[] = {
+// The drawing calls first, then InvalidateRect (which is not one).
+const ImportReplacement kRecorders[] = {
     {"DrawTextA", reinterpret_cast<ULONG_PTR>(&recordedDrawTextA)},
     {"TextOutA", reinterpret_cast<ULONG_PTR>(&recordedTextOutA)},
     {"StretchDIBits", reinterpret_cast<ULONG_PTR>(&recordedStretchDIBits)},
     {"SetDIBitsToDevice", reinterpret_cast<ULONG_PTR>(&recordedSetDIBitsToDevice)},
     {"DrawDibDraw", reinterpret_cast<ULONG_PTR>(&recordedDrawDibDraw)},
-    {"InvalidateRect", reinterpret_cast<ULONG_PTR>(&watchedInvalidateRect), false},
+    {"InvalidateRect", reinterpret_cast<ULONG_PTR>(&watchedInvalidateRect)},
 };
-
-// Replaces one entry of an import address table.
-bool patch(ULONG_PTR* slot, ULONG_PTR value)
-{
-    if (*slot == value) return true;
-    DWORD old = 0;
-    if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old)) return false;
-    *slot = value;
-    VirtualProtect(slot, sizeof *slot, old, &old);
-    return true;
-}
+constexpr unsigned kDrawingCalls = 0x1F;
 
 } // namespace
 
@@ -115,27 +99,5 @@ DrawCallRecording::~DrawCallRecording() { t_recording = m_outer; }
 
 bool WatchDrawCalls(HMODULE module)
 {
-    if (!module) return false;
-    auto* base = reinterpret_cast<BYTE*>(module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    if (dos->e_magic != IMAGE_DOS_SIGNATURE) return false;
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    if (nt->Signature != IMAGE_NT_SIGNATURE) return false;
-    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (directory.VirtualAddress == 0) return false;
-    bool found = false;
-    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); d->Name; ++d) {
-        if (!d->OriginalFirstThunk) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const char* name = reinterpret_cast<const char*>(
-                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
-            for (const Recorder& r : kRecorders)
-                if (std::strcmp(name, r.name) == 0)
-                    found = (patch(reinterpret_cast<ULONG_PTR*>(&slots->u1.Function), r.function) && r.drawing) || found;
-        }
-    }
-    return found;
+    return (ReplaceImports(module, kRecorders, sizeof kRecorders / sizeof kRecorders[0]) & kDrawingCalls) != 0;
 }

@@ -13,6 +13,7 @@
 #include "host/win32/Container.h"
 #include "host/win32/FetchText.h"
 #include "host/win32/PageSource.h"
+#include "host/win32/PasswordCalls.h"
 #include "host/win32/PointerInput.h"
 #include "host/win32/PngWriter.h"
 
@@ -200,12 +201,18 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     // are then active in place in it and paint there.
     const bool forPointer = movesThePointer(script);
     HWND window = makeViewerWindow(forPointer);
+    // Headless no one can be asked: a camera that refuses the credentials
+    // given, or asks without any for it, gets its request cancelled.
+    AnswerPasswordsWith(std::make_shared<CameraCredentials>(options.pageUrl, options.user, AskPerson(),
+                                                            TellOnStderr(std::make_shared<std::atomic<EventLog*>>(&log)),
+                                                            SystemPasswordStore()));
     // --duration bounds the whole run, the page's fetch included.
     const PageSource page = LoadPageSource(options.pageUrl, options.params, options.user, window, false,
                                            static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)));
     if (!page.error.empty()) {
         std::fprintf(stderr, "camview: %s\n", page.error.c_str());
         log.pageFailed(page.name, page.error);
+        AnswerPasswordsWith(nullptr);
         DestroyWindow(window);
         return 1;
     }
@@ -214,9 +221,9 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     setup.modulePath = modulePath;
     setup.window = window;
     setup.inPlace = forPointer;
-    const std::string user = options.user;
-    setup.getter = [user](const std::string& url, std::string& body, std::string& error) {
-        return FetchPageBody(url, user, nullptr, false, body, error);
+    setup.getter = [pageUrl = options.pageUrl, user = options.user](const std::string& url, std::string& body,
+                                                                      std::string& error) {
+        return FetchPageBody(url, CredentialsForUrl(pageUrl, user, url), nullptr, false, body, error);
     };
     setup.listener = log.listener(chained);
     setup.policy = ControlPolicy(options.allowedClasses);
@@ -224,6 +231,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     if (container->embed(page.objects) == 0) {
         std::fprintf(stderr, "camview: %s holds no OBJECT of a registered control\n", page.name.c_str());
         container.reset();
+        AnswerPasswordsWith(nullptr);
         DestroyWindow(window);
         return 2;
     }
@@ -243,6 +251,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     container->release();
     mouse.releaseAll();
     container.reset();
+    AnswerPasswordsWith(nullptr);
     DestroyWindow(window);
     return HeadlessExitStatus(frames, statuses.last(), !options.user.empty());
 }

@@ -3,12 +3,15 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "host/core/ViewerAddress.h"
 #include "host/page/NetworkErrors.h"
 #include "host/page/ViewerPage.h"
-#include "host/win32/DialogTemplate.h"
+#include "host/win32/PasswordDialog.h"
+#include "platform/secrets/SecretStore.h"
 
 namespace {
 
@@ -17,72 +20,6 @@ namespace {
 constexpr size_t kMaxPageBytes = 8u << 20;
 // Offers of the password dialog for one page before the 401 stands.
 constexpr int kDialogTries = 3;
-// The longest user name or password the dialog takes.
-constexpr int kMaxCredential = 256;
-
-enum : WORD { kPromptText = 100, kUserEdit = 101, kPasswordEdit = 102 };
-
-struct Credentials {
-    std::string prompt;
-    std::string user;
-    std::string password;
-};
-
-constexpr WORD kButton = DialogTemplate::kButton;
-constexpr WORD kEdit = DialogTemplate::kEdit;
-constexpr WORD kStatic = DialogTemplate::kStatic;
-
-INT_PTR CALLBACK passwordDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG: {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        const auto* c = reinterpret_cast<const Credentials*>(lParam);
-        SetDlgItemTextA(dialog, kPromptText, c->prompt.c_str());
-        SetDlgItemTextA(dialog, kUserEdit, c->user.c_str());
-        SendDlgItemMessageA(dialog, kUserEdit, EM_LIMITTEXT, kMaxCredential, 0);
-        SendDlgItemMessageA(dialog, kPasswordEdit, EM_LIMITTEXT, kMaxCredential, 0);
-        SetFocus(GetDlgItem(dialog, c->user.empty() ? kUserEdit : kPasswordEdit));
-        return FALSE; // the focus is set
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            auto* c = reinterpret_cast<Credentials*>(GetWindowLongPtrA(dialog, DWLP_USER));
-            char text[kMaxCredential + 1] = {};
-            GetDlgItemTextA(dialog, kUserEdit, text, sizeof text);
-            c->user = text;
-            GetDlgItemTextA(dialog, kPasswordEdit, text, sizeof text);
-            c->password = text;
-            SecureZeroMemory(text, sizeof text);
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    default: break;
-    }
-    return FALSE;
-}
-
-// The viewer's own password dialog: a user name and a password for the
-// camera, OK or Cancel. True with the credentials filled in after OK.
-bool askPassword(HWND owner, Credentials& c)
-{
-    DialogTemplate t(L"camview: password", 212, 92);
-    t.item(kStatic, L"", kPromptText, SS_LEFT, 7, 7, 198, 18);
-    t.item(kStatic, L"User name:", 0xFFFF, SS_LEFT, 7, 31, 50, 8);
-    t.item(kEdit, L"", kUserEdit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 62, 29, 143, 12);
-    t.item(kStatic, L"Password:", 0xFFFF, SS_LEFT, 7, 49, 50, 8);
-    t.item(kEdit, L"", kPasswordEdit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD, 62, 47, 143, 12);
-    t.item(kButton, L"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 101, 70, 50, 14);
-    t.item(kButton, L"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 155, 70, 50, 14);
-    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t.get(), owner, passwordDialogProc,
-                                   reinterpret_cast<LPARAM>(&c)) == IDOK;
-}
-
 // Closes the internet handles when the fetch ends, whichever way.
 struct Handles {
     HINTERNET internet = nullptr;
@@ -136,40 +73,54 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
     if (!open()) return page;
     DWORD status = statusNow();
     bool userTried = false;
+    bool rememberedTried = false;
     int dialogs = 0;
+    int offers = 0;
+    const std::string origin = UrlOrigin(url);
     while (status == 401) {
-        // The camera asks for a password: the user's NAME:PASSWORD once,
-        // or the dialog; set on the request, they are sent again with it,
-        // and once they are accepted WinInet keeps them for the process.
-        Credentials c;
+        // The camera asks for a password: the user's NAME:PASSWORD once, or
+        // the password remembered for this camera once, then the dialog;
+        // set on the request, they are sent again with it, and once they
+        // are accepted WinInet keeps them for the process.
+        PasswordQuestion c;
         if (!user.empty()) {
             if (userTried) break;
             userTried = true;
             const auto colon = user.find(':');
             c.user = user.substr(0, colon);
             c.password = colon == std::string::npos ? "" : user.substr(colon + 1);
+        } else if (!rememberedTried && FindCameraPassword(origin, c.user, c.password) == SecretStoreResult::Done) {
+            rememberedTried = true;
         } else {
+            rememberedTried = true;
             if (!interactive || dialogs == kDialogTries) break;
-            c.prompt = UrlAuthority(url) + (dialogs ? " did not accept them; its user name and password:"
-                                                     : " asks for a user name and password:");
-            if (!askPassword(owner, c)) break;
-            // A later offer goes on a fresh request, which the camera may
-            // let through at once.
-            if (dialogs++ > 0) {
-                if (!open()) return page;
-                if ((status = statusNow()) != 401) break;
-            }
+            c.prompt = UrlAuthority(url) + (offers ? " did not accept them; its user name and password:"
+                                                   : " asks for a user name and password:");
+            c.offerRemember = true;
+            if (!AskPasswordDialog(owner, c)) break;
+            ++dialogs;
+        }
+        // A later offer goes on a fresh request, which the camera may let
+        // through at once.
+        if (offers++ > 0) {
+            if (!open()) return page;
+            if ((status = statusNow()) != 401) break;
         }
         const bool set =
             InternetSetOptionA(h.request, INTERNET_OPTION_USERNAME, c.user.data(), static_cast<DWORD>(c.user.size())) &&
             InternetSetOptionA(h.request, INTERNET_OPTION_PASSWORD, c.password.data(), static_cast<DWORD>(c.password.size()));
-        SecureZeroMemory(c.password.data(), c.password.size());
-        if (!set) break;
-        if (!HttpSendRequestA(h.request, nullptr, 0, nullptr, 0)) {
+        if (set && !HttpSendRequestA(h.request, nullptr, 0, nullptr, 0)) {
+            SecureZeroMemory(c.password.data(), c.password.size());
             page.error = PageFetchError(url, GetLastError());
             return page;
         }
-        status = statusNow();
+        status = set ? statusNow() : status;
+        // Kept in the secret store once the camera took it.
+        if (set && c.remember && status != 401 &&
+            KeepCameraPassword(origin, c.user, c.password) != SecretStoreResult::Done)
+            std::fprintf(stderr, "camview: no secret store: the password is not remembered\n");
+        SecureZeroMemory(c.password.data(), c.password.size());
+        if (!set) break;
     }
 
     char buffer[4096];

@@ -29,6 +29,8 @@
 #include "host/win32/Container.h"
 #include "host/win32/FetchText.h"
 #include "host/win32/PageSource.h"
+#include "host/win32/PasswordCalls.h"
+#include "host/win32/PasswordDialog.h"
 #include "host/win32/PictureView.h"
 #include "host/win32/Snapshots.h"
 #include "host/win32/UserFolders.h"
@@ -89,6 +91,7 @@ private:
     PictureView m_picture;
     std::unique_ptr<Container> m_container;
     std::string m_pageUrl;
+    std::string m_user; // NAME:PASSWORD for the page's camera: given, typed, or none
     std::string m_failure;
     bool m_closed = false; // the person closed the window
     // Written by the frame's worker, read by the window's thread.
@@ -217,7 +220,7 @@ void ViewerWindow::updateStatus()
     if (now < m_noticeUntil) in.notice = m_notice;
     for (std::size_t i = 0; i < count; ++i) in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
     in.latestEvent = m_events.last();
-    in.credentialsGiven = !m_options.user.empty();
+    in.credentialsGiven = !m_user.empty();
     in.recording = m_recorder.status();
     const std::wstring line = Widen(ComposeStatusLine(in));
     // Set only when it changed: the static control repaints on each set.
@@ -291,6 +294,9 @@ bool ViewerWindow::key(const MSG& msg)
         return true;
     }
     switch (k) {
+    case VK_RETURN:
+        // The camera whose password was cancelled asks again.
+        return m_reconnect && m_reconnect->retryPassword(m_alone >= 0 ? m_alone : m_picture.controlUnderPointer());
     case VK_ESCAPE:
         m_log.write("\"key\":\"Escape\"");
         // In full screen Esc leaves it; else it is the browser's Stop.
@@ -380,7 +386,7 @@ bool ViewerWindow::loadPage(const std::string& pageUrl, PageSource& page)
 {
     auto result = std::make_shared<std::promise<PageSource>>();
     std::future<PageSource> fetched = result->get_future();
-    std::thread([result, pageUrl, params = m_options.params, user = m_options.user, owner = m_window] {
+    std::thread([result, pageUrl, params = m_options.params, user = m_user, owner = m_window] {
         result->set_value(LoadPageSource(pageUrl, params, user, owner, true, kPageTimeoutMs));
     }).detach();
     const auto limit = std::chrono::milliseconds(kPageTimeoutMs);
@@ -415,6 +421,7 @@ void ViewerWindow::closePage()
     m_picture.attach(nullptr, SIZE{0, 0});
     if (m_container) m_container->release();
     m_container.reset();
+    AnswerPasswordsWith(nullptr);
     m_reconnect.reset();
     m_alone = -1;
 }
@@ -450,6 +457,11 @@ int ViewerWindow::showPage(const std::string& pageUrl)
     };
     chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
     m_reconnect = std::make_unique<ReconnectWatch>(&m_log);
+    // The credentials given answer their camera once; after that, other
+    // cameras, and without them, the person is asked over the window.
+    AnswerPasswordsWith(std::make_shared<CameraCredentials>(pageUrl, m_user, PersonAskedInDialog(m_window),
+                                                            TellOnStderr(std::make_shared<std::atomic<EventLog*>>(&m_log)),
+                                                            SystemPasswordStore()));
     if (m_options.reconnect) chained = m_reconnect->listener(chained);
     ContainerSetup setup;
     setup.pageUrl = pageUrl;
@@ -457,9 +469,8 @@ int ViewerWindow::showPage(const std::string& pageUrl)
     setup.window = m_window;
     setup.stage = m_picture.stage();
     setup.inPlace = true;
-    const std::string user = m_options.user;
-    setup.getter = [user](const std::string& url, std::string& body, std::string& error) {
-        return FetchPageBody(url, user, nullptr, false, body, error);
+    setup.getter = [pageUrl, user = m_user](const std::string& url, std::string& body, std::string& error) {
+        return FetchPageBody(url, CredentialsForUrl(pageUrl, user, url), nullptr, false, body, error);
     };
     setup.listener = m_log.listener(chained);
     setup.policy = ControlPolicy(m_options.allowedClasses);
@@ -542,13 +553,19 @@ int ViewerWindow::run()
     // An address that cannot be shown leaves the window open: the address
     // dialog says why and asks again.
     std::string pageUrl = m_options.pageUrl;
+    m_user = m_options.user;
     std::string notice;
     int exitCode = 0;
     for (;;) {
         if (pageUrl.empty() && m_options.params.empty()) {
             SetWindowTextW(m_window, L"camview");
             SetWindowTextW(m_statusLine, Widen(notice).c_str());
-            pageUrl = AskAddress(m_window, RecentAddresses(RecentAddressesFile()).list(), notice);
+            // Credentials typed in the address answer its camera as the
+            // command line's do; the address goes on without them.
+            const ViewerAddress typed =
+                ReadViewerAddress(AskAddress(m_window, RecentAddresses(RecentAddressesFile()).list(), notice));
+            pageUrl = typed.url;
+            m_user = !typed.user.empty() ? typed.user : GivenUserFor(m_options, pageUrl);
             if (pageUrl.empty()) break;
         }
         exitCode = showPage(pageUrl);

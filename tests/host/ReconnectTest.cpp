@@ -45,12 +45,34 @@ TEST(Reconnect, OnlyTheStreamsErrorEndsIt)
     r.resize(2);
     for (const char* text : {"Connecting...", "", "Error Code(4000 / 0)", "frame"})
         EXPECT_FALSE(r.status(0, text, t0, wall)) << text;
-    EXPECT_TRUE(r.status(1, " Error Code(8020 / 0)\n", t0, wall));
+    EXPECT_TRUE(r.status(1, " Error Code(8000 / 0)\n", t0, wall));
     EXPECT_FALSE(r.waiting(0));
     EXPECT_TRUE(r.waiting(1));
     // Cameras out of range are ignored, not grown into.
     EXPECT_FALSE(r.status(7, " Error Code(4000 / 0)\n", t0, wall));
     EXPECT_EQ(r.size(), 2u);
+}
+
+// A cancelled password prompt (flag 0x20) is the person's no: that camera
+// waits for nothing and asks again only when told (Enter), once; the others
+// go on as before.
+TEST(Reconnect, ACancelledPasswordStopsItsCameraUntilItIsTriedAgain)
+{
+    Reconnector r;
+    r.resize(2);
+    EXPECT_FALSE(r.status(0, " Error Code(8020 / 0)\n", t0, wall));
+    EXPECT_TRUE(r.status(1, " Error Code(8000 / 0)\n", t0, wall));
+    EXPECT_EQ(r.overlay(0, t0), "password cancelled: Enter to try again");
+    EXPECT_EQ(r.due(t0 + Reconnector::kLongestWait * 4), std::vector<std::size_t>{1});
+    EXPECT_TRUE(r.stalled(t0 + Reconnector::kStall * 4, wall).empty());
+    EXPECT_FALSE(r.retryPassword(1));
+    EXPECT_TRUE(r.retryPassword(0));
+    EXPECT_FALSE(r.retryPassword(0));
+    EXPECT_EQ(r.overlay(0, t0).rfind("no picture since ", 0), 0u) << r.overlay(0, t0);
+    // After the browser's Stop nothing is tried again.
+    EXPECT_FALSE(r.status(0, " Error Code(20 / 0)\n", t0, wall));
+    r.stop();
+    EXPECT_FALSE(r.retryPassword(0));
 }
 
 TEST(Reconnect, APictureThatFreezesEndsTheStreamOnlyAfterItWasDrawn)

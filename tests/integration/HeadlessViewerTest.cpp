@@ -178,6 +178,44 @@ TEST(HeadlessViewer, AStreamAddressAndCredentialsInTheAddressWork)
     EXPECT_EQ(page.output.find("secret"), std::string::npos) << page.output;
 }
 
+// Credentials belong to the address they were given with: a page whose
+// control streams from another server that asks for a password sends that
+// server nothing, whichever way they were given, and the viewer says which
+// host asked, on standard error and in the report.
+TEST(HeadlessViewer, CredentialsReachOnlyTheOriginTheyWereGivenFor)
+{
+    Camsim other({"--user", "admin:secret", "--fps", "20"});
+    const std::string otherHost = "127.0.0.1:" + std::to_string(other.port());
+    Camsim page({"--user", "admin:secret", "--fps", "20", "--param",
+                 "ImagePath=http://" + otherHost + "/cgi-bin/nphContinuousServerPush?Resolution=320x240"});
+    const std::string pageUrl = page.url("/ImageViewer");
+    const std::string stdinFile = TempRegistry() + ".password";
+    std::ofstream(stdinFile) << "secret\n";
+    const struct {
+        const char* form;
+        std::string arguments;
+    } forms[] = {
+        {"--user", "'" + pageUrl + "' --user admin:secret"},
+        {"in the address", "'http://admin:secret@" + pageUrl.substr(7) + "'"},
+        {"--user NAME:- and standard input", "'" + pageUrl + "' --user admin:- < " + stdinFile},
+    };
+    for (const auto& f : forms) {
+        const std::size_t pageAsked = page.requests("ImageViewer").size();
+        const ViewerRun run = RunCamview("--headless --events --duration 3 " + f.arguments, TempRegistry());
+        EXPECT_GT(page.requests("ImageViewer").size(), pageAsked) << f.form << run.output;
+        // The other server asked and got none, and the viewer said so.
+        EXPECT_FALSE(other.requests("\"target\":\"/\"").empty()) << f.form << run.output;
+        EXPECT_TRUE(other.requests("\"authorization\":").empty()) << f.form;
+        EXPECT_NE(run.output.find("camview: " + otherHost + " asked for a password: the credentials given for 127.0.0.1:" +
+                                  std::to_string(page.port()) + " were not sent to it"),
+                  std::string::npos)
+            << f.form << run.output;
+        EXPECT_EQ(LinesWith(run.output, "\"password_asked_by\":\"" + otherHost + "\",\"credentials_sent\":false").size(), 1u)
+            << f.form << run.output;
+        EXPECT_EQ(run.output.find("secret"), std::string::npos) << f.form << run.output;
+    }
+}
+
 std::string readText(const std::string& path)
 {
     std::ifstream in(path);
