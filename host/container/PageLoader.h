@@ -19,9 +19,10 @@ struct PageLoad {
     std::string error; // set when the page could not be fetched
 };
 
-// timeoutMs: how long the page may take to answer (0: no bound of the viewer's).
+// timeoutMs: how long the whole fetch may take (0: no bound of the
+// viewer's); `cancel`, when set, ends it early.
 PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
-                  DWORD timeoutMs = 0);
+                  DWORD timeoutMs = 0, const std::atomic<bool>* cancel = nullptr);
 
 // What the viewer answers when a camera asks for a password (its page, a
 // control's preflight): what `credentials` decides.

@@ -154,8 +154,21 @@ void ReconnectWatch::grow(std::size_t camera)
 void ReconnectWatch::reportEnd(std::size_t camera, const std::string& why, std::chrono::milliseconds wait)
 {
     if (!m_log) return;
-    m_log->write("\"control\":" + std::to_string(camera) + ",\"stream_ended\":\"" + EventLog::Escape(why) +
-                 "\",\"reconnect_in_ms\":" + std::to_string(wait.count()));
+    m_log->write("\"control\":" + std::to_string(camera) + ",\"stream_ended\":\"" + EventLog::Escape(why) + "\"" +
+                 (m_reconnecting ? ",\"reconnect_in_ms\":" + std::to_string(wait.count()) : std::string()));
+}
+
+std::vector<std::pair<std::size_t, std::chrono::milliseconds>> ReconnectWatch::silent(Reconnector::Clock::time_point now,
+                                                                                      std::chrono::milliseconds least) const
+{
+    std::vector<std::pair<std::size_t, std::chrono::milliseconds>> out;
+    // Stopped by the user: no picture is what was asked for.
+    for (std::size_t camera = 0; !m_schedule.stopped() && camera < m_lastPicture.size(); ++camera) {
+        if (!m_lastPicture[camera]) continue;
+        const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(now - *m_lastPicture[camera]);
+        if (quiet >= least) out.emplace_back(camera, quiet);
+    }
+    return out;
 }
 
 ContainerListener ReconnectWatch::listener(ContainerListener chained)
@@ -164,6 +177,8 @@ ContainerListener ReconnectWatch::listener(ContainerListener chained)
     l.onFrame = [this, chained](int control, int width, int height) {
         if (control >= 0) {
             grow(static_cast<std::size_t>(control));
+            if (m_lastPicture.size() <= static_cast<std::size_t>(control)) m_lastPicture.resize(static_cast<std::size_t>(control) + 1);
+            m_lastPicture[static_cast<std::size_t>(control)] = Reconnector::Clock::now();
             m_schedule.picture(static_cast<std::size_t>(control), Reconnector::Clock::now(), std::time(nullptr));
         }
         if (chained.onFrame) chained.onFrame(control, width, height);
@@ -209,6 +224,7 @@ void ReconnectWatch::step()
     }
     for (const auto& [camera, wait] : m_schedule.stalled(now, std::time(nullptr)))
         reportEnd(camera, "no picture for " + std::to_string(Reconnector::kStall.count() / 1000) + " s", wait);
+    if (!m_reconnecting) return;
     for (const std::size_t camera : m_schedule.due(now)) {
         if (m_log)
             m_log->write("\"control\":" + std::to_string(camera) + ",\"reconnect\":" +

@@ -68,6 +68,7 @@ public:
     // The user stopped the cameras (the browser's Stop): nothing ends or
     // reconnects any more.
     void stop();
+    bool stopped() const { return m_stopped; }
     // How long until the next camera is due, or nothing when none waits.
     std::optional<Clock::duration> untilDue(Clock::time_point now) const;
 
@@ -127,6 +128,14 @@ public:
     void step();
     // The user stopped every camera: none is made again.
     void stop() { m_schedule.stop(); }
+    // Off (headless without --reconnect): ends are still reported, but no
+    // camera is made again.
+    void setReconnecting(bool on) { m_reconnecting = on; }
+    bool reconnecting() const { return m_reconnecting; }
+    // The cameras that drew pictures and then none for at least `least`
+    // by `now`, with how long, in order of camera.
+    std::vector<std::pair<std::size_t, std::chrono::milliseconds>> silent(Reconnector::Clock::time_point now,
+                                                                          std::chrono::milliseconds least) const;
     // The text over a waiting camera's last picture, or empty.
     std::string overlay(std::size_t camera) const { return m_schedule.overlay(camera, Reconnector::Clock::now()); }
     bool waiting(std::size_t camera) const { return m_schedule.waiting(camera); }
@@ -145,4 +154,6 @@ private:
     std::function<bool(std::size_t)> m_reload;
     std::function<bool(std::size_t)> m_ended;
     Reconnector m_schedule;
+    bool m_reconnecting = true;
+    std::vector<std::optional<Reconnector::Clock::time_point>> m_lastPicture; // per camera
 };

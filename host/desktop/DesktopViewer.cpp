@@ -41,6 +41,9 @@ namespace {
 constexpr int kMessageHeight = 44;
 constexpr int kStatusHeight = 22;
 constexpr int kMinWidth = 480;
+// How long a page may take to load in the window, the time its password
+// dialog is open not counted (as the Windows viewer gives it).
+constexpr DWORD kPageTimeoutMs = 20000;
 
 WPARAM keysOf(std::uint32_t buttons)
 {
@@ -115,6 +118,7 @@ private:
     std::string m_message;
     std::atomic<bool> m_messageChanged{true};
     std::string m_loading;
+    std::atomic<bool>* m_loadCancel = nullptr; // set while the page loads
     ControlStatuses m_events; // each camera's last event
     std::string m_propertyPage;
     // The times of each camera's frames drawn in the last two seconds.
@@ -425,7 +429,11 @@ void DesktopViewer::handle(const SDL_Event& e)
         if (dialog) m_dialog.typeText(e.text.text);
         break;
     case SDL_KEYDOWN:
-        if (dialog) {
+        if (m_loadCancel && !dialog) {
+            // While the page loads: Esc gives it up, q quits.
+            if (e.key.keysym.sym == SDLK_ESCAPE) m_loadCancel->store(true, std::memory_order_release);
+            if (e.key.keysym.sym == SDLK_q) m_running = false;
+        } else if (dialog) {
             switch (e.key.keysym.sym) {
             case SDLK_TAB: m_dialog.key(PasswordDialog::Key::Tab); break;
             case SDLK_RETURN:
@@ -516,6 +524,7 @@ void DesktopViewer::turn()
         while (SDL_PollEvent(&e)) handle(e);
     }
     if (m_container) m_container->pumpMessages();
+    if (m_session && m_session->log().broken()) m_running = false;
     if (m_container && m_options.reconnect) {
         m_reconnect.step();
         m_recorder.follow(*m_container); // a camera made again goes on into its file
@@ -710,10 +719,26 @@ int DesktopViewer::showPage()
     // The cell's last picture is kept before its control is made again.
     m_reconnect.setReload([this](std::size_t camera) { return reload(camera); });
 
-    m_loading = "loading " + m_pageUrl + " ...";
-    render();
-    const int exitCode = m_session->open();
+    // The page is fetched off the window's thread, so that the window
+    // keeps drawing, answers q and closing, and Esc gives the fetch up.
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> fetched{false};
+    PageLoad page;
+    std::thread fetcher([&] {
+        page = LoadPage(m_pageUrl, m_options.params, kPageTimeoutMs, &cancel);
+        fetched.store(true, std::memory_order_release);
+    });
+    m_loading = "loading " + (m_options.params.empty() ? UrlAuthority(m_pageUrl) : std::string("the parameters")) +
+                "... (Esc to cancel)";
+    m_loadCancel = &cancel;
+    while (!fetched.load(std::memory_order_acquire)) {
+        turn();
+        if (!m_running) cancel.store(true, std::memory_order_release);
+    }
+    fetcher.join();
+    m_loadCancel = nullptr;
     m_loading.clear();
+    const int exitCode = m_running ? m_session->open(page) : 1;
     if (exitCode == 0) {
         m_rates.resize(m_container->count());
         m_lastPictures.assign(m_container->count(), CellPicture{});

@@ -194,8 +194,10 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     ControlStatuses statuses;
     ContainerListener chained;
     chained.onStatus = [&](int control, const std::string& text) { statuses.set(control, text); };
+    // Ends are reported whether or not the cameras are made again.
     ReconnectWatch reconnect(&log);
-    if (options.reconnect) chained = reconnect.listener(chained);
+    reconnect.setReconnecting(options.reconnect);
+    chained = reconnect.listener(chained);
 
     // Only a shown window receives the system's mouse input: the controls
     // are then active in place in it and paint there.
@@ -245,7 +247,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     const long frames = RunHeadlessLoop(face, script, log,
                                         {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
                                          options.snapshotDir, options.record},
-                                        statuses, options.reconnect ? &reconnect : nullptr);
+                                        statuses, &reconnect);
     // The controls go first, then any button the script still holds is let
     // go: no control hears a release the script did not make.
     container->release();
@@ -253,5 +255,5 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     container.reset();
     AnswerPasswordsWith(nullptr);
     DestroyWindow(window);
-    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty());
+    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty(), &reconnect);
 }

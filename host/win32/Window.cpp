@@ -536,6 +536,11 @@ int ViewerWindow::showPage(const std::string& pageUrl)
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
         if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container->pollCursor();
+        // The report's reader went away: the run ends, its recordings closed.
+        if (m_log.broken() && !m_closed) {
+            m_closed = true;
+            DestroyWindow(m_window);
+        }
         // The control with the keyboard focus, reported when it changes, as
         // the headless run does.
         if (const int focused = m_container->focusedControl(); focused != m_focused) {
