@@ -56,6 +56,12 @@ CameraCredentials::CameraCredentials(const std::string& pageUrl, std::string giv
 
 CameraCredentials::~CameraCredentials() { wipe(m_givenPassword); }
 
+bool CameraCredentials::withheld() const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_reported.empty();
+}
+
 bool CameraCredentials::answer(const std::string& url, std::string& user, std::string& password,
                                const std::atomic<bool>& cancelled)
 {

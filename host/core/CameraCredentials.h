@@ -60,6 +60,9 @@ public:
     // Answers a request for `url` that was refused without credentials:
     // true with the user name and password to send, false for none.
     bool answer(const std::string& url, std::string& user, std::string& password, const std::atomic<bool>& cancelled);
+    // Whether the credentials given were kept from a camera that asked
+    // (so a camera without a picture need not have refused them).
+    bool withheld() const;
 
 private:
     std::string m_origin;
@@ -69,7 +72,7 @@ private:
     AskPerson m_person;
     TellUser m_tell;
     std::shared_ptr<PasswordStore> m_store;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::set<std::string> m_asked;    // origins answered once
     std::set<std::string> m_reported; // origins told about, once each
     bool m_noStoreTold = false;

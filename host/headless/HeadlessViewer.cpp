@@ -128,5 +128,5 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
                                          options.snapshotDir, options.record},
                                         statuses, &reconnect);
     session.close();
-    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty(), &reconnect);
+    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty() && !credentials->withheld(), &reconnect);
 }

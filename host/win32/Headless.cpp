@@ -205,9 +205,10 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     HWND window = makeViewerWindow(forPointer);
     // Headless no one can be asked: a camera that refuses the credentials
     // given, or asks without any for it, gets its request cancelled.
-    AnswerPasswordsWith(std::make_shared<CameraCredentials>(options.pageUrl, options.user, AskPerson(),
-                                                            TellOnStderr(std::make_shared<std::atomic<EventLog*>>(&log)),
-                                                            SystemPasswordStore()));
+    auto credentials = std::make_shared<CameraCredentials>(
+        options.pageUrl, options.user, AskPerson(), TellOnStderr(std::make_shared<std::atomic<EventLog*>>(&log)),
+        SystemPasswordStore());
+    AnswerPasswordsWith(credentials);
     // --duration bounds the whole run, the page's fetch included.
     const PageSource page = LoadPageSource(options.pageUrl, options.params, options.user, window, false,
                                            static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)));
@@ -255,5 +256,5 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     container.reset();
     AnswerPasswordsWith(nullptr);
     DestroyWindow(window);
-    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty(), &reconnect);
+    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty() && !credentials->withheld(), &reconnect);
 }

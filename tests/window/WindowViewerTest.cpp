@@ -475,6 +475,58 @@ TEST_F(WindowViewerRun, ThePasswordDialogLeavesNoImageBehind)
     EXPECT_TRUE(Eventually([&] { return pixel(400, 150) == kBackground; })) << std::hex << pixel(400, 150);
 }
 
+// Credentials typed into the address dialog answer the camera (no password
+// dialog comes) and are kept nowhere: the recent list (the user's alone),
+// the report and the messages show the address without them.
+TEST_F(WindowViewerRun, TypedCredentialsAreUsedAndKeptNowhere)
+{
+    Camsim cam({"--fps", "15", "--user", "admin:secret"});
+    start({});
+    window = addressDialog();
+    ASSERT_FALSE(window.empty()) << readFile(events);
+    const std::string address = "127.0.0.1:" + std::to_string(cam.port());
+    openAddress(window, "admin:secret@" + address);
+    ASSERT_TRUE(showsThePage(2)) << readFile(events);
+    const std::string recent = config + "/camview/recent";
+    EXPECT_EQ(readFile(recent), "http://" + address + "/ImageViewer\n");
+    namespace fs = std::filesystem;
+    EXPECT_EQ(fs::status(recent).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(config + "/camview").permissions(), fs::perms::owner_all);
+    EXPECT_EQ(readFile(events).find("secret"), std::string::npos) << readFile(events);
+}
+
+// Cancel means no: a cancelled password dialog leaves the camera alone,
+// its cell saying so, and does not come back by itself; Enter asks again.
+TEST_F(WindowViewerRun, ACancelledPasswordAsksAgainOnlyAfterEnter)
+{
+    Camsim cam({"--fps", "15", "--user", "admin:secret"});
+    start({cam.url("/ImageViewer")});
+    const auto dialogShown = [&] {
+        window = run("xdotool search --onlyvisible --name '^camview' 2>/dev/null");
+        window = window.substr(0, window.find('\n'));
+        return !window.empty() && pixel(400, 150) == kPanel;
+    };
+    ASSERT_TRUE(Eventually(dialogShown)) << readFile(events);
+    run("xdotool windowfocus --sync " + window + " 2>/dev/null");
+    run("xdotool key Escape");
+    ASSERT_TRUE(Eventually([&] { return !LinesWith(readFile(events), "\"password_cancelled\":true").empty(); }))
+        << readFile(events);
+    // The line over the cell, no dialog, no new request, for three seconds.
+    EXPECT_TRUE(Eventually([&] { return pixel(300, 10) == kPanel && pixel(400, 150) == kBackground; }));
+    const std::size_t asked = cam.requests("\"target\":\"/\"").size();
+    std::this_thread::sleep_for(3s);
+    EXPECT_EQ(cam.requests("\"target\":\"/\"").size(), asked);
+    EXPECT_EQ(pixel(400, 150), kBackground);
+    EXPECT_TRUE(LinesWith(readFile(events), "\"reconnect\":").empty()) << readFile(events);
+    run("xdotool key Return");
+    ASSERT_TRUE(Eventually(dialogShown)) << readFile(events);
+    run("xdotool type --delay 20 admin");
+    run("xdotool key Tab");
+    run("xdotool type --delay 20 secret");
+    run("xdotool key Return");
+    EXPECT_TRUE(showsThePage(2)) << readFile(events);
+}
+
 // A grid larger than the screen (nine cameras of 320 x 240 on an 800 x 600
 // screen) opens scaled to fit the screen.
 TEST_F(WindowViewerRun, AGridLargerThanTheScreenOpensScaledToFit)
