@@ -62,6 +62,7 @@ add_executable(win_viewer_tests ${PROJECT_SOURCE_DIR}/tests/windows/ViewerContai
                                 ${PROJECT_SOURCE_DIR}/tests/host/StatusLineTest.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/host/ReconnectTest.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/host/MessageFrameTest.cpp
-                                ${PROJECT_SOURCE_DIR}/tests/host/WindowCoreTest.cpp)
+                                ${PROJECT_SOURCE_DIR}/tests/host/WindowCoreTest.cpp
+                                ${PROJECT_SOURCE_DIR}/tests/host/SecretStoreTest.cpp)
 target_link_libraries(win_viewer_tests PRIVATE veviewer gtest gtest_main ve_warnings)
 set_target_properties(win_viewer_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})

@@ -36,17 +36,21 @@ DWORD WINAPI answeredInternetErrorDlg(HWND parent, HINTERNET request, DWORD erro
     }
     if (!credentials || error != ERROR_INTERNET_INCORRECT_PASSWORD)
         return real ? real(parent, request, error, flags, data) : ERROR_CANCELLED;
+    // The caller's last error stays as it was: the control reports it, and
+    // what the secret store or the dialog met is none of its business.
+    const DWORD lastError = GetLastError();
     const std::string url = requestUrl(request);
-    if (url.empty()) return ERROR_CANCELLED;
     std::string user;
     std::string password;
     const std::atomic<bool> never{false};
-    if (!credentials->answer(url, user, password, never)) return ERROR_CANCELLED;
-    const bool set =
+    DWORD answer = ERROR_CANCELLED;
+    if (!url.empty() && credentials->answer(url, user, password, never) &&
         InternetSetOptionA(request, INTERNET_OPTION_USERNAME, user.data(), static_cast<DWORD>(user.size())) &&
-        InternetSetOptionA(request, INTERNET_OPTION_PASSWORD, password.data(), static_cast<DWORD>(password.size()));
+        InternetSetOptionA(request, INTERNET_OPTION_PASSWORD, password.data(), static_cast<DWORD>(password.size())))
+        answer = ERROR_INTERNET_FORCE_RETRY;
     SecureZeroMemory(password.data(), password.size());
-    return set ? ERROR_INTERNET_FORCE_RETRY : ERROR_CANCELLED;
+    SetLastError(lastError);
+    return answer;
 }
 
 const ImportReplacement kPasswordCalls[] = {

@@ -5,8 +5,7 @@
 // other camera's; where none runs, the viewer says so once and goes on.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -20,8 +19,9 @@ const std::atomic<bool> kNever{false};
 TEST(SecretStore, ARememberedPasswordAnswersItsOwnCameraOnly)
 {
     // Origins of this run only: a store that runs may hold earlier runs'.
-    const std::string camera = "http://127.0.0.1:" + std::to_string(20000 + getpid() % 20000);
-    const std::string other = "http://127.0.0.1:" + std::to_string(40001 + getpid() % 20000);
+    const auto run = std::chrono::steady_clock::now().time_since_epoch().count() % 20000;
+    const std::string camera = "http://127.0.0.1:" + std::to_string(20000 + run);
+    const std::string other = "http://127.0.0.1:" + std::to_string(40001 + run);
     std::vector<std::string> told;
     const TellUser tell = [&](const std::string& line, const std::string&) { told.push_back(line); };
     int asked = 0;

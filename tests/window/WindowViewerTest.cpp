@@ -557,6 +557,23 @@ namespace {
 // picture's point; 0 the grid again; f full screen and back, a double click
 // on the status line and Esc likewise; s with the pointer on no camera
 // writes a PNG of each camera into Pictures.
+// A home folder and a fresh Wine prefix (Wine's X11 driver) of their own
+// beside `base`, for the Windows viewer in a window; answers the home.
+std::string x11WinePrefix(const std::string& wine, const std::string& base)
+{
+    const std::string home = base + ".home";
+    std::filesystem::create_directories(home);
+    setenv("HOME", home.c_str(), 1);
+    setenv("WINEPREFIX", (base + ".wine").c_str(), 1);
+    setenv("WINEDEBUG", "-all", 1);
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    const std::string server = wine.substr(0, wine.rfind('/') + 1) + "wineserver";
+    run("'" + wine + "' wineboot -i >/dev/null 2>&1; '" + server + "' -w");
+    return home;
+}
+
 TEST(WindowsViewerWindow, StaysAfterAFailureAndScalesShowsOneCameraFullScreenAndSnapshots)
 {
     const char* viewerPath = std::getenv("VE_WINDOWS_VIEWER");
@@ -567,18 +584,9 @@ TEST(WindowsViewerWindow, StaysAfterAFailureAndScalesShowsOneCameraFullScreenAnd
     setenv("DISPLAY", x.name().c_str(), 1);
     const std::string wine = std::getenv("VE_WINE") ? std::getenv("VE_WINE") : "/usr/lib/wine/wine64";
     const std::string base = TempRegistry();
-    const std::string home = base + ".home";
-    const std::string prefix = base + ".wine";
+    const std::string home = x11WinePrefix(wine, base);
     const std::string events = base + ".events";
-    std::filesystem::create_directories(home);
-    setenv("HOME", home.c_str(), 1);
-    setenv("WINEPREFIX", prefix.c_str(), 1);
-    setenv("WINEDEBUG", "-all", 1);
-    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
-    unsetenv("http_proxy");
-    unsetenv("HTTP_PROXY");
     const std::string server = wine.substr(0, wine.rfind('/') + 1) + "wineserver";
-    run("'" + wine + "' wineboot -i >/dev/null 2>&1; '" + server + "' -w");
 
     Camsim cam({"--fps", "15", "--objects", "2", "--param", "ClickAndCenter=Real"});
     auto viewer = std::make_unique<ChildProcess>(
@@ -754,3 +762,58 @@ TEST(WindowsViewerWindow, ACameraWhoseStreamEndedIsMadeAgain)
 }
 
 } // namespace
+
+// In camview.exe too: credentials typed into the address dialog answer the
+// camera and are kept nowhere; a cancelled password dialog leaves the camera
+// alone until Enter asks again.
+TEST(WindowsViewerWindow, TypedCredentialsAndACancelledPassword)
+{
+    const char* viewerPath = std::getenv("VE_WINDOWS_VIEWER");
+    if (!viewerPath || !*viewerPath) GTEST_SKIP() << "VE_WINDOWS_VIEWER names no camview.exe";
+    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
+    VirtualDisplay x;
+    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
+    setenv("DISPLAY", x.name().c_str(), 1);
+    const std::string wine = std::getenv("VE_WINE") ? std::getenv("VE_WINE") : "/usr/lib/wine/wine64";
+    const std::string base = TempRegistry();
+    x11WinePrefix(wine, base);
+    const std::string events = base + ".events";
+    Camsim cam({"--fps", "15", "--user", "admin:secret"});
+    const std::string address = "127.0.0.1:" + std::to_string(cam.port());
+    const auto framesAtLeast = [&](std::size_t n) { return LinesWith(readFile(events), "\"frame\":").size() >= n; };
+    {
+        ChildProcess viewer({wine, viewerPath, "--events"}, events);
+        const std::string dialog = addressDialog();
+        ASSERT_FALSE(dialog.empty()) << readFile(events);
+        openAddress(dialog, "admin:secret@" + address);
+        ASSERT_TRUE(Eventually([&] { return framesAtLeast(2); }, 60s)) << readFile(events);
+        const std::string recent = run("cat \"$(find '" + base + ".wine' -name recent-addresses | head -n 1)\"");
+        EXPECT_EQ(recent, "http://" + address + "/ImageViewer\n");
+        EXPECT_EQ(readFile(events).find("secret"), std::string::npos) << readFile(events);
+    }
+    ChildProcess viewer({wine, viewerPath, "--events", cam.url("/ImageViewer")}, base + ".events2");
+    const auto passwordDialog = [] {
+        const std::string found = run("xdotool search --onlyvisible --name '^camview: password$' 2>/dev/null");
+        return found.substr(0, found.find('\n'));
+    };
+    std::string dialog;
+    ASSERT_TRUE(Eventually([&] { return !(dialog = passwordDialog()).empty(); }, 60s)) << readFile(base + ".events2");
+    run("xdotool windowfocus --sync " + dialog + " 2>/dev/null; xdotool key Escape");
+    ASSERT_TRUE(Eventually([&] { return !LinesWith(readFile(base + ".events2"), "\"password_cancelled\":true").empty(); }))
+        << readFile(base + ".events2");
+    const std::size_t asked = cam.requests("\"target\":\"/\"").size();
+    std::this_thread::sleep_for(3s);
+    EXPECT_EQ(cam.requests("\"target\":\"/\"").size(), asked);
+    EXPECT_TRUE(passwordDialog().empty());
+    std::string window = run("xdotool search --onlyvisible --name '^camview - 127' 2>/dev/null");
+    window = window.substr(0, window.find('\n'));
+    ASSERT_FALSE(window.empty());
+    run("xdotool windowfocus --sync " + window + " 2>/dev/null; xdotool key Return");
+    ASSERT_TRUE(Eventually([&] { return !(dialog = passwordDialog()).empty(); }, 20s)) << readFile(base + ".events2");
+    run("xdotool windowfocus --sync " + dialog + " 2>/dev/null; xdotool type --delay 20 admin; xdotool key Tab; "
+        "xdotool type --delay 20 secret; xdotool key Return");
+    EXPECT_TRUE(Eventually([&] { return !LinesWith(readFile(base + ".events2"), "\"frame\":").empty(); }, 30s))
+        << readFile(base + ".events2");    run("xdotool key --window " + window + " q 2>/dev/null");
+    EXPECT_TRUE(Eventually([&] { return !viewer.running(); }));
+    run("'" + wine.substr(0, wine.rfind('/') + 1) + "wineserver' -k 2>/dev/null");
+}
