@@ -17,7 +17,13 @@ bool ControlStreamEnded(IUnknown* control)
     return answered && ended;
 }
 
-void Reconnector::resize(std::size_t cameras) { m_cameras.resize(cameras); }
+void Reconnector::resize(std::size_t cameras)
+{
+    // A camera first heard of after Stop is stopped too.
+    Camera fresh;
+    fresh.stopped = m_stopped;
+    m_cameras.resize(cameras, fresh);
+}
 
 void Reconnector::picture(std::size_t camera, Clock::time_point now, std::time_t when)
 {
@@ -31,7 +37,7 @@ void Reconnector::picture(std::size_t camera, Clock::time_point now, std::time_t
 
 std::optional<std::chrono::milliseconds> Reconnector::ended(std::size_t camera, Clock::time_point now, std::time_t when)
 {
-    if (m_stopped || camera >= m_cameras.size() || m_cameras[camera].waiting) return std::nullopt;
+    if (camera >= m_cameras.size() || m_cameras[camera].stopped || m_cameras[camera].waiting) return std::nullopt;
     Camera& c = m_cameras[camera];
     // The fresh control has drawn nothing yet: its own picture may freeze
     // only once it drew one.
@@ -64,7 +70,19 @@ std::vector<std::pair<std::size_t, std::chrono::milliseconds>> Reconnector::stal
 void Reconnector::stop()
 {
     m_stopped = true;
-    for (Camera& c : m_cameras) c.waiting = false;
+    for (Camera& c : m_cameras) {
+        c.waiting = false;
+        c.stopped = true;
+    }
+}
+
+bool Reconnector::stopped(std::size_t camera) const { return camera < m_cameras.size() ? m_cameras[camera].stopped : m_stopped; }
+
+void Reconnector::resume(std::size_t camera)
+{
+    if (camera >= m_cameras.size()) resize(camera + 1);
+    m_cameras[camera] = Camera{};
+    m_stopped = std::any_of(m_cameras.begin(), m_cameras.end(), [](const Camera& c) { return c.stopped; });
 }
 
 std::vector<std::size_t> Reconnector::due(Clock::time_point now)
@@ -97,7 +115,7 @@ int Reconnector::attempts(std::size_t camera) const { return camera < m_cameras.
 
 std::string Reconnector::overlay(std::size_t camera, Clock::time_point now) const
 {
-    if (m_stopped || camera >= m_cameras.size()) return {};
+    if (camera >= m_cameras.size() || m_cameras[camera].stopped) return {};
     const Camera& c = m_cameras[camera];
     if (!c.waiting && c.attempts == 0) return {};
     const std::time_t since = c.lastPicture ? c.lastPicture : c.endedAt;
@@ -117,6 +135,12 @@ void ReconnectWatch::attach(ControlHost& host)
     m_ended = [&host](std::size_t camera) { return ControlStreamEnded(host.control(camera)); };
 }
 
+void ReconnectWatch::resume(std::size_t camera)
+{
+    m_schedule.resume(camera);
+    if (camera < m_lastPicture.size()) m_lastPicture[camera].reset();
+}
+
 void ReconnectWatch::grow(std::size_t camera)
 {
     if (camera >= m_schedule.size()) m_schedule.resize(camera + 1);
@@ -134,8 +158,8 @@ std::vector<std::pair<std::size_t, std::chrono::milliseconds>> ReconnectWatch::s
 {
     std::vector<std::pair<std::size_t, std::chrono::milliseconds>> out;
     // Stopped by the user: no picture is what was asked for.
-    for (std::size_t camera = 0; !m_schedule.stopped() && camera < m_lastPicture.size(); ++camera) {
-        if (!m_lastPicture[camera]) continue;
+    for (std::size_t camera = 0; camera < m_lastPicture.size(); ++camera) {
+        if (!m_lastPicture[camera] || m_schedule.stopped(camera)) continue;
         const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(now - *m_lastPicture[camera]);
         if (quiet >= least) out.emplace_back(camera, quiet);
     }

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "host/page/ProxyInUse.h"
 #include "host/page/NetworkErrors.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/wininet/WinInet.h"
@@ -115,7 +116,7 @@ FetchedPage FetchViewerPage(const std::string& url, DWORD timeoutMs, const std::
     const auto failed = [&](DWORD error) {
         const DWORD why = deadline.ended();
         page.error = why == ERROR_INTERNET_OPERATION_CANCELLED ? "loading " + url + " was cancelled"
-                                                                : PageFetchError(url, why ? why : error);
+                                                                : PageFetchError(url, why ? why : error, ProxyInUse(url));
         return page;
     };
     HINTERNET request = InternetOpenUrlA(internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);

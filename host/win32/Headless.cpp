@@ -202,6 +202,16 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     // are then active in place in it and paint there.
     const bool forPointer = movesThePointer(script);
     HWND window = makeViewerWindow(forPointer);
+    if (!window) {
+        // Without a window the controls' timers never run: the run would
+        // sit at "Connecting..." and end with no picture, saying nothing.
+        std::fprintf(stderr,
+                     "camview: no window can be made here (error %lu), and the controls need windows even headless; "
+                     "under Wine, set DISPLAY to a running X server, or choose Wine's null display driver: "
+                     "wine reg add \"HKCU\\Software\\Wine\\Drivers\" /v Graphics /d null /f\n",
+                     GetLastError());
+        return 2;
+    }
     // --duration bounds the whole run, the page's fetch included.
     const PageSource page = LoadPageSource(options.pageUrl, options.params, options.user, window, false,
                                            static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)));
