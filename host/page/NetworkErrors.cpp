@@ -107,6 +107,11 @@ std::string PageFetchError(const std::string& url, DWORD code, const std::string
         case 12031: return through + " broke the connection off" + number(code);
         default: break;
         }
+        if (code != 12005 && code != 12006 && code != 12152) {
+            const char* words = NetworkErrorWords(code);
+            return "cannot fetch " + url + " through the proxy " + proxy +
+                   (words ? std::string(": ") + words + number(code) : " (error " + std::to_string(code) + ")");
+        }
     }
     switch (code) {
     case 12005:

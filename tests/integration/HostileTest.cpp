@@ -108,7 +108,7 @@ const Hostile kCases[] = {
          args = "--headless '" + server->url("/ImageViewer") + "' --duration 2";
          return std::make_shared<std::pair<std::shared_ptr<HostileServer>, std::shared_ptr<RefusingPort>>>(server, refusing);
      },
-     1, "cannot reach the proxy 127.0.0.1:", 20},
+     1, "the proxy 127.0.0.1:", 20},
 };
 
 class HostileRun : public ::testing::TestWithParam<Hostile> {};
