@@ -418,6 +418,18 @@ bool ViewerWindow::loadPage(const std::string& pageUrl, PageSource& page)
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) return false;
+            // Esc gives the page up (the worker ends with the process, or
+            // when WinInet lets it go); q quits.
+            if (msg.message == WM_KEYDOWN && (msg.hwnd == m_window || IsChild(m_window, msg.hwnd))) {
+                if (msg.wParam == VK_ESCAPE) {
+                    page.error = "loading " + UrlAuthority(pageUrl) + " was cancelled";
+                    return true;
+                }
+                if (msg.wParam == 'Q') {
+                    m_closed = true;
+                    DestroyWindow(m_window);
+                }
+            }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -442,7 +454,8 @@ int ViewerWindow::showPage(const std::string& pageUrl)
 {
     m_pageUrl = pageUrl;
     m_failure.clear();
-    SetWindowTextW(m_statusLine, (L"loading " + Widen(pageUrl.empty() ? "the parameters" : pageUrl) + L" ...").c_str());
+    SetWindowTextW(m_statusLine,
+                   (L"loading " + Widen(pageUrl.empty() ? "the parameters" : UrlAuthority(pageUrl)) + L"... (Esc to cancel)").c_str());
     UpdateWindow(m_window);
     PageSource page;
     if (!loadPage(pageUrl, page)) return 0; // the window was closed meanwhile
