@@ -26,6 +26,7 @@ add_library(vepage STATIC ${VE_PAGE_READER_SOURCES})
 target_link_libraries(vepage PUBLIC ve_root PRIVATE ve_win_libxml2 ve_warnings)
 
 add_library(camview_fetch STATIC ${PROJECT_SOURCE_DIR}/host/win32/PageFetch.cpp
+                                 ${PROJECT_SOURCE_DIR}/host/page/ProxyInUse.cpp
                                  ${PROJECT_SOURCE_DIR}/host/win32/PasswordDialog.cpp
                                  ${PROJECT_SOURCE_DIR}/platform/secrets/win32/CredentialManager.cpp)
 target_link_libraries(camview_fetch PUBLIC vepage camview_options wininet user32 advapi32 PRIVATE ve_warnings)

@@ -26,7 +26,13 @@ bool ControlStreamEnded(IUnknown* control)
     return answered && ended;
 }
 
-void Reconnector::resize(std::size_t cameras) { m_cameras.resize(cameras); }
+void Reconnector::resize(std::size_t cameras)
+{
+    // A camera first heard of after Stop is stopped too.
+    Camera fresh;
+    fresh.stopped = m_stopped;
+    m_cameras.resize(cameras, fresh);
+}
 
 void Reconnector::picture(std::size_t camera, Clock::time_point now, std::time_t when)
 {
@@ -41,7 +47,7 @@ void Reconnector::picture(std::size_t camera, Clock::time_point now, std::time_t
 
 std::optional<std::chrono::milliseconds> Reconnector::ended(std::size_t camera, Clock::time_point now, std::time_t when)
 {
-    if (m_stopped || camera >= m_cameras.size() || m_cameras[camera].waiting) return std::nullopt;
+    if (camera >= m_cameras.size() || m_cameras[camera].stopped || m_cameras[camera].waiting) return std::nullopt;
     Camera& c = m_cameras[camera];
     // The fresh control has drawn nothing yet: its own picture may freeze
     // only once it drew one.
@@ -57,7 +63,7 @@ std::optional<std::chrono::milliseconds> Reconnector::ended(std::size_t camera, 
 std::optional<std::chrono::milliseconds> Reconnector::status(std::size_t camera, const std::string& text,
                                                              Clock::time_point now, std::time_t when)
 {
-    if (IsPasswordCancelledStatus(text) && camera < m_cameras.size() && !m_stopped) {
+    if (IsPasswordCancelledStatus(text) && camera < m_cameras.size() && !m_cameras[camera].stopped) {
         m_cameras[camera].passwordCancelled = true;
         m_cameras[camera].waiting = false;
         return std::nullopt;
@@ -79,7 +85,19 @@ std::vector<std::pair<std::size_t, std::chrono::milliseconds>> Reconnector::stal
 void Reconnector::stop()
 {
     m_stopped = true;
-    for (Camera& c : m_cameras) c.waiting = false;
+    for (Camera& c : m_cameras) {
+        c.waiting = false;
+        c.stopped = true;
+    }
+}
+
+bool Reconnector::stopped(std::size_t camera) const { return camera < m_cameras.size() ? m_cameras[camera].stopped : m_stopped; }
+
+void Reconnector::resume(std::size_t camera)
+{
+    if (camera >= m_cameras.size()) resize(camera + 1);
+    m_cameras[camera] = Camera{};
+    m_stopped = std::any_of(m_cameras.begin(), m_cameras.end(), [](const Camera& c) { return c.stopped; });
 }
 
 std::vector<std::size_t> Reconnector::due(Clock::time_point now)
@@ -115,7 +133,7 @@ bool Reconnector::passwordCancelled(std::size_t camera) const
 
 bool Reconnector::retryPassword(std::size_t camera)
 {
-    if (m_stopped || !passwordCancelled(camera)) return false;
+    if (!passwordCancelled(camera) || m_cameras[camera].stopped) return false;
     m_cameras[camera].passwordCancelled = false;
     ++m_cameras[camera].attempts;
     return true;
@@ -125,7 +143,7 @@ int Reconnector::attempts(std::size_t camera) const { return camera < m_cameras.
 
 std::string Reconnector::overlay(std::size_t camera, Clock::time_point now) const
 {
-    if (m_stopped || camera >= m_cameras.size()) return {};
+    if (camera >= m_cameras.size() || m_cameras[camera].stopped) return {};
     const Camera& c = m_cameras[camera];
     if (c.passwordCancelled) return kPasswordCancelledOverlay;
     if (!c.waiting && c.attempts == 0) return {};
@@ -146,6 +164,12 @@ void ReconnectWatch::attach(ControlHost& host)
     m_ended = [&host](std::size_t camera) { return ControlStreamEnded(host.control(camera)); };
 }
 
+void ReconnectWatch::resume(std::size_t camera)
+{
+    m_schedule.resume(camera);
+    if (camera < m_lastPicture.size()) m_lastPicture[camera].reset();
+}
+
 void ReconnectWatch::grow(std::size_t camera)
 {
     if (camera >= m_schedule.size()) m_schedule.resize(camera + 1);
@@ -163,8 +187,8 @@ std::vector<std::pair<std::size_t, std::chrono::milliseconds>> ReconnectWatch::s
 {
     std::vector<std::pair<std::size_t, std::chrono::milliseconds>> out;
     // Stopped by the user: no picture is what was asked for.
-    for (std::size_t camera = 0; !m_schedule.stopped() && camera < m_lastPicture.size(); ++camera) {
-        if (!m_lastPicture[camera]) continue;
+    for (std::size_t camera = 0; camera < m_lastPicture.size(); ++camera) {
+        if (!m_lastPicture[camera] || m_schedule.stopped(camera)) continue;
         const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(now - *m_lastPicture[camera]);
         if (quiet >= least) out.emplace_back(camera, quiet);
     }

@@ -68,7 +68,10 @@ public:
     // The user stopped the cameras (the browser's Stop): nothing ends or
     // reconnects any more.
     void stop();
-    bool stopped() const { return m_stopped; }
+    // Whether the user stopped the camera (and has not reloaded it since).
+    bool stopped(std::size_t camera) const;
+    // The user reloaded a camera: it starts afresh, as a new one.
+    void resume(std::size_t camera);
     // How long until the next camera is due, or nothing when none waits.
     std::optional<Clock::duration> untilDue(Clock::time_point now) const;
 
@@ -96,6 +99,7 @@ private:
         std::optional<Clock::time_point> lastPictureAt; // since the control was made
         std::time_t endedAt = 0;
         bool passwordCancelled = false;
+        bool stopped = false;
     };
     std::vector<Camera> m_cameras;
     bool m_stopped = false;
@@ -128,6 +132,9 @@ public:
     void step();
     // The user stopped every camera: none is made again.
     void stop() { m_schedule.stop(); }
+    bool stopped(std::size_t camera) const { return m_schedule.stopped(camera); }
+    // The user reloaded the camera (F5, Enter): it is watched afresh.
+    void resume(std::size_t camera);
     // Off (headless without --reconnect): ends are still reported, but no
     // camera is made again.
     void setReconnecting(bool on) { m_reconnecting = on; }

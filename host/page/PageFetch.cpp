@@ -9,6 +9,8 @@
 #include <thread>
 
 #include "host/page/NetworkErrors.h"
+#include "host/page/ProxyInUse.h"
+#include "host/page/ViewerPage.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/wininet/WinInet.h"
 
@@ -114,8 +116,8 @@ FetchedPage FetchViewerPage(const std::string& url, DWORD timeoutMs, const std::
     FetchDeadline deadline(internet, timeoutMs, cancel);
     const auto failed = [&](DWORD error) {
         const DWORD why = deadline.ended();
-        page.error = why == ERROR_INTERNET_OPERATION_CANCELLED ? "loading " + url + " was cancelled"
-                                                                : PageFetchError(url, why ? why : error);
+        page.error = why == ERROR_INTERNET_OPERATION_CANCELLED ? "loading " + UrlAuthority(url) + " was cancelled"
+                                                                : PageFetchError(url, why ? why : error, ProxyInUse(url));
         return page;
     };
     HINTERNET request = InternetOpenUrlA(internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);

@@ -203,6 +203,16 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     // are then active in place in it and paint there.
     const bool forPointer = movesThePointer(script);
     HWND window = makeViewerWindow(forPointer);
+    if (!window) {
+        // Without a window the controls' timers never run: the run would
+        // sit at "Connecting..." and end with no picture, saying nothing.
+        std::fprintf(stderr,
+                     "camview: no window can be made here (error %lu), and the controls need windows even headless; "
+                     "under Wine, set DISPLAY to a running X server, or choose Wine's null display driver: "
+                     "wine reg add \"HKCU\\Software\\Wine\\Drivers\" /v Graphics /d null /f\n",
+                     GetLastError());
+        return 2;
+    }
     // Headless no one can be asked: a camera that refuses the credentials
     // given, or asks without any for it, gets its request cancelled.
     auto credentials = std::make_shared<CameraCredentials>(

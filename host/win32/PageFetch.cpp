@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/core/ViewerAddress.h"
+#include "host/page/ProxyInUse.h"
 #include "host/page/NetworkErrors.h"
 #include "host/page/ViewerPage.h"
 #include "host/win32/PasswordDialog.h"
@@ -61,7 +62,7 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
     const auto open = [&] {
         if (h.request) InternetCloseHandle(h.request);
         h.request = InternetOpenUrlA(h.internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-        if (!h.request) page.error = PageFetchError(url, GetLastError());
+        if (!h.request) page.error = PageFetchError(url, GetLastError(), ProxyInUse(url));
         return h.request != nullptr;
     };
     const auto statusNow = [&] {
@@ -111,7 +112,7 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
             InternetSetOptionA(h.request, INTERNET_OPTION_PASSWORD, c.password.data(), static_cast<DWORD>(c.password.size()));
         if (set && !HttpSendRequestA(h.request, nullptr, 0, nullptr, 0)) {
             SecureZeroMemory(c.password.data(), c.password.size());
-            page.error = PageFetchError(url, GetLastError());
+            page.error = PageFetchError(url, GetLastError(), ProxyInUse(url));
             return page;
         }
         status = set ? statusNow() : status;

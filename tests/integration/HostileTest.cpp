@@ -14,6 +14,7 @@
 #include "tests/integration/Processes.h"
 #include "tests/integration/Viewer.h"
 #include "tests/support/HostileServer.h"
+#include "tests/support/Loopback.h"
 #include "tests/support/RecordedFile.h"
 
 namespace {
@@ -22,7 +23,7 @@ struct Hostile {
     const char* name;
     // Starts what the run needs (kept alive by the returned object) and
     // gives the viewer's arguments; `dir` is a fresh folder.
-    std::function<std::shared_ptr<void>(const std::string& dir, std::string& arguments)> setUp;
+    std::function<std::shared_ptr<void>(const std::string& dir, std::string& arguments, std::string& proxy)> setUp;
     int exitCode;
     const char* says;        // text the viewer's output must hold
     int mostSeconds;         // the run ends within this (a generous bound, not a speed)
@@ -40,7 +41,7 @@ const Hostile kCases[] = {
     // A page that trickles a byte every 200 ms: the whole fetch has one
     // deadline, the run's duration, not one per byte.
     {"TricklingPage",
-     [](const std::string&, std::string& args) {
+     [](const std::string&, std::string& args, std::string&) {
          auto server = std::make_shared<HostileServer>(std::vector<HostileServer::Route>{
              {"/", HostileServer::Behaviour::Trickle, page(1), std::chrono::milliseconds(200)}});
          args = "--headless '" + server->url("/ImageViewer") + "' --duration 3";
@@ -50,7 +51,7 @@ const Hostile kCases[] = {
     // Two hundred OBJECTs: the first 64 are made, the rest named, and the
     // run (threads, shutdown) stays bounded.
     {"HugeObjectCount",
-     [](const std::string&, std::string& args) {
+     [](const std::string&, std::string& args, std::string&) {
          auto server = std::make_shared<HostileServer>(std::vector<HostileServer::Route>{
              {"/ImageViewer", HostileServer::Behaviour::Answer, page(200)}});
          args = "--headless '" + server->url("/ImageViewer") + "' --duration 2";
@@ -60,7 +61,7 @@ const Hostile kCases[] = {
     // The report's reader goes away after a dozen lines while the camera is
     // recorded: the run ends by itself and the file is whole.
     {"ReportReaderGoesAway",
-     [](const std::string& dir, std::string& args) {
+     [](const std::string& dir, std::string& args, std::string&) {
          auto cam = std::make_shared<Camsim>(std::vector<std::string>{"--fps", "20"});
          args = "--headless '" + cam->url("/ImageViewer") + "' --events --record '" + dir + "/a.mkv' --duration 20 2>" + dir +
                 "/err | head -12"; // unquoted: the folder is a Linux path under Wine too
@@ -75,7 +76,7 @@ const Hostile kCases[] = {
      }},
     // A recording's name that is taken gets "-2": the first file stays.
     {"RecordingNameTaken",
-     [](const std::string& dir, std::string& args) {
+     [](const std::string& dir, std::string& args, std::string&) {
          auto cam = std::make_shared<Camsim>(std::vector<std::string>{"--fps", "20"});
          std::filesystem::create_directories(dir);
          { std::ofstream(dir + "/two.mkv") << "an earlier recording"; }
@@ -91,12 +92,23 @@ const Hostile kCases[] = {
     // A stream that ends after its pictures is reported without
     // --reconnect too, with no wait to come.
     {"StreamEndReportedWithoutReconnect",
-     [](const std::string&, std::string& args) {
+     [](const std::string&, std::string& args, std::string&) {
          auto cam = std::make_shared<Camsim>(std::vector<std::string>{"--fps", "20", "--close-after", "3"});
          args = "--headless '" + cam->url("/ImageViewer") + "' --events --duration 2";
          return cam;
      },
      0, "\"stream_ended\":\"the stream ended\"}", 20},
+    // A proxy that refuses is named as the proxy, not the camera.
+    {"ProxyRefuses",
+     [](const std::string&, std::string& args, std::string& proxy) {
+         auto server = std::make_shared<HostileServer>(std::vector<HostileServer::Route>{
+             {"/ImageViewer", HostileServer::Behaviour::Answer, page(1)}});
+         auto refusing = std::make_shared<RefusingPort>();
+         proxy = "http://127.0.0.1:" + std::to_string(refusing->port());
+         args = "--headless '" + server->url("/ImageViewer") + "' --duration 2";
+         return std::make_shared<std::pair<std::shared_ptr<HostileServer>, std::shared_ptr<RefusingPort>>>(server, refusing);
+     },
+     1, "the proxy 127.0.0.1:", 20},
 };
 
 class HostileRun : public ::testing::TestWithParam<Hostile> {};
@@ -107,9 +119,10 @@ TEST_P(HostileRun, EndsInTimeAndSaysWhy)
     const std::string dir = TempRegistry() + ".d";
     std::filesystem::create_directories(dir);
     std::string arguments;
-    const std::shared_ptr<void> servers = c.setUp(dir, arguments);
+    std::string proxy;
+    const std::shared_ptr<void> servers = c.setUp(dir, arguments, proxy);
     const auto start = std::chrono::steady_clock::now();
-    const ViewerRun run = RunCamview(arguments, TempRegistry());
+    const ViewerRun run = RunCamview(arguments, TempRegistry(), proxy);
     const auto took = std::chrono::steady_clock::now() - start;
     std::ifstream err(dir + "/err");
     const std::string output = run.output + std::string(std::istreambuf_iterator<char>(err), {});
