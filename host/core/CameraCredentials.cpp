@@ -67,11 +67,9 @@ bool CameraCredentials::answer(const std::string& url, std::string& user, std::s
 {
     const std::string origin = UrlOrigin(url);
     bool askedBefore = false;
-    bool tellElsewhere = false;
     {
         std::lock_guard lock(m_mutex);
         askedBefore = !m_asked.insert(origin).second;
-        tellElsewhere = m_given && origin != m_origin && m_reported.insert(origin).second;
     }
     if (!askedBefore && m_given && origin == m_origin) {
         user = m_givenUser;
@@ -79,6 +77,11 @@ bool CameraCredentials::answer(const std::string& url, std::string& user, std::s
         return true;
     }
     if (!askedBefore && m_store && m_store->find(origin, user, password)) return true;
+    bool tellElsewhere = false;
+    {
+        std::lock_guard lock(m_mutex);
+        tellElsewhere = m_given && origin != m_origin && m_reported.insert(origin).second;
+    }
     if (tellElsewhere && m_tell) {
         const std::string host = OriginHost(origin);
         m_tell(host + " asked for a password: the credentials given for " + OriginHost(m_origin) +

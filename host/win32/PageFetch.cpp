@@ -62,7 +62,10 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
     const auto open = [&] {
         if (h.request) InternetCloseHandle(h.request);
         h.request = InternetOpenUrlA(h.internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-        if (!h.request) page.error = PageFetchError(url, GetLastError(), ProxyInUse(url));
+        if (!h.request) {
+            const DWORD error = GetLastError(); // before ProxyInUse, which may set another
+            page.error = PageFetchError(url, error, ProxyInUse(url));
+        }
         return h.request != nullptr;
     };
     const auto statusNow = [&] {
@@ -111,8 +114,9 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
             InternetSetOptionA(h.request, INTERNET_OPTION_USERNAME, c.user.data(), static_cast<DWORD>(c.user.size())) &&
             InternetSetOptionA(h.request, INTERNET_OPTION_PASSWORD, c.password.data(), static_cast<DWORD>(c.password.size()));
         if (set && !HttpSendRequestA(h.request, nullptr, 0, nullptr, 0)) {
+            const DWORD error = GetLastError(); // before ProxyInUse, which may set another
             SecureZeroMemory(c.password.data(), c.password.size());
-            page.error = PageFetchError(url, GetLastError(), ProxyInUse(url));
+            page.error = PageFetchError(url, error, ProxyInUse(url));
             return page;
         }
         status = set ? statusNow() : status;
