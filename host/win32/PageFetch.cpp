@@ -97,6 +97,10 @@ struct Handles {
 
 } // namespace
 
+// Why a fetch failed; the error is taken before the proxy is asked for,
+// which sets the thread's last error again.
+static std::string fetchError(const std::string& url, DWORD error) { return PageFetchError(url, error, ProxyInUse(url)); }
+
 FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWND owner, bool interactive,
                             DWORD timeoutMs)
 {
@@ -125,7 +129,7 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
     const auto open = [&] {
         if (h.request) InternetCloseHandle(h.request);
         h.request = InternetOpenUrlA(h.internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-        if (!h.request) page.error = PageFetchError(url, GetLastError(), ProxyInUse(url));
+        if (!h.request) page.error = fetchError(url, GetLastError());
         return h.request != nullptr;
     };
     const auto statusNow = [&] {
@@ -167,7 +171,7 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
         SecureZeroMemory(c.password.data(), c.password.size());
         if (!set) break;
         if (!HttpSendRequestA(h.request, nullptr, 0, nullptr, 0)) {
-            page.error = PageFetchError(url, GetLastError(), ProxyInUse(url));
+            page.error = fetchError(url, GetLastError());
             return page;
         }
         status = statusNow();
