@@ -15,8 +15,6 @@ public:
     // them. Bytes after the head are never taken.
     std::size_t Feed(const char* bytes, std::size_t count);
     bool Done() const { return m_phase == Phase::Done; }
-    // The status line is complete (the status is known).
-    bool HasStatus() const { return m_phase == Phase::Lines || m_phase == Phase::Done; }
     // The decimal value of the leading digits of the second token (at most
     // six of them).
     int Status() const { return m_status; }
