@@ -25,7 +25,7 @@ set_target_properties(ve_win_libxml2 PROPERTIES
 add_library(vepage STATIC ${VE_PAGE_READER_SOURCES})
 target_link_libraries(vepage PUBLIC ve_root PRIVATE ve_win_libxml2 ve_warnings)
 
-add_library(camview_fetch STATIC ${PROJECT_SOURCE_DIR}/host/win32/PageFetch.cpp)
+add_library(camview_fetch STATIC ${PROJECT_SOURCE_DIR}/host/win32/PageFetch.cpp ${PROJECT_SOURCE_DIR}/host/page/ProxyInUse.cpp)
 target_link_libraries(camview_fetch PUBLIC vepage wininet user32 PRIVATE ve_warnings)
 add_library(camview_png STATIC ${PROJECT_SOURCE_DIR}/host/win32/PngWriter.cpp)
 target_link_libraries(camview_png PUBLIC ve_root windowscodecs ole32 uuid PRIVATE ve_warnings)

@@ -33,8 +33,14 @@ void EventLog::write(const std::string& jsonFields)
 {
     if (!m_out) return;
     std::lock_guard lock(m_mutex);
-    std::fprintf(m_out, "{\"t_ms\":%lld,%s}\n", elapsedMs(), jsonFields.c_str());
-    std::fflush(m_out);
+    if (m_broken.load(std::memory_order_relaxed)) return;
+    // A reader that went away (`| head -3`) fails the write: the run then
+    // ends as the viewer chooses, its recordings closed.
+    if (std::fprintf(m_out, "{\"t_ms\":%lld,%s}\n", elapsedMs(), jsonFields.c_str()) < 0 || std::fflush(m_out) != 0 ||
+        std::ferror(m_out)) {
+        m_broken.store(true, std::memory_order_release);
+        std::fprintf(stderr, "camview: the report's reader has gone (standard output is closed); ending\n");
+    }
 }
 
 ContainerListener EventLog::listener(ContainerListener chained)

@@ -4,6 +4,7 @@
 // milliseconds since the viewer started. Safe to call from any thread.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -27,6 +28,9 @@ public:
     long long elapsedMs() const;
 
     long frames() const { return m_frames; }
+    // Whether a line could not be written (the reader closed its end):
+    // nothing more is written, and the viewer ends its run.
+    bool broken() const { return m_broken.load(std::memory_order_acquire); }
 
     static std::string Escape(const std::string& text);
 
@@ -34,5 +38,6 @@ private:
     std::FILE* m_out;
     std::mutex m_mutex;
     std::chrono::steady_clock::time_point m_start;
+    std::atomic<bool> m_broken{false};
     long m_frames = 0; // frames drawn so far, numbered in the report
 };

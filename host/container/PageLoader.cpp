@@ -1,5 +1,7 @@
 #include "host/container/PageLoader.h"
 
+#include <cstdio>
+
 #include "host/page/PageFetch.h"
 #include "platform/wininet/linux/StandInWinInet.h"
 
@@ -7,7 +9,7 @@
 #include <set>
 
 PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
-                  DWORD timeoutMs)
+                  DWORD timeoutMs, const std::atomic<bool>* cancel)
 {
     PageLoad load;
     if (!params.empty() || pageUrl.empty()) {
@@ -16,12 +18,14 @@ PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::s
         return load;
     }
     load.name = pageUrl;
-    const FetchedPage page = FetchViewerPage(pageUrl, timeoutMs);
+    const FetchedPage page = FetchViewerPage(pageUrl, timeoutMs, cancel);
     if (!page.error.empty()) {
         load.error = page.error;
         return load;
     }
     load.objects = ParseViewerPage(page.body);
+    if (const std::string leftOut = LimitControls(load.objects); !leftOut.empty())
+        std::fprintf(stderr, "camview: %s\n", leftOut.c_str());
     return load;
 }
 

@@ -19,9 +19,10 @@ struct PageLoad {
     std::string error; // set when the page could not be fetched
 };
 
-// timeoutMs: how long the page may take to answer (0: no bound of the viewer's).
+// timeoutMs: how long the whole fetch may take (0: no bound of the
+// viewer's); `cancel`, when set, ends it early.
 PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
-                  DWORD timeoutMs = 0);
+                  DWORD timeoutMs = 0, const std::atomic<bool>* cancel = nullptr);
 
 // Asks the person for a camera's user name and password (the window's
 // dialog); `notice` says why they are asked again, empty the first time.

@@ -25,9 +25,10 @@ ViewerSession::~ViewerSession()
     standin::SetInputStateSource(nullptr);
 }
 
-int ViewerSession::open()
+int ViewerSession::open() { return open(LoadPage(m_setup.pageUrl, m_setup.params, m_setup.pageTimeoutMs)); }
+
+int ViewerSession::open(const PageLoad& page)
 {
-    const PageLoad page = LoadPage(m_setup.pageUrl, m_setup.params, m_setup.pageTimeoutMs);
     if (!page.error.empty()) {
         m_failure = page.error;
         std::fprintf(stderr, "camview: %s\n", page.error.c_str());

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/container/EventLog.h"
+#include "host/container/PageLoader.h"
 #include "host/container/ViewerContainer.h"
 #include "platform/window/linux/StandInWindow.h"
 #include "platform/wininet/linux/StandInWinInet.h"
@@ -40,6 +41,9 @@ public:
     // could not be fetched, 2: it holds no registered control), after
     // saying why on standard error.
     int open();
+    // The same with the page already loaded (the window fetches it off its
+    // own thread).
+    int open(const PageLoad& page);
     // Why open() failed, in the words the viewer prints.
     const std::string& failure() const { return m_failure; }
 

@@ -88,8 +88,8 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
             return -1;
         }
     }
-    while (running && elapsedMs() < limits.durationSeconds * 1000 && (limits.frames < 0 || log.frames() < limits.frames) &&
-           !(log.frames() == 0 && !reconnect && statuses.allFailed(static_cast<int>(face.host().count())))) {
+    while (running && !log.broken() && elapsedMs() < limits.durationSeconds * 1000 && (limits.frames < 0 || log.frames() < limits.frames) &&
+           !(log.frames() == 0 && !(reconnect && reconnect->reconnecting()) && statuses.allFailed(static_cast<int>(face.host().count())))) {
         while (running && next < script.actions.size() && script.actions[next].atMs <= elapsedMs()) {
             const InputAction& a = script.actions[next++];
             if (a.kind == InputAction::Kind::Key) {
@@ -130,10 +130,19 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
     return log.frames();
 }
 
-int HeadlessExitStatus(long frames, const std::string& status, bool credentialsGiven)
+int HeadlessExitStatus(long frames, const std::string& status, bool credentialsGiven, const ReconnectWatch* watch)
 {
     if (frames < 0) return 2;
-    if (frames > 0) return 0;
+    if (frames > 0) {
+        // Pictures came, but a camera's then stopped for good: said, with
+        // a status of its own, so that a script can tell.
+        const auto silent = watch ? watch->silent(Reconnector::Clock::now(), Reconnector::kStall)
+                                  : std::vector<std::pair<std::size_t, std::chrono::milliseconds>>{};
+        for (const auto& [camera, quiet] : silent)
+            std::fprintf(stderr, "camview: camera %zu: no picture for the last %lld s\n", camera + 1,
+                         static_cast<long long>(quiet.count() / 1000));
+        return silent.empty() ? 0 : 3;
+    }
     const std::string meaning = ExplainControlStatus(status, credentialsGiven);
     std::string shown = status;
     while (!shown.empty() && (shown.back() == '\n' || shown.back() == ' ')) shown.pop_back();

@@ -78,10 +78,13 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
                      const ControlStatuses& statuses, ReconnectWatch* reconnect = nullptr);
 
 // The exit report of a headless run: 2 when the run could not start (frames
-// -1); 0 when a picture was drawn; otherwise
-// the status text the control showed and what it means are printed, and 1.
+// -1); 0 when a picture was drawn, but 3 when a camera that drew pictures
+// then drew none for the last 10 s or more of the run (each such camera
+// is named, as `watch` saw them); otherwise the status text the control
+// showed and what it means are printed, and 1.
 // credentialsGiven: the user gave a user name and password (--user).
-int HeadlessExitStatus(long frames, const std::string& status, bool credentialsGiven = false);
+int HeadlessExitStatus(long frames, const std::string& status, bool credentialsGiven = false,
+                       const ReconnectWatch* watch = nullptr);
 
 // The input script named by `path` (none when empty); prints why it cannot
 // be read and returns false.

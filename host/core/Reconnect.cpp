@@ -18,7 +18,13 @@ bool ControlStreamEnded(IUnknown* control)
     return answered && ended;
 }
 
-void Reconnector::resize(std::size_t cameras) { m_cameras.resize(cameras); }
+void Reconnector::resize(std::size_t cameras)
+{
+    // A camera first heard of after Stop is stopped too.
+    Camera fresh;
+    fresh.stopped = m_stopped;
+    m_cameras.resize(cameras, fresh);
+}
 
 void Reconnector::picture(std::size_t camera, Clock::time_point now, std::time_t when)
 {
@@ -38,7 +44,7 @@ void Reconnector::started(std::size_t camera, Clock::time_point now)
 
 std::optional<std::chrono::milliseconds> Reconnector::ended(std::size_t camera, Clock::time_point now, std::time_t when)
 {
-    if (m_stopped || camera >= m_cameras.size() || m_cameras[camera].waiting) return std::nullopt;
+    if (camera >= m_cameras.size() || m_cameras[camera].stopped || m_cameras[camera].waiting) return std::nullopt;
     Camera& c = m_cameras[camera];
     // The fresh control has drawn nothing yet: its own picture may freeze
     // only once it drew one.
@@ -71,7 +77,19 @@ std::vector<std::pair<std::size_t, std::chrono::milliseconds>> Reconnector::stal
 void Reconnector::stop()
 {
     m_stopped = true;
-    for (Camera& c : m_cameras) c.waiting = false;
+    for (Camera& c : m_cameras) {
+        c.waiting = false;
+        c.stopped = true;
+    }
+}
+
+bool Reconnector::stopped(std::size_t camera) const { return camera < m_cameras.size() ? m_cameras[camera].stopped : m_stopped; }
+
+void Reconnector::resume(std::size_t camera)
+{
+    if (camera >= m_cameras.size()) resize(camera + 1);
+    m_cameras[camera] = Camera{};
+    m_stopped = std::any_of(m_cameras.begin(), m_cameras.end(), [](const Camera& c) { return c.stopped; });
 }
 
 std::vector<std::size_t> Reconnector::due(Clock::time_point now)
@@ -104,7 +122,7 @@ int Reconnector::attempts(std::size_t camera) const { return camera < m_cameras.
 
 std::string Reconnector::overlay(std::size_t camera, Clock::time_point now) const
 {
-    if (m_stopped || camera >= m_cameras.size()) return {};
+    if (camera >= m_cameras.size() || m_cameras[camera].stopped) return {};
     const Camera& c = m_cameras[camera];
     if (!c.waiting && c.attempts == 0) return {};
     const std::time_t since = c.lastPicture ? c.lastPicture : c.endedAt;
@@ -125,6 +143,12 @@ void ReconnectWatch::attach(ControlHost& host)
     m_started = [&host](std::size_t camera) { return ControlStreamStarted(host.control(camera)); };
 }
 
+void ReconnectWatch::resume(std::size_t camera)
+{
+    m_schedule.resume(camera);
+    if (camera < m_lastPicture.size()) m_lastPicture[camera].reset();
+}
+
 void ReconnectWatch::grow(std::size_t camera)
 {
     if (camera >= m_schedule.size()) m_schedule.resize(camera + 1);
@@ -133,8 +157,21 @@ void ReconnectWatch::grow(std::size_t camera)
 void ReconnectWatch::reportEnd(std::size_t camera, const std::string& why, std::chrono::milliseconds wait)
 {
     if (!m_log) return;
-    m_log->write("\"control\":" + std::to_string(camera) + ",\"stream_ended\":\"" + EventLog::Escape(why) +
-                 "\",\"reconnect_in_ms\":" + std::to_string(wait.count()));
+    m_log->write("\"control\":" + std::to_string(camera) + ",\"stream_ended\":\"" + EventLog::Escape(why) + "\"" +
+                 (m_reconnecting ? ",\"reconnect_in_ms\":" + std::to_string(wait.count()) : std::string()));
+}
+
+std::vector<std::pair<std::size_t, std::chrono::milliseconds>> ReconnectWatch::silent(Reconnector::Clock::time_point now,
+                                                                                      std::chrono::milliseconds least) const
+{
+    std::vector<std::pair<std::size_t, std::chrono::milliseconds>> out;
+    // Stopped by the user: no picture is what was asked for.
+    for (std::size_t camera = 0; camera < m_lastPicture.size(); ++camera) {
+        if (!m_lastPicture[camera] || m_schedule.stopped(camera)) continue;
+        const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(now - *m_lastPicture[camera]);
+        if (quiet >= least) out.emplace_back(camera, quiet);
+    }
+    return out;
 }
 
 ContainerListener ReconnectWatch::listener(ContainerListener chained)
@@ -143,6 +180,8 @@ ContainerListener ReconnectWatch::listener(ContainerListener chained)
     l.onFrame = [this, chained](int control, int width, int height) {
         if (control >= 0) {
             grow(static_cast<std::size_t>(control));
+            if (m_lastPicture.size() <= static_cast<std::size_t>(control)) m_lastPicture.resize(static_cast<std::size_t>(control) + 1);
+            m_lastPicture[static_cast<std::size_t>(control)] = Reconnector::Clock::now();
             m_schedule.picture(static_cast<std::size_t>(control), Reconnector::Clock::now(), std::time(nullptr));
         }
         if (chained.onFrame) chained.onFrame(control, width, height);
@@ -174,6 +213,7 @@ void ReconnectWatch::step()
     }
     for (const auto& [camera, wait] : m_schedule.stalled(now, std::time(nullptr)))
         reportEnd(camera, "no picture for " + std::to_string(Reconnector::kStall.count() / 1000) + " s", wait);
+    if (!m_reconnecting) return;
     for (const std::size_t camera : m_schedule.due(now)) {
         if (m_log)
             m_log->write("\"control\":" + std::to_string(camera) + ",\"reconnect\":" +

@@ -67,6 +67,10 @@ public:
     // The user stopped the cameras (the browser's Stop): nothing ends or
     // reconnects any more.
     void stop();
+    // Whether the user stopped the camera (and has not reloaded it since).
+    bool stopped(std::size_t camera) const;
+    // The user reloaded a camera: it starts afresh, as a new one.
+    void resume(std::size_t camera);
     // How long until the next camera is due, or nothing when none waits.
     std::optional<Clock::duration> untilDue(Clock::time_point now) const;
 
@@ -89,6 +93,7 @@ private:
         std::time_t lastPicture = 0; // 0: none yet
         std::optional<Clock::time_point> lastPictureAt; // since the control was made
         std::time_t endedAt = 0;
+        bool stopped = false;
     };
     std::vector<Camera> m_cameras;
     bool m_stopped = false;
@@ -121,6 +126,17 @@ public:
     void step();
     // The user stopped every camera: none is made again.
     void stop() { m_schedule.stop(); }
+    bool stopped(std::size_t camera) const { return m_schedule.stopped(camera); }
+    // The user reloaded the camera (F5, Enter): it is watched afresh.
+    void resume(std::size_t camera);
+    // Off (headless without --reconnect): ends are still reported, but no
+    // camera is made again.
+    void setReconnecting(bool on) { m_reconnecting = on; }
+    bool reconnecting() const { return m_reconnecting; }
+    // The cameras that drew pictures and then none for at least `least`
+    // by `now`, with how long, in order of camera.
+    std::vector<std::pair<std::size_t, std::chrono::milliseconds>> silent(Reconnector::Clock::time_point now,
+                                                                          std::chrono::milliseconds least) const;
     // The text over a waiting camera's last picture, or empty.
     std::string overlay(std::size_t camera) const { return m_schedule.overlay(camera, Reconnector::Clock::now()); }
     bool waiting(std::size_t camera) const { return m_schedule.waiting(camera); }
@@ -136,4 +152,6 @@ private:
     std::function<bool(std::size_t)> m_ended;
     std::function<bool(std::size_t)> m_started; // the camera's stream got past its head
     Reconnector m_schedule;
+    bool m_reconnecting = true;
+    std::vector<std::optional<Reconnector::Clock::time_point>> m_lastPicture; // per camera
 };

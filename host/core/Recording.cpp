@@ -121,7 +121,8 @@ void Recorder::follow(const std::vector<IUnknown*>& controls)
 std::string Recorder::startAll(const std::vector<IUnknown*>& controls, const std::string& file)
 {
     std::vector<Camera> cameras;
-    for (std::size_t i = 0; i < controls.size(); ++i) cameras.push_back({controls[i], RecordingPath(file, i, controls.size()), i});
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        cameras.push_back({controls[i], UnusedRecordingPath(RecordingPath(file, i, controls.size())), i});
     return said(start(cameras));
 }
 
@@ -137,11 +138,8 @@ std::string Recorder::toggle(const std::vector<IUnknown*>& controls, const std::
     std::vector<Camera> cameras;
     for (std::size_t i = first; i < first + count; ++i) {
         const std::string name = RecordingName(i < hosts.size() ? hosts[i] : std::string(), when);
-        std::string path = folder + "/" + RecordingPath(name, i, count == 1 ? 1 : controls.size());
         // A name taken already within the same second gets "-2", "-3", ...
-        const std::string base = path.substr(0, path.size() - 4);
-        for (int n = 2; std::filesystem::exists(path, error); ++n) path = base + "-" + std::to_string(n) + ".mkv";
-        cameras.push_back({controls[i], path, i});
+        cameras.push_back({controls[i], UnusedRecordingPath(folder + "/" + RecordingPath(name, i, count == 1 ? 1 : controls.size())), i});
     }
     return said(start(cameras));
 }
@@ -190,6 +188,18 @@ std::string RecordingPath(const std::string& file, std::size_t index, std::size_
     const std::size_t dot = file.rfind('.');
     const std::size_t at = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? file.size() : dot;
     return file.substr(0, at) + "-" + std::to_string(index + 1) + file.substr(at);
+}
+
+std::string UnusedRecordingPath(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t dot = path.rfind('.');
+    const std::size_t at = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path.size() : dot;
+    std::error_code error;
+    std::string unused = path;
+    for (int n = 2; std::filesystem::exists(unused, error); ++n)
+        unused = path.substr(0, at) + "-" + std::to_string(n) + path.substr(at);
+    return unused;
 }
 
 std::string RecordingName(const std::string& host, std::time_t when) { return CaptureName(host, when, ".mkv"); }

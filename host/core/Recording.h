@@ -129,6 +129,9 @@ private:
 // `file`: the name itself for one camera, else "-N" (the camera's number,
 // from 1) before the extension.
 std::string RecordingPath(const std::string& file, std::size_t index, std::size_t count);
+// `path` when no file has that name, else the first of "-2", "-3", ...
+// before the extension that is free: a recording never replaces a file.
+std::string UnusedRecordingPath(const std::string& path);
 // "camview-HOST-YYYYmmdd-HHMMSS.mkv" in local time, as snapshots are named.
 std::string RecordingName(const std::string& host, std::time_t when);
 // "m:ss" (and "h:mm:ss" from an hour on).

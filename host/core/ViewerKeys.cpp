@@ -11,7 +11,7 @@ const std::vector<std::string>& ViewerKeyLines()
         "s: a snapshot into the pictures folder",
         "r: record the camera under the pointer (or every one); r again ends",
         "p: the control's property page",
-        "Esc: stop the stream; q: quit",
+        "Esc: stop the stream; F5 or Enter: reload it; q: quit",
         "h, ? or F1: these keys (any key closes them)",
     };
     return lines;

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <ctime>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -41,6 +42,9 @@ namespace {
 constexpr int kMessageHeight = 44;
 constexpr int kStatusHeight = 22;
 constexpr int kMinWidth = 480;
+// How long a page may take to load in the window, the time its password
+// dialog is open not counted (as the Windows viewer gives it).
+constexpr DWORD kPageTimeoutMs = 20000;
 
 WPARAM keysOf(std::uint32_t buttons)
 {
@@ -89,6 +93,9 @@ private:
     void render();
     bool reload(std::size_t camera);
     bool drawReconnecting(bool cellsChanged);
+    // F5 and Enter: the camera shown alone or under the pointer (else
+    // every camera) made again, Stop undone.
+    void reloadCameras();
     // Answers whether anything was drawn.
     bool drawMessageAndStatus();
     // The mouse and keys, listed over the picture.
@@ -114,6 +121,7 @@ private:
     std::string m_message;
     std::atomic<bool> m_messageChanged{true};
     std::string m_loading;
+    std::atomic<bool>* m_loadCancel = nullptr; // set while the page loads
     ControlStatuses m_events; // each camera's last event
     std::string m_propertyPage;
     // The times of each camera's frames drawn in the last two seconds.
@@ -127,7 +135,7 @@ private:
     Recorder m_recorder;   // r and --record
     bool m_fullScreen = false;
     SDL_Rect m_windowed{0, 0, 0, 0}; // the window before full screen
-    bool m_stopped = false; // the browser's Stop was given (Esc)
+    bool m_stopped = false; // the browser's Stop was given (Esc) to some camera
     // Cameras whose stream ended are made again; while one waits or
     // connects, its cell shows why over the last picture it drew (kept
     // from the surface when its control is replaced).
@@ -137,6 +145,7 @@ private:
         std::vector<std::uint32_t> pixels; // empty: none kept
     };
     std::vector<CellPicture> m_lastPictures;
+    void restorePicture(const CellPicture& kept);
     std::vector<std::string> m_overlays; // the text each cell shows now
     std::vector<bool> m_drew;            // the camera has drawn a picture
     bool m_showKeys = false; // the keys' list is shown (h, ?, F1)
@@ -146,10 +155,23 @@ private:
     SDL_Rect m_barsTarget{0, 0, 0, 0};
 };
 
+// Why no window could be opened, in words that name the display asked for:
+// one that is named but cannot be opened is not one that is unset.
+std::string noDisplayReason(const std::string& detail)
+{
+    std::string named;
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(variable);
+        if (value && *value) named += std::string(named.empty() ? "" : ", ") + variable + "=" + value;
+    }
+    return named.empty() ? "neither DISPLAY nor WAYLAND_DISPLAY names one; " + detail
+                         : "cannot open the display " + named + ": " + detail;
+}
+
 bool DesktopViewer::openWindow()
 {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "camview: no display for a window (%s); use --headless\n", SDL_GetError());
+        std::fprintf(stderr, "camview: no display for a window (%s); use --headless\n", noDisplayReason(SDL_GetError()).c_str());
         return false;
     }
     // Only a display a person sees counts: without one SDL falls back on a
@@ -157,10 +179,8 @@ bool DesktopViewer::openWindow()
     const char* driver = SDL_GetCurrentVideoDriver();
     const std::string name = driver ? driver : "";
     if (name != "x11" && name != "wayland" && name != "KMSDRM") {
-        std::fprintf(stderr,
-                     "camview: no display for a window (neither DISPLAY nor WAYLAND_DISPLAY names one; SDL's "
-                     "video driver is \"%s\"); use --headless\n",
-                     name.c_str());
+        std::fprintf(stderr, "camview: no display for a window (%s); use --headless\n",
+                     noDisplayReason("SDL's video driver is \"" + name + "\"").c_str());
         SDL_Quit();
         return false;
     }
@@ -356,6 +376,7 @@ void DesktopViewer::render()
         // After Stop each cell says so over its last picture.
         if (m_stopped && (changed || all)) {
             for (std::size_t i = 0; i < m_container->count(); ++i) {
+                if (!m_reconnect.stopped(i)) continue;
                 const RECT c = m_container->cell(i);
                 const RECT label{c.left + 4, c.top + 4, std::min<LONG>(c.right, c.left + 80), std::min<LONG>(c.bottom, c.top + 24)};
                 widgets::fill(*m_surface, label, widgets::kPanel);
@@ -424,7 +445,11 @@ void DesktopViewer::handle(const SDL_Event& e)
         if (dialog) m_dialog.typeText(e.text.text);
         break;
     case SDL_KEYDOWN:
-        if (dialog) {
+        if (m_loadCancel && !dialog) {
+            // While the page loads: Esc gives it up, q quits.
+            if (e.key.keysym.sym == SDLK_ESCAPE) m_loadCancel->store(true, std::memory_order_release);
+            if (e.key.keysym.sym == SDLK_q) m_running = false;
+        } else if (dialog) {
             switch (e.key.keysym.sym) {
             case SDLK_TAB: m_dialog.key(PasswordDialog::Key::Tab); break;
             case SDLK_RETURN:
@@ -461,6 +486,9 @@ void DesktopViewer::handle(const SDL_Event& e)
             m_container->stop();
             m_stopped = true;
             m_repaintAll = true;
+        } else if ((e.key.keysym.sym == SDLK_F5 || e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER) &&
+                   m_container) {
+            reloadCameras();
         } else if (e.key.keysym.sym == SDLK_p && m_container && m_container->count() > 0) {
             const int under = m_container->controlAt(m_pointer);
             m_container->showProperties(static_cast<std::size_t>(std::max(0, under)));
@@ -511,6 +539,7 @@ void DesktopViewer::turn()
         while (SDL_PollEvent(&e)) handle(e);
     }
     if (m_container) m_container->pumpMessages();
+    if (m_session && m_session->log().broken()) m_running = false;
     if (m_container && m_options.reconnect) {
         m_reconnect.step();
         m_recorder.follow(*m_container); // a camera made again goes on into its file
@@ -546,6 +575,15 @@ bool DesktopViewer::drawReconnecting(bool all)
     for (std::size_t i = 0; i < m_overlays.size() && i < m_container->count(); ++i) {
         const std::string text = m_reconnect.overlay(i);
         CellPicture& kept = m_lastPictures[i];
+        if (text.empty() && m_reconnect.stopped(i) && !kept.pixels.empty()) {
+            // Stopped while it waited: its last picture stays, under
+            // "stopped", over whatever its fresh control drew.
+            if (!all && m_overlays[i] == "stopped" && !m_container->painted(i)) continue;
+            restorePicture(kept);
+            m_overlays[i] = "stopped";
+            drawn = true;
+            continue;
+        }
         if (text.empty()) {
             // Drawing again: its own picture covers the cell.
             m_overlays[i].clear();
@@ -553,12 +591,7 @@ bool DesktopViewer::drawReconnecting(bool all)
             continue;
         }
         if (!all && text == m_overlays[i] && !m_container->painted(i)) continue;
-        const int w = kept.rect.right - kept.rect.left;
-        if (!kept.pixels.empty() && w > 0) {
-            for (LONG y = kept.rect.top; y < kept.rect.bottom; ++y)
-                std::copy_n(kept.pixels.data() + static_cast<std::size_t>(y - kept.rect.top) * static_cast<std::size_t>(w), w,
-                            m_surface->row(static_cast<int>(y)) + kept.rect.left);
-        }
+        restorePicture(kept);
         const RECT c = m_container->cell(i);
         const RECT label{c.left, c.top, c.right, std::min<LONG>(c.bottom, c.top + 24)};
         widgets::fill(*m_surface, label, widgets::kPanel);
@@ -567,6 +600,31 @@ bool DesktopViewer::drawReconnecting(bool all)
         drawn = true;
     }
     return drawn;
+}
+
+void DesktopViewer::restorePicture(const CellPicture& kept)
+{
+    const int w = kept.rect.right - kept.rect.left;
+    if (kept.pixels.empty() || w <= 0) return;
+    for (LONG y = kept.rect.top; y < kept.rect.bottom; ++y)
+        std::copy_n(kept.pixels.data() + static_cast<std::size_t>(y - kept.rect.top) * static_cast<std::size_t>(w), w,
+                    m_surface->row(static_cast<int>(y)) + kept.rect.left);
+}
+
+void DesktopViewer::reloadCameras()
+{
+    // As a browser's Reload: the camera shown alone or under the pointer,
+    // else every camera, made again from the page, stopped or not.
+    const int target = m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer);
+    const std::size_t first = target >= 0 ? static_cast<std::size_t>(target) : 0;
+    const std::size_t end = target >= 0 ? first + 1 : m_container->count();
+    m_session->log().write("\"key\":\"reload\",\"control\":" + std::to_string(target));
+    for (std::size_t i = first; i < end && i < m_container->count(); ++i) {
+        m_reconnect.resume(i);
+        if (i < m_lastPictures.size()) m_lastPictures[i].pixels.clear();
+        m_container->reload(i);
+    }
+    m_repaintAll = true;
 }
 
 std::string DesktopViewer::askAddress(const std::string& notice)
@@ -698,10 +756,26 @@ int DesktopViewer::showPage()
     // The cell's last picture is kept before its control is made again.
     m_reconnect.setReload([this](std::size_t camera) { return reload(camera); });
 
-    m_loading = "loading " + m_pageUrl + " ...";
-    render();
-    const int exitCode = m_session->open();
+    // The page is fetched off the window's thread, so that the window
+    // keeps drawing, answers q and closing, and Esc gives the fetch up.
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> fetched{false};
+    PageLoad page;
+    std::thread fetcher([&] {
+        page = LoadPage(m_pageUrl, m_options.params, kPageTimeoutMs, &cancel);
+        fetched.store(true, std::memory_order_release);
+    });
+    m_loading = "loading " + (m_options.params.empty() ? UrlAuthority(m_pageUrl) : std::string("the parameters")) +
+                "... (Esc to cancel)";
+    m_loadCancel = &cancel;
+    while (!fetched.load(std::memory_order_acquire)) {
+        turn();
+        if (!m_running) cancel.store(true, std::memory_order_release);
+    }
+    fetcher.join();
+    m_loadCancel = nullptr;
     m_loading.clear();
+    const int exitCode = m_running ? m_session->open(page) : 1;
     if (exitCode == 0) {
         m_rates.resize(m_container->count());
         m_lastPictures.assign(m_container->count(), CellPicture{});

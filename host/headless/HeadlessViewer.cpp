@@ -96,8 +96,10 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     ControlStatuses statuses;
     ContainerListener chained;
     chained.onStatus = [&](int control, const std::string& text) { statuses.set(control, text); };
+    // Ends are reported whether or not the cameras are made again.
     ReconnectWatch reconnect;
-    if (options.reconnect) chained = reconnect.listener(chained);
+    reconnect.setReconnecting(options.reconnect);
+    chained = reconnect.listener(chained);
     // Headless no one can be asked: a camera that refuses the credentials
     // given gets its request cancelled.
     // --duration bounds the whole run, the page's fetch included. Headless
@@ -120,7 +122,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     const long frames = RunHeadlessLoop(face, script, session.log(),
                                         {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
                                          options.snapshotDir, options.record},
-                                        statuses, options.reconnect ? &reconnect : nullptr);
+                                        statuses, &reconnect);
     session.close();
-    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty());
+    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty(), &reconnect);
 }

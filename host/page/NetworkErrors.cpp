@@ -106,8 +106,26 @@ const char* NetworkErrorWords(DWORD code)
     return nullptr;
 }
 
-std::string PageFetchError(const std::string& url, DWORD code)
+std::string PageFetchError(const std::string& url, DWORD code, const std::string& proxy)
 {
+    // Through a proxy, what could not be reached is the proxy: naming the
+    // camera would send the user looking in the wrong place.
+    if (!proxy.empty()) {
+        const std::string through = "the proxy " + proxy + " (for " + hostAndPort(url) + ")";
+        switch (code) {
+        case 12007: return through + ": unknown host" + number(code);
+        case 12029: return "cannot reach " + through + ": connection refused" + number(code);
+        case 12002: return through + " did not answer in time" + number(code);
+        case 12030:
+        case 12031: return through + " broke the connection off" + number(code);
+        default: break;
+        }
+        if (code != 12005 && code != 12006 && code != 12152) {
+            const char* words = NetworkErrorWords(code);
+            return "cannot fetch " + url + " through the proxy " + proxy +
+                   (words ? std::string(": ") + words + number(code) : " (error " + std::to_string(code) + ")");
+        }
+    }
     switch (code) {
     case 12005:
     case 12006: return url + " is not an http:// address" + number(code);

@@ -15,7 +15,9 @@ const char* NetworkErrorWords(DWORD code);
 
 // Why a page could not be fetched, as a sentence about the page's host:
 // "cannot reach 127.0.0.1:1: connection refused (12029)".
-std::string PageFetchError(const std::string& url, DWORD code);
+// proxy: the proxy the request went through ("host:port"), empty when
+// none; a failure to reach it is then said of the proxy.
+std::string PageFetchError(const std::string& url, DWORD code, const std::string& proxy = {});
 
 // A page address the viewer will not load, with the reason; empty when the
 // address is one to fetch.

@@ -3,6 +3,7 @@
 // host/win32/PageFetch.h.)
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "host/page/FetchedPage.h"
@@ -11,6 +12,8 @@
 // Fetches a page over HTTP with the process's cookie store and password
 // prompt (the internet layer's), so that a control's preflight later finds
 // the same session.
-// timeoutMs: how long the page may take to answer (0: the internet layer's
-// own limit), so that a run's duration bounds its page too.
-FetchedPage FetchViewerPage(const std::string& url, DWORD timeoutMs = 0);
+// timeoutMs: how long the whole fetch may take, the time a password dialog
+// is open not counted (0: no bound but the internet layer's own), so that a
+// run's duration bounds its page too. `cancel`, when set, ends the fetch
+// early (the window's Esc).
+FetchedPage FetchViewerPage(const std::string& url, DWORD timeoutMs = 0, const std::atomic<bool>* cancel = nullptr);

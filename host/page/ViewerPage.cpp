@@ -104,6 +104,15 @@ EmbeddedObject ImageControlWithParams(const std::vector<std::pair<std::string, s
     return object;
 }
 
+std::string LimitControls(std::vector<EmbeddedObject>& objects)
+{
+    if (objects.size() <= kMostControlsPerPage) return {};
+    const std::size_t leftOut = objects.size() - kMostControlsPerPage;
+    objects.resize(kMostControlsPerPage);
+    return "the page embeds " + std::to_string(kMostControlsPerPage + leftOut) + " objects; the first " +
+           std::to_string(kMostControlsPerPage) + " are shown, " + std::to_string(leftOut) + " left out";
+}
+
 std::string UrlAuthority(const std::string& url)
 {
     const auto scheme = url.find("://");

@@ -2,6 +2,7 @@
 // their class identifiers, sizes and PARAMs, read with a real HTML parser.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -28,6 +29,14 @@ EmbeddedObject ImageControlWithParams(const std::vector<std::pair<std::string, s
 // Every OBJECT element of the page, in document order. Broken markup is
 // read the way a browser would recover it.
 std::vector<EmbeddedObject> ParseViewerPage(const std::string& html);
+
+// The most controls a viewer makes for one page: each has threads and a
+// connection of its own, and a page is untrusted.
+constexpr std::size_t kMostControlsPerPage = 64;
+
+// Keeps the first kMostControlsPerPage objects of a page; answers the line
+// that says how many were left out, empty when none was.
+std::string LimitControls(std::vector<EmbeddedObject>& objects);
 
 // "host" or "host:port" of an address with a scheme, as written, without
 // user information; empty when the address has no "://" or no host.

@@ -194,13 +194,25 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     ControlStatuses statuses;
     ContainerListener chained;
     chained.onStatus = [&](int control, const std::string& text) { statuses.set(control, text); };
+    // Ends are reported whether or not the cameras are made again.
     ReconnectWatch reconnect(&log);
-    if (options.reconnect) chained = reconnect.listener(chained);
+    reconnect.setReconnecting(options.reconnect);
+    chained = reconnect.listener(chained);
 
     // Only a shown window receives the system's mouse input: the controls
     // are then active in place in it and paint there.
     const bool forPointer = movesThePointer(script);
     HWND window = makeViewerWindow(forPointer);
+    if (!window) {
+        // Without a window the controls' timers never run: the run would
+        // sit at "Connecting..." and end with no picture, saying nothing.
+        std::fprintf(stderr,
+                     "camview: no window can be made here (error %lu), and the controls need windows even headless; "
+                     "under Wine, set DISPLAY to a running X server, or choose Wine's null display driver: "
+                     "wine reg add \"HKCU\\Software\\Wine\\Drivers\" /v Graphics /d null /f\n",
+                     GetLastError());
+        return 2;
+    }
     // --duration bounds the whole run, the page's fetch included.
     const PageSource page = LoadPageSource(options.pageUrl, options.params, options.user, window, false,
                                            static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)));
@@ -238,12 +250,12 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     const long frames = RunHeadlessLoop(face, script, log,
                                         {options.durationSeconds, options.frames, options.snapshot, options.snapshotEvery,
                                          options.snapshotDir, options.record},
-                                        statuses, options.reconnect ? &reconnect : nullptr);
+                                        statuses, &reconnect);
     // The controls go first, then any button the script still holds is let
     // go: no control hears a release the script did not make.
     container->release();
     mouse.releaseAll();
     container.reset();
     DestroyWindow(window);
-    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty());
+    return HeadlessExitStatus(frames, statuses.last(), !options.user.empty(), &reconnect);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/page/ProxyInUse.h"
 #include "host/page/NetworkErrors.h"
 #include "host/page/ViewerPage.h"
 #include "host/win32/DialogTemplate.h"
@@ -124,7 +125,7 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
     const auto open = [&] {
         if (h.request) InternetCloseHandle(h.request);
         h.request = InternetOpenUrlA(h.internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-        if (!h.request) page.error = PageFetchError(url, GetLastError());
+        if (!h.request) page.error = PageFetchError(url, GetLastError(), ProxyInUse(url));
         return h.request != nullptr;
     };
     const auto statusNow = [&] {
@@ -166,7 +167,7 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
         SecureZeroMemory(c.password.data(), c.password.size());
         if (!set) break;
         if (!HttpSendRequestA(h.request, nullptr, 0, nullptr, 0)) {
-            page.error = PageFetchError(url, GetLastError());
+            page.error = PageFetchError(url, GetLastError(), ProxyInUse(url));
             return page;
         }
         status = statusNow();

@@ -1,5 +1,7 @@
 #include "host/win32/PageSource.h"
 
+#include <cstdio>
+
 #include "host/page/NetworkErrors.h"
 #include "host/page/ViewerPage.h"
 #include "host/win32/FetchText.h"
@@ -37,6 +39,8 @@ PageSource LoadPageSource(const std::string& pageUrl, const std::vector<std::pai
     std::string body;
     if (!FetchPageBody(pageUrl, user, owner, interactive, body, source.error, timeoutMs)) return source;
     source.objects = ParseViewerPage(body);
+    if (const std::string leftOut = LimitControls(source.objects); !leftOut.empty())
+        std::fprintf(stderr, "camview: %s\n", leftOut.c_str());
     // A page that did not ask for the credentials leaves the camera's root
     // to: the controls' preflights open it.
     offerToCameraRoot(pageUrl, user, owner, interactive, timeoutMs);

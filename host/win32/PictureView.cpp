@@ -250,8 +250,8 @@ void PictureView::paint()
         SetBrushOrgEx(target, 0, 0, nullptr);
         StretchBlt(target, t.left, t.top, t.right - t.left, t.bottom - t.top, m_canvas->dc(), v.left, v.top, v.right - v.left,
                    v.bottom - v.top, SRCCOPY);
+        if (m_reconnect) paintReconnecting(target);
         if (m_stopped) paintStopped(target);
-        else if (m_reconnect) paintReconnecting(target);
     }
     if (m_keys) paintKeys(target);
     if (target != dc) BitBlt(dc, 0, 0, client.right, client.bottom, target, 0, 0, SRCCOPY);
@@ -315,6 +315,12 @@ void PictureView::keepLastPicture(std::size_t index)
     kept.picture = std::move(picture);
 }
 
+void PictureView::forgetLastPicture(std::size_t index)
+{
+    if (index < m_kept.size()) m_kept[index].picture.reset();
+    m_redrawAll = true;
+}
+
 void PictureView::tickReconnect()
 {
     if (!m_reconnect || !m_container) return;
@@ -332,7 +338,9 @@ void PictureView::restoreKept()
     for (std::size_t i = 0; i < m_kept.size(); ++i) {
         Kept& kept = m_kept[i];
         if (!kept.picture) continue;
-        if (m_reconnect->overlay(i).empty()) {
+        // Stopped while it waited, the camera keeps its last picture under
+        // "stopped", over whatever its fresh control drew.
+        if (m_reconnect->overlay(i).empty() && !m_reconnect->stopped(i)) {
             // Drawing again: its own picture covers the cell.
             kept.picture.reset();
             continue;
@@ -371,6 +379,7 @@ void PictureView::paintStopped(HDC dc)
     SetTextColor(dc, kText);
     for (std::size_t i = 0; i < m_container->count(); ++i) {
         if (m_alone >= 0 && static_cast<std::size_t>(m_alone) != i) continue;
+        if (m_reconnect && !m_reconnect->stopped(i)) continue;
         const RECT cell = m_container->cell(i);
         const POINT at = m_scaling.toWindow(POINT{cell.left, cell.top});
         RECT label{at.x + 4, at.y + 4, at.x + 84, at.y + 24};

@@ -51,6 +51,8 @@ public:
     // Keeps camera `index`'s picture as the grid shows it now, before its
     // control is replaced: what the fresh one draws meanwhile is covered.
     void keepLastPicture(std::size_t index);
+    // The camera was reloaded: the picture kept for it goes.
+    void forgetLastPicture(std::size_t index);
     // The waits' counts change each second: repaints while any camera waits.
     void tickReconnect();
 

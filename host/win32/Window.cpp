@@ -304,6 +304,22 @@ bool ViewerWindow::key(const MSG& msg)
         m_container->stop();
         m_picture.showStopped();
         return true;
+    case VK_F5:
+    case VK_RETURN: {
+        // As a browser's Reload: the camera shown alone or under the
+        // pointer, else every camera, made again from the page, Stop undone.
+        const int target = m_alone >= 0 ? m_alone : m_picture.controlUnderPointer();
+        const std::size_t first = target >= 0 ? static_cast<std::size_t>(target) : 0;
+        const std::size_t end = target >= 0 ? first + 1 : m_container->count();
+        m_log.write("\"key\":\"reload\",\"control\":" + std::to_string(target));
+        for (std::size_t i = first; i < end && i < m_container->count(); ++i) {
+            if (m_reconnect) m_reconnect->resume(i);
+            m_picture.forgetLastPicture(i);
+            m_container->reload(i);
+        }
+        m_picture.showStopped();
+        return true;
+    }
     case 'R':
         m_recorder.toggle(*m_container, m_alone >= 0 ? m_alone : m_picture.controlUnderPointer(), VideosFolder());
         updateStatus();
@@ -345,7 +361,10 @@ bool ViewerWindow::open()
     CreateWindowExW(0, kWindowClass, L"camview", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 640,
                     480, nullptr, nullptr, wc.hInstance, this);
     if (!m_window || !m_picture.create(m_window)) {
-        std::fprintf(stderr, "camview: cannot open a window\n");
+        std::fprintf(stderr,
+                     "camview: cannot open a window (error %lu); under Wine, set DISPLAY to a running X server, "
+                     "or use --headless with Wine's null display driver (see the README)\n",
+                     GetLastError());
         return false;
     }
     m_messageLabel = CreateWindowExW(0, L"STATIC", L"Message", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 0, 0, m_window,
@@ -400,6 +419,18 @@ bool ViewerWindow::loadPage(const std::string& pageUrl, PageSource& page)
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) return false;
+            // Esc gives the page up (the worker ends with the process, or
+            // when WinInet lets it go); q quits.
+            if (msg.message == WM_KEYDOWN && (msg.hwnd == m_window || IsChild(m_window, msg.hwnd))) {
+                if (msg.wParam == VK_ESCAPE) {
+                    page.error = "loading " + UrlAuthority(pageUrl) + " was cancelled";
+                    return true;
+                }
+                if (msg.wParam == 'Q') {
+                    m_closed = true;
+                    DestroyWindow(m_window);
+                }
+            }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -424,7 +455,8 @@ int ViewerWindow::showPage(const std::string& pageUrl)
 {
     m_pageUrl = pageUrl;
     m_failure.clear();
-    SetWindowTextW(m_statusLine, (L"loading " + Widen(pageUrl.empty() ? "the parameters" : pageUrl) + L" ...").c_str());
+    SetWindowTextW(m_statusLine,
+                   (L"loading " + Widen(pageUrl.empty() ? "the parameters" : UrlAuthority(pageUrl)) + L"... (Esc to cancel)").c_str());
     UpdateWindow(m_window);
     PageSource page;
     if (!loadPage(pageUrl, page)) return 0; // the window was closed meanwhile
@@ -485,7 +517,8 @@ int ViewerWindow::showPage(const std::string& pageUrl)
         if (camera < m_drew.size() && m_drew[camera]) m_picture.keepLastPicture(camera);
         return m_container->reload(camera);
     });
-    m_picture.setReconnect(m_options.reconnect ? m_reconnect.get() : nullptr);
+    // The view asks it which cameras wait, and which the user stopped.
+    m_picture.setReconnect(m_reconnect.get());
     // The window fits the grid and the bars, on the screen's work area
     // (a larger grid opens scaled to fit, its shape kept), unless the user
     // asked for a size and place (--geometry).
@@ -528,6 +561,11 @@ int ViewerWindow::showPage(const std::string& pageUrl)
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
         if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container->pollCursor();
+        // The report's reader went away: the run ends, its recordings closed.
+        if (m_log.broken() && !m_closed) {
+            m_closed = true;
+            DestroyWindow(m_window);
+        }
         // The control with the keyboard focus, reported when it changes, as
         // the headless run does.
         if (const int focused = m_container->focusedControl(); focused != m_focused) {

@@ -30,6 +30,14 @@ constexpr DWORD INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
 constexpr DWORD INTERNET_OPTION_USERNAME = 28;
 constexpr DWORD INTERNET_OPTION_PASSWORD = 29;
 constexpr DWORD INTERNET_OPTION_DIAGNOSTIC_SOCKET_INFO = 67;
+// The proxy setting of a session: its strings follow the structure in the
+// caller's buffer.
+constexpr DWORD INTERNET_OPTION_PROXY = 38;
+struct INTERNET_PROXY_INFO {
+    DWORD dwAccessType;
+    LPCSTR lpszProxy;
+    LPCSTR lpszProxyBypass;
+};
 
 constexpr DWORD IDSI_FLAG_KEEP_ALIVE = 1;
 constexpr DWORD IDSI_FLAG_SECURE = 2;

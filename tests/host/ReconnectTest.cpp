@@ -103,6 +103,15 @@ TEST(Reconnect, StopEndsEveryWaitAndEveryFutureEnd)
     EXPECT_TRUE(r.due(t0 + 1h).empty());
     EXPECT_TRUE(r.stalled(t0 + 1h, wall).empty());
     EXPECT_FALSE(r.status(1, " Error Code(4000 / 0)\n", t0, wall));
+    // A camera heard of only after Stop is stopped too.
+    EXPECT_TRUE(r.stopped(5));
+    EXPECT_FALSE(r.status(5, " Error Code(4000 / 0)\n", t0, wall));
+    // Reloading one camera undoes Stop for it alone.
+    r.resume(1);
+    EXPECT_FALSE(r.stopped(1));
+    EXPECT_TRUE(r.stopped(0));
+    EXPECT_EQ(r.status(1, " Error Code(4000 / 0)\n", t0, wall), 1000ms);
+    EXPECT_FALSE(r.status(0, " Error Code(4000 / 0)\n", t0, wall));
 }
 
 TEST(Reconnect, OverlayNamesTheLastPictureAndTheWholeSecondsLeft)

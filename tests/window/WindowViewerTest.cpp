@@ -377,6 +377,12 @@ TEST_F(WindowViewerRun, TheKeysListAndAfterEscTheCellSaysStopped)
     EXPECT_TRUE(Eventually([&] { return pixel(300, 10) != kPanel; }));
     run("xdotool key --window " + window + " Escape");
     EXPECT_TRUE(Eventually([&] { return pixel(6, 6) == kPanel; })) << readFile(events); // the label at the cell's corner
+    // F5 undoes it, as a browser's Reload: the camera is made again and draws.
+    const std::size_t frames = LinesWith(readFile(events), "\"frame\":").size();
+    run("xdotool key --window " + window + " F5");
+    EXPECT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= frames + 2 && pixel(6, 6) != kPanel; }))
+        << readFile(events);
+    EXPECT_EQ(cam.requests("/cgi-bin/nphContinuousServerPush").size(), 2u);
 }
 
 // Enlarged, the picture is filtered bilinearly: across the keys' list's
@@ -611,6 +617,12 @@ TEST(WindowsViewerWindow, StaysAfterAFailureAndScalesShowsOneCameraFullScreenAnd
         EXPECT_EQ(picture.width, 320) << name;
         EXPECT_EQ(picture.height, 240) << name;
     }
+
+    // Esc stops both cameras; F5, the pointer over no camera, reloads both.
+    const std::size_t streams = cam.requests("/cgi-bin/nphContinuousServerPush").size();
+    run("xdotool key --window " + window + " Escape");
+    run("xdotool mousemove --window " + window + " 10 550 key --window " + window + " F5");
+    EXPECT_TRUE(Eventually([&] { return cam.requests("/cgi-bin/nphContinuousServerPush").size() >= streams + 2; }, 20s));
 
     run("xdotool key --window " + window + " q 2>/dev/null");
     EXPECT_TRUE(Eventually([&] { return !viewer->running(); }));

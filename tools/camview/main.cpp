@@ -1,6 +1,7 @@
 // camview: the viewer for a camera's page. It loads the page, hosts the
 // controls it embeds and shows their pictures in a window, or, with
 // --headless, runs the same container without one.
+#include <csignal>
 #include <string>
 
 #include "host/headless/HeadlessViewer.h"
@@ -10,6 +11,10 @@
 
 int main(int argc, char** argv)
 {
+    // A reader of the report that goes away must not kill the viewer
+    // mid-recording: the failed write says so instead, and the run ends
+    // with every file closed.
+    std::signal(SIGPIPE, SIG_IGN);
     CamviewOptions c;
     const int status = ParseCamviewOptions(argc, argv, VE_VERSION, c);
     if (status >= 0) return status;

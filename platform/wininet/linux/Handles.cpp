@@ -71,6 +71,7 @@ HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR pro
         bypass = proxyBypass ? proxyBypass : "";
     }
     session->noProxy = ParseBypassList(bypass);
+    session->bypass = bypass;
     return Handles().insert(session);
 }
 

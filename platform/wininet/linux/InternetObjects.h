@@ -31,6 +31,7 @@ struct Session final : Object {
     std::string agent;
     std::string proxy; // empty: direct
     std::vector<std::string> noProxy;
+    std::string bypass; // the bypass list as given
     DWORD receiveTimeoutMs = kDefaultReceiveTimeoutMs;
 };
 

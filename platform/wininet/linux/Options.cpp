@@ -54,8 +54,39 @@ BOOL InternetSetOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD len
     }
 }
 
+namespace {
+
+// A session's proxy setting, its strings placed after the structure in the
+// caller's buffer, as Windows places them.
+BOOL queryProxy(const Session& session, LPVOID buffer, DWORD* length)
+{
+    if (!length) return FailWith(ERROR_INVALID_PARAMETER);
+    const DWORD needed = static_cast<DWORD>(sizeof(INTERNET_PROXY_INFO) + session.proxy.size() + 1 + session.bypass.size() + 1);
+    if (!buffer || *length < needed) {
+        *length = needed;
+        return FailWith(ERROR_INSUFFICIENT_BUFFER);
+    }
+    auto* info = static_cast<INTERNET_PROXY_INFO*>(buffer);
+    char* text = static_cast<char*>(buffer) + sizeof(INTERNET_PROXY_INFO);
+    std::memcpy(text, session.proxy.c_str(), session.proxy.size() + 1);
+    char* bypass = text + session.proxy.size() + 1;
+    std::memcpy(bypass, session.bypass.c_str(), session.bypass.size() + 1);
+    info->dwAccessType = session.proxy.empty() ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY;
+    info->lpszProxy = text;
+    info->lpszProxyBypass = bypass;
+    *length = needed;
+    return TRUE;
+}
+
+} // namespace
+
 BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD* length)
 {
+    if (option == INTERNET_OPTION_PROXY) {
+        auto session = Find<Session>(handle);
+        if (!session) return FailWith(Find<Request>(handle) ? ERROR_INTERNET_INCORRECT_HANDLE_TYPE : ERROR_INVALID_HANDLE);
+        return queryProxy(*session, buffer, length);
+    }
     auto request = Find<Request>(handle);
     if (!request) return FailWith(Find<Session>(handle) ? ERROR_INTERNET_INCORRECT_HANDLE_TYPE : ERROR_INVALID_HANDLE);
     switch (option) {
