@@ -1,6 +1,7 @@
 // The viewer's tap on the frames the control cuts: a sink the container
 // sets through IFrameTap, called with each frame's bytes as cut; and
-// whether the stream ended after its pictures.
+// whether the stream ended after its pictures, got past its head, or
+// dropped frames too large for the receive buffer.
 #include "control/ImageCtrl.h"
 
 VE_FORWARD_IUNKNOWN(CImageCtrl, XFrameTap)
@@ -19,6 +20,21 @@ HRESULT STDMETHODCALLTYPE CImageCtrl::XFrameTap::GetStreamEnded(BOOL* ended)
 {
     if (!ended) return E_POINTER;
     *ended = m_pThis->m_bStreamEnded.load(std::memory_order_acquire) ? TRUE : FALSE;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CImageCtrl::XFrameTap::GetStreamStarted(BOOL* started)
+{
+    if (!started) return E_POINTER;
+    *started = m_pThis->m_bStreamStarted.load(std::memory_order_acquire) ? TRUE : FALSE;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CImageCtrl::XFrameTap::GetOversizedFrames(DWORD* count, DWORD* lastLength)
+{
+    if (!count || !lastLength) return E_POINTER;
+    *count = m_pThis->m_dwOversizedFrames.load(std::memory_order_acquire);
+    *lastLength = m_pThis->m_dwOversizedLength.load(std::memory_order_acquire);
     return S_OK;
 }
 

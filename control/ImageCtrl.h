@@ -14,6 +14,7 @@
 #include "platform/vfw/Vfw.h"
 
 class CStreamBuffer;
+struct StreamBufferBlock;
 class CStreamClient;
 class CImage;
 class CZoomController;
@@ -198,6 +199,11 @@ private:
     // hands it to drawing.
     void ReceiveStep();
     void StopStreamTimer();
+    // A part too large for the receive buffer: dropped when the buffer is
+    // full; its length is known, and told to the tap, once the boundary
+    // after it arrives.
+    void DropOversizedPart(StreamBufferBlock* b);
+    void FindOversizedPartEnd(StreamBufferBlock* b);
 
     // control/FrameTap.cpp: the viewer's tap on the frames cut (see
     // platform/tap/FrameTap.h); hands a cut frame to the sink, if any.
@@ -208,10 +214,22 @@ private:
         ULONG STDMETHODCALLTYPE Release() override;
         HRESULT STDMETHODCALLTYPE SetFrameSink(IFrameSink* sink) override;
         HRESULT STDMETHODCALLTYPE GetStreamEnded(BOOL* ended) override;
+        HRESULT STDMETHODCALLTYPE GetStreamStarted(BOOL* started) override;
+        HRESULT STDMETHODCALLTYPE GetOversizedFrames(DWORD* count, DWORD* lastLength) override;
         CImageCtrl* m_pThis;
     } m_xFrameTap;
     std::atomic<IFrameSink*> m_pFrameSink{nullptr};
     std::mutex m_frameSinkMutex; // held while the sink is called or replaced
     // The stream ended after a picture was drawn (what GetStreamEnded tells).
     std::atomic<bool> m_bStreamEnded{false};
+    // The stream reached streaming once (what GetStreamStarted tells).
+    std::atomic<bool> m_bStreamStarted{false};
+    // Frames dropped for their size, and the last one's length (the length
+    // is stored before the count grows).
+    std::atomic<DWORD> m_dwOversizedFrames{0};
+    std::atomic<DWORD> m_dwOversizedLength{0};
+    // The dropped part being followed: its bytes so far (0: none), and
+    // where the search for its closing boundary goes on in the buffer.
+    unsigned long long m_qwOversizeBytes = 0;
+    DWORD m_dwOversizeScanned = 0;
 };

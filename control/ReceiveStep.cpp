@@ -21,12 +21,10 @@ void CImageCtrl::ReceiveStep()
         m_nLabelTicks = 0;
         return;
     }
+    if (!m_bStreamStarted.load(std::memory_order_relaxed)) m_bStreamStarted.store(true, std::memory_order_release);
     // A full buffer from which no frame could be cut holds no frame that
     // fits: drop it and hunt for the next boundary.
-    if (b->held >= STREAM_RECEIVE_SIZE) {
-        b->held = 0;
-        b->parseMode = 0;
-    }
+    if (b->held >= STREAM_RECEIVE_SIZE) DropOversizedPart(b);
     const int n = m_pStreamClient->Receive();
     if (n < 0) {
         if (m_pStreamClient->GetReceiveError() == WSAEWOULDBLOCK) return;
@@ -62,6 +60,7 @@ void CImageCtrl::ReceiveStep()
         return;
     }
     b->held += static_cast<DWORD>(n);
+    FindOversizedPartEnd(b);
     if (b->held <= b->patternLength) return;
     LONG start, consumed, length;
     b->parseMode = m_pStreamBuffer->CutFrame(b->receive, b->held - b->patternLength, static_cast<BYTE>(b->parseMode),
@@ -75,4 +74,34 @@ void CImageCtrl::ReceiveStep()
         InvalidateControl(nullptr, TRUE);
     }
     m_pStreamBuffer->Consume(consumed);
+}
+
+void CImageCtrl::DropOversizedPart(StreamBufferBlock* b)
+{
+    // The part that filled the buffer began after the last boundary held;
+    // without one, it began at the buffer's start when the reader was in
+    // step, or it goes on from an earlier drop. Anything else is garbage.
+    const LONG start = m_pStreamBuffer->LastPartStart(b->receive, b->held);
+    if (start >= 0) m_qwOversizeBytes = b->held - static_cast<DWORD>(start);
+    else if (b->parseMode == 1) m_qwOversizeBytes = b->held;
+    else if (m_qwOversizeBytes > 0) m_qwOversizeBytes += b->held;
+    m_dwOversizeScanned = 0;
+    b->held = 0;
+    b->parseMode = 0;
+}
+
+void CImageCtrl::FindOversizedPartEnd(StreamBufferBlock* b)
+{
+    if (m_qwOversizeBytes == 0) return;
+    const LONG at = m_pStreamBuffer->FirstBoundary(b->receive, m_dwOversizeScanned, b->held);
+    if (at < 0) {
+        // A boundary that has begun to arrive is looked for again next time.
+        m_dwOversizeScanned = b->held >= b->patternLength ? b->held - b->patternLength + 1 : 0;
+        return;
+    }
+    // The frame ends before the byte that precedes its closing boundary.
+    const unsigned long long length = m_qwOversizeBytes + static_cast<DWORD>(at) - 1;
+    m_qwOversizeBytes = 0;
+    m_dwOversizedLength.store(length > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(length), std::memory_order_release);
+    m_dwOversizedFrames.fetch_add(1, std::memory_order_acq_rel);
 }

@@ -51,6 +51,7 @@ void CImageCtrl::StreamStep()
             const VARIANT mag = MakeVariantR8(m_dZoomMag);
             FireEvent(eventidDZoomMagChanged, &mag, 1);
             if (m_pStreamBuffer) m_pStreamBuffer->Reset();
+            m_qwOversizeBytes = 0; // a new connection follows no dropped part
             m_pStreamClient->Prepare();
             if ((m_byFeatures & FEATURE_OPTICAL_ZOOM) && m_pZoom) {
                 if (const char* host = m_pStreamClient->GetHost())
@@ -58,6 +59,7 @@ void CImageCtrl::StreamStep()
             }
         } else if (m_nViewPhase == PHASE_WAITING_RECONNECT) {
             if (m_pStreamBuffer) m_pStreamBuffer->Reset();
+            m_qwOversizeBytes = 0; // a new connection follows no dropped part
             m_pStreamClient->Prepare();
         }
         break;

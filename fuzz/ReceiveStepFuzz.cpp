@@ -1,5 +1,6 @@
 // The boundary scan and the final extraction over arbitrary bytes cut into
-// arbitrary reads: frames always lie inside the held bytes.
+// arbitrary reads: frames always lie inside the held bytes, and so do the
+// part starts and boundaries found for a part too large for the buffer.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -25,6 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(b->receive + b->held, data + at, n);
         b->held += static_cast<DWORD>(n);
         at += n;
+        // What the control asks when it follows a part too large for the
+        // buffer: positions inside the held bytes, a whole pattern at a
+        // boundary.
+        const LONG part = buffer->LastPartStart(b->receive, b->held);
+        if (part > static_cast<LONG>(b->held)) std::abort();
+        const LONG next = buffer->FirstBoundary(b->receive, static_cast<DWORD>(part > 0 ? part : 0), b->held);
+        if (next >= 0 && (static_cast<DWORD>(next) + b->patternLength > b->held ||
+                          std::memcmp(b->receive + next, b->pattern, b->patternLength) != 0))
+            std::abort();
         if (b->held <= b->patternLength) continue;
         LONG start, consumed, length;
         b->parseMode = buffer->CutFrame(b->receive, b->held - b->patternLength, static_cast<BYTE>(b->parseMode), &start,

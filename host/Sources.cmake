@@ -44,6 +44,7 @@ set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/Reconnect.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/Recording.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/StreamTap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ViewScaling.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ViewerKeys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/SnapshotName.cpp

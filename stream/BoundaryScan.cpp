@@ -160,6 +160,22 @@ BYTE CStreamBuffer::CutFinal(const BYTE* bytes, DWORD held, BYTE type, LONG* sta
     return type;
 }
 
+LONG CStreamBuffer::LastPartStart(const BYTE* bytes, DWORD held) const
+{
+    if (!m_pBlock || !bytes || held < m_pBlock->patternLength) return -1;
+    const Scan s = scan(bytes, held - m_pBlock->patternLength, m_pBlock->pattern, m_pBlock->patternLength);
+    return s.found > 0 && s.headerEnd[0] > 0 ? s.headerEnd[0] : -1;
+}
+
+LONG CStreamBuffer::FirstBoundary(const BYTE* bytes, DWORD from, DWORD held) const
+{
+    if (!m_pBlock || !bytes || m_pBlock->patternLength == 0 || from >= held) return -1;
+    const BYTE* pattern = m_pBlock->pattern;
+    const std::boyer_moore_horspool_searcher searcher(pattern, pattern + m_pBlock->patternLength);
+    const BYTE* found = std::search(bytes + from, bytes + held, searcher);
+    return found == bytes + held ? -1 : static_cast<LONG>(found - bytes);
+}
+
 bool CStreamBuffer::StoreFrame(const BYTE* bytes, DWORD length)
 {
     if (!m_pBlock) return false;

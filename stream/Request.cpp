@@ -1,10 +1,13 @@
 // The stream request on the raw socket: the Basic credentials, the request
-// bytes, and the reading of the response head, byte by byte.
+// bytes, and the reading of the response head.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "platform/kernel/Kernel.h"
+#include "stream/ResponseHead.h"
 #include "stream/StreamClient.h"
 
 int CStreamClient::Base64Encode(const unsigned char* input, int count, char* output)
@@ -55,6 +58,9 @@ void CStreamClient::BuildCredentials()
 namespace {
 
 bool breaksLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
+// A space or tab in the request target would end the target early and make
+// the rest of it read as the protocol version.
+bool breaksTarget(std::string_view text) { return breaksLine(text) || text.find_first_of(" \t") != std::string_view::npos; }
 
 } // namespace
 
@@ -71,9 +77,10 @@ std::string CStreamClient::BuildRequest() const
 
     // Texts from the page and the camera go into lines of the request: one
     // holding a line break (or a NUL) would end its line early and add
-    // lines of its own choosing, so such a request is not sent at all.
+    // lines of its own choosing, and a path holding a space or tab would
+    // split the request line, so such a request is not sent at all.
     const std::string host = m_pBlock->host ? m_pBlock->host : "";
-    if (breaksLine(path) || breaksLine(host) || breaksLine(m_szCookie)) return std::string();
+    if (breaksTarget(path) || breaksLine(host) || breaksLine(m_szCookie)) return std::string();
 
     std::string request = "GET " + path + " HTTP/1.0\r\n";
     request += "Host: " + host + ":" + std::to_string(m_pBlock->port) + "\r\n";
@@ -110,86 +117,74 @@ void CStreamClient::SendRequest()
 
 namespace {
 
-// One byte of the response head; false when the read fails or the camera
-// has closed the connection, which leaves the last error at 0.
-bool readByte(SOCKET s, char* c)
+// Bounds the next blocking recv on `s` to the time left until `deadline`
+// (a tick count); false, with WSAETIMEDOUT, when none is left.
+bool boundReceive(SOCKET s, DWORD deadline)
 {
-    const int n = recv(s, c, 1, 0);
-    if (n == 0) WSASetLastError(0);
-    return n > 0;
-}
-
-// Reads single bytes into buffer up to a space (replaced by a terminator)
-// or until the buffer is full; false when a read fails.
-bool readToken(SOCKET s, char* buffer, int size)
-{
-    int i = 0;
-    while (i < size) {
-        char c;
-        if (!readByte(s, &c)) return false;
-        if (c == ' ') {
-            buffer[i] = '\0';
-            return true;
-        }
-        buffer[i++] = c;
+    const LONG left = static_cast<LONG>(deadline - GetTickCount());
+    if (left <= 0) {
+        WSASetLastError(WSAETIMEDOUT);
+        return false;
     }
-    return true;
-}
-
-// One header line: bytes up to a line feed or a full buffer; the line feed
-// and a carriage return right before it become terminators. Returns the
-// number of bytes before the line feed, or -1 when a read fails.
-int readLine(SOCKET s, char* buffer, int size)
-{
-    int i = 0;
-    while (i < size) {
-        char c;
-        if (!readByte(s, &c)) return -1;
-        if (c == '\n') {
-            buffer[i] = '\0';
-            if (i > 0 && buffer[i - 1] == '\r') buffer[i - 1] = '\0';
-            return i;
-        }
-        buffer[i++] = c;
-    }
-    return i;
+    const DWORD ms = static_cast<DWORD>(left);
+    return setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms) == 0;
 }
 
 } // namespace
 
 int CStreamClient::ReadResponseHead(SOCKET s)
 {
-    // One byte more than a token may take, so that the text always ends.
-    char buffer[STREAM_LINE_SIZE + 1];
-    int status = -1;
-    std::memset(buffer, 0, sizeof buffer);
-    if (readToken(s, buffer, STREAM_LINE_SIZE)) {
-        std::memset(buffer, 0, sizeof buffer);
-        if (readToken(s, buffer, STREAM_LINE_SIZE)) {
-            bool ok = true;
-            for (;;) {
-                char c;
-                if (!readByte(s, &c)) {
-                    ok = false;
-                    break;
-                }
-                if (c == '\n') break;
+    // The head is read in blocks: each block is looked at where it waits
+    // (MSG_PEEK), the parser takes what belongs to the head, and exactly
+    // that many bytes are then read off the socket, so the body stays there
+    // for the receive step. A head that takes longer than the deadline, or
+    // is longer than the limit, ends the stream as a status failure.
+    const DWORD deadline = GetTickCount() + m_dwHeadDeadlineMs;
+    m_nHeadReads = 0;
+    ResponseHeadParser parser;
+    std::size_t total = 0;
+    char block[STREAM_HEAD_BLOCK];
+    bool ok = true;
+    while (ok && !parser.Done()) {
+        if (total >= static_cast<std::size_t>(STREAM_HEAD_LIMIT)) {
+            WSASetLastError(WSAEMSGSIZE);
+            ok = false;
+            break;
+        }
+        const int room = static_cast<int>(std::min<std::size_t>(sizeof block, STREAM_HEAD_LIMIT - total));
+        if (!boundReceive(s, deadline)) {
+            ok = false;
+            break;
+        }
+        const int n = recv(s, block, room, MSG_PEEK);
+        ++m_nHeadReads;
+        if (n <= 0) {
+            if (n == 0) WSASetLastError(0); // the camera closed the connection
+            ok = false;
+            break;
+        }
+        std::size_t used = parser.Feed(block, static_cast<std::size_t>(n));
+        total += used;
+        while (used > 0) {
+            const int taken = recv(s, block, static_cast<int>(used), 0);
+            ++m_nHeadReads;
+            if (taken <= 0) {
+                if (taken == 0) WSASetLastError(0);
+                ok = false;
+                break;
             }
-            if (ok) {
-                long value = 0;
-                for (const char* p = buffer; *p >= '0' && *p <= '9' && value < 100000; ++p) value = value * 10 + (*p - '0');
-                status = static_cast<int>(value);
-            }
+            used -= static_cast<std::size_t>(taken);
         }
     }
-    if (status < 0) return -1;
+    if (ok) {
+        // The socket reads without a bound again (it becomes non-blocking
+        // for the receive step anyway); the last error stays as it was.
+        const int error = WSAGetLastError();
+        const DWORD none = 0;
+        setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&none), sizeof none);
+        WSASetLastError(error);
+    }
     // A head cut off before its empty line was not read: whatever its
     // status line said, the stream does not start.
-    for (;;) {
-        std::memset(buffer, 0, sizeof buffer);
-        const int n = readLine(s, buffer, STREAM_LINE_SIZE);
-        if (n < 0) return -1;
-        if (buffer[0] == '\0') break;
-    }
-    return status;
+    return ok && parser.Done() ? parser.Status() : -1;
 }

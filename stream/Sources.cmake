@@ -5,6 +5,7 @@ set(VE_STREAM_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/BoundaryScan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Preflight.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Request.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ResponseHead.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StreamBuffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StreamClient.cpp
 )

@@ -75,6 +75,13 @@ public:
     // The scan of the final extraction (type 2 when no frame was cut on the
     // connection, else 3), with its fallback to the bare boundary line.
     BYTE CutFinal(const BYTE* bytes, DWORD held, BYTE type, LONG* start, LONG* consumed, LONG* length);
+    // Where the data of the last part in the held bytes begins (past its
+    // boundary and header), or -1 when they hold no whole boundary with its
+    // header end.
+    LONG LastPartStart(const BYTE* bytes, DWORD held) const;
+    // The first position at or after `from` where the whole boundary
+    // pattern lies within the held bytes, or -1.
+    LONG FirstBoundary(const BYTE* bytes, DWORD from, DWORD held) const;
     // Replaces the frame slot with a copy of the bytes and sets the ready
     // flag; false when the copy cannot be allocated.
     bool StoreFrame(const BYTE* bytes, DWORD length);

@@ -53,6 +53,12 @@ constexpr int STREAM_COOKIE_SIZE = 75;
 constexpr int STREAM_REQUEST_SIZE = 1024;
 constexpr int STREAM_BASE64_SIZE = 512;
 constexpr int STREAM_LINE_SIZE = 512;
+// The response head must be complete within this time and this size, else
+// the stream fails with the status failure and WSAETIMEDOUT or WSAEMSGSIZE.
+constexpr DWORD STREAM_HEAD_DEADLINE_MS = 10000;
+constexpr int STREAM_HEAD_LIMIT = 16 * 1024;
+// The bytes looked at in one read of the head.
+constexpr int STREAM_HEAD_BLOCK = 2048;
 // The longest user name, colon and password text whose Base64 form and its
 // terminator fit the encoding buffer: 381 bytes give 508 characters, while
 // 382 and 383 bytes would already need 512 and the terminator a 513th byte.
@@ -119,6 +125,10 @@ public:
     void TakeRequestPath();
     const std::string& GetRequestPath() const { return m_strRequestPath; }
     int ReadResponseHead(SOCKET s);
+    // The head's deadline (tests shorten it) and the reads (recv calls) the
+    // last head took.
+    void SetHeadDeadline(DWORD ms) { m_dwHeadDeadlineMs = ms; }
+    int GetHeadReads() const { return m_nHeadReads; }
     const char* GetCookieText() const { return m_szCookie; }
     // The "SESSIONID=value" item of a cookie list ("a=1; SESSIONID=x; b=2"),
     // wherever it stands; empty when the list has none.
@@ -174,6 +184,8 @@ private:
     // connection is prepared, so that a parameter exchange may set the
     // block's path while the worker opens the connection.
     std::string m_strRequestPath;
+    DWORD m_dwHeadDeadlineMs = STREAM_HEAD_DEADLINE_MS;
+    int m_nHeadReads = 0;
     // Wakes the worker's pause between rounds early when a stop is requested.
     HANDLE m_hWake = nullptr;
 };

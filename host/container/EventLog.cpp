@@ -68,6 +68,10 @@ ContainerListener EventLog::listener(ContainerListener chained)
               ",\"height\":" + std::to_string(height));
         if (chained.onFrame) chained.onFrame(control, width, height);
     };
+    l.onNotice = [this, chained](int control, const std::string& text) {
+        write("\"control\":" + std::to_string(control) + ",\"notice\":\"" + Escape(text) + "\"");
+        if (chained.onNotice) chained.onNotice(control, text);
+    };
     l.onCursor = [this, chained](const std::string& cursor) {
         write("\"cursor\":\"" + Escape(cursor) + "\"");
         if (chained.onCursor) chained.onCursor(cursor);

@@ -194,6 +194,7 @@ void ViewerContainer::pumpMessages()
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     deliverReports();
+    if (m_listener.onNotice) m_oversized.poll(*this, m_listener.onNotice);
 }
 
 void ViewerContainer::onApartment(std::size_t apartment, const std::function<void()>& task)

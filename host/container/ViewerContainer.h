@@ -17,6 +17,7 @@
 #include "host/container/Apartment.h"
 #include "host/container/ContainerListener.h"
 #include "host/core/ControlPolicy.h"
+#include "host/core/StreamTap.h"
 #include "host/page/ViewerPage.h"
 #include "host/site/HostSite.h"
 #include "platform/com/ComPtr.h"
@@ -51,8 +52,8 @@ public:
     // The viewer's own window: the browser window the controls are told of.
     HWND window() const { return m_window; }
 
-    // Delivers every message that is due (timers, posted input), and the
-    // reports the apartments queued.
+    // Delivers every message that is due (timers, posted input), the
+    // reports the apartments queued, and the controls' notices.
     void pumpMessages();
     // How long the driving loop may sleep before a timer is due, at most cap.
     std::uint64_t idleMs(std::uint64_t cap) const;
@@ -157,6 +158,7 @@ private:
     std::vector<Hosted> m_controls;
     SIZE m_extent{0, 0};
     std::string m_cursorName;
+    OversizedFrameWatch m_oversized;
     struct Room {
         std::unique_ptr<Apartment> thread;
         std::vector<std::shared_ptr<Cell>> cells; // its thread's

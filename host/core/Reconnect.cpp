@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "host/container/EventLog.h"
+#include "host/core/StreamTap.h"
 
 bool IsStreamEndStatus(const std::string& status) { return status.rfind(" Error Code(", 0) == 0; }
 
@@ -43,6 +44,12 @@ void Reconnector::picture(std::size_t camera, Clock::time_point now, std::time_t
     c.attempts = 0;
     c.nextWait = kFirstWait;
     c.passwordCancelled = false;
+}
+
+void Reconnector::started(std::size_t camera, Clock::time_point now)
+{
+    if (camera >= m_cameras.size() || m_cameras[camera].waiting || m_cameras[camera].lastPictureAt) return;
+    m_cameras[camera].lastPictureAt = now;
 }
 
 std::optional<std::chrono::milliseconds> Reconnector::ended(std::size_t camera, Clock::time_point now, std::time_t when)
@@ -162,6 +169,7 @@ void ReconnectWatch::attach(ControlHost& host)
 {
     m_reload = [&host](std::size_t camera) { return host.reload(camera); };
     m_ended = [&host](std::size_t camera) { return ControlStreamEnded(host.control(camera)); };
+    m_started = [&host](std::size_t camera) { return ControlStreamStarted(host.control(camera)); };
 }
 
 void ReconnectWatch::resume(std::size_t camera)
@@ -242,6 +250,7 @@ void ReconnectWatch::step()
 {
     const auto now = Reconnector::Clock::now();
     for (std::size_t camera = 0; m_ended && camera < m_schedule.size(); ++camera) {
+        if (m_started && !m_schedule.waiting(camera) && m_started(camera)) m_schedule.started(camera, now);
         if (m_schedule.waiting(camera) || !m_ended(camera)) continue;
         if (const auto wait = m_schedule.ended(camera, now, std::time(nullptr)))
             reportEnd(camera, "the stream ended", *wait);

@@ -5,7 +5,9 @@
 // the same page, as reloading the page would. A picture from the fresh
 // control resets the wait. A stream ends when the control shows its
 // error, or when a camera that drew pictures draws none for kStall (a
-// connection that stays open but carries nothing: the picture froze). The faces decide what "replace" means (their
+// connection that stays open but carries nothing: the picture froze), or
+// when one whose stream got past its head draws none for kStall after
+// that (frozen before its first picture). The faces decide what "replace" means (their
 // container makes the control again); this class decides when.
 #pragma once
 
@@ -50,6 +52,9 @@ public:
     // A camera drew a picture (at wall-clock time `when`): its stream
     // works, and the next end waits the first delay again.
     void picture(std::size_t camera, Clock::time_point now, std::time_t when);
+    // A camera's stream got past its head: from the first time this is
+    // told, it freezes as a picture drawn at `now` would.
+    void started(std::size_t camera, Clock::time_point now);
     // A camera's stream ended at `now`. Answers how long the viewer waits
     // before the next attempt, or nothing when the camera already waits
     // (an end is counted once).
@@ -160,6 +165,7 @@ private:
     EventLog* m_log;
     std::function<bool(std::size_t)> m_reload;
     std::function<bool(std::size_t)> m_ended;
+    std::function<bool(std::size_t)> m_started; // the camera's stream got past its head
     Reconnector m_schedule;
     bool m_reconnecting = true;
     std::vector<std::optional<Reconnector::Clock::time_point>> m_lastPicture; // per camera

@@ -742,6 +742,8 @@ int DesktopViewer::showPage()
         m_events.set(control, name + (value == "null" ? "" : " " + value));
     };
     chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
+    // A frame the control dropped for its size is the camera's last event.
+    chained.onNotice = [this](int control, const std::string& text) { m_events.set(control, text); };
     chained.onMessage = [this](const std::string& text) {
         std::lock_guard lock(m_messageMutex);
         m_message = text;

@@ -26,6 +26,7 @@ constexpr ErrorWords kErrors[] = {
     {12031, "connection reset"},
     {12152, "the answer is not HTTP"},
     {10035, "no data yet"},
+    {10040, "message too long"},
     {10050, "network is down"},
     {10051, "network unreachable"},
     {10053, "connection broken off"},
@@ -60,6 +61,18 @@ constexpr FlagMeaning kFlags[] = {
     {0x2000, "the camera's picture stream cannot be reached", true},
     {0x4000, "the camera refused the picture stream or ended it before the first picture", true},
     {0x10000, "the picture stream could not be set up", true},
+};
+
+// A flag whose code says more than the flag and the code's words do: the
+// picture stream's answer head has a deadline and a size limit.
+struct FlagWithCode {
+    unsigned long flag;
+    int code;
+    const char* meaning;
+};
+constexpr FlagWithCode kFlagsWithCode[] = {
+    {0x4000, 10060, "the camera did not finish answering the picture stream request within 10 s"},
+    {0x4000, 10040, "the camera's answer to the picture stream request had a head longer than 16 KiB"},
 };
 
 // "host:port" of an http:// address (port 80 when none is written), or
@@ -141,6 +154,8 @@ std::string ExplainControlStatus(const std::string& status, bool credentialsGive
     unsigned long flags = 0;
     int code = 0;
     if (std::sscanf(status.c_str(), " Error Code(%lx / %d)", &flags, &code) != 2 || flags == 0) return {};
+    for (const auto& f : kFlagsWithCode)
+        if ((flags & f.flag) && code == f.code) return f.meaning;
     for (const auto& f : kFlags) {
         if (!(flags & f.flag)) continue;
         if (f.flag == 0x20 && credentialsGiven) return "the camera refused the user name and password given";

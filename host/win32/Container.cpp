@@ -296,6 +296,11 @@ void Container::pollCursor()
     if (m_setup.listener.onCursor) m_setup.listener.onCursor(name);
 }
 
+void Container::pollNotices()
+{
+    if (m_setup.listener.onNotice) m_oversized.poll(*this, m_setup.listener.onNotice);
+}
+
 int Container::controlAt(POINT pt) const
 {
     for (std::size_t i = 0; i < m_controls.size(); ++i) {

@@ -17,6 +17,7 @@
 #include "host/core/ControlHost.h"
 #include "host/container/ContainerListener.h"
 #include "host/core/ControlPolicy.h"
+#include "host/core/StreamTap.h"
 #include "host/page/ViewerPage.h"
 #include "host/win32/ControlSite.h"
 #include "host/win32/CursorNames.h"
@@ -71,6 +72,8 @@ public:
     HWND controlWindow(std::size_t index) const;
     // Reports a change of the cursor.
     void pollCursor();
+    // Reports what the controls' taps tell that they show nothing for.
+    void pollNotices();
 
     // What the container does with the mouse before a message of its
     // window's thread is dispatched, as a page in a browser does: a press
@@ -136,4 +139,5 @@ private:
     bool m_showPropertyFrame = false; // the Properties verb given now may show the frame
     CursorNames m_cursorNames;
     std::string m_cursorName;
+    OversizedFrameWatch m_oversized;
 };

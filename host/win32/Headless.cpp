@@ -149,6 +149,7 @@ public:
             if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container.pollCursor();
             pollFocus();
         }
+        m_container.pollNotices();
         cancelDialogs();
         return true;
     }

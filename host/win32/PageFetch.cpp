@@ -34,6 +34,10 @@ struct Handles {
 
 } // namespace
 
+// Why a fetch failed; the error is taken before the proxy is asked for,
+// which sets the thread's last error again.
+static std::string fetchError(const std::string& url, DWORD error) { return PageFetchError(url, error, ProxyInUse(url)); }
+
 FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWND owner, bool interactive,
                             DWORD timeoutMs)
 {
@@ -62,10 +66,7 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
     const auto open = [&] {
         if (h.request) InternetCloseHandle(h.request);
         h.request = InternetOpenUrlA(h.internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-        if (!h.request) {
-            const DWORD error = GetLastError(); // before ProxyInUse, which may set another
-            page.error = PageFetchError(url, error, ProxyInUse(url));
-        }
+        if (!h.request) page.error = fetchError(url, GetLastError());
         return h.request != nullptr;
     };
     const auto statusNow = [&] {
@@ -114,9 +115,8 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
             InternetSetOptionA(h.request, INTERNET_OPTION_USERNAME, c.user.data(), static_cast<DWORD>(c.user.size())) &&
             InternetSetOptionA(h.request, INTERNET_OPTION_PASSWORD, c.password.data(), static_cast<DWORD>(c.password.size()));
         if (set && !HttpSendRequestA(h.request, nullptr, 0, nullptr, 0)) {
-            const DWORD error = GetLastError(); // before ProxyInUse, which may set another
+            page.error = fetchError(url, GetLastError());
             SecureZeroMemory(c.password.data(), c.password.size());
-            page.error = PageFetchError(url, error, ProxyInUse(url));
             return page;
         }
         status = set ? statusNow() : status;

@@ -145,6 +145,7 @@ LRESULT ViewerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
                 m_recorder.follow(*m_container); // into the same file from a camera made again
                 m_picture.tickReconnect();
             }
+            if (m_container) m_container->pollNotices();
             updateStatus();
         }
         return 0;
@@ -488,6 +489,8 @@ int ViewerWindow::showPage(const std::string& pageUrl)
         m_events.set(control, name + (value == "null" ? "" : " " + value));
     };
     chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
+    // A frame the control dropped for its size is the camera's last event.
+    chained.onNotice = [this](int control, const std::string& text) { m_events.set(control, text); };
     m_reconnect = std::make_unique<ReconnectWatch>(&m_log);
     // The credentials given answer their camera once; after that, other
     // cameras, and without them, the person is asked over the window.

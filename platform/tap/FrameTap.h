@@ -5,6 +5,8 @@
 // bytes exactly as the camera sent them and the tick count when they were
 // cut; the bytes are the control's and valid only during the call. With
 // no sink set the control does nothing more than look at the pointer.
+// Its queries read values the control publishes, and may be asked from
+// any thread.
 // Both sides are our own: the control answers the interface, the viewers
 // ask for it; nothing else knows of it.
 #pragma once
@@ -29,6 +31,14 @@ struct IFrameTap : IUnknown {
     // and no error, and never opens the stream again; a viewer that wants
     // pictures makes the control again.
     virtual HRESULT STDMETHODCALLTYPE GetStreamEnded(BOOL* ended) = 0;
+    // Whether the picture stream got past the camera's answer head at least
+    // once, so that the control reads pictures: a control that then draws
+    // none for a while has a frozen stream.
+    virtual HRESULT STDMETHODCALLTYPE GetStreamStarted(BOOL* started) = 0;
+    // The frames the control dropped because they did not fit its receive
+    // buffer: how many so far, and the length in bytes of the last one.
+    // The control shows nothing for them.
+    virtual HRESULT STDMETHODCALLTYPE GetOversizedFrames(DWORD* count, DWORD* lastLength) = 0;
 
 protected:
     ~IFrameTap() = default;

@@ -35,6 +35,9 @@ constexpr int SD_BOTH = 2;
 constexpr long FIONBIO = static_cast<long>(0x8004667Eu);
 constexpr int AI_PASSIVE = 0x1;
 constexpr int AI_NUMERICHOST = 0x4;
+constexpr int MSG_PEEK = 0x2;
+constexpr int SOL_SOCKET = 0xffff;
+constexpr int SO_RCVTIMEO = 0x1006;
 
 constexpr int WSAEINTR = 10004;
 constexpr int WSAEBADF = 10009;
@@ -47,6 +50,8 @@ constexpr int WSAEINPROGRESS = 10036;
 constexpr int WSAEALREADY = 10037;
 constexpr int WSAENOTSOCK = 10038;
 constexpr int WSAEMSGSIZE = 10040;
+constexpr int WSAENOPROTOOPT = 10042;
+constexpr int WSAEOPNOTSUPP = 10045;
 constexpr int WSAEAFNOSUPPORT = 10047;
 constexpr int WSAEADDRINUSE = 10048;
 constexpr int WSAEADDRNOTAVAIL = 10049;
@@ -123,7 +128,12 @@ int bind(SOCKET s, const sockaddr* name, int namelen);
 int listen(SOCKET s, int backlog);
 SOCKET accept(SOCKET s, sockaddr* addr, int* addrlen);
 int send(SOCKET s, const char* buf, int len, int flags);
+// flags: 0, or MSG_PEEK to look at the waiting bytes and leave them there.
 int recv(SOCKET s, char* buf, int len, int flags);
+// SOL_SOCKET / SO_RCVTIMEO only: a DWORD of milliseconds that bounds each
+// blocking recv (0: no bound); a recv that waits longer fails with
+// WSAETIMEDOUT.
+int setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen);
 int shutdown(SOCKET s, int how);
 int closesocket(SOCKET s);
 int ioctlsocket(SOCKET s, long cmd, ULONG* argp);

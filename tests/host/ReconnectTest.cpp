@@ -92,6 +92,28 @@ TEST(Reconnect, APictureThatFreezesEndsTheStreamOnlyAfterItWasDrawn)
     EXPECT_TRUE(r.stalled(t0 + 100s, wall).empty());
 }
 
+// A stream that got past its head but draws nothing is frozen as one that
+// drew and stopped: from the first time it is told, not from later ones.
+TEST(Reconnect, AStreamPastItsHeadThatDrawsNothingFreezes)
+{
+    Reconnector r;
+    r.resize(2);
+    r.started(0, t0);
+    r.started(0, t0 + 5s);
+    EXPECT_TRUE(r.stalled(t0 + Reconnector::kStall - 1ms, wall).empty());
+    const auto ended = r.stalled(t0 + Reconnector::kStall, wall);
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].first, 0u);
+    // While it waits, being told again changes nothing; its fresh control
+    // starts its own count when it gets past its head.
+    r.started(0, t0 + Reconnector::kStall);
+    ASSERT_EQ(r.due(t0 + Reconnector::kStall + 1s).size(), 1u);
+    EXPECT_TRUE(r.stalled(t0 + 100s, wall).empty());
+    r.started(0, t0 + 100s);
+    EXPECT_EQ(r.stalled(t0 + 100s + Reconnector::kStall, wall).size(), 1u);
+    EXPECT_FALSE(r.waiting(1));
+}
+
 TEST(Reconnect, StopEndsEveryWaitAndEveryFutureEnd)
 {
     Reconnector r;

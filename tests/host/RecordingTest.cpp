@@ -145,6 +145,16 @@ public:
         *ended = FALSE;
         return S_OK;
     }
+    HRESULT GetStreamStarted(BOOL* started) override
+    {
+        *started = FALSE;
+        return S_OK;
+    }
+    HRESULT GetOversizedFrames(DWORD* count, DWORD* lastLength) override
+    {
+        *count = *lastLength = 0;
+        return S_OK;
+    }
     // Answers whether the frame was written.
     bool frame(const std::vector<std::uint8_t>& bytes, DWORD tick)
     {

@@ -100,8 +100,8 @@ TEST(HeadlessViewer, WithReconnectACameraThatComesBackStreamsAgain)
 }
 
 // A stream that ends after its pictures (the control keeps the last one and
-// shows no error), or whose picture freezes on an open connection, is an
-// end too: the camera is made again after a second and streams.
+// shows no error), or whose picture freezes on an open connection (also
+// before its first picture, once past its head), is an end too: the camera is made again after a second and streams.
 struct EndAfterPictures {
     const char* name;
     std::vector<std::string> camsim;
@@ -137,7 +137,10 @@ TEST_P(HeadlessViewerReconnect, AnEndAfterPicturesIsMadeAgain)
 
 INSTANTIATE_TEST_SUITE_P(Kinds, HeadlessViewerReconnect,
                          ::testing::Values(EndAfterPictures{"Closed", {"--frames", "3"}, "the stream ended", "3"},
-                                           EndAfterPictures{"Frozen", {"--stall-after", "3"}, "no picture for 10 s", "13"}),
+                                           EndAfterPictures{"Frozen", {"--stall-after", "3"}, "no picture for 10 s", "13"},
+                                           // Past its head, the first stream sends no picture.
+                                           EndAfterPictures{"FrozenBeforeItsFirstPicture", {"--silent-streams", "1"},
+                                                            "no picture for 10 s", "14"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A page that names another installed control gets it refused, with the

@@ -207,12 +207,15 @@ TEST_F(Request, OversizedRequestIsNotSent)
     EXPECT_EQ(c.client.ReadResponseHead(c.client.GetSocket()), -1);
 }
 
-TEST_F(Request, ALineBreakFromThePageIsNotSentOn)
+TEST_F(Request, ALineBreakOrASpaceFromThePageIsNotSentOn)
 {
     // A page's ImagePath that would add a header line of its own: the
     // request is not sent, as one too long for its buffer.
+    // A space or tab would split the request line: "GET ?a=1 X HTTP/1.0".
     for (const std::string& path : {std::string("?Resolution=320x240\r\nX-Injected: 1"), std::string("?a=1\nb"),
-                                   std::string("?a=1\0b", 7)}) {
+                                   std::string("?a=1\0b", 7), std::string("?a=1 HTTP/1.0\tX-Tab: yes"),
+                                   std::string("?a=1\tb"), std::string("/mjpeg live"),
+                                   std::string("http://127.0.0.1/x y")}) {
         c.block().path = path;
         c.client.TakeRequestPath();
         c.block().hostPrefix = "127.0.0.1/";

@@ -39,6 +39,9 @@ const char* CamsimUsage()
            "  --oversize-part B    make the first part B bytes long\n"
            "  --stream-status C    answer the stream request with status C\n"
            "  --stream-hang        accept the stream request and never answer it\n"
+           "  --silent-streams N   the first N stream connections send their head and no part\n"
+           "  --endless-head       answer the stream request with a status line 200 and header\n"
+           "                       lines without end, never the empty line that ends the head\n"
            "  --refuse-stream      once \"/\" has been answered with 200 twice (a preflight opens\n"
            "                       it and sends it again), stop accepting connections: the\n"
            "                       stream's connection is refused\n"
@@ -164,6 +167,10 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
             o.streamStatus = static_cast<int>(n);
         } else if (a == "--stream-hang") {
             o.streamHang = true;
+        } else if (a == "--silent-streams") {
+            if (!number("--silent-streams", o.silentStreams)) return false;
+        } else if (a == "--endless-head") {
+            o.endlessHead = true;
         } else if (a == "--refuse-stream") {
             o.refuseStream = true;
         } else if (a == "--stream-status-from" || a == "--stream-status-until") {

@@ -26,11 +26,13 @@ struct CamsimOptions {
     int zoomReplyPad = 0; // bytes before the zoom reply's text
     long closeAfter = -1;
     long stallAfter = -1;
+    long silentStreams = 0; // the first this many stream connections send no part
     bool garbagePrefix = false;
     bool crlfParts = false;
     long oversizePart = 0;
     int streamStatus = 200;
     bool streamHang = false;
+    bool endlessHead = false; // the stream's answer head never ends
     bool refuseStream = false; // stop accepting once "/" has been answered with 200 twice (one preflight)
     int pageWidth = 320;
     int pageHeight = 240;

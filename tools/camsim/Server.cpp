@@ -3,8 +3,11 @@
 #include <arpa/inet.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <random>
@@ -122,7 +125,7 @@ ssize_t streamReader(void* cls, uint64_t, char* buf, size_t max)
         if (s->finished || s->stopping->load()) return MHD_CONTENT_READER_END_OF_STREAM;
         const CamsimOptions& o = *s->options;
         if (s->broken || (o.closeAfter >= 0 && s->sent > o.closeAfter)) return MHD_CONTENT_READER_END_WITH_ERROR;
-        if (o.stallAfter >= 0 && s->sent >= o.stallAfter) {
+        if ((o.stallAfter >= 0 && s->sent >= o.stallAfter) || s->id < o.silentStreams) {
             while (!s->stopping->load()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
             return MHD_CONTENT_READER_END_WITH_ERROR;
         }
@@ -343,6 +346,11 @@ int CamsimServer::handle(MHD_Connection* c, const char* url, const char* method)
             while (!m_stopping) std::this_thread::sleep_for(std::chrono::milliseconds(20));
             return MHD_NO;
         }
+        if (m_options.endlessHead) {
+            log(c, method, target, 200);
+            endlessHead(c);
+            return MHD_NO;
+        }
         rc = serveStream(c, path == "/cgi-bin/nphReplayRecord", &status);
     } else if (path == "/nphPtzf") {
         rc = serveZoom(c);
@@ -455,6 +463,29 @@ int CamsimServer::serveStream(MHD_Connection* c, bool replay, int* status)
     const int rc = MHD_queue_response(c, MHD_HTTP_OK, r);
     MHD_destroy_response(r);
     return rc;
+}
+
+void CamsimServer::endlessHead(MHD_Connection* c)
+{
+    // Written on the connection's own socket, past MHD: a status line, then
+    // header lines for as long as the viewer reads them.
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CONNECTION_FD);
+    if (!info) return;
+    const int fd = info->connect_fd;
+    std::string text = "HTTP/1.0 200 OK\r\n";
+    long line = 0;
+    while (!m_stopping) {
+        while (text.size() < 4096) text += "X-Line-" + std::to_string(++line) + ": the head goes on\r\n";
+        const ssize_t n = ::send(fd, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            text.erase(0, static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) break;
+        pollfd p{fd, POLLOUT, 0};
+        ::poll(&p, 1, 20);
+        if (p.revents & (POLLERR | POLLHUP)) break;
+    }
 }
 
 int CamsimServer::holdStatus(MHD_Connection* c, int status)

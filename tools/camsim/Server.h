@@ -39,6 +39,8 @@ private:
     int serveStream(MHD_Connection* connection, bool replay, int* status);
     int serveZoom(MHD_Connection* connection);
     int holdStatus(MHD_Connection* connection, int status);
+    // Writes a head that never ends on the connection, until it breaks.
+    void endlessHead(MHD_Connection* connection);
     int serveRecentre(MHD_Connection* connection, const std::string& program);
     bool authorised(MHD_Connection* connection, std::string* user);
 

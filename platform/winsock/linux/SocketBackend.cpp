@@ -12,7 +12,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -28,12 +30,14 @@ constexpr int kWsaEwouldblock = 10035;
 constexpr int kWsaEnotsock = 10038;
 constexpr int kWsaEinval = 10022;
 constexpr int kWsaEfault = 10014;
+constexpr int kWsaEtimedout = 10060;
 
 struct Socket {
     int fd = -1;
     int cancel = -1; // eventfd
     std::atomic<bool> nonBlocking{false};
     std::atomic<bool> closed{false};
+    std::atomic<unsigned long> receiveTimeoutMs{0}; // 0: none
     bool peerOnly = false;
     std::vector<unsigned char> peer; // for peer-only sockets, Windows layout
     ~Socket()
@@ -122,14 +126,23 @@ int toWindows(const sockaddr_storage& in, socklen_t inLength, void* out, int* ou
     return 0;
 }
 
-// Waits until the socket is ready for `events` or is cancelled. Returns 0
-// when ready, or a Winsock error.
-int waitFor(const Socket& s, short events)
+// Waits until the socket is ready for `events` or is cancelled, for at
+// most timeoutMs milliseconds when that is not 0. Returns 0 when ready, or
+// a Winsock error (WSAETIMEDOUT when the time is up).
+int waitFor(const Socket& s, short events, unsigned long timeoutMs = 0)
 {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(timeoutMs);
     pollfd fds[2] = {{s.fd, events, 0}, {s.cancel, POLLIN, 0}};
     for (;;) {
         if (s.closed.load(std::memory_order_acquire)) return kWsaEintr;
-        const int n = ::poll(fds, 2, -1);
+        int wait = -1;
+        if (timeoutMs != 0) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+            if (left <= 0) return kWsaEtimedout;
+            wait = static_cast<int>(std::min<long long>(left, 1 << 30));
+        }
+        const int n = ::poll(fds, 2, wait);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return wsaFromErrno(errno);
         if (fds[1].revents || s.closed.load(std::memory_order_acquire)) return kWsaEintr;
@@ -238,18 +251,36 @@ long sendSome(std::uintptr_t h, const void* data, std::size_t length, int* error
     }
 }
 
-long receiveSome(std::uintptr_t h, void* data, std::size_t length, int* error)
+long receiveSome(std::uintptr_t h, void* data, std::size_t length, bool peek, int* error)
 {
     auto s = find(h);
     if (!s || s->peerOnly) return *error = kWsaEnotsock, -1;
+    // As on Windows, the bound counts from the call, however often the wait
+    // wakes without data.
+    const unsigned long timeoutMs = s->receiveTimeoutMs.load(std::memory_order_acquire);
+    const auto start = std::chrono::steady_clock::now();
     for (;;) {
-        const ssize_t n = ::recv(s->fd, data, length, 0);
+        const ssize_t n = ::recv(s->fd, data, length, peek ? MSG_PEEK : 0);
         if (n >= 0) return static_cast<long>(n);
         if (errno == EINTR) continue;
         if (errno != EAGAIN) return *error = wsaFromErrno(errno), -1;
         if (s->nonBlocking.load()) return *error = kWsaEwouldblock, -1;
-        if (const int w = waitFor(*s, POLLIN)) return *error = w, -1;
+        unsigned long left = 0;
+        if (timeoutMs != 0) {
+            const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+            if (spent >= static_cast<long long>(timeoutMs)) return *error = kWsaEtimedout, -1;
+            left = timeoutMs - static_cast<unsigned long>(spent);
+        }
+        if (const int w = waitFor(*s, POLLIN, left)) return *error = w, -1;
     }
+}
+
+int setReceiveTimeout(std::uintptr_t h, unsigned long ms, int* error)
+{
+    auto s = find(h);
+    if (!s || s->peerOnly) return *error = kWsaEnotsock, -1;
+    s->receiveTimeoutMs.store(ms, std::memory_order_release);
+    return 0;
 }
 
 int shutdownSocket(std::uintptr_t h, int how, int* error)

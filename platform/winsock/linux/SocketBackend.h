@@ -24,7 +24,10 @@ int bindTo(std::uintptr_t s, const void* address, int length, int* error);
 int listenOn(std::uintptr_t s, int backlog, int* error);
 std::uintptr_t acceptFrom(std::uintptr_t s, void* address, int* length, int* error);
 long sendSome(std::uintptr_t s, const void* data, std::size_t length, int* error);
-long receiveSome(std::uintptr_t s, void* data, std::size_t length, int* error);
+// peek: the bytes stay waiting on the socket.
+long receiveSome(std::uintptr_t s, void* data, std::size_t length, bool peek, int* error);
+// Bounds each blocking receive to `ms` milliseconds (0: no bound).
+int setReceiveTimeout(std::uintptr_t s, unsigned long ms, int* error);
 int shutdownSocket(std::uintptr_t s, int how, int* error);
 int closeSocket(std::uintptr_t s, int* error);
 int setNonBlocking(std::uintptr_t s, bool on, int* error);

@@ -81,12 +81,23 @@ int send(SOCKET s, const char* buf, int len, int)
     return n >= 0 ? static_cast<int>(n) : fail(error);
 }
 
-int recv(SOCKET s, char* buf, int len, int)
+int recv(SOCKET s, char* buf, int len, int flags)
 {
     if (len < 0 || (!buf && len > 0)) return fail(WSAEFAULT);
+    if (flags & ~MSG_PEEK) return fail(WSAEOPNOTSUPP);
     int error = 0;
-    const long n = vesock::receiveSome(s, buf, static_cast<std::size_t>(len), &error);
+    const long n = vesock::receiveSome(s, buf, static_cast<std::size_t>(len), (flags & MSG_PEEK) != 0, &error);
     return n >= 0 ? static_cast<int>(n) : fail(error);
+}
+
+int setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen)
+{
+    if (level != SOL_SOCKET || optname != SO_RCVTIMEO) return fail(WSAENOPROTOOPT);
+    if (!optval || optlen < static_cast<int>(sizeof(DWORD))) return fail(WSAEFAULT);
+    DWORD ms = 0;
+    std::memcpy(&ms, optval, sizeof ms);
+    int error = 0;
+    return vesock::setReceiveTimeout(s, ms, &error) == 0 ? 0 : fail(error);
 }
 
 int shutdown(SOCKET s, int how)

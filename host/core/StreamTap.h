@@ -1,0 +1,33 @@
+// What the viewers ask a control's private tap (platform/tap/FrameTap.h)
+// about its stream, beside the frames: whether it got past its head, and
+// the frames it dropped for being larger than its receive buffer.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/core/ControlHost.h"
+#include "platform/tap/FrameTap.h"
+
+// Whether a control's stream got past its head (false for a control
+// without a tap).
+bool ControlStreamStarted(IUnknown* control);
+
+// How the viewers word a frame dropped for its size.
+std::string OversizedFrameText(DWORD length);
+
+// Tells of each frame a host's controls drop for its size, once: `report`
+// gets the control's index and the text. A control made again starts
+// counting afresh.
+class OversizedFrameWatch {
+public:
+    void poll(const ControlHost& host, const std::function<void(int, const std::string&)>& report);
+
+private:
+    struct Seen {
+        IUnknown* control = nullptr;
+        DWORD count = 0;
+    };
+    std::vector<Seen> m_seen;
+};
