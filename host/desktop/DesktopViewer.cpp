@@ -46,6 +46,14 @@ constexpr int kMinWidth = 480;
 // dialog is open not counted (as the Windows viewer gives it).
 constexpr DWORD kPageTimeoutMs = 20000;
 
+// The digit of a number key, on the main keys or the keypad; 0 for another key.
+char digitOf(SDL_Keycode key)
+{
+    if (key >= SDLK_0 && key <= SDLK_9) return static_cast<char>('0' + (key - SDLK_0));
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return static_cast<char>('1' + (key - SDLK_KP_1));
+    return key == SDLK_KP_0 ? '0' : 0;
+}
+
 WPARAM keysOf(std::uint32_t buttons)
 {
     WPARAM keys = 0;
@@ -93,6 +101,8 @@ private:
     void render();
     bool reload(std::size_t camera);
     bool drawReconnecting(bool cellsChanged);
+    // Reports a key the viewer acted on to --events, as camview.exe does.
+    void logKey(const char* name);
     // F5 and Enter: the camera shown alone or under the pointer (else
     // every camera) made again, Stop undone.
     void reloadCameras();
@@ -474,18 +484,21 @@ void DesktopViewer::handle(const SDL_Event& e)
                    m_reconnect.retryPassword(m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer))) {
             m_repaintAll = true; // the camera whose password was cancelled asks again
         } else if (e.key.keysym.sym == SDLK_q) {
+            logKey("q");
             m_running = false;
         } else if (e.key.keysym.sym == SDLK_f || e.key.keysym.sym == SDLK_F11 ||
                    (e.key.keysym.sym == SDLK_ESCAPE && m_fullScreen)) {
             // Esc leaves full screen before it is the browser's Stop.
+            if (e.key.keysym.sym == SDLK_ESCAPE) logKey("Escape");
             toggleFullScreen();
-        } else if (e.key.keysym.sym >= SDLK_0 && e.key.keysym.sym <= SDLK_9) {
-            showAlone(static_cast<char>('0' + (e.key.keysym.sym - SDLK_0)));
+        } else if (const char digit = digitOf(e.key.keysym.sym)) {
+            showAlone(digit);
         } else if (e.key.keysym.sym == SDLK_s) {
             takeSnapshot();
         } else if (e.key.keysym.sym == SDLK_r && m_container) {
             m_recorder.toggle(*m_container, m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer), VideosFolder());
         } else if (e.key.keysym.sym == SDLK_ESCAPE && m_container) {
+            logKey("Escape");
             m_reconnect.stop(); // stopped by the user: no camera is made again
             if (m_recorder.recording()) m_recorder.stopText();
             m_container->stop();
@@ -495,8 +508,11 @@ void DesktopViewer::handle(const SDL_Event& e)
                    m_container) {
             reloadCameras();
         } else if (e.key.keysym.sym == SDLK_p && m_container && m_container->count() > 0) {
-            const int under = m_container->controlAt(m_pointer);
-            m_container->showProperties(static_cast<std::size_t>(std::max(0, under)));
+            // The camera shown alone, else the one under the pointer, else
+            // the first, as in camview.exe.
+            logKey("p");
+            const int target = m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer);
+            m_container->showProperties(static_cast<std::size_t>(std::max(0, target)));
         }
         break;
     case SDL_MOUSEMOTION:
@@ -605,6 +621,11 @@ bool DesktopViewer::drawReconnecting(bool all)
         drawn = true;
     }
     return drawn;
+}
+
+void DesktopViewer::logKey(const char* name)
+{
+    if (m_session) m_session->log().write(std::string("\"key\":\"") + name + "\"");
 }
 
 void DesktopViewer::restorePicture(const CellPicture& kept)

@@ -70,6 +70,11 @@ grep -qx 'Exec=camview %u' "$root/usr/share/applications/camview.desktop" || fai
 grep -qx 'Icon=camview' "$root/usr/share/applications/camview.desktop" || fail "the desktop entry names no icon"
 grep -qx 'Name=camview' "$root/usr/share/applications/camview.desktop" || fail "the menu does not name camview as the README does"
 grep -q '^License: Expat' "$root/usr/share/doc/camview/copyright" || fail "no copyright file with the licence"
+# Every option camview --help lists is in its manual page.
+manual=$(zcat "$root/usr/share/man/man1/camview.1.gz" | sed 's/\\-/-/g')
+for option in $("$build/tools/camview/camview" --help 2>&1 | grep -oE '^ +--[a-z-]+' | tr -d ' '); do
+    grep -qe "$option" <<<"$manual" || fail "the manual page lacks $option"
+done
 
 # Run paths relative to each file, naming nothing of the build.
 for f in bin/camview bin/camsim bin/ve-regsvr lib/camview/VE_VIRIZU.OCX lib/camview/libveplatform.so \

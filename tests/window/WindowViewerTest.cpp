@@ -377,6 +377,7 @@ TEST_F(WindowViewerRun, TheKeysListAndAfterEscTheCellSaysStopped)
     EXPECT_TRUE(Eventually([&] { return pixel(300, 10) != kPanel; }));
     run("xdotool key --window " + window + " Escape");
     EXPECT_TRUE(Eventually([&] { return pixel(6, 6) == kPanel; })) << readFile(events); // the label at the cell's corner
+    EXPECT_EQ(LinesWith(readFile(events), "\"key\":\"Escape\"").size(), 1u) << "reported as camview.exe does";
     // F5 undoes it, as a browser's Reload: the camera is made again and draws.
     const std::size_t frames = LinesWith(readFile(events), "\"frame\":").size();
     run("xdotool key --window " + window + " F5");
