@@ -17,16 +17,6 @@ bool IsPasswordCancelledStatus(const std::string& status)
     return std::sscanf(status.c_str(), " Error Code(%lx / %d)", &flags, &code) == 2 && (flags & 0x20) != 0;
 }
 
-bool ControlStreamEnded(IUnknown* control)
-{
-    IFrameTap* tap = nullptr;
-    if (!control || FAILED(control->QueryInterface(IID_IFrameTap, reinterpret_cast<void**>(&tap))) || !tap) return false;
-    BOOL ended = FALSE;
-    const bool answered = SUCCEEDED(tap->GetStreamEnded(&ended));
-    tap->Release();
-    return answered && ended;
-}
-
 void Reconnector::resize(std::size_t cameras)
 {
     // A camera first heard of after Stop is stopped too.
@@ -41,6 +31,7 @@ void Reconnector::picture(std::size_t camera, Clock::time_point now, std::time_t
     Camera& c = m_cameras[camera];
     c.lastPicture = when;
     c.lastPictureAt = now;
+    c.lastDrawnAt = now;
     c.attempts = 0;
     c.nextWait = kFirstWait;
     c.passwordCancelled = false;
@@ -133,6 +124,25 @@ std::optional<Reconnector::Clock::duration> Reconnector::untilDue(Clock::time_po
 
 bool Reconnector::waiting(std::size_t camera) const { return camera < m_cameras.size() && m_cameras[camera].waiting; }
 
+bool Reconnector::awaitsStart(std::size_t camera) const
+{
+    return camera < m_cameras.size() && !m_cameras[camera].waiting && !m_cameras[camera].lastPictureAt;
+}
+
+std::vector<std::pair<std::size_t, std::chrono::milliseconds>> Reconnector::silent(Clock::time_point now,
+                                                                                   std::chrono::milliseconds least) const
+{
+    std::vector<std::pair<std::size_t, std::chrono::milliseconds>> out;
+    for (std::size_t i = 0; i < m_cameras.size(); ++i) {
+        // Stopped by the user: no picture is what was asked for.
+        const Camera& c = m_cameras[i];
+        if (c.stopped || !c.lastDrawnAt) continue;
+        const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(now - *c.lastDrawnAt);
+        if (quiet >= least) out.emplace_back(i, quiet);
+    }
+    return out;
+}
+
 bool Reconnector::passwordCancelled(std::size_t camera) const
 {
     return camera < m_cameras.size() && m_cameras[camera].passwordCancelled;
@@ -172,10 +182,18 @@ void ReconnectWatch::attach(ControlHost& host)
     m_started = [&host](std::size_t camera) { return ControlStreamStarted(host.control(camera)); };
 }
 
-void ReconnectWatch::resume(std::size_t camera)
+void ReconnectWatch::resume(std::size_t camera) { m_schedule.resume(camera); }
+
+std::vector<std::size_t> ReconnectWatch::reload(int target, std::size_t count)
 {
-    m_schedule.resume(camera);
-    if (camera < m_lastPicture.size()) m_lastPicture[camera].reset();
+    if (m_log) m_log->write("\"key\":\"reload\",\"control\":" + std::to_string(target));
+    std::vector<std::size_t> cameras;
+    for (std::size_t i = target >= 0 ? static_cast<std::size_t>(target) : 0; i < count; ++i) {
+        resume(i);
+        cameras.push_back(i);
+        if (target >= 0) break;
+    }
+    return cameras;
 }
 
 void ReconnectWatch::grow(std::size_t camera)
@@ -190,18 +208,6 @@ void ReconnectWatch::reportEnd(std::size_t camera, const std::string& why, std::
                  (m_reconnecting ? ",\"reconnect_in_ms\":" + std::to_string(wait.count()) : std::string()));
 }
 
-std::vector<std::pair<std::size_t, std::chrono::milliseconds>> ReconnectWatch::silent(Reconnector::Clock::time_point now,
-                                                                                      std::chrono::milliseconds least) const
-{
-    std::vector<std::pair<std::size_t, std::chrono::milliseconds>> out;
-    // Stopped by the user: no picture is what was asked for.
-    for (std::size_t camera = 0; camera < m_lastPicture.size(); ++camera) {
-        if (!m_lastPicture[camera] || m_schedule.stopped(camera)) continue;
-        const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(now - *m_lastPicture[camera]);
-        if (quiet >= least) out.emplace_back(camera, quiet);
-    }
-    return out;
-}
 
 ContainerListener ReconnectWatch::listener(ContainerListener chained)
 {
@@ -209,8 +215,6 @@ ContainerListener ReconnectWatch::listener(ContainerListener chained)
     l.onFrame = [this, chained](int control, int width, int height) {
         if (control >= 0) {
             grow(static_cast<std::size_t>(control));
-            if (m_lastPicture.size() <= static_cast<std::size_t>(control)) m_lastPicture.resize(static_cast<std::size_t>(control) + 1);
-            m_lastPicture[static_cast<std::size_t>(control)] = Reconnector::Clock::now();
             m_schedule.picture(static_cast<std::size_t>(control), Reconnector::Clock::now(), std::time(nullptr));
         }
         if (chained.onFrame) chained.onFrame(control, width, height);
@@ -250,7 +254,8 @@ void ReconnectWatch::step()
 {
     const auto now = Reconnector::Clock::now();
     for (std::size_t camera = 0; m_ended && camera < m_schedule.size(); ++camera) {
-        if (m_started && !m_schedule.waiting(camera) && m_started(camera)) m_schedule.started(camera, now);
+        // The tap is asked only until the stream has started (or drawn).
+        if (m_started && m_schedule.awaitsStart(camera) && m_started(camera)) m_schedule.started(camera, now);
         if (m_schedule.waiting(camera) || !m_ended(camera)) continue;
         if (const auto wait = m_schedule.ended(camera, now, std::time(nullptr)))
             reportEnd(camera, "the stream ended", *wait);

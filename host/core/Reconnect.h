@@ -35,9 +35,6 @@ bool IsStreamEndStatus(const std::string& status);
 bool IsPasswordCancelledStatus(const std::string& status);
 // What the camera's cell says then.
 extern const char* const kPasswordCancelledOverlay;
-// Whether a control's stream ended after its pictures, as its frame tap
-// tells (false for a control without one).
-bool ControlStreamEnded(IUnknown* control);
 
 class Reconnector {
 public:
@@ -81,6 +78,14 @@ public:
     std::optional<Clock::duration> untilDue(Clock::time_point now) const;
 
     bool waiting(std::size_t camera) const;
+    // Whether the camera neither waits nor has started or drawn since its
+    // control was made: the one whose stream start is worth asking for.
+    bool awaitsStart(std::size_t camera) const;
+    // The cameras that drew pictures and then none for at least `least`
+    // by `now`, with how long, in order of camera; not those the user
+    // stopped.
+    std::vector<std::pair<std::size_t, std::chrono::milliseconds>> silent(Clock::time_point now,
+                                                                          std::chrono::milliseconds least) const;
     bool passwordCancelled(std::size_t camera) const;
     // The person asks to try a camera whose prompt was cancelled again:
     // true (and it is no longer cancelled) when it was.
@@ -102,6 +107,7 @@ private:
         int attempts = 0;
         std::time_t lastPicture = 0; // 0: none yet
         std::optional<Clock::time_point> lastPictureAt; // since the control was made
+        std::optional<Clock::time_point> lastDrawnAt;   // the last picture, whichever control drew it
         std::time_t endedAt = 0;
         bool passwordCancelled = false;
         bool stopped = false;
@@ -140,14 +146,21 @@ public:
     bool stopped(std::size_t camera) const { return m_schedule.stopped(camera); }
     // The user reloaded the camera (F5, Enter): it is watched afresh.
     void resume(std::size_t camera);
+    // F5 or Enter, as a browser's Reload: the cameras to make again
+    // (`target`, the one shown alone or under the pointer, else all
+    // `count`), each watched afresh with Stop undone; the key is reported.
+    std::vector<std::size_t> reload(int target, std::size_t count);
     // Off (headless without --reconnect): ends are still reported, but no
     // camera is made again.
     void setReconnecting(bool on) { m_reconnecting = on; }
     bool reconnecting() const { return m_reconnecting; }
     // The cameras that drew pictures and then none for at least `least`
-    // by `now`, with how long, in order of camera.
+    // by `now` (Reconnector::silent).
     std::vector<std::pair<std::size_t, std::chrono::milliseconds>> silent(Reconnector::Clock::time_point now,
-                                                                          std::chrono::milliseconds least) const;
+                                                                          std::chrono::milliseconds least) const
+    {
+        return m_schedule.silent(now, least);
+    }
     // The text over a waiting camera's last picture, or empty.
     std::string overlay(std::size_t camera) const { return m_schedule.overlay(camera, Reconnector::Clock::now()); }
     bool waiting(std::size_t camera) const { return m_schedule.waiting(camera); }
@@ -168,5 +181,4 @@ private:
     std::function<bool(std::size_t)> m_started; // the camera's stream got past its head
     Reconnector m_schedule;
     bool m_reconnecting = true;
-    std::vector<std::optional<Reconnector::Clock::time_point>> m_lastPicture; // per camera
 };

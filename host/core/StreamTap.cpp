@@ -10,17 +10,22 @@ IFrameTap* tapOf(IUnknown* control)
     return tap;
 }
 
-} // namespace
-
-bool ControlStreamStarted(IUnknown* control)
+// One yes-or-no question to a control's tap; false without a tap.
+bool askTap(IUnknown* control, HRESULT (STDMETHODCALLTYPE IFrameTap::*question)(BOOL*))
 {
     IFrameTap* tap = tapOf(control);
     if (!tap) return false;
-    BOOL started = FALSE;
-    const bool answered = SUCCEEDED(tap->GetStreamStarted(&started));
+    BOOL answer = FALSE;
+    const bool answered = SUCCEEDED((tap->*question)(&answer));
     tap->Release();
-    return answered && started;
+    return answered && answer;
 }
+
+} // namespace
+
+bool ControlStreamEnded(IUnknown* control) { return askTap(control, &IFrameTap::GetStreamEnded); }
+
+bool ControlStreamStarted(IUnknown* control) { return askTap(control, &IFrameTap::GetStreamStarted); }
 
 std::string OversizedFrameText(DWORD length)
 {
@@ -29,6 +34,11 @@ std::string OversizedFrameText(DWORD length)
 
 void OversizedFrameWatch::poll(const ControlHost& host, const std::function<void(int, const std::string&)>& report)
 {
+    // The pump runs every turn of the loop: asking every control's tap that
+    // often would be most of an idle viewer's work for a rare event.
+    const auto now = std::chrono::steady_clock::now();
+    if (now < m_next) return;
+    m_next = now + kInterval;
     if (m_seen.size() < host.count()) m_seen.resize(host.count());
     for (std::size_t i = 0; i < host.count(); ++i) {
         IUnknown* control = host.control(i);

@@ -3,6 +3,7 @@
 // the frames it dropped for being larger than its receive buffer.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +11,9 @@
 #include "host/core/ControlHost.h"
 #include "platform/tap/FrameTap.h"
 
+// Whether a control's stream ended after its pictures (false for a
+// control without a tap).
+bool ControlStreamEnded(IUnknown* control);
 // Whether a control's stream got past its head (false for a control
 // without a tap).
 bool ControlStreamStarted(IUnknown* control);
@@ -18,13 +22,15 @@ bool ControlStreamStarted(IUnknown* control);
 std::string OversizedFrameText(DWORD length);
 
 // Tells of each frame a host's controls drop for its size, once: `report`
-// gets the control's index and the text. A control made again starts
-// counting afresh.
+// gets the control's index and the text, within a quarter of a second. A
+// control made again starts counting afresh.
 class OversizedFrameWatch {
 public:
     void poll(const ControlHost& host, const std::function<void(int, const std::string&)>& report);
 
 private:
+    static constexpr std::chrono::milliseconds kInterval{250}; // between two looks
+    std::chrono::steady_clock::time_point m_next{};
     struct Seen {
         IUnknown* control = nullptr;
         DWORD count = 0;

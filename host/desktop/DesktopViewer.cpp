@@ -642,11 +642,7 @@ void DesktopViewer::reloadCameras()
     // As a browser's Reload: the camera shown alone or under the pointer,
     // else every camera, made again from the page, stopped or not.
     const int target = m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer);
-    const std::size_t first = target >= 0 ? static_cast<std::size_t>(target) : 0;
-    const std::size_t end = target >= 0 ? first + 1 : m_container->count();
-    m_session->log().write("\"key\":\"reload\",\"control\":" + std::to_string(target));
-    for (std::size_t i = first; i < end && i < m_container->count(); ++i) {
-        m_reconnect.resume(i);
+    for (const std::size_t i : m_reconnect.reload(target, m_container->count())) {
         if (i < m_lastPictures.size()) m_lastPictures[i].pixels.clear();
         m_container->reload(i);
     }

@@ -32,11 +32,11 @@ struct Handles {
     }
 };
 
-} // namespace
-
 // Why a fetch failed; the error is taken before the proxy is asked for,
 // which sets the thread's last error again.
-static std::string fetchError(const std::string& url, DWORD error) { return PageFetchError(url, error, ProxyInUse(url)); }
+std::string fetchError(const std::string& url, DWORD error) { return PageFetchError(url, error, ProxyInUse(url)); }
+
+} // namespace
 
 FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWND owner, bool interactive,
                             DWORD timeoutMs)

@@ -314,12 +314,9 @@ bool ViewerWindow::key(const MSG& msg)
         const int target = m_alone >= 0 ? m_alone : m_picture.controlUnderPointer();
         // Enter on a camera whose password was cancelled (or, on none, the
         // first such camera) asks it again, and only it.
-        if (k == VK_RETURN && m_reconnect && m_reconnect->retryPassword(target)) return true;
-        const std::size_t first = target >= 0 ? static_cast<std::size_t>(target) : 0;
-        const std::size_t end = target >= 0 ? first + 1 : m_container->count();
-        m_log.write("\"key\":\"reload\",\"control\":" + std::to_string(target));
-        for (std::size_t i = first; i < end && i < m_container->count(); ++i) {
-            if (m_reconnect) m_reconnect->resume(i);
+        if (!m_reconnect) return true;
+        if (k == VK_RETURN && m_reconnect->retryPassword(target)) return true;
+        for (const std::size_t i : m_reconnect->reload(target, m_container->count())) {
             m_picture.forgetLastPicture(i);
             m_container->reload(i);
         }

@@ -562,44 +562,58 @@ TEST_F(WindowViewerRun, AGridLargerThanTheScreenOpensScaledToFit)
 
 namespace {
 
-// The Windows viewer (camview.exe, VE_WINDOWS_VIEWER) in a real window:
-// Wine's X11 driver on an X server of its own, in a Wine prefix and a home
-// of its own (the shell's folders, Pictures among them, are the home).
-// Started at an address nobody answers, the window stays and asks for
+// What a test of camview.exe (VE_WINDOWS_VIEWER) in a real window needs:
+// an X server of its own named in DISPLAY, and Wine's X11 driver in a
+// fresh prefix with a home of its own beside `base` (the shell's folders,
+// Pictures among them, are the home). `skip` says why it cannot run.
+struct WindowsViewerInX {
+    std::string skip;
+    std::string viewer;
+    std::unique_ptr<VirtualDisplay> x;
+    std::string wine;
+    std::string base = TempRegistry();
+    std::string home = base + ".home";
+    std::string events = base + ".events";
+};
+
+std::unique_ptr<WindowsViewerInX> windowsViewerInX()
+{
+    auto w = std::make_unique<WindowsViewerInX>();
+    const char* viewer = std::getenv("VE_WINDOWS_VIEWER");
+    if (!viewer || !*viewer) w->skip = "VE_WINDOWS_VIEWER names no camview.exe";
+    else if (!installed("Xvfb") || !installed("xdotool")) w->skip = "Xvfb and xdotool are not installed";
+    if (!w->skip.empty()) return w;
+    w->viewer = viewer;
+    w->x = std::make_unique<VirtualDisplay>();
+    if (!w->x->display()) return w;
+    setenv("DISPLAY", w->x->name().c_str(), 1);
+    w->wine = std::getenv("VE_WINE") ? std::getenv("VE_WINE") : "/usr/lib/wine/wine64";
+    std::filesystem::create_directories(w->home);
+    setenv("HOME", w->home.c_str(), 1);
+    setenv("WINEPREFIX", (w->base + ".wine").c_str(), 1);
+    setenv("WINEDEBUG", "-all", 1);
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    const std::string server = w->wine.substr(0, w->wine.rfind('/') + 1) + "wineserver";
+    run("'" + w->wine + "' wineboot -i >/dev/null 2>&1; '" + server + "' -w");
+    return w;
+}
+
+// The Windows viewer in a real window (windowsViewerInX). Started at an
+// address nobody answers, the window stays and asks for
 // another, saying why; given the camera's, it shows it. 1 shows the first
 // camera alone scaled to the window, and a click reaches the camera at the
 // picture's point; 0 the grid again; f full screen and back, a double click
 // on the status line and Esc likewise; s with the pointer on no camera
 // writes a PNG of each camera into Pictures.
-// A home folder and a fresh Wine prefix (Wine's X11 driver) of their own
-// beside `base`, for the Windows viewer in a window; answers the home.
-std::string x11WinePrefix(const std::string& wine, const std::string& base)
-{
-    const std::string home = base + ".home";
-    std::filesystem::create_directories(home);
-    setenv("HOME", home.c_str(), 1);
-    setenv("WINEPREFIX", (base + ".wine").c_str(), 1);
-    setenv("WINEDEBUG", "-all", 1);
-    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
-    unsetenv("http_proxy");
-    unsetenv("HTTP_PROXY");
-    const std::string server = wine.substr(0, wine.rfind('/') + 1) + "wineserver";
-    run("'" + wine + "' wineboot -i >/dev/null 2>&1; '" + server + "' -w");
-    return home;
-}
-
 TEST(WindowsViewerWindow, StaysAfterAFailureAndScalesShowsOneCameraFullScreenAndSnapshots)
 {
-    const char* viewerPath = std::getenv("VE_WINDOWS_VIEWER");
-    if (!viewerPath || !*viewerPath) GTEST_SKIP() << "VE_WINDOWS_VIEWER names no camview.exe";
-    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
-    VirtualDisplay x;
-    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
-    setenv("DISPLAY", x.name().c_str(), 1);
-    const std::string wine = std::getenv("VE_WINE") ? std::getenv("VE_WINE") : "/usr/lib/wine/wine64";
-    const std::string base = TempRegistry();
-    const std::string home = x11WinePrefix(wine, base);
-    const std::string events = base + ".events";
+    const auto w = windowsViewerInX();
+    if (!w->skip.empty()) GTEST_SKIP() << w->skip;
+    ASSERT_NE(w->x->display(), nullptr) << "Xvfb did not start";
+    const VirtualDisplay& x = *w->x;
+    const std::string &viewerPath = w->viewer, &wine = w->wine, &home = w->home, &events = w->events;
     const std::string server = wine.substr(0, wine.rfind('/') + 1) + "wineserver";
 
     Camsim cam({"--fps", "15", "--objects", "2", "--param", "ClickAndCenter=Real"});
@@ -788,16 +802,10 @@ TEST(WindowsViewerWindow, ACameraWhoseStreamEndedIsMadeAgain)
 // alone until Enter asks again.
 TEST(WindowsViewerWindow, TypedCredentialsAndACancelledPassword)
 {
-    const char* viewerPath = std::getenv("VE_WINDOWS_VIEWER");
-    if (!viewerPath || !*viewerPath) GTEST_SKIP() << "VE_WINDOWS_VIEWER names no camview.exe";
-    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are not installed";
-    VirtualDisplay x;
-    ASSERT_NE(x.display(), nullptr) << "Xvfb did not start";
-    setenv("DISPLAY", x.name().c_str(), 1);
-    const std::string wine = std::getenv("VE_WINE") ? std::getenv("VE_WINE") : "/usr/lib/wine/wine64";
-    const std::string base = TempRegistry();
-    x11WinePrefix(wine, base);
-    const std::string events = base + ".events";
+    const auto w = windowsViewerInX();
+    if (!w->skip.empty()) GTEST_SKIP() << w->skip;
+    ASSERT_NE(w->x->display(), nullptr) << "Xvfb did not start";
+    const std::string &viewerPath = w->viewer, &wine = w->wine, &base = w->base, &events = w->events;
     Camsim cam({"--fps", "15", "--user", "admin:secret"});
     const std::string address = "127.0.0.1:" + std::to_string(cam.port());
     const auto framesAtLeast = [&](std::size_t n) { return LinesWith(readFile(events), "\"frame\":").size() >= n; };
