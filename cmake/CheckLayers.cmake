@@ -37,7 +37,7 @@ endforeach()
 # the Windows viewer and platform's shared files (the Windows API headers
 # and what win32/ holds) neither include it nor call standin::.
 set(shared_files "")
-foreach(folder control image stream operation host/core host/page host/win32)
+foreach(folder control image stream operation host/core host/win32)
   file(GLOB_RECURSE found "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
   list(APPEND shared_files ${found})
 endforeach()
@@ -53,6 +53,18 @@ foreach(file ${shared_files})
     file(RELATIVE_PATH name "${ROOT}" "${file}")
     string(STRIP "${line}" line)
     list(APPEND errors "${name}: code that Windows compiles may not use the Linux stand-in's own side (${line})")
+  endforeach()
+endforeach()
+
+# The viewers' shared core is written once for every face: it includes
+# neither the Linux nor the Windows viewer's own rooms.
+file(GLOB_RECURSE core_files "${ROOT}/host/core/*.h" "${ROOT}/host/core/*.cpp")
+foreach(file ${core_files})
+  file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"host/(linux|win32)/")
+  foreach(line ${lines})
+    file(RELATIVE_PATH name "${ROOT}" "${file}")
+    string(STRIP "${line}" line)
+    list(APPEND errors "${name}: host/core/ may not use a face's own rooms (${line})")
   endforeach()
 endforeach()
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/page/ViewerPage.h"
+#include "host/core/page/ViewerPage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

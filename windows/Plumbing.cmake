@@ -1,11 +1,12 @@
 # The Windows viewer's plumbing, shared with or mirroring the Linux viewer's:
-#   camview_options   the command line (host/container/CamviewOptions.cpp, as on Linux)
-#   vepage            the page reader (host/page) over libxml2 built for Windows
+#   camview_options   the command line (host/core/CamviewOptions.cpp, as on Linux)
+#   vepage            the page reader (host/core/page) over libxml2 built for Windows
 #   camview_fetch     the page fetched through WinInet with the password
-#                     dialog (host/win32/PageFetch)
-#   camview_png       PNG files written through WIC (host/win32/PngWriter)
+#                     dialog (host/win32/container/PageFetch)
+#   camview_png       PNG files written through WIC (host/win32/container/PngWriter)
 # and their tests, win_plumbing_tests.exe.
-include(${PROJECT_SOURCE_DIR}/host/Sources.cmake)
+include(${PROJECT_SOURCE_DIR}/host/core/Sources.cmake)
+include(${PROJECT_SOURCE_DIR}/host/win32/Sources.cmake)
 add_library(camview_options STATIC ${VE_OPTIONS_SOURCES})
 target_link_libraries(camview_options PUBLIC ve_root vepage PRIVATE ve_warnings)
 
@@ -25,12 +26,10 @@ set_target_properties(ve_win_libxml2 PROPERTIES
 add_library(vepage STATIC ${VE_PAGE_READER_SOURCES})
 target_link_libraries(vepage PUBLIC ve_root PRIVATE ve_win_libxml2 ve_warnings)
 
-add_library(camview_fetch STATIC ${PROJECT_SOURCE_DIR}/host/win32/PageFetch.cpp
-                                 ${PROJECT_SOURCE_DIR}/host/page/ProxyInUse.cpp
-                                 ${PROJECT_SOURCE_DIR}/host/win32/PasswordDialog.cpp
+add_library(camview_fetch STATIC ${VE_WIN32_FETCH_SOURCES} ${VE_PROXY_SOURCES}
                                  ${PROJECT_SOURCE_DIR}/platform/secrets/win32/CredentialManager.cpp)
 target_link_libraries(camview_fetch PUBLIC vepage camview_options wininet user32 advapi32 PRIVATE ve_warnings)
-add_library(camview_png STATIC ${PROJECT_SOURCE_DIR}/host/win32/PngWriter.cpp)
+add_library(camview_png STATIC ${VE_WIN32_PNG_SOURCES})
 target_link_libraries(camview_png PUBLIC ve_root windowscodecs ole32 uuid PRIVATE ve_warnings)
 
 # The page reader's and the command line's unit tests, as on Linux, and the

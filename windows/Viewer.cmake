@@ -8,25 +8,8 @@
 # from Plumbing.cmake's targets (camview_options, vepage, camview_fetch,
 # camview_png).
 add_library(veviewer STATIC
-  ${PROJECT_SOURCE_DIR}/host/win32/Container.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/ControlFactory.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/ControlSite.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/CursorNames.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/DrawRecord.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/PointerInput.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/InPlaceFrame.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/MessageBrowser.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/ParamBag.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/PropertyPages.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/DrawCalls.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/Utf.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/Canvas.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/PictureView.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/Snapshots.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/UserFolders.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/AddressPrompt.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/ImportTable.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/PasswordCalls.cpp
+  ${VE_WIN32_CONTAINER_SOURCES}
+  ${VE_WIN32_WINDOW_SOURCES}
   ${VE_REPORT_SOURCES}
   ${VE_CORE_SOURCES}
 )
@@ -42,13 +25,7 @@ set_target_properties(ve_win_avutil PROPERTIES INTERFACE_LINK_LIBRARIES "bcrypt;
 target_link_libraries(veviewer PUBLIC ve_root vepage veframework camview_options camview_png ole32 oleaut32 uuid user32 gdi32 msvfw32
                       shell32 comctl32 camview_fetch PRIVATE ve_warnings ve_win_avformat)
 
-add_executable(camview
-  ${PROJECT_SOURCE_DIR}/tools/camview/win32/main.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/FetchText.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/Headless.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/PageSource.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/Window.cpp
-)
+add_executable(camview ${PROJECT_SOURCE_DIR}/tools/camview/win32/main.cpp ${VE_WIN32_PROGRAM_SOURCES})
 target_compile_definitions(camview PRIVATE VE_VERSION="${PROJECT_VERSION}")
 target_link_libraries(camview PRIVATE veviewer camview_options camview_fetch camview_png vepage wininet windowscodecs
                       comctl32 shell32 ve_warnings)

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "host/container/EventLog.h"
+#include "host/core/EventLog.h"
 #include "platform/secrets/SecretStore.h"
 
 const char* const kCredentialsRefusedNotice = "the camera did not accept that user name and password";

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "host/page/ViewerPage.h"
+#include "host/core/page/ViewerPage.h"
 #include "platform/com/OleControl.h"
 
 namespace {

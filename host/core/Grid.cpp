@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "host/page/ViewerPage.h"
+#include "host/core/page/ViewerPage.h"
 
 namespace {
 constexpr int kGap = 4;

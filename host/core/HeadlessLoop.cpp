@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "host/core/Recording.h"
-#include "host/page/NetworkErrors.h"
+#include "host/core/page/NetworkErrors.h"
 
 namespace {
 

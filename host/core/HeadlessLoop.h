@@ -10,10 +10,10 @@
 #include <mutex>
 #include <string>
 
-#include "host/container/EventLog.h"
+#include "host/core/EventLog.h"
 #include "host/core/ControlHost.h"
 #include "host/core/Reconnect.h"
-#include "host/headless/InputScript.h"
+#include "host/core/InputScript.h"
 #include "platform/com/Unknown.h"
 #include "platform/win/WinTypes.h"
 

@@ -2,7 +2,7 @@
 // one a line: only addresses that were shown (the viewer remembers one
 // once its page worked, the command line's too), each once, eight at most.
 // Where the file lives is each face's: $XDG_CONFIG_HOME/camview/recent on
-// Linux (host/desktop), the application-data folder on Windows (host/win32).
+// Linux, the application-data folder on Windows (host/core/UserFolders.h).
 #pragma once
 
 #include <filesystem>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "host/container/EventLog.h"
+#include "host/core/EventLog.h"
 #include "host/core/StreamTap.h"
 
 bool IsStreamEndStatus(const std::string& status) { return status.rfind(" Error Code(", 0) == 0; }

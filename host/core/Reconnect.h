@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/container/ContainerListener.h"
+#include "host/core/ContainerListener.h"
 #include "host/core/ControlHost.h"
 #include "platform/tap/FrameTap.h"
 

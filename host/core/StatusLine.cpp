@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "host/page/NetworkErrors.h"
+#include "host/core/page/NetworkErrors.h"
 
 void FrameRates::frame(std::size_t camera, std::chrono::steady_clock::time_point at)
 {

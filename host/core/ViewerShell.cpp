@@ -9,7 +9,7 @@
 #include "host/core/SnapshotName.h"
 #include "host/core/UserFolders.h"
 #include "host/core/ViewerAddress.h"
-#include "host/page/NetworkErrors.h"
+#include "host/core/page/NetworkErrors.h"
 #include "platform/wininet/WinInet.h"
 
 namespace {

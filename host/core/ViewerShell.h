@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "host/container/CamviewOptions.h"
-#include "host/container/ContainerListener.h"
-#include "host/container/EventLog.h"
+#include "host/core/CamviewOptions.h"
+#include "host/core/ContainerListener.h"
+#include "host/core/EventLog.h"
 #include "host/core/CameraCredentials.h"
 #include "host/core/ControlHost.h"
 #include "host/core/HeadlessLoop.h"
-#include "host/core/PageLoad.h"
+#include "host/core/page/PageLoad.h"
 #include "host/core/Reconnect.h"
 #include "host/core/Recording.h"
 #include "host/core/StatusLine.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/container/CamviewOptions.h"
+#include "host/core/CamviewOptions.h"
 #include "host/core/ViewerAddress.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/container/EventLog.h"
-#include "host/container/PageLoader.h"
-#include "host/container/ViewerContainer.h"
+#include "host/core/EventLog.h"
+#include "host/linux/container/PageLoader.h"
+#include "host/linux/container/ViewerContainer.h"
 
 namespace {
 

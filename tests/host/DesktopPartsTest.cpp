@@ -8,8 +8,8 @@
 #include <atomic>
 #include <thread>
 
-#include "host/desktop/PasswordDialog.h"
-#include "host/desktop/PhysicalButtons.h"
+#include "host/linux/window/PasswordDialog.h"
+#include "host/linux/window/PhysicalButtons.h"
 
 namespace {
 

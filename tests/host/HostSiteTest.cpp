@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/site/HostSite.h"
+#include "host/linux/container/HostSite.h"
 #include "platform/com/Variant.h"
 #include "tests/support/Loopback.h"
 

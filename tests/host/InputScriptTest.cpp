@@ -2,7 +2,7 @@
 // one breaks.
 #include <gtest/gtest.h>
 
-#include "host/headless/InputScript.h"
+#include "host/core/InputScript.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/page/NetworkErrors.h"
+#include "host/core/page/NetworkErrors.h"
 
 namespace {
 

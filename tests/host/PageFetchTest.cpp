@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/page/PageFetch.h"
+#include "host/linux/container/PageFetch.h"
 #include "tests/support/Loopback.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <map>
 #include <thread>
 
-#include "host/container/PageLoader.h"
-#include "host/container/ViewerContainer.h"
+#include "host/linux/container/PageLoader.h"
+#include "host/linux/container/ViewerContainer.h"
 #include "tests/integration/Processes.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Reading viewer pages: the OBJECTs and PARAMs a browser would find.
 #include <gtest/gtest.h>
 
-#include "host/page/ViewerPage.h"
+#include "host/core/page/ViewerPage.h"
 
 namespace {
 

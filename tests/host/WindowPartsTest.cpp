@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/desktop/AddressDialog.h"
-#include "host/desktop/Snapshot.h"
+#include "host/linux/window/AddressDialog.h"
+#include "host/linux/window/Snapshot.h"
 #include "tests/support/PngFile.h"
 
 namespace {

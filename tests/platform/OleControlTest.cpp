@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/site/SiteDefaults.h"
+#include "host/linux/container/SiteDefaults.h"
 #include "platform/com/ComCreation.h"
 #include "platform/framework/OleControl.h"
 

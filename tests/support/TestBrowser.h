@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/com/ServiceProvider.h"
-#include "host/site/BrowserBase.h"
+#include "host/linux/container/BrowserBase.h"
 #include "tests/support/ComObject.h"
 
 struct NavigateCall {

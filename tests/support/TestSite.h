@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "host/site/SiteDefaults.h"
+#include "host/linux/container/SiteDefaults.h"
 #include "platform/com/ServiceProvider.h"
 #include "tests/support/TestBrowser.h"
 

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/win32/PageFetch.h"
+#include "host/win32/container/PageFetch.h"
 #include "tests/support/Loopback.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/win32/PngWriter.h"
+#include "host/win32/container/PngWriter.h"
 
 namespace {
 

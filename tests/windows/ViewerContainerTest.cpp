@@ -15,13 +15,13 @@
 #include <string>
 #include <thread>
 
-#include "host/win32/ControlSite.h"
-#include "host/win32/DrawCalls.h"
-#include "host/win32/DrawRecord.h"
+#include "host/win32/container/ControlSite.h"
+#include "host/win32/container/DrawCalls.h"
+#include "host/win32/container/DrawRecord.h"
 #include "host/core/EventSink.h"
-#include "host/win32/InPlaceFrame.h"
-#include "host/win32/MessageBrowser.h"
-#include "host/win32/ParamBag.h"
+#include "host/win32/container/InPlaceFrame.h"
+#include "host/win32/container/MessageBrowser.h"
+#include "host/win32/container/ParamBag.h"
 
 namespace {
 

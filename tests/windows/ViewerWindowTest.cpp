@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
-#include "host/win32/AddressPrompt.h"
-#include "host/win32/Canvas.h"
-#include "host/win32/Snapshots.h"
-#include "host/win32/UserFolders.h"
+#include "host/win32/window/AddressPrompt.h"
+#include "host/win32/window/Canvas.h"
+#include "host/win32/window/Snapshots.h"
+#include "host/win32/container/UserFolders.h"
 
 namespace {
 

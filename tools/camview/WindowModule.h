@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/container/CamviewOptions.h"
+#include "host/core/CamviewOptions.h"
 
 // The module's one entry point, looked up by this name.
 #define CAMVIEW_WINDOW_ENTRY "CamviewRunWindow"

@@ -4,10 +4,10 @@
 #include <csignal>
 #include <string>
 
-#include "host/headless/HeadlessViewer.h"
+#include "host/linux/headless/HeadlessViewer.h"
 #include "tools/camview/ModuleLocation.h"
 #include "tools/camview/WindowModule.h"
-#include "host/container/CamviewOptions.h"
+#include "host/core/CamviewOptions.h"
 
 int main(int argc, char** argv)
 {

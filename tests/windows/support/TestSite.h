@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "host/site/BrowserBase.h"
+#include "host/linux/container/BrowserBase.h"
 
 // The browser: the page's address, its window, and the navigations asked of it.
 class TestBrowser final : public BrowserBase {

@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <string>
 
-#include "host/win32/Headless.h"
-#include "host/win32/Utf.h"
-#include "host/win32/Window.h"
-#include "host/container/CamviewOptions.h"
+#include "host/win32/headless/Headless.h"
+#include "host/win32/container/Utf.h"
+#include "host/win32/window/Win32Face.h"
+#include "host/core/CamviewOptions.h"
 
 namespace {
 

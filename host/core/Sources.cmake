@@ -1,0 +1,52 @@
+# What both viewers compile, each into its own targets (host/CMakeLists.txt
+# on Linux, windows/Viewer.cmake and windows/Plumbing.cmake on Windows):
+#   VE_PAGE_READER_SOURCES  the page reader (OBJECT and PARAM elements, over
+#                           libxml2) and the network errors in words
+#   VE_OPTIONS_SOURCES      camview's command line, and what both viewers make
+#                           of an address a person gives
+#   VE_REPORT_SOURCES       the JSON-line report and the input script
+#   VE_CORE_SOURCES         the viewer shell and its command set; the headless
+#                           run over each face's HeadlessFace; the event sink;
+#                           making a control by class and its property pages;
+#                           which controls a page may load; the status line;
+#                           the grid; reconnection; the "Message" frame's
+#                           loads; the picture scaled to the window; snapshot
+#                           names and recent addresses; recording (over
+#                           libavformat: linked in where it is built with the
+#                           viewer, loaded when first needed where it is the
+#                           system's)
+set(VE_PAGE_READER_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
+)
+set(VE_PROXY_SOURCES ${CMAKE_CURRENT_LIST_DIR}/page/ProxyInUse.cpp)
+set(VE_OPTIONS_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/CamviewOptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ViewerAddress.cpp
+)
+set(VE_REPORT_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/EventLog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/InputScript.cpp
+)
+set(VE_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/CameraCredentials.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CaptureName.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ControlFactory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AvFormatCalls.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ControlPolicy.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EventSink.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Grid.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HeadlessLoop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MatroskaWriter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MessageFrame.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PropertyPages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Reconnect.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Recording.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StatusLine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StreamTap.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ViewScaling.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ViewerCommand.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ViewerShell.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SnapshotName.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RecentAddresses.cpp
+)

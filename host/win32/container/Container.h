@@ -1,0 +1,144 @@
+// The viewer's container on Windows: one control per OBJECT of the page,
+// made through the registry, sited, loaded from its PARAMs, its events
+// sunk, laid out in a grid in the viewer's window. In a shown window the
+// controls are active in place and paint themselves; without one they stay
+// loaded and the container draws them where it is asked to. Either way it
+// reports what they drew (frames, status texts), their events, the
+// "Message" frame's navigations and the cursor, as on every platform.
+#pragma once
+
+#include <ole2.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/core/ControlHost.h"
+#include "host/core/ContainerListener.h"
+#include "host/core/ControlPolicy.h"
+#include "host/core/StreamTap.h"
+#include "host/core/page/ViewerPage.h"
+#include "host/win32/container/ControlSite.h"
+#include "host/win32/container/CursorNames.h"
+#include "host/win32/container/InPlaceFrame.h"
+#include "host/win32/container/MessageBrowser.h"
+
+struct ContainerSetup {
+    std::string pageUrl;
+    std::string modulePath;        // registered when a page's class is not
+    HWND window = nullptr;         // the viewer's window: parent and browser window
+    HWND stage = nullptr;          // when set, the window the controls are active in place in
+    bool inPlace = false;          // activate the controls in the window
+    MessageBrowser::PageGetter getter; // the "Message" frame's fetch
+    ContainerListener listener;
+    ControlPolicy policy;           // which of a page's controls may be loaded
+};
+
+class Canvas;
+
+class Container final : public ControlHost {
+public:
+    explicit Container(ContainerSetup setup);
+    ~Container();
+    Container(const Container&) = delete;
+    Container& operator=(const Container&) = delete;
+
+    // Makes, sites and loads one control per OBJECT whose class can be
+    // made (registering the module first when needed); returns how many.
+    std::size_t embed(const std::vector<EmbeddedObject>& objects);
+    std::size_t count() const override { return m_controls.size(); }
+    SIZE extent() const override { return m_extent; }
+    RECT cell(std::size_t index) const override;
+    // Moves the grid's top-left corner in the window.
+    void setOrigin(POINT origin);
+
+    // The control whose window this is, or -1.
+    int controlOfWindow(HWND hwnd) const;
+    // Reads what a control draws now and reports a frame for each picture,
+    // or its status text when it wrote one instead.
+    void inspect(std::size_t index);
+    // Inspects each control whose picture changed (all of them with `all`),
+    // then draws it into `target` (if any) at its cell. Answers whether any
+    // was drawn. A control that is not active in place says itself when its
+    // picture changes; one that is says it by painting its window, which
+    // the message loop tells with markChanged.
+    bool refresh(HDC target, bool all);
+    void markChanged(std::size_t index);
+    // Draws the control's picture into `bounds` of `target` as it is now,
+    // without reading it for the report (a snapshot).
+    bool draw(std::size_t index, HDC target, const RECT& bounds) const;
+    // The control's own window while it is active in place, else null.
+    HWND controlWindow(std::size_t index) const;
+    // Reports a change of the cursor.
+    void pollCursor();
+    // Reports what the controls' taps tell that they show nothing for.
+    void pollNotices();
+
+    // What the container does with the mouse before a message of its
+    // window's thread is dispatched, as a page in a browser does: a press
+    // on a control gives it the focus (it becomes the active control), and
+    // the wheel goes to the control under the pointer whichever window has
+    // the focus (the system gives it to the focus window, or by a setting
+    // of newer systems to the window under the pointer).
+    void routeInput(MSG& msg);
+    // Makes the control the active one, with the keyboard focus.
+    void focus(std::size_t index);
+    // The control whose window is or holds `hwnd`, or -1.
+    int controlHolding(HWND hwnd) const;
+    // The control with the keyboard focus, or -1.
+    int focusedControl() const { return controlHolding(GetFocus()); }
+
+    // The browser's Stop, for every control.
+    void stop() override;
+    // The control's Properties verb; `show` lets the property frame appear.
+    bool showProperties(std::size_t index, bool show);
+    bool showProperties(std::size_t index) override { return showProperties(index, true); }
+    int controlAt(POINT pt) const;
+    std::string cameraHost(std::size_t index) const override;
+    // The control `index` itself (not AddRef'ed), or null.
+    IUnknown* control(std::size_t index) const override { return index < m_controls.size() ? m_controls[index]->object : nullptr; }
+
+    // Replaces the control at `index` with a fresh one made from the same
+    // OBJECT, in the same cell, as reloading the page would make it; false
+    // (the old control kept) when it cannot be made.
+    bool reload(std::size_t index) override;
+
+    // Deactivates and closes the controls (their workers end), lets their
+    // sites go; idempotent.
+    void release() override;
+
+private:
+    struct Hosted {
+        IOleObject* object = nullptr;
+        IViewObject* view = nullptr;
+        ControlSite* site = nullptr;
+        MessageBrowser* browser = nullptr;
+        IConnectionPoint* events = nullptr;
+        DWORD cookie = 0;
+        HWND hwnd = nullptr;
+        RECT rect{};
+        bool dirty = true;
+        bool callsWatched = false; // its module's drawing calls are recorded
+        std::unique_ptr<Canvas> scratch; // what it is drawn into when its calls are recorded
+        std::string status;
+        std::string cameraHost;
+        EmbeddedObject source; // what the control was made from
+    };
+
+    std::unique_ptr<Hosted> host(const EmbeddedObject& object, int index);
+    void activate(Hosted& h);
+    void unhost(Hosted& h);
+    void layout();
+    HWND parent() const { return m_setup.stage ? m_setup.stage : m_setup.window; }
+
+    ContainerSetup m_setup;
+    InPlaceFrame* m_frame = nullptr;
+    std::vector<std::unique_ptr<Hosted>> m_controls;
+    POINT m_origin{0, 0};
+    SIZE m_extent{0, 0};
+    bool m_showPropertyFrame = false; // the Properties verb given now may show the frame
+    CursorNames m_cursorNames;
+    std::string m_cursorName;
+    OversizedFrameWatch m_oversized;
+};
