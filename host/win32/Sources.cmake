@@ -35,6 +35,7 @@ set(VE_WIN32_WINDOW_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/window/PictureView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window/Snapshots.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window/AddressPrompt.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window/WindowBars.cpp
 )
 set(VE_WIN32_PROGRAM_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/container/PageLoader.cpp

@@ -19,6 +19,7 @@
 #include "host/win32/window/PasswordDialog.h"
 #include "host/win32/window/PictureView.h"
 #include "host/win32/window/Snapshots.h"
+#include "host/win32/window/WindowBars.h"
 #include "host/win32/container/Utf.h"
 
 namespace {
@@ -26,7 +27,6 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"CamviewViewer";
 constexpr UINT kMessageArrived = WM_APP + 1;
 constexpr UINT_PTR kStatusTimer = 1;
-constexpr int kStatusLineId = 10;
 
 ViewerKey keyOf(WPARAM k, char& digit)
 {
@@ -65,7 +65,7 @@ public:
 
     std::string askAddress(const std::vector<std::string>& recent, const std::string& notice) override
     {
-        SetWindowTextW(m_statusLine, Widen(notice).c_str());
+        m_bars.setStatus(notice);
         return AskAddress(m_window, recent, notice);
     }
     AskPerson personAsker() override { return PersonAskedInDialog(m_window); }
@@ -97,7 +97,7 @@ public:
         SetWindowPos(m_window, nullptr, at ? at->x : 0, at ? at->y : 0, size.cx, size.cy, SWP_NOZORDER | (at ? 0 : SWP_NOMOVE));
         layout();
     }
-    int barsHeight() const override { return 3 * m_lineHeight + 14; }
+    int barsHeight() const override { return m_bars.height(); }
     void setTitle(const std::string& title) override { SetWindowTextW(m_window, Widen(title).c_str()); }
     void setFullScreen(bool on) override;
     void pump(bool pageLoading) override;
@@ -124,11 +124,7 @@ private:
     std::string m_modulePath;
     ViewerShell* m_shell = nullptr;
     HWND m_window = nullptr;
-    HWND m_messageLabel = nullptr;
-    HWND m_messageText = nullptr;
-    HWND m_statusLine = nullptr;
-    HFONT m_font = nullptr;
-    int m_lineHeight = 16; // of the bars' font
+    WindowBars m_bars;
     PictureView m_picture;
     ContainerSetup m_setup;
     std::unique_ptr<Container> m_container;
@@ -159,7 +155,7 @@ LRESULT Win32Face::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        limits->ptMinTrackSize = POINT{160, 120 + 4 * m_lineHeight};
+        limits->ptMinTrackSize = POINT{160, 120 + 4 * m_bars.lineHeight()};
         return 0;
     }
     case WM_TIMER:
@@ -171,11 +167,11 @@ LRESULT Win32Face::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_COMMAND:
         // A double click on the status line switches full screen.
-        if (LOWORD(wParam) == kStatusLineId && HIWORD(wParam) == STN_DBLCLK && m_shell && m_container)
+        if (LOWORD(wParam) == WindowBars::kStatusLineId && HIWORD(wParam) == STN_DBLCLK && m_shell && m_container)
             m_shell->command(ViewerCommand::FullScreen, "double-click");
         return 0;
     case kMessageArrived:
-        if (m_shell) SetWindowTextW(m_messageText, Widen(m_shell->message()).c_str());
+        if (m_shell) m_bars.setMessage(m_shell->message());
         return 0;
     case WM_SETCURSOR:
         if (m_container) m_container->pollCursor();
@@ -197,31 +193,15 @@ void Win32Face::layout()
 {
     RECT client;
     GetClientRect(m_window, &client);
-    const int width = client.right;
-    const int height = client.bottom;
-    // The bars keep their size, as high as their font needs, and span the
-    // whole width; the picture takes the rest.
-    const int statusHeight = m_lineHeight + 6;
-    const int messageHeight = 2 * m_lineHeight + 8;
-    const int areaHeight = std::max(0, height - messageHeight - statusHeight);
-    m_picture.layout(RECT{0, 0, width, areaHeight}, m_alone);
-    const int labelWidth = 8 * m_lineHeight / 2 + 8;
-    MoveWindow(m_messageLabel, 6, areaHeight + 4, labelWidth, m_lineHeight, TRUE);
-    MoveWindow(m_messageText, labelWidth + 12, areaHeight + 4, std::max(0, width - labelWidth - 18), messageHeight - 6, TRUE);
-    MoveWindow(m_statusLine, 6, height - statusHeight + 3, std::max(0, width - 12), m_lineHeight, TRUE);
-    // The bars' background is the window's: painted again whole.
-    RECT bars{0, areaHeight, width, height};
-    InvalidateRect(m_window, &bars, TRUE);
+    // The bars keep their size and span the whole width; the picture
+    // takes the rest.
+    const int areaHeight = m_bars.layout(client.right, client.bottom);
+    m_picture.layout(RECT{0, 0, client.right, areaHeight}, m_alone);
 }
 
 void Win32Face::updateStatus()
 {
-    if (!m_shell) return;
-    const std::wstring line = Widen(m_shell->statusLine());
-    // Set only when it changed: the static control repaints on each set.
-    wchar_t shown[1024] = L"";
-    GetWindowTextW(m_statusLine, shown, static_cast<int>(sizeof shown / sizeof shown[0]));
-    if (line != shown) SetWindowTextW(m_statusLine, line.c_str());
+    if (m_shell) m_bars.setStatus(m_shell->statusLine());
 }
 
 void Win32Face::viewChanged()
@@ -237,7 +217,7 @@ void Win32Face::viewChanged()
     // After Stop each cell says so over its last picture, and after Reload
     // the cells made again stop saying it.
     if (m_shell->stopped()) m_picture.showStopped();
-    SetWindowTextW(m_messageText, Widen(m_shell->message()).c_str());
+    m_bars.setMessage(m_shell->message());
     updateStatus();
 }
 
@@ -281,29 +261,7 @@ bool Win32Face::open()
                      GetLastError());
         return false;
     }
-    m_messageLabel = CreateWindowExW(0, L"STATIC", L"Message", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 0, 0, m_window,
-                                     nullptr, wc.hInstance, nullptr);
-    m_messageText = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, 0,
-                                    0, 0, m_window, nullptr, wc.hInstance, nullptr);
-    // The status line: one line, a long text elided at its end.
-    m_statusLine = CreateWindowExW(0, L"STATIC", L"",
-                                   WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS | SS_NOPREFIX | SS_NOTIFY, 0,
-                                   0, 0, 0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusLineId)),
-                                   wc.hInstance, nullptr);
-    // The bars' font is the system's message font; their height follows it.
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        m_font = CreateFontIndirectW(&metrics.lfMessageFont);
-    HFONT font = m_font ? m_font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    HDC dc = GetDC(m_window);
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICW text{};
-    if (GetTextMetricsW(dc, &text)) m_lineHeight = std::max<int>(12, text.tmHeight + text.tmExternalLeading + 2);
-    SelectObject(dc, old);
-    ReleaseDC(m_window, dc);
-    for (HWND child : {m_messageLabel, m_messageText, m_statusLine})
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (!m_bars.create(m_window)) return false;
     ShowWindow(m_window, SW_SHOWDEFAULT);
     layout();
     UpdateWindow(m_window);
@@ -400,7 +358,6 @@ int Win32Face::run()
     const int exitCode = shell.run();
     m_shell = nullptr;
     if (IsWindow(m_window)) DestroyWindow(m_window);
-    if (m_font) DeleteObject(m_font);
     return exitCode;
 }
 
