@@ -46,7 +46,8 @@ set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/core/StatusLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StreamTap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ViewScaling.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/core/ViewerKeys.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/ViewerCommand.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/ViewerShell.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/SnapshotName.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/RecentAddresses.cpp
 )

@@ -47,7 +47,6 @@ add_executable(camview
   ${PROJECT_SOURCE_DIR}/host/win32/FetchText.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/Headless.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/PageSource.cpp
-  ${PROJECT_SOURCE_DIR}/host/win32/VideosFolder.cpp
   ${PROJECT_SOURCE_DIR}/host/win32/Window.cpp
 )
 target_compile_definitions(camview PRIVATE VE_VERSION="${PROJECT_VERSION}")

@@ -10,14 +10,10 @@
 #include <vector>
 
 #include "host/core/CameraCredentials.h"
+#include "host/core/PageLoad.h"
 #include "host/page/ViewerPage.h"
 #include "platform/wininet/linux/StandInWinInet.h"
 
-struct PageLoad {
-    std::vector<EmbeddedObject> objects;
-    std::string name;  // the page's address, or "the parameters"
-    std::string error; // set when the page could not be fetched
-};
 
 // timeoutMs: how long the whole fetch may take (0: no bound of the
 // viewer's); `cancel`, when set, ends it early.

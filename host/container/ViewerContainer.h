@@ -47,7 +47,7 @@ public:
     // only, unless set otherwise).
     void setPolicy(ControlPolicy policy) { m_policy = std::move(policy); }
     // The grid's size and each control's place in it.
-    SIZE extent() const { return m_extent; }
+    SIZE extent() const override { return m_extent; }
     RECT cell(std::size_t index) const override;
     // The viewer's own window: the browser window the controls are told of.
     HWND window() const { return m_window; }
@@ -76,7 +76,7 @@ public:
     // The browser's Stop, given to every control.
     void stop() override;
     // The control's Properties verb.
-    bool showProperties(std::size_t index);
+    bool showProperties(std::size_t index) override;
 
     // The control under a point, or -1.
     int controlAt(POINT pt) const;

@@ -20,12 +20,15 @@ public:
     // The camera a control shows: the host (and port) of its absolute
     // ImagePath, else of the page.
     virtual std::string cameraHost(std::size_t index) const = 0;
-    // The control's place in the grid.
+    // The control's place in the grid, and the grid's size.
     virtual RECT cell(std::size_t index) const = 0;
+    virtual SIZE extent() const = 0;
     // Replaces the control at `index` with a fresh one made from the same
     // OBJECT, in the same cell, as reloading the page would make it; false
     // (the old control kept) when it cannot be made.
     virtual bool reload(std::size_t index) = 0;
+    // Shows the control's property page; false when it has none.
+    virtual bool showProperties(std::size_t index) = 0;
     // The browser's Stop, given to every control.
     virtual void stop() = 0;
     // Destroys the controls (their workers end) and the sites; idempotent.

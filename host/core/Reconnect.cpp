@@ -186,7 +186,6 @@ void ReconnectWatch::resume(std::size_t camera) { m_schedule.resume(camera); }
 
 std::vector<std::size_t> ReconnectWatch::reload(int target, std::size_t count)
 {
-    if (m_log) m_log->write("\"key\":\"reload\",\"control\":" + std::to_string(target));
     std::vector<std::size_t> cameras;
     for (std::size_t i = target >= 0 ? static_cast<std::size_t>(target) : 0; i < count; ++i) {
         resume(i);

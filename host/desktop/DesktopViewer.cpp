@@ -1,57 +1,59 @@
 #include "host/desktop/DesktopViewer.h"
 
-#include "host/core/HeadlessLoop.h"
-#include "host/core/Reconnect.h"
-#include "host/core/Recording.h"
-#include "host/core/StatusLine.h"
-#include "host/core/ViewerKeys.h"
-#include "host/core/ViewerAddress.h"
-
 #include <SDL.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <ctime>
-#include <cstdio>
 #include <cstdlib>
-#include <deque>
+#include <ctime>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "host/container/PageLoader.h"
 #include "host/container/ViewerContainer.h"
 #include "host/container/ViewerSession.h"
+#include "host/core/UserFolders.h"
+#include "host/core/ViewScaling.h"
+#include "host/core/ViewerShell.h"
 #include "host/desktop/AddressDialog.h"
 #include "host/desktop/PasswordDialog.h"
 #include "host/desktop/PhysicalButtons.h"
-#include "host/desktop/RecentAddressesFile.h"
-#include "host/core/RecentAddresses.h"
 #include "host/desktop/SdlCursors.h"
 #include "host/desktop/Snapshot.h"
-#include "host/core/ViewScaling.h"
 #include "host/desktop/Widgets.h"
 #include "platform/window/Cursor.h"
-#include "platform/window/InputState.h"
-#include "platform/wininet/linux/StandInWinInet.h"
 
 namespace {
 
 constexpr int kMessageHeight = 44;
 constexpr int kStatusHeight = 22;
-constexpr int kMinWidth = 480;
-// How long a page may take to load in the window, the time its password
-// dialog is open not counted (as the Windows viewer gives it).
-constexpr DWORD kPageTimeoutMs = 20000;
+// The overlay's pixels that show the picture through it.
+constexpr std::uint32_t kClear = 0x00FF00FF;
 
-// The digit of a number key, on the main keys or the keypad; 0 for another key.
-char digitOf(SDL_Keycode key)
+ViewerKey keyOf(SDL_Keycode key, Uint16 mod, char& digit)
 {
-    if (key >= SDLK_0 && key <= SDLK_9) return static_cast<char>('0' + (key - SDLK_0));
-    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return static_cast<char>('1' + (key - SDLK_KP_1));
-    return key == SDLK_KP_0 ? '0' : 0;
+    digit = 0;
+    if (key >= SDLK_0 && key <= SDLK_9) digit = static_cast<char>('0' + (key - SDLK_0));
+    else if (key >= SDLK_KP_1 && key <= SDLK_KP_9) digit = static_cast<char>('1' + (key - SDLK_KP_1));
+    else if (key == SDLK_KP_0) digit = '0';
+    if (digit) return ViewerKey::Digit;
+    switch (key) {
+    case SDLK_h: return ViewerKey::H;
+    case SDLK_QUESTION: return ViewerKey::Question;
+    case SDLK_SLASH: return (mod & KMOD_SHIFT) ? ViewerKey::Question : ViewerKey::Other;
+    case SDLK_F1: return ViewerKey::F1;
+    case SDLK_f: return ViewerKey::F;
+    case SDLK_F11: return ViewerKey::F11;
+    case SDLK_s: return ViewerKey::S;
+    case SDLK_r: return ViewerKey::R;
+    case SDLK_p: return ViewerKey::P;
+    case SDLK_q: return ViewerKey::Q;
+    case SDLK_ESCAPE: return ViewerKey::Escape;
+    case SDLK_F5: return ViewerKey::F5;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return ViewerKey::Enter;
+    default: return ViewerKey::Other;
+    }
 }
 
 WPARAM keysOf(std::uint32_t buttons)
@@ -66,104 +68,133 @@ WPARAM keysOf(std::uint32_t buttons)
     return keys;
 }
 
-class DesktopViewer {
+// A streaming texture and the surface drawn into it, remade at a new size.
+struct Layer {
+    SDL_Texture* texture = nullptr;
+    std::shared_ptr<Surface> surface;
+    void make(SDL_Renderer* renderer, int width, int height, bool blended)
+    {
+        if (texture) SDL_DestroyTexture(texture);
+        width = std::max(1, width);
+        height = std::max(1, height);
+        texture = SDL_CreateTexture(renderer, blended ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888,
+                                    SDL_TEXTUREACCESS_STREAMING, width, height);
+        if (texture) SDL_SetTextureBlendMode(texture, blended ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
+        // A picture scaled bilinearly: nearest pixels make it blocky.
+        if (texture && !blended) SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
+        surface = std::make_shared<Surface>(width, height);
+    }
+    void upload(const SDL_Rect* rect = nullptr)
+    {
+        const int x = rect ? rect->x : 0, y = rect ? rect->y : 0;
+        SDL_UpdateTexture(texture, rect, surface->row(y) + x, surface->width() * 4);
+    }
+    void reset()
+    {
+        if (texture) SDL_DestroyTexture(texture);
+        texture = nullptr;
+        surface.reset();
+    }
+    Layer() = default;
+    Layer(const Layer&) = delete;
+    Layer& operator=(const Layer&) = delete;
+    ~Layer() { reset(); }
+};
+
+// camview's window on Linux: SDL2 over X11 (or Wayland). The picture is
+// the controls' grid at their own size, scaled into the window above the
+// bars; the bars, the keys' list, the cells' captions and the dialogs are
+// drawn at the window's own size over it.
+class SdlFace final : public ViewerFace {
 public:
-    DesktopViewer(const CamviewOptions& options, std::string modulePath)
+    SdlFace(const CamviewOptions& options, std::string modulePath)
         : m_options(options), m_modulePath(std::move(modulePath)),
-          m_dialog(std::this_thread::get_id(), [this] { turn(); })
+          m_dialog(std::this_thread::get_id(), [this] { pump(true); })
     {
     }
-
+    ~SdlFace() override;
     int run();
+
+    std::string askAddress(const std::vector<std::string>& recent, const std::string& notice) override;
+    AskPerson personAsker() override
+    {
+        return [this](const std::string& url, const std::string& notice, PersonAnswer& answer, const std::atomic<bool>& cancelled) {
+            return m_dialog.ask(url, answer.user, answer.password, cancelled, notice, &answer.remember);
+        };
+    }
+    bool askingPerson() const override { return m_dialog.active(); }
+    void beginPage(const std::string& pageUrl, const std::string&, const ContainerListener& listener,
+                   std::shared_ptr<CameraCredentials> credentials) override
+    {
+        m_session = std::make_unique<ViewerSession>(
+            ViewerSessionSetup{pageUrl, m_options.params, m_modulePath, std::make_shared<PhysicalButtons>(),
+                               ViewerPasswordPrompt(std::move(credentials)), nullptr, 0, m_options.allowedClasses,
+                               m_options.threads},
+            listener);
+    }
+    PageLoad fetchPage(const std::string& pageUrl, const PageParams& params, const std::string&, DWORD timeoutMs,
+                       const std::atomic<bool>& cancel) override
+    {
+        return LoadPage(pageUrl, params, timeoutMs, &cancel);
+    }
+    ControlHost* embed(const PageLoad& page) override;
+    void endPage() override;
+    RECT workArea() const override;
+    SIZE windowSizeFor(SIZE client) const override { return client; }
+    void placeWindow(SIZE size, const POINT* at) override
+    {
+        SDL_SetWindowSize(m_window, size.cx, size.cy);
+        if (at) SDL_SetWindowPosition(m_window, at->x, at->y);
+        layout();
+    }
+    int barsHeight() const override { return kMessageHeight + kStatusHeight; }
+    void setTitle(const std::string& title) override { SDL_SetWindowTitle(m_window, title.c_str()); }
+    void setFullScreen(bool on) override;
+    void pump(bool pageLoading) override;
+    void viewChanged() override { m_layoutChanged = true; }
+    int cameraUnderPointer() const override { return m_container ? m_container->controlAt(m_pointer) : -1; }
+    std::vector<std::string> writeSnapshots(const std::vector<std::size_t>& cameras, const std::string& folder) override;
+    void keepLastPicture(std::size_t camera) override;
+    void forgetLastPicture(std::size_t camera) override
+    {
+        if (camera < m_kept.size()) m_kept[camera].pixels.clear();
+    }
 
 private:
     bool openWindow();
-    // A new canvas: the grid at the controls' own sizes with the Message
-    // area and the status line below, as the window shows it unscaled.
-    void makeCanvas(int width, int height);
-    // Where the canvas goes in the window at its present size and view.
-    void layoutView();
-    // A window position in canvas coordinates.
-    POINT toCanvas(POINT window) const;
-    void toggleFullScreen();
-    // Shows one camera alone, or the grid, after a digit key.
-    void showAlone(char digit);
-    void takeSnapshot();
-    // Asks for the camera's address in the window; empty when cancelled.
-    // notice: why it asks again (the last address could not be shown).
-    std::string askAddress(const std::string& notice = {});
-    // Loads m_pageUrl into the window and runs it until closed; the exit
-    // status, 0 once the page was shown.
-    int showPage();
-    // One turn of the loop: input, messages, painting.
-    void turn();
+    // The picture's area and the layers at the window's size now.
+    void layout();
     void handle(const SDL_Event& e);
     void render();
-    bool reload(std::size_t camera);
-    bool drawReconnecting(bool cellsChanged);
-    // Reports a key the viewer acted on to --events, as camview.exe does.
-    void logKey(const char* name);
-    // F5 and Enter: the camera shown alone or under the pointer (else
-    // every camera) made again, Stop undone.
-    void reloadCameras();
-    // Answers whether anything was drawn.
-    bool drawMessageAndStatus();
-    // The mouse and keys, listed over the picture.
-    void drawKeys();
-    std::string statusLine();
+    bool restoreKept(bool all);
+    void drawOverlay();
+    void present();
 
-    const CamviewOptions& m_options;
-    std::string m_modulePath;
-    std::string m_pageUrl; // never with credentials
-    std::string m_user;    // NAME:PASSWORD for m_pageUrl's camera: given, typed, or none
-    PasswordDialog m_dialog;
-    std::unique_ptr<ViewerSession> m_session;
-    ViewerContainer* m_container = nullptr; // the session's, while there is one
-    SDL_Window* m_window = nullptr;
-    SDL_Renderer* m_renderer = nullptr;
-    SDL_Texture* m_texture = nullptr;
-    std::shared_ptr<Surface> m_surface;
-    SdlCursors m_cursors;
-    bool m_running = true;
-    bool m_repaintAll = true;
-    bool m_dialogShown = false;
-    // Written by navigation threads, read by the window's thread.
-    std::mutex m_messageMutex;
-    std::string m_message;
-    std::atomic<bool> m_messageChanged{true};
-    std::string m_loading;
-    std::atomic<bool>* m_loadCancel = nullptr; // set while the page loads
-    ControlStatuses m_events; // each camera's last event
-    std::string m_propertyPage;
-    // The times of each camera's frames drawn in the last two seconds.
-    FrameRates m_rates;
-    ControlStatuses m_statuses; // each camera's status text while it has no picture
-    std::string m_shownStatus;
-    std::string m_notice; // shown in the status line for a while
-    std::chrono::steady_clock::time_point m_noticeUntil;
-    POINT m_pointer{0, 0}; // in canvas coordinates
-    int m_alone = -1;      // the camera shown alone, or -1 for the grid
-    Recorder m_recorder;   // r and --record
-    bool m_fullScreen = false;
-    SDL_Rect m_windowed{0, 0, 0, 0}; // the window before full screen
-    bool m_stopped = false; // the browser's Stop was given (Esc) to some camera
-    // Cameras whose stream ended are made again; while one waits or
-    // connects, its cell shows why over the last picture it drew (kept
-    // from the surface when its control is replaced).
-    ReconnectWatch m_reconnect;
-    struct CellPicture {
+    struct KeptPicture {
         RECT rect{};
         std::vector<std::uint32_t> pixels; // empty: none kept
     };
-    std::vector<CellPicture> m_lastPictures;
-    void restorePicture(const CellPicture& kept);
-    std::vector<std::string> m_overlays; // the text each cell shows now
-    std::vector<bool> m_drew;            // the camera has drawn a picture
-    bool m_showKeys = false; // the keys' list is shown (h, ?, F1)
-    bool m_presentAll = true; // the window's layout changed: present it whole
+
+    const CamviewOptions& m_options;
+    std::string m_modulePath;
+    PasswordDialog m_dialog;
+    ViewerShell* m_shell = nullptr;
+    std::unique_ptr<ViewerSession> m_session;
+    ViewerContainer* m_container = nullptr; // the session's, once its controls are made
+    SDL_Window* m_window = nullptr;
+    SDL_Renderer* m_renderer = nullptr;
+    Layer m_grid;    // the controls' grid, at their own size
+    Layer m_overlay; // over the picture's area, at the window's size
+    Layer m_bars;    // the Message area and the status line
+    SdlCursors m_cursors;
     ViewScaling m_scaling;
-    SDL_Rect m_barsSource{0, 0, 0, 0}; // with one camera alone: the bars, unscaled
-    SDL_Rect m_barsTarget{0, 0, 0, 0};
+    int m_width = 0, m_height = 0;
+    SDL_Rect m_windowed{0, 0, 0, 0}; // the window before full screen
+    POINT m_pointer{-1, -1}; // in grid coordinates
+    std::vector<KeptPicture> m_kept;
+    std::vector<std::string> m_captions; // each cell's caption now
+    std::string m_shownStatus, m_shownMessage;
+    bool m_gridAll = true, m_layoutChanged = true, m_dialogShown = false;
 };
 
 // Why no window could be opened, in words that name the display asked for:
@@ -179,7 +210,7 @@ std::string noDisplayReason(const std::string& detail)
                          : "cannot open the display " + named + ": " + detail;
 }
 
-bool DesktopViewer::openWindow()
+bool SdlFace::openWindow()
 {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "camview: no display for a window (%s); use --headless\n", noDisplayReason(SDL_GetError()).c_str());
@@ -192,7 +223,6 @@ bool DesktopViewer::openWindow()
     if (name != "x11" && name != "wayland" && name != "KMSDRM") {
         std::fprintf(stderr, "camview: no display for a window (%s); use --headless\n",
                      noDisplayReason("SDL's video driver is \"" + name + "\"").c_str());
-        SDL_Quit();
         return false;
     }
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
@@ -208,63 +238,93 @@ bool DesktopViewer::openWindow()
         return false;
     }
     SDL_SetWindowMinimumSize(m_window, 160, 120);
-    makeCanvas(640, 480);
+    m_grid.make(m_renderer, 1, 1, false);
+    layout();
     return true;
 }
 
-void DesktopViewer::makeCanvas(int width, int height)
+SdlFace::~SdlFace()
 {
-    if (m_texture) SDL_DestroyTexture(m_texture);
-    m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
-    // Scaled to the window bilinearly: nearest pixels make an enlarged or
-    // shrunk picture blocky.
-    if (m_texture) SDL_SetTextureScaleMode(m_texture, SDL_ScaleModeLinear);
-    m_surface = std::make_shared<Surface>(width, height);
-    widgets::fill(*m_surface, RECT{0, 0, width, height}, widgets::kBackground);
-    m_repaintAll = true;
-    m_messageChanged = true;
-    layoutView();
+    // Prompts still waiting are cancelled, then the controls go (their
+    // workers end with them).
+    m_dialog.closeAll();
+    m_session.reset();
+    m_grid.reset();
+    m_overlay.reset();
+    m_bars.reset();
+    if (m_renderer) SDL_DestroyRenderer(m_renderer);
+    if (m_window) SDL_DestroyWindow(m_window);
+    SDL_Quit();
 }
 
-void DesktopViewer::layoutView()
+int SdlFace::run()
 {
-    int width = 0, height = 0;
-    SDL_GetWindowSize(m_window, &width, &height);
-    const int canvasWidth = m_surface->width();
-    const int canvasHeight = m_surface->height();
-    const int bars = kMessageHeight + kStatusHeight;
-    m_barsSource = m_barsTarget = SDL_Rect{0, 0, 0, 0};
-    if (m_alone >= 0 && m_container && !m_dialog.active()) {
-        // The camera scaled into the window above the bars, which keep
-        // their size so that their text stays readable.
-        m_scaling = ViewScaling(m_container->cell(static_cast<std::size_t>(m_alone)),
-                                RECT{0, 0, width, std::max(1, height - bars)});
-        m_barsSource = SDL_Rect{0, canvasHeight - bars, canvasWidth, bars};
-        m_barsTarget = SDL_Rect{0, height - bars, std::min(canvasWidth, width), bars};
-        m_barsSource.w = m_barsTarget.w;
-    } else {
-        m_scaling = ViewScaling(RECT{0, 0, canvasWidth, canvasHeight}, RECT{0, 0, width, height});
+    if (!openWindow()) return 2;
+    ViewerShell shell(m_options, *this);
+    m_shell = &shell;
+    const int exitCode = shell.run();
+    m_dialog.closeAll();
+    m_shell = nullptr;
+    return exitCode;
+}
+
+ControlHost* SdlFace::embed(const PageLoad& page)
+{
+    if (m_session->open(page) != 0) return nullptr;
+    m_container = &m_session->container();
+    const SIZE grid = m_container->extent();
+    m_grid.make(m_renderer, grid.cx, grid.cy, false);
+    widgets::fill(*m_grid.surface, RECT{0, 0, grid.cx, grid.cy}, widgets::kBackground);
+    m_kept.assign(m_container->count(), KeptPicture{});
+    m_captions.assign(m_container->count(), std::string());
+    m_gridAll = m_layoutChanged = true;
+    return m_container;
+}
+
+void SdlFace::endPage()
+{
+    m_container = nullptr;
+    m_session.reset();
+    m_kept.clear();
+    m_captions.clear();
+    m_layoutChanged = true;
+}
+
+RECT SdlFace::workArea() const
+{
+    SDL_Rect usable{0, 0, 0, 0};
+    if (SDL_GetDisplayUsableBounds(std::max(0, SDL_GetWindowDisplayIndex(m_window)), &usable) != 0) return RECT{};
+    return RECT{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
+}
+
+void SdlFace::layout()
+{
+    SDL_GetWindowSize(m_window, &m_width, &m_height);
+    const int area = std::max(1, m_height - barsHeight());
+    if (!m_overlay.surface || m_overlay.surface->width() != m_width || m_overlay.surface->height() != area) {
+        m_overlay.make(m_renderer, m_width, area, true);
+        m_bars.make(m_renderer, m_width, barsHeight(), false);
+        m_shownStatus = m_shownMessage = "\n";
     }
-    m_presentAll = true;
+    // The camera shown alone, or the grid, scaled into the area above the
+    // bars with its shape kept.
+    const SIZE grid = m_container ? m_container->extent() : SIZE{1, 1};
+    const int alone = m_shell ? m_shell->alone() : -1;
+    const RECT view = m_container && alone >= 0 ? m_container->cell(static_cast<std::size_t>(alone)) : RECT{0, 0, grid.cx, grid.cy};
+    m_scaling = ViewScaling(view, RECT{0, 0, m_width, area});
+    m_layoutChanged = true;
 }
 
-POINT DesktopViewer::toCanvas(POINT window) const
+void SdlFace::setFullScreen(bool on)
 {
-    if (m_barsTarget.h > 0 && window.y >= m_barsTarget.y)
-        return POINT{window.x, m_barsSource.y + (window.y - m_barsTarget.y)};
-    return m_scaling.toPicture(window);
-}
-
-void DesktopViewer::toggleFullScreen()
-{
-    m_fullScreen = !m_fullScreen;
     // Full screen is the window without its frame over the whole display,
     // its size and place before kept and put back after: this needs no
     // window manager (without one, a window manager's full screen neither
     // comes nor goes).
-    if (m_fullScreen) {
-        SDL_GetWindowSize(m_window, &m_windowed.w, &m_windowed.h);
-        SDL_GetWindowPosition(m_window, &m_windowed.x, &m_windowed.y);
+    SDL_Rect& windowed = m_windowed;
+    if (on) {
+        SDL_GetWindowSize(m_window, &windowed.w, &windowed.h);
+        SDL_GetWindowPosition(m_window, &windowed.x, &windowed.y);
         SDL_Rect display{0, 0, 0, 0};
         SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(m_window)), &display);
         SDL_SetWindowBordered(m_window, SDL_FALSE);
@@ -273,194 +333,67 @@ void DesktopViewer::toggleFullScreen()
         SDL_RaiseWindow(m_window);
     } else {
         SDL_SetWindowBordered(m_window, SDL_TRUE);
-        if (m_windowed.w > 0 && m_windowed.h > 0) {
-            SDL_SetWindowSize(m_window, m_windowed.w, m_windowed.h);
-            SDL_SetWindowPosition(m_window, m_windowed.x, m_windowed.y);
+        if (windowed.w > 0 && windowed.h > 0) {
+            SDL_SetWindowSize(m_window, windowed.w, windowed.h);
+            SDL_SetWindowPosition(m_window, windowed.x, windowed.y);
         }
     }
-    layoutView();
+    layout();
 }
 
-void DesktopViewer::showAlone(char digit)
+std::vector<std::string> SdlFace::writeSnapshots(const std::vector<std::size_t>& cameras, const std::string& folder)
 {
-    if (!m_container) return;
-    m_alone = AloneAfterKey(digit, m_container->count(), m_alone);
-    m_repaintAll = true;
-    layoutView();
+    std::vector<std::string> written;
+    const std::time_t now = std::time(nullptr);
+    for (const std::size_t i : cameras) {
+        const std::string path = WriteSnapshot(*m_grid.surface, m_container->cell(i), folder, m_container->cameraHost(i), now);
+        if (!path.empty()) written.push_back(path);
+    }
+    return written;
 }
 
-void DesktopViewer::takeSnapshot()
+void SdlFace::keepLastPicture(std::size_t camera)
 {
-    if (!m_container) return;
-    const int under = m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer);
-    const SIZE grid = m_container->extent();
-    const RECT rect = under >= 0 ? m_container->cell(static_cast<std::size_t>(under)) : RECT{0, 0, grid.cx, grid.cy};
-    const std::string host = m_container->cameraHost(static_cast<std::size_t>(std::max(0, under)));
-    const std::string folder = PicturesFolder();
-    const std::string path = WriteSnapshot(*m_surface, rect, folder, host, std::time(nullptr));
-    m_notice = SnapshotNotice(path.empty() ? std::vector<std::string>{} : std::vector<std::string>{path}, 1, folder);
-    m_noticeUntil = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    if (camera >= m_kept.size() || !m_kept[camera].pixels.empty()) return;
+    KeptPicture& kept = m_kept[camera];
+    const RECT c = m_container->cell(camera);
+    const auto& s = *m_grid.surface;
+    kept.rect = RECT{std::max<LONG>(c.left, 0), std::max<LONG>(c.top, 0), std::min<LONG>(c.right, s.width()),
+                     std::min<LONG>(c.bottom, s.height())};
+    const int w = std::max<int>(0, kept.rect.right - kept.rect.left);
+    for (LONG y = kept.rect.top; y < kept.rect.bottom; ++y) {
+        const std::uint32_t* row = m_grid.surface->row(static_cast<int>(y)) + kept.rect.left;
+        kept.pixels.insert(kept.pixels.end(), row, row + w);
+    }
 }
 
-std::string DesktopViewer::statusLine()
+void SdlFace::pump(bool pageLoading)
 {
-    if (!m_loading.empty()) return m_loading;
-    const auto now = std::chrono::steady_clock::now();
-    StatusLineInput in;
-    const std::size_t count = m_container ? std::min(m_container->count(), m_rates.size()) : 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        in.hosts.push_back(m_container->cameraHost(i));
-        in.rates.push_back(m_rates.rate(i, now));
-        in.statuses.push_back(m_statuses.of(static_cast<int>(i)));
+    const std::uint64_t idle = m_container ? m_container->idleMs(16) : 16;
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, static_cast<int>(std::max<std::uint64_t>(idle, 1)))) {
+        handle(e);
+        while (SDL_PollEvent(&e)) handle(e);
     }
-    in.shown = m_alone >= 0 ? m_alone : m_container ? m_container->controlAt(m_pointer) : -1;
-    in.recording = m_recorder.status();
-    if (now < m_noticeUntil) in.notice = m_notice;
-    for (std::size_t i = 0; i < count; ++i) in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
-    in.latestEvent = m_events.last();
-    in.credentialsGiven = !m_user.empty();
-    return ComposeStatusLine(in);
+    if (m_container && !pageLoading) m_container->pumpMessages();
+    render();
 }
 
-bool DesktopViewer::drawMessageAndStatus()
-{
-    bool drawn = false;
-    const int width = m_surface->width();
-    const int height = m_surface->height();
-    const std::string status = statusLine();
-    if (m_messageChanged.exchange(false) || m_repaintAll) {
-        std::string message;
-        {
-            std::lock_guard lock(m_messageMutex);
-            message = m_message;
-        }
-        if (!m_propertyPage.empty()) message = m_propertyPage;
-        const RECT area{0, height - kStatusHeight - kMessageHeight, width, height - kStatusHeight};
-        widgets::fill(*m_surface, area, 0xF4F4F4);
-        widgets::text(m_surface, RECT{6, area.top + 3, 70, area.top + 20}, "Message", 0x606060);
-        widgets::text(m_surface, RECT{70, area.top + 3, width - 6, area.bottom - 2}, message, widgets::kText, true);
-        m_shownStatus.clear();
-        drawn = true;
-    }
-    if (status != m_shownStatus) {
-        drawn = true;
-        m_shownStatus = status;
-        const RECT line{0, height - kStatusHeight, width, height};
-        widgets::fill(*m_surface, line, widgets::kBackground);
-        widgets::text(m_surface, RECT{6, line.top + 3, width - 6, line.bottom}, status, widgets::kLightText);
-    }
-    return drawn;
-}
-
-void DesktopViewer::drawKeys()
-{
-    const auto& lines = ViewerKeyLines();
-    const int count = static_cast<int>(lines.size());
-    const int width = std::min(m_surface->width() - 8, 460);
-    const int height = std::min(m_surface->height() - 8, 16 + count * 20);
-    const RECT box{4, 4, 4 + width, 4 + height};
-    widgets::fill(*m_surface, box, widgets::kPanel);
-    widgets::frame(*m_surface, box, widgets::kBorder);
-    for (int i = 0; i < count; ++i)
-        widgets::text(m_surface, RECT{box.left + 10, box.top + 8 + i * 20, box.right - 6, box.top + 26 + i * 20},
-                      lines[static_cast<std::size_t>(i)], widgets::kText);
-}
-
-void DesktopViewer::render()
-{
-    bool changed = false;
-    // Whether only the controls' cells changed: then only they go to the
-    // texture, not the whole grid (many cameras make a large one).
-    bool onlyCells = !m_repaintAll && !m_presentAll;
-    // Painted whole, the canvas is cleared first: no part of a dialog that
-    // stood over it stays beside the grid.
-    if (m_repaintAll && m_surface)
-        widgets::fill(*m_surface, RECT{0, 0, m_surface->width(), m_surface->height()}, widgets::kBackground);
-    if (m_container) {
-        const bool all = m_repaintAll;
-        changed = m_container->paint(m_surface, all);
-        m_container->pollCursor();
-        if (m_options.reconnect && drawReconnecting(all)) {
-            changed = true;
-            onlyCells = false;
-        }
-        // After Stop each cell says so over its last picture.
-        if (m_stopped && (changed || all)) {
-            for (std::size_t i = 0; i < m_container->count(); ++i) {
-                if (!m_reconnect.stopped(i)) continue;
-                const RECT c = m_container->cell(i);
-                const RECT label{c.left + 4, c.top + 4, std::min<LONG>(c.right, c.left + 80), std::min<LONG>(c.bottom, c.top + 24)};
-                widgets::fill(*m_surface, label, widgets::kPanel);
-                widgets::text(m_surface, RECT{label.left + 6, label.top + 2, label.right, label.bottom}, "stopped",
-                              widgets::kText);
-            }
-            changed = true;
-            onlyCells = false;
-        }
-    }
-    if (drawMessageAndStatus()) {
-        changed = true;
-        onlyCells = false;
-    }
-    if (m_showKeys) {
-        drawKeys();
-        changed = true;
-        onlyCells = false;
-    }
-    m_repaintAll = false;
-    const bool dialog = m_dialog.active();
-    if (dialog) m_dialog.draw(m_surface, SIZE{m_surface->width(), m_surface->height()});
-    else if (m_dialogShown) m_repaintAll = true; // the controls come back from under the dialog
-    m_dialogShown = dialog;
-    m_cursors.show(dialog ? LoadCursorA(nullptr, IDC_ARROW) : GetCursor());
-    // The window's pixels go to the screen only when something changed:
-    // most turns deliver a timer and paint nothing.
-    if (!changed && !dialog && !m_presentAll) return;
-    if (dialog && m_alone >= 0 && m_barsTarget.h > 0) layoutView(); // the dialog shows over the grid
-    if (!dialog && m_alone >= 0 && m_barsTarget.h == 0) layoutView();
-    if (onlyCells && !dialog && m_container) {
-        for (std::size_t i = 0; i < m_container->count(); ++i) {
-            if (!m_container->painted(i)) continue;
-            const RECT c = m_container->cell(i);
-            const SDL_Rect rect{c.left, c.top, c.right - c.left, c.bottom - c.top};
-            SDL_UpdateTexture(m_texture, &rect, m_surface->row(c.top) + c.left, m_surface->width() * 4);
-        }
-    } else {
-        SDL_UpdateTexture(m_texture, nullptr, m_surface->row(0), m_surface->width() * 4);
-    }
-    const RECT& view = m_scaling.view();
-    const RECT& target = m_scaling.target();
-    const SDL_Rect source{view.left, view.top, view.right - view.left, view.bottom - view.top};
-    const SDL_Rect place{target.left, target.top, target.right - target.left, target.bottom - target.top};
-    if (m_presentAll) {
-        SDL_SetRenderDrawColor(m_renderer, 0x20, 0x24, 0x28, 0xFF);
-        SDL_RenderClear(m_renderer);
-    }
-    SDL_RenderCopy(m_renderer, m_texture, &source, &place);
-    if (m_barsTarget.h > 0) SDL_RenderCopy(m_renderer, m_texture, &m_barsSource, &m_barsTarget);
-    SDL_RenderPresent(m_renderer);
-    m_presentAll = false;
-}
-
-void DesktopViewer::handle(const SDL_Event& e)
+void SdlFace::handle(const SDL_Event& e)
 {
     const bool dialog = m_dialog.active();
     switch (e.type) {
-    case SDL_QUIT: m_running = false; break;
+    case SDL_QUIT: m_shell->close(); break;
     case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) m_repaintAll = true;
-        if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) layoutView();
-        if (e.window.event == SDL_WINDOWEVENT_CLOSE) m_running = false;
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) m_gridAll = m_layoutChanged = true;
+        if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) layout();
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) m_shell->close();
         break;
     case SDL_TEXTINPUT:
         if (dialog) m_dialog.typeText(e.text.text);
         break;
-    case SDL_KEYDOWN:
-        if (m_loadCancel && !dialog) {
-            // While the page loads: Esc gives it up, q quits.
-            if (e.key.keysym.sym == SDLK_ESCAPE) m_loadCancel->store(true, std::memory_order_release);
-            if (e.key.keysym.sym == SDLK_q) m_running = false;
-        } else if (dialog) {
+    case SDL_KEYDOWN: {
+        if (dialog) {
             switch (e.key.keysym.sym) {
             case SDLK_TAB: m_dialog.key(PasswordDialog::Key::Tab); break;
             case SDLK_RETURN:
@@ -470,70 +403,33 @@ void DesktopViewer::handle(const SDL_Event& e)
             case SDLK_SPACE: m_dialog.key(PasswordDialog::Key::Space); break;
             default: break;
             }
-        } else if (m_showKeys) {
-            m_showKeys = false; // any key closes the keys' list
-            m_repaintAll = true;
-        } else if (e.key.keysym.sym == SDLK_h || e.key.keysym.sym == SDLK_F1 || e.key.keysym.sym == SDLK_QUESTION ||
-                   (e.key.keysym.sym == SDLK_SLASH && (e.key.keysym.mod & KMOD_SHIFT))) {
-            m_showKeys = true;
-        } else if (!m_propertyPage.empty() &&
-                   (e.key.keysym.sym == SDLK_ESCAPE || e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_p)) {
-            m_propertyPage.clear(); // closes the property page
-            m_messageChanged = true;
-        } else if ((e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER) && m_container &&
-                   m_reconnect.retryPassword(m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer))) {
-            m_repaintAll = true; // the camera whose password was cancelled asks again
-        } else if (e.key.keysym.sym == SDLK_q) {
-            logKey("q");
-            m_running = false;
-        } else if (e.key.keysym.sym == SDLK_f || e.key.keysym.sym == SDLK_F11 ||
-                   (e.key.keysym.sym == SDLK_ESCAPE && m_fullScreen)) {
-            // Esc leaves full screen before it is the browser's Stop.
-            if (e.key.keysym.sym == SDLK_ESCAPE) logKey("Escape");
-            toggleFullScreen();
-        } else if (const char digit = digitOf(e.key.keysym.sym)) {
-            showAlone(digit);
-        } else if (e.key.keysym.sym == SDLK_s) {
-            takeSnapshot();
-        } else if (e.key.keysym.sym == SDLK_r && m_container) {
-            m_recorder.toggle(*m_container, m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer), VideosFolder());
-        } else if (e.key.keysym.sym == SDLK_ESCAPE && m_container) {
-            logKey("Escape");
-            m_reconnect.stop(); // stopped by the user: no camera is made again
-            if (m_recorder.recording()) m_recorder.stopText();
-            m_container->stop();
-            m_stopped = true;
-            m_repaintAll = true;
-        } else if ((e.key.keysym.sym == SDLK_F5 || e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER) &&
-                   m_container) {
-            reloadCameras();
-        } else if (e.key.keysym.sym == SDLK_p && m_container && m_container->count() > 0) {
-            // The camera shown alone, else the one under the pointer, else
-            // the first, as in camview.exe.
-            logKey("p");
-            const int target = m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer);
-            m_container->showProperties(static_cast<std::size_t>(std::max(0, target)));
+            break;
         }
+        char digit = 0;
+        const ViewerKey key = keyOf(e.key.keysym.sym, e.key.keysym.mod, digit);
+        m_shell->key(key, digit);
         break;
+    }
     case SDL_MOUSEMOTION:
-        m_pointer = toCanvas(POINT{e.motion.x, e.motion.y});
+        m_pointer = m_scaling.toPicture(POINT{e.motion.x, e.motion.y});
+        if (e.motion.y >= m_height - barsHeight()) m_pointer = POINT{-1, -1};
         if (!dialog && m_container) m_container->mouseMove(m_pointer, keysOf(e.motion.state));
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
-        m_pointer = toCanvas(POINT{e.button.x, e.button.y});
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        const bool onBars = e.button.y >= m_height - barsHeight();
         if (dialog) {
-            if (down) m_dialog.click(m_pointer.x, m_pointer.y);
+            if (down) m_dialog.click(e.button.x, e.button.y);
             break;
         }
         if (!m_container) break;
         // A double click on the status line switches full screen.
-        if (down && e.button.clicks == 2 && e.button.button == SDL_BUTTON_LEFT &&
-            m_pointer.y >= m_surface->height() - kStatusHeight) {
-            toggleFullScreen();
+        if (down && e.button.clicks == 2 && e.button.button == SDL_BUTTON_LEFT && e.button.y >= m_height - kStatusHeight) {
+            m_shell->command(ViewerCommand::FullScreen, "double-click");
             break;
         }
+        m_pointer = onBars ? POINT{-1, -1} : m_scaling.toPicture(POINT{e.button.x, e.button.y});
         const MouseButton button = e.button.button == SDL_BUTTON_LEFT    ? MouseButton::Left
                                    : e.button.button == SDL_BUTTON_RIGHT ? MouseButton::Right
                                                                          : MouseButton::Middle;
@@ -551,126 +447,150 @@ void DesktopViewer::handle(const SDL_Event& e)
     }
 }
 
-void DesktopViewer::turn()
+// Over each cell whose camera waits, connects or was stopped: its last
+// picture (what its fresh control draws meanwhile is covered); its
+// caption says why. Answers whether a caption changed.
+bool SdlFace::restoreKept(bool all)
 {
-    const std::uint64_t idle = m_container ? m_container->idleMs(16) : 16;
-    SDL_Event e;
-    if (SDL_WaitEventTimeout(&e, static_cast<int>(std::max<std::uint64_t>(idle, 1)))) {
-        handle(e);
-        while (SDL_PollEvent(&e)) handle(e);
+    bool changed = false;
+    const ReconnectWatch* watch = m_shell->reconnect();
+    for (std::size_t i = 0; i < m_captions.size() && i < m_container->count(); ++i) {
+        const std::string wait = watch && m_options.reconnect ? watch->overlay(i) : std::string();
+        const bool stopped = m_shell->stopped() && watch && watch->stopped(i);
+        const std::string caption = !wait.empty() ? wait : stopped ? "stopped" : std::string();
+        KeptPicture& kept = m_kept[i];
+        if (wait.empty() && !stopped) kept.pixels.clear(); // drawing again: its own picture covers the cell
+        if ((all || m_container->painted(i)) && !kept.pixels.empty()) {
+            const int w = kept.rect.right - kept.rect.left;
+            for (LONG y = kept.rect.top; y < kept.rect.bottom && w > 0; ++y)
+                std::copy_n(kept.pixels.data() + static_cast<std::size_t>(y - kept.rect.top) * static_cast<std::size_t>(w), w,
+                            m_grid.surface->row(static_cast<int>(y)) + kept.rect.left);
+        }
+        if (caption != m_captions[i]) {
+            m_captions[i] = caption;
+            changed = true;
+        }
     }
-    if (m_container) m_container->pumpMessages();
-    if (m_session && m_session->log().broken()) m_running = false;
-    if (m_container && m_options.reconnect) {
-        m_reconnect.step();
-        m_recorder.follow(*m_container); // a camera made again goes on into its file
-    }
-    render();
+    return changed;
 }
 
-// Keeps the cell's last picture from the surface, then makes the camera's
-// control again.
-bool DesktopViewer::reload(std::size_t camera)
+// What is drawn over the picture at the window's size: the cells'
+// captions, the keys' list and the password dialog.
+void SdlFace::drawOverlay()
 {
-    if (camera >= m_lastPictures.size()) return false;
-    CellPicture& kept = m_lastPictures[camera];
-    if (m_drew[camera] && kept.pixels.empty()) {
-        const RECT c = m_container->cell(camera);
-        kept.rect = RECT{std::max<LONG>(c.left, 0), std::max<LONG>(c.top, 0), std::min<LONG>(c.right, m_surface->width()),
-                         std::min<LONG>(c.bottom, m_surface->height())};
-        const int w = std::max<int>(0, kept.rect.right - kept.rect.left);
-        for (LONG y = kept.rect.top; y < kept.rect.bottom; ++y) {
-            const std::uint32_t* row = m_surface->row(static_cast<int>(y)) + kept.rect.left;
-            kept.pixels.insert(kept.pixels.end(), row, row + w);
-        }
-    }
-    return m_container->reload(camera);
-}
-
-// Over each cell whose camera waits or connects: its last picture (what
-// its fresh control draws meanwhile is covered) and a line saying why.
-// Answers whether anything was drawn.
-bool DesktopViewer::drawReconnecting(bool all)
-{
-    bool drawn = false;
-    for (std::size_t i = 0; i < m_overlays.size() && i < m_container->count(); ++i) {
-        const std::string text = m_reconnect.overlay(i);
-        CellPicture& kept = m_lastPictures[i];
-        if (text.empty() && m_reconnect.stopped(i) && !kept.pixels.empty()) {
-            // Stopped while it waited: its last picture stays, under
-            // "stopped", over whatever its fresh control drew.
-            if (!all && m_overlays[i] == "stopped" && !m_container->painted(i)) continue;
-            restorePicture(kept);
-            m_overlays[i] = "stopped";
-            drawn = true;
-            continue;
-        }
-        if (text.empty()) {
-            // Drawing again: its own picture covers the cell.
-            m_overlays[i].clear();
-            kept.pixels.clear();
-            continue;
-        }
-        if (!all && text == m_overlays[i] && !m_container->painted(i)) continue;
-        restorePicture(kept);
+    const auto& s = m_overlay.surface;
+    widgets::fill(*s, RECT{0, 0, s->width(), s->height()}, kClear);
+    for (std::size_t i = 0; m_container && i < m_captions.size(); ++i) {
         const RECT c = m_container->cell(i);
-        const RECT label{c.left, c.top, c.right, std::min<LONG>(c.bottom, c.top + 24)};
-        widgets::fill(*m_surface, label, widgets::kPanel);
-        widgets::text(m_surface, RECT{label.left + 6, label.top + 4, label.right - 4, label.bottom}, text, widgets::kText);
-        m_overlays[i] = text;
-        drawn = true;
+        const POINT from = m_scaling.toWindow(POINT{c.left, c.top});
+        const POINT to = m_scaling.toWindow(POINT{c.right, c.bottom});
+        if (m_captions[i].empty() || to.x <= from.x || to.y <= from.y) continue;
+        const RECT caption{std::max<LONG>(from.x, 0), std::max<LONG>(from.y, 0), to.x, std::min<LONG>(to.y, from.y + 24)};
+        widgets::fill(*s, caption, widgets::kPanel);
+        widgets::text(s, RECT{caption.left + 6, caption.top + 4, caption.right - 4, caption.bottom}, m_captions[i], widgets::kText);
     }
-    return drawn;
-}
-
-void DesktopViewer::logKey(const char* name)
-{
-    if (m_session) m_session->log().write(std::string("\"key\":\"") + name + "\"");
-}
-
-void DesktopViewer::restorePicture(const CellPicture& kept)
-{
-    const int w = kept.rect.right - kept.rect.left;
-    if (kept.pixels.empty() || w <= 0) return;
-    for (LONG y = kept.rect.top; y < kept.rect.bottom; ++y)
-        std::copy_n(kept.pixels.data() + static_cast<std::size_t>(y - kept.rect.top) * static_cast<std::size_t>(w), w,
-                    m_surface->row(static_cast<int>(y)) + kept.rect.left);
-}
-
-void DesktopViewer::reloadCameras()
-{
-    // As a browser's Reload: the camera shown alone or under the pointer,
-    // else every camera, made again from the page, stopped or not.
-    const int target = m_alone >= 0 ? m_alone : m_container->controlAt(m_pointer);
-    for (const std::size_t i : m_reconnect.reload(target, m_container->count())) {
-        if (i < m_lastPictures.size()) m_lastPictures[i].pixels.clear();
-        m_container->reload(i);
+    if (m_shell->keysShown()) {
+        const auto& lines = ViewerKeyLines();
+        const int count = static_cast<int>(lines.size());
+        const RECT box{4, 4, 4 + std::min(s->width() - 8, 520), 4 + std::min(s->height() - 8, 16 + count * 20)};
+        widgets::fill(*s, box, widgets::kPanel);
+        widgets::frame(*s, box, widgets::kBorder);
+        for (int i = 0; i < count; ++i)
+            widgets::text(s, RECT{box.left + 10, box.top + 8 + i * 20, box.right - 6, box.top + 26 + i * 20},
+                          lines[static_cast<std::size_t>(i)], widgets::kText);
     }
-    m_repaintAll = true;
+    if (m_dialog.active()) m_dialog.draw(s, SIZE{s->width(), s->height()});
+    // What was not drawn over shows the picture.
+    for (int y = 0; y < s->height(); ++y) {
+        std::uint32_t* row = s->row(y);
+        for (int x = 0; x < s->width(); ++x) row[x] = row[x] == kClear ? 0 : (row[x] | 0xFF000000u);
+    }
+    m_overlay.upload();
 }
 
-std::string DesktopViewer::askAddress(const std::string& notice)
+void SdlFace::render()
 {
-    RecentAddresses recent(RecentAddressesFile());
-    AddressDialog dialog(recent.list(), notice);
+    if (m_layoutChanged) layout();
+    bool changed = false;
+    bool onlyCells = !m_gridAll && !m_layoutChanged;
+    if (m_container) {
+        const bool all = m_gridAll;
+        if (all) widgets::fill(*m_grid.surface, RECT{0, 0, m_grid.surface->width(), m_grid.surface->height()}, widgets::kBackground);
+        changed = m_container->paint(m_grid.surface, all);
+        m_container->pollCursor();
+        if (restoreKept(all)) m_layoutChanged = true;
+        m_gridAll = false;
+    }
+    const bool dialog = m_dialog.active();
+    if (dialog || m_dialogShown) m_layoutChanged = true; // typed text, or the controls back from under it
+    m_dialogShown = dialog;
+    const std::string status = m_shell->statusLine();
+    const std::string message = m_shell->message();
+    if (status != m_shownStatus || message != m_shownMessage || m_layoutChanged) {
+        const auto& s = m_bars.surface;
+        const int width = s->width();
+        widgets::fill(*s, RECT{0, 0, width, kMessageHeight}, 0xF4F4F4);
+        widgets::text(s, RECT{6, 3, 70, 20}, "Message", 0x606060);
+        widgets::text(s, RECT{70, 3, width - 6, kMessageHeight - 2}, message, widgets::kText, true);
+        widgets::fill(*s, RECT{0, kMessageHeight, width, barsHeight()}, widgets::kPanel);
+        widgets::text(s, RECT{6, kMessageHeight + 4, width - 6, barsHeight()}, status, widgets::kText);
+        m_bars.upload();
+        m_shownStatus = status;
+        m_shownMessage = message;
+        changed = true;
+    }
+    m_cursors.show(dialog ? LoadCursorA(nullptr, IDC_ARROW) : GetCursor());
+    if (!changed && !m_layoutChanged) return;
+    if (m_layoutChanged) {
+        drawOverlay();
+        onlyCells = false;
+    }
+    if (m_container && onlyCells) {
+        // Only the cells that were painted go to the texture: many cameras
+        // make a large grid.
+        for (std::size_t i = 0; i < m_container->count(); ++i) {
+            if (!m_container->painted(i)) continue;
+            const RECT c = m_container->cell(i);
+            const SDL_Rect rect{c.left, c.top, c.right - c.left, c.bottom - c.top};
+            m_grid.upload(&rect);
+        }
+    } else if (m_container) {
+        m_grid.upload();
+    }
+    present();
+    m_layoutChanged = false;
+}
+
+void SdlFace::present()
+{
+    SDL_SetRenderDrawColor(m_renderer, 0x20, 0x24, 0x28, 0xFF);
+    SDL_RenderClear(m_renderer);
+    const RECT& view = m_scaling.view();
+    const RECT& target = m_scaling.target();
+    const SDL_Rect source{view.left, view.top, view.right - view.left, view.bottom - view.top};
+    const SDL_Rect place{target.left, target.top, target.right - target.left, target.bottom - target.top};
+    if (m_container) SDL_RenderCopy(m_renderer, m_grid.texture, &source, &place);
+    const SDL_Rect over{0, 0, m_overlay.surface->width(), m_overlay.surface->height()};
+    SDL_RenderCopy(m_renderer, m_overlay.texture, nullptr, &over);
+    const SDL_Rect bars{0, m_height - barsHeight(), m_bars.surface->width(), barsHeight()};
+    SDL_RenderCopy(m_renderer, m_bars.texture, nullptr, &bars);
+    SDL_RenderPresent(m_renderer);
+}
+
+std::string SdlFace::askAddress(const std::vector<std::string>& recent, const std::string& notice)
+{
+    AddressDialog dialog(recent, notice);
     SDL_SetWindowTitle(m_window, "camview - open a camera");
     SDL_StartTextInput();
+    Layer page;
     while (dialog.state() == AddressDialog::State::Asking) {
         SDL_Event e;
         if (SDL_WaitEventTimeout(&e, 100)) {
             do {
                 switch (e.type) {
                 case SDL_QUIT: dialog.key(AddressDialog::Key::Escape); break;
-                case SDL_WINDOWEVENT:
-                    if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) layoutView();
-                    m_presentAll = true;
-                    break;
                 case SDL_TEXTINPUT: dialog.typeText(e.text.text); break;
-                case SDL_MOUSEBUTTONDOWN: {
-                    const POINT at = toCanvas(POINT{e.button.x, e.button.y});
-                    dialog.click(at.x, at.y);
-                    break;
-                }
+                case SDL_MOUSEBUTTONDOWN: dialog.click(e.button.x, e.button.y); break;
                 case SDL_KEYDOWN:
                     switch (e.key.keysym.sym) {
                     case SDLK_RETURN:
@@ -690,162 +610,28 @@ std::string DesktopViewer::askAddress(const std::string& notice)
                 }
             } while (SDL_PollEvent(&e));
         }
-        widgets::fill(*m_surface, RECT{0, 0, m_surface->width(), m_surface->height()}, widgets::kBackground);
-        dialog.draw(m_surface, SIZE{m_surface->width(), m_surface->height()});
+        // The dialog at the window's size, whatever it is now.
+        int width = 0, height = 0;
+        SDL_GetWindowSize(m_window, &width, &height);
+        if (!page.surface || page.surface->width() != width || page.surface->height() != height)
+            page.make(m_renderer, width, height, false);
+        widgets::fill(*page.surface, RECT{0, 0, width, height}, widgets::kBackground);
+        dialog.draw(page.surface, SIZE{width, height});
+        page.upload();
         m_cursors.show(LoadCursorA(nullptr, IDC_ARROW));
-        SDL_UpdateTexture(m_texture, nullptr, m_surface->row(0), m_surface->width() * 4);
         SDL_RenderClear(m_renderer);
-        const RECT& t = m_scaling.target();
-        const SDL_Rect place{t.left, t.top, t.right - t.left, t.bottom - t.top};
-        SDL_RenderCopy(m_renderer, m_texture, nullptr, &place);
+        SDL_RenderCopy(m_renderer, page.texture, nullptr, nullptr);
         SDL_RenderPresent(m_renderer);
     }
+    m_layoutChanged = true;
     if (dialog.state() != AddressDialog::State::Accepted) return {};
     return dialog.address();
-}
-
-int DesktopViewer::run()
-{
-    if (!openWindow()) return 2;
-    m_pageUrl = m_options.pageUrl;
-    m_user = m_options.user;
-    // A page that cannot be shown leaves the window open: the reason is
-    // said in the address dialog, which asks again.
-    std::string notice;
-    int exitCode = 0;
-    for (;;) {
-        if (m_pageUrl.empty() && m_options.params.empty()) {
-            // Credentials typed in the address answer its camera as the
-            // command line's do; the address goes on without them.
-            const ViewerAddress typed = ReadViewerAddress(askAddress(notice));
-            m_pageUrl = typed.url;
-            m_user = !typed.user.empty() ? typed.user : GivenUserFor(m_options, m_pageUrl);
-            if (m_pageUrl.empty()) break;
-        }
-        exitCode = showPage();
-        if (exitCode == 0 || !m_options.params.empty() || !m_running) break;
-        notice = m_session ? m_session->failure() : std::string();
-        m_container = nullptr;
-        m_session.reset();
-        m_pageUrl.clear();
-    }
-    // Prompts still waiting are cancelled, then the controls go (their
-    // workers end with them).
-    m_dialog.closeAll();
-    m_container = nullptr;
-    m_session.reset();
-    if (m_texture) SDL_DestroyTexture(m_texture);
-    SDL_DestroyRenderer(m_renderer);
-    SDL_DestroyWindow(m_window);
-    SDL_Quit();
-    return exitCode;
-}
-
-int DesktopViewer::showPage()
-{
-    // The credentials given answer their camera once; after that, other
-    // cameras, and without them, the person is asked in the window.
-    auto report = std::make_shared<std::atomic<EventLog*>>(nullptr);
-    auto credentials = std::make_shared<CameraCredentials>(
-        m_pageUrl, m_user,
-        [this](const std::string& url, const std::string& notice, PersonAnswer& answer, const std::atomic<bool>& cancelled) {
-            return m_dialog.ask(url, answer.user, answer.password, cancelled, notice, &answer.remember);
-        },
-        TellOnStderr(report), SystemPasswordStore());
-    standin::PasswordPrompt prompt = ViewerPasswordPrompt(credentials);
-
-    ContainerListener chained;
-    chained.onEvent = [this](int control, const std::string& name, const std::string& value) {
-        m_events.set(control, name + (value == "null" ? "" : " " + value));
-    };
-    chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
-    // A frame the control dropped for its size is the camera's last event.
-    chained.onNotice = [this](int control, const std::string& text) { m_events.set(control, text); };
-    chained.onMessage = [this](const std::string& text) {
-        std::lock_guard lock(m_messageMutex);
-        m_message = text;
-        m_messageChanged = true;
-    };
-    chained.onFrame = [this](int control, int, int) {
-        if (control < 0) return;
-        m_rates.frame(static_cast<std::size_t>(control), std::chrono::steady_clock::now());
-        if (static_cast<std::size_t>(control) < m_drew.size()) m_drew[static_cast<std::size_t>(control)] = true;
-    };
-    chained.onPropertyPage = [this](const std::string& title, const std::string& text) {
-        m_propertyPage = "Properties - " + title + ": " + text + "  (Esc closes)";
-        m_messageChanged = true;
-    };
-    if (m_options.reconnect) chained = m_reconnect.listener(chained);
-    m_session = std::make_unique<ViewerSession>(
-        ViewerSessionSetup{m_pageUrl, m_options.params, m_modulePath, std::make_shared<PhysicalButtons>(),
-                           prompt, m_options.events ? stdout : nullptr, 0, m_options.allowedClasses, m_options.threads},
-        chained);
-    report->store(&m_session->log(), std::memory_order_release);
-    m_container = &m_session->container();
-    m_reconnect.setLog(&m_session->log());
-    m_reconnect.attach(*m_container);
-    // The cell's last picture is kept before its control is made again.
-    m_reconnect.setReload([this](std::size_t camera) { return reload(camera); });
-
-    // The page is fetched off the window's thread, so that the window
-    // keeps drawing, answers q and closing, and Esc gives the fetch up.
-    std::atomic<bool> cancel{false};
-    std::atomic<bool> fetched{false};
-    PageLoad page;
-    std::thread fetcher([&] {
-        page = LoadPage(m_pageUrl, m_options.params, kPageTimeoutMs, &cancel);
-        fetched.store(true, std::memory_order_release);
-    });
-    m_loading = "loading " + (m_options.params.empty() ? UrlAuthority(m_pageUrl) : std::string("the parameters")) +
-                "... (Esc to cancel)";
-    m_loadCancel = &cancel;
-    while (!fetched.load(std::memory_order_acquire)) {
-        turn();
-        if (!m_running) cancel.store(true, std::memory_order_release);
-    }
-    fetcher.join();
-    m_loadCancel = nullptr;
-    m_loading.clear();
-    const int exitCode = m_running ? m_session->open(page) : 1;
-    if (exitCode == 0) {
-        m_rates.resize(m_container->count());
-        m_lastPictures.assign(m_container->count(), CellPicture{});
-        m_overlays.assign(m_container->count(), std::string());
-        m_drew.assign(m_container->count(), false);
-        const SIZE grid = m_container->extent();
-        const int width = std::max<int>(kMinWidth, grid.cx);
-        const int height = grid.cy + kMessageHeight + kStatusHeight;
-        // The canvas is the page's size; the window is that size unless
-        // the user asked for another (the picture scales to it).
-        int windowWidth = m_options.width > 0 ? m_options.width : width;
-        int windowHeight = m_options.height > 0 ? m_options.height : height;
-        // A grid larger than the screen opens scaled to fit it, its shape
-        // kept.
-        SDL_Rect usable{0, 0, 0, 0};
-        if (m_options.width == 0 && SDL_GetDisplayUsableBounds(std::max(0, SDL_GetWindowDisplayIndex(m_window)), &usable) == 0 &&
-            usable.w > 0 && usable.h > 0 && (windowWidth > usable.w || windowHeight > usable.h)) {
-            const double fit = std::min(static_cast<double>(usable.w) / windowWidth, static_cast<double>(usable.h) / windowHeight);
-            windowWidth = std::max(160, static_cast<int>(windowWidth * fit));
-            windowHeight = std::max(120, static_cast<int>(windowHeight * fit));
-        }
-        SDL_SetWindowSize(m_window, windowWidth, windowHeight);
-        if (m_options.placed) SDL_SetWindowPosition(m_window, m_options.x, m_options.y);
-        makeCanvas(width, height);
-        if (m_options.fullScreen && !m_fullScreen) toggleFullScreen();
-        SDL_SetWindowTitle(m_window, ViewerTitle(m_pageUrl).c_str());
-        // Only addresses that worked are offered again.
-        if (!m_pageUrl.empty() && m_options.params.empty()) RecentAddresses(RecentAddressesFile()).remember(m_pageUrl);
-        if (!m_options.record.empty()) m_recorder.startAll(*m_container, m_options.record);
-        while (m_running) turn();
-        for (const std::string& line : m_recorder.stop()) std::fprintf(stderr, "camview: %s\n", line.c_str());
-    }
-    return exitCode;
 }
 
 } // namespace
 
 int RunDesktop(const CamviewOptions& options, const std::string& modulePath)
 {
-    DesktopViewer viewer(options, modulePath);
-    return viewer.run();
+    SdlFace face(options, modulePath);
+    return face.run();
 }

@@ -2,18 +2,14 @@
 // grid, in the user's pictures folder, named after the camera and the time.
 #pragma once
 
+#include "host/core/UserFolders.h"
+
 #include <ctime>
 #include <string>
 
 #include "host/core/SnapshotName.h"
 #include "platform/gdi/linux/StandInGdi.h"
 
-// $XDG_PICTURES_DIR, else the one named in the user's user-dirs.dirs, else
-// ~/Pictures.
-std::string PicturesFolder();
-// Where the window's recordings go: $XDG_VIDEOS_DIR, the user-dirs.dirs'
-// one, else ~/Videos.
-std::string VideosFolder();
 
 // Writes the rectangle of the surface into the folder (made when missing),
 // named by SnapshotName, and returns the file's path; empty when it could

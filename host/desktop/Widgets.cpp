@@ -21,7 +21,7 @@ void text(const std::shared_ptr<Surface>& surface, const RECT& rect, const std::
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, RgbToColorRef(rgb));
     RECT r = rect;
-    DrawTextA(hdc, value.c_str(), -1, &r, wrap ? DT_WORDBREAK : DT_SINGLELINE);
+    DrawTextA(hdc, value.c_str(), -1, &r, (wrap ? DT_WORDBREAK : DT_SINGLELINE) | DT_END_ELLIPSIS);
     DeleteDC(hdc);
 }
 

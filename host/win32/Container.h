@@ -48,7 +48,7 @@ public:
     // made (registering the module first when needed); returns how many.
     std::size_t embed(const std::vector<EmbeddedObject>& objects);
     std::size_t count() const override { return m_controls.size(); }
-    SIZE extent() const { return m_extent; }
+    SIZE extent() const override { return m_extent; }
     RECT cell(std::size_t index) const override;
     // Moves the grid's top-left corner in the window.
     void setOrigin(POINT origin);
@@ -93,6 +93,7 @@ public:
     void stop() override;
     // The control's Properties verb; `show` lets the property frame appear.
     bool showProperties(std::size_t index, bool show);
+    bool showProperties(std::size_t index) override { return showProperties(index, true); }
     int controlAt(POINT pt) const;
     std::string cameraHost(std::size_t index) const override;
     // The control `index` itself (not AddRef'ed), or null.

@@ -221,7 +221,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
         SystemPasswordStore());
     AnswerPasswordsWith(credentials);
     // --duration bounds the whole run, the page's fetch included.
-    const PageSource page = LoadPageSource(options.pageUrl, options.params, options.user, window, false,
+    const PageLoad page = LoadPageSource(options.pageUrl, options.params, options.user, window, false,
                                            static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)));
     if (!page.error.empty()) {
         std::fprintf(stderr, "camview: %s\n", page.error.c_str());

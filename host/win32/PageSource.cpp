@@ -25,10 +25,10 @@ void offerToCameraRoot(const std::string& pageUrl, const std::string& user, HWND
 
 } // namespace
 
-PageSource LoadPageSource(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
+PageLoad LoadPageSource(const std::string& pageUrl, const std::vector<std::pair<std::string, std::string>>& params,
                           const std::string& user, HWND owner, bool interactive, DWORD timeoutMs)
 {
-    PageSource source;
+    PageLoad source;
     if (!params.empty() || pageUrl.empty()) {
         source.objects.push_back(ImageControlWithParams(params));
         source.name = "the parameters";

@@ -6,7 +6,7 @@
 #include <atomic>
 
 #include "host/core/Reconnect.h"
-#include "host/core/ViewerKeys.h"
+#include "host/core/ViewerCommand.h"
 #include "host/win32/Container.h"
 #include "host/win32/DrawCalls.h"
 #include "host/win32/Utf.h"

@@ -21,6 +21,12 @@ std::wstring knownFolder(REFKNOWNFOLDERID id)
 
 std::string PicturesFolder() { return Narrow(knownFolder(FOLDERID_Pictures)); }
 
+std::string VideosFolder()
+{
+    const std::wstring folder = knownFolder(FOLDERID_Videos);
+    return folder.empty() ? std::string(".") : Narrow(folder);
+}
+
 std::filesystem::path RecentAddressesFile()
 {
     std::wstring base = knownFolder(FOLDERID_RoamingAppData);

@@ -1,18 +1,16 @@
-// Where the Windows viewer keeps what it writes for the user: snapshots in
-// the user's Pictures folder, the addresses opened lately in the user's
-// application data (camview\recent-addresses), both as the shell names
-// them for this user (SHGetKnownFolderPath). UTF-8 paths.
+// The user's folders on Windows, as the shell names them for this user
+// (SHGetKnownFolderPath): Pictures (made when missing; empty when the
+// shell has none), Videos (else the current folder), and the recent
+// addresses in camview\recent-addresses of the roaming application data,
+// else the local one.
 #pragma once
 
 #include <filesystem>
 #include <string>
 
-// The Pictures folder (made when missing); empty when the shell has none.
-std::string PicturesFolder();
+#include "host/core/UserFolders.h"
 
-// The file of the recent addresses: camview\recent-addresses in the
-// roaming application data, else in the local one.
-std::filesystem::path RecentAddressesFile();
+
 
 // A UTF-8 path as the file system's path.
 std::filesystem::path PathOf(const std::string& utf8);

@@ -1,30 +1,17 @@
 #include "host/win32/Window.h"
 
-#include "host/core/HeadlessLoop.h"
-#include "host/core/RecentAddresses.h"
-#include "host/core/SnapshotName.h"
-#include "host/core/Reconnect.h"
-#include "host/core/Recording.h"
-#include "host/core/StatusLine.h"
-#include "host/core/ViewerAddress.h"
-#include "host/core/ViewerKeys.h"
-
+#include <windows.h>
 #include <windowsx.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <future>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
-#include <wininet.h>
-
-#include "host/container/EventLog.h"
-#include "host/page/NetworkErrors.h"
+#include "host/core/UserFolders.h"
+#include "host/core/ViewerShell.h"
 #include "host/win32/AddressPrompt.h"
 #include "host/win32/Container.h"
 #include "host/win32/FetchText.h"
@@ -33,55 +20,109 @@
 #include "host/win32/PasswordDialog.h"
 #include "host/win32/PictureView.h"
 #include "host/win32/Snapshots.h"
-#include "host/win32/UserFolders.h"
 #include "host/win32/Utf.h"
-#include "host/win32/VideosFolder.h"
 
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"CamviewViewer";
-constexpr int kMinWidth = 480;
 constexpr UINT kMessageArrived = WM_APP + 1;
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr int kStatusLineId = 10;
-// A page that has not answered by then is reported as not answering, and
-// the address asked for again.
-constexpr DWORD kPageTimeoutMs = 20000;
-constexpr auto kNoticeTime = std::chrono::seconds(5);
 
-class ViewerWindow {
+ViewerKey keyOf(WPARAM k, char& digit)
+{
+    digit = 0;
+    if (k >= '0' && k <= '9') digit = static_cast<char>(k);
+    else if (k >= VK_NUMPAD0 && k <= VK_NUMPAD9) digit = static_cast<char>('0' + (k - VK_NUMPAD0));
+    if (digit) return ViewerKey::Digit;
+    switch (k) {
+    case 'H': return ViewerKey::H;
+    case VK_OEM_2: return GetKeyState(VK_SHIFT) < 0 ? ViewerKey::Question : ViewerKey::Other;
+    case VK_F1: return ViewerKey::F1;
+    case 'F': return ViewerKey::F;
+    case VK_F11: return ViewerKey::F11;
+    case 'S': return ViewerKey::S;
+    case 'R': return ViewerKey::R;
+    case 'P': return ViewerKey::P;
+    case 'Q': return ViewerKey::Q;
+    case VK_ESCAPE: return ViewerKey::Escape;
+    case VK_F5: return ViewerKey::F5;
+    case VK_RETURN: return ViewerKey::Enter;
+    default: return ViewerKey::Other;
+    }
+}
+
+// camview.exe's window: the picture view (the controls' grid, or one
+// camera alone, scaled with its shape kept), the "Message" text below it
+// and the status line, both static controls in the system's font, laid out
+// again at every size.
+class Win32Face final : public ViewerFace {
 public:
-    ViewerWindow(const CamviewOptions& options, std::string modulePath)
-        : m_options(options), m_modulePath(std::move(modulePath)), m_log(options.events ? stdout : nullptr)
+    Win32Face(const CamviewOptions& options, std::string modulePath)
+        : m_options(options), m_modulePath(std::move(modulePath))
     {
     }
     int run();
+
+    std::string askAddress(const std::vector<std::string>& recent, const std::string& notice) override
+    {
+        SetWindowTextW(m_statusLine, Widen(notice).c_str());
+        return AskAddress(m_window, recent, notice);
+    }
+    AskPerson personAsker() override { return PersonAskedInDialog(m_window); }
+    // The password dialog a fetch shows is owned by this window.
+    bool askingPerson() const override { return GetWindow(m_window, GW_ENABLEDPOPUP) != nullptr; }
+    void beginPage(const std::string& pageUrl, const std::string& user, const ContainerListener& listener,
+                   std::shared_ptr<CameraCredentials> credentials) override;
+    PageLoad fetchPage(const std::string& pageUrl, const PageParams& params, const std::string& user, DWORD timeoutMs,
+                       const std::atomic<bool>&) override
+    {
+        // Not cancelled: a fetch blocked in WinInet is left to end alone.
+        return LoadPageSource(pageUrl, params, user, m_window, true, timeoutMs);
+    }
+    ControlHost* embed(const PageLoad& page) override;
+    void endPage() override;
+    RECT workArea() const override
+    {
+        RECT work{0, 0, 0, 0};
+        return SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) ? work : RECT{0, 0, 0, 0};
+    }
+    SIZE windowSizeFor(SIZE client) const override
+    {
+        RECT frame{0, 0, client.cx, client.cy};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)), FALSE, 0);
+        return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+    }
+    void placeWindow(SIZE size, const POINT* at) override
+    {
+        SetWindowPos(m_window, nullptr, at ? at->x : 0, at ? at->y : 0, size.cx, size.cy, SWP_NOZORDER | (at ? 0 : SWP_NOMOVE));
+        layout();
+    }
+    int barsHeight() const override { return 3 * m_lineHeight + 14; }
+    void setTitle(const std::string& title) override { SetWindowTextW(m_window, Widen(title).c_str()); }
+    void setFullScreen(bool on) override;
+    void pump(bool pageLoading) override;
+    void viewChanged() override;
+    void messageArrived() override { PostMessageW(m_window, kMessageArrived, 0, 0); }
+    int cameraUnderPointer() const override { return m_picture.controlUnderPointer(); }
+    int focusedCamera() const override { return m_container ? m_container->focusedControl() : -1; }
+    std::vector<std::string> writeSnapshots(const std::vector<std::size_t>& cameras, const std::string& folder) override
+    {
+        return WriteSnapshots(*m_container, cameras, folder, std::time(nullptr));
+    }
+    void keepLastPicture(std::size_t camera) override { m_picture.keepLastPicture(camera); }
+    void forgetLastPicture(std::size_t camera) override { m_picture.forgetLastPicture(camera); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool open();
-    // Fetches the page on a worker while the window stays responsive; a
-    // page that has not answered in kPageTimeoutMs is given up (WinInet's
-    // own timeouts do not bound every wait under Wine). False when the
-    // window was closed meanwhile.
-    bool loadPage(const std::string& pageUrl, PageSource& page);
-    // Shows the page until the window closes: 0; else why it could not be
-    // shown is in m_failure, with the exit status.
-    int showPage(const std::string& pageUrl);
-    void closePage();
-    // A key for the viewer, wherever the focus is; true when it was one.
-    bool key(const MSG& msg);
     void layout();
     void updateStatus();
-    void toggleFullScreen();
-    void showAlone(int index);
-    void takeSnapshot();
-    void setNotice(const std::string& notice);
 
     const CamviewOptions& m_options;
     std::string m_modulePath;
-    EventLog m_log;
+    ViewerShell* m_shell = nullptr;
     HWND m_window = nullptr;
     HWND m_messageLabel = nullptr;
     HWND m_messageText = nullptr;
@@ -89,45 +130,28 @@ private:
     HFONT m_font = nullptr;
     int m_lineHeight = 16; // of the bars' font
     PictureView m_picture;
+    ContainerSetup m_setup;
     std::unique_ptr<Container> m_container;
-    std::string m_pageUrl;
-    std::string m_user; // NAME:PASSWORD for the page's camera: given, typed, or none
-    std::string m_failure;
-    bool m_closed = false; // the person closed the window
-    // Written by the frame's worker, read by the window's thread.
-    std::mutex m_messageMutex;
-    std::string m_message;
-    ControlStatuses m_events; // each camera's last event
-    FrameRates m_rates;
-    ControlStatuses m_statuses; // each camera's status text while it has no picture
-    // Cameras whose stream ended are made again (unless --no-reconnect);
-    // the view keeps the last picture of each that drew one.
-    std::unique_ptr<ReconnectWatch> m_reconnect;
-    std::vector<bool> m_drew;
-    std::string m_notice;       // in the status line for a while
-    std::chrono::steady_clock::time_point m_noticeUntil;
-    int m_focused = -1; // the control with the keyboard focus, or -1
-    int m_alone = -1;   // the camera shown alone, or -1 for the grid
+    int m_alone = -1; // as laid out
     bool m_keys = false;
-    bool m_fullScreen = false;
+    bool m_stopped = false;
     WINDOWPLACEMENT m_placement{};
     LONG_PTR m_style = 0;
-    Recorder m_recorder; // r and --record
 };
 
-LRESULT CALLBACK ViewerWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK Win32Face::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        static_cast<ViewerWindow*>(create->lpCreateParams)->m_window = hwnd;
+        static_cast<Win32Face*>(create->lpCreateParams)->m_window = hwnd;
     }
-    auto* self = reinterpret_cast<ViewerWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Win32Face*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     return self->handle(message, wParam, lParam);
 }
 
-LRESULT ViewerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT Win32Face::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_SIZE:
@@ -140,33 +164,24 @@ LRESULT ViewerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_TIMER:
         if (wParam == kStatusTimer) {
-            if (m_container && m_reconnect && m_options.reconnect) {
-                m_reconnect->step();
-                m_recorder.follow(*m_container); // into the same file from a camera made again
-                m_picture.tickReconnect();
-            }
+            if (m_container && m_options.reconnect) m_picture.tickReconnect();
             if (m_container) m_container->pollNotices();
             updateStatus();
         }
         return 0;
     case WM_COMMAND:
         // A double click on the status line switches full screen.
-        if (LOWORD(wParam) == kStatusLineId && HIWORD(wParam) == STN_DBLCLK) toggleFullScreen();
+        if (LOWORD(wParam) == kStatusLineId && HIWORD(wParam) == STN_DBLCLK && m_shell && m_container)
+            m_shell->command(ViewerCommand::FullScreen, "double-click");
         return 0;
-    case kMessageArrived: {
-        std::string text;
-        {
-            std::lock_guard lock(m_messageMutex);
-            text = m_message;
-        }
-        SetWindowTextW(m_messageText, Widen(text).c_str());
+    case kMessageArrived:
+        if (m_shell) SetWindowTextW(m_messageText, Widen(m_shell->message()).c_str());
         return 0;
-    }
     case WM_SETCURSOR:
         if (m_container) m_container->pollCursor();
         break;
     case WM_CLOSE:
-        m_closed = true;
+        if (m_shell) m_shell->close();
         DestroyWindow(m_window);
         return 0;
     case WM_DESTROY:
@@ -178,7 +193,7 @@ LRESULT ViewerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(m_window, message, wParam, lParam);
 }
 
-void ViewerWindow::layout()
+void Win32Face::layout()
 {
     RECT client;
     GetClientRect(m_window, &client);
@@ -199,41 +214,36 @@ void ViewerWindow::layout()
     InvalidateRect(m_window, &bars, TRUE);
 }
 
-void ViewerWindow::setNotice(const std::string& notice)
+void Win32Face::updateStatus()
 {
-    m_notice = notice;
-    m_noticeUntil = std::chrono::steady_clock::now() + kNoticeTime;
-    updateStatus();
-}
-
-void ViewerWindow::updateStatus()
-{
-    if (!m_container) return;
-    const auto now = std::chrono::steady_clock::now();
-    StatusLineInput in;
-    const std::size_t count = std::min(m_container->count(), m_rates.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        in.hosts.push_back(m_container->cameraHost(i));
-        in.rates.push_back(m_rates.rate(i, now));
-        in.statuses.push_back(m_statuses.of(static_cast<int>(i)));
-    }
-    in.shown = m_alone >= 0 ? m_alone : m_picture.controlUnderPointer();
-    if (now < m_noticeUntil) in.notice = m_notice;
-    for (std::size_t i = 0; i < count; ++i) in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
-    in.latestEvent = m_events.last();
-    in.credentialsGiven = !m_user.empty();
-    in.recording = m_recorder.status();
-    const std::wstring line = Widen(ComposeStatusLine(in));
+    if (!m_shell) return;
+    const std::wstring line = Widen(m_shell->statusLine());
     // Set only when it changed: the static control repaints on each set.
     wchar_t shown[1024] = L"";
     GetWindowTextW(m_statusLine, shown, static_cast<int>(sizeof shown / sizeof shown[0]));
     if (line != shown) SetWindowTextW(m_statusLine, line.c_str());
 }
 
-void ViewerWindow::toggleFullScreen()
+void Win32Face::viewChanged()
 {
-    m_fullScreen = !m_fullScreen;
-    if (m_fullScreen) {
+    if (m_shell->alone() != m_alone) {
+        m_alone = m_shell->alone();
+        layout();
+    }
+    if (m_shell->keysShown() != m_keys) {
+        m_keys = m_shell->keysShown();
+        m_picture.showKeys(m_keys);
+    }
+    // After Stop each cell says so over its last picture, and after Reload
+    // the cells made again stop saying it.
+    if (m_shell->stopped()) m_picture.showStopped();
+    SetWindowTextW(m_messageText, Widen(m_shell->message()).c_str());
+    updateStatus();
+}
+
+void Win32Face::setFullScreen(bool on)
+{
+    if (on) {
         m_placement.length = sizeof m_placement;
         GetWindowPlacement(m_window, &m_placement);
         m_style = GetWindowLongPtrW(m_window, GWL_STYLE);
@@ -251,110 +261,11 @@ void ViewerWindow::toggleFullScreen()
     layout();
 }
 
-void ViewerWindow::showAlone(int index)
-{
-    m_alone = index;
-    layout();
-    updateStatus();
-}
-
-void ViewerWindow::takeSnapshot()
-{
-    if (!m_container || m_container->count() == 0) return;
-    // The camera shown alone or under the pointer, else each camera.
-    const int one = m_alone >= 0 ? m_alone : m_picture.controlUnderPointer();
-    std::vector<std::size_t> cameras;
-    for (std::size_t i = 0; i < m_container->count(); ++i)
-        if (one < 0 || static_cast<std::size_t>(one) == i) cameras.push_back(i);
-    const std::string folder = PicturesFolder();
-    const std::vector<std::string> written = WriteSnapshots(*m_container, cameras, folder, std::time(nullptr));
-    const std::string notice = SnapshotNotice(written, cameras.size(), folder);
-    setNotice(notice);
-}
-
-bool ViewerWindow::key(const MSG& msg)
-{
-    if (msg.message != WM_KEYDOWN || !m_container) return false;
-    if (msg.hwnd != m_window && !IsChild(m_window, msg.hwnd)) return false; // a dialog's own keys
-    if (m_keys) {
-        // Any key closes the keys' list.
-        m_keys = false;
-        m_picture.showKeys(false);
-        return true;
-    }
-    const bool shift = GetKeyState(VK_SHIFT) < 0;
-    const WPARAM k = msg.wParam;
-    if (k == 'H' || k == VK_F1 || (k == VK_OEM_2 && shift)) {
-        m_keys = true;
-        m_picture.showKeys(true);
-        return true;
-    }
-    if ((k >= '0' && k <= '9') || (k >= VK_NUMPAD0 && k <= VK_NUMPAD9)) {
-        const char digit = static_cast<char>(k >= VK_NUMPAD0 ? '0' + (k - VK_NUMPAD0) : k);
-        showAlone(AloneAfterKey(digit, m_container->count(), m_alone));
-        return true;
-    }
-    switch (k) {
-    case VK_ESCAPE:
-        m_log.write("\"key\":\"Escape\"");
-        // In full screen Esc leaves it; else it is the browser's Stop.
-        if (m_fullScreen) {
-            toggleFullScreen();
-            return true;
-        }
-        if (m_reconnect) m_reconnect->stop(); // stopped by the user: no camera is made again
-        if (m_recorder.recording()) m_recorder.stopText();
-        m_container->stop();
-        m_picture.showStopped();
-        return true;
-    case VK_F5:
-    case VK_RETURN: {
-        // As a browser's Reload: the camera shown alone or under the
-        // pointer, else every camera, made again from the page, Stop undone.
-        const int target = m_alone >= 0 ? m_alone : m_picture.controlUnderPointer();
-        // Enter on a camera whose password was cancelled (or, on none, the
-        // first such camera) asks it again, and only it.
-        if (!m_reconnect) return true;
-        if (k == VK_RETURN && m_reconnect->retryPassword(target)) return true;
-        for (const std::size_t i : m_reconnect->reload(target, m_container->count())) {
-            m_picture.forgetLastPicture(i);
-            m_container->reload(i);
-        }
-        m_picture.showStopped();
-        return true;
-    }
-    case 'R':
-        m_recorder.toggle(*m_container, m_alone >= 0 ? m_alone : m_picture.controlUnderPointer(), VideosFolder());
-        updateStatus();
-        return true;
-    case 'P': {
-        m_log.write("\"key\":\"p\"");
-        const int index = m_alone >= 0 ? m_alone : m_picture.controlUnderPointer();
-        m_container->showProperties(static_cast<std::size_t>(index < 0 ? 0 : index), true);
-        return true;
-    }
-    case 'Q':
-        m_log.write("\"key\":\"q\"");
-        m_closed = true;
-        DestroyWindow(m_window);
-        return true;
-    case 'F':
-    case VK_F11:
-        toggleFullScreen();
-        return true;
-    case 'S':
-        takeSnapshot();
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool ViewerWindow::open()
+bool Win32Face::open()
 {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &ViewerWindow::WindowProc;
+    wc.lpfnWndProc = &Win32Face::WindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
@@ -399,218 +310,93 @@ bool ViewerWindow::open()
     return true;
 }
 
-bool ViewerWindow::loadPage(const std::string& pageUrl, PageSource& page)
+void Win32Face::beginPage(const std::string& pageUrl, const std::string& user, const ContainerListener& listener,
+                          std::shared_ptr<CameraCredentials> credentials)
 {
-    auto result = std::make_shared<std::promise<PageSource>>();
-    std::future<PageSource> fetched = result->get_future();
-    std::thread([result, pageUrl, params = m_options.params, user = m_user, owner = m_window] {
-        result->set_value(LoadPageSource(pageUrl, params, user, owner, true, kPageTimeoutMs));
-    }).detach();
-    const auto limit = std::chrono::milliseconds(kPageTimeoutMs);
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (fetched.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-        const auto now = std::chrono::steady_clock::now();
-        // The password dialog the fetch shows (owned by this window)
-        // waits for a person: the page's time runs only without it.
-        if (GetWindow(m_window, GW_ENABLEDPOPUP)) deadline = now + limit;
-        if (now >= deadline) {
-            // The worker, blocked in WinInet, ends with the process.
-            page.error = PageFetchError(pageUrl, ERROR_INTERNET_TIMEOUT);
-            return true;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) return false;
-            // Esc gives the page up (the worker ends with the process, or
-            // when WinInet lets it go); q quits.
-            if (msg.message == WM_KEYDOWN && (msg.hwnd == m_window || IsChild(m_window, msg.hwnd))) {
-                if (msg.wParam == VK_ESCAPE) {
-                    page.error = "loading " + UrlAuthority(pageUrl) + " was cancelled";
-                    return true;
-                }
-                if (msg.wParam == 'Q') {
-                    m_closed = true;
-                    DestroyWindow(m_window);
-                }
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    page = fetched.get();
-    return true;
+    AnswerPasswordsWith(std::move(credentials));
+    ContainerSetup fresh;
+    m_setup = std::move(fresh);
+    m_setup.pageUrl = pageUrl;
+    m_setup.modulePath = m_modulePath;
+    m_setup.window = m_window;
+    m_setup.stage = m_picture.stage();
+    m_setup.inPlace = true;
+    m_setup.getter = [pageUrl, user](const std::string& url, std::string& body, std::string& error) {
+        return FetchPageBody(url, CredentialsForUrl(pageUrl, user, url), nullptr, false, body, error);
+    };
+    m_setup.listener = listener;
+    m_setup.policy = ControlPolicy(m_options.allowedClasses);
 }
 
-void ViewerWindow::closePage()
+ControlHost* Win32Face::embed(const PageLoad& page)
+{
+    m_container = std::make_unique<Container>(m_setup);
+    if (m_container->embed(page.objects) == 0) return nullptr;
+    m_picture.attach(m_container.get(), m_container->extent());
+    // The view asks the shell's watch which cameras wait, and which the
+    // user stopped.
+    m_picture.setReconnect(m_shell->reconnect());
+    m_alone = -1;
+    m_stopped = false;
+    layout();
+    SetTimer(m_window, kStatusTimer, 500, nullptr);
+    return m_container.get();
+}
+
+void Win32Face::endPage()
 {
     KillTimer(m_window, kStatusTimer);
-    for (const std::string& line : m_recorder.stop()) std::fprintf(stderr, "camview: %s\n", line.c_str());
     m_picture.setReconnect(nullptr);
     m_picture.attach(nullptr, SIZE{0, 0});
     if (m_container) m_container->release();
     m_container.reset();
     AnswerPasswordsWith(nullptr);
-    m_reconnect.reset();
     m_alone = -1;
 }
 
-int ViewerWindow::showPage(const std::string& pageUrl)
+void Win32Face::pump(bool pageLoading)
 {
-    m_pageUrl = pageUrl;
-    m_failure.clear();
-    SetWindowTextW(m_statusLine,
-                   (L"loading " + Widen(pageUrl.empty() ? "the parameters" : UrlAuthority(pageUrl)) + L"... (Esc to cancel)").c_str());
-    UpdateWindow(m_window);
-    PageSource page;
-    if (!loadPage(pageUrl, page)) return 0; // the window was closed meanwhile
-    if (!page.error.empty()) {
-        m_failure = page.error;
-        std::fprintf(stderr, "camview: %s\n", m_failure.c_str());
-        return 1;
-    }
-    ContainerListener chained;
-    chained.onMessage = [this](const std::string& text) {
-        {
-            std::lock_guard lock(m_messageMutex);
-            m_message = text;
-        }
-        PostMessageW(m_window, kMessageArrived, 0, 0);
-    };
-    chained.onFrame = [this](int control, int, int) {
-        if (control < 0) return;
-        m_rates.frame(static_cast<std::size_t>(control), std::chrono::steady_clock::now());
-        if (static_cast<std::size_t>(control) < m_drew.size()) m_drew[static_cast<std::size_t>(control)] = true;
-    };
-    chained.onEvent = [this](int control, const std::string& name, const std::string& value) {
-        m_events.set(control, name + (value == "null" ? "" : " " + value));
-    };
-    chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
-    // A frame the control dropped for its size is the camera's last event.
-    chained.onNotice = [this](int control, const std::string& text) { m_events.set(control, text); };
-    m_reconnect = std::make_unique<ReconnectWatch>(&m_log);
-    // The credentials given answer their camera once; after that, other
-    // cameras, and without them, the person is asked over the window.
-    AnswerPasswordsWith(std::make_shared<CameraCredentials>(pageUrl, m_user, PersonAskedInDialog(m_window),
-                                                            TellOnStderr(std::make_shared<std::atomic<EventLog*>>(&m_log)),
-                                                            SystemPasswordStore()));
-    if (m_options.reconnect) chained = m_reconnect->listener(chained);
-    ContainerSetup setup;
-    setup.pageUrl = pageUrl;
-    setup.modulePath = m_modulePath;
-    setup.window = m_window;
-    setup.stage = m_picture.stage();
-    setup.inPlace = true;
-    setup.getter = [pageUrl, user = m_user](const std::string& url, std::string& body, std::string& error) {
-        return FetchPageBody(url, CredentialsForUrl(pageUrl, user, url), nullptr, false, body, error);
-    };
-    setup.listener = m_log.listener(chained);
-    setup.policy = ControlPolicy(m_options.allowedClasses);
-    m_container = std::make_unique<Container>(setup);
-    m_events.clear();
-    m_statuses.clear();
-    m_rates = FrameRates();
-    m_rates.resize(page.objects.size());
-    if (m_container->embed(page.objects) == 0) {
-        m_failure = page.name + " holds no OBJECT of a registered control";
-        std::fprintf(stderr, "camview: %s\n", m_failure.c_str());
-        closePage();
-        return 2;
-    }
-    m_picture.attach(m_container.get(), m_container->extent());
-    m_drew.assign(m_container->count(), false);
-    m_reconnect->attach(*m_container);
-    // The view keeps the camera's last picture before its control is made again.
-    m_reconnect->setReload([this](std::size_t camera) {
-        if (camera < m_drew.size() && m_drew[camera]) m_picture.keepLastPicture(camera);
-        return m_container->reload(camera);
-    });
-    // The view asks it which cameras wait, and which the user stopped.
-    m_picture.setReconnect(m_reconnect.get());
-    // The window fits the grid and the bars, on the screen's work area
-    // (a larger grid opens scaled to fit, its shape kept), unless the user
-    // asked for a size and place (--geometry).
-    const SIZE grid = m_container->extent();
-    const int bars = 3 * m_lineHeight + 14;
-    RECT frame{0, 0, std::max<LONG>(grid.cx, kMinWidth), grid.cy + bars};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)), FALSE, 0);
-    int width = m_options.width > 0 ? m_options.width : static_cast<int>(frame.right - frame.left);
-    int height = m_options.height > 0 ? m_options.height : static_cast<int>(frame.bottom - frame.top);
-    RECT work{0, 0, 0, 0};
-    if (m_options.width == 0 && SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) && work.right > work.left &&
-        (width > work.right - work.left || height > work.bottom - work.top)) {
-        const double fit = std::min(static_cast<double>(work.right - work.left) / width,
-                                    static_cast<double>(work.bottom - work.top) / height);
-        width = std::max(160, static_cast<int>(width * fit));
-        height = std::max(120, static_cast<int>(height * fit));
-    }
-    SetWindowPos(m_window, nullptr, m_options.x, m_options.y, width, height,
-                 SWP_NOZORDER | (m_options.placed ? 0 : SWP_NOMOVE));
-    if (m_options.fullScreen && !m_fullScreen) toggleFullScreen();
-    layout();
-    SetWindowTextW(m_window, Widen(ViewerTitle(pageUrl)).c_str());
-    SetTimer(m_window, kStatusTimer, 500, nullptr);
-    if (!m_options.record.empty()) m_recorder.startAll(*m_container, m_options.record);
-    updateStatus();
-    // Only addresses that worked are offered again, those given on the
-    // command line too.
-    if (!pageUrl.empty() && m_options.params.empty()) RecentAddresses(RecentAddressesFile()).remember(pageUrl);
-
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, pageLoading ? 50 : 100, QS_ALLINPUT);
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (key(msg)) continue;
-        // The mouse over the picture goes to the control under it, at its
-        // own coordinates; a press makes that control the active one.
-        const bool routed = m_picture.routeMouse(msg);
-        if (!routed) m_container->routeInput(msg);
-        else if (msg.message != WM_MOUSEMOVE && msg.message != WM_MOUSEWHEEL && msg.message != WM_MOUSEHWHEEL &&
-                 msg.message != WM_LBUTTONUP && msg.message != WM_RBUTTONUP && msg.message != WM_MBUTTONUP)
-            m_container->routeInput(msg); // a press gives the control the focus
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            m_shell->close();
+            return;
+        }
+        // A key for the viewer, wherever the focus is in the window (a
+        // dialog's own keys stay its own).
+        if (msg.message == WM_KEYDOWN && (msg.hwnd == m_window || IsChild(m_window, msg.hwnd)) &&
+            (m_container || pageLoading)) {
+            char digit = 0;
+            const ViewerKey key = keyOf(msg.wParam, digit);
+            if (key != ViewerKey::Other || m_keys) {
+                m_shell->key(key, digit);
+                continue;
+            }
+        }
+        if (m_container) {
+            // The mouse over the picture goes to the control under it, at
+            // its own coordinates; a press makes that control the active one.
+            const bool routed = m_picture.routeMouse(msg);
+            if (!routed) m_container->routeInput(msg);
+            else if (msg.message != WM_MOUSEMOVE && msg.message != WM_MOUSEWHEEL && msg.message != WM_MOUSEHWHEEL &&
+                     msg.message != WM_LBUTTONUP && msg.message != WM_RBUTTONUP && msg.message != WM_MBUTTONUP)
+                m_container->routeInput(msg); // a press gives the control the focus
+        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
-        if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container->pollCursor();
-        // The report's reader went away: the run ends, its recordings closed.
-        if (m_log.broken() && !m_closed) {
-            m_closed = true;
-            DestroyWindow(m_window);
-        }
-        // The control with the keyboard focus, reported when it changes, as
-        // the headless run does.
-        if (const int focused = m_container->focusedControl(); focused != m_focused) {
-            m_focused = focused;
-            m_log.write("\"focus\":" + std::to_string(focused));
-        }
+        if (m_container && msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container->pollCursor();
     }
-    closePage();
-    return 0;
+    if (pageLoading) updateStatus();
 }
 
-int ViewerWindow::run()
+int Win32Face::run()
 {
     if (!open()) return 2;
-    // An address that cannot be shown leaves the window open: the address
-    // dialog says why and asks again.
-    std::string pageUrl = m_options.pageUrl;
-    m_user = m_options.user;
-    std::string notice;
-    int exitCode = 0;
-    for (;;) {
-        if (pageUrl.empty() && m_options.params.empty()) {
-            SetWindowTextW(m_window, L"camview");
-            SetWindowTextW(m_statusLine, Widen(notice).c_str());
-            // Credentials typed in the address answer its camera as the
-            // command line's do; the address goes on without them.
-            const ViewerAddress typed =
-                ReadViewerAddress(AskAddress(m_window, RecentAddresses(RecentAddressesFile()).list(), notice));
-            pageUrl = typed.url;
-            m_user = !typed.user.empty() ? typed.user : GivenUserFor(m_options, pageUrl);
-            if (pageUrl.empty()) break;
-        }
-        exitCode = showPage(pageUrl);
-        if (exitCode == 0 || !m_options.params.empty() || m_closed) break;
-        notice = m_failure;
-        pageUrl.clear();
-    }
+    ViewerShell shell(m_options, *this);
+    m_shell = &shell;
+    const int exitCode = shell.run();
+    m_shell = nullptr;
     if (IsWindow(m_window)) DestroyWindow(m_window);
     if (m_font) DeleteObject(m_font);
     return exitCode;
@@ -620,6 +406,6 @@ int ViewerWindow::run()
 
 int RunWindow(const CamviewOptions& options, const std::string& modulePath)
 {
-    ViewerWindow viewer(options, modulePath);
-    return viewer.run();
+    Win32Face face(options, modulePath);
+    return face.run();
 }

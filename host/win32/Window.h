@@ -2,7 +2,7 @@
 // window with its shape kept, the "Message" frame's text below it and a
 // status line at the bottom, both the window's width. Started without an
 // address, or given one it cannot show, it asks for one (saying why) in
-// the address dialog. Keys as in the Linux window (host/core/ViewerKeys.h):
+// the address dialog. Keys as in the Linux window (host/core/ViewerCommand.h):
 // f, F11 or a double click on the status line full screen (Esc leaves it),
 // 1 ... 9 one camera alone and 0 the grid, s snapshots into the Pictures
 // folder, p the property frame, Esc stops the streams, h, ? or F1 list the

@@ -79,6 +79,7 @@ constexpr UINT DT_LEFT = 0x0;
 constexpr UINT DT_WORDBREAK = 0x10;
 constexpr UINT DT_SINGLELINE = 0x20;
 constexpr UINT DT_NOCLIP = 0x100;
+constexpr UINT DT_END_ELLIPSIS = 0x8000;
 #endif
 static_assert(sizeof(BITMAPINFOHEADER) == 40);
 static_assert(sizeof(LOGPALETTE) == 8);

@@ -14,7 +14,7 @@
 #include "host/core/SnapshotName.h"
 #include "host/core/ViewScaling.h"
 #include "host/core/ViewerAddress.h"
-#include "host/core/ViewerKeys.h"
+#include "host/core/ViewerCommand.h"
 
 namespace {
 

@@ -131,8 +131,9 @@ TEST(WindowViewer, ClicksZoomsAndShowsThePictureInARealWindow)
     window = window.substr(0, window.find('\n'));
     ASSERT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 3; })) << readFile(events);
 
-    // A click in Real mode: the camera is asked to centre the clicked point.
-    run("xdotool mousemove --window " + window + " 100 60 click 1");
+    // A click in Real mode: the camera is asked to centre the clicked point
+    // (the 320-pixel picture centred in the 480-pixel window).
+    run("xdotool mousemove --window " + window + " 180 60 click 1");
     EXPECT_TRUE(Eventually([&] { return cam.requests("NewPosition.x=100&NewPosition.y=60").size() == 1; }))
         << readFile(events);
 
@@ -145,11 +146,12 @@ TEST(WindowViewer, ClicksZoomsAndShowsThePictureInARealWindow)
     standin::WriteSurfacePng(*shot, keep ? keep : (registry + ".window.png").c_str());
     EXPECT_EQ(shot->width(), 480); // the 320-pixel control in the narrowest window
     EXPECT_GT(shot->rgb(300, 40) & 0xFF, 200u);        // sky blue
-    EXPECT_LT(shot->rgb(10, 230) & 0xFF, 120u);        // ground, not white
+    EXPECT_LT(shot->rgb(90, 230) & 0xFF, 120u);        // ground, not white
+    EXPECT_EQ(shot->rgb(10, 230), 0x202428u);          // beside the centred picture
 
     // Holding the right button near the top edge zooms in under the zoom
     // cursor (the control's 32 x 32 magnifier, its hotspot in the lens).
-    run("xdotool mousemove --window " + window + " 160 8 mousedown 3");
+    run("xdotool mousemove --window " + window + " 240 8 mousedown 3");
     EXPECT_TRUE(Eventually([&] { return !LinesWith(readFile(events), "\"cursor\":\"icon 20").empty(); })) << readFile(events);
     std::this_thread::sleep_for(300ms);
     XFixesCursorImage* cursor = XFixesGetCursorImage(x.display());
@@ -223,17 +225,18 @@ TEST(WindowViewer, AskedForItsAddressItScalesWithTheWindowAndSavesSnapshots)
     ASSERT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= 3; })) << readFile(events);
     EXPECT_EQ(readFile(config + "/camview/recent"), "http://" + typed + "/ImageViewer\n");
 
-    // One and a half times the size: the 480 x 306 grid with its bars fills
-    // 720 x 459, and a click at (150, 90) is the picture's (100, 60).
+    // At 720 x 459 the bars keep their height and the 320 x 240 picture is
+    // scaled into the 720 x 393 above them, 524 x 393 from x = 98: a click
+    // at (263, 99) is the picture's (100, 60).
     run("xdotool windowmove " + window + " 0 0 windowsize " + window + " 720 459");
     ASSERT_TRUE(Eventually([&] { return run("xdotool getwindowgeometry " + window).find("720x459") != std::string::npos; }));
     std::this_thread::sleep_for(300ms);
-    run("xdotool mousemove --window " + window + " 150 90 click 1");
+    run("xdotool mousemove --window " + window + " 263 99 click 1");
     EXPECT_TRUE(Eventually([&] { return cam.requests("NewPosition.x=100&NewPosition.y=60&").size() == 1; }))
         << readFile(events);
 
-    // The camera alone: 320 x 240 scaled into 720 x 393 above the bars is
-    // 524 x 393 from x = 98, so (180, 66) is the picture's (50, 40).
+    // The camera alone is scaled the same way: (180, 66) is the picture's
+    // (50, 40).
     run("xdotool key --window " + window + " 1");
     std::this_thread::sleep_for(300ms);
     run("xdotool mousemove --window " + window + " 180 66 click 1");
@@ -370,41 +373,40 @@ TEST_F(WindowViewerRun, TheKeysListAndAfterEscTheCellSaysStopped)
     Camsim cam({"--fps", "15"});
     start({cam.url("/ImageViewer")});
     ASSERT_TRUE(showsThePage(2)) << readFile(events);
-    EXPECT_NE(pixel(6, 6), kPanel); // the picture, before
+    EXPECT_NE(pixel(86, 6), kPanel); // the picture (centred, from x = 80), before
     run("xdotool key --window " + window + " F1");
     EXPECT_TRUE(Eventually([&] { return pixel(300, 10) == kPanel; }));
     run("xdotool key --window " + window + " x");
     EXPECT_TRUE(Eventually([&] { return pixel(300, 10) != kPanel; }));
     run("xdotool key --window " + window + " Escape");
-    EXPECT_TRUE(Eventually([&] { return pixel(6, 6) == kPanel; })) << readFile(events); // the label at the cell's corner
+    EXPECT_TRUE(Eventually([&] { return pixel(86, 6) == kPanel; })) << readFile(events); // the label at the cell's top
     EXPECT_EQ(LinesWith(readFile(events), "\"key\":\"Escape\"").size(), 1u) << "reported as camview.exe does";
     // F5 undoes it, as a browser's Reload: the camera is made again and draws.
     const std::size_t frames = LinesWith(readFile(events), "\"frame\":").size();
     run("xdotool key --window " + window + " F5");
-    EXPECT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= frames + 2 && pixel(6, 6) != kPanel; }))
+    EXPECT_TRUE(Eventually([&] { return LinesWith(readFile(events), "\"frame\":").size() >= frames + 2 && pixel(86, 6) != kPanel; }))
         << readFile(events);
     EXPECT_EQ(cam.requests("/cgi-bin/nphContinuousServerPush").size(), 2u);
 }
 
-// Enlarged, the picture is filtered bilinearly: across the keys' list's
-// one-pixel border, scaled by one and a half, there are greys between the
-// border's and the panel's (nearest neighbour would give only those two).
-TEST_F(WindowViewerRun, AnEnlargedPictureIsFilteredNotBlocky)
+// Enlarged, the window lays out again at its size: the bars keep their
+// height and the keys' list its size, drawn at the window's own pixels
+// (a one-pixel border, no greys a scaled bitmap would show), while the
+// picture is scaled into the rest, centred with its shape kept.
+TEST_F(WindowViewerRun, EnlargedTheTextKeepsItsSizeAndThePictureIsCentred)
 {
     Camsim cam({"--fps", "15"});
     start({"--geometry", "720x459", cam.url("/ImageViewer")});
     ASSERT_TRUE(showsThePage(2)) << readFile(events);
     ASSERT_TRUE(geometryIs("720x459")) << geometry();
     run("xdotool key --window " + window + " F1");
-    // Above the first line of the list: panel only.
     ASSERT_TRUE(Eventually([&] { return pixel(150, 11) == kPanel; }));
-    bool between = false;
-    for (int x = 0; x < 30 && !between; ++x) {
-        const std::uint32_t p = pixel(x, 11);
-        const std::uint32_t r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
-        between = r == g && g == b && r > 0x5A && r < 0xEC;
-    }
-    EXPECT_TRUE(between) << "no grey between the border and the panel";
+    EXPECT_EQ(pixel(4, 11), 0x5A5A5Au); // the border, one pixel
+    EXPECT_EQ(pixel(5, 11), kPanel);
+    EXPECT_EQ(pixel(3, 11), kBackground); // beside the centred picture (from x = 98)
+    // The status line: the window's width, 22 pixels high whatever the size.
+    EXPECT_EQ(pixel(700, 459 - 11), kPanel);
+    EXPECT_NE(pixel(700, 459 - 23), kPanel);
 }
 
 // A camera whose stream ends keeps its last picture in the window; the
@@ -522,7 +524,7 @@ TEST_F(WindowViewerRun, ACancelledPasswordAsksAgainOnlyAfterEnter)
     ASSERT_TRUE(Eventually([&] { return !LinesWith(readFile(events), "\"password_cancelled\":true").empty(); }))
         << readFile(events);
     // The line over the cell, no dialog, no new request, for three seconds.
-    EXPECT_TRUE(Eventually([&] { return pixel(300, 10) == kPanel && pixel(400, 150) == kBackground; }));
+    EXPECT_TRUE(Eventually([&] { return pixel(395, 2) == kPanel && pixel(400, 150) == kBackground; }));
     const std::size_t asked = cam.requests("\"target\":\"/\"").size();
     std::this_thread::sleep_for(3s);
     EXPECT_EQ(cam.requests("\"target\":\"/\"").size(), asked);

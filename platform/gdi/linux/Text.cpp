@@ -226,6 +226,19 @@ std::vector<std::string> layout(const std::string& text, bool wordBreak, int wid
     return lines;
 }
 
+// A line cut to `width` with "..." at its end, as DT_END_ELLIPSIS draws
+// one that does not fit; never inside a UTF-8 character.
+std::string endEllipsis(std::string line, int width)
+{
+    Font& font = Font::instance();
+    if (font.measure(line) <= width) return line;
+    while (!line.empty() && font.measure(line + "...") > width) {
+        while (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0x80) line.pop_back();
+        if (!line.empty()) line.pop_back();
+    }
+    return line + "...";
+}
+
 } // namespace
 
 int DrawTextA(HDC hdc, LPCSTR text, int count, RECT* rect, UINT format)
@@ -241,7 +254,8 @@ int DrawTextA(HDC hdc, LPCSTR text, int count, RECT* rect, UINT format)
     const RECT clip = (format & DT_NOCLIP) ? dc->paintable() : intersect(dc->paintable(), area);
     int y = area.top;
     for (const auto& line : layout(s, wordBreak, area.right - area.left)) {
-        if (font.ready()) drawLine(*dc, line, area.left, y, clip);
+        if (font.ready())
+            drawLine(*dc, (format & DT_END_ELLIPSIS) ? endEllipsis(line, area.right - area.left) : line, area.left, y, clip);
         y += font.lineHeight();
     }
     return y - area.top;

@@ -1,0 +1,86 @@
+#include "host/core/ViewerCommand.h"
+
+ViewerCommand CommandForKey(ViewerKey key, char digit, bool fullScreen)
+{
+    switch (key) {
+    case ViewerKey::Digit: return digit == '0' ? ViewerCommand::All : ViewerCommand::Alone;
+    case ViewerKey::H:
+    case ViewerKey::Question:
+    case ViewerKey::F1: return ViewerCommand::ShowKeys;
+    case ViewerKey::F:
+    case ViewerKey::F11: return ViewerCommand::FullScreen;
+    case ViewerKey::S: return ViewerCommand::Snapshot;
+    case ViewerKey::R: return ViewerCommand::Record;
+    case ViewerKey::P: return ViewerCommand::Properties;
+    case ViewerKey::Q: return ViewerCommand::Quit;
+    case ViewerKey::Escape: return fullScreen ? ViewerCommand::FullScreen : ViewerCommand::Stop;
+    case ViewerKey::F5:
+    case ViewerKey::Enter: return ViewerCommand::Reload;
+    case ViewerKey::Other: break;
+    }
+    return ViewerCommand::None;
+}
+
+const char* CommandName(ViewerCommand command)
+{
+    switch (command) {
+    case ViewerCommand::ShowKeys: return "keys";
+    case ViewerCommand::Alone: return "alone";
+    case ViewerCommand::All: return "all";
+    case ViewerCommand::Snapshot: return "snapshot";
+    case ViewerCommand::Record: return "record";
+    case ViewerCommand::Properties: return "properties";
+    case ViewerCommand::Stop: return "stop";
+    case ViewerCommand::Reload: return "reload";
+    case ViewerCommand::FullScreen: return "fullscreen";
+    case ViewerCommand::Quit: return "quit";
+    case ViewerCommand::None: break;
+    }
+    return "none";
+}
+
+std::string KeyName(ViewerKey key, char digit)
+{
+    switch (key) {
+    case ViewerKey::Digit: return std::string(1, digit);
+    case ViewerKey::H: return "h";
+    case ViewerKey::Question: return "?";
+    case ViewerKey::F1: return "F1";
+    case ViewerKey::F: return "f";
+    case ViewerKey::F11: return "F11";
+    case ViewerKey::S: return "s";
+    case ViewerKey::R: return "r";
+    case ViewerKey::P: return "p";
+    case ViewerKey::Q: return "q";
+    case ViewerKey::Escape: return "Escape";
+    case ViewerKey::F5: return "F5";
+    case ViewerKey::Enter: return "Return";
+    case ViewerKey::Other: break;
+    }
+    return "";
+}
+
+const std::vector<std::string>& ViewerKeyLines()
+{
+    static const std::vector<std::string> lines = {
+        "left click: centre the camera there (or pan the zoomed picture)",
+        "hold the right button: zoom (near the top in, near the bottom out)",
+        "wheel: zoom one step a notch",
+        "f, F11 or a double click on the status line: full screen",
+        "1 ... 9: that camera alone; 0: all of them",
+        "s: a snapshot of the camera shown alone or under the pointer (else of each)",
+        "r: record the camera under the pointer (or every one); r again ends",
+        "p: the control's property page",
+        "Esc: stop the stream; F5 or Enter: reload it; q: quit",
+        "h, ? or F1: these keys (any key closes them)",
+    };
+    return lines;
+}
+
+int AloneAfterKey(char digit, std::size_t cameras, int current)
+{
+    if (digit == '0') return -1;
+    if (digit < '1' || digit > '9') return current;
+    const int index = digit - '1';
+    return static_cast<std::size_t>(index) < cameras ? index : current;
+}

@@ -1,0 +1,43 @@
+// The viewer window's commands, the same in every face: each face turns
+// its native keys into a ViewerKey, and the shell maps that to a command
+// once (CommandForKey), applies the targeting rule and reports it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The keys the viewer acts on, whatever the platform calls them. A digit
+// on the main keys or the keypad is a Digit with its character.
+enum class ViewerKey { Other, Digit, H, Question, F1, F, F11, S, R, P, Q, Escape, F5, Enter };
+
+enum class ViewerCommand {
+    None,
+    ShowKeys,   // the list of keys over the picture
+    Alone,      // one camera alone
+    All,        // every camera again
+    Snapshot,   // a PNG of the target camera, or of each
+    Record,     // record the target camera (or every one); again ends
+    Properties, // the target camera's property page
+    Stop,       // the browser's Stop, to every camera
+    Reload,     // the target camera (or every one) made again
+    FullScreen, // full screen, or back
+    Quit,
+};
+
+// What the key means with nothing else open: Esc leaves full screen before
+// it is Stop; Enter is Reload (the shell first lets it answer a password
+// that was cancelled).
+ViewerCommand CommandForKey(ViewerKey key, char digit, bool fullScreen);
+
+// The command's name in the --events report and the key's.
+const char* CommandName(ViewerCommand command);
+std::string KeyName(ViewerKey key, char digit);
+
+// The mouse and keys as the window lists them, a line each.
+const std::vector<std::string>& ViewerKeyLines();
+
+// The camera shown alone after the digit key `digit` ('0' ... '9'):
+// '1' ... '9' that camera (its index) when the grid has it, '0' the whole
+// grid (-1); any other key, or a camera the grid has not, keeps `current`.
+int AloneAfterKey(char digit, std::size_t cameras, int current);

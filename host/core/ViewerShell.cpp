@@ -1,0 +1,389 @@
+#include "host/core/ViewerShell.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+
+#include "host/core/RecentAddresses.h"
+#include "host/core/SnapshotName.h"
+#include "host/core/UserFolders.h"
+#include "host/core/ViewerAddress.h"
+#include "host/page/NetworkErrors.h"
+#include "platform/wininet/WinInet.h"
+
+namespace {
+
+constexpr int kMinWidth = 480;
+constexpr int kMinWindowWidth = 160;
+constexpr int kMinWindowHeight = 120;
+// How long a page may take to load in the window, the time its password
+// dialog is open not counted.
+constexpr DWORD kPageTimeoutMs = 20000;
+constexpr auto kNoticeTime = std::chrono::seconds(5);
+
+// The fetch of one page, shared with its worker: a worker blocked in a
+// call that cannot be ended (WinInet under Wine) is left to finish alone.
+struct PageFetchJob {
+    std::atomic<bool> done{false};
+    PageLoad page;
+};
+
+} // namespace
+
+ViewerShell::ViewerShell(const CamviewOptions& options, ViewerFace& face)
+    : m_options(options), m_face(face), m_log(options.events ? stdout : nullptr)
+{
+}
+
+ViewerShell::~ViewerShell() = default;
+
+int ViewerShell::run()
+{
+    // A page that cannot be shown leaves the window open: the reason is
+    // said in the address dialog, which asks again.
+    m_pageUrl = m_options.pageUrl;
+    m_user = m_options.user;
+    std::string notice;
+    int exitCode = 0;
+    while (m_running) {
+        if (m_pageUrl.empty() && m_options.params.empty()) {
+            m_face.setTitle("camview");
+            // Credentials typed in the address answer its camera as the
+            // command line's do; the address goes on without them.
+            const ViewerAddress typed =
+                ReadViewerAddress(m_face.askAddress(RecentAddresses(RecentAddressesFile()).list(), notice));
+            m_pageUrl = typed.url;
+            m_user = !typed.user.empty() ? typed.user : GivenUserFor(m_options, m_pageUrl);
+            if (m_pageUrl.empty()) break;
+        }
+        exitCode = showPage();
+        if (exitCode == 0 || !m_options.params.empty()) break;
+        notice = m_failure;
+        m_pageUrl.clear();
+    }
+    return exitCode;
+}
+
+bool ViewerShell::loadPage(PageLoad& page)
+{
+    auto job = std::make_shared<PageFetchJob>();
+    m_cancelLoad.store(false, std::memory_order_relaxed);
+    std::thread fetcher([this, job, url = m_pageUrl, params = m_options.params, user = m_user] {
+        job->page = m_face.fetchPage(url, params, user, kPageTimeoutMs, m_cancelLoad);
+        job->done.store(true, std::memory_order_release);
+    });
+    m_loading = "loading " + (m_options.params.empty() ? UrlAuthority(m_pageUrl) : std::string("the parameters")) +
+                "... (Esc to cancel)";
+    m_face.viewChanged();
+    const auto limit = std::chrono::milliseconds(kPageTimeoutMs);
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    bool timedOut = false;
+    while (!job->done.load(std::memory_order_acquire) && m_running && !m_cancelLoad.load(std::memory_order_relaxed)) {
+        m_face.pump(true);
+        const auto now = std::chrono::steady_clock::now();
+        // A person asked for a password stops the page's clock.
+        if (m_face.askingPerson()) deadline = now + limit;
+        if (now >= deadline) {
+            timedOut = true;
+            break;
+        }
+    }
+    const bool cancelled = m_cancelLoad.exchange(true, std::memory_order_relaxed);
+    // A fetch that ends when cancelled is waited for; one blocked where it
+    // cannot be ended goes on alone and its answer is dropped.
+    const auto grace = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!job->done.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < grace)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const bool finished = job->done.load(std::memory_order_acquire);
+    if (finished) fetcher.join();
+    else fetcher.detach();
+    m_loading.clear();
+    if (!m_running) return false;
+    page.name = m_pageUrl;
+    if (timedOut) page.error = PageFetchError(m_pageUrl, ERROR_INTERNET_TIMEOUT);
+    else if (cancelled || !finished) page.error = "loading " + UrlAuthority(m_pageUrl) + " was cancelled";
+    else page = job->page;
+    return true;
+}
+
+int ViewerShell::showPage()
+{
+    m_failure.clear();
+    m_alone = -1;
+    m_stopped = false;
+    m_events.clear();
+    m_statuses.clear();
+    {
+        std::lock_guard lock(m_messageMutex);
+        m_message.clear();
+        m_propertyPage.clear();
+    }
+    // The credentials given answer their camera once; after that, other
+    // cameras, and without them, the person is asked over the window.
+    auto credentials = std::make_shared<CameraCredentials>(m_pageUrl, m_user, m_face.personAsker(),
+                                                           TellOnStderr(std::make_shared<std::atomic<EventLog*>>(&m_log)),
+                                                           SystemPasswordStore());
+    ContainerListener chained;
+    chained.onEvent = [this](int control, const std::string& name, const std::string& value) {
+        m_events.set(control, name + (value == "null" ? "" : " " + value));
+    };
+    chained.onStatus = [this](int control, const std::string& text) { m_statuses.set(control, text); };
+    // A frame the control dropped for its size is the camera's last event.
+    chained.onNotice = [this](int control, const std::string& text) { m_events.set(control, text); };
+    chained.onMessage = [this](const std::string& text) {
+        {
+            std::lock_guard lock(m_messageMutex);
+            m_message = text;
+        }
+        m_face.messageArrived();
+    };
+    chained.onFrame = [this](int control, int, int) {
+        if (control < 0) return;
+        m_rates.frame(static_cast<std::size_t>(control), std::chrono::steady_clock::now());
+        if (static_cast<std::size_t>(control) < m_drew.size()) m_drew[static_cast<std::size_t>(control)] = true;
+    };
+    chained.onPropertyPage = [this](const std::string& title, const std::string& text) {
+        {
+            std::lock_guard lock(m_messageMutex);
+            m_propertyPage = "Properties - " + title + ": " + text + "  (Esc closes)";
+        }
+        m_face.messageArrived();
+    };
+    m_reconnect = std::make_unique<ReconnectWatch>(&m_log);
+    if (m_options.reconnect) chained = m_reconnect->listener(chained);
+    m_face.beginPage(m_pageUrl, m_user, m_log.listener(chained), credentials);
+
+    PageLoad page;
+    const bool open = loadPage(page);
+    if (open && !page.error.empty()) {
+        m_failure = page.error;
+        std::fprintf(stderr, "camview: %s\n", m_failure.c_str());
+        m_log.pageFailed(page.name, page.error);
+    }
+    m_host = open && page.error.empty() ? m_face.embed(page) : nullptr;
+    if (open && page.error.empty() && !m_host) {
+        m_failure = page.name + " holds no OBJECT of a registered control";
+        std::fprintf(stderr, "camview: %s\n", m_failure.c_str());
+    }
+    if (!m_host) {
+        m_face.endPage();
+        m_reconnect.reset();
+        return !open ? 0 : page.error.empty() ? 2 : 1;
+    }
+    m_rates = FrameRates();
+    m_rates.resize(m_host->count());
+    m_drew.assign(m_host->count(), false);
+    m_reconnect->attach(*m_host);
+    // The view keeps the camera's last picture before its control is made again.
+    m_reconnect->setReload([this](std::size_t camera) {
+        if (drew(camera)) m_face.keepLastPicture(camera);
+        return m_host->reload(camera);
+    });
+    fitWindow();
+    if (m_options.fullScreen && !m_fullScreen) command(ViewerCommand::FullScreen, "--fullscreen");
+    m_face.setTitle(ViewerTitle(m_pageUrl));
+    // Only addresses that worked are offered again, those given on the
+    // command line too.
+    if (!m_pageUrl.empty() && m_options.params.empty()) RecentAddresses(RecentAddressesFile()).remember(m_pageUrl);
+    if (!m_options.record.empty()) {
+        const std::string why = m_recorder.startAll(*m_host, m_options.record);
+        if (!why.empty()) notice(why);
+    }
+    m_face.viewChanged();
+    while (m_running) {
+        m_face.pump(false);
+        tick();
+    }
+    for (const std::string& line : m_recorder.stop()) std::fprintf(stderr, "camview: %s\n", line.c_str());
+    m_host = nullptr;
+    m_face.endPage();
+    m_reconnect.reset();
+    return 0;
+}
+
+void ViewerShell::fitWindow()
+{
+    // The window fits the grid and the bars on the screen's work area (a
+    // larger grid opens scaled to fit, its shape kept), unless the person
+    // asked for a size and place (--geometry).
+    const SIZE grid = m_host->extent();
+    const SIZE client{std::max<LONG>(grid.cx, kMinWidth), grid.cy + m_face.barsHeight()};
+    SIZE size = m_options.width > 0 ? SIZE{m_options.width, m_options.height} : m_face.windowSizeFor(client);
+    const RECT work = m_face.workArea();
+    const LONG workWidth = work.right - work.left, workHeight = work.bottom - work.top;
+    if (m_options.width == 0 && workWidth > 0 && workHeight > 0 && (size.cx > workWidth || size.cy > workHeight)) {
+        const double fit = std::min(static_cast<double>(workWidth) / size.cx, static_cast<double>(workHeight) / size.cy);
+        size = SIZE{std::max(kMinWindowWidth, static_cast<int>(size.cx * fit)),
+                    std::max(kMinWindowHeight, static_cast<int>(size.cy * fit))};
+    }
+    const POINT at{m_options.x, m_options.y};
+    m_face.placeWindow(size, m_options.placed ? &at : nullptr);
+}
+
+void ViewerShell::tick()
+{
+    // The report's reader went away: the run ends, its recordings closed.
+    if (m_log.broken()) m_running = false;
+    if (m_host && m_options.reconnect) {
+        m_reconnect->step();
+        m_recorder.follow(*m_host); // a camera made again goes on into its file
+    }
+    // The control with the keyboard focus, reported when it changes, as
+    // the headless run does.
+    if (const int focused = m_face.focusedCamera(); focused != m_focused) {
+        m_focused = focused;
+        m_log.write("\"focus\":" + std::to_string(focused));
+    }
+}
+
+std::string ViewerShell::statusLine()
+{
+    if (!m_loading.empty()) return m_loading;
+    if (!m_host) return m_failure;
+    const auto now = std::chrono::steady_clock::now();
+    StatusLineInput in;
+    const std::size_t count = std::min(m_host->count(), m_rates.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        in.hosts.push_back(m_host->cameraHost(i));
+        in.rates.push_back(m_rates.rate(i, now));
+        in.statuses.push_back(m_statuses.of(static_cast<int>(i)));
+        in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
+    }
+    in.shown = target();
+    if (now < m_noticeUntil) in.notice = m_notice;
+    in.latestEvent = m_events.last();
+    in.credentialsGiven = !m_user.empty();
+    in.recording = m_recorder.status();
+    return ComposeStatusLine(in);
+}
+
+std::string ViewerShell::message() const
+{
+    std::lock_guard lock(m_messageMutex);
+    return m_propertyPage.empty() ? m_message : m_propertyPage;
+}
+
+int ViewerShell::target() const { return m_alone >= 0 ? m_alone : m_host ? m_face.cameraUnderPointer() : -1; }
+
+void ViewerShell::notice(const std::string& text)
+{
+    m_notice = text;
+    m_noticeUntil = std::chrono::steady_clock::now() + kNoticeTime;
+    // The whole text goes to the terminal: the status line may cut it.
+    if (!text.empty()) std::fprintf(stderr, "camview: %s\n", text.c_str());
+    m_face.viewChanged();
+}
+
+void ViewerShell::key(ViewerKey key, char digit)
+{
+    if (!m_loading.empty()) {
+        // While the page loads: Esc gives it up, q quits.
+        if (key == ViewerKey::Escape) m_cancelLoad.store(true, std::memory_order_relaxed);
+        if (key == ViewerKey::Q) command(ViewerCommand::Quit, "q");
+        return;
+    }
+    if (!m_host) return;
+    if (m_keysShown) {
+        m_keysShown = false; // any key closes the keys' list
+        m_face.viewChanged();
+        return;
+    }
+    {
+        std::unique_lock lock(m_messageMutex);
+        if (!m_propertyPage.empty() && (key == ViewerKey::Escape || key == ViewerKey::Enter || key == ViewerKey::P)) {
+            m_propertyPage.clear(); // closes the property page
+            lock.unlock();
+            m_face.viewChanged();
+            return;
+        }
+    }
+    const ViewerCommand what = CommandForKey(key, digit, m_fullScreen);
+    if (what == ViewerCommand::Reload) return reload(key);
+    if (what != ViewerCommand::None) command(what, KeyName(key, digit), digit);
+}
+
+void ViewerShell::reload(ViewerKey key)
+{
+    // Enter on a camera whose password was cancelled (or, on none, the
+    // first such camera) asks it again, and only it.
+    const int camera = target();
+    if (key == ViewerKey::Enter && m_reconnect && m_reconnect->retryPassword(camera)) {
+        m_log.write("\"key\":\"Return\",\"command\":\"password\",\"camera\":" + std::to_string(camera));
+        m_face.viewChanged();
+        return;
+    }
+    command(ViewerCommand::Reload, KeyName(key, 0));
+}
+
+void ViewerShell::command(ViewerCommand what, const std::string& via, char digit)
+{
+    if (what == ViewerCommand::None) return;
+    const bool targeted = what == ViewerCommand::Snapshot || what == ViewerCommand::Record ||
+                          what == ViewerCommand::Properties || what == ViewerCommand::Reload;
+    std::string line = "\"key\":\"" + EventLog::Escape(via) + "\",\"command\":\"" + CommandName(what) + "\"";
+    if (targeted) line += ",\"camera\":" + std::to_string(target());
+    if (what == ViewerCommand::Alone) line += ",\"camera\":" + std::to_string(digit - '1');
+    m_log.write(line);
+    switch (what) {
+    case ViewerCommand::ShowKeys: m_keysShown = true; break;
+    case ViewerCommand::Alone:
+    case ViewerCommand::All:
+        if (m_host) m_alone = AloneAfterKey(digit, m_host->count(), m_alone);
+        break;
+    case ViewerCommand::Snapshot: snapshot(); break;
+    case ViewerCommand::Record:
+        if (m_host) {
+            const std::string said = m_recorder.toggle(*m_host, target(), VideosFolder());
+            if (!said.empty()) notice(said);
+            else if (m_recorder.recording()) std::fprintf(stderr, "camview: %s\n", m_recorder.status().c_str());
+        }
+        break;
+    case ViewerCommand::Properties:
+        if (m_host && m_host->count() > 0) m_host->showProperties(static_cast<std::size_t>(std::max(0, target())));
+        break;
+    case ViewerCommand::Stop: stop(); break;
+    case ViewerCommand::Reload:
+        // As a browser's Reload: the camera shown alone or under the
+        // pointer, else every camera, made again from the page, Stop undone.
+        if (m_host && m_reconnect) {
+            for (const std::size_t i : m_reconnect->reload(target(), m_host->count())) {
+                m_face.forgetLastPicture(i);
+                m_host->reload(i);
+            }
+        }
+        break;
+    case ViewerCommand::FullScreen:
+        m_fullScreen = !m_fullScreen;
+        m_face.setFullScreen(m_fullScreen);
+        break;
+    case ViewerCommand::Quit: m_running = false; break;
+    case ViewerCommand::None: break;
+    }
+    m_face.viewChanged();
+}
+
+void ViewerShell::snapshot()
+{
+    if (!m_host || m_host->count() == 0) return;
+    // The camera shown alone or under the pointer, else each camera.
+    const int one = target();
+    std::vector<std::size_t> cameras;
+    for (std::size_t i = 0; i < m_host->count(); ++i)
+        if (one < 0 || static_cast<std::size_t>(one) == i) cameras.push_back(i);
+    const std::string folder = PicturesFolder();
+    const std::vector<std::string> written = m_face.writeSnapshots(cameras, folder);
+    for (const std::string& path : written) std::fprintf(stderr, "camview: snapshot saved to %s\n", path.c_str());
+    m_notice = SnapshotNotice(written, cameras.size(), folder);
+    m_noticeUntil = std::chrono::steady_clock::now() + kNoticeTime;
+    if (written.size() < cameras.size()) std::fprintf(stderr, "camview: %s\n", m_notice.c_str());
+}
+
+void ViewerShell::stop()
+{
+    if (!m_host) return;
+    if (m_reconnect) m_reconnect->stop(); // stopped by the user: no camera is made again
+    if (m_recorder.recording()) notice(m_recorder.stopText());
+    m_host->stop();
+    m_stopped = true;
+}
