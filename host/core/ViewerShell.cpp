@@ -143,7 +143,7 @@ int ViewerShell::showPage()
         m_rates.frame(static_cast<std::size_t>(control), std::chrono::steady_clock::now());
         if (static_cast<std::size_t>(control) < m_drew.size()) m_drew[static_cast<std::size_t>(control)] = true;
     };
-    chained.onPropertyPage = [this](const std::string& title, const std::string& text) {
+    if (m_face.propertyPageAsText()) chained.onPropertyPage = [this](const std::string& title, const std::string& text) {
         {
             std::lock_guard lock(m_messageMutex);
             m_propertyPage = "Properties - " + title + ": " + text + "  (Esc closes)";

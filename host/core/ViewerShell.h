@@ -76,6 +76,10 @@ public:
     // Called from any thread: the Message area's text changed.
     virtual void messageArrived() {}
 
+    // Whether a control's property page is shown as text in the Message
+    // area (until Esc, Enter or p), rather than in a frame of its own.
+    virtual bool propertyPageAsText() const { return true; }
+
     // The camera under the pointer, or -1.
     virtual int cameraUnderPointer() const = 0;
     // The camera with the keyboard focus, or -1.

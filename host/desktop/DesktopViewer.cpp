@@ -405,6 +405,8 @@ void SdlFace::handle(const SDL_Event& e)
             }
             break;
         }
+        // A modifier alone is no key of the viewer's.
+        if (e.key.keysym.sym >= SDLK_LCTRL && e.key.keysym.sym <= SDLK_RGUI) break;
         char digit = 0;
         const ViewerKey key = keyOf(e.key.keysym.sym, e.key.keysym.mod, digit);
         m_shell->key(key, digit);

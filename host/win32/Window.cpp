@@ -104,6 +104,7 @@ public:
     void pump(bool pageLoading) override;
     void viewChanged() override;
     void messageArrived() override { PostMessageW(m_window, kMessageArrived, 0, 0); }
+    bool propertyPageAsText() const override { return false; } // the control's own frame
     int cameraUnderPointer() const override { return m_picture.controlUnderPointer(); }
     int focusedCamera() const override { return m_container ? m_container->focusedControl() : -1; }
     std::vector<std::string> writeSnapshots(const std::vector<std::size_t>& cameras, const std::string& folder) override
@@ -365,7 +366,9 @@ void Win32Face::pump(bool pageLoading)
         }
         // A key for the viewer, wherever the focus is in the window (a
         // dialog's own keys stay its own).
-        if (msg.message == WM_KEYDOWN && (msg.hwnd == m_window || IsChild(m_window, msg.hwnd)) &&
+        const bool modifier = msg.wParam == VK_SHIFT || msg.wParam == VK_CONTROL || msg.wParam == VK_MENU ||
+                              msg.wParam == VK_LWIN || msg.wParam == VK_RWIN; // alone, no key of the viewer's
+        if (msg.message == WM_KEYDOWN && !modifier && (msg.hwnd == m_window || IsChild(m_window, msg.hwnd)) &&
             (m_container || pageLoading)) {
             char digit = 0;
             const ViewerKey key = keyOf(msg.wParam, digit);

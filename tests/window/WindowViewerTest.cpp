@@ -855,3 +855,90 @@ TEST(WindowsViewerWindow, TypedCredentialsAndACancelledPassword)
     EXPECT_TRUE(Eventually([&] { return !viewer.running(); }));
     run("'" + wine.substr(0, wine.rfind('/') + 1) + "wineserver' -k 2>/dev/null");
 }
+
+namespace {
+
+// The command set, key for key, as a person presses it in a window focused
+// on a page of two cameras: the command each key gives, in the report
+// (none: the key only closes what is open). Run against each face.
+struct KeyRow {
+    const char* key;
+    const char* command; // the "command" reported, or "" for none
+    bool toWindow = true; // else to the property frame camview.exe shows, where there is one
+};
+constexpr KeyRow kCommandKeys[] = {
+    {"F1", "keys"},         {"x", ""},           {"h", "keys"},      {"question", ""}, {"question", "keys"},
+    {"Escape", ""},         {"KP_2", "alone"},   {"KP_0", "all"},    {"1", "alone"},   {"0", "all"},
+    {"s", "snapshot"},      {"r", "record"},     {"r", "record"},    {"f", "fullscreen"}, {"Escape", "fullscreen"},
+    {"F11", "fullscreen"},  {"F11", "fullscreen"}, {"p", "properties"}, {"Escape", "", false}, {"Escape", "stop"},
+    {"F5", "reload"},       {"q", "quit"},
+};
+
+// Presses each key of the table into the focused `window` and checks what
+// the report says, in order: every command once, nothing more.
+void pressEveryCommandKey(const std::string& window, const std::string& events)
+{
+    const auto commands = [&] {
+        std::vector<std::string> said;
+        for (const std::string& line : LinesWith(readFile(events), "\"command\":")) {
+            const auto at = line.find("\"command\":\"") + 11;
+            said.push_back(line.substr(at, line.find('"', at) - at));
+        }
+        return said;
+    };
+    std::vector<std::string> expected;
+    for (const KeyRow& row : kCommandKeys) {
+        std::string to = window;
+        if (!row.toWindow) {
+            // No window manager gives a new window the focus.
+            Eventually([&] { return !run("xdotool search --onlyvisible --name 'ropert' 2>/dev/null").empty(); }, 2s);
+            const std::string frame = run("xdotool search --onlyvisible --name 'ropert' 2>/dev/null");
+            if (!frame.empty()) to = frame.substr(0, frame.find('\n'));
+        }
+        run("xdotool windowfocus --sync " + to + " 2>/dev/null");
+        run(std::string("xdotool key ") + row.key);
+        if (*row.command) {
+            expected.push_back(row.command);
+            EXPECT_TRUE(Eventually([&] { return commands().size() >= expected.size(); }, 20s))
+                << row.key << "\n" << readFile(events);
+        } else {
+            std::this_thread::sleep_for(500ms);
+        }
+        EXPECT_EQ(commands(), expected) << "after " << row.key;
+    }
+    // "alone" names the camera of the digit, "snapshot" the camera under
+    // the pointer, or -1 for each.
+    EXPECT_EQ(LinesWith(readFile(events), "\"key\":\"2\",\"command\":\"alone\",\"camera\":1").size(), 1u) << readFile(events);
+}
+
+} // namespace
+
+TEST_F(WindowViewerRun, EveryCommandKeyActsAsInTheOtherWindow)
+{
+    Camsim cam({"--fps", "10", "--objects", "2"});
+    setenv("XDG_PICTURES_DIR", (config + "/pictures").c_str(), 1);
+    setenv("XDG_VIDEOS_DIR", (config + "/videos").c_str(), 1);
+    start({cam.url("/ImageViewer")});
+    ASSERT_TRUE(showsThePage(4)) << readFile(events);
+    pressEveryCommandKey(window, events);
+    EXPECT_TRUE(Eventually([&] { return run("xdotool search --name '^camview' 2>/dev/null").empty(); }));
+    window.clear();
+}
+
+TEST(WindowsViewerWindow, EveryCommandKeyActsAsInTheOtherWindow)
+{
+    const auto w = windowsViewerInX();
+    if (!w->skip.empty()) GTEST_SKIP() << w->skip;
+    ASSERT_NE(w->x->display(), nullptr) << "Xvfb did not start";
+    Camsim cam({"--fps", "10", "--objects", "2"});
+    ChildProcess viewer({w->wine, w->viewer, "--events", cam.url("/ImageViewer")}, w->events);
+    std::string window;
+    ASSERT_TRUE(Eventually([&] {
+        window = run("xdotool search --onlyvisible --name '^camview - 127' 2>/dev/null");
+        window = window.substr(0, window.find('\n'));
+        return !window.empty() && LinesWith(readFile(w->events), "\"frame\":").size() >= 4;
+    }, 60s)) << readFile(w->events);
+    pressEveryCommandKey(window, w->events);
+    EXPECT_TRUE(Eventually([&] { return !viewer.running(); }));
+    run("'" + w->wine.substr(0, w->wine.rfind('/') + 1) + "wineserver' -k 2>/dev/null");
+}
