@@ -1,8 +1,9 @@
 # The Windows Installer package of this architecture,
 # camview-VERSION-x64.msi or -x86.msi, built by wixl (Debian's msitools):
 # camview.exe and VE_VIRIZU.OCX (stripped; their debug information goes
-# into camview-VERSION-ARCH-debug/ beside the package), the README and the
-# licence as text and the icon, with the
+# into camview-VERSION-ARCH-debug/ beside the package), the Windows README
+# (packaging/windows/README.txt, with the version filled in and CR LF line
+# ends), the licence as text and the icon, with the
 # control's registry rows written by msireg from the module's own
 # registration list. msireg runs on the build machine: it comes from the
 # Linux build (VE_MSIREG). A second package of the next patch version,
@@ -58,6 +59,8 @@ set(ve_msi_next ${PROJECT_BINARY_DIR}/package-upgrade/camview-${ve_next_version}
 set(ve_wxs ${PROJECT_SOURCE_DIR}/packaging/windows/camview.wxs)
 set(ve_debug ${PROJECT_BINARY_DIR}/camview-${PROJECT_VERSION}-${ve_msi_arch}-debug)
 file(MAKE_DIRECTORY ${ve_stage} ${PROJECT_BINARY_DIR}/package-upgrade ${ve_debug})
+set(ve_readme ${CMAKE_CURRENT_BINARY_DIR}/README.txt)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README.txt ${ve_readme} @ONLY NEWLINE_STYLE CRLF)
 
 add_custom_command(OUTPUT ${ve_msi} ${ve_msi_next}
   # The debug information beside the package, not in it; the stripped
@@ -68,7 +71,7 @@ add_custom_command(OUTPUT ${ve_msi} ${ve_msi_next}
   COMMAND ${CMAKE_STRIP} -o ${ve_stage}/VE_VIRIZU.OCX $<TARGET_FILE:ve_virizu>
   COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=${ve_debug}/camview.exe.debug ${ve_stage}/camview.exe
   COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=${ve_debug}/VE_VIRIZU.OCX.debug ${ve_stage}/VE_VIRIZU.OCX
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md ${ve_stage}/README.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${ve_readme} ${ve_stage}/README.txt
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/LICENSE ${ve_stage}/LICENSE.txt
   COMMAND ${CMAKE_COMMAND} -E copy ${ve_icon} ${ve_wxs} ${ve_stage}/
   COMMAND ${VE_MSIREG} ${ve_typelib_platform} ${ve_stage}/registry.wxi ${ve_stage}/registry32.wxi
@@ -76,7 +79,7 @@ add_custom_command(OUTPUT ${ve_msi} ${ve_msi_next}
   COMMAND ${VE_WIXL} -a ${ve_msi_arch} -D Version=${ve_next_version} -D Arch=${ve_msi_arch} camview.wxs
           -o ${ve_msi_next}
   WORKING_DIRECTORY ${ve_stage}
-  DEPENDS camview ve_virizu ${VE_MSIREG} ${ve_wxs} ${ve_icon} ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+  DEPENDS camview ve_virizu ${VE_MSIREG} ${ve_wxs} ${ve_icon} ${ve_readme} ${PROJECT_SOURCE_DIR}/LICENSE
   COMMENT "Building camview-${PROJECT_VERSION}-${ve_msi_arch}.msi"
   VERBATIM)
 add_custom_target(packages ALL DEPENDS ${ve_msi} ${ve_msi_next})

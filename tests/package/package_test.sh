@@ -70,10 +70,28 @@ grep -qx 'Exec=camview %u' "$root/usr/share/applications/camview.desktop" || fai
 grep -qx 'Icon=camview' "$root/usr/share/applications/camview.desktop" || fail "the desktop entry names no icon"
 grep -qx 'Name=camview' "$root/usr/share/applications/camview.desktop" || fail "the menu does not name camview as the README does"
 grep -q '^License: Expat' "$root/usr/share/doc/camview/copyright" || fail "no copyright file with the licence"
-# Every option camview --help lists is in its manual page.
-manual=$(zcat "$root/usr/share/man/man1/camview.1.gz" | sed 's/\\-/-/g')
-for option in $("$build/tools/camview/camview" --help 2>&1 | grep -oE '^ +--[a-z-]+' | tr -d ' '); do
-    grep -qe "$option" <<<"$manual" || fail "the manual page lacks $option"
+# Every option a program's --help names is in its manual page, as a whole
+# word (--stream-status does not stand for --stream-status-until); and every
+# option the READMEs name is one of these programs' or of the build's
+# commands (cmake, cpack, ctest, scripts/setup), so that no README teaches an
+# option that is gone.
+options_in() { grep -oE '(^|[][ `(|])--[a-z][a-z-]*[a-z]' | sed 's/^[^-]*//' | sort -u; }
+known="--build --config --install --prefix --test-dir --windows"
+for program in camview camsim; do
+    help=$("$root/usr/bin/$program" --help 2>&1) || fail "$program --help failed: $help"
+    options=$(options_in <<<"$help")
+    [ "$(wc -l <<<"$options")" -ge 10 ] || fail "$program --help names only: $options"
+    manual=$(zcat "$root/usr/share/man/man1/$program.1.gz" | sed 's/\\-/-/g')
+    for option in $options; do
+        grep -qE -- "${option}([^a-z-]|$)" <<<"$manual" || fail "the manual page of $program lacks $option"
+    done
+    known="$known $options"
+done
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+for readme in README.md packaging/windows/README.txt; do
+    for option in $(options_in <"$source_dir/$readme"); do
+        grep -qxF -e "$option" <<<"${known// /$'\n'}" || fail "$readme names $option, which no program has"
+    done
 done
 
 # Run paths relative to each file, naming nothing of the build.

@@ -3,14 +3,15 @@
 // script has reached (installed, upgraded, removed) and VE_PACKAGE_VERSION
 // the version it installed. Checked at each: the files in Program Files,
 // the control's registry keys (exactly what regsvr32 writes for the
-// installed module), the Start menu shortcut, and the entry in the list of
-// installed programs.
+// installed module), the Start menu shortcut, the entry in the list of
+// installed programs, and the README a Windows user reads.
 #include <gtest/gtest.h>
 
 #include <ole2.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -115,6 +116,32 @@ std::wstring expectedVersion()
     return std::wstring(text.begin(), text.end());
 }
 
+std::string fileText(const std::wstring& path)
+{
+    std::string text;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+// The README beside camview.exe is the Windows one (the next version's
+// test package carries the same file), and reads as text in Notepad: every
+// line ends with CR LF.
+void expectWindowsReadme()
+{
+    const std::string readme = fileText(installFolder() + L"\\README.txt");
+    EXPECT_EQ(readme.rfind("camview ", 0), 0u) << readme.substr(0, 200);
+    EXPECT_NE(readme.find(" for Windows\r\n"), std::string::npos) << readme.substr(0, 200);
+    EXPECT_NE(readme.find("%APPDATA%\\camview"), std::string::npos);
+    std::size_t bareLineFeeds = 0;
+    for (std::size_t i = 0; i < readme.size(); ++i)
+        if (readme[i] == '\n' && (i == 0 || readme[i - 1] != '\r')) ++bareLineFeeds;
+    EXPECT_EQ(bareLineFeeds, 0u);
+}
+
 // The dispatch interfaces' keys in the 32-bit view of the registry, where
 // registering the type library writes them too on 64-bit Windows.
 std::set<std::wstring> interfacesIn32BitView()
@@ -144,6 +171,7 @@ protected:
         EXPECT_FALSE(shortcut.link.empty());
         EXPECT_EQ(lstrcmpiW(shortcut.target.c_str(), (installFolder() + L"\\camview.exe").c_str()), 0)
             << narrow(shortcut.target);
+        expectWindowsReadme();
     }
 };
 
