@@ -44,14 +44,16 @@ const char* kUsage =
     "  --input FILE         replay timed input (lines: MS move X Y | MS down|up|click left|right X Y |\n"
     "                       MS wheel X Y NOTCHES | MS key Escape|p|q)\n"
     "In the window: left click centres (Real mode) or pans the zoomed picture, the held right button\n"
-    "and the wheel zoom; f or F11 (or a double click on the status line) full screen, 1-9 one camera\n"
-    "alone, 0 all of them, s a snapshot into the pictures folder, r records the camera under the pointer\n"
-    "or shown alone (every camera, one file each, when there is none) into the videos folder until a\n"
-    "second r, p the property page, Esc stops the stream, q or closing the window quits.\n"
+    "and the wheel zoom; f or F11 (or a double click on the status line) full screen, 1-9 (main keys\n"
+    "or keypad) one camera alone, 0 all of them, s a snapshot of the camera shown alone or under the\n"
+    "pointer (else of each) into the pictures folder, r records it (or every camera, one file each)\n"
+    "into the videos folder until a second r, p its property page, Esc stops the streams, F5 or Enter\n"
+    "reloads, h, ? or F1 lists the keys, q or closing the window quits.\n"
     "Exit status:\n"
     "  0  headless: a picture was drawn; in a window: closed after the page was shown\n"
     "  1  the page could not be fetched, or (headless) no picture was drawn; the reason is printed\n"
-    "  2  bad options, no display for a window, or no registered control on the page\n";
+    "  2  bad options, no display for a window, or no registered control on the page\n"
+    "  3  headless: a camera drew pictures, then none for the last 10 s or more of the run\n";
 
 bool startsWithNoCase(const std::string& text, const char* prefix)
 {
