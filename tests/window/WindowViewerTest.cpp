@@ -312,10 +312,11 @@ protected:
     {
         return Eventually([&] { return geometry().find(size) != std::string::npos; });
     }
+    std::shared_ptr<Surface> shot() const { return grab(m_x->display(), static_cast<Window>(std::stoul(window))); }
     std::uint32_t pixel(int px, int py) const
     {
-        const auto shot = grab(m_x->display(), static_cast<Window>(std::stoul(window)));
-        return shot ? (shot->rgb(px, py) & 0xFFFFFF) : 0u;
+        const auto picture = shot();
+        return picture ? (picture->rgb(px, py) & 0xFFFFFF) : 0u;
     }
 
     const std::string registry = TempRegistry();
@@ -389,24 +390,44 @@ TEST_F(WindowViewerRun, TheKeysListAndAfterEscTheCellSaysStopped)
     EXPECT_EQ(cam.requests("/cgi-bin/nphContinuousServerPush").size(), 2u);
 }
 
-// Enlarged, the window lays out again at its size: the bars keep their
-// height and the keys' list its size, drawn at the window's own pixels
-// (a one-pixel border, no greys a scaled bitmap would show), while the
-// picture is scaled into the rest, centred with its shape kept.
-TEST_F(WindowViewerRun, EnlargedTheTextKeepsItsSizeAndThePictureIsCentred)
+// Resized or full screen, the window lays out again at its size: the keys'
+// list and the bars' text are the same pixels at 480 x 306 and at
+// 780 x 580 (drawn at the window's own size, not a scaled bitmap), the
+// bars span the whole width (with one camera alone too), and the picture
+// is scaled into the rest, centred with its shape kept.
+TEST_F(WindowViewerRun, ResizedTheTextKeepsItsPixelsAndThePictureIsCentred)
 {
     Camsim cam({"--fps", "15"});
-    start({"--geometry", "720x459", cam.url("/ImageViewer")});
+    start({cam.url("/ImageViewer")});
     ASSERT_TRUE(showsThePage(2)) << readFile(events);
-    ASSERT_TRUE(geometryIs("720x459")) << geometry();
+    ASSERT_TRUE(geometryIs("480x306")) << geometry();
     run("xdotool key --window " + window + " F1");
     ASSERT_TRUE(Eventually([&] { return pixel(150, 11) == kPanel; }));
-    EXPECT_EQ(pixel(4, 11), 0x5A5A5Au); // the border, one pixel
-    EXPECT_EQ(pixel(5, 11), kPanel);
-    EXPECT_EQ(pixel(3, 11), kBackground); // beside the centred picture (from x = 98)
-    // The status line: the window's width, 22 pixels high whatever the size.
-    EXPECT_EQ(pixel(700, 459 - 11), kPanel);
-    EXPECT_NE(pixel(700, 459 - 23), kPanel);
+    const RECT list{4, 4, 240, 200}; // left of where a long line ends in "..." at 480
+    const auto region = [&](const Surface& s) {
+        std::vector<std::uint32_t> pixels;
+        for (int y = list.top; y < list.bottom; ++y)
+            for (int x = list.left; x < list.right; ++x) pixels.push_back(s.rgb(x, y) & 0xFFFFFF);
+        return pixels;
+    };
+    const auto small = shot();
+    ASSERT_NE(small, nullptr);
+    run("xdotool windowmove " + window + " 0 0 windowsize " + window + " 780 580");
+    ASSERT_TRUE(geometryIs("780x580")) << geometry();
+    std::shared_ptr<Surface> large;
+    EXPECT_TRUE(Eventually([&] {
+        large = shot();
+        return large && large->width() == 780 && region(*large) == region(*small);
+    })) << "the keys' list is not the same pixels at 780 x 580";
+    run("xdotool key --window " + window + " Escape key --window " + window + " 1");
+    EXPECT_TRUE(Eventually([&] {
+        large = shot();
+        // The status line and the Message area the window's width, 22 and
+        // 44 pixels high; beside the centred 4:3 picture, the background.
+        return large && (large->rgb(770, 580 - 11) & 0xFFFFFF) == kPanel && (large->rgb(770, 580 - 23) & 0xFFFFFF) == 0xF4F4F4 &&
+               (large->rgb(770, 580 - 67) & 0xFFFFFF) == kBackground && (large->rgb(3, 300) & 0xFFFFFF) == kBackground &&
+               (large->rgb(400, 300) & 0xFFFFFF) != kBackground;
+    }));
 }
 
 // A camera whose stream ends keeps its last picture in the window; the
