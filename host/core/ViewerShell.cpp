@@ -22,14 +22,13 @@ constexpr int kMinWindowHeight = 120;
 constexpr DWORD kPageTimeoutMs = 20000;
 constexpr auto kNoticeTime = std::chrono::seconds(5);
 
-// The fetch of one page, shared with its worker: a worker blocked in a
-// call that cannot be ended (WinInet under Wine) is left to finish alone.
+} // namespace
+
 struct PageFetchJob {
     std::atomic<bool> done{false};
+    std::atomic<bool> cancel{false};
     PageLoad page;
 };
-
-} // namespace
 
 ViewerShell::ViewerShell(const CamviewOptions& options, ViewerFace& face)
     : m_options(options), m_face(face), m_log(options.events ? stdout : nullptr)
@@ -68,9 +67,9 @@ int ViewerShell::run()
 bool ViewerShell::loadPage(PageLoad& page)
 {
     auto job = std::make_shared<PageFetchJob>();
-    m_cancelLoad.store(false, std::memory_order_relaxed);
-    std::thread fetcher([this, job, url = m_pageUrl, params = m_options.params, user = m_user] {
-        job->page = m_face.fetchPage(url, params, user, kPageTimeoutMs, m_cancelLoad);
+    m_loadJob = job;
+    std::thread fetcher([&face = m_face, job, url = m_pageUrl, params = m_options.params, user = m_user] {
+        job->page = face.fetchPage(url, params, user, kPageTimeoutMs, job->cancel);
         job->done.store(true, std::memory_order_release);
     });
     m_loading = "loading " + (m_options.params.empty() ? UrlAuthority(m_pageUrl) : std::string("the parameters")) +
@@ -79,7 +78,7 @@ bool ViewerShell::loadPage(PageLoad& page)
     const auto limit = std::chrono::milliseconds(kPageTimeoutMs);
     auto deadline = std::chrono::steady_clock::now() + limit;
     bool timedOut = false;
-    while (!job->done.load(std::memory_order_acquire) && m_running && !m_cancelLoad.load(std::memory_order_relaxed)) {
+    while (!job->done.load(std::memory_order_acquire) && m_running && !job->cancel.load(std::memory_order_acquire)) {
         m_face.pump(true);
         const auto now = std::chrono::steady_clock::now();
         // A person asked for a password stops the page's clock.
@@ -89,16 +88,17 @@ bool ViewerShell::loadPage(PageLoad& page)
             break;
         }
     }
-    const bool cancelled = m_cancelLoad.exchange(true, std::memory_order_relaxed);
+    const bool cancelled = job->cancel.exchange(true, std::memory_order_acq_rel);
     // A fetch that ends when cancelled is waited for; one blocked where it
     // cannot be ended goes on alone and its answer is dropped.
-    const auto grace = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    const auto grace = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     while (!job->done.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < grace)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const bool finished = job->done.load(std::memory_order_acquire);
     if (finished) fetcher.join();
     else fetcher.detach();
     m_loading.clear();
+    m_loadJob.reset();
     if (!m_running) return false;
     page.name = m_pageUrl;
     if (timedOut) page.error = PageFetchError(m_pageUrl, ERROR_INTERNET_TIMEOUT);
@@ -279,7 +279,7 @@ void ViewerShell::key(ViewerKey key, char digit)
 {
     if (!m_loading.empty()) {
         // While the page loads: Esc gives it up, q quits.
-        if (key == ViewerKey::Escape) m_cancelLoad.store(true, std::memory_order_relaxed);
+        if (key == ViewerKey::Escape && m_loadJob) m_loadJob->cancel.store(true, std::memory_order_release);
         if (key == ViewerKey::Q) command(ViewerCommand::Quit, "q");
         return;
     }

@@ -28,6 +28,7 @@
 #include "host/core/ViewerCommand.h"
 
 class ViewerShell;
+struct PageFetchJob;
 
 // What a window does its own way.
 class ViewerFace {
@@ -150,7 +151,9 @@ private:
     ControlHost* m_host = nullptr; // the face's, while a page is shown
     bool m_running = true;
     std::string m_loading; // the status line while the page loads
-    std::atomic<bool> m_cancelLoad{false};
+    // The page's fetch, shared with its worker: one blocked in a call that
+    // cannot be ended (WinInet under Wine) is left to finish alone.
+    std::shared_ptr<PageFetchJob> m_loadJob;
 
     int m_alone = -1;
     bool m_keysShown = false;
