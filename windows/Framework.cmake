@@ -16,7 +16,7 @@ add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/framework/PropExchange.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/PropertyStream.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/ViewObject.cpp
-  ${PROJECT_SOURCE_DIR}/platform/framework/WinMessageBox.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/win32/AfxMessageBox.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/ControlServices.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/ControlWindow.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/DataObject.cpp
