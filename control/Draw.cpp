@@ -10,6 +10,7 @@
 #include "platform/vfw/Vfw.h"
 #include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -81,6 +82,8 @@ bool CImageCtrl::DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, i
         // next frame is accepted and a bad one is not decoded again.
         CImage* image = new (std::nothrow) CImage(bytes, length);
         const bool picture = image && image->GetWidth() >= 1 && image->GetHeight() >= 1;
+        VE_TRACE(stream, "frame decoded: %ld bytes, %dx%d", static_cast<long>(length), picture ? image->GetWidth() : 0,
+                 picture ? image->GetHeight() : 0);
         m_pStreamBuffer->SetFlag(SB_FRAME_READY, 0);
         if (picture) {
             delete m_pImage;
