@@ -1,7 +1,6 @@
 # The control framework over real OLE (COleControl and its interfaces, the
-# property exchange, the Afx calls), the portable COM helpers (GUID text,
-# UTF-8 <-> wide text, VARIANT makers) and the trace, as the static library
-# veframework.
+# property exchange, the Afx calls) and the portable COM helpers (GUID text,
+# UTF-8 <-> wide text, VARIANT makers), as the static library veframework.
 add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/com/Guid.cpp
   ${PROJECT_SOURCE_DIR}/platform/com/Variant.cpp
@@ -24,10 +23,8 @@ add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/PropertyPageDialog.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/Storage.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/TypeLibrary.cpp
-  ${PROJECT_SOURCE_DIR}/platform/trace/Trace.cpp
-  ${PROJECT_SOURCE_DIR}/platform/trace/win32/TraceOutput.cpp
 )
-target_link_libraries(veframework PUBLIC ve_root oleaut32 ole32 uuid user32 gdi32 PRIVATE ve_warnings)
+target_link_libraries(veframework PUBLIC ve_root vetrace oleaut32 ole32 uuid user32 gdi32 PRIVATE ve_warnings)
 
 # The framework's conformance tests under Wine: a small control in a small
 # container. The program carries a small type library (compiled by widl)
