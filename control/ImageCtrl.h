@@ -150,8 +150,8 @@ protected:
     HICON m_hZoomIcon = nullptr;
     HICON m_hZoomInIcon = nullptr;
     HICON m_hZoomOutIcon = nullptr;
-    int m_nMode = 0;
-    int m_nViewPhase = PHASE_NOTHING_RECEIVED;
+    InteractionMode m_nMode = MODE_HAND;
+    ViewPhase m_nViewPhase = PHASE_NOTHING_RECEIVED;
     int m_nSwitchDirection = 0;
     int m_nStreamWidth = 320;
     int m_nStreamHeight = 240;

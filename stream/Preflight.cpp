@@ -233,7 +233,7 @@ int CStreamClient::RunPreflight()
     char dialogMutexName[128];
     std::snprintf(dialogMutexName, sizeof dialogMutexName, "%s%d", kDialogMutexText,
                   static_cast<int>(reinterpret_cast<std::intptr_t>(m_hBrowserWnd)));
-    auto errorCode = [this](DWORD flag) {
+    auto errorCode = [this](StreamError flag) {
         m_nPreflightError = static_cast<int>(GetLastError());
         m_nPreflightFlags |= flag;
     };

@@ -46,17 +46,18 @@ unsigned WINAPI CStreamClient::WorkerMain(void* arg)
     return 0;
 }
 
-void CStreamClient::AddErrorFlags(DWORD flags, DWORD code)
+void CStreamClient::AddErrorFlags(StreamError flags, DWORD code)
 {
-    VE_TRACE(stream, "error flags 0x%lx, code %lu", static_cast<unsigned long>(flags), static_cast<unsigned long>(code));
+    VE_TRACE(stream, "error flags 0x%lx, code %lu", static_cast<unsigned long>(ErrorBits(flags)),
+             static_cast<unsigned long>(code));
     m_dwErrorCode.store(code, std::memory_order_release);
-    m_dwErrorFlags.fetch_or(flags, std::memory_order_acq_rel);
+    m_dwErrorFlags.fetch_or(ErrorBits(flags), std::memory_order_acq_rel);
 }
 
 int CStreamClient::Advance(int result)
 {
-    LONG state = GetState();
-    LONG next = state;
+    StreamState state = GetState();
+    StreamState next = state;
     switch (state) {
     case STREAM_IDLE:
         next = STREAM_PREFLIGHT;
@@ -69,7 +70,8 @@ int CStreamClient::Advance(int result)
         break;
     case STREAM_SHUTTING_DOWN:
         return -1;
-    default:
+    case STREAM_STREAMING:
+    case STREAM_FAILED:
         return 0;
     }
     VE_TRACE(stream, "state %ld -> %ld", static_cast<long>(state), static_cast<long>(next));
@@ -79,11 +81,11 @@ int CStreamClient::Advance(int result)
 
 void CStreamClient::Fail()
 {
-    VE_TRACE(stream, "connection failed: flags 0x%lx, code %lu", static_cast<unsigned long>(GetErrorFlags()),
+    VE_TRACE(stream, "connection failed: flags 0x%lx, code %lu", static_cast<unsigned long>(ErrorBits(GetErrorFlags())),
              static_cast<unsigned long>(GetErrorCode()));
     // A connection that failed keeps no socket open at the camera.
     CloseSocketOnce();
-    LONG state = GetState();
+    StreamState state = GetState();
     while (state != STREAM_SHUTTING_DOWN &&
            !m_nState.compare_exchange_weak(state, STREAM_FAILED, std::memory_order_acq_rel)) {
     }
@@ -104,7 +106,7 @@ int CStreamClient::Step()
             Advance(1);
             return 0;
         }
-        if (m_nPreflightFlags != 0)
+        if (m_nPreflightFlags != ERR_NONE)
             PublishError(m_nPreflightFlags, GetErrorCode() | static_cast<DWORD>(m_nPreflightError));
         Advance(result);
         return 0;
@@ -131,16 +133,19 @@ int CStreamClient::Step()
             Fail();
             return 0;
         }
-        LONG expected = STREAM_CONNECTING;
+        StreamState expected = STREAM_CONNECTING;
         if (m_nState.compare_exchange_strong(expected, STREAM_STREAMING, std::memory_order_acq_rel))
             VE_TRACE(stream, "streaming");
         return 0;
     }
     case STREAM_SHUTTING_DOWN:
         return -1;
-    default:
+    case STREAM_IDLE:
+    case STREAM_STREAMING:
+    case STREAM_FAILED:
         return 0;
     }
+    return 0;
 }
 
 int CStreamClient::Connect()
@@ -253,7 +258,7 @@ void CStreamClient::FailStream(DWORD code)
     VE_TRACE(stream, "ended before a picture: code %lu", static_cast<unsigned long>(code));
     CloseSocketOnce();
     AddErrorFlags(ERR_STATUS, code);
-    LONG expected = STREAM_STREAMING;
+    StreamState expected = STREAM_STREAMING;
     m_nState.compare_exchange_strong(expected, STREAM_FAILED, std::memory_order_acq_rel);
 }
 
@@ -261,7 +266,7 @@ void CStreamClient::Close()
 {
     VE_TRACE(stream, "ended");
     CloseSocketOnce();
-    LONG expected = STREAM_STREAMING;
+    StreamState expected = STREAM_STREAMING;
     m_nState.compare_exchange_strong(expected, STREAM_IDLE, std::memory_order_acq_rel);
 }
 
