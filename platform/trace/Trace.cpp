@@ -132,8 +132,9 @@ std::string TraceName(const char* name)
 
 bool TraceEnabledSlow(TraceChannel channel)
 {
-    static const unsigned channels = readSetting();
-    return (channels & TraceBit(channel)) != 0;
+    static const unsigned read = readSetting();
+    (void)read;
+    return (g_traceChannels.load(std::memory_order_acquire) & TraceBit(channel)) != 0;
 }
 
 void TraceLine(TraceChannel channel, const char* function, const char* format, ...)

@@ -2,6 +2,7 @@
 // module, and the viewer reports frames, events and failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -566,11 +567,14 @@ TEST(HeadlessViewer, TraceWritesTheChosenChannelsAndNoPassword)
         std::vector<std::string> silent;
         bool warns;
     };
+    // Each step of the stream, in the order it happens.
+    const std::vector<std::string> streamSteps = {"preflight", "connecting to \"127.0.0.1\"", "head read: status 200",
+                                                  "streaming", "part cut:", "frame decoded:"};
     const Case cases[] = {
         {nullptr, {}, {"stream", "wininet", "winsock", "com", "kernel"}, false},
         {"stream,wininet", {"stream", "wininet"}, {"winsock", "com", "kernel", "registry", "window", "gdi"}, false},
         {"winsock, nosuch", {"winsock"}, {"stream", "wininet", "com"}, true},
-        {"all", {"stream", "wininet", "winsock", "com"}, {}, false},
+        {"all", {"stream", "wininet", "winsock", "com", "window"}, {}, false},
     };
     const std::regex traceLine("^[0-9a-f]{4,}:trace:[a-z]+:[A-Za-z_]+ .*");
     for (const Case& c : cases) {
@@ -587,6 +591,15 @@ TEST(HeadlessViewer, TraceWritesTheChosenChannelsAndNoPassword)
             EXPECT_TRUE(LinesWith(run.output, ":trace:" + channel + ":").empty()) << name << ": " << channel << " traced";
         for (const std::string& line : LinesWith(run.output, ":trace:"))
             EXPECT_TRUE(std::regex_match(line, traceLine)) << name << ": " << line;
+        if (std::find(c.traced.begin(), c.traced.end(), "stream") != c.traced.end()) {
+            std::size_t at = 0;
+            for (const std::string& step : streamSteps) {
+                at = run.output.find(":trace:stream:", at);
+                at = at == std::string::npos ? at : run.output.find(step, at);
+                EXPECT_NE(at, std::string::npos) << name << ": no stream step \"" << step << "\" after the one before";
+                if (at == std::string::npos) break;
+            }
+        }
         if (!c.setting) {
             EXPECT_TRUE(LinesWith(run.output, ":trace:").empty()) << run.output;
         }

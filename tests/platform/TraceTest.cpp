@@ -3,6 +3,7 @@
 // channels a VE_TRACE setting names.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 
 #include "platform/trace/Trace.h"
@@ -53,6 +54,41 @@ TEST(Trace, SettingNamesChannelsAndReportsUnknownOnes)
         EXPECT_EQ(ParseTraceChannels(c.setting, &unknown), c.channels) << c.setting;
         EXPECT_EQ(unknown, c.unknown) << c.setting;
     }
+}
+
+// Off, a trace evaluates none of its arguments; on, it writes one line with
+// the thread, the channel and the function, and only for its channel.
+TEST(Trace, OnlyAChosenChannelEvaluatesAndWrites)
+{
+    TraceEnabled(TraceChannel::kernel); // VE_TRACE is read now, not in the middle of a case
+    const unsigned saved = g_traceChannels.load();
+    int evaluated = 0;
+    auto argument = [&] { return ++evaluated; };
+    struct Case {
+        unsigned channels;
+        int evaluations;
+        const char* written; // the line's end after the thread id, or "" for none
+    };
+    const Case cases[] = {
+        {0, 0, ""},
+        {TraceBit(TraceChannel::gdi), 0, ""},
+        {TraceBit(TraceChannel::kernel), 1, ":trace:kernel:TestBody (1, \"a\\\"b\")\n"},
+    };
+    for (const Case& c : cases) {
+        evaluated = 0;
+        g_traceChannels.store(c.channels);
+        testing::internal::CaptureStderr();
+        VE_TRACE(kernel, "(%d, %s)", argument(), TraceText("a\"b").c_str());
+        const std::string out = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(evaluated, c.evaluations) << c.channels;
+        if (*c.written) {
+            EXPECT_TRUE(std::regex_match(out, std::regex("[0-9a-f]{4,}:trace:.*\n"))) << out;
+            EXPECT_EQ(out.substr(out.find(':')), c.written);
+        } else {
+            EXPECT_EQ(out, "");
+        }
+    }
+    g_traceChannels.store(saved);
 }
 
 } // namespace
