@@ -48,7 +48,7 @@ void CImageCtrl::OnDraw(CDC* pdc, const RECT& rcBounds, const RECT&)
     // Every paint stands for the error flags it finds, also one that keeps
     // the last picture and shows no text: the tick compares them with the
     // published flags and would otherwise only repaint, tick after tick.
-    const DWORD flags = m_pStreamClient ? ErrorBits(m_pStreamClient->GetErrorFlags()) : 0;
+    const DWORD flags = m_pStreamClient ? errorBits(m_pStreamClient->GetErrorFlags()) : 0;
     m_lShownError = static_cast<LONG>(flags);
     const BYTE* bytes = m_pStreamBuffer ? m_pStreamBuffer->GetData(SB_FRAME_BYTES) : nullptr;
     if (bytes) {

@@ -14,7 +14,7 @@ void CImageCtrl::OnTimer(UINT_PTR nIDEvent)
     if (m_bDestroying || !m_pStreamClient) return;
 
     // A new error reaches the screen first: this tick only repaints.
-    if (ErrorBits(m_pStreamClient->GetErrorFlags()) != static_cast<DWORD>(m_lShownError)) {
+    if (errorBits(m_pStreamClient->GetErrorFlags()) != static_cast<DWORD>(m_lShownError)) {
         InvalidateControl(nullptr, TRUE);
         return;
     }
@@ -105,5 +105,6 @@ void CImageCtrl::StopStep()
     // error published since this tick's check is still painted.
     if (m_pZoom && m_pZoom->HasPendingStop()) return;
     StopStreamTimer();
-    if (ErrorBits(m_pStreamClient->GetErrorFlags()) != static_cast<DWORD>(m_lShownError)) InvalidateControl(nullptr, TRUE);
+    if (errorBits(m_pStreamClient->GetErrorFlags()) != static_cast<DWORD>(m_lShownError))
+        InvalidateControl(nullptr, TRUE);
 }

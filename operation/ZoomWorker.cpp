@@ -146,7 +146,7 @@ void CZoomWorker::SendCommand()
             CloseHandles();
             return;
         }
-        VE_TRACE_CALL(wininet, "InternetOpenUrlA", "(%p, %s, flags 0x%08lx)", internet, TraceText(url).c_str(),
+        VE_TRACE_CALL(wininet, "InternetOpenUrlA", "(%p, %s, flags 0x%08lx)", internet, traceText(url).c_str(),
                       static_cast<unsigned long>(INTERNET_FLAG_RELOAD));
         HINTERNET request = InternetOpenUrlA(internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);
         if (!request) {
@@ -171,7 +171,8 @@ void CZoomWorker::SendCommand()
                 length = keep;
             }
             DWORD read = 0;
-            VE_TRACE_CALL(wininet, "InternetReadFile", "(%p, %lu)", request, static_cast<unsigned long>(sizeof reply - 1 - length));
+            VE_TRACE_CALL(wininet, "InternetReadFile", "(%p, %lu)", request,
+                          static_cast<unsigned long>(sizeof reply - 1 - length));
             if (!InternetReadFile(request, reply + length, static_cast<DWORD>(sizeof reply - 1 - length), &read)) {
                 length = 0;
                 busy = false;

@@ -92,7 +92,8 @@ bool readCookies(const char* url, std::string& cookies)
     // Cookies may arrive between a call that gives the size and the next.
     for (int attempt = 0; attempt < 6; ++attempt) {
         DWORD size = static_cast<DWORD>(buffer.size());
-        VE_TRACE_CALL(wininet, withHttpOnly ? "InternetGetCookieExA" : "InternetGetCookieA", "(%s)", TraceText(url).c_str());
+        VE_TRACE_CALL(wininet, withHttpOnly ? "InternetGetCookieExA" : "InternetGetCookieA", "(%s)",
+                      traceText(url).c_str());
         const BOOL read = withHttpOnly ? InternetGetCookieExA(url, nullptr, buffer.data(), &size,
                                                               INTERNET_COOKIE_HTTPONLY, nullptr)
                                        : InternetGetCookieA(url, "SESSIONID", buffer.data(), &size);
@@ -211,7 +212,7 @@ int CStreamClient::Prepare()
 {
     if (!m_pBlock || GetState() != STREAM_IDLE) return -1;
     if (!Locate()) return -1;
-    VE_TRACE(stream, "prepared: host %s port %ld", TraceText(GetHost()).c_str(), static_cast<long>(GetPort()));
+    VE_TRACE(stream, "prepared: host %s port %ld", traceText(GetHost()).c_str(), static_cast<long>(GetPort()));
     Advance(0);
     return 0;
 }
@@ -263,7 +264,7 @@ int CStreamClient::RunPreflight()
         }
     });
 
-    VE_TRACE_CALL(wininet, "InternetOpenA", "(%s, PRECONFIG)", TraceText(kAgent).c_str());
+    VE_TRACE_CALL(wininet, "InternetOpenA", "(%s, PRECONFIG)", traceText(kAgent).c_str());
     HINTERNET internet = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!internet) {
         errorCode(ERR_INTERNET_OPEN);
@@ -272,10 +273,11 @@ int CStreamClient::RunPreflight()
     m_hInternet.store(internet, std::memory_order_release);
     if (StopRequested()) return PREFLIGHT_FAILED;
     DWORD timeout = kPreflightReceiveTimeoutMs;
-    VE_TRACE_CALL(wininet, "InternetSetOptionA", "(%p, RECEIVE_TIMEOUT, %lu)", internet, static_cast<unsigned long>(timeout));
+    VE_TRACE_CALL(wininet, "InternetSetOptionA", "(%p, RECEIVE_TIMEOUT, %lu)", internet,
+                  static_cast<unsigned long>(timeout));
     InternetSetOptionA(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
 
-    VE_TRACE_CALL(wininet, "InternetOpenUrlA", "(%p, %s, flags 0x%08lx)", internet, TraceText(rootUrl).c_str(),
+    VE_TRACE_CALL(wininet, "InternetOpenUrlA", "(%p, %s, flags 0x%08lx)", internet, traceText(rootUrl).c_str(),
                   static_cast<unsigned long>(INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE));
     HINTERNET request = InternetOpenUrlA(internet, rootUrl, nullptr, 0,
                                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
@@ -286,7 +288,8 @@ int CStreamClient::RunPreflight()
     m_hRequest.store(request, std::memory_order_release);
     if (StopRequested()) return PREFLIGHT_FAILED;
     if (!m_pBlock->userName.empty() && !m_pBlock->password.empty()) {
-        VE_TRACE_CALL(wininet, "InternetSetOptionA", "(%p, USERNAME, %s)", request, TraceText(m_pBlock->userName).c_str());
+        VE_TRACE_CALL(wininet, "InternetSetOptionA", "(%p, USERNAME, %s)", request,
+                      traceText(m_pBlock->userName).c_str());
         VE_TRACE_CALL(wininet, "InternetSetOptionA", "(%p, PASSWORD, ***)", request);
         InternetSetOptionA(request, INTERNET_OPTION_USERNAME, const_cast<char*>(m_pBlock->userName.c_str()),
                            static_cast<DWORD>(m_pBlock->userName.size()));
@@ -311,7 +314,8 @@ int CStreamClient::RunPreflight()
             // One password dialog at a time in one browser window.
             HANDLE dialogMutex = nullptr;
             if (!WaitForNamedMutex(dialogMutexName, &dialogMutex)) return PREFLIGHT_FAILED;
-            VE_TRACE_CALL(wininet, "InternetErrorDlg", "(%p, %p, INCORRECT_PASSWORD)", TraceHandle(m_hBrowserWnd), request);
+            VE_TRACE_CALL(wininet, "InternetErrorDlg", "(%p, %p, INCORRECT_PASSWORD)", traceHandle(m_hBrowserWnd),
+                          request);
             const DWORD answer = InternetErrorDlg(m_hBrowserWnd, request, ERROR_INTERNET_INCORRECT_PASSWORD, kDialogFlags, nullptr);
             ReleaseMutex(dialogMutex);
             CloseHandle(dialogMutex);

@@ -106,7 +106,7 @@ void CStreamClient::SendRequest()
     size_t sent = 0;
     while (sent < request.size()) {
         VE_TRACE_CALL(winsock, "send", "(0x%lx, %s, %lu)", static_cast<unsigned long>(GetSocket()),
-                      TraceText(request.data() + sent, request.size() - sent).c_str(),
+                      traceText(request.data() + sent, request.size() - sent).c_str(),
                       static_cast<unsigned long>(request.size() - sent));
         const int n = send(GetSocket(), request.data() + sent, static_cast<int>(request.size() - sent), 0);
         if (n <= 0) {
@@ -171,7 +171,8 @@ int CStreamClient::ReadResponseHead(SOCKET s)
         std::size_t used = parser.Feed(block, static_cast<std::size_t>(n));
         total += used;
         while (used > 0) {
-            VE_TRACE_CALL(winsock, "recv", "(0x%lx, %lu, 0)", static_cast<unsigned long>(s), static_cast<unsigned long>(used));
+            VE_TRACE_CALL(winsock, "recv", "(0x%lx, %lu, 0)", static_cast<unsigned long>(s),
+                          static_cast<unsigned long>(used));
             const int taken = recv(s, block, static_cast<int>(used), 0);
             ++m_nHeadReads;
             if (taken <= 0) {

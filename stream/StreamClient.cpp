@@ -48,10 +48,10 @@ unsigned WINAPI CStreamClient::WorkerMain(void* arg)
 
 void CStreamClient::AddErrorFlags(StreamError flags, DWORD code)
 {
-    VE_TRACE(stream, "error flags 0x%lx, code %lu", static_cast<unsigned long>(ErrorBits(flags)),
+    VE_TRACE(stream, "error flags 0x%lx, code %lu", static_cast<unsigned long>(errorBits(flags)),
              static_cast<unsigned long>(code));
     m_dwErrorCode.store(code, std::memory_order_release);
-    m_dwErrorFlags.fetch_or(ErrorBits(flags), std::memory_order_acq_rel);
+    m_dwErrorFlags.fetch_or(errorBits(flags), std::memory_order_acq_rel);
 }
 
 int CStreamClient::Advance(int result)
@@ -81,7 +81,7 @@ int CStreamClient::Advance(int result)
 
 void CStreamClient::Fail()
 {
-    VE_TRACE(stream, "connection failed: flags 0x%lx, code %lu", static_cast<unsigned long>(ErrorBits(GetErrorFlags())),
+    VE_TRACE(stream, "connection failed: flags 0x%lx, code %lu", static_cast<unsigned long>(errorBits(GetErrorFlags())),
              static_cast<unsigned long>(GetErrorCode()));
     // A connection that failed keeps no socket open at the camera.
     CloseSocketOnce();
@@ -112,7 +112,7 @@ int CStreamClient::Step()
         return 0;
     }
     case STREAM_CONNECTING: {
-        VE_TRACE(stream, "connecting to %s port %ld", TraceText(GetHost()).c_str(), static_cast<long>(GetPort()));
+        VE_TRACE(stream, "connecting to %s port %ld", traceText(GetHost()).c_str(), static_cast<long>(GetPort()));
         if (Connect() != 0) {
             Fail();
             return 0;
@@ -179,7 +179,7 @@ int CStreamClient::Connect()
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     PADDRINFOA list = nullptr;
-    VE_TRACE_CALL(winsock, "getaddrinfo", "(%s, %s)", TraceText(m_pBlock->host).c_str(), TraceText(port).c_str());
+    VE_TRACE_CALL(winsock, "getaddrinfo", "(%s, %s)", traceText(m_pBlock->host).c_str(), traceText(port).c_str());
     if (getaddrinfo(m_pBlock->host ? m_pBlock->host : "", port, &hints, &list) != 0) {
         AddErrorFlags(ERR_RESOLVE, static_cast<DWORD>(WSAGetLastError()));
         return -1;
@@ -190,7 +190,7 @@ int CStreamClient::Connect()
         if (s == INVALID_SOCKET) continue;
         m_socket.store(s, std::memory_order_release);
         if (StopRequested()) break;
-        VE_TRACE_CALL(winsock, "connect", "(0x%lx, %p, %d)", static_cast<unsigned long>(s), TraceHandle(a->ai_addr),
+        VE_TRACE_CALL(winsock, "connect", "(0x%lx, %p, %d)", static_cast<unsigned long>(s), traceHandle(a->ai_addr),
                       static_cast<int>(a->ai_addrlen));
         if (connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) {
             freeaddrinfo(list);

@@ -25,7 +25,7 @@ enum class StreamState : LONG {
 using enum StreamState;
 
 // Error flags published for the status text, combined with | and & and
-// shown to the user as their number (ErrorBits).
+// shown to the user as their number (errorBits).
 enum class StreamError : DWORD {
     ERR_NONE = 0,
     ERR_NO_HOST_PREFIX = 0x1,
@@ -46,9 +46,9 @@ enum class StreamError : DWORD {
     ERR_NON_BLOCKING = 0x10000,
 };
 using enum StreamError;
-constexpr DWORD ErrorBits(StreamError flags) { return static_cast<DWORD>(flags); }
-constexpr StreamError operator|(StreamError a, StreamError b) { return StreamError(ErrorBits(a) | ErrorBits(b)); }
-constexpr StreamError operator&(StreamError a, StreamError b) { return StreamError(ErrorBits(a) & ErrorBits(b)); }
+constexpr DWORD errorBits(StreamError flags) { return static_cast<DWORD>(flags); }
+constexpr StreamError operator|(StreamError a, StreamError b) { return StreamError(errorBits(a) | errorBits(b)); }
+constexpr StreamError operator&(StreamError a, StreamError b) { return StreamError(errorBits(a) & errorBits(b)); }
 constexpr StreamError& operator|=(StreamError& a, StreamError b) { return a = a | b; }
 
 // Results of the preflight.
@@ -116,7 +116,7 @@ public:
     void PublishError(StreamError flags, DWORD code)
     {
         m_dwErrorCode.store(code, std::memory_order_release);
-        m_dwErrorFlags.store(ErrorBits(flags), std::memory_order_release);
+        m_dwErrorFlags.store(errorBits(flags), std::memory_order_release);
     }
 
     // Steps of the worker, open to tests.

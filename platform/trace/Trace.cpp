@@ -26,10 +26,10 @@ constexpr std::size_t kLineSize = 1024;
 unsigned readSetting()
 {
     std::string unknown;
-    const unsigned channels = ParseTraceChannels(TraceSetting().c_str(), &unknown);
+    const unsigned channels = parseTraceChannels(traceSetting().c_str(), &unknown);
     if (!unknown.empty()) {
         const std::string warning = "VE_TRACE: no such channel, ignored: " + unknown + "\n";
-        TraceWrite(warning.data(), warning.size());
+        traceWrite(warning.data(), warning.size());
     }
     g_traceChannels.store(channels, std::memory_order_release);
     return channels;
@@ -88,13 +88,13 @@ void hideHeaderSecrets(std::string& text)
 
 } // namespace
 
-const char* TraceChannelName(TraceChannel channel)
+const char* traceChannelName(TraceChannel channel)
 {
     const auto index = static_cast<std::size_t>(channel);
     return index < std::size(kChannelNames) ? kChannelNames[index] : "?";
 }
 
-unsigned ParseTraceChannels(const char* value, std::string* unknown)
+unsigned parseTraceChannels(const char* value, std::string* unknown)
 {
     unsigned channels = 0;
     std::string list = value ? value : "";
@@ -117,30 +117,31 @@ unsigned ParseTraceChannels(const char* value, std::string* unknown)
             channels |= 1u << (found - std::begin(kChannelNames));
         } else if (unknown) {
             if (!unknown->empty()) *unknown += ", ";
-            *unknown += TraceText(name);
+            *unknown += traceText(name);
         }
     }
     return channels;
 }
 
-std::string TraceName(const char* name)
+std::string traceName(const char* name)
 {
     const auto number = reinterpret_cast<std::uintptr_t>(name);
     if (name && number < 0x10000) return "#" + std::to_string(number);
-    return TraceText(name);
+    return traceText(name);
 }
 
-bool TraceEnabledSlow(TraceChannel channel)
+bool traceEnabledSlow(TraceChannel channel)
 {
     static const unsigned read = readSetting();
     (void)read;
-    return (g_traceChannels.load(std::memory_order_acquire) & TraceBit(channel)) != 0;
+    return (g_traceChannels.load(std::memory_order_acquire) & traceBit(channel)) != 0;
 }
 
-void TraceLine(TraceChannel channel, const char* function, const char* format, ...)
+void traceLine(TraceChannel channel, const char* function, const char* format, ...)
 {
     char line[kLineSize];
-    int n = std::snprintf(line, sizeof line, "%04lx:trace:%s:%s ", TraceThreadId(), TraceChannelName(channel), function);
+    int n = std::snprintf(line, sizeof line, "%04lx:trace:%s:%s ", traceThreadId(), traceChannelName(channel),
+                          function);
     if (n < 0) return;
     std::size_t used = std::min(static_cast<std::size_t>(n), sizeof line - 1);
     va_list args;
@@ -149,10 +150,10 @@ void TraceLine(TraceChannel channel, const char* function, const char* format, .
     va_end(args);
     if (n > 0) used = std::min(used + static_cast<std::size_t>(n), sizeof line - 1);
     line[used++] = '\n';
-    TraceWrite(line, used);
+    traceWrite(line, used);
 }
 
-std::string TraceText(const char* text, std::size_t length)
+std::string traceText(const char* text, std::size_t length)
 {
     if (!text) return "(null)";
     std::string raw(text, strnlen(text, std::min(length, kTextLookedAt)));

@@ -5,6 +5,6 @@
 #include <cstddef>
 #include <string>
 
-std::string TraceSetting();
-unsigned long TraceThreadId();
-void TraceWrite(const char* text, std::size_t length);
+std::string traceSetting();
+unsigned long traceThreadId();
+void traceWrite(const char* text, std::size_t length);

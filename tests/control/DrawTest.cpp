@@ -295,8 +295,10 @@ TEST(FirstFrameCheck, PhaseRulesAfterASwitch)
         c.ctrl()->m_nStreamWidth = k.streamWidth;
         c.putFrame(MakeSolidJpeg(k.frameWidth, k.frameWidth * 3 / 4, {9, 9, 9}));
         c.paint();
-        EXPECT_EQ(c.ctrl()->m_nStreamWidth, k.expectWidth) << static_cast<int>(k.phase) << "/" << k.direction << "/" << k.frameWidth;
-        EXPECT_EQ(c.ctrl()->m_bResolutionSwitch, k.expectArmed) << static_cast<int>(k.phase) << "/" << k.direction << "/" << k.frameWidth;
+        EXPECT_EQ(c.ctrl()->m_nStreamWidth, k.expectWidth) << static_cast<int>(k.phase) << "/" << k.direction << "/"
+            << k.frameWidth;
+        EXPECT_EQ(c.ctrl()->m_bResolutionSwitch, k.expectArmed) << static_cast<int>(k.phase) << "/" << k.direction
+            << "/" << k.frameWidth;
         EXPECT_EQ(c.ctrl()->m_nViewPhase, PHASE_STREAMING);
     }
 }

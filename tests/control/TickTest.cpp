@@ -218,7 +218,8 @@ TEST(TickStop, StopDuringAResolutionSwitchLeavesTheConnectionClosed)
         {PHASE_WAITING_RECONNECT, STREAM_STREAMING}, // the new connection open
     };
     for (const auto& k : cases) {
-        SCOPED_TRACE(testing::Message() << "phase " << static_cast<int>(k.phase) << " state " << static_cast<LONG>(k.state));
+        SCOPED_TRACE(testing::Message() << "phase " << static_cast<int>(k.phase) << " state "
+            << static_cast<LONG>(k.state));
         TestContainer c;
         c.browser().locationUrl = "http://127.0.0.1:9/ImageViewer?Resolution=320x240";
         c.embed({{"ImagePath", "?Resolution=320x240"}});

@@ -588,7 +588,8 @@ TEST(HeadlessViewer, TraceWritesTheChosenChannelsAndNoPassword)
         for (const std::string& channel : c.traced)
             EXPECT_FALSE(LinesWith(run.output, ":trace:" + channel + ":").empty()) << name << ": no " << channel;
         for (const std::string& channel : c.silent)
-            EXPECT_TRUE(LinesWith(run.output, ":trace:" + channel + ":").empty()) << name << ": " << channel << " traced";
+            EXPECT_TRUE(LinesWith(run.output, ":trace:" + channel + ":").empty()) << name << ": " << channel
+                << " traced";
         for (const std::string& line : LinesWith(run.output, ":trace:"))
             EXPECT_TRUE(std::regex_match(line, traceLine)) << name << ": " << line;
         if (std::find(c.traced.begin(), c.traced.end(), "stream") != c.traced.end()) {

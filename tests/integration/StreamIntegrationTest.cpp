@@ -165,7 +165,8 @@ TEST_F(Integration, LongPromptCredentialsReachTheStreamRequestWholeOrNotAtAll)
         TestContainer c;
         embedOn(c, cam);
         if (k.streams) {
-            ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; })) << ErrorBits(client(c).GetErrorFlags());
+            ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; }))
+                << errorBits(client(c).GetErrorFlags());
             const std::string plain = k.user + ":" + k.password;
             std::string encoded(plain.size() / 3 * 4 + 8, '\0');
             encoded.resize(static_cast<size_t>(CStreamClient::Base64Encode(

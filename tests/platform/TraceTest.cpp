@@ -29,9 +29,9 @@ TEST(Trace, TextsHideSecretsAndStayBounded)
         {std::string("a\"\\\x01\xff", 5), "\"a\\\"\\\\\\x01\\xff\""},
         {std::string(300, 'x'), "\"" + std::string(200, 'x') + "\"..."},
     };
-    for (const Case& c : cases) EXPECT_EQ(TraceText(c.in), c.shown) << c.in;
-    EXPECT_EQ(TraceText(nullptr), "(null)");
-    EXPECT_EQ(TraceText("abcdef", 3), "\"abc\"");
+    for (const Case& c : cases) EXPECT_EQ(traceText(c.in), c.shown) << c.in;
+    EXPECT_EQ(traceText(nullptr), "(null)");
+    EXPECT_EQ(traceText("abcdef", 3), "\"abc\"");
 }
 
 TEST(Trace, SettingNamesChannelsAndReportsUnknownOnes)
@@ -41,17 +41,17 @@ TEST(Trace, SettingNamesChannelsAndReportsUnknownOnes)
         unsigned channels;
         const char* unknown;
     };
-    const unsigned all = (TraceBit(TraceChannel::registry) << 1) - 1;
+    const unsigned all = (traceBit(TraceChannel::registry) << 1) - 1;
     const Case cases[] = {
         {"", 0, ""},
-        {"wininet", TraceBit(TraceChannel::wininet), ""},
-        {" stream , kernel,", TraceBit(TraceChannel::stream) | TraceBit(TraceChannel::kernel), ""},
+        {"wininet", traceBit(TraceChannel::wininet), ""},
+        {" stream , kernel,", traceBit(TraceChannel::stream) | traceBit(TraceChannel::kernel), ""},
         {"all", all, ""},
-        {"viewer,bogus,Window", TraceBit(TraceChannel::viewer), "\"bogus\", \"Window\""},
+        {"viewer,bogus,Window", traceBit(TraceChannel::viewer), "\"bogus\", \"Window\""},
     };
     for (const Case& c : cases) {
         std::string unknown;
-        EXPECT_EQ(ParseTraceChannels(c.setting, &unknown), c.channels) << c.setting;
+        EXPECT_EQ(parseTraceChannels(c.setting, &unknown), c.channels) << c.setting;
         EXPECT_EQ(unknown, c.unknown) << c.setting;
     }
 }
@@ -60,7 +60,7 @@ TEST(Trace, SettingNamesChannelsAndReportsUnknownOnes)
 // the thread, the channel and the function, and only for its channel.
 TEST(Trace, OnlyAChosenChannelEvaluatesAndWrites)
 {
-    TraceEnabled(TraceChannel::kernel); // VE_TRACE is read now, not in the middle of a case
+    traceEnabled(TraceChannel::kernel); // VE_TRACE is read now, not in the middle of a case
     const unsigned saved = g_traceChannels.load();
     int evaluated = 0;
     auto argument = [&] { return ++evaluated; };
@@ -71,14 +71,14 @@ TEST(Trace, OnlyAChosenChannelEvaluatesAndWrites)
     };
     const Case cases[] = {
         {0, 0, ""},
-        {TraceBit(TraceChannel::gdi), 0, ""},
-        {TraceBit(TraceChannel::kernel), 1, ":trace:kernel:TestBody (1, \"a\\\"b\")\n"},
+        {traceBit(TraceChannel::gdi), 0, ""},
+        {traceBit(TraceChannel::kernel), 1, ":trace:kernel:TestBody (1, \"a\\\"b\")\n"},
     };
     for (const Case& c : cases) {
         evaluated = 0;
         g_traceChannels.store(c.channels);
         testing::internal::CaptureStderr();
-        VE_TRACE(kernel, "(%d, %s)", argument(), TraceText("a\"b").c_str());
+        VE_TRACE(kernel, "(%d, %s)", argument(), traceText("a\"b").c_str());
         const std::string out = testing::internal::GetCapturedStderr();
         EXPECT_EQ(evaluated, c.evaluations) << c.channels;
         if (*c.written) {

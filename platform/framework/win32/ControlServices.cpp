@@ -9,7 +9,8 @@
 
 HRESULT COleControl::Draw(HDC hdc, const RECT& bounds)
 {
-    VE_TRACE(gdi, "(%p, %p, (%ld,%ld)-(%ld,%ld))", static_cast<void*>(this), static_cast<void*>(hdc), static_cast<long>(bounds.left),
+    VE_TRACE(gdi, "(%p, %p, (%ld,%ld)-(%ld,%ld))", static_cast<void*>(this), static_cast<void*>(hdc),
+             static_cast<long>(bounds.left),
              static_cast<long>(bounds.top), static_cast<long>(bounds.right), static_cast<long>(bounds.bottom));
     CDC dc(hdc);
     // Drawing is bounded to the rectangle, as the container asks: what

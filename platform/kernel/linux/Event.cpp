@@ -51,7 +51,7 @@ HANDLE CreateEventA(void*, BOOL bManualReset, BOOL bInitialState, LPCSTR)
 
 BOOL SetEvent(HANDLE handle)
 {
-    VE_TRACE(kernel, "(%p)", TraceHandle(handle));
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     auto event = std::dynamic_pointer_cast<EventObject>(FindKernelObject(handle));
     if (!event) return FALSE;
     event->set(true);
@@ -60,7 +60,7 @@ BOOL SetEvent(HANDLE handle)
 
 BOOL ResetEvent(HANDLE handle)
 {
-    VE_TRACE(kernel, "(%p)", TraceHandle(handle));
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     auto event = std::dynamic_pointer_cast<EventObject>(FindKernelObject(handle));
     if (!event) return FALSE;
     event->set(false);

@@ -90,7 +90,7 @@ bool known(Block* block)
 
 LPVOID GlobalLock(HGLOBAL handle)
 {
-    VE_TRACE(kernel, "(%p)", TraceHandle(handle));
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     if (!handle) return nullptr;
     Block* block = blockOf(handle);
     if (!known(block)) return nullptr;
@@ -100,7 +100,7 @@ LPVOID GlobalLock(HGLOBAL handle)
 
 BOOL GlobalUnlock(HGLOBAL handle)
 {
-    VE_TRACE(kernel, "(%p)", TraceHandle(handle));
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     if (!handle) return FALSE;
     Block* block = blockOf(handle);
     if (!known(block) || block->locks == 0) return FALSE;
@@ -109,7 +109,7 @@ BOOL GlobalUnlock(HGLOBAL handle)
 
 HGLOBAL GlobalHandle(LPCVOID pointer)
 {
-    VE_TRACE(kernel, "(%p)", TraceHandle(pointer));
+    VE_TRACE(kernel, "(%p)", traceHandle(pointer));
     auto& t = table();
     std::lock_guard lock(t.mutex);
     auto it = t.byPointer.find(pointer);
@@ -118,7 +118,7 @@ HGLOBAL GlobalHandle(LPCVOID pointer)
 
 std::size_t GlobalSize(HGLOBAL handle)
 {
-    VE_TRACE(kernel, "(%p)", TraceHandle(handle));
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     if (!handle) return 0;
     Block* block = blockOf(handle);
     return known(block) ? block->size : 0;
@@ -126,7 +126,7 @@ std::size_t GlobalSize(HGLOBAL handle)
 
 HGLOBAL GlobalFree(HGLOBAL handle)
 {
-    VE_TRACE(kernel, "(%p)", TraceHandle(handle));
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     if (!handle) return nullptr;
     Block* block = blockOf(handle);
     {
@@ -153,7 +153,7 @@ HLOCAL LocalAlloc(UINT flags, std::size_t bytes)
 
 HLOCAL LocalFree(HLOCAL block)
 {
-    VE_TRACE(kernel, "(%p)", TraceHandle(block));
+    VE_TRACE(kernel, "(%p)", traceHandle(block));
     std::free(block);
     return nullptr;
 }

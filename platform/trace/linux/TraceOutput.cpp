@@ -6,15 +6,15 @@
 
 #include <cstdlib>
 
-std::string TraceSetting()
+std::string traceSetting()
 {
     const char* value = std::getenv("VE_TRACE");
     return value ? value : "";
 }
 
-unsigned long TraceThreadId() { return static_cast<unsigned long>(syscall(SYS_gettid)); }
+unsigned long traceThreadId() { return static_cast<unsigned long>(syscall(SYS_gettid)); }
 
-void TraceWrite(const char* text, std::size_t length)
+void traceWrite(const char* text, std::size_t length)
 {
     while (length > 0) {
         const ssize_t n = ::write(2, text, length);

@@ -4,16 +4,16 @@
 
 #include "platform/win/WinTypes.h"
 
-std::string TraceSetting()
+std::string traceSetting()
 {
     char value[512];
     const DWORD n = GetEnvironmentVariableA("VE_TRACE", value, sizeof value);
     return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
 
-unsigned long TraceThreadId() { return GetCurrentThreadId(); }
+unsigned long traceThreadId() { return GetCurrentThreadId(); }
 
-void TraceWrite(const char* text, std::size_t length)
+void traceWrite(const char* text, std::size_t length)
 {
     const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
     if (err == nullptr || err == INVALID_HANDLE_VALUE) return;

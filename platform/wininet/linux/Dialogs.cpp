@@ -20,7 +20,7 @@ DWORD InternetErrorDlg(HWND parent, HINTERNET handle, DWORD error, DWORD, LPVOID
     std::string user = request->user;
     std::string password;
     const bool given = prompt && prompt(parent, request->url, user, password, request->closing);
-    VE_TRACE(wininet, "prompt answered %s: user %s, password ***", given ? "yes" : "no", TraceText(user).c_str());
+    VE_TRACE(wininet, "prompt answered %s: user %s, password ***", given ? "yes" : "no", traceText(user).c_str());
     if (!given || request->closing.load(std::memory_order_acquire)) return ERROR_CANCELLED;
     request->user = user;
     request->password = password;

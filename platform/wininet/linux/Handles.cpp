@@ -57,8 +57,8 @@ using namespace inet;
 
 HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD)
 {
-    VE_TRACE(wininet, "(%s, %lu, %s, %s)", TraceText(agent).c_str(), static_cast<unsigned long>(accessType),
-             TraceText(proxy).c_str(), TraceText(proxyBypass).c_str());
+    VE_TRACE(wininet, "(%s, %lu, %s, %s)", traceText(agent).c_str(), static_cast<unsigned long>(accessType),
+             traceText(proxy).c_str(), traceText(proxyBypass).c_str());
     Process();
     auto session = std::make_shared<Session>();
     session->agent = agent ? agent : "";

@@ -217,7 +217,8 @@ using namespace inet;
 
 HINTERNET InternetOpenUrlA(HINTERNET sessionHandle, LPCSTR url, LPCSTR, DWORD, DWORD flags, DWORD_PTR)
 {
-    VE_TRACE(wininet, "(%p, %s, flags 0x%08lx)", sessionHandle, TraceText(url).c_str(), static_cast<unsigned long>(flags));
+    VE_TRACE(wininet, "(%p, %s, flags 0x%08lx)", sessionHandle, traceText(url).c_str(),
+             static_cast<unsigned long>(flags));
     auto session = Find<Session>(sessionHandle);
     if (!session) {
         SetLastError(ERROR_INVALID_HANDLE);

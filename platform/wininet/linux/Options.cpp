@@ -32,7 +32,7 @@ BOOL InternetSetOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD len
 {
     VE_TRACE(wininet, "(%p, %lu, %s)", handle, static_cast<unsigned long>(option),
              option == INTERNET_OPTION_USERNAME && buffer
-                 ? TraceText(static_cast<const char*>(buffer), length).c_str()
+                 ? traceText(static_cast<const char*>(buffer), length).c_str()
                  : option == INTERNET_OPTION_PASSWORD ? "***" : "...");
     if (!buffer) return FailWith(ERROR_INVALID_PARAMETER);
     auto session = Find<Session>(handle);

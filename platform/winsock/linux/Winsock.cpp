@@ -82,7 +82,8 @@ SOCKET accept(SOCKET s, sockaddr* addr, int* addrlen)
 
 int send(SOCKET s, const char* buf, int len, int)
 {
-    VE_TRACE(winsock, "(0x%lx, %s, %d)", static_cast<unsigned long>(s), TraceText(buf, len > 0 ? static_cast<std::size_t>(len) : 0).c_str(), len);
+    VE_TRACE(winsock, "(0x%lx, %s, %d)", static_cast<unsigned long>(s),
+             traceText(buf, len > 0 ? static_cast<std::size_t>(len) : 0).c_str(), len);
     if (len < 0 || (!buf && len > 0)) return fail(WSAEFAULT);
     int error = 0;
     const long n = vesock::sendSome(s, buf, static_cast<std::size_t>(len), &error);
@@ -91,7 +92,8 @@ int send(SOCKET s, const char* buf, int len, int)
 
 int recv(SOCKET s, char* buf, int len, int flags)
 {
-    VE_TRACE(winsock, "(0x%lx, %p, %d, 0x%x)", static_cast<unsigned long>(s), static_cast<void*>(buf), len, static_cast<unsigned>(flags));
+    VE_TRACE(winsock, "(0x%lx, %p, %d, 0x%x)", static_cast<unsigned long>(s), static_cast<void*>(buf), len,
+             static_cast<unsigned>(flags));
     if (len < 0 || (!buf && len > 0)) return fail(WSAEFAULT);
     if (flags & ~MSG_PEEK) return fail(WSAEOPNOTSUPP);
     int error = 0;
@@ -126,7 +128,8 @@ int closesocket(SOCKET s)
 
 int ioctlsocket(SOCKET s, long cmd, ULONG* argp)
 {
-    VE_TRACE(winsock, "(0x%lx, 0x%lx, %lu)", static_cast<unsigned long>(s), static_cast<unsigned long>(cmd), argp ? static_cast<unsigned long>(*argp) : 0ul);
+    VE_TRACE(winsock, "(0x%lx, 0x%lx, %lu)", static_cast<unsigned long>(s), static_cast<unsigned long>(cmd),
+             argp ? static_cast<unsigned long>(*argp) : 0ul);
     if (cmd != FIONBIO) return fail(WSAEINVAL);
     if (!argp) return fail(WSAEFAULT);
     int error = 0;
@@ -149,7 +152,7 @@ int getsockname(SOCKET s, sockaddr* name, int* namelen)
 
 int getaddrinfo(const char* node, const char* service, const ADDRINFOA* hints, PADDRINFOA* result)
 {
-    VE_TRACE(winsock, "(%s, %s)", TraceText(node).c_str(), TraceText(service).c_str());
+    VE_TRACE(winsock, "(%s, %s)", traceText(node).c_str(), traceText(service).c_str());
     if (!result) return t_lastError = WSAEFAULT;
     *result = nullptr;
     std::vector<vesock::Resolved> list;
