@@ -31,7 +31,7 @@ bool traceEnabledSlow(TraceChannel channel);
 
 inline bool traceEnabled(TraceChannel channel)
 {
-    const unsigned word = g_traceChannels.load(std::memory_order_relaxed);
+    const unsigned word = g_traceChannels.load(std::memory_order_acquire);
     if (!(word & (traceBit(channel) | kTraceUnread))) [[likely]]
         return false;
     return traceEnabledSlow(channel);
