@@ -10,6 +10,7 @@
 #include "platform/vfw/Vfw.h"
 #include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ void CImageCtrl::OnDraw(CDC* pdc, const RECT& rcBounds, const RECT&)
     // Every paint stands for the error flags it finds, also one that keeps
     // the last picture and shows no text: the tick compares them with the
     // published flags and would otherwise only repaint, tick after tick.
-    const DWORD flags = m_pStreamClient ? m_pStreamClient->GetErrorFlags() : 0;
+    const DWORD flags = m_pStreamClient ? errorBits(m_pStreamClient->GetErrorFlags()) : 0;
     m_lShownError = static_cast<LONG>(flags);
     const BYTE* bytes = m_pStreamBuffer ? m_pStreamBuffer->GetData(SB_FRAME_BYTES) : nullptr;
     if (bytes) {
@@ -81,6 +82,8 @@ bool CImageCtrl::DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, i
         // next frame is accepted and a bad one is not decoded again.
         CImage* image = new (std::nothrow) CImage(bytes, length);
         const bool picture = image && image->GetWidth() >= 1 && image->GetHeight() >= 1;
+        VE_TRACE(stream, "frame decoded: %ld bytes, %dx%d", static_cast<long>(length), picture ? image->GetWidth() : 0,
+                 picture ? image->GetHeight() : 0);
         m_pStreamBuffer->SetFlag(SB_FRAME_READY, 0);
         if (picture) {
             delete m_pImage;

@@ -48,7 +48,7 @@ public:
     void OnDraw(CDC* pdc, const RECT& rcBounds, const RECT& rcInvalid) override;
 
     // Window message handlers, in the message map's order: the tick in
-    // control/Tick.cpp, the mouse in control/operation/MouseInput.cpp.
+    // control/Tick.cpp, the mouse in control/gestures/MouseInput.cpp.
     void OnLButtonDown(UINT nFlags, POINT point);
     void OnTimer(UINT_PTR nIDEvent);
     void OnRButtonDown(UINT nFlags, POINT point);
@@ -63,7 +63,7 @@ public:
     int InspectMotionComment(const BYTE* start, const BYTE* end);
 
 protected:
-    // control/operation/SecondaryButton.cpp: whether the physical button
+    // control/gestures/SecondaryButton.cpp: whether the physical button
     // acting as the logical right button is held now (swapped buttons
     // honoured).
     BOOL IsSecondaryButtonHeld() const;
@@ -71,24 +71,24 @@ protected:
     // new); false when a new frame gave no picture and there is none to
     // show instead.
     bool DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, int top);
-    // control/operation/FirstFrameCheck.cpp: fixes the stream's frame size
+    // control/gestures/FirstFrameCheck.cpp: fixes the stream's frame size
     // from the first frame of a connection.
     void CheckFirstFrameSize(int width, int height);
 
     // Interaction modes, from the feature bits; the cursor in
-    // control/operation/MouseInput.cpp.
+    // control/gestures/MouseInput.cpp.
     bool IsDigitalZoom() const { return (m_byFeatures & (FEATURE_DIGITAL_ZOOM | FEATURE_OPTICAL_ZOOM)) == FEATURE_DIGITAL_ZOOM; }
     bool IsOpticalZoom() const { return (m_byFeatures & (FEATURE_DIGITAL_ZOOM | FEATURE_OPTICAL_ZOOM)) == FEATURE_OPTICAL_ZOOM; }
     bool IsZoomActive() const { return IsDigitalZoom() || IsOpticalZoom(); }
     BYTE ClickBits() const { return m_byFeatures & (FEATURE_CLICK_OFF | FEATURE_CLICK_REAL | FEATURE_CLICK_EMULATE); }
     void SetZoomCursor();
 
-    // control/operation/ClickAndCenter.cpp: the click step and, on
+    // control/gestures/ClickAndCenter.cpp: the click step and, on
     // TIMER_CLICK, the send step.
     void ClickStep(POINT point);
     void SendClickRequest();
 
-    // control/operation/DigitalZoom.cpp: the digital zoom and the
+    // control/gestures/DigitalZoom.cpp: the digital zoom and the
     // resolution switch.
     double RateFromPosition(int y) const;
     void DigitalZoomStep();
@@ -96,7 +96,7 @@ protected:
     void DigitalWheelStep(short delta);
     void CheckResolution();
 
-    // control/operation/OpticalZoom.cpp: the optical zoom gestures.
+    // control/gestures/OpticalZoom.cpp: the optical zoom gestures.
     SHORT SpeedFromPosition(int y) const;
     void OpticalWheelStep(short delta);
     void OpticalZoomStep();
@@ -150,8 +150,8 @@ protected:
     HICON m_hZoomIcon = nullptr;
     HICON m_hZoomInIcon = nullptr;
     HICON m_hZoomOutIcon = nullptr;
-    int m_nMode = 0;
-    int m_nViewPhase = PHASE_NOTHING_RECEIVED;
+    InteractionMode m_nMode = MODE_HAND;
+    ViewPhase m_nViewPhase = PHASE_NOTHING_RECEIVED;
     int m_nSwitchDirection = 0;
     int m_nStreamWidth = 320;
     int m_nStreamHeight = 240;

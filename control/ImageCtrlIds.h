@@ -37,7 +37,7 @@ constexpr BYTE FEATURE_MOTION_SETTING = 0x20;
 constexpr BYTE FEATURE_OPTICAL_ZOOM = 0x40;
 
 // View phases of the picture stream.
-enum : int {
+enum class ViewPhase : int {
     PHASE_NOTHING_RECEIVED = 0,
     PHASE_STREAMING = 1,
     PHASE_SWITCH_REQUESTED = 2,
@@ -45,6 +45,15 @@ enum : int {
     PHASE_WAITING_FIRST_FRAME = 4,
     PHASE_ENDED = 5,
 };
+using enum ViewPhase;
+
+// The interaction mode last told to the page by ModeChanged: the hand
+// cursor (0) or the zoom pointer (1).
+enum class InteractionMode : int {
+    MODE_HAND = 0,
+    MODE_ZOOM = 1,
+};
+using enum InteractionMode;
 
 // Direction of the resolution switch in progress.
 enum : int {

@@ -3,6 +3,7 @@
 #include "control/ImageCtrl.h"
 #include "stream/StreamBuffer.h"
 #include "stream/StreamClient.h"
+#include "platform/trace/Trace.h"
 
 void CImageCtrl::StopStreamTimer()
 {
@@ -16,6 +17,7 @@ void CImageCtrl::ReceiveStep()
 {
     StreamBufferBlock* b = m_pStreamBuffer->GetBlock();
     if (m_bStopped) {
+        VE_TRACE(stream, "stopped");
         StopStreamTimer();
         m_pStreamClient->Close();
         m_nLabelTicks = 0;
@@ -28,6 +30,7 @@ void CImageCtrl::ReceiveStep()
     const int n = m_pStreamClient->Receive();
     if (n < 0) {
         if (m_pStreamClient->GetReceiveError() == WSAEWOULDBLOCK) return;
+        VE_TRACE(stream, "receive failed: %d", m_pStreamClient->GetReceiveError());
         EndZoomGesture();
         StopStreamTimer();
         if (!m_pImage && !b->frameReady) {
@@ -43,6 +46,7 @@ void CImageCtrl::ReceiveStep()
         return;
     }
     if (n == 0) {
+        VE_TRACE(stream, "the camera closed the stream");
         m_nViewPhase = PHASE_ENDED;
         EndZoomGesture();
         InvalidateControl(nullptr, TRUE);
@@ -66,6 +70,7 @@ void CImageCtrl::ReceiveStep()
     b->parseMode = m_pStreamBuffer->CutFrame(b->receive, b->held - b->patternLength, static_cast<BYTE>(b->parseMode),
                                              &start, &consumed, &length);
     if (start < 0) return;
+    VE_TRACE(stream, "part cut: %ld bytes at %ld", static_cast<long>(length), static_cast<long>(start));
     TapFrame(b->receive + start, length);
     if (!b->frameReady && m_pStreamBuffer->StoreFrame(b->receive + start, static_cast<DWORD>(length))) {
         if (m_byFeatures & FEATURE_MOTION_SETTING)
@@ -82,6 +87,7 @@ void CImageCtrl::DropOversizedPart(StreamBufferBlock* b)
     // without one, it began at the buffer's start when the reader was in
     // step, or it goes on from an earlier drop. Anything else is garbage.
     const LONG start = m_pStreamBuffer->LastPartStart(b->receive, b->held);
+    VE_TRACE(stream, "oversized part dropped: %lu bytes held", static_cast<unsigned long>(b->held));
     if (start >= 0) m_qwOversizeBytes = b->held - static_cast<DWORD>(start);
     else if (b->parseMode == 1) m_qwOversizeBytes = b->held;
     else if (m_qwOversizeBytes > 0) m_qwOversizeBytes += b->held;

@@ -1,7 +1,7 @@
 # The control folder's sources, which both builds compile.
 #   VE_CONTROL_SOURCES  the control: its shell, configuration, tick and
-#                       drawing, the camera operation it does from the
-#                       picture (operation/), and its resources' code
+#                       drawing, the gestures it handles on the
+#                       picture (gestures/), and its resources' code
 #   VE_MODULE_SOURCES   the in-process module: its start, entry points and
 #                       registration list; each build adds its own way of
 #                       registering the type library
@@ -17,12 +17,12 @@ set(VE_CONTROL_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ReceiveStep.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StartUp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Tick.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/operation/ClickAndCenter.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/operation/DigitalZoom.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/operation/FirstFrameCheck.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/operation/MouseInput.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/operation/OpticalZoom.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/operation/SecondaryButton.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gestures/ClickAndCenter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gestures/DigitalZoom.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gestures/FirstFrameCheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gestures/MouseInput.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gestures/OpticalZoom.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gestures/SecondaryButton.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../resources/ImageCtrlResources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../resources/Pictures.cpp
 )

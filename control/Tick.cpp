@@ -14,7 +14,7 @@ void CImageCtrl::OnTimer(UINT_PTR nIDEvent)
     if (m_bDestroying || !m_pStreamClient) return;
 
     // A new error reaches the screen first: this tick only repaints.
-    if (m_pStreamClient->GetErrorFlags() != static_cast<DWORD>(m_lShownError)) {
+    if (errorBits(m_pStreamClient->GetErrorFlags()) != static_cast<DWORD>(m_lShownError)) {
         InvalidateControl(nullptr, TRUE);
         return;
     }
@@ -80,11 +80,14 @@ void CImageCtrl::StreamStep()
         case PHASE_WAITING_RECONNECT:
             m_nViewPhase = PHASE_WAITING_FIRST_FRAME;
             break;
-        default:
+        case PHASE_ENDED:
             break;
         }
         break;
-    default:
+    case STREAM_PREFLIGHT:
+    case STREAM_CONNECTING:
+    case STREAM_FAILED:
+    case STREAM_SHUTTING_DOWN:
         break;
     }
 }
@@ -94,7 +97,7 @@ void CImageCtrl::StopStep()
     // The browser's Stop, whatever the view phase: nothing new is started
     // (no phase-0 start, no reconnect of a resolution switch). A connection
     // still being opened is left to finish and closed once it streams.
-    const LONG state = m_pStreamClient->GetState();
+    const StreamState state = m_pStreamClient->GetState();
     if (state == STREAM_PREFLIGHT || state == STREAM_CONNECTING) return;
     if (state == STREAM_STREAMING) m_pStreamClient->Close();
     m_nLabelTicks = 0;
@@ -102,5 +105,6 @@ void CImageCtrl::StopStep()
     // error published since this tick's check is still painted.
     if (m_pZoom && m_pZoom->HasPendingStop()) return;
     StopStreamTimer();
-    if (m_pStreamClient->GetErrorFlags() != static_cast<DWORD>(m_lShownError)) InvalidateControl(nullptr, TRUE);
+    if (errorBits(m_pStreamClient->GetErrorFlags()) != static_cast<DWORD>(m_lShownError))
+        InvalidateControl(nullptr, TRUE);
 }

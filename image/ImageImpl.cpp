@@ -5,7 +5,7 @@
 
 #include "image/Dib.h"
 #include "image/Palette.h"
-#include "platform/framework/MessageBox.h"
+#include "platform/framework/AfxMessageBox.h"
 
 CImageImpl::~CImageImpl()
 {

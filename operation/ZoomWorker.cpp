@@ -7,6 +7,7 @@
 
 #include "operation/ZoomController.h"
 #include "platform/kernel/Kernel.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 constexpr DWORD kPollMs = 20;
@@ -133,6 +134,7 @@ void CZoomWorker::SendCommand()
     const std::string url = CommandUrl();
     if (url.empty()) return;
     while (attempts > 0 && !owner->IsClosing()) {
+        VE_TRACE_CALL(wininet, "InternetOpenA", "(\"Zoom Control\", PRECONFIG)");
         HINTERNET internet = InternetOpenA("Zoom Control", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
         if (!internet) return;
         // The destructor sets the closing flag and then closes the handles
@@ -144,6 +146,8 @@ void CZoomWorker::SendCommand()
             CloseHandles();
             return;
         }
+        VE_TRACE_CALL(wininet, "InternetOpenUrlA", "(%p, %s, flags 0x%08lx)", internet, traceText(url).c_str(),
+                      static_cast<unsigned long>(INTERNET_FLAG_RELOAD));
         HINTERNET request = InternetOpenUrlA(internet, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);
         if (!request) {
             CloseHandles();
@@ -167,6 +171,8 @@ void CZoomWorker::SendCommand()
                 length = keep;
             }
             DWORD read = 0;
+            VE_TRACE_CALL(wininet, "InternetReadFile", "(%p, %lu)", request,
+                          static_cast<unsigned long>(sizeof reply - 1 - length));
             if (!InternetReadFile(request, reply + length, static_cast<DWORD>(sizeof reply - 1 - length), &read)) {
                 length = 0;
                 busy = false;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/kernel/Kernel.h"
+#include "platform/trace/Trace.h"
 #include "stream/StreamClient.h"
 
 namespace {
@@ -91,6 +92,8 @@ bool readCookies(const char* url, std::string& cookies)
     // Cookies may arrive between a call that gives the size and the next.
     for (int attempt = 0; attempt < 6; ++attempt) {
         DWORD size = static_cast<DWORD>(buffer.size());
+        VE_TRACE_CALL(wininet, withHttpOnly ? "InternetGetCookieExA" : "InternetGetCookieA", "(%s)",
+                      traceText(url).c_str());
         const BOOL read = withHttpOnly ? InternetGetCookieExA(url, nullptr, buffer.data(), &size,
                                                               INTERNET_COOKIE_HTTPONLY, nullptr)
                                        : InternetGetCookieA(url, "SESSIONID", buffer.data(), &size);
@@ -209,6 +212,7 @@ int CStreamClient::Prepare()
 {
     if (!m_pBlock || GetState() != STREAM_IDLE) return -1;
     if (!Locate()) return -1;
+    VE_TRACE(stream, "prepared: host %s port %ld", traceText(GetHost()).c_str(), static_cast<long>(GetPort()));
     Advance(0);
     return 0;
 }
@@ -230,7 +234,7 @@ int CStreamClient::RunPreflight()
     char dialogMutexName[128];
     std::snprintf(dialogMutexName, sizeof dialogMutexName, "%s%d", kDialogMutexText,
                   static_cast<int>(reinterpret_cast<std::intptr_t>(m_hBrowserWnd)));
-    auto errorCode = [this](DWORD flag) {
+    auto errorCode = [this](StreamError flag) {
         m_nPreflightError = static_cast<int>(GetLastError());
         m_nPreflightFlags |= flag;
     };
@@ -260,6 +264,7 @@ int CStreamClient::RunPreflight()
         }
     });
 
+    VE_TRACE_CALL(wininet, "InternetOpenA", "(%s, PRECONFIG)", traceText(kAgent).c_str());
     HINTERNET internet = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!internet) {
         errorCode(ERR_INTERNET_OPEN);
@@ -268,8 +273,12 @@ int CStreamClient::RunPreflight()
     m_hInternet.store(internet, std::memory_order_release);
     if (StopRequested()) return PREFLIGHT_FAILED;
     DWORD timeout = kPreflightReceiveTimeoutMs;
+    VE_TRACE_CALL(wininet, "InternetSetOptionA", "(%p, RECEIVE_TIMEOUT, %lu)", internet,
+                  static_cast<unsigned long>(timeout));
     InternetSetOptionA(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
 
+    VE_TRACE_CALL(wininet, "InternetOpenUrlA", "(%p, %s, flags 0x%08lx)", internet, traceText(rootUrl).c_str(),
+                  static_cast<unsigned long>(INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE));
     HINTERNET request = InternetOpenUrlA(internet, rootUrl, nullptr, 0,
                                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
     if (!request) {
@@ -279,11 +288,15 @@ int CStreamClient::RunPreflight()
     m_hRequest.store(request, std::memory_order_release);
     if (StopRequested()) return PREFLIGHT_FAILED;
     if (!m_pBlock->userName.empty() && !m_pBlock->password.empty()) {
+        VE_TRACE_CALL(wininet, "InternetSetOptionA", "(%p, USERNAME, %s)", request,
+                      traceText(m_pBlock->userName).c_str());
+        VE_TRACE_CALL(wininet, "InternetSetOptionA", "(%p, PASSWORD, ***)", request);
         InternetSetOptionA(request, INTERNET_OPTION_USERNAME, const_cast<char*>(m_pBlock->userName.c_str()),
                            static_cast<DWORD>(m_pBlock->userName.size()));
         InternetSetOptionA(request, INTERNET_OPTION_PASSWORD, const_cast<char*>(m_pBlock->password.c_str()),
                            static_cast<DWORD>(m_pBlock->password.size()));
     }
+    VE_TRACE_CALL(wininet, "HttpSendRequestA", "(%p)", request);
     if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
         errorCode(ERR_SEND_REQUEST);
         return PREFLIGHT_RETRY;
@@ -292,6 +305,7 @@ int CStreamClient::RunPreflight()
     DWORD status = 0;
     for (;;) {
         DWORD length = sizeof status;
+        VE_TRACE_CALL(wininet, "HttpQueryInfoA", "(%p, STATUS_CODE)", request);
         if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length, nullptr)) {
             errorCode(ERR_QUERY_STATUS);
             return PREFLIGHT_FAILED;
@@ -300,10 +314,13 @@ int CStreamClient::RunPreflight()
             // One password dialog at a time in one browser window.
             HANDLE dialogMutex = nullptr;
             if (!WaitForNamedMutex(dialogMutexName, &dialogMutex)) return PREFLIGHT_FAILED;
+            VE_TRACE_CALL(wininet, "InternetErrorDlg", "(%p, %p, INCORRECT_PASSWORD)", traceHandle(m_hBrowserWnd),
+                          request);
             const DWORD answer = InternetErrorDlg(m_hBrowserWnd, request, ERROR_INTERNET_INCORRECT_PASSWORD, kDialogFlags, nullptr);
             ReleaseMutex(dialogMutex);
             CloseHandle(dialogMutex);
             if (answer == ERROR_INTERNET_FORCE_RETRY) {
+                VE_TRACE_CALL(wininet, "HttpSendRequestA", "(%p)", request);
                 if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
                     errorCode(ERR_SEND_REQUEST);
                     return PREFLIGHT_RETRY;
@@ -323,11 +340,13 @@ int CStreamClient::RunPreflight()
 
     INTERNET_DIAGNOSTIC_SOCKET_INFO info{};
     DWORD infoLength = sizeof info;
+    VE_TRACE_CALL(wininet, "InternetQueryOptionA", "(%p, DIAGNOSTIC_SOCKET_INFO)", request);
     if (!InternetQueryOptionA(request, INTERNET_OPTION_DIAGNOSTIC_SOCKET_INFO, &info, &infoLength)) {
         errorCode(ERR_SOCKET_INFO);
     } else if (info.Flags == IDSI_FLAG_PROXY) {
         unsigned char address[sizeof(sockaddr_in6)] = {};
         int addressLength = sizeof address;
+        VE_TRACE_CALL(winsock, "getpeername", "(0x%lx)", static_cast<unsigned long>(info.Socket));
         if (getpeername(info.Socket, reinterpret_cast<sockaddr*>(address), &addressLength) != 0) {
             m_nPreflightError = WSAGetLastError();
             m_nPreflightFlags |= ERR_PROXY_ADDRESS;
@@ -344,6 +363,7 @@ int CStreamClient::RunPreflight()
     char text[STREAM_MAX_CREDENTIALS + 1];
     DWORD textLength = sizeof text;
     m_bCredentialsTooLong = false;
+    VE_TRACE_CALL(wininet, "InternetQueryOptionA", "(%p, USERNAME and PASSWORD)", request);
     if (InternetQueryOptionA(request, INTERNET_OPTION_USERNAME, text, &textLength)) {
         text[sizeof text - 1] = '\0';
         m_pBlock->userName = text;

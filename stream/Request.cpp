@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/kernel/Kernel.h"
+#include "platform/trace/Trace.h"
 #include "stream/ResponseHead.h"
 #include "stream/StreamClient.h"
 
@@ -104,6 +105,9 @@ void CStreamClient::SendRequest()
     }
     size_t sent = 0;
     while (sent < request.size()) {
+        VE_TRACE_CALL(winsock, "send", "(0x%lx, %s, %lu)", static_cast<unsigned long>(GetSocket()),
+                      traceText(request.data() + sent, request.size() - sent).c_str(),
+                      static_cast<unsigned long>(request.size() - sent));
         const int n = send(GetSocket(), request.data() + sent, static_cast<int>(request.size() - sent), 0);
         if (n <= 0) {
             const int error = WSAGetLastError();
@@ -156,6 +160,7 @@ int CStreamClient::ReadResponseHead(SOCKET s)
             ok = false;
             break;
         }
+        VE_TRACE_CALL(winsock, "recv", "(0x%lx, %d, MSG_PEEK)", static_cast<unsigned long>(s), room);
         const int n = recv(s, block, room, MSG_PEEK);
         ++m_nHeadReads;
         if (n <= 0) {
@@ -166,6 +171,8 @@ int CStreamClient::ReadResponseHead(SOCKET s)
         std::size_t used = parser.Feed(block, static_cast<std::size_t>(n));
         total += used;
         while (used > 0) {
+            VE_TRACE_CALL(winsock, "recv", "(0x%lx, %lu, 0)", static_cast<unsigned long>(s),
+                          static_cast<unsigned long>(used));
             const int taken = recv(s, block, static_cast<int>(used), 0);
             ++m_nHeadReads;
             if (taken <= 0) {

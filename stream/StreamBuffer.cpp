@@ -40,13 +40,13 @@ int CStreamBuffer::Reset()
     return 0;
 }
 
-BYTE* CStreamBuffer::GetData(BYTE code)
+BYTE* CStreamBuffer::GetData(StreamBufferCode code)
 {
     if (!m_pBlock || code != SB_FRAME_BYTES) return nullptr;
     return m_pBlock->frameBytes;
 }
 
-LONG CStreamBuffer::GetNumber(BYTE code)
+LONG CStreamBuffer::GetNumber(StreamBufferCode code)
 {
     if (!m_pBlock) return -1;
     switch (code) {
@@ -59,7 +59,7 @@ LONG CStreamBuffer::GetNumber(BYTE code)
     }
 }
 
-BYTE CStreamBuffer::GetFlag(BYTE code)
+BYTE CStreamBuffer::GetFlag(StreamBufferCode code)
 {
     if (!m_pBlock) return 0;
     switch (code) {
@@ -72,12 +72,12 @@ BYTE CStreamBuffer::GetFlag(BYTE code)
     }
 }
 
-void CStreamBuffer::SetFlag(BYTE code, BYTE value)
+void CStreamBuffer::SetFlag(StreamBufferCode code, BYTE value)
 {
     if (m_pBlock && code == SB_FRAME_READY) m_pBlock->frameReady = value;
 }
 
-void CStreamBuffer::SetText(BYTE code, const std::string& text)
+void CStreamBuffer::SetText(StreamBufferCode code, const std::string& text)
 {
     if (!m_pBlock) return;
     switch (code) {

@@ -12,7 +12,7 @@ constexpr DWORD STREAM_RECEIVE_SIZE = 512000;
 constexpr DWORD STREAM_PATTERN_SIZE = 100;
 
 // Codes of the block's get and set operations.
-enum : BYTE {
+enum class StreamBufferCode : BYTE {
     SB_PATH = 0,
     SB_FRAME_LENGTH = 2,
     SB_FRAME_BYTES = 5,
@@ -24,6 +24,7 @@ enum : BYTE {
     SB_SPARE_TEXT = 17,
     SB_CREDENTIALS_OR_CLEAR = 18,
 };
+using enum StreamBufferCode;
 
 struct StreamBufferBlock {
     BYTE* frameBytes = nullptr;
@@ -61,11 +62,11 @@ public:
     void InitBuffer();
     // Empties the receive buffer and the frame length; 0, or -1 without a block.
     int Reset();
-    BYTE* GetData(BYTE code);
-    LONG GetNumber(BYTE code);
-    BYTE GetFlag(BYTE code);
-    void SetFlag(BYTE code, BYTE value);
-    void SetText(BYTE code, const std::string& text);
+    BYTE* GetData(StreamBufferCode code);
+    LONG GetNumber(StreamBufferCode code);
+    BYTE GetFlag(StreamBufferCode code);
+    void SetFlag(StreamBufferCode code, BYTE value);
+    void SetText(StreamBufferCode code, const std::string& text);
 
     // The boundary scan over the receive buffer: count is the number of held
     // bytes less the pattern length, mode the parse mode. Gives the frame's

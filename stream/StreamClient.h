@@ -13,7 +13,8 @@
 #include "platform/winsock/Winsock.h"
 #include "stream/StreamBuffer.h"
 
-enum : LONG {
+// States of the connection object.
+enum class StreamState : LONG {
     STREAM_IDLE = 1,
     STREAM_PREFLIGHT = 2,
     STREAM_CONNECTING = 3,
@@ -21,9 +22,12 @@ enum : LONG {
     STREAM_FAILED = 5,
     STREAM_SHUTTING_DOWN = 6,
 };
+using enum StreamState;
 
-// Error flags published for the status text.
-enum : DWORD {
+// Error flags published for the status text, combined with | and & and
+// shown to the user as their number (errorBits).
+enum class StreamError : DWORD {
+    ERR_NONE = 0,
     ERR_NO_HOST_PREFIX = 0x1,
     ERR_INTERNET_OPEN = 0x2,
     ERR_OPEN_URL = 0x4,
@@ -41,6 +45,11 @@ enum : DWORD {
     ERR_PREFLIGHT_STATUS = 0x8000,
     ERR_NON_BLOCKING = 0x10000,
 };
+using enum StreamError;
+constexpr DWORD errorBits(StreamError flags) { return static_cast<DWORD>(flags); }
+constexpr StreamError operator|(StreamError a, StreamError b) { return StreamError(errorBits(a) | errorBits(b)); }
+constexpr StreamError operator&(StreamError a, StreamError b) { return StreamError(errorBits(a) & errorBits(b)); }
+constexpr StreamError& operator|=(StreamError& a, StreamError b) { return a = a | b; }
 
 // Results of the preflight.
 enum : int {
@@ -84,8 +93,8 @@ public:
     // can be found. The control's thread, state 1.
     bool Locate();
 
-    LONG GetState() const { return m_nState.load(std::memory_order_acquire); }
-    DWORD GetErrorFlags() const { return m_dwErrorFlags.load(std::memory_order_acquire); }
+    StreamState GetState() const { return m_nState.load(std::memory_order_acquire); }
+    StreamError GetErrorFlags() const { return StreamError(m_dwErrorFlags.load(std::memory_order_acquire)); }
     DWORD GetErrorCode() const { return m_dwErrorCode.load(std::memory_order_acquire); }
     const char* GetHost() const;
     LONG GetPort() const;
@@ -103,11 +112,11 @@ public:
     // Publishing, for the worker and for tests that play its part. The code
     // is stored before the flags, so a reader that sees new flags also sees
     // their code.
-    void PublishState(LONG state) { m_nState.store(state, std::memory_order_release); }
-    void PublishError(DWORD flags, DWORD code)
+    void PublishState(StreamState state) { m_nState.store(state, std::memory_order_release); }
+    void PublishError(StreamError flags, DWORD code)
     {
         m_dwErrorCode.store(code, std::memory_order_release);
-        m_dwErrorFlags.store(flags, std::memory_order_release);
+        m_dwErrorFlags.store(errorBits(flags), std::memory_order_release);
     }
 
     // Steps of the worker, open to tests.
@@ -146,7 +155,7 @@ private:
     int Step();
     int Advance(int result);
     void Fail();
-    void AddErrorFlags(DWORD flags, DWORD code);
+    void AddErrorFlags(StreamError flags, DWORD code);
     void CloseInternetHandles();
     void CloseSocketOnce();
     // Takes the named mutex, polling while another holds it; false when a
@@ -162,7 +171,7 @@ private:
     StreamBufferBlock* m_pBlock;
     CStreamBuffer* m_pBuffer;
     int m_nPreflightError = 0;
-    DWORD m_nPreflightFlags = 0;
+    StreamError m_nPreflightFlags = ERR_NONE;
     HWND m_hBrowserWnd = nullptr;
     HANDLE m_hPreflightMutex = nullptr;
     HANDLE m_hThread = nullptr;
@@ -172,7 +181,7 @@ private:
     // The proxy's address as a preflight saw it (IPv4 or IPv6 layout).
     unsigned char* m_pProxyAddress = nullptr;
     int m_nProxyAddressLength = 0;
-    std::atomic<LONG> m_nState{STREAM_IDLE};
+    std::atomic<StreamState> m_nState{STREAM_IDLE};
     char m_szCookie[STREAM_COOKIE_SIZE] = {};
     // Set when the request or its credentials do not fit their buffers:
     // nothing is sent and the connection fails as a status failure.

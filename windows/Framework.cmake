@@ -16,7 +16,7 @@ add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/framework/PropExchange.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/PropertyStream.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/ViewObject.cpp
-  ${PROJECT_SOURCE_DIR}/platform/framework/WinMessageBox.cpp
+  ${PROJECT_SOURCE_DIR}/platform/framework/win32/AfxMessageBox.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/ControlServices.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/ControlWindow.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/DataObject.cpp
@@ -24,7 +24,7 @@ add_library(veframework STATIC
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/Storage.cpp
   ${PROJECT_SOURCE_DIR}/platform/framework/win32/TypeLibrary.cpp
 )
-target_link_libraries(veframework PUBLIC ve_root oleaut32 ole32 uuid user32 gdi32 PRIVATE ve_warnings)
+target_link_libraries(veframework PUBLIC ve_root vetrace oleaut32 ole32 uuid user32 gdi32 PRIVATE ve_warnings)
 
 # The framework's conformance tests under Wine: a small control in a small
 # container. The program carries a small type library (compiled by widl)

@@ -14,6 +14,7 @@
 #include "platform/kernel/MessageBox.h"
 #include "platform/window/StringResources.h"
 #include "platform/winsock/Winsock.h"
+#include "platform/trace/Trace.h"
 #include "resources/ImageCtrlResources.h"
 
 // The entry points: on Windows the module definition file exports them by
@@ -121,6 +122,7 @@ ClassFactory g_pageFactory(&makePage);
 bool startModule()
 {
     WSADATA data;
+    VE_TRACE_CALL(winsock, "WSAStartup", "(0x0202)");
     if (WSAStartup(0x0202, &data) != 0) {
         char text[256] = "";
         LoadStringA(g_module, IDS_SOCKETS_INIT_FAILED, text, sizeof text);

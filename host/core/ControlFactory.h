@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 
 // classText: "{...}", the identifier without braces (as "clsid:" gives
 // it), or a ProgID.

@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "host/core/page/ViewerPage.h"
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 
 class EventSink final : public IDispatch {
 public:

@@ -12,7 +12,7 @@
 
 #include "platform/com/Dispatch.h"
 #include "platform/com/OleCommandTarget.h"
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 #include "platform/com/Variant.h"
 
 extern const IID IID_IWebBrowser;

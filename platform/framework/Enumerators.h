@@ -6,7 +6,7 @@
 #pragma once
 
 #include "platform/com/ComCreation.h"
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 
 #include <atomic>
 #include <new>

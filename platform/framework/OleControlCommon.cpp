@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/framework/OleControl.h"
+#include "platform/trace/Trace.h"
 
 void COleControl::DoPropExchange(CPropExchange* pPX)
 {
@@ -98,6 +99,9 @@ void COleControl::InternalSetReadyState(LONG lNewState)
 
 LRESULT COleControl::handleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    VE_TRACE(window, "(%p, 0x%04x, 0x%lx, 0x%lx)", static_cast<void*>(this), message,
+             static_cast<unsigned long>(wParam),
+             static_cast<unsigned long>(lParam));
     const UINT savedMessage = m_currentMessage;
     const WPARAM savedWParam = m_currentWParam;
     const LPARAM savedLParam = m_currentLParam;

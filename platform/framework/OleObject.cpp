@@ -7,6 +7,7 @@
 #include "platform/com/ComCreation.h"
 #include "platform/framework/Enumerators.h"
 #include "platform/framework/OleControl.h"
+#include "platform/trace/Trace.h"
 
 VE_FORWARD_IUNKNOWN(COleControl, XOleObject)
 VE_FORWARD_IUNKNOWN(COleControl, XSpecifyPropertyPages)
@@ -16,6 +17,7 @@ VE_FORWARD_IUNKNOWN(COleControl, XRunnableObject)
 
 HRESULT COleControl::SetClientSite(IOleClientSite* pClientSite)
 {
+    VE_TRACE(com, "(%p, site %p)", static_cast<void*>(this), static_cast<void*>(pClientSite));
     // A site that goes away takes the activation with it.
     if (m_bInPlaceActive && pClientSite != m_pClientSite) InPlaceDeactivate();
     if (pClientSite) pClientSite->AddRef();
@@ -45,6 +47,7 @@ BOOL COleControl::OnProperties()
 
 HRESULT COleControl::DoVerb(LONG iVerb, HWND)
 {
+    VE_TRACE(com, "(%p, verb %ld)", static_cast<void*>(this), static_cast<long>(iVerb));
     switch (iVerb) {
     case OLEIVERB_PRIMARY:
     case OLEIVERB_SHOW:
@@ -97,6 +100,7 @@ HRESULT COleControl::EnumVerbs(IEnumOLEVERB** ppEnum)
 // The container places the control.
 HRESULT COleControl::SetObjectRects(LPCRECT pos, LPCRECT)
 {
+    VE_TRACE(com, "(%p, %p)", static_cast<void*>(this), static_cast<const void*>(pos));
     if (!pos) return E_POINTER;
     m_rcPos = *pos;
     m_cx = pos->right - pos->left;

@@ -7,6 +7,7 @@
 
 #include "platform/framework/OleControl.h"
 #include "platform/framework/PropertyStream.h"
+#include "platform/trace/Trace.h"
 
 VE_FORWARD_IUNKNOWN(COleControl, XPersistPropertyBag)
 VE_FORWARD_IUNKNOWN(COleControl, XPersistStreamInit)
@@ -41,6 +42,7 @@ private:
 
 HRESULT COleControl::Load(IPropertyBag* bag)
 {
+    VE_TRACE(com, "(%p, bag %p)", static_cast<void*>(this), static_cast<void*>(bag));
     if (!bag) return E_POINTER;
     CPropbagLoadExchange px(bag);
     DoPropExchange(&px);
@@ -50,6 +52,7 @@ HRESULT COleControl::Load(IPropertyBag* bag)
 
 HRESULT COleControl::Save(IPropertyBag* bag)
 {
+    VE_TRACE(com, "(%p, bag %p)", static_cast<void*>(this), static_cast<void*>(bag));
     if (!bag) return E_POINTER;
     CPropbagSaveExchange px(bag);
     DoPropExchange(&px);
@@ -73,6 +76,7 @@ HRESULT COleControl::SaveStream(std::string& bytes)
 
 HRESULT COleControl::LoadStream(IStream* stream)
 {
+    VE_TRACE(com, "(%p, stream %p)", static_cast<void*>(this), static_cast<void*>(stream));
     if (!stream) return E_POINTER;
     StreamSource source(stream);
     return LoadStream(source);
@@ -80,6 +84,7 @@ HRESULT COleControl::LoadStream(IStream* stream)
 
 HRESULT COleControl::SaveStream(IStream* stream)
 {
+    VE_TRACE(com, "(%p, stream %p)", static_cast<void*>(this), static_cast<void*>(stream));
     if (!stream) return E_POINTER;
     std::string bytes;
     HRESULT hr = SaveStream(bytes);

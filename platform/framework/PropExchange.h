@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 #include "platform/com/Variant.h"
 
 class CPropExchange {

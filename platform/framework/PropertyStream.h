@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 #include "platform/com/Variant.h"
 
 // Bounds on what a stream may hold. The writer keeps to them too, so that

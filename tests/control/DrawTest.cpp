@@ -54,7 +54,7 @@ TEST_F(Drawing, ConnectingBeforeAnyFrame)
 
 TEST_F(Drawing, ErrorTextWrapsInsideTheControl)
 {
-    c.ctrl()->m_pStreamClient->PublishError(0x4000, 0);
+    c.ctrl()->m_pStreamClient->PublishError(ERR_STATUS, 0);
     const auto texts = c.paint();
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, " Error Code(4000 / 0)\n");
@@ -271,7 +271,7 @@ TEST_F(Drawing, PaintedControlAsPng)
 TEST(FirstFrameCheck, PhaseRulesAfterASwitch)
 {
     struct Case {
-        int phase;
+        ViewPhase phase;
         int direction;
         int streamWidth;
         int frameWidth;
@@ -295,8 +295,10 @@ TEST(FirstFrameCheck, PhaseRulesAfterASwitch)
         c.ctrl()->m_nStreamWidth = k.streamWidth;
         c.putFrame(MakeSolidJpeg(k.frameWidth, k.frameWidth * 3 / 4, {9, 9, 9}));
         c.paint();
-        EXPECT_EQ(c.ctrl()->m_nStreamWidth, k.expectWidth) << k.phase << "/" << k.direction << "/" << k.frameWidth;
-        EXPECT_EQ(c.ctrl()->m_bResolutionSwitch, k.expectArmed) << k.phase << "/" << k.direction << "/" << k.frameWidth;
+        EXPECT_EQ(c.ctrl()->m_nStreamWidth, k.expectWidth) << static_cast<int>(k.phase) << "/" << k.direction << "/"
+            << k.frameWidth;
+        EXPECT_EQ(c.ctrl()->m_bResolutionSwitch, k.expectArmed) << static_cast<int>(k.phase) << "/" << k.direction
+            << "/" << k.frameWidth;
         EXPECT_EQ(c.ctrl()->m_nViewPhase, PHASE_STREAMING);
     }
 }

@@ -42,7 +42,7 @@ TEST_F(Tick, NoTickArrivesBeforeItsPeriod)
 TEST_F(Tick, ChangedErrorFlagsOnlyRepaint)
 {
     c.ctrl()->m_nLabelTicks = 10;
-    client().PublishError(0x4000, 0);
+    client().PublishError(ERR_STATUS, 0);
     const int before = c.site().invalidations;
     c.clock().advanceMs(TIMER_TICK_PERIOD_MS);
     MSG msg;
@@ -72,7 +72,7 @@ TEST_F(Tick, AnErrorAfterAPictureKeepsThePictureAndTheTickGoesOn)
     client().PublishState(STREAM_FAILED);
     c.ctrl()->m_nViewPhase = PHASE_WAITING_FIRST_FRAME;
     c.ctrl()->m_nLabelTicks = 10;
-    client().PublishError(0x4000, 0);
+    client().PublishError(ERR_STATUS, 0);
     const int paints = c.paints();
     tick(); // only repaints (the container paints what was invalidated)
     EXPECT_EQ(c.ctrl()->m_nLabelTicks, 10);
@@ -88,7 +88,7 @@ TEST_F(Tick, AnErrorAfterAPictureKeepsThePictureAndTheTickGoesOn)
 
 TEST_F(Tick, ChangedErrorFlagsSkipTheClickTimerToo)
 {
-    client().PublishError(0x1000, 11001);
+    client().PublishError(ERR_RESOLVE, 11001);
     const int before = c.site().invalidations;
     SendMessageA(c.hwnd(), WM_TIMER, TIMER_CLICK, 0);
     EXPECT_EQ(c.site().invalidations, before + 1);
@@ -105,7 +105,7 @@ TEST_F(Tick, StatusTextBeforeAnyFrame)
 
 TEST_F(Tick, ErrorTextShowsFlagsInHexAndCodeInDecimal)
 {
-    client().PublishError(0x2000, 10061);
+    client().PublishError(ERR_CONNECT, 10061);
     const auto texts = c.paint();
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, " Error Code(2000 / 10061)\n");
@@ -184,7 +184,7 @@ TEST_F(Tick, NothingHappensOnceTheControlIsBeingDestroyed)
 {
     c.ctrl()->m_bDestroying = TRUE;
     c.ctrl()->m_nLabelTicks = 5;
-    client().PublishError(0x4000, 0);
+    client().PublishError(ERR_STATUS, 0);
     const int before = c.site().invalidations;
     c.advance(5 * TIMER_TICK_PERIOD_MS);
     EXPECT_EQ(magEvents(), 0);
@@ -210,15 +210,16 @@ TEST(TickStop, StopDuringAResolutionSwitchLeavesTheConnectionClosed)
     // Each case: the view phase and stream state when Stop comes. The page
     // names a camera, so a new preparation would leave the idle state.
     const struct {
-        int phase;
-        LONG state;
+        ViewPhase phase;
+        StreamState state;
     } cases[] = {
         {PHASE_SWITCH_REQUESTED, STREAM_STREAMING}, // the old connection still open
         {PHASE_WAITING_RECONNECT, STREAM_IDLE},     // closed, not yet prepared again
         {PHASE_WAITING_RECONNECT, STREAM_STREAMING}, // the new connection open
     };
     for (const auto& k : cases) {
-        SCOPED_TRACE(testing::Message() << "phase " << k.phase << " state " << k.state);
+        SCOPED_TRACE(testing::Message() << "phase " << static_cast<int>(k.phase) << " state "
+            << static_cast<LONG>(k.state));
         TestContainer c;
         c.browser().locationUrl = "http://127.0.0.1:9/ImageViewer?Resolution=320x240";
         c.embed({{"ImagePath", "?Resolution=320x240"}});

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/core/ControlPolicy.h"
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 
 namespace {
 

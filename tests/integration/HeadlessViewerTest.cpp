@@ -2,6 +2,7 @@
 // module, and the viewer reports frames, events and failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -549,6 +551,63 @@ TEST(HeadlessViewer, RecordsTheCamerasOwnFramesIntoMatroska)
 
     // ffprobe reads it without a word (and is there: scripts/setup installs it).
     EXPECT_EQ(std::system(("test -z \"$(ffprobe -v error '" + file + "' 2>&1 || echo failed)\"").c_str()), 0);
+}
+
+// VE_TRACE chooses the channels traced: each chosen one writes its lines
+// ("TTTT:trace:CHANNEL:Function args") to standard error, no other does,
+// an unknown name is named once, and without it nothing is traced. No
+// password reaches a trace line, neither as given nor in the request's
+// Authorization header (its Base64 form).
+TEST(HeadlessViewer, TraceWritesTheChosenChannelsAndNoPassword)
+{
+    Camsim cam({"--user", "admin:secret", "--fps", "20"});
+    struct Case {
+        const char* setting; // null: unset
+        std::vector<std::string> traced;
+        std::vector<std::string> silent;
+        bool warns;
+    };
+    // Each step of the stream, in the order it happens.
+    const std::vector<std::string> streamSteps = {"preflight", "connecting to \"127.0.0.1\"", "head read: status 200",
+                                                  "streaming", "part cut:", "frame decoded:"};
+    const Case cases[] = {
+        {nullptr, {}, {"stream", "wininet", "winsock", "com", "kernel"}, false},
+        {"stream,wininet", {"stream", "wininet"}, {"winsock", "com", "kernel", "registry", "window", "gdi"}, false},
+        {"winsock, nosuch", {"winsock"}, {"stream", "wininet", "com"}, true},
+        {"all", {"stream", "wininet", "winsock", "com", "window"}, {}, false},
+    };
+    const std::regex traceLine("^[0-9a-f]{4,}:trace:[a-z]+:[A-Za-z_]+ .*");
+    for (const Case& c : cases) {
+        if (c.setting) setenv("VE_TRACE", c.setting, 1);
+        else unsetenv("VE_TRACE");
+        const ViewerRun run = RunCamview(
+            "--headless '" + cam.url("/ImageViewer") + "' --user admin:secret --frames 2 --duration 5", TempRegistry());
+        unsetenv("VE_TRACE");
+        const std::string name = c.setting ? c.setting : "(unset)";
+        EXPECT_EQ(run.exitCode, 0) << name << "\n" << run.output;
+        for (const std::string& channel : c.traced)
+            EXPECT_FALSE(LinesWith(run.output, ":trace:" + channel + ":").empty()) << name << ": no " << channel;
+        for (const std::string& channel : c.silent)
+            EXPECT_TRUE(LinesWith(run.output, ":trace:" + channel + ":").empty()) << name << ": " << channel
+                << " traced";
+        for (const std::string& line : LinesWith(run.output, ":trace:"))
+            EXPECT_TRUE(std::regex_match(line, traceLine)) << name << ": " << line;
+        if (std::find(c.traced.begin(), c.traced.end(), "stream") != c.traced.end()) {
+            std::size_t at = 0;
+            for (const std::string& step : streamSteps) {
+                at = run.output.find(":trace:stream:", at);
+                at = at == std::string::npos ? at : run.output.find(step, at);
+                EXPECT_NE(at, std::string::npos) << name << ": no stream step \"" << step << "\" after the one before";
+                if (at == std::string::npos) break;
+            }
+        }
+        if (!c.setting) {
+            EXPECT_TRUE(LinesWith(run.output, ":trace:").empty()) << run.output;
+        }
+        EXPECT_EQ(LinesWith(run.output, "VE_TRACE: no such channel").size(), c.warns ? 1u : 0u) << name;
+        EXPECT_EQ(run.output.find("secret"), std::string::npos) << name;
+        EXPECT_EQ(run.output.find("YWRtaW46c2VjcmV0"), std::string::npos) << name; // admin:secret in Base64
+    }
 }
 
 TEST(HeadlessViewer, ThePictureIsScaledToThePagesSize)

@@ -118,7 +118,7 @@ TEST_F(Integration, PartsClosedAtOnceByTheNextBoundaryAreEachDrawnOnce)
         30s));
     for (const auto& [number, times] : decoded) EXPECT_EQ(times, 1) << "frame " << number;
     EXPECT_EQ(decoded.size(), static_cast<size_t>(kFrames));
-    EXPECT_EQ(client(c).GetErrorFlags(), 0u);
+    EXPECT_EQ(client(c).GetErrorFlags(), ERR_NONE);
 }
 
 TEST_F(Integration, PasswordPromptCredentialsReachTheStreamRequest)
@@ -165,7 +165,8 @@ TEST_F(Integration, LongPromptCredentialsReachTheStreamRequestWholeOrNotAtAll)
         TestContainer c;
         embedOn(c, cam);
         if (k.streams) {
-            ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; })) << client(c).GetErrorFlags();
+            ASSERT_TRUE(runUntil(c, [&] { return c.ctrl()->m_pImage != nullptr; }))
+                << errorBits(client(c).GetErrorFlags());
             const std::string plain = k.user + ":" + k.password;
             std::string encoded(plain.size() / 3 * 4 + 8, '\0');
             encoded.resize(static_cast<size_t>(CStreamClient::Base64Encode(

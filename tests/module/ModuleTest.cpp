@@ -13,7 +13,7 @@
 #include "control/ImageCtrlIds.h"
 #include "control/ImagePropPage.h"
 #include "platform/com/ComCreation.h"
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 #include "platform/kernel/Library.h"
 #include "platform/registry/linux/StandInRegistry.h"
 #include "tests/module/RegistrationEntries.h"

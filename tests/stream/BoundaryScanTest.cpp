@@ -260,9 +260,9 @@ TEST(StreamBufferCodes, GetAndSetByCode)
     CStreamBuffer buffer;
     buffer.InitBuffer();
     EXPECT_EQ(buffer.GetNumber(SB_FRAME_LENGTH), 0);
-    EXPECT_EQ(buffer.GetNumber(99), -1);
+    EXPECT_EQ(buffer.GetNumber(StreamBufferCode(99)), -1);
     EXPECT_EQ(buffer.GetData(SB_FRAME_BYTES), nullptr);
-    EXPECT_EQ(buffer.GetData(4), nullptr);
+    EXPECT_EQ(buffer.GetData(StreamBufferCode(4)), nullptr);
     buffer.SetFlag(SB_FRAME_READY, 1);
     EXPECT_EQ(buffer.GetFlag(SB_FRAME_READY), 1);
     buffer.SetFlag(SB_NO_CACHE, 1);

@@ -146,7 +146,8 @@ protected:
     // What the control shows once its connection has failed.
     static std::string shownAfterFailure(TestContainer& c)
     {
-        EXPECT_TRUE(c.runUntil([&] { return client(c).GetState() == STREAM_FAILED; })) << client(c).GetState();
+        EXPECT_TRUE(c.runUntil([&] { return client(c).GetState() == STREAM_FAILED; }))
+            << static_cast<LONG>(client(c).GetState());
         c.advance(TIMER_TICK_PERIOD_MS);
         const auto texts = c.paint();
         return texts.empty() ? std::string() : texts[0].text;
@@ -240,7 +241,7 @@ TEST_F(Worker, AFailedConnectionClosesItsSocket)
         SCOPED_TRACE(answer);
         LoopbackListener l;
         aimAt(l.port());
-        client.PublishError(0, 0);
+        client.PublishError(ERR_NONE, 0);
         client.PublishState(STREAM_CONNECTING);
         const SOCKET s = l.acceptOne();
         readHead(s);

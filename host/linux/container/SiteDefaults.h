@@ -6,7 +6,7 @@
 // does.
 #pragma once
 
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 
 template <typename InPlaceSite>
 class SiteDefaults : public IOleClientSite, public InPlaceSite, public IOleControlSite {

@@ -21,7 +21,7 @@
 #include "host/core/page/ViewerPage.h"
 #include "host/linux/container/HostSite.h"
 #include "platform/com/ComPtr.h"
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 #include "platform/gdi/linux/StandInGdi.h"
 #include "platform/window/linux/StandInWindow.h"
 

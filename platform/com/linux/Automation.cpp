@@ -8,9 +8,11 @@
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
 #include "platform/com/linux/StandInCom.h"
+#include "platform/trace/Trace.h"
 
 BSTR SysAllocStringLen(LPCOLESTR text, UINT length)
 {
+    VE_TRACE(com, "(%p, 0x%lx)", traceHandle(text), static_cast<unsigned long>(length));
     if (length > (std::numeric_limits<UINT>::max() - 8) / sizeof(OLECHAR)) return nullptr;
     const size_t bytes = static_cast<size_t>(length) * sizeof(OLECHAR);
     auto* block = static_cast<unsigned char*>(std::malloc(sizeof(std::uint32_t) + bytes + sizeof(OLECHAR)));
@@ -28,6 +30,7 @@ BSTR SysAllocStringLen(LPCOLESTR text, UINT length)
 
 BSTR SysAllocString(LPCOLESTR text)
 {
+    VE_TRACE(com, "(%p)", traceHandle(text));
     if (!text) return nullptr;
     UINT n = 0;
     while (text[n]) ++n;
@@ -36,6 +39,7 @@ BSTR SysAllocString(LPCOLESTR text)
 
 void SysFreeString(BSTR bstr)
 {
+    VE_TRACE(com, "(%p)", traceHandle(bstr));
     if (bstr) std::free(reinterpret_cast<unsigned char*>(bstr) - sizeof(std::uint32_t));
 }
 
@@ -120,12 +124,14 @@ std::string standin::Utf16ToUtf8(std::u16string_view s)
 
 void VariantInit(VARIANT* v)
 {
+    VE_TRACE(com, "(%p)", traceHandle(v));
     std::memset(v, 0, sizeof *v);
     v->vt = VT_EMPTY;
 }
 
 HRESULT VariantClear(VARIANT* v)
 {
+    VE_TRACE(com, "(%p)", traceHandle(v));
     if (!v) return E_INVALIDARG;
     if (v->vt == VT_BSTR)
         SysFreeString(v->bstrVal);
@@ -137,6 +143,7 @@ HRESULT VariantClear(VARIANT* v)
 
 HRESULT VariantCopy(VARIANT* dest, const VARIANT* src)
 {
+    VE_TRACE(com, "(%p, %p)", traceHandle(dest), traceHandle(src));
     if (!dest || !src) return E_INVALIDARG;
     if (dest == src) return S_OK;
     VariantClear(dest);

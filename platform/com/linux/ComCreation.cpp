@@ -6,6 +6,8 @@
 #include "platform/com/linux/StandInCom.h"
 #include "platform/kernel/Library.h"
 #include "platform/registry/Registry.h"
+#include "platform/com/Guid.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -30,6 +32,7 @@ using GetClassObjectFn = HRESULT (*)(REFCLSID, REFIID, void**);
 
 HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid)
 {
+    VE_TRACE(com, "(%p, %p)", traceHandle(progId), traceHandle(clsid));
     if (!progId || !clsid) return E_INVALIDARG;
     const auto guid = GuidFromString(readDefault(standin::Utf16ToUtf8(progId) + "\\CLSID"));
     if (!guid) return CO_E_CLASSSTRING;
@@ -39,6 +42,7 @@ HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid)
 
 HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid)
 {
+    VE_TRACE(com, "(%p, %p)", traceHandle(text), traceHandle(clsid));
     if (!text || !clsid) return E_INVALIDARG;
     if (const auto guid = GuidFromString(standin::Utf16ToUtf8(text))) {
         *clsid = *guid;
@@ -49,6 +53,8 @@ HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid)
 
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void** ppv)
 {
+    VE_TRACE(com, "(%s, 0x%lx, %s, %p)", GuidToString(clsid).c_str(), static_cast<unsigned long>(context),
+             GuidToString(riid).c_str(), traceHandle(ppv));
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (!(context & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
@@ -64,6 +70,8 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void
 
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid, void** ppv)
 {
+    VE_TRACE(com, "(%s, %p, 0x%lx, %s, %p)", GuidToString(clsid).c_str(), traceHandle(outer),
+             static_cast<unsigned long>(context), GuidToString(riid).c_str(), traceHandle(ppv));
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     IClassFactory* factory = nullptr;

@@ -7,7 +7,7 @@
 #include "platform/com/Guid.h"
 #include "platform/com/ObjectSafety.h"
 #include "platform/com/OleCommandTarget.h"
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 #include "platform/com/Persistence.h"
 #include "platform/com/PropertyPage.h"
 #include "platform/com/ServiceProvider.h"

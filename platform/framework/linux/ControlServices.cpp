@@ -12,9 +12,13 @@
 #include "platform/kernel/MessageBox.h"
 #include "platform/registry/Registry.h"
 #include "platform/window/StringResources.h"
+#include "platform/trace/Trace.h"
 
 HRESULT COleControl::Draw(HDC hdc, const RECT& bounds)
 {
+    VE_TRACE(gdi, "(%p, %p, (%ld,%ld)-(%ld,%ld))", static_cast<void*>(this), static_cast<void*>(hdc),
+             static_cast<long>(bounds.left),
+             static_cast<long>(bounds.top), static_cast<long>(bounds.right), static_cast<long>(bounds.bottom));
     CDC dc(hdc);
     OnDraw(&dc, bounds, bounds);
     return S_OK;

@@ -6,6 +6,7 @@
 #include "platform/framework/OleControl.h"
 #include "platform/window/Window.h"
 #include "platform/window/linux/StandInWindow.h"
+#include "platform/trace/Trace.h"
 
 #include <utility>
 
@@ -21,6 +22,7 @@ struct COleControl::WindowPart final : WindowHandler {
 
 BOOL COleControl::RecreateControlWindow()
 {
+    VE_TRACE(window, "(%p)", static_cast<void*>(this));
     // The window is the target of the control's timers and messages; once
     // made it stays for the life of the control, so nothing bound to it is
     // lost when the control is sited again.
@@ -32,6 +34,7 @@ BOOL COleControl::RecreateControlWindow()
 
 void COleControl::DestroyControlWindow()
 {
+    VE_TRACE(window, "(%p)", static_cast<void*>(this));
     if (HWND hwnd = std::exchange(m_hWnd, nullptr)) ::DestroyWindow(hwnd);
     delete std::exchange(m_pWindowPart, nullptr);
 }

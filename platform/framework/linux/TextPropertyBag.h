@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/com/OleControl.h"
+#include "platform/com/OleInterfaces.h"
 
 class TextPropertyBag final : public IPropertyBag {
 public:

@@ -5,9 +5,13 @@
 #include <utility>
 
 #include "platform/framework/OleControl.h"
+#include "platform/trace/Trace.h"
 
 HRESULT COleControl::Draw(HDC hdc, const RECT& bounds)
 {
+    VE_TRACE(gdi, "(%p, %p, (%ld,%ld)-(%ld,%ld))", static_cast<void*>(this), static_cast<void*>(hdc),
+             static_cast<long>(bounds.left),
+             static_cast<long>(bounds.top), static_cast<long>(bounds.right), static_cast<long>(bounds.bottom));
     CDC dc(hdc);
     // Drawing is bounded to the rectangle, as the container asks: what
     // OnDraw does beyond it does not reach the container's picture.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/framework/OleControl.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ constexpr DWORD kChildStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 BOOL COleControl::RecreateControlWindow()
 {
+    VE_TRACE(window, "(%p)", static_cast<void*>(this));
     // The window is the target of the control's timers and messages; once
     // made it stays for the life of the control, so nothing bound to it is
     // lost when the control is sited again.
@@ -66,6 +68,7 @@ LRESULT CALLBACK COleControl::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
 
 HRESULT COleControl::InPlaceActivate(bool uiActivate)
 {
+    VE_TRACE(com, "(%p, %d)", static_cast<void*>(this), uiActivate ? 1 : 0);
     if (!m_pClientSite) return E_UNEXPECTED;
     if (!m_bInPlaceActive) {
         IOleInPlaceSite* site = nullptr;
@@ -141,6 +144,7 @@ HRESULT COleControl::UIDeactivate()
 
 HRESULT COleControl::InPlaceDeactivate()
 {
+    VE_TRACE(com, "(%p)", static_cast<void*>(this));
     if (!m_bInPlaceActive) return S_OK;
     UIDeactivate();
     m_bInPlaceActive = false;
@@ -175,6 +179,7 @@ void COleControl::HideControl()
 
 void COleControl::DestroyControlWindow()
 {
+    VE_TRACE(window, "(%p)", static_cast<void*>(this));
     if (m_hWnd) {
         HWND hwnd = std::exchange(m_hWnd, nullptr);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

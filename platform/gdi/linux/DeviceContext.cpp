@@ -4,6 +4,7 @@
 
 #include "platform/gdi/linux/StandInGdi.h"
 #include "platform/gdi/linux/GdiObjects.h"
+#include "platform/trace/Trace.h"
 
 HDC standin::CreateSurfaceDC(std::shared_ptr<Surface> surface, int originX, int originY, const RECT* clip)
 {
@@ -23,6 +24,7 @@ std::shared_ptr<Surface> standin::GetDCSurface(HDC hdc)
 
 HDC CreateCompatibleDC(HDC hdc)
 {
+    VE_TRACE(gdi, "(%p)", traceHandle(hdc));
     const auto like = GdiTable::instance().dc(hdc);
     const int bits = like && like->surface ? like->surface->bitsPerPixel() : 32;
     auto dc = std::make_shared<DeviceContext>();
@@ -49,6 +51,7 @@ int GetClipBox(HDC hdc, RECT* rect)
 
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height)
 {
+    VE_TRACE(gdi, "(%p, %ld, %ld)", traceHandle(hdc), static_cast<long>(width), static_cast<long>(height));
     const auto like = GdiTable::instance().dc(hdc);
     if (!like || width < 0 || height < 0) return nullptr;
     // Windows refuses a bitmap it cannot allocate; the stand-in refuses one
@@ -61,6 +64,7 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height)
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
 {
+    VE_TRACE(gdi, "(%p, %p)", traceHandle(hdc), traceHandle(object));
     auto& table = GdiTable::instance();
     const auto dc = table.dc(hdc);
     if (!dc || !object) return nullptr;
@@ -78,6 +82,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
 
 BOOL DeleteDC(HDC hdc)
 {
+    VE_TRACE(gdi, "(%p)", traceHandle(hdc));
     auto& table = GdiTable::instance();
     const auto dc = table.dc(hdc);
     if (!dc) return FALSE;
@@ -128,6 +133,7 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush)
 
 COLORREF SetTextColor(HDC hdc, COLORREF colour)
 {
+    VE_TRACE(gdi, "(%p, 0x%lx)", traceHandle(hdc), static_cast<unsigned long>(colour));
     const auto dc = GdiTable::instance().dc(hdc);
     if (!dc) return CLR_INVALID;
     return std::exchange(dc->textColour, colour & 0xFFFFFF);
@@ -141,6 +147,7 @@ COLORREF GetTextColor(HDC hdc)
 
 COLORREF SetBkColor(HDC hdc, COLORREF colour)
 {
+    VE_TRACE(gdi, "(%p, 0x%lx)", traceHandle(hdc), static_cast<unsigned long>(colour));
     const auto dc = GdiTable::instance().dc(hdc);
     if (!dc) return CLR_INVALID;
     return std::exchange(dc->bkColour, colour & 0xFFFFFF);
@@ -162,6 +169,7 @@ int SetStretchBltMode(HDC hdc, int mode)
 
 HPALETTE CreatePalette(const LOGPALETTE* palette)
 {
+    VE_TRACE(gdi, "(%p)", traceHandle(palette));
     if (!palette || palette->palVersion != 0x300) return nullptr;
     PaletteObject object;
     const auto* entries = reinterpret_cast<const PALETTEENTRY*>(reinterpret_cast<const BYTE*>(palette) + 4);
@@ -171,6 +179,8 @@ HPALETTE CreatePalette(const LOGPALETTE* palette)
 
 UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries)
 {
+    VE_TRACE(gdi, "(%p, 0x%lx, 0x%lx, %p)", traceHandle(palette), static_cast<unsigned long>(start),
+             static_cast<unsigned long>(count), traceHandle(entries));
     const auto p = GdiTable::instance().palette(palette);
     if (!p) return 0;
     const auto size = static_cast<UINT>(p->entries.size());
@@ -183,6 +193,7 @@ UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* e
 
 UINT GetNearestPaletteIndex(HPALETTE palette, COLORREF colour)
 {
+    VE_TRACE(gdi, "(%p, 0x%lx)", traceHandle(palette), static_cast<unsigned long>(colour));
     const auto p = GdiTable::instance().palette(palette);
     if (!p || p->entries.empty()) return CLR_INVALID;
     const int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
@@ -201,6 +212,7 @@ UINT GetNearestPaletteIndex(HPALETTE palette, COLORREF colour)
 
 HPALETTE SelectPalette(HDC hdc, HPALETTE palette, BOOL)
 {
+    VE_TRACE(gdi, "(%p, %p)", traceHandle(hdc), traceHandle(palette));
     const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || !GdiTable::instance().palette(palette)) return nullptr;
     return std::exchange(dc->palette, palette);
@@ -208,6 +220,7 @@ HPALETTE SelectPalette(HDC hdc, HPALETTE palette, BOOL)
 
 UINT RealizePalette(HDC hdc)
 {
+    VE_TRACE(gdi, "(%p)", traceHandle(hdc));
     const auto dc = GdiTable::instance().dc(hdc);
     if (!dc) return GDI_ERROR;
     const auto p = GdiTable::instance().palette(dc->palette);

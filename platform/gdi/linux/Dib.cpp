@@ -5,6 +5,7 @@
 #include "platform/gdi/linux/DibReader.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/linux/GdiObjects.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -120,6 +121,9 @@ int SetDIBitsToDevice(HDC hdc, int xDst, int yDst, DWORD width, DWORD height, in
 
 BOOL BitBlt(HDC hdcDst, int x, int y, int width, int height, HDC hdcSrc, int xSrc, int ySrc, DWORD rop)
 {
+    VE_TRACE(gdi, "(%p, %ld, %ld, %ld, %ld, %p, %ld, %ld, 0x%lx)", traceHandle(hdcDst), static_cast<long>(x),
+             static_cast<long>(y), static_cast<long>(width), static_cast<long>(height), traceHandle(hdcSrc),
+             static_cast<long>(xSrc), static_cast<long>(ySrc), static_cast<unsigned long>(rop));
     const auto dst = GdiTable::instance().dc(hdcDst);
     const auto src = GdiTable::instance().dc(hdcSrc);
     if (!dst || !src || !dst->surface || !src->surface || rop != SRCCOPY) return FALSE;

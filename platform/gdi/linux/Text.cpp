@@ -14,6 +14,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/linux/GdiObjects.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -263,6 +264,8 @@ int DrawTextA(HDC hdc, LPCSTR text, int count, RECT* rect, UINT format)
 
 BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count)
 {
+    VE_TRACE(gdi, "(%p, %ld, %ld, %s, %ld)", traceHandle(hdc), static_cast<long>(x), static_cast<long>(y),
+             traceText(text, count > 0 ? static_cast<std::size_t>(count) : 0).c_str(), static_cast<long>(count));
     const auto dc = GdiTable::instance().dc(hdc);
     if (!dc || !text || count < 0 || !dc->surface) return FALSE;
     const std::string s(text, static_cast<size_t>(count));

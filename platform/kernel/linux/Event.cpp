@@ -5,6 +5,7 @@
 
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/linux/KernelObject.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -44,11 +45,13 @@ private:
 
 HANDLE CreateEventA(void*, BOOL bManualReset, BOOL bInitialState, LPCSTR)
 {
+    VE_TRACE(kernel, "(%ld, %ld)", static_cast<long>(bManualReset), static_cast<long>(bInitialState));
     return InsertKernelObject(std::make_shared<EventObject>(bManualReset != FALSE, bInitialState != FALSE));
 }
 
 BOOL SetEvent(HANDLE handle)
 {
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     auto event = std::dynamic_pointer_cast<EventObject>(FindKernelObject(handle));
     if (!event) return FALSE;
     event->set(true);
@@ -57,6 +60,7 @@ BOOL SetEvent(HANDLE handle)
 
 BOOL ResetEvent(HANDLE handle)
 {
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     auto event = std::dynamic_pointer_cast<EventObject>(FindKernelObject(handle));
     if (!event) return FALSE;
     event->set(false);

@@ -1,6 +1,7 @@
 #include "platform/kernel/linux/HandleTable.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/linux/KernelObject.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 HandleTable<HANDLE, KernelObject>& handles()
@@ -18,6 +19,7 @@ std::shared_ptr<KernelObject> FindKernelObject(HANDLE handle) { return handles()
 
 BOOL CloseHandle(HANDLE handle)
 {
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     // The object may die here, outside the table's lock.
     if (!handles().remove(handle)) {
         t_lastError = ERROR_INVALID_HANDLE;
@@ -28,6 +30,7 @@ BOOL CloseHandle(HANDLE handle)
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD timeoutMs)
 {
+    VE_TRACE(kernel, "(%p, 0x%lx)", traceHandle(handle), static_cast<unsigned long>(timeoutMs));
     auto object = FindKernelObject(handle);
     if (!object) {
         t_lastError = ERROR_INVALID_HANDLE;

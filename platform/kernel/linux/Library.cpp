@@ -14,6 +14,7 @@
 
 #include "platform/com/Variant.h"
 #include "platform/kernel/Kernel.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ EntryPoint entryPoint(void* handle) { return reinterpret_cast<EntryPoint>(dlsym(
 
 HMODULE LoadLibraryA(LPCSTR fileName)
 {
+    VE_TRACE(kernel, "(%s)", traceText(fileName).c_str());
     void* handle = fileName ? dlopen(fileName, RTLD_NOW | RTLD_LOCAL) : nullptr;
     link_map* map = nullptr;
     HMODULE module = handle && dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map ? moduleAt(map->l_ld) : nullptr;
@@ -83,6 +85,7 @@ HMODULE LoadLibraryA(LPCSTR fileName)
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR procName)
 {
+    VE_TRACE(kernel, "(%p, %s)", traceHandle(module), traceName(procName).c_str());
     void* handle = loaderHandle(module);
     void* symbol = handle && procName ? dlsym(handle, procName) : nullptr;
     if (handle) dlclose(handle);
@@ -95,6 +98,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName)
 
 BOOL FreeLibrary(HMODULE module)
 {
+    VE_TRACE(kernel, "(%p)", traceHandle(module));
     void* handle = nullptr;
     bool last = false;
     {
@@ -120,6 +124,7 @@ BOOL FreeLibrary(HMODULE module)
 
 BOOL GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module)
 {
+    VE_TRACE(kernel, "(0x%lx, %p, %p)", static_cast<unsigned long>(flags), traceHandle(name), traceHandle(module));
     if (!module || !(flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS) ||
         !(flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)) {
         if (module) *module = nullptr;
@@ -136,6 +141,7 @@ BOOL GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module)
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
 {
+    VE_TRACE(kernel, "(%p, %p, 0x%lx)", traceHandle(module), traceHandle(fileName), static_cast<unsigned long>(size));
     Dl_info info{};
     if (!module || !dladdr(module, &info) || !info.dli_fname || info.dli_fbase != module) {
         SetLastError(ERROR_MOD_NOT_FOUND);
@@ -160,6 +166,7 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
 
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size)
 {
+    VE_TRACE(kernel, "(%p, %p, 0x%lx)", traceHandle(module), traceHandle(fileName), static_cast<unsigned long>(size));
     char path[PATH_MAX];
     const DWORD length = GetModuleFileNameA(module, path, sizeof path);
     if (length == 0 || length >= sizeof path) return 0;

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "platform/kernel/Kernel.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ Block* blockOf(HGLOBAL handle) { return static_cast<Block*>(handle); }
 
 HGLOBAL GlobalAlloc(UINT flags, std::size_t bytes)
 {
+    VE_TRACE(kernel, "(0x%lx, 0x%lx)", static_cast<unsigned long>(flags), static_cast<unsigned long>(bytes));
     static const bool heapKept = keepFreedMemory();
     (void)heapKept;
     // A zero-sized request still yields a distinct block.
@@ -88,6 +90,7 @@ bool known(Block* block)
 
 LPVOID GlobalLock(HGLOBAL handle)
 {
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     if (!handle) return nullptr;
     Block* block = blockOf(handle);
     if (!known(block)) return nullptr;
@@ -97,6 +100,7 @@ LPVOID GlobalLock(HGLOBAL handle)
 
 BOOL GlobalUnlock(HGLOBAL handle)
 {
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     if (!handle) return FALSE;
     Block* block = blockOf(handle);
     if (!known(block) || block->locks == 0) return FALSE;
@@ -105,6 +109,7 @@ BOOL GlobalUnlock(HGLOBAL handle)
 
 HGLOBAL GlobalHandle(LPCVOID pointer)
 {
+    VE_TRACE(kernel, "(%p)", traceHandle(pointer));
     auto& t = table();
     std::lock_guard lock(t.mutex);
     auto it = t.byPointer.find(pointer);
@@ -113,6 +118,7 @@ HGLOBAL GlobalHandle(LPCVOID pointer)
 
 std::size_t GlobalSize(HGLOBAL handle)
 {
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     if (!handle) return 0;
     Block* block = blockOf(handle);
     return known(block) ? block->size : 0;
@@ -120,6 +126,7 @@ std::size_t GlobalSize(HGLOBAL handle)
 
 HGLOBAL GlobalFree(HGLOBAL handle)
 {
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     if (!handle) return nullptr;
     Block* block = blockOf(handle);
     {
@@ -138,6 +145,7 @@ HGLOBAL GlobalFree(HGLOBAL handle)
 
 HLOCAL LocalAlloc(UINT flags, std::size_t bytes)
 {
+    VE_TRACE(kernel, "(0x%lx, 0x%lx)", static_cast<unsigned long>(flags), static_cast<unsigned long>(bytes));
     void* data = (flags & LMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
     if (!data) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return data;
@@ -145,6 +153,7 @@ HLOCAL LocalAlloc(UINT flags, std::size_t bytes)
 
 HLOCAL LocalFree(HLOCAL block)
 {
+    VE_TRACE(kernel, "(%p)", traceHandle(block));
     std::free(block);
     return nullptr;
 }

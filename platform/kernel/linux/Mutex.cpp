@@ -9,6 +9,7 @@
 
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/linux/KernelObject.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -87,6 +88,7 @@ MutexObject::~MutexObject()
 
 HANDLE CreateMutexA(void*, BOOL bInitialOwner, LPCSTR name)
 {
+    VE_TRACE(kernel, "(%ld, %s)", static_cast<long>(bInitialOwner), traceText(name).c_str());
     std::shared_ptr<MutexObject> object;
     bool existed = false;
     if (name && *name) {
@@ -112,6 +114,7 @@ HANDLE CreateMutexA(void*, BOOL bInitialOwner, LPCSTR name)
 
 BOOL ReleaseMutex(HANDLE handle)
 {
+    VE_TRACE(kernel, "(%p)", traceHandle(handle));
     auto object = std::dynamic_pointer_cast<MutexObject>(FindKernelObject(handle));
     return object && object->release() ? TRUE : FALSE;
 }

@@ -9,6 +9,7 @@
 
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/linux/KernelObject.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -82,6 +83,7 @@ DWORD threadNumber(std::thread::id id) { return static_cast<DWORD>(std::hash<std
 
 std::uintptr_t _beginthreadex(void*, unsigned, unsigned (*start)(void*), void* arg, unsigned, unsigned* threadId)
 {
+    VE_TRACE(kernel, "(%p, %p)", traceHandle(arg), traceHandle(threadId));
     if (!start) return 0;
     std::shared_ptr<ThreadObject> object;
     try {
@@ -97,6 +99,7 @@ std::uintptr_t _beginthreadex(void*, unsigned, unsigned (*start)(void*), void* a
 
 BOOL GetExitCodeThread(HANDLE handle, DWORD* exitCode)
 {
+    VE_TRACE(kernel, "(%p, %p)", traceHandle(handle), traceHandle(exitCode));
     auto object = std::dynamic_pointer_cast<ThreadObject>(FindKernelObject(handle));
     if (!object || !exitCode) return FALSE;
     return object->exitCode(exitCode) ? TRUE : FALSE;

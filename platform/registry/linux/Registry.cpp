@@ -15,6 +15,7 @@
 
 #include "platform/com/Variant.h"
 #include "platform/kernel/linux/HandleTable.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -213,6 +214,8 @@ void standin::RegistryFailWritesAfter(int writes)
 
 LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, const void*, HKEY* result, DWORD* disposition)
 {
+    VE_TRACE(registry, "(%p, %s, %p, %p)", traceHandle(key), traceText(subKey).c_str(), traceHandle(result),
+             traceHandle(disposition));
     std::lock_guard lock(registry().mutex);
     std::string base;
     if (!result || !pathOf(key, base)) return ERROR_INVALID_HANDLE;
@@ -238,6 +241,7 @@ LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, co
 
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, HKEY* result)
 {
+    VE_TRACE(registry, "(%p, %s, %p)", traceHandle(key), traceText(subKey).c_str(), traceHandle(result));
     std::lock_guard lock(registry().mutex);
     std::string base;
     if (!result || !pathOf(key, base)) return ERROR_INVALID_HANDLE;
@@ -249,12 +253,15 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, HKEY* result)
 
 LSTATUS RegCloseKey(HKEY key)
 {
+    VE_TRACE(registry, "(%p)", traceHandle(key));
     std::lock_guard lock(registry().mutex);
     return registry().open.remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* data, DWORD size)
 {
+    VE_TRACE(registry, "(%p, %s, 0x%lx, %p, 0x%lx)", traceHandle(key), traceText(name).c_str(),
+             static_cast<unsigned long>(type), traceHandle(data), static_cast<unsigned long>(size));
     std::lock_guard lock(registry().mutex);
     std::string path;
     if (!pathOf(key, path)) return ERROR_INVALID_HANDLE;
@@ -278,6 +285,9 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* dat
 
 LSTATUS RegGetValueA(HKEY key, LPCSTR subKey, LPCSTR value, DWORD flags, DWORD* type, void* data, DWORD* size)
 {
+    VE_TRACE(registry, "(%p, %s, %s, 0x%lx, %p, %p, %p)", traceHandle(key), traceText(subKey).c_str(),
+             traceText(value).c_str(), static_cast<unsigned long>(flags), traceHandle(type), traceHandle(data),
+             traceHandle(size));
     HKEY opened = key;
     if (subKey && *subKey) {
         const LSTATUS status = RegOpenKeyExA(key, subKey, 0, KEY_READ, &opened);
@@ -294,6 +304,8 @@ LSTATUS RegGetValueA(HKEY key, LPCSTR subKey, LPCSTR value, DWORD flags, DWORD* 
 
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, DWORD*, DWORD* type, BYTE* data, DWORD* size)
 {
+    VE_TRACE(registry, "(%p, %s, %p, %p, %p)", traceHandle(key), traceText(name).c_str(), traceHandle(type),
+             traceHandle(data), traceHandle(size));
     std::lock_guard lock(registry().mutex);
     std::string path;
     if (!pathOf(key, path)) return ERROR_INVALID_HANDLE;
@@ -331,6 +343,7 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, DWORD*, DWORD* type, BYTE* data,
 
 LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey)
 {
+    VE_TRACE(registry, "(%p, %s)", traceHandle(key), traceText(subKey).c_str());
     std::lock_guard lock(registry().mutex);
     std::string base;
     if (!pathOf(key, base)) return ERROR_INVALID_HANDLE;
@@ -372,6 +385,9 @@ LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR, DWORD 
 
 LSTATUS RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
 {
+    VE_TRACE(registry, "(%p, %p, 0x%lx, 0x%lx, %p, 0x%lx)", traceHandle(key), traceHandle(name),
+             static_cast<unsigned long>(reserved), static_cast<unsigned long>(type), traceHandle(data),
+             static_cast<unsigned long>(size));
     const std::string narrowName = narrowOf(name);
     if (type != REG_SZ || !data) return RegSetValueExA(key, name ? narrowName.c_str() : nullptr, reserved, type, data, size);
     // A text's size counts its UTF-16 units and terminator, in bytes.
@@ -385,6 +401,7 @@ LSTATUS RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const
 
 LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey)
 {
+    VE_TRACE(registry, "(%p, %p)", traceHandle(key), traceHandle(subKey));
     const std::string narrow = narrowOf(subKey);
     return RegDeleteTreeA(key, subKey ? narrow.c_str() : nullptr);
 }

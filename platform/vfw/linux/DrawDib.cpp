@@ -7,6 +7,7 @@
 #include "platform/gdi/linux/DibReader.h"
 #include "platform/kernel/linux/HandleTable.h"
 #include "platform/vfw/Vfw.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -43,6 +44,8 @@ BOOL DrawDibClose(HDRAWDIB hdd) { return table().remove(hdd) ? TRUE : FALSE; }
 
 BOOL DrawDibBegin(HDRAWDIB hdd, HDC, int dxDst, int dyDst, LPBITMAPINFOHEADER lpbi, int, int, UINT flags)
 {
+    VE_TRACE(gdi, "(%p, %ld, %ld, %p, 0x%lx)", traceHandle(hdd), static_cast<long>(dxDst), static_cast<long>(dyDst),
+             traceHandle(lpbi), static_cast<unsigned long>(flags));
     const auto state = table().find(hdd);
     if (!state || !lpbi) return FALSE;
     std::lock_guard lock(state->mutex);

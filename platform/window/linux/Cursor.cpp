@@ -1,5 +1,6 @@
 #include "platform/window/Cursor.h"
 #include "platform/window/linux/StandInWindow.h"
+#include "platform/trace/Trace.h"
 
 #include <map>
 #include <memory>
@@ -54,6 +55,7 @@ void standin::UnregisterIconResources(HINSTANCE module)
 
 HCURSOR LoadCursorA(HINSTANCE module, LPCSTR name)
 {
+    VE_TRACE(window, "(%p, %s)", traceHandle(module), traceName(name).c_str());
     if (module) return LoadIconA(module, name);
     if (!IS_INTRESOURCE(name)) return nullptr;
     const WORD id = static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name));
@@ -71,6 +73,7 @@ HCURSOR LoadCursorA(HINSTANCE module, LPCSTR name)
 
 HICON LoadIconA(HINSTANCE module, LPCSTR name)
 {
+    VE_TRACE(window, "(%p, %s)", traceHandle(module), traceName(name).c_str());
     if (!IS_INTRESOURCE(name)) return nullptr;
     const WORD id = static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name));
     auto& t = table();
@@ -82,6 +85,7 @@ HICON LoadIconA(HINSTANCE module, LPCSTR name)
 
 HCURSOR SetCursor(HCURSOR cursor)
 {
+    VE_TRACE(window, "(%p)", traceHandle(cursor));
     auto& t = table();
     std::lock_guard lock(t.mutex);
     return std::exchange(t.current, cursor);

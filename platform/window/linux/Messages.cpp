@@ -4,6 +4,7 @@
 #include "platform/window/Cursor.h"
 #include "platform/window/linux/StandInWindow.h"
 #include "platform/window/linux/WindowTable.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 // The queue of the thread that owns hwnd, or the caller's own for a null
@@ -26,6 +27,7 @@ HWND standin::CreateHandlerWindow(WindowHandler* handler, UINT classStyle)
 
 BOOL DestroyWindow(HWND hwnd)
 {
+    VE_TRACE(window, "(%p)", traceHandle(hwnd));
     auto record = WindowTable::instance().find(hwnd);
     if (!record) return FALSE;
     record->handler->handleMessage(hwnd, WM_DESTROY, 0, 0);
@@ -38,6 +40,7 @@ BOOL IsWindow(HWND hwnd) { return hwnd && WindowTable::instance().find(hwnd) ? T
 
 DWORD GetClassLongA(HWND hwnd, int index)
 {
+    VE_TRACE(window, "(%p, %ld)", traceHandle(hwnd), static_cast<long>(index));
     if (index != GCL_STYLE) return 0;
     auto record = WindowTable::instance().find(hwnd);
     return record ? record->classStyle : 0;
@@ -57,6 +60,8 @@ LRESULT DefWindowProcA(HWND, UINT message, WPARAM, LPARAM)
 
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    VE_TRACE(window, "(%p, 0x%lx, 0x%lx, %ld)", traceHandle(hwnd), static_cast<unsigned long>(message),
+             static_cast<unsigned long>(wParam), static_cast<long>(lParam));
     auto queue = queueFor(hwnd, false);
     if (!queue) return FALSE;
     queue->post(MSG{hwnd, message, wParam, lParam, GetTickCount(), {0, 0}});
@@ -65,12 +70,15 @@ BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 
 void PostQuitMessage(int exitCode)
 {
+    VE_TRACE(window, "(%ld)", static_cast<long>(exitCode));
     WindowTable::instance().currentQueue()->post(
         MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, GetTickCount(), {0, 0}});
 }
 
 LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    VE_TRACE(window, "(%p, 0x%lx, 0x%lx, %ld)", traceHandle(hwnd), static_cast<unsigned long>(message),
+             static_cast<unsigned long>(wParam), static_cast<long>(lParam));
     auto record = WindowTable::instance().find(hwnd);
     if (!record || record->owner != std::this_thread::get_id()) return 0;
     return record->handler->handleMessage(hwnd, message, wParam, lParam);
@@ -96,6 +104,7 @@ BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax)
 
 LRESULT DispatchMessageA(const MSG* msg)
 {
+    VE_TRACE(window, "(%p)", traceHandle(msg));
     if (!msg) return 0;
     if (msg->message == WM_TIMER && msg->lParam) {
         auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
@@ -108,6 +117,8 @@ LRESULT DispatchMessageA(const MSG* msg)
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc)
 {
+    VE_TRACE(window, "(%p, 0x%lx, 0x%lx, %p)", traceHandle(hwnd), static_cast<unsigned long>(id),
+             static_cast<unsigned long>(elapseMs), traceHandle(proc));
     auto queue = queueFor(hwnd, true);
     if (!queue) return 0;
     return queue->setTimer(hwnd, id, elapseMs, proc, standin::GetProcessClock()->nowMs());
@@ -115,6 +126,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc)
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id)
 {
+    VE_TRACE(window, "(%p, 0x%lx)", traceHandle(hwnd), static_cast<unsigned long>(id));
     auto queue = queueFor(hwnd, false);
     if (!queue) return FALSE;
     return queue->killTimer(hwnd, id) ? TRUE : FALSE;
@@ -131,6 +143,7 @@ HWND GetFocus() { return threadFocus(); }
 
 HWND SetFocus(HWND hwnd)
 {
+    VE_TRACE(window, "(%p)", traceHandle(hwnd));
     HWND previous = threadFocus();
     if (hwnd && !IsWindow(hwnd)) return nullptr;
     threadFocus() = hwnd;
@@ -143,6 +156,7 @@ HWND GetCapture() { return threadCapture(); }
 
 HWND SetCapture(HWND hwnd)
 {
+    VE_TRACE(window, "(%p)", traceHandle(hwnd));
     HWND previous = threadCapture();
     if (IsWindow(hwnd)) threadCapture() = hwnd;
     return previous;
@@ -150,6 +164,7 @@ HWND SetCapture(HWND hwnd)
 
 BOOL ReleaseCapture()
 {
+    VE_TRACE(window, "()");
     threadCapture() = nullptr;
     return TRUE;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/wininet/linux/InternetObjects.h"
+#include "platform/trace/Trace.h"
 
 namespace inet {
 
@@ -44,6 +45,7 @@ using namespace inet;
 
 BOOL InternetGetCookieExA(LPCSTR url, LPCSTR, LPSTR cookieData, DWORD* size, DWORD flags, LPVOID)
 {
+    VE_TRACE(wininet, "(%s, 0x%08lx)", traceText(url).c_str(), static_cast<unsigned long>(flags));
     if (!url || !size) return FailWith(ERROR_INVALID_PARAMETER);
     std::string host;
     ServerOf(url, &host);

@@ -6,6 +6,7 @@
 #include "platform/kernel/Kernel.h"
 #include "platform/wininet/linux/InternetObjects.h"
 #include "platform/winsock/Winsock.h"
+#include "platform/trace/Trace.h"
 
 namespace inet {
 
@@ -56,6 +57,8 @@ using namespace inet;
 
 HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD)
 {
+    VE_TRACE(wininet, "(%s, %lu, %s, %s)", traceText(agent).c_str(), static_cast<unsigned long>(accessType),
+             traceText(proxy).c_str(), traceText(proxyBypass).c_str());
     Process();
     auto session = std::make_shared<Session>();
     session->agent = agent ? agent : "";
@@ -77,6 +80,7 @@ HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR pro
 
 BOOL InternetCloseHandle(HINTERNET handle)
 {
+    VE_TRACE(wininet, "(%p)", handle);
     const std::shared_ptr<Object> object = Handles().remove(handle);
     if (!object) return FailWith(ERROR_INVALID_HANDLE);
     if (auto request = std::dynamic_pointer_cast<Request>(object)) AbortTransfer(*request);

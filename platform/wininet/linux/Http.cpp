@@ -10,6 +10,7 @@
 #include "platform/kernel/Kernel.h"
 #include "platform/wininet/linux/InternetObjects.h"
 #include "platform/wininet/linux/StandInWinInet.h"
+#include "platform/trace/Trace.h"
 
 namespace inet {
 namespace {
@@ -214,8 +215,10 @@ void AbortTransfer(Request& request)
 
 using namespace inet;
 
-HINTERNET InternetOpenUrlA(HINTERNET sessionHandle, LPCSTR url, LPCSTR, DWORD, DWORD, DWORD_PTR)
+HINTERNET InternetOpenUrlA(HINTERNET sessionHandle, LPCSTR url, LPCSTR, DWORD, DWORD flags, DWORD_PTR)
 {
+    VE_TRACE(wininet, "(%p, %s, flags 0x%08lx)", sessionHandle, traceText(url).c_str(),
+             static_cast<unsigned long>(flags));
     auto session = Find<Session>(sessionHandle);
     if (!session) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -244,6 +247,7 @@ HINTERNET InternetOpenUrlA(HINTERNET sessionHandle, LPCSTR url, LPCSTR, DWORD, D
 
 BOOL HttpSendRequestA(HINTERNET handle, LPCSTR, DWORD, LPVOID, DWORD)
 {
+    VE_TRACE(wininet, "(%p)", handle);
     auto request = Find<Request>(handle);
     if (!request) return FailWith(ERROR_INVALID_HANDLE);
     // The request went out when the handle was opened; as in WinInet it
@@ -255,6 +259,7 @@ BOOL HttpSendRequestA(HINTERNET handle, LPCSTR, DWORD, LPVOID, DWORD)
 
 BOOL HttpQueryInfoA(HINTERNET handle, DWORD infoLevel, LPVOID buffer, DWORD* length, DWORD*)
 {
+    VE_TRACE(wininet, "(%p, 0x%08lx)", handle, static_cast<unsigned long>(infoLevel));
     auto request = Find<Request>(handle);
     if (!request) return FailWith(ERROR_INVALID_HANDLE);
     if ((infoLevel & 0xFFFF) != HTTP_QUERY_STATUS_CODE || !request->answered) return FailWith(ERROR_HTTP_HEADER_NOT_FOUND);
@@ -273,6 +278,7 @@ BOOL HttpQueryInfoA(HINTERNET handle, DWORD infoLevel, LPVOID buffer, DWORD* len
 
 BOOL InternetReadFile(HINTERNET handle, LPVOID buffer, DWORD toRead, DWORD* read)
 {
+    VE_TRACE(wininet, "(%p, %lu)", handle, static_cast<unsigned long>(toRead));
     auto request = Find<Request>(handle);
     if (!request || !read) return FailWith(ERROR_INVALID_HANDLE);
     if (!buffer && toRead) return FailWith(ERROR_INVALID_PARAMETER);

@@ -6,6 +6,7 @@
 #include "platform/kernel/Kernel.h"
 #include "platform/wininet/linux/InternetObjects.h"
 #include "platform/winsock/linux/StandInWinsock.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 
@@ -29,6 +30,10 @@ using namespace inet;
 
 BOOL InternetSetOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD length)
 {
+    VE_TRACE(wininet, "(%p, %lu, %s)", handle, static_cast<unsigned long>(option),
+             option == INTERNET_OPTION_USERNAME && buffer
+                 ? traceText(static_cast<const char*>(buffer), length).c_str()
+                 : option == INTERNET_OPTION_PASSWORD ? "***" : "...");
     if (!buffer) return FailWith(ERROR_INVALID_PARAMETER);
     auto session = Find<Session>(handle);
     auto request = Find<Request>(handle);
@@ -82,6 +87,7 @@ BOOL queryProxy(const Session& session, LPVOID buffer, DWORD* length)
 
 BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD* length)
 {
+    VE_TRACE(wininet, "(%p, %lu)", handle, static_cast<unsigned long>(option));
     if (option == INTERNET_OPTION_PROXY) {
         auto session = Find<Session>(handle);
         if (!session) return FailWith(Find<Request>(handle) ? ERROR_INTERNET_INCORRECT_HANDLE_TYPE : ERROR_INVALID_HANDLE);

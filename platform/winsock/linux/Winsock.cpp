@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/winsock/linux/SocketBackend.h"
+#include "platform/trace/Trace.h"
 
 namespace {
 thread_local int t_lastError = 0;
@@ -22,6 +23,7 @@ void WSASetLastError(int error) { t_lastError = error; }
 
 int WSAStartup(WORD version, WSADATA* data)
 {
+    VE_TRACE(winsock, "(0x%04x, %p)", version, static_cast<void*>(data));
     if (!data) return WSAEFAULT;
     std::memset(data, 0, sizeof *data);
     data->wVersion = version;
@@ -35,6 +37,7 @@ int WSACleanup() { return 0; }
 
 SOCKET socket(int af, int type, int protocol)
 {
+    VE_TRACE(winsock, "(%d, %d, %d)", af, type, protocol);
     int error = 0;
     const std::uintptr_t s = vesock::create(af, type, protocol, &error);
     if (!s) {
@@ -46,24 +49,28 @@ SOCKET socket(int af, int type, int protocol)
 
 int connect(SOCKET s, const sockaddr* name, int namelen)
 {
+    VE_TRACE(winsock, "(0x%lx, %p, %d)", static_cast<unsigned long>(s), static_cast<const void*>(name), namelen);
     int error = 0;
     return vesock::connectTo(s, name, namelen, &error) == 0 ? 0 : fail(error);
 }
 
 int bind(SOCKET s, const sockaddr* name, int namelen)
 {
+    VE_TRACE(winsock, "(0x%lx, %p, %d)", static_cast<unsigned long>(s), static_cast<const void*>(name), namelen);
     int error = 0;
     return vesock::bindTo(s, name, namelen, &error) == 0 ? 0 : fail(error);
 }
 
 int listen(SOCKET s, int backlog)
 {
+    VE_TRACE(winsock, "(0x%lx, %d)", static_cast<unsigned long>(s), backlog);
     int error = 0;
     return vesock::listenOn(s, backlog, &error) == 0 ? 0 : fail(error);
 }
 
 SOCKET accept(SOCKET s, sockaddr* addr, int* addrlen)
 {
+    VE_TRACE(winsock, "(0x%lx)", static_cast<unsigned long>(s));
     int error = 0;
     const std::uintptr_t a = vesock::acceptFrom(s, addr, addrlen, &error);
     if (!a) {
@@ -75,6 +82,8 @@ SOCKET accept(SOCKET s, sockaddr* addr, int* addrlen)
 
 int send(SOCKET s, const char* buf, int len, int)
 {
+    VE_TRACE(winsock, "(0x%lx, %s, %d)", static_cast<unsigned long>(s),
+             traceText(buf, len > 0 ? static_cast<std::size_t>(len) : 0).c_str(), len);
     if (len < 0 || (!buf && len > 0)) return fail(WSAEFAULT);
     int error = 0;
     const long n = vesock::sendSome(s, buf, static_cast<std::size_t>(len), &error);
@@ -83,6 +92,8 @@ int send(SOCKET s, const char* buf, int len, int)
 
 int recv(SOCKET s, char* buf, int len, int flags)
 {
+    VE_TRACE(winsock, "(0x%lx, %p, %d, 0x%x)", static_cast<unsigned long>(s), static_cast<void*>(buf), len,
+             static_cast<unsigned>(flags));
     if (len < 0 || (!buf && len > 0)) return fail(WSAEFAULT);
     if (flags & ~MSG_PEEK) return fail(WSAEOPNOTSUPP);
     int error = 0;
@@ -92,6 +103,7 @@ int recv(SOCKET s, char* buf, int len, int flags)
 
 int setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen)
 {
+    VE_TRACE(winsock, "(0x%lx, %d, %d, %d)", static_cast<unsigned long>(s), level, optname, optlen);
     if (level != SOL_SOCKET || optname != SO_RCVTIMEO) return fail(WSAENOPROTOOPT);
     if (!optval || optlen < static_cast<int>(sizeof(DWORD))) return fail(WSAEFAULT);
     DWORD ms = 0;
@@ -102,18 +114,22 @@ int setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen)
 
 int shutdown(SOCKET s, int how)
 {
+    VE_TRACE(winsock, "(0x%lx, %d)", static_cast<unsigned long>(s), how);
     int error = 0;
     return vesock::shutdownSocket(s, how, &error) == 0 ? 0 : fail(error);
 }
 
 int closesocket(SOCKET s)
 {
+    VE_TRACE(winsock, "(0x%lx)", static_cast<unsigned long>(s));
     int error = 0;
     return vesock::closeSocket(s, &error) == 0 ? 0 : fail(error);
 }
 
 int ioctlsocket(SOCKET s, long cmd, ULONG* argp)
 {
+    VE_TRACE(winsock, "(0x%lx, 0x%lx, %lu)", static_cast<unsigned long>(s), static_cast<unsigned long>(cmd),
+             argp ? static_cast<unsigned long>(*argp) : 0ul);
     if (cmd != FIONBIO) return fail(WSAEINVAL);
     if (!argp) return fail(WSAEFAULT);
     int error = 0;
@@ -122,18 +138,21 @@ int ioctlsocket(SOCKET s, long cmd, ULONG* argp)
 
 int getpeername(SOCKET s, sockaddr* name, int* namelen)
 {
+    VE_TRACE(winsock, "(0x%lx)", static_cast<unsigned long>(s));
     int error = 0;
     return vesock::peerName(s, name, namelen, &error) == 0 ? 0 : fail(error);
 }
 
 int getsockname(SOCKET s, sockaddr* name, int* namelen)
 {
+    VE_TRACE(winsock, "(0x%lx)", static_cast<unsigned long>(s));
     int error = 0;
     return vesock::localName(s, name, namelen, &error) == 0 ? 0 : fail(error);
 }
 
 int getaddrinfo(const char* node, const char* service, const ADDRINFOA* hints, PADDRINFOA* result)
 {
+    VE_TRACE(winsock, "(%s, %s)", traceText(node).c_str(), traceText(service).c_str());
     if (!result) return t_lastError = WSAEFAULT;
     *result = nullptr;
     std::vector<vesock::Resolved> list;

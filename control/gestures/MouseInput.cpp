@@ -89,18 +89,18 @@ BOOL CImageCtrl::OnSetCursor(HWND hwnd, UINT nHitTest, UINT message)
         return TRUE;
     }
     if (m_nViewPhase == PHASE_ENDED || !IsSecondaryButtonHeld()) {
-        if (m_nMode == 1) {
-            m_nMode = 0;
-            const VARIANT mode = MakeVariantI2(0);
+        if (m_nMode == MODE_ZOOM) {
+            m_nMode = MODE_HAND;
+            const VARIANT mode = MakeVariantI2(static_cast<SHORT>(m_nMode));
             FireEvent(eventidModeChanged, &mode, 1);
         }
         ::SetCursor(m_hHandCursor);
         return TRUE;
     }
     SetZoomCursor();
-    if (m_nMode == 0) {
-        m_nMode = 1;
-        const VARIANT mode = MakeVariantI2(1);
+    if (m_nMode == MODE_HAND) {
+        m_nMode = MODE_ZOOM;
+        const VARIANT mode = MakeVariantI2(static_cast<SHORT>(m_nMode));
         FireEvent(eventidModeChanged, &mode, 1);
     }
     return TRUE;
