@@ -10,6 +10,7 @@
 #include "host/core/UserFolders.h"
 #include "host/core/ViewerAddress.h"
 #include "host/core/page/NetworkErrors.h"
+#include "platform/trace/Trace.h"
 #include "platform/wininet/WinInet.h"
 
 namespace {
@@ -104,11 +105,14 @@ bool ViewerShell::loadPage(PageLoad& page)
     if (timedOut) page.error = PageFetchError(m_pageUrl, ERROR_INTERNET_TIMEOUT);
     else if (cancelled || !finished) page.error = "loading " + UrlAuthority(m_pageUrl) + " was cancelled";
     else page = job->page;
+    VE_TRACE(viewer, "(%s) -> %u objects, error %s", traceText(page.name).c_str(), static_cast<unsigned>(page.objects.size()),
+             traceText(page.error).c_str());
     return true;
 }
 
 int ViewerShell::showPage()
 {
+    VE_TRACE(viewer, "(%s, user %s)", traceText(m_pageUrl).c_str(), m_user.empty() ? "none" : "given");
     m_failure.clear();
     m_alone = -1;
     m_stopped = false;
@@ -218,6 +222,8 @@ void ViewerShell::fitWindow()
                     std::max(kMinWindowHeight, static_cast<int>(size.cy * fit))};
     }
     const POINT at{m_options.x, m_options.y};
+    VE_TRACE(viewer, "(grid %ldx%ld, work area %ldx%ld) -> %ldx%ld", static_cast<long>(grid.cx), static_cast<long>(grid.cy),
+             static_cast<long>(workWidth), static_cast<long>(workHeight), static_cast<long>(size.cx), static_cast<long>(size.cy));
     m_face.placeWindow(size, m_options.placed ? &at : nullptr);
 }
 
@@ -319,6 +325,7 @@ void ViewerShell::reload(ViewerKey key)
 void ViewerShell::command(ViewerCommand what, const std::string& via, char digit)
 {
     if (what == ViewerCommand::None) return;
+    VE_TRACE(viewer, "(%s, via %s, target %d)", CommandName(what), traceText(via).c_str(), m_host ? target() : -1);
     const bool targeted = what == ViewerCommand::Snapshot || what == ViewerCommand::Record ||
                           what == ViewerCommand::Properties || what == ViewerCommand::Reload;
     std::string line = "\"key\":\"" + EventLog::Escape(via) + "\",\"command\":\"" + CommandName(what) + "\"";
