@@ -12,7 +12,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -576,7 +575,15 @@ TEST(HeadlessViewer, TraceWritesTheChosenChannelsAndNoPassword)
         {"winsock, nosuch", {"winsock"}, {"stream", "wininet", "com"}, true},
         {"all", {"stream", "wininet", "winsock", "com", "window"}, {}, false},
     };
-    const std::regex traceLine("^[0-9a-f]{4,}:trace:[a-z]+:[A-Za-z_]+ .*");
+    // TTTT:trace:channel:Function args (GCC's regex warns under the sanitizers).
+    const auto traceLine = [](const std::string& line) {
+        const std::size_t thread = line.find_first_not_of("0123456789abcdef");
+        const std::size_t channel = thread + 7, function = line.find(':', channel) + 1;
+        const std::size_t args = line.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_", function);
+        return thread >= 4 && line.compare(thread, 7, ":trace:") == 0 && function > channel + 1 &&
+               line.find_first_not_of("abcdefghijklmnopqrstuvwxyz", channel) == function - 1 && args > function &&
+               args < line.size() && line[args] == ' ';
+    };
     for (const Case& c : cases) {
         if (c.setting) setenv("VE_TRACE", c.setting, 1);
         else unsetenv("VE_TRACE");
@@ -591,7 +598,7 @@ TEST(HeadlessViewer, TraceWritesTheChosenChannelsAndNoPassword)
             EXPECT_TRUE(LinesWith(run.output, ":trace:" + channel + ":").empty()) << name << ": " << channel
                 << " traced";
         for (const std::string& line : LinesWith(run.output, ":trace:"))
-            EXPECT_TRUE(std::regex_match(line, traceLine)) << name << ": " << line;
+            EXPECT_TRUE(traceLine(line)) << name << ": " << line;
         if (std::find(c.traced.begin(), c.traced.end(), "stream") != c.traced.end()) {
             std::size_t at = 0;
             for (const std::string& step : streamSteps) {
