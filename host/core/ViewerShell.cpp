@@ -22,6 +22,9 @@ constexpr int kMinWindowHeight = 120;
 // dialog is open not counted.
 constexpr DWORD kPageTimeoutMs = 20000;
 constexpr auto kNoticeTime = std::chrono::seconds(5);
+// How often the streams are looked at for an end: a face's loop may turn
+// for every mouse message.
+constexpr auto kReconnectStep = std::chrono::milliseconds(100);
 
 } // namespace
 
@@ -231,7 +234,9 @@ void ViewerShell::tick()
 {
     // The report's reader went away: the run ends, its recordings closed.
     if (m_log.broken()) m_running = false;
-    if (m_host && m_options.reconnect) {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_host && m_options.reconnect && now >= m_nextStep) {
+        m_nextStep = now + kReconnectStep;
         m_reconnect->step();
         m_recorder.follow(*m_host); // a camera made again goes on into its file
     }

@@ -173,5 +173,6 @@ private:
     std::string m_notice;
     std::chrono::steady_clock::time_point m_noticeUntil;
     std::unique_ptr<ReconnectWatch> m_reconnect;
+    std::chrono::steady_clock::time_point m_nextStep; // of the reconnection
     Recorder m_recorder;
 };

@@ -111,7 +111,12 @@ public:
         return WriteSnapshots(*m_container, cameras, folder, std::time(nullptr));
     }
     void keepLastPicture(std::size_t camera) override { m_picture.keepLastPicture(camera); }
-    void forgetLastPicture(std::size_t camera) override { m_picture.forgetLastPicture(camera); }
+    // A camera made again by Reload: the cells say "stopped" no more.
+    void forgetLastPicture(std::size_t camera) override
+    {
+        m_picture.forgetLastPicture(camera);
+        m_picture.showStopped();
+    }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -214,9 +219,10 @@ void Win32Face::viewChanged()
         m_keys = m_shell->keysShown();
         m_picture.showKeys(m_keys);
     }
-    // After Stop each cell says so over its last picture, and after Reload
-    // the cells made again stop saying it.
-    if (m_shell->stopped()) m_picture.showStopped();
+    // After Stop each cell says so over its last picture (drawn again once,
+    // when Stop is given; Reload draws the cells made again).
+    if (m_shell->stopped() && !m_stopped) m_picture.showStopped();
+    m_stopped = m_shell->stopped();
     m_bars.setMessage(m_shell->message());
     updateStatus();
 }
