@@ -597,6 +597,18 @@ struct WindowsViewerInX {
     std::string base = TempRegistry();
     std::string home = base + ".home";
     std::string events = base + ".events";
+
+    // A fresh prefix is over a gigabyte: it goes with the test, once Wine
+    // has let go of it.
+    ~WindowsViewerInX()
+    {
+        if (!wine.empty()) {
+            const std::string server = wine.substr(0, wine.rfind('/') + 1) + "wineserver";
+            std::system(("WINEPREFIX='" + base + ".wine' '" + server + "' -k >/dev/null 2>&1").c_str());
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(base.substr(0, base.rfind('/')), ignored);
+    }
 };
 
 std::unique_ptr<WindowsViewerInX> windowsViewerInX()
