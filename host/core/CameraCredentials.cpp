@@ -45,16 +45,32 @@ TellUser TellOnStderr(std::shared_ptr<std::atomic<EventLog*>> log)
 
 CameraCredentials::CameraCredentials(const std::string& pageUrl, std::string given, AskPerson person, TellUser tell,
                                      std::shared_ptr<PasswordStore> store)
-    : m_origin(UrlOrigin(pageUrl)), m_given(!given.empty()), m_person(std::move(person)), m_tell(std::move(tell)),
-      m_store(std::move(store))
+    : CameraCredentials(std::vector<GivenUser>{{pageUrl, std::move(given)}}, std::move(person), std::move(tell),
+                        std::move(store))
 {
-    const std::size_t colon = given.find(':');
-    m_givenUser = given.substr(0, colon);
-    if (colon != std::string::npos) m_givenPassword = given.substr(colon + 1);
-    wipe(given);
 }
 
-CameraCredentials::~CameraCredentials() { wipe(m_givenPassword); }
+CameraCredentials::CameraCredentials(const std::vector<GivenUser>& given, AskPerson person, TellUser tell,
+                                     std::shared_ptr<PasswordStore> store)
+    : m_person(std::move(person)), m_tell(std::move(tell)), m_store(std::move(store))
+{
+    for (const GivenUser& g : given) {
+        if (g.user.empty()) continue;
+        const std::string origin = UrlOrigin(g.pageUrl);
+        if (!m_given) m_origin = origin;
+        m_given = true;
+        if (m_givenFor.count(origin)) continue; // the first given for an origin answers it
+        const std::size_t colon = g.user.find(':');
+        Given& kept = m_givenFor[origin];
+        kept.user = g.user.substr(0, colon);
+        if (colon != std::string::npos) kept.password = g.user.substr(colon + 1);
+    }
+}
+
+CameraCredentials::~CameraCredentials()
+{
+    for (auto& [origin, given] : m_givenFor) wipe(given.password);
+}
 
 bool CameraCredentials::withheld() const
 {
@@ -71,16 +87,16 @@ bool CameraCredentials::answer(const std::string& url, std::string& user, std::s
         std::lock_guard lock(m_mutex);
         askedBefore = !m_asked.insert(origin).second;
     }
-    if (!askedBefore && m_given && origin == m_origin) {
-        user = m_givenUser;
-        password = m_givenPassword;
+    if (const auto given = m_givenFor.find(origin); !askedBefore && given != m_givenFor.end()) {
+        user = given->second.user;
+        password = given->second.password;
         return true;
     }
     if (!askedBefore && m_store && m_store->find(origin, user, password)) return true;
     bool tellElsewhere = false;
     {
         std::lock_guard lock(m_mutex);
-        tellElsewhere = m_given && origin != m_origin && m_reported.insert(origin).second;
+        tellElsewhere = m_given && !m_givenFor.count(origin) && m_reported.insert(origin).second;
     }
     if (tellElsewhere && m_tell) {
         const std::string host = OriginHost(origin);

@@ -12,7 +12,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <map>
 #include <set>
+#include <vector>
 #include <string>
 
 #include "host/core/ViewerAddress.h"
@@ -55,6 +57,10 @@ public:
     // NAME:PASSWORD or empty. person may be empty (headless), store null.
     CameraCredentials(const std::string& pageUrl, std::string given, AskPerson person, TellUser tell,
                       std::shared_ptr<PasswordStore> store);
+    // Credentials given for several addresses (a wall), each for its own
+    // origin; the first named in what is told of a camera that asked.
+    CameraCredentials(const std::vector<GivenUser>& given, AskPerson person, TellUser tell,
+                      std::shared_ptr<PasswordStore> store);
     ~CameraCredentials();
 
     // Answers a request for `url` that was refused without credentials:
@@ -65,9 +71,12 @@ public:
     bool withheld() const;
 
 private:
-    std::string m_origin;
-    std::string m_givenUser;
-    std::string m_givenPassword;
+    struct Given {
+        std::string user;
+        std::string password;
+    };
+    std::map<std::string, Given> m_givenFor; // by origin
+    std::string m_origin;                     // the first origin given for
     bool m_given = false;
     AskPerson m_person;
     TellUser m_tell;

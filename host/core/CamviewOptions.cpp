@@ -1,6 +1,7 @@
 #include "host/core/CamviewOptions.h"
 
 #include "host/core/ViewerAddress.h"
+#include "host/core/Wall.h"
 #include "host/core/page/ViewerPage.h"
 
 #include <algorithm>
@@ -153,21 +154,15 @@ bool readPassword(std::string& user)
 
 int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptions& o)
 {
-    // One page address, by itself or after --page-url.
-    bool addressGiven = false;
-    std::string addressUser;   // credentials written in the address
-    bool streamAddress = false; // the address is a picture stream
+    // The addresses, by themselves or after --page-url: one page, or a
+    // wall of several, in the order given.
+    std::vector<ViewerAddress> addresses;
+    std::string addressUser; // credentials written in the first address
     auto setAddress = [&](const char* url) {
-        if (addressGiven) {
-            std::fprintf(stderr, "camview: two page addresses, %s and %s: give one\n", o.pageUrl.c_str(), url);
-            return false;
-        }
-        const ViewerAddress address = ReadViewerAddress(url);
-        o.pageUrl = checkedAddress(address.url);
-        addressGiven = true;
-        if (o.pageUrl.empty()) return false;
-        if (!address.user.empty()) addressUser = address.user;
-        if (address.stream) streamAddress = true;
+        ViewerAddress address = ReadViewerAddress(url);
+        address.url = checkedAddress(address.url);
+        if (address.url.empty()) return false;
+        addresses.push_back(std::move(address));
         return true;
     };
     int reconnect = -1; // -1: the default for the run
@@ -252,6 +247,11 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
                 return 2;
             }
             o.threads = static_cast<unsigned>(threads);
+        } else if (a == "--wall") {
+            if (!(value = next())) return 2;
+            o.wall = value;
+        } else if (a == "--list-walls") {
+            o.listWalls = true;
         } else if (a == "--fullscreen") {
             o.fullScreen = true;
         } else if (a == "--geometry") {
@@ -294,14 +294,67 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
             if (!setAddress(a.c_str())) return 2;
         }
     }
+    if (o.listWalls) {
+        for (const std::string& name : SavedWalls()) std::printf("%s\n", name.c_str());
+        return 0;
+    }
+    if (!o.wall.empty() && !WallNameUsable(o.wall)) {
+        std::fprintf(stderr, "camview: --wall takes a name of letters, digits, blanks, - _ and . (64 at most), not \"%s\"\n",
+                     o.wall.c_str());
+        return 2;
+    }
+    if (!o.wall.empty() && addresses.empty()) {
+        // The wall as saved; its users are names only, the passwords in
+        // the secret store.
+        std::vector<WallCamera> cameras;
+        std::string why;
+        if (!LoadWall(o.wall, cameras, why)) {
+            std::fprintf(stderr, "camview: %s\n", why.c_str());
+            return 2;
+        }
+        for (const WallCamera& camera : cameras) {
+            ViewerAddress address = ReadViewerAddress(camera.address);
+            address.url = checkedAddress(address.url);
+            if (address.url.empty()) return 2;
+            o.sources.push_back({address.url, address.stream ? address.streamParams() : PageParams{}, camera.name, address.stream});
+        }
+    } else if (!o.wall.empty()) {
+        // --wall NAME with addresses: those addresses are the wall (the
+        // passwords written in them used, never saved).
+        std::vector<WallCamera> cameras;
+        for (const ViewerAddress& address : addresses) cameras.push_back({"", address.url, ""});
+        std::string why;
+        if (!SaveWall(o.wall, cameras, why)) std::fprintf(stderr, "camview: %s\n", why.c_str());
+    }
+    if (addresses.size() > 1 && !o.params.empty()) {
+        std::fprintf(stderr, "camview: --param makes one control: give it one address\n");
+        return 2;
+    }
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        const ViewerAddress& address = addresses[i];
+        PageSource source{address.url, {}, {}, address.stream};
+        // A picture stream's address: one image control shows it.
+        if (address.stream) source.params = address.streamParams();
+        if (!o.params.empty()) source.params = o.params;
+        o.sources.push_back(std::move(source));
+        // Credentials in the first address answer the password prompt as
+        // --user does (which wins); those in others, their own camera.
+        if (!address.user.empty()) {
+            if (i == 0) addressUser = address.user;
+            else o.givenUsers.push_back({address.url, address.user});
+        }
+    }
+    if (!o.sources.empty()) {
+        o.pageUrl = o.sources.front().url;
+        if (o.sources.size() == 1 && o.params.empty()) o.params = o.sources.front().params;
+    }
     // The window reconnects unless told not to; headless only when asked,
     // so that its exit statuses keep what they say.
     o.reconnect = reconnect < 0 ? !o.headless : reconnect == 1;
-    // Credentials in the address answer the password prompt as --user does
-    // (which wins); the address itself goes on without them.
     if (o.user.empty()) o.user = addressUser;
-    // A picture stream's address: one image control shows it.
-    if (streamAddress && o.params.empty()) o.params = ReadViewerAddress(o.pageUrl).streamParams();
+    if (!o.user.empty() && !o.pageUrl.empty()) o.givenUsers.insert(o.givenUsers.begin(), {o.pageUrl, o.user});
+    // --param alone: one control with those PARAMs.
+    if (o.sources.empty() && !o.params.empty()) o.sources.push_back({"", o.params, {}, false});
     // Without an address the window asks for one; headless has no one to ask.
     if (o.pageUrl.empty() && (o.headless || !o.params.empty())) {
         std::fputs(kUsage, stderr);

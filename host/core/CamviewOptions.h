@@ -7,8 +7,15 @@
 #include <utility>
 #include <vector>
 
+#include "host/core/ViewerAddress.h"
+#include "host/core/page/PageLoad.h"
+
 struct CamviewOptions {
-    std::string pageUrl;                                     // a viewer page to load
+    std::vector<PageSource> sources;                         // what to show: one address, or a wall of several
+    std::vector<GivenUser> givenUsers;                       // NAME:PASSWORD given for an address's origin
+    std::string wall;                                        // --wall NAME: the wall saved under this name
+    bool listWalls = false;
+    std::string pageUrl;                                     // the first address (a viewer page to load)
     std::vector<std::pair<std::string, std::string>> params; // or one control with these PARAMs
     std::string user;                                        // NAME:PASSWORD for the password prompt
     bool events = false;                                     // JSON lines on standard output

@@ -1,9 +1,10 @@
 # What both viewers compile, each into its own targets (host/CMakeLists.txt
 # on Linux, windows/Viewer.cmake and windows/Plumbing.cmake on Windows):
 #   VE_PAGE_READER_SOURCES  the page reader (OBJECT and PARAM elements, over
-#                           libxml2) and the network errors in words
-#   VE_OPTIONS_SOURCES      camview's command line, and what both viewers make
-#                           of an address a person gives
+#                           libxml2), the network errors in words, and a
+#                           wall's pages loaded one after another
+#   VE_OPTIONS_SOURCES      camview's command line, what both viewers make
+#                           of an address a person gives, and the saved walls
 #   VE_REPORT_SOURCES       the JSON-line report and the input script
 #   VE_CORE_SOURCES         the viewer shell and its command set; the headless
 #                           run over each face's HeadlessFace; the event sink;
@@ -18,11 +19,13 @@
 set(VE_PAGE_READER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/page/ViewerPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/page/NetworkErrors.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/page/WallLoad.cpp
 )
 set(VE_PROXY_SOURCES ${CMAKE_CURRENT_LIST_DIR}/page/ProxyInUse.cpp)
 set(VE_OPTIONS_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/CamviewOptions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ViewerAddress.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Wall.cpp
 )
 set(VE_REPORT_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/EventLog.cpp

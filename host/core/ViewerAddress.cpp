@@ -55,6 +55,15 @@ ViewerAddress ReadViewerAddress(const std::string& text)
         a.user = percentDecoded(authority.substr(0, at));
         a.url.erase(start, at + 1);
     }
+    // An http address with no path (or "/" alone) is the camera's viewer
+    // page, as a bare host is: what people type into a browser.
+    const std::string scheme = lowerCase(a.url.substr(0, start));
+    const bool web = scheme == "http://" || scheme == "https://";
+    if (web) {
+        const std::size_t slash = a.url.find_first_of("/?#", start);
+        if (slash == std::string::npos) a.url += "/ImageViewer";
+        else if (a.url.compare(slash, std::string::npos, "/") == 0) a.url += "ImageViewer";
+    }
     // A CGI program of the camera: the picture stream itself.
     const std::size_t path = a.url.find('/', start);
     const std::string target = path == std::string::npos ? "" : a.url.substr(path, a.url.find_first_of("?#", path) - path);
@@ -134,4 +143,11 @@ std::string OriginHost(const std::string& origin)
 std::string CredentialsForUrl(const std::string& givenWith, const std::string& user, const std::string& url)
 {
     return UrlOrigin(givenWith) == UrlOrigin(url) ? user : std::string();
+}
+
+std::string CredentialsForUrl(const std::vector<GivenUser>& given, const std::string& url)
+{
+    for (const GivenUser& g : given)
+        if (UrlOrigin(g.pageUrl) == UrlOrigin(url)) return g.user;
+    return {};
 }

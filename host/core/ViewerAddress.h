@@ -41,3 +41,11 @@ std::string OriginHost(const std::string& origin);
 // `user` (NAME:PASSWORD, given with the address `givenWith`) for a request
 // to `url`: the same when `url` has the same origin, else empty.
 std::string CredentialsForUrl(const std::string& givenWith, const std::string& user, const std::string& url);
+
+// Credentials given for an address: NAME:PASSWORD, for its origin alone.
+struct GivenUser {
+    std::string pageUrl;
+    std::string user;
+};
+// The credentials given for `url`'s origin among `given`, or empty.
+std::string CredentialsForUrl(const std::vector<GivenUser>& given, const std::string& url);

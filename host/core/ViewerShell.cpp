@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <sstream>
 #include <thread>
 
 #include "host/core/RecentAddresses.h"
 #include "host/core/SnapshotName.h"
 #include "host/core/UserFolders.h"
+#include "host/core/Wall.h"
+#include "host/core/page/WallLoad.h"
 #include "host/core/ViewerAddress.h"
 #include "host/core/page/NetworkErrors.h"
 #include "platform/trace/Trace.h"
@@ -25,13 +28,24 @@ constexpr auto kNoticeTime = std::chrono::seconds(5);
 // How often the streams are looked at for an end: a face's loop may turn
 // for every mouse message.
 constexpr auto kReconnectStep = std::chrono::milliseconds(100);
+// How the recent list and the address dialog name a saved wall.
+constexpr const char* kWallPrefix = "wall:";
+
+std::string Trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
 
 } // namespace
 
 struct PageFetchJob {
     std::atomic<bool> done{false};
     std::atomic<bool> cancel{false};
+    std::atomic<int> fetched{0}; // the wall's pages fetched so far
     PageLoad page;
+    std::vector<std::pair<std::string, std::string>> failures;
 };
 
 ViewerShell::ViewerShell(const CamviewOptions& options, ViewerFace& face)
@@ -45,48 +59,120 @@ int ViewerShell::run()
 {
     // A page that cannot be shown leaves the window open: the reason is
     // said in the address dialog, which asks again.
-    m_pageUrl = m_options.pageUrl;
-    m_user = m_options.user;
+    m_sources = m_options.sources;
+    m_given = m_options.givenUsers;
+    m_wallName = m_options.wall;
     std::string notice;
+    // Started with no address, the window opens the wall opened last.
+    if (m_sources.empty() && m_options.params.empty()) {
+        if (const std::string last = LastWall(); !last.empty()) openTyped(kWallPrefix + last, notice);
+    }
     int exitCode = 0;
     while (m_running) {
-        if (m_pageUrl.empty() && m_options.params.empty()) {
+        if (m_sources.empty()) {
             m_face.setTitle("camview");
-            // Credentials typed in the address answer its camera as the
-            // command line's do; the address goes on without them.
-            const ViewerAddress typed =
-                ReadViewerAddress(m_face.askAddress(RecentAddresses(RecentAddressesFile()).list(), notice));
-            m_pageUrl = typed.url;
-            m_user = !typed.user.empty() ? typed.user : GivenUserFor(m_options, m_pageUrl);
-            if (m_pageUrl.empty()) break;
+            const std::string typed = m_face.askAddress(RecentAddresses(RecentAddressesFile()).list(), notice);
+            if (typed.empty()) break;
+            if (!openTyped(typed, notice)) continue;
         }
+        m_pageUrl = m_sources.front().url;
+        m_user = CredentialsForUrl(m_given, m_pageUrl);
         exitCode = showPage();
         if (exitCode == 0 || !m_options.params.empty()) break;
         notice = m_failure;
-        m_pageUrl.clear();
+        m_sources.clear();
+        m_wallName.clear();
     }
     return exitCode;
+}
+
+bool ViewerShell::openTyped(const std::string& typed, std::string& notice)
+{
+    m_sources.clear();
+    m_wallName.clear();
+    const std::string text = Trimmed(typed);
+    if (text.rfind(kWallPrefix, 0) == 0) {
+        // "wall:NAME", as the recent list offers a wall.
+        std::vector<WallCamera> cameras;
+        const std::string name = text.substr(std::char_traits<char>::length(kWallPrefix));
+        if (!LoadWall(name, cameras, notice)) return false;
+        for (const WallCamera& camera : cameras) {
+            const ViewerAddress address = ReadViewerAddress(camera.address);
+            m_sources.push_back({address.url, address.stream ? address.streamParams() : PageParams{}, camera.name,
+                                 address.stream});
+        }
+        m_wallName = name;
+        RememberLastWall(name);
+        return true;
+    }
+    // One address, or several with blanks between them (a wall). The
+    // credentials typed in one answer its camera as the command line's do;
+    // the address goes on without them.
+    std::istringstream words(text);
+    std::string word;
+    m_given.clear();
+    while (words >> word) {
+        const ViewerAddress address = ReadViewerAddress(word);
+        if (address.url.empty()) continue;
+        m_sources.push_back({address.url, address.stream ? address.streamParams() : PageParams{}, {}, address.stream});
+        const std::string user = !address.user.empty() ? address.user : GivenUserFor(m_options, address.url);
+        if (!user.empty()) m_given.push_back({address.url, user});
+    }
+    return !m_sources.empty();
+}
+
+std::string ViewerShell::wallTitle() const
+{
+    if (!m_wallName.empty()) return "camview - " + m_wallName;
+    const std::string first = ViewerTitle(m_pageUrl);
+    return m_sources.size() > 1 ? first + " and " + std::to_string(m_sources.size() - 1) + " more" : first;
+}
+
+std::string ViewerShell::recentEntry() const
+{
+    if (!m_wallName.empty()) return kWallPrefix + m_wallName;
+    std::string entry;
+    for (const PageSource& source : m_sources) entry += (entry.empty() ? "" : " ") + source.url;
+    return entry;
 }
 
 bool ViewerShell::loadPage(PageLoad& page)
 {
     auto job = std::make_shared<PageFetchJob>();
     m_loadJob = job;
-    std::thread fetcher([&face = m_face, job, url = m_pageUrl, params = m_options.params, user = m_user] {
-        job->page = face.fetchPage(url, params, user, kPageTimeoutMs, job->cancel);
+    std::thread fetcher([&face = m_face, job, sources = m_sources, given = m_given] {
+        WallLoad wall = LoadWall(
+            sources,
+            [&face](const PageSource& source, const std::string& user, DWORD timeoutMs, const std::atomic<bool>& cancel) {
+                return face.fetchPage(source.url, source.params, user, timeoutMs, cancel);
+            },
+            [&given](const std::string& url) { return CredentialsForUrl(given, url); }, kPageTimeoutMs, job->cancel,
+            &job->fetched);
+        job->page = std::move(wall.page);
+        job->failures = std::move(wall.failures);
         job->done.store(true, std::memory_order_release);
     });
-    m_loading = "loading " + (m_options.params.empty() ? UrlAuthority(m_pageUrl) : std::string("the parameters")) +
+    const bool params = m_sources.size() == 1 && m_sources.front().url.empty();
+    m_loading = "loading " +
+                (params ? std::string("the parameters")
+                 : m_sources.size() > 1 ? std::to_string(m_sources.size()) + " cameras' pages"
+                                        : UrlAuthority(m_pageUrl)) +
                 "... (Esc to cancel)";
     m_face.viewChanged();
     const auto limit = std::chrono::milliseconds(kPageTimeoutMs);
     auto deadline = std::chrono::steady_clock::now() + limit;
+    int fetched = 0;
     bool timedOut = false;
     while (!job->done.load(std::memory_order_acquire) && m_running && !job->cancel.load(std::memory_order_acquire)) {
         m_face.pump(true);
         const auto now = std::chrono::steady_clock::now();
-        // A person asked for a password stops the page's clock.
+        // A person asked for a password stops the page's clock; each page
+        // of a wall has its own time.
         if (m_face.askingPerson()) deadline = now + limit;
+        if (const int n = job->fetched.load(std::memory_order_acquire); n != fetched) {
+            fetched = n;
+            deadline = now + limit;
+        }
         if (now >= deadline) {
             timedOut = true;
             break;
@@ -107,7 +193,16 @@ bool ViewerShell::loadPage(PageLoad& page)
     page.name = m_pageUrl;
     if (timedOut) page.error = PageFetchError(m_pageUrl, ERROR_INTERNET_TIMEOUT);
     else if (cancelled || !finished) page.error = "loading " + UrlAuthority(m_pageUrl) + " was cancelled";
-    else page = job->page;
+    else {
+        page = job->page;
+        // The addresses of a wall that could not be shown are told; the
+        // others are.
+        for (const auto& [address, why] : job->failures) {
+            std::fprintf(stderr, "camview: %s\n", why.c_str());
+            m_log.pageFailed(address, why);
+        }
+        if (!job->failures.empty()) m_wallNotice = job->failures.front().second;
+    }
     VE_TRACE(viewer, "(%s) -> %u objects, error %s", traceText(page.name).c_str(), static_cast<unsigned>(page.objects.size()),
              traceText(page.error).c_str());
     return true;
@@ -117,7 +212,9 @@ int ViewerShell::showPage()
 {
     VE_TRACE(viewer, "(%s, user %s)", traceText(m_pageUrl).c_str(), m_user.empty() ? "none" : "given");
     m_failure.clear();
+    m_wallNotice.clear();
     m_alone = -1;
+    m_selected = -1;
     m_stopped = false;
     m_events.clear();
     m_statuses.clear();
@@ -128,7 +225,7 @@ int ViewerShell::showPage()
     }
     // The credentials given answer their camera once; after that, other
     // cameras, and without them, the person is asked over the window.
-    auto credentials = std::make_shared<CameraCredentials>(m_pageUrl, m_user, m_face.personAsker(),
+    auto credentials = std::make_shared<CameraCredentials>(m_given, m_face.personAsker(),
                                                            TellOnStderr(std::make_shared<std::atomic<EventLog*>>(&m_log)),
                                                            SystemPasswordStore());
     ContainerListener chained;
@@ -159,7 +256,7 @@ int ViewerShell::showPage()
     };
     m_reconnect = std::make_unique<ReconnectWatch>(&m_log);
     if (m_options.reconnect) chained = m_reconnect->listener(chained);
-    m_face.beginPage(m_pageUrl, m_user, m_log.listener(chained), credentials);
+    m_face.beginPage(m_pageUrl, m_given, m_log.listener(chained), credentials);
 
     PageLoad page;
     const bool open = loadPage(page);
@@ -189,10 +286,11 @@ int ViewerShell::showPage()
     });
     fitWindow();
     if (m_options.fullScreen && !m_fullScreen) command(ViewerCommand::FullScreen, "--fullscreen");
-    m_face.setTitle(ViewerTitle(m_pageUrl));
+    m_face.setTitle(wallTitle());
+    if (!m_wallNotice.empty()) notice(m_wallNotice);
     // Only addresses that worked are offered again, those given on the
     // command line too.
-    if (!m_pageUrl.empty() && m_options.params.empty()) RecentAddresses(RecentAddressesFile()).remember(m_pageUrl);
+    if (!m_pageUrl.empty() && m_options.params.empty()) RecentAddresses(RecentAddressesFile()).remember(recentEntry());
     if (!m_options.record.empty()) {
         const std::string why = m_recorder.startAll(*m_host, m_options.record);
         if (!why.empty()) notice(why);

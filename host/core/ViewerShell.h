@@ -48,8 +48,8 @@ public:
     // A new page: the face makes its container of controls, which report
     // to `listener`, and lets `credentials` answer the cameras' requests
     // for a password.
-    virtual void beginPage(const std::string& pageUrl, const std::string& user, const ContainerListener& listener,
-                           std::shared_ptr<CameraCredentials> credentials) = 0;
+    virtual void beginPage(const std::string& pageUrl, const std::vector<GivenUser>& given,
+                           const ContainerListener& listener, std::shared_ptr<CameraCredentials> credentials) = 0;
     // Fetches and reads the page, on a worker thread; `cancel` ends it.
     virtual PageLoad fetchPage(const std::string& pageUrl, const PageParams& params, const std::string& user,
                                DWORD timeoutMs, const std::atomic<bool>& cancel) = 0;
@@ -130,6 +130,12 @@ public:
 
 private:
     int showPage();
+    // Reads what was typed into the address dialog (an address, several,
+    // or "wall:NAME") into the sources; false, saying why in `notice`,
+    // when there is nothing to show.
+    bool openTyped(const std::string& typed, std::string& notice);
+    std::string wallTitle() const;
+    std::string recentEntry() const;
     // Fetches the page off the window's thread while the window goes on;
     // false when the window was closed meanwhile.
     bool loadPage(PageLoad& page);
@@ -145,8 +151,12 @@ private:
     const CamviewOptions& m_options;
     ViewerFace& m_face;
     EventLog m_log;
-    std::string m_pageUrl; // never with credentials
-    std::string m_user;    // NAME:PASSWORD for the page's camera: given, typed, or none
+    std::vector<PageSource> m_sources; // the addresses shown: one page, or a wall
+    std::vector<GivenUser> m_given;    // NAME:PASSWORD given or typed for an address's origin
+    std::string m_wallName;            // the saved wall shown, if any
+    std::string m_wallNotice;          // an address of the wall that could not be shown
+    std::string m_pageUrl; // the first address, never with credentials
+    std::string m_user;    // NAME:PASSWORD for its camera: given, typed, or none
     std::string m_failure;
     ControlHost* m_host = nullptr; // the face's, while a page is shown
     bool m_running = true;
@@ -156,6 +166,7 @@ private:
     std::shared_ptr<PageFetchJob> m_loadJob;
 
     int m_alone = -1;
+    int m_selected = -1; // the cell Tab and the arrows moved to
     bool m_keysShown = false;
     bool m_stopped = false;
     bool m_fullScreen = false;

@@ -15,4 +15,14 @@ struct PageLoad {
     std::vector<EmbeddedObject> objects;
     std::string name;  // the page's address, or "the parameters"
     std::string error; // set when the page could not be fetched or read
+    std::string title; // the page's TITLE, if it has one
+};
+
+// One address of what the viewer shows: a viewer page, or one image
+// control given its PARAMs (a picture stream's address, or --param).
+struct PageSource {
+    std::string url;   // never with credentials; empty for --param alone
+    PageParams params; // the one control's PARAMs, for a stream address
+    std::string name;  // the wall's name for the camera, or empty
+    bool stream = false; // a picture stream's address given directly
 };

@@ -81,6 +81,41 @@ std::vector<EmbeddedObject> ParseViewerPage(const std::string& html)
     return objects;
 }
 
+namespace {
+
+xmlNode* findElement(xmlNode* node, const char* name)
+{
+    for (; node; node = node->next) {
+        if (node->type == XML_ELEMENT_NODE && lower(reinterpret_cast<const char*>(node->name)) == name) return node;
+        if (xmlNode* inside = findElement(node->children, name)) return inside;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::string PageTitle(const std::string& html)
+{
+    if (html.empty()) return {};
+    htmlDocPtr doc = htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, nullptr,
+                                    HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+    if (!doc) return {};
+    std::string title;
+    if (xmlNode* node = findElement(xmlDocGetRootElement(doc), "title")) {
+        xmlChar* text = xmlNodeGetContent(node);
+        title = PageText(text ? reinterpret_cast<const char*>(text) : "");
+        xmlFree(text);
+    }
+    xmlFreeDoc(doc);
+    // A caption is one short line.
+    if (title.size() > 80) {
+        std::size_t end = 80;
+        while (end > 0 && (static_cast<unsigned char>(title[end]) & 0xC0) == 0x80) --end; // not inside a character
+        title.resize(end);
+    }
+    return title;
+}
+
 const char* const kImageControlClass = "{4D8D78A3-35E9-499D-8771-4ADA8876B786}";
 
 std::string NormalisedClassId(const std::string& classText)

@@ -13,6 +13,13 @@ struct EmbeddedObject {
     int width = 0;        // 0 when the page gave none
     int height = 0;
     std::vector<std::pair<std::string, std::string>> params;
+    // Where the object came from, for a wall of several addresses: its
+    // page's address (the container's own when empty), the camera's name
+    // for its cell's caption, and whether it shows a picture stream whose
+    // address was given directly (read as any MJPEG stream).
+    std::string pageUrl;
+    std::string name;
+    bool anyStream = false;
 };
 
 // The class of the camera's image control, as a page names it.
@@ -41,6 +48,9 @@ std::string LimitControls(std::vector<EmbeddedObject>& objects);
 // "host" or "host:port" of an address with a scheme, as written, without
 // user information; empty when the address has no "://" or no host.
 std::string UrlAuthority(const std::string& url);
+
+// The page's TITLE, blanks folded; empty when it has none.
+std::string PageTitle(const std::string& html);
 
 // A page's text without its tags, runs of blanks folded into one: what a
 // small answer page (the camera's reply to a click) says.

@@ -108,7 +108,9 @@ bool ViewerContainer::host(const EmbeddedObject& object, int index, Hosted& h)
     listener.onInvalidate = [weak = std::weak_ptr<Cell>(cell)] {
         if (auto c = weak.lock()) c->dirty.store(true, std::memory_order_release);
     };
-    h.site = ComPtr<HostSite>::adopt(new HostSite(m_pageUrl, m_window, listener));
+    // A wall's control lives in its own page's address.
+    const std::string& pageUrl = object.pageUrl.empty() ? m_pageUrl : object.pageUrl;
+    h.site = ComPtr<HostSite>::adopt(new HostSite(pageUrl, m_window, listener));
     h.site->SetControl(h.object.get());
     // Sited first (the control makes its window and learns its page),
     // then one loading exchange from the PARAMs.
@@ -132,7 +134,7 @@ bool ViewerContainer::host(const EmbeddedObject& object, int index, Hosted& h)
         m_apartments[h.apartment]->cells.push_back(cell);
     }
     h.cell = std::move(cell);
-    h.cameraHost = CameraHostOf(m_pageUrl, object.params);
+    h.cameraHost = CameraHostOf(pageUrl, object.params);
     h.source = object;
     return true;
 }

@@ -1,6 +1,7 @@
 #include "host/linux/container/ViewerSession.h"
 
 #include "host/linux/container/PageLoader.h"
+#include "host/core/page/WallLoad.h"
 #include "platform/window/linux/StandInWindow.h"
 #include "platform/wininet/linux/StandInWinInet.h"
 
@@ -25,7 +26,22 @@ ViewerSession::~ViewerSession()
     standin::SetInputStateSource(nullptr);
 }
 
-int ViewerSession::open() { return open(LoadPage(m_setup.pageUrl, m_setup.params, m_setup.pageTimeoutMs)); }
+int ViewerSession::open()
+{
+    if (m_setup.sources.size() <= 1) return open(LoadPage(m_setup.pageUrl, m_setup.params, m_setup.pageTimeoutMs));
+    const std::atomic<bool> never{false};
+    WallLoad wall = LoadWall(
+        m_setup.sources,
+        [](const PageSource& source, const std::string&, DWORD timeoutMs, const std::atomic<bool>& cancel) {
+            return LoadPage(source.url, source.params, timeoutMs, &cancel);
+        },
+        {}, m_setup.pageTimeoutMs, never);
+    for (const auto& [address, why] : wall.failures) {
+        std::fprintf(stderr, "camview: %s\n", why.c_str());
+        m_log.pageFailed(address, why);
+    }
+    return open(wall.page);
+}
 
 int ViewerSession::open(const PageLoad& page)
 {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/core/EventLog.h"
+#include "host/core/ViewerAddress.h"
 #include "host/linux/container/PageLoader.h"
 #include "host/linux/container/ViewerContainer.h"
 #include "platform/window/linux/StandInWindow.h"
@@ -27,6 +28,8 @@ struct ViewerSessionSetup {
     DWORD pageTimeoutMs = 0;                                 // how long the page may take (0: unbounded here)
     std::vector<std::string> allowedClasses;                 // control classes allowed besides the image control
     unsigned threads = 1;                                    // UI threads for the controls (0: one per core)
+    std::vector<PageSource> sources;                         // several addresses shown as one wall (else pageUrl)
+    std::vector<GivenUser> given;                            // credentials given for the addresses' origins
 };
 
 class ViewerSession {

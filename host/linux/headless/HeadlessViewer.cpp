@@ -107,12 +107,12 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     // the report then keeps the order things happened in (a frame drawn
     // before a scripted key is reported before it), which scripts rely on.
     auto report = std::make_shared<std::atomic<EventLog*>>(nullptr);
-    auto credentials = std::make_shared<CameraCredentials>(options.pageUrl, options.user, AskPerson(),
-                                                           TellOnStderr(report), SystemPasswordStore());
+    auto credentials = std::make_shared<CameraCredentials>(options.givenUsers, AskPerson(), TellOnStderr(report),
+                                                           SystemPasswordStore());
     ViewerSession session({options.pageUrl, options.params, modulePath, input,
                            ViewerPasswordPrompt(credentials), options.events ? stdout : nullptr,
                            static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)), options.allowedClasses,
-                           options.threads > 0 ? options.threads : 1u},
+                           options.threads > 0 ? options.threads : 1u, options.sources, options.givenUsers},
                           chained);
     report->store(&session.log(), std::memory_order_release);
     if (const int failed = session.open()) return failed;

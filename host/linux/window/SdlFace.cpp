@@ -84,13 +84,13 @@ public:
         };
     }
     bool askingPerson() const override { return m_dialog.active(); }
-    void beginPage(const std::string& pageUrl, const std::string&, const ContainerListener& listener,
+    void beginPage(const std::string& pageUrl, const std::vector<GivenUser>&, const ContainerListener& listener,
                    std::shared_ptr<CameraCredentials> credentials) override
     {
         m_session = std::make_unique<ViewerSession>(
             ViewerSessionSetup{pageUrl, m_options.params, m_modulePath, std::make_shared<PhysicalButtons>(),
                                ViewerPasswordPrompt(std::move(credentials)), nullptr, 0, m_options.allowedClasses,
-                               m_options.threads},
+                               m_options.threads, {}, {}},
             listener);
     }
     PageLoad fetchPage(const std::string& pageUrl, const PageParams& params, const std::string&, DWORD timeoutMs,

@@ -106,7 +106,9 @@ std::unique_ptr<Container::Hosted> Container::host(const EmbeddedObject& object,
         if (m_setup.listener.onNavigate) m_setup.listener.onNavigate(index, url);
     };
     browsing.onMessage = m_setup.listener.onMessage;
-    h->browser = new MessageBrowser(m_setup.pageUrl, m_setup.window, m_setup.getter, browsing);
+    // A wall's control lives in its own page's address.
+    const std::string& pageUrl = object.pageUrl.empty() ? m_setup.pageUrl : object.pageUrl;
+    h->browser = new MessageBrowser(pageUrl, m_setup.window, m_setup.getter, browsing);
 
     ControlSite::Listener siteListener;
     siteListener.onViewChange = [hosted] { hosted->dirty = true; };
@@ -137,7 +139,7 @@ std::unique_ptr<Container::Hosted> Container::host(const EmbeddedObject& object,
     const int width = std::clamp(object.width > 0 ? object.width : static_cast<int>(natural.cx), 1, kMaxSide);
     const int height = std::clamp(object.height > 0 ? object.height : static_cast<int>(natural.cy), 1, kMaxSide);
     h->rect = RECT{0, 0, width, height};
-    h->cameraHost = CameraHostOf(m_setup.pageUrl, object.params);
+    h->cameraHost = CameraHostOf(pageUrl, object.params);
     h->source = object;
     return h;
 }

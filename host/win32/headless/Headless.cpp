@@ -10,6 +10,7 @@
 #include "host/core/HeadlessLoop.h"
 #include "host/core/InputScript.h"
 #include "host/win32/window/Canvas.h"
+#include "host/core/page/WallLoad.h"
 #include "host/win32/container/Container.h"
 #include "host/win32/container/PageLoader.h"
 #include "host/win32/container/PasswordCalls.h"
@@ -216,12 +217,27 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     // Headless no one can be asked: a camera that refuses the credentials
     // given, or asks without any for it, gets its request cancelled.
     auto credentials = std::make_shared<CameraCredentials>(
-        options.pageUrl, options.user, AskPerson(), TellOnStderr(std::make_shared<std::atomic<EventLog*>>(&log)),
-        SystemPasswordStore());
+        options.givenUsers, AskPerson(), TellOnStderr(std::make_shared<std::atomic<EventLog*>>(&log)), SystemPasswordStore());
     AnswerPasswordsWith(credentials);
     // --duration bounds the whole run, the page's fetch included.
-    const PageLoad page = LoadPageSource(options.pageUrl, options.params, options.user, window, false,
-                                           static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)));
+    const DWORD pageTimeoutMs = static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000));
+    PageLoad page;
+    if (options.sources.size() <= 1) {
+        page = LoadPageSource(options.pageUrl, options.params, options.user, window, false, pageTimeoutMs);
+    } else {
+        const std::atomic<bool> never{false};
+        WallLoad wall = LoadWall(
+            options.sources,
+            [window](const PageSource& source, const std::string& user, DWORD timeoutMs, const std::atomic<bool>&) {
+                return LoadPageSource(source.url, source.params, user, window, false, timeoutMs);
+            },
+            [&options](const std::string& url) { return CredentialsForUrl(options.givenUsers, url); }, pageTimeoutMs, never);
+        for (const auto& [address, why] : wall.failures) {
+            std::fprintf(stderr, "camview: %s\n", why.c_str());
+            log.pageFailed(address, why);
+        }
+        page = std::move(wall.page);
+    }
     if (!page.error.empty()) {
         std::fprintf(stderr, "camview: %s\n", page.error.c_str());
         log.pageFailed(page.name, page.error);
@@ -234,9 +250,8 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     setup.modulePath = modulePath;
     setup.window = window;
     setup.inPlace = forPointer;
-    setup.getter = [pageUrl = options.pageUrl, user = options.user](const std::string& url, std::string& body,
-                                                                      std::string& error) {
-        return FetchPageBody(url, CredentialsForUrl(pageUrl, user, url), nullptr, false, body, error);
+    setup.getter = [given = options.givenUsers](const std::string& url, std::string& body, std::string& error) {
+        return FetchPageBody(url, CredentialsForUrl(given, url), nullptr, false, body, error);
     };
     setup.listener = log.listener(chained);
     setup.policy = ControlPolicy(options.allowedClasses);

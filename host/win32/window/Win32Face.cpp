@@ -71,7 +71,7 @@ public:
     AskPerson personAsker() override { return PersonAskedInDialog(m_window); }
     // The password dialog a fetch shows is owned by this window.
     bool askingPerson() const override { return GetWindow(m_window, GW_ENABLEDPOPUP) != nullptr; }
-    void beginPage(const std::string& pageUrl, const std::string& user, const ContainerListener& listener,
+    void beginPage(const std::string& pageUrl, const std::vector<GivenUser>& given, const ContainerListener& listener,
                    std::shared_ptr<CameraCredentials> credentials) override;
     PageLoad fetchPage(const std::string& pageUrl, const PageParams& params, const std::string& user, DWORD timeoutMs,
                        const std::atomic<bool>&) override
@@ -274,8 +274,8 @@ bool Win32Face::open()
     return true;
 }
 
-void Win32Face::beginPage(const std::string& pageUrl, const std::string& user, const ContainerListener& listener,
-                          std::shared_ptr<CameraCredentials> credentials)
+void Win32Face::beginPage(const std::string& pageUrl, const std::vector<GivenUser>& given,
+                          const ContainerListener& listener, std::shared_ptr<CameraCredentials> credentials)
 {
     AnswerPasswordsWith(std::move(credentials));
     ContainerSetup fresh;
@@ -285,8 +285,8 @@ void Win32Face::beginPage(const std::string& pageUrl, const std::string& user, c
     m_setup.window = m_window;
     m_setup.stage = m_picture.stage();
     m_setup.inPlace = true;
-    m_setup.getter = [pageUrl, user](const std::string& url, std::string& body, std::string& error) {
-        return FetchPageBody(url, CredentialsForUrl(pageUrl, user, url), nullptr, false, body, error);
+    m_setup.getter = [given](const std::string& url, std::string& body, std::string& error) {
+        return FetchPageBody(url, CredentialsForUrl(given, url), nullptr, false, body, error);
     };
     m_setup.listener = listener;
     m_setup.policy = ControlPolicy(m_options.allowedClasses);

@@ -1,0 +1,58 @@
+#include "host/core/page/WallLoad.h"
+
+#include "host/core/page/ViewerPage.h"
+
+std::string CameraName(const PageSource& source, const PageLoad& page, std::size_t objectIndex)
+{
+    std::string name = !source.name.empty() ? source.name : !page.title.empty() ? page.title : UrlAuthority(source.url);
+    if (name.empty()) name = "camera";
+    return objectIndex == 0 ? name : name + " " + std::to_string(objectIndex + 1);
+}
+
+WallLoad LoadWall(const std::vector<PageSource>& sources, const FetchSource& fetch,
+                  const std::function<std::string(const std::string&)>& userFor, DWORD timeoutMs,
+                  const std::atomic<bool>& cancel, std::atomic<int>* done)
+{
+    WallLoad wall;
+    for (const PageSource& source : sources) {
+        if (cancel.load(std::memory_order_acquire)) break;
+        PageLoad one = fetch(source, userFor ? userFor(source.url) : std::string(), timeoutMs, cancel);
+        if (done) done->fetch_add(1, std::memory_order_acq_rel);
+        if (sources.size() == 1) {
+            for (std::size_t i = 0; i < one.objects.size(); ++i) {
+                one.objects[i].pageUrl = source.url;
+                one.objects[i].name = CameraName(source, one, i);
+                one.objects[i].anyStream = one.objects[i].anyStream || source.stream;
+            }
+            wall.page = std::move(one);
+            return wall;
+        }
+        if (!one.error.empty()) {
+            wall.failures.emplace_back(source.url, one.error);
+            continue;
+        }
+        if (one.objects.empty()) {
+            wall.failures.emplace_back(source.url, one.name + " holds no OBJECT of a registered control");
+            continue;
+        }
+        for (std::size_t i = 0; i < one.objects.size(); ++i) {
+            if (wall.page.objects.size() == kMostControlsPerWall) {
+                wall.failures.emplace_back(source.url, "a wall shows " + std::to_string(kMostControlsPerWall) +
+                                                           " cameras at most; " + one.name +
+                                                           " and the addresses after it are left out");
+                return wall;
+            }
+            EmbeddedObject object = std::move(one.objects[i]);
+            object.pageUrl = source.url;
+            object.name = CameraName(source, one, i);
+            object.anyStream = object.anyStream || source.stream;
+            wall.page.objects.push_back(std::move(object));
+        }
+    }
+    wall.page.name = sources.size() == 1 ? sources.front().url : "the wall";
+    if (wall.page.objects.empty() && !sources.empty()) {
+        wall.page.error = wall.failures.empty() ? "loading the wall was cancelled" : wall.failures.front().second;
+        if (!wall.failures.empty()) wall.failures.erase(wall.failures.begin());
+    }
+    return wall;
+}
