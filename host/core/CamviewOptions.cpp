@@ -1,7 +1,7 @@
 #include "host/core/CamviewOptions.h"
 
 #include "host/core/ViewerAddress.h"
-#include "host/core/Wall.h"
+#include "host/core/Wall.h" // the wall names only
 #include "host/core/page/ViewerPage.h"
 
 #include <algorithm>
@@ -15,13 +15,18 @@
 namespace {
 
 const char* kUsage =
-    "usage: camview [PAGE-URL] [options]     (without an address the window asks for one)\n"
+    "usage: camview [ADDRESS...] [options]   (without an address the window opens the last wall, or asks)\n"
     "       camview --page-url URL --param NAME=VALUE ... [options]\n"
-    "Loads a camera's viewer page, hosts the controls it embeds and shows their live pictures.\n"
+    "Loads a camera's viewer page, hosts the controls it embeds and shows their live pictures; several\n"
+    "addresses (pages, hosts, picture streams) make one wall of all their cameras, in the order given.\n"
     "  --param NAME=VALUE   one control with these PARAMs instead of the page's OBJECTs\n"
     "  --user NAME:PASS     answer the password prompt of the address's camera (otherwise it is asked,\n"
     "                       or cancelled headless); NAME:- reads the password from standard input\n"
     "  --fullscreen         the window starts full screen\n"
+    "  --wall NAME          the cameras of the wall saved as NAME; with addresses, saves them as NAME\n"
+    "  --list-walls         print the names of the walls saved, and exit\n"
+    "  --keep-hidden-streams  keep receiving the cameras hidden behind one shown alone (by default\n"
+    "                       their streams stop until the wall is shown again)\n"
     "  --geometry WxH[+X+Y] the window's size, and its place on the screen\n"
     "  --allow-class CLSID  also host this control class when a page names it (repeatable); by default\n"
     "                       only the camera's image control is loaded\n"
@@ -46,7 +51,8 @@ const char* kUsage =
     "                       MS wheel X Y NOTCHES | MS key Escape|p|q)\n"
     "In the window: left click centres (Real mode) or pans the zoomed picture, the held right button\n"
     "and the wheel zoom; f or F11 (or a double click on the status line) full screen, 1-9 (main keys\n"
-    "or keypad) one camera alone, 0 all of them, s a snapshot of the camera shown alone or under the\n"
+    "or keypad) one camera alone, 0 all of them, Tab or the arrows select a camera and Enter shows it\n"
+    "alone, s a snapshot of the camera shown alone or under the\n"
     "pointer (else of each) into the pictures folder, r records it (or every camera, one file each)\n"
     "into the videos folder until a second r, p its property page, Esc stops the streams, F5 or Enter\n"
     "reloads, h, ? or F1 lists the keys, q or closing the window quits.\n"
@@ -166,6 +172,7 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
         return true;
     };
     int reconnect = -1; // -1: the default for the run
+    bool keepHidden = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         // The option's value, or null (after the usage error) when it is missing.
@@ -250,6 +257,8 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
         } else if (a == "--wall") {
             if (!(value = next())) return 2;
             o.wall = value;
+        } else if (a == "--keep-hidden-streams") {
+            keepHidden = true;
         } else if (a == "--list-walls") {
             o.listWalls = true;
         } else if (a == "--fullscreen") {
@@ -294,37 +303,10 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
             if (!setAddress(a.c_str())) return 2;
         }
     }
-    if (o.listWalls) {
-        for (const std::string& name : SavedWalls()) std::printf("%s\n", name.c_str());
-        return 0;
-    }
     if (!o.wall.empty() && !WallNameUsable(o.wall)) {
         std::fprintf(stderr, "camview: --wall takes a name of letters, digits, blanks, - _ and . (64 at most), not \"%s\"\n",
                      o.wall.c_str());
         return 2;
-    }
-    if (!o.wall.empty() && addresses.empty()) {
-        // The wall as saved; its users are names only, the passwords in
-        // the secret store.
-        std::vector<WallCamera> cameras;
-        std::string why;
-        if (!LoadWall(o.wall, cameras, why)) {
-            std::fprintf(stderr, "camview: %s\n", why.c_str());
-            return 2;
-        }
-        for (const WallCamera& camera : cameras) {
-            ViewerAddress address = ReadViewerAddress(camera.address);
-            address.url = checkedAddress(address.url);
-            if (address.url.empty()) return 2;
-            o.sources.push_back({address.url, address.stream ? address.streamParams() : PageParams{}, camera.name, address.stream});
-        }
-    } else if (!o.wall.empty()) {
-        // --wall NAME with addresses: those addresses are the wall (the
-        // passwords written in them used, never saved).
-        std::vector<WallCamera> cameras;
-        for (const ViewerAddress& address : addresses) cameras.push_back({"", address.url, ""});
-        std::string why;
-        if (!SaveWall(o.wall, cameras, why)) std::fprintf(stderr, "camview: %s\n", why.c_str());
     }
     if (addresses.size() > 1 && !o.params.empty()) {
         std::fprintf(stderr, "camview: --param makes one control: give it one address\n");
@@ -351,12 +333,13 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
     // The window reconnects unless told not to; headless only when asked,
     // so that its exit statuses keep what they say.
     o.reconnect = reconnect < 0 ? !o.headless : reconnect == 1;
+    o.hiddenStreamsStop = !o.headless && !keepHidden;
     if (o.user.empty()) o.user = addressUser;
     if (!o.user.empty() && !o.pageUrl.empty()) o.givenUsers.insert(o.givenUsers.begin(), {o.pageUrl, o.user});
     // --param alone: one control with those PARAMs.
     if (o.sources.empty() && !o.params.empty()) o.sources.push_back({"", o.params, {}, false});
     // Without an address the window asks for one; headless has no one to ask.
-    if (o.pageUrl.empty() && (o.headless || !o.params.empty())) {
+    if (o.pageUrl.empty() && o.wall.empty() && !o.listWalls && (o.headless || !o.params.empty())) {
         std::fputs(kUsage, stderr);
         return 2;
     }

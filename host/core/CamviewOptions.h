@@ -31,6 +31,7 @@ struct CamviewOptions {
     bool reconnect = false;     // a camera whose stream ended is made again (window default; headless with --reconnect)
     unsigned threads = 0;       // UI threads the controls live on (0: one per core; Linux)
     bool fullScreen = false;    // window: start full screen
+    bool hiddenStreamsStop = false; // window: a camera hidden behind one shown alone is stopped (default on)
     int width = 0;              // window: the size asked with --geometry (0: the page's)
     int height = 0;
     bool placed = false;        // window: --geometry gave a place too

@@ -29,8 +29,18 @@ public:
     virtual bool reload(std::size_t index) = 0;
     // Shows the control's property page; false when it has none.
     virtual bool showProperties(std::size_t index) = 0;
-    // The browser's Stop, given to every control.
+    // The browser's Stop, given to every control, or to one.
     virtual void stop() = 0;
+    virtual void stop(std::size_t index) = 0;
+    // The camera's name for its cell's caption (a wall's), or empty.
+    virtual std::string cameraName(std::size_t index) const = 0;
+    // Whether the grid leaves a caption strip above each cell (a wall).
+    bool captioned() const
+    {
+        for (std::size_t i = 0; i < count(); ++i)
+            if (!cameraName(i).empty()) return true;
+        return false;
+    }
     // Destroys the controls (their workers end) and the sites; idempotent.
     virtual void release() = 0;
 

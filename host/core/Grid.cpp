@@ -11,7 +11,7 @@ namespace {
 constexpr int kGap = 4;
 } // namespace
 
-SIZE LayOutGrid(std::vector<RECT>& cells)
+SIZE LayOutGrid(std::vector<RECT>& cells, int caption)
 {
     const std::size_t n = cells.size();
     if (n == 0) return SIZE{0, 0};
@@ -27,7 +27,8 @@ SIZE LayOutGrid(std::vector<RECT>& cells)
     for (std::size_t i = 0; i < n; ++i) {
         int x = 0, y = 0;
         for (std::size_t c = 0; c < i % columns; ++c) x += widths[c] + kGap;
-        for (std::size_t r = 0; r < i / columns; ++r) y += heights[r] + kGap;
+        for (std::size_t r = 0; r < i / columns; ++r) y += heights[r] + kGap + caption;
+        y += caption;
         RECT& rect = cells[i];
         rect = RECT{x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
         extentX = std::max(extentX, static_cast<int>(rect.right));

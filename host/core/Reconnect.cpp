@@ -89,6 +89,13 @@ void Reconnector::stop()
     }
 }
 
+void Reconnector::stop(std::size_t camera)
+{
+    if (camera >= m_cameras.size()) resize(camera + 1);
+    m_cameras[camera].waiting = false;
+    m_cameras[camera].stopped = true;
+}
+
 bool Reconnector::stopped(std::size_t camera) const { return camera < m_cameras.size() ? m_cameras[camera].stopped : m_stopped; }
 
 void Reconnector::resume(std::size_t camera)

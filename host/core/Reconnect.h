@@ -70,6 +70,8 @@ public:
     // The user stopped the cameras (the browser's Stop): nothing ends or
     // reconnects any more.
     void stop();
+    // One camera stopped (hidden while another is shown alone).
+    void stop(std::size_t camera);
     // Whether the user stopped the camera (and has not reloaded it since).
     bool stopped(std::size_t camera) const;
     // The user reloaded a camera: it starts afresh, as a new one.
@@ -143,6 +145,7 @@ public:
     void step();
     // The user stopped every camera: none is made again.
     void stop() { m_schedule.stop(); }
+    void stop(std::size_t camera) { m_schedule.stop(camera); }
     bool stopped(std::size_t camera) const { return m_schedule.stopped(camera); }
     // The user reloaded the camera (F5, Enter): it is watched afresh.
     void resume(std::size_t camera);

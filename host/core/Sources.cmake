@@ -3,8 +3,8 @@
 #   VE_PAGE_READER_SOURCES  the page reader (OBJECT and PARAM elements, over
 #                           libxml2), the network errors in words, and a
 #                           wall's pages loaded one after another
-#   VE_OPTIONS_SOURCES      camview's command line, what both viewers make
-#                           of an address a person gives, and the saved walls
+#   VE_OPTIONS_SOURCES      camview's command line, and what both viewers make
+#                           of an address a person gives
 #   VE_REPORT_SOURCES       the JSON-line report and the input script
 #   VE_CORE_SOURCES         the viewer shell and its command set; the headless
 #                           run over each face's HeadlessFace; the event sink;
@@ -12,7 +12,7 @@
 #                           which controls a page may load; the status line;
 #                           the grid; reconnection; the "Message" frame's
 #                           loads; the picture scaled to the window; snapshot
-#                           names and recent addresses; recording (over
+#                           names, recent addresses and saved walls; recording (over
 #                           libavformat: linked in where it is built with the
 #                           viewer, loaded when first needed where it is the
 #                           system's)
@@ -25,7 +25,6 @@ set(VE_PROXY_SOURCES ${CMAKE_CURRENT_LIST_DIR}/page/ProxyInUse.cpp)
 set(VE_OPTIONS_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/CamviewOptions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ViewerAddress.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Wall.cpp
 )
 set(VE_REPORT_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/EventLog.cpp
@@ -52,4 +51,5 @@ set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ViewerShell.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotName.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecentAddresses.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Wall.cpp
 )

@@ -1,5 +1,7 @@
 #include "host/core/ViewerCommand.h"
 
+#include <algorithm>
+
 ViewerCommand CommandForKey(ViewerKey key, char digit, bool fullScreen)
 {
     switch (key) {
@@ -16,6 +18,11 @@ ViewerCommand CommandForKey(ViewerKey key, char digit, bool fullScreen)
     case ViewerKey::Escape: return fullScreen ? ViewerCommand::FullScreen : ViewerCommand::Stop;
     case ViewerKey::F5:
     case ViewerKey::Enter: return ViewerCommand::Reload;
+    case ViewerKey::Tab:
+    case ViewerKey::Left:
+    case ViewerKey::Right:
+    case ViewerKey::Up:
+    case ViewerKey::Down: return ViewerCommand::Select;
     case ViewerKey::Other: break;
     }
     return ViewerCommand::None;
@@ -34,6 +41,7 @@ const char* CommandName(ViewerCommand command)
     case ViewerCommand::Reload: return "reload";
     case ViewerCommand::FullScreen: return "fullscreen";
     case ViewerCommand::Quit: return "quit";
+    case ViewerCommand::Select: return "select";
     case ViewerCommand::None: break;
     }
     return "none";
@@ -55,6 +63,11 @@ std::string KeyName(ViewerKey key, char digit)
     case ViewerKey::Escape: return "Escape";
     case ViewerKey::F5: return "F5";
     case ViewerKey::Enter: return "Return";
+    case ViewerKey::Tab: return "Tab";
+    case ViewerKey::Left: return "Left";
+    case ViewerKey::Right: return "Right";
+    case ViewerKey::Up: return "Up";
+    case ViewerKey::Down: return "Down";
     case ViewerKey::Other: break;
     }
     return "";
@@ -68,6 +81,7 @@ const std::vector<std::string>& ViewerKeyLines()
         "wheel: zoom one step a notch",
         "f, F11 or a double click on the status line: full screen",
         "1 ... 9: that camera alone; 0: all of them",
+        "Tab or the arrows: select a camera; Enter: the selected camera alone",
         "s: a snapshot of the camera shown alone or under the pointer (else of each)",
         "r: record the camera under the pointer (or every one); r again ends",
         "p: the control's property page",
@@ -83,4 +97,21 @@ int AloneAfterKey(char digit, std::size_t cameras, int current)
     if (digit < '1' || digit > '9') return current;
     const int index = digit - '1';
     return static_cast<std::size_t>(index) < cameras ? index : current;
+}
+
+int SelectionAfterKey(ViewerKey key, int current, std::size_t cameras, std::size_t columns)
+{
+    if (cameras == 0) return -1;
+    const int n = static_cast<int>(cameras), c = static_cast<int>(std::max<std::size_t>(columns, 1));
+    if (current < 0 || current >= n) return 0;
+    int next = current;
+    switch (key) {
+    case ViewerKey::Tab: return (current + 1) % n;
+    case ViewerKey::Left: next = current % c > 0 ? current - 1 : current; break;
+    case ViewerKey::Right: next = current % c < c - 1 ? current + 1 : current; break;
+    case ViewerKey::Up: next = current - c; break;
+    case ViewerKey::Down: next = current + c; break;
+    default: break;
+    }
+    return next >= 0 && next < n ? next : current;
 }

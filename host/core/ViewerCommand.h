@@ -9,7 +9,7 @@
 
 // The keys the viewer acts on, whatever the platform calls them. A digit
 // on the main keys or the keypad is a Digit with its character.
-enum class ViewerKey { Other, Digit, H, Question, F1, F, F11, S, R, P, Q, Escape, F5, Enter };
+enum class ViewerKey { Other, Digit, H, Question, F1, F, F11, S, R, P, Q, Escape, F5, Enter, Tab, Left, Right, Up, Down };
 
 enum class ViewerCommand {
     None,
@@ -23,7 +23,13 @@ enum class ViewerCommand {
     Reload,     // the target camera (or every one) made again
     FullScreen, // full screen, or back
     Quit,
+    Select,     // Tab or an arrow: the selection moves to another cell
 };
+
+// The cell the selection moves to from `current` (-1: none yet) on Tab or
+// an arrow, in a grid of `cameras` cells in rows of `columns`; an arrow
+// that would leave the grid keeps it.
+int SelectionAfterKey(ViewerKey key, int current, std::size_t cameras, std::size_t columns);
 
 // What the key means with nothing else open: Esc leaves full screen before
 // it is Stop; Enter is Reload (the shell first lets it answer a password

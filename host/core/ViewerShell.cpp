@@ -1,6 +1,7 @@
 #include "host/core/ViewerShell.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <sstream>
@@ -96,11 +97,7 @@ bool ViewerShell::openTyped(const std::string& typed, std::string& notice)
         std::vector<WallCamera> cameras;
         const std::string name = text.substr(std::char_traits<char>::length(kWallPrefix));
         if (!LoadWall(name, cameras, notice)) return false;
-        for (const WallCamera& camera : cameras) {
-            const ViewerAddress address = ReadViewerAddress(camera.address);
-            m_sources.push_back({address.url, address.stream ? address.streamParams() : PageParams{}, camera.name,
-                                 address.stream});
-        }
+        for (const WallCamera& camera : cameras) m_sources.push_back(WallSource(camera));
         m_wallName = name;
         RememberLastWall(name);
         return true;
@@ -354,7 +351,8 @@ std::string ViewerShell::statusLine()
     StatusLineInput in;
     const std::size_t count = std::min(m_host->count(), m_rates.size());
     for (std::size_t i = 0; i < count; ++i) {
-        in.hosts.push_back(m_host->cameraHost(i));
+        const std::string name = m_host->cameraName(i);
+        in.hosts.push_back(name.empty() ? m_host->cameraHost(i) : name + " (" + m_host->cameraHost(i) + ")");
         in.rates.push_back(m_rates.rate(i, now));
         in.statuses.push_back(m_statuses.of(static_cast<int>(i)));
         in.lastEvents.push_back(m_events.of(static_cast<int>(i)));
@@ -373,7 +371,13 @@ std::string ViewerShell::message() const
     return m_propertyPage.empty() ? m_message : m_propertyPage;
 }
 
-int ViewerShell::target() const { return m_alone >= 0 ? m_alone : m_host ? m_face.cameraUnderPointer() : -1; }
+int ViewerShell::target() const
+{
+    if (m_alone >= 0) return m_alone;
+    if (!m_host) return -1;
+    const int pointer = m_face.cameraUnderPointer();
+    return pointer >= 0 ? pointer : m_selected;
+}
 
 void ViewerShell::notice(const std::string& text)
 {
@@ -408,8 +412,51 @@ void ViewerShell::key(ViewerKey key, char digit)
         }
     }
     const ViewerCommand what = CommandForKey(key, digit, m_fullScreen);
+    if (what == ViewerCommand::Select) return select(key);
+    // Enter on a selected camera, with the grid shown, shows it alone.
+    if (key == ViewerKey::Enter && m_selected >= 0 && m_alone < 0) {
+        m_log.write("\"key\":\"Return\",\"command\":\"alone\",\"camera\":" + std::to_string(m_selected));
+        showAlone(m_selected);
+        m_face.viewChanged();
+        return;
+    }
     if (what == ViewerCommand::Reload) return reload(key);
     if (what != ViewerCommand::None) command(what, KeyName(key, digit), digit);
+}
+
+void ViewerShell::select(ViewerKey key)
+{
+    if (!m_host || m_host->count() == 0) return;
+    const std::size_t n = m_host->count();
+    const auto columns = static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(n))));
+    m_selected = SelectionAfterKey(key, m_selected, n, columns);
+    m_log.write("\"key\":\"" + KeyName(key, 0) + "\",\"command\":\"select\",\"camera\":" + std::to_string(m_selected));
+    m_face.viewChanged();
+}
+
+void ViewerShell::showAlone(int camera)
+{
+    if (camera == m_alone || !m_host) return;
+    const int before = m_alone;
+    m_alone = camera;
+    if (!m_options.hiddenStreamsStop || !m_reconnect || m_stopped) return;
+    // Streams only where someone looks: the cameras hidden behind the one
+    // shown alone are stopped, and made again when they are shown.
+    const std::size_t n = m_host->count();
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool wasShown = before < 0 || static_cast<std::size_t>(before) == i;
+        const bool shown = camera < 0 || static_cast<std::size_t>(camera) == i;
+        if (wasShown && !shown) {
+            m_reconnect->stop(i);
+            m_host->stop(i);
+            m_log.write("\"camera\":" + std::to_string(i) + ",\"hidden\":\"stopped\"");
+        } else if (!wasShown && shown) {
+            m_reconnect->resume(i);
+            if (drew(i)) m_face.keepLastPicture(i);
+            m_host->reload(i);
+            m_log.write("\"camera\":" + std::to_string(i) + ",\"hidden\":\"made again\"");
+        }
+    }
 }
 
 void ViewerShell::reload(ViewerKey key)
@@ -439,7 +486,7 @@ void ViewerShell::command(ViewerCommand what, const std::string& via, char digit
     case ViewerCommand::ShowKeys: m_keysShown = true; break;
     case ViewerCommand::Alone:
     case ViewerCommand::All:
-        if (m_host) m_alone = AloneAfterKey(digit, m_host->count(), m_alone);
+        if (m_host) showAlone(AloneAfterKey(digit, m_host->count(), m_alone));
         break;
     case ViewerCommand::Snapshot: snapshot(); break;
     case ViewerCommand::Record:
@@ -468,6 +515,7 @@ void ViewerShell::command(ViewerCommand what, const std::string& via, char digit
         m_face.setFullScreen(m_fullScreen);
         break;
     case ViewerCommand::Quit: m_running = false; break;
+    case ViewerCommand::Select:
     case ViewerCommand::None: break;
     }
     m_face.viewChanged();

@@ -117,6 +117,7 @@ public:
     bool running() const { return m_running; }
     ControlHost* host() const { return m_host; }
     int alone() const { return m_alone; }
+    int selected() const { return m_selected; }
     bool keysShown() const { return m_keysShown; }
     bool stopped() const { return m_stopped; }
     bool fullScreen() const { return m_fullScreen; }
@@ -146,6 +147,10 @@ private:
     void snapshot();
     void stop();
     void reload(ViewerKey key);
+    void select(ViewerKey key);
+    // Shows `camera` alone (-1: the whole grid), stopping the streams of
+    // the cameras it hides when the options say so.
+    void showAlone(int camera);
     void notice(const std::string& text);
 
     const CamviewOptions& m_options;

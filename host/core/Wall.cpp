@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "host/core/UserFolders.h"
+#include "host/core/CamviewOptions.h"
 #include "host/core/ViewerAddress.h"
+#include "host/core/page/ViewerPage.h"
 
 namespace {
 
@@ -81,17 +84,11 @@ std::string WallText(const std::vector<WallCamera>& cameras)
         std::string name = c.name;
         std::replace_if(name.begin(), name.end(), [](char ch) { return ch == '=' || ch == '\n' || ch == '\r'; }, ' ');
         name = trimmed(name);
-        text += (name.empty() ? c.address : name) + " = " + c.address + (c.user.empty() ? "" : " " + c.user) + "\n";
+        if (name.empty()) name = UrlAuthority(ReadViewerAddress(c.address).url);
+        if (name.empty()) name = c.address;
+        text += name + " = " + c.address + (c.user.empty() ? "" : " " + c.user) + "\n";
     }
     return text;
-}
-
-bool WallNameUsable(const std::string& name)
-{
-    if (name.empty() || name.size() > 64 || name.front() == '.' || name.front() == ' ') return false;
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == ' ' || c == '-' || c == '_' || c == '.';
-    });
 }
 
 std::filesystem::path WallsFolder() { return RecentAddressesFile().parent_path() / "walls"; }
@@ -164,4 +161,41 @@ std::string LastWall()
 void RememberLastWall(const std::string& name)
 {
     if (WallNameUsable(name)) writeReplacing(lastWallFile(), name + "\n");
+}
+
+int ApplyWallOptions(CamviewOptions& o)
+{
+    if (o.listWalls) {
+        for (const std::string& name : SavedWalls()) std::printf("%s\n", name.c_str());
+        return 0;
+    }
+    if (o.wall.empty()) return -1;
+    if (!o.sources.empty()) {
+        // --wall NAME with addresses: those addresses are the wall (the
+        // passwords written in them used, never saved).
+        std::vector<WallCamera> cameras;
+        for (const PageSource& source : o.sources)
+            if (!source.url.empty()) cameras.push_back({"", source.url, ""});
+        std::string why;
+        if (!SaveWall(o.wall, cameras, why)) std::fprintf(stderr, "camview: %s\n", why.c_str());
+        return -1;
+    }
+    // The wall as saved; its users are names only, the passwords in the
+    // secret store.
+    std::vector<WallCamera> cameras;
+    std::string why;
+    if (!LoadWall(o.wall, cameras, why)) {
+        std::fprintf(stderr, "camview: %s\n", why.c_str());
+        return 2;
+    }
+    for (const WallCamera& camera : cameras) o.sources.push_back(WallSource(camera));
+    o.pageUrl = o.sources.front().url;
+    RememberLastWall(o.wall);
+    return -1;
+}
+
+PageSource WallSource(const WallCamera& camera)
+{
+    const ViewerAddress address = ReadViewerAddress(camera.address);
+    return {address.url, address.stream ? address.streamParams() : PageParams{}, camera.name, address.stream};
 }

@@ -14,6 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "host/core/page/PageLoad.h"
+
+struct CamviewOptions;
+
 struct WallCamera {
     std::string name;
     std::string address; // as typed: a page, a bare host, a stream address
@@ -30,7 +34,15 @@ std::string WallText(const std::vector<WallCamera>& cameras);
 
 // Whether `name` can name a wall file: 1 to 64 letters, digits, blanks,
 // '-', '_' and '.', not starting with '.' or a blank.
-bool WallNameUsable(const std::string& name);
+inline bool WallNameUsable(const std::string& name)
+{
+    if (name.empty() || name.size() > 64 || name.front() == '.' || name.front() == ' ') return false;
+    for (const char c : name) {
+        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit && c != ' ' && c != '-' && c != '_' && c != '.') return false;
+    }
+    return true;
+}
 
 // The walls' folder and the files in it.
 std::filesystem::path WallsFolder();
@@ -44,3 +56,12 @@ bool SaveWall(const std::string& name, const std::vector<WallCamera>& cameras, s
 // The wall opened last (empty when none), and remembering one.
 std::string LastWall();
 void RememberLastWall(const std::string& name);
+
+// What --wall and --list-walls ask, done after the command line is read:
+// the walls listed (exit status 0), a wall's cameras read into the
+// sources (2 when it cannot be read), or the addresses given saved as the
+// wall. -1 when the viewer goes on.
+int ApplyWallOptions(CamviewOptions& options);
+
+// The source a wall's camera is shown from.
+PageSource WallSource(const WallCamera& camera);

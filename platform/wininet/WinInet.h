@@ -54,6 +54,7 @@ struct INTERNET_DIAGNOSTIC_SOCKET_INFO {
 // InternetGetCookieExA: HttpOnly cookies too (the plain call leaves them out).
 constexpr DWORD INTERNET_COOKIE_HTTPONLY = 0x2000;
 
+constexpr DWORD HTTP_QUERY_CONTENT_TYPE = 1;
 constexpr DWORD HTTP_QUERY_STATUS_CODE = 19;
 constexpr DWORD HTTP_QUERY_FLAG_NUMBER = 0x20000000u;
 

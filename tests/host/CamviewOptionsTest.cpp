@@ -56,9 +56,9 @@ TEST(CamviewOptions, AHeadlessLineFillsEveryField)
     EXPECT_EQ(o.params[1], std::make_pair(std::string("Empty"), std::string()));
 
     // --page-url names the page as the bare address does; the defaults stay.
-    const Parsed q = parse({"--page-url", "http://cam/", "--param", "A=1", "--headless"});
+    const Parsed q = parse({"--page-url", "http://cam/page", "--param", "A=1", "--headless"});
     ASSERT_EQ(q.status, -1);
-    EXPECT_EQ(q.options.pageUrl, "http://cam/");
+    EXPECT_EQ(q.options.pageUrl, "http://cam/page");
     EXPECT_DOUBLE_EQ(q.options.durationSeconds, 5);
     EXPECT_EQ(q.options.threads, 0u); // one per core
     EXPECT_EQ(q.options.frames, -1);
@@ -127,7 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{{"--headless", "http://cam/", "--duration", "-1"}, "not \"-1\""},
         BadLine{{"--headless", "http://cam/", "--duration", "abc"}, "not \"abc\""},
         BadLine{{"http://cam/", "--user", "admin"}, "--user takes NAME:PASSWORD"},
-        BadLine{{"http://cam/a", "http://cam/b"}, "two page addresses, http://cam/a and http://cam/b"},
+        BadLine{{"http://cam/a", "http://cam/b", "--param", "A=1"}, "--param makes one control: give it one address"},
+        BadLine{{"--wall", "../x"}, "--wall takes a name of letters, digits, blanks, - _ and . (64 at most), not \"../x\""},
         BadLine{{"http://cam:70000/ImageViewer"}, "the port \"70000\" in http://cam:70000/ImageViewer is not a number from 1 to 65535"},
         BadLine{{"http://cam:0/"}, "the port \"0\""},
         BadLine{{"http://cam:http/"}, "the port \"http\""},
@@ -165,6 +166,22 @@ TEST(CamviewOptions, AddressesAsOtherViewersTakeThem)
     EXPECT_EQ(stream.options.params[2], std::make_pair(std::string("ImageHeight"), std::string("480")));
     // Given PARAMs, the address is the page's, whatever it names.
     EXPECT_EQ(parse({"--param", "A=1", "http://cam/cgi-bin/x"}).options.params.size(), 1u);
+
+    // What people type into a browser: no path, or "/" alone, is the page.
+    EXPECT_EQ(parse({"http://camera:8080"}).options.pageUrl, "http://camera:8080/ImageViewer");
+    EXPECT_EQ(parse({"HTTPS://camera/"}).options.pageUrl, "https://camera/ImageViewer");
+    EXPECT_EQ(parse({"http://camera/?x"}).options.pageUrl, "http://camera/?x");
+
+    // Several addresses are one wall, in order; credentials written in one
+    // are its origin's alone.
+    const Parsed wall = parse({"cam1", "http://a:b@cam2:81", "cam3/cgi-bin/s", "--user", "u:p"});
+    ASSERT_EQ(wall.status, -1);
+    ASSERT_EQ(wall.options.sources.size(), 3u);
+    EXPECT_EQ(wall.options.sources[1].url, "http://cam2:81/ImageViewer");
+    EXPECT_TRUE(wall.options.sources[2].stream);
+    EXPECT_EQ(CredentialsForUrl(wall.options.givenUsers, "http://cam1/x"), "u:p");
+    EXPECT_EQ(CredentialsForUrl(wall.options.givenUsers, "http://cam2:81/y"), "a:b");
+    EXPECT_EQ(CredentialsForUrl(wall.options.givenUsers, "http://cam3/s"), "");
 }
 
 TEST(CamviewOptions, TheWindowsSizePlaceAndFullScreen)
@@ -209,7 +226,7 @@ TEST(CamviewOptions, TheSchemeIsReadInAnyLetterCase)
     const Parsed p = parse({"HTTP://Cam:8080/ImageViewer", "--snapshot", "x.PNG", "--headless"});
     ASSERT_EQ(p.status, -1);
     EXPECT_EQ(p.options.pageUrl, "http://Cam:8080/ImageViewer");
-    EXPECT_EQ(parse({"Https://cam/"}).options.pageUrl, "https://cam/");
+    EXPECT_EQ(parse({"Https://cam/page"}).options.pageUrl, "https://cam/page");
     EXPECT_EQ(parse({"http://[::1]:8080/"}).status, -1);
 }
 

@@ -417,10 +417,38 @@ TEST(HeadlessViewer, TheViewerPageCamsimNamesIsOneItStreams)
     EXPECT_EQ(run.exitCode, 0) << run.output;
 }
 
+// Several addresses are one wall, every camera of every page in the order
+// given: a bare host, a host without a path (its viewer page, two
+// objects), a picture stream's address; an address that cannot be reached
+// is said and the others are shown.
+TEST(HeadlessViewer, AWallOfSeveralAddressesShowsEveryCameraInOrder)
+{
+    Camsim one({"--fps", "15"});
+    Camsim two({"--fps", "15", "--objects", "2"});
+    Camsim stream({"--fps", "15"});
+    const std::string dead = "http://127.0.0.1:" + std::to_string(FreePort());
+    const ViewerRun run = RunCamview("--headless --events 127.0.0.1:" + std::to_string(one.port()) + " '" + dead + "' '" +
+                                         two.url("") + "' '" + stream.url("/cgi-bin/nphContinuousServerPush") +
+                                         "' --frames 20 --duration 15",
+                                     TempRegistry());
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("\"page\":\"" + dead + "/ImageViewer\",\"error\":\"cannot reach"), std::string::npos)
+        << run.output;
+    for (int control = 0; control < 4; ++control)
+        EXPECT_FALSE(LinesWith(run.output, "\"control\":" + std::to_string(control) + ",\"frame\"").empty())
+            << control << "\n" << run.output;
+    EXPECT_TRUE(LinesWith(run.output, "\"control\":4,").empty()) << run.output;
+    // Each camera asked its own camsim for its stream.
+    EXPECT_FALSE(one.requests("nphContinuousServerPush").empty());
+    EXPECT_EQ(two.requests("nphContinuousServerPush").size(), 2u);
+    EXPECT_FALSE(stream.requests("nphContinuousServerPush").empty());
+}
+
 TEST(HeadlessViewer, APageWithoutControlsIsAClearError)
 {
     Camsim cam;
-    const ViewerRun run = RunCamview("--headless '" + cam.url("/") + "' --duration 1", TempRegistry());
+    // The camera's root, which embeds nothing (with no query, "/" means the viewer page).
+    const ViewerRun run = RunCamview("--headless '" + cam.url("/?root") + "' --duration 1", TempRegistry());
     EXPECT_EQ(run.exitCode, 2) << run.output;
     EXPECT_NE(run.output.find("holds no OBJECT of a registered control"), std::string::npos) << run.output;
 }

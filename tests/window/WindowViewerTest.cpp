@@ -797,7 +797,7 @@ TEST(WindowsViewerWindow, AnAddressThatCannotBeShownLeavesTheWindowOpen)
     } cases[] = {
         {"nobody listens", "http://127.0.0.1:" + std::to_string(FreePort()) + "/ImageViewer", "cannot reach 127.0.0.1:"},
         {"https", "https://127.0.0.1:" + std::to_string(cam.port()) + "/ImageViewer", "https:// pages are not supported"},
-        {"no control", cam.url("/"), "holds no OBJECT of a registered control"},
+        {"no control", cam.url("/?root"), "holds no OBJECT of a registered control"},
         {"never answers", "http://127.0.0.1:" + silentPort + "/ImageViewer", "did not answer in time"},
     };
     const std::string output = TempRegistry() + ".out";

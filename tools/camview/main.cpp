@@ -8,6 +8,7 @@
 #include "tools/camview/ModuleLocation.h"
 #include "tools/camview/WindowModule.h"
 #include "host/core/CamviewOptions.h"
+#include "host/core/Wall.h"
 
 int main(int argc, char** argv)
 {
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
     CamviewOptions c;
     const int status = ParseCamviewOptions(argc, argv, VE_VERSION, c);
     if (status >= 0) return status;
+    if (const int walls = ApplyWallOptions(c); walls >= 0) return walls;
     const std::string modulePath = ControlModulePath(VE_MODULE_PATH, VE_MODULE_INSTALLED);
     if (c.headless) return RunHeadless(c, modulePath);
     return RunWindowModule(ControlModulePath(VE_WINDOW_MODULE_PATH, VE_WINDOW_MODULE_INSTALLED), c, modulePath);

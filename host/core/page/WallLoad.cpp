@@ -21,7 +21,8 @@ WallLoad LoadWall(const std::vector<PageSource>& sources, const FetchSource& fet
         if (sources.size() == 1) {
             for (std::size_t i = 0; i < one.objects.size(); ++i) {
                 one.objects[i].pageUrl = source.url;
-                one.objects[i].name = CameraName(source, one, i);
+                // One page alone has no captions unless its wall named it.
+                if (!source.name.empty()) one.objects[i].name = CameraName(source, one, i);
                 one.objects[i].anyStream = one.objects[i].anyStream || source.stream;
             }
             wall.page = std::move(one);

@@ -133,6 +133,15 @@ FetchedPage FetchViewerPage(const std::string& url, DWORD timeoutMs, const std::
         deadline.resume();
         if (answer != ERROR_INTERNET_FORCE_RETRY || !HttpSendRequestA(request, nullptr, 0, nullptr, 0)) break;
     }
+    char type[256] = {};
+    DWORD typeLength = sizeof type;
+    if (page.status == 200 && HttpQueryInfoA(request, HTTP_QUERY_CONTENT_TYPE, type, &typeLength, nullptr) &&
+        IsPictureStreamType(type)) {
+        // A picture stream's address: shown by one image control, not read here.
+        InternetCloseHandle(request);
+        page.stream = true;
+        return page;
+    }
     char buffer[4096];
     DWORD read = 0;
     while (InternetReadFile(request, buffer, sizeof buffer, &read) && read > 0) page.body.append(buffer, read);

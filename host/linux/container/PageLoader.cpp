@@ -21,7 +21,14 @@ PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::s
         load.error = page.error;
         return load;
     }
+    if (page.stream) {
+        // An ordinary MJPEG camera's stream: the image control reads it.
+        load.objects.push_back(ImageControlWithParams({{"ImagePath", pageUrl}}));
+        load.objects.back().anyStream = true;
+        return load;
+    }
     load.objects = ParseViewerPage(page.body);
+    load.title = PageTitle(page.body);
     if (const std::string leftOut = LimitControls(load.objects); !leftOut.empty())
         std::fprintf(stderr, "camview: %s\n", leftOut.c_str());
     return load;

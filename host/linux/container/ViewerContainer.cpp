@@ -182,7 +182,7 @@ void ViewerContainer::layout()
 {
     std::vector<RECT> cells;
     for (const auto& h : m_controls) cells.push_back(h.rect);
-    m_extent = LayOutGrid(cells);
+    m_extent = LayOutGrid(cells, captioned() ? kCaptionHeight : 0);
     for (std::size_t i = 0; i < cells.size(); ++i) m_controls[i].rect = cells[i];
 }
 
@@ -432,15 +432,30 @@ void ViewerContainer::mouseWheel(POINT pt, int notches, WPARAM keys)
 
 void ViewerContainer::stop()
 {
-    for (auto& h : m_controls) {
-        if (!h.object) continue;
-        onApartment(h.apartment, [&h] {
-            if (auto target = h.object.query<IOleCommandTarget>(IID_IOleCommandTarget))
-                target->Exec(nullptr, kStopCommand, 0, nullptr, nullptr);
-            h.cell->dirty.store(true, std::memory_order_release);
-        });
-    }
+    for (std::size_t i = 0; i < m_controls.size(); ++i) stopOne(i);
     deliverReports();
+}
+
+void ViewerContainer::stop(std::size_t index)
+{
+    stopOne(index);
+    deliverReports();
+}
+
+void ViewerContainer::stopOne(std::size_t index)
+{
+    if (index >= m_controls.size() || !m_controls[index].object) return;
+    Hosted& h = m_controls[index];
+    onApartment(h.apartment, [&h] {
+        if (auto target = h.object.query<IOleCommandTarget>(IID_IOleCommandTarget))
+            target->Exec(nullptr, kStopCommand, 0, nullptr, nullptr);
+        h.cell->dirty.store(true, std::memory_order_release);
+    });
+}
+
+std::string ViewerContainer::cameraName(std::size_t index) const
+{
+    return index < m_controls.size() ? m_controls[index].source.name : std::string();
 }
 
 bool ViewerContainer::showProperties(std::size_t index)

@@ -75,6 +75,8 @@ public:
     void mouseWheel(POINT pt, int notches, WPARAM keys);
     // The browser's Stop, given to every control.
     void stop() override;
+    void stop(std::size_t index) override;
+    std::string cameraName(std::size_t index) const override;
     // The control's Properties verb.
     bool showProperties(std::size_t index) override;
 
@@ -134,6 +136,7 @@ private:
     bool host(const EmbeddedObject& object, int index, Hosted& h);
     void unhost(Hosted& h);
     void layout();
+    void stopOne(std::size_t index);
     // The control a mouse message goes to: the one holding the capture,
     // else the one under the point.
     int targetOf(POINT pt) const;

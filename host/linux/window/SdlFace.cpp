@@ -45,6 +45,11 @@ ViewerKey keyOf(SDL_Keycode key, Uint16 mod, char& digit)
     case SDLK_q: return ViewerKey::Q;
     case SDLK_ESCAPE: return ViewerKey::Escape;
     case SDLK_F5: return ViewerKey::F5;
+    case SDLK_TAB: return ViewerKey::Tab;
+    case SDLK_LEFT: return ViewerKey::Left;
+    case SDLK_RIGHT: return ViewerKey::Right;
+    case SDLK_UP: return ViewerKey::Up;
+    case SDLK_DOWN: return ViewerKey::Down;
     case SDLK_RETURN:
     case SDLK_KP_ENTER: return ViewerKey::Enter;
     default: return ViewerKey::Other;

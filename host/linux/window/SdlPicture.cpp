@@ -1,5 +1,7 @@
 #include "host/linux/window/SdlPicture.h"
 
+#include "host/core/Grid.h"
+
 #include <algorithm>
 #include <ctime>
 
@@ -153,6 +155,21 @@ void SdlPicture::drawOverlay(const ViewerShell& shell, PasswordDialog& dialog)
 {
     const auto& s = m_overlay.surface;
     widgets::fill(*s, RECT{0, 0, s->width(), s->height()}, kClear);
+    // A wall's names, in the strips above the cells (the selected one
+    // marked), while the whole grid is shown.
+    for (std::size_t i = 0; m_container && m_alone < 0 && i < m_container->count(); ++i) {
+        const std::string name = m_container->cameraName(i);
+        if (name.empty()) continue;
+        const RECT strip = CaptionOf(m_container->cell(i));
+        const POINT from = m_scaling.toWindow(POINT{strip.left, strip.top});
+        const POINT to = m_scaling.toWindow(POINT{strip.right, strip.bottom});
+        if (to.x <= from.x || to.y <= from.y) continue;
+        const RECT caption{std::max<LONG>(from.x, 0), std::max<LONG>(from.y, 0), to.x, to.y};
+        const bool selected = shell.selected() == static_cast<int>(i);
+        widgets::fill(*s, caption, selected ? widgets::kBorder : widgets::kPanel);
+        widgets::text(s, RECT{caption.left + 4, caption.top + std::max<LONG>(0, (caption.bottom - caption.top - 14) / 2), caption.right - 2, caption.bottom},
+                      (selected ? "> " : "") + name, widgets::kText);
+    }
     for (std::size_t i = 0; m_container && i < m_captions.size(); ++i) {
         const RECT c = m_container->cell(i);
         const POINT from = m_scaling.toWindow(POINT{c.left, c.top});

@@ -178,7 +178,7 @@ void Container::layout()
 {
     std::vector<RECT> cells;
     for (const auto& h : m_controls) cells.push_back(h->rect);
-    m_extent = LayOutGrid(cells);
+    m_extent = LayOutGrid(cells, captioned() ? kCaptionHeight : 0);
     for (std::size_t i = 0; i < cells.size(); ++i) m_controls[i]->rect = cells[i];
 }
 
@@ -386,14 +386,24 @@ void Container::routeInput(MSG& msg)
 
 void Container::stop()
 {
-    for (auto& h : m_controls) {
-        IOleCommandTarget* target = nullptr;
-        if (SUCCEEDED(h->object->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target))) && target) {
-            target->Exec(nullptr, OLECMDID_STOP, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
-            target->Release();
-        }
-        h->dirty = true;
+    for (std::size_t i = 0; i < m_controls.size(); ++i) stop(i);
+}
+
+void Container::stop(std::size_t index)
+{
+    if (index >= m_controls.size()) return;
+    Hosted& h = *m_controls[index];
+    IOleCommandTarget* target = nullptr;
+    if (SUCCEEDED(h.object->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target))) && target) {
+        target->Exec(nullptr, OLECMDID_STOP, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+        target->Release();
     }
+    h.dirty = true;
+}
+
+std::string Container::cameraName(std::size_t index) const
+{
+    return index < m_controls.size() ? m_controls[index]->source.name : std::string();
 }
 
 bool Container::showProperties(std::size_t index, bool show)

@@ -91,6 +91,8 @@ public:
 
     // The browser's Stop, for every control.
     void stop() override;
+    void stop(std::size_t index) override;
+    std::string cameraName(std::size_t index) const override;
     // The control's Properties verb; `show` lets the property frame appear.
     bool showProperties(std::size_t index, bool show);
     bool showProperties(std::size_t index) override { return showProperties(index, true); }

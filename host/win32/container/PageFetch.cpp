@@ -128,6 +128,14 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
         if (!set) break;
     }
 
+    char type[256] = {};
+    DWORD typeLength = sizeof type;
+    if (status == 200 && HttpQueryInfoA(h.request, HTTP_QUERY_CONTENT_TYPE, type, &typeLength, nullptr) &&
+        IsPictureStreamType(type)) {
+        // A picture stream's address: shown by one image control, not read here.
+        page.stream = true;
+        return page;
+    }
     char buffer[4096];
     DWORD read = 0;
     while (page.body.size() < kMaxPageBytes && InternetReadFile(h.request, buffer, sizeof buffer, &read) && read > 0)

@@ -32,7 +32,7 @@ void offerToCameraRoot(const std::string& pageUrl, const std::string& user, HWND
 } // namespace
 
 bool FetchPageBody(const std::string& url, const std::string& user, HWND owner, bool interactive, std::string& body,
-                   std::string& error, DWORD timeoutMs)
+                   std::string& error, DWORD timeoutMs, bool* stream)
 {
     FetchedPage page;
     if (timeoutMs > 0 && !interactive) {
@@ -57,6 +57,7 @@ bool FetchPageBody(const std::string& url, const std::string& user, HWND owner, 
         return false;
     }
     body = std::move(page.body);
+    if (stream) *stream = page.stream;
     return true;
 }
 
@@ -72,8 +73,16 @@ PageLoad LoadPageSource(const std::string& pageUrl, const std::vector<std::pair<
     }
     source.name = pageUrl;
     std::string body;
-    if (!FetchPageBody(pageUrl, user, owner, interactive, body, source.error, timeoutMs)) return source;
+    bool stream = false;
+    if (!FetchPageBody(pageUrl, user, owner, interactive, body, source.error, timeoutMs, &stream)) return source;
+    if (stream) {
+        // An ordinary MJPEG camera's stream: the image control reads it.
+        source.objects.push_back(ImageControlWithParams({{"ImagePath", pageUrl}}));
+        source.objects.back().anyStream = true;
+        return source;
+    }
     source.objects = ParseViewerPage(body);
+    source.title = PageTitle(body);
     if (const std::string leftOut = LimitControls(source.objects); !leftOut.empty())
         std::fprintf(stderr, "camview: %s\n", leftOut.c_str());
     // A page that did not ask for the credentials leaves the camera's root

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "host/core/Grid.h"
 #include "host/core/Reconnect.h"
 #include "host/core/ViewerCommand.h"
 #include "host/win32/container/Container.h"
@@ -125,6 +126,13 @@ void PictureView::layout(const RECT& area, int alone)
 void PictureView::showKeys(bool shown)
 {
     m_keys = shown;
+    InvalidateRect(m_view, nullptr, FALSE);
+}
+
+void PictureView::select(int camera)
+{
+    if (camera == m_selected) return;
+    m_selected = camera;
     InvalidateRect(m_view, nullptr, FALSE);
 }
 
@@ -252,6 +260,7 @@ void PictureView::paint()
                    v.bottom - v.top, SRCCOPY);
         if (m_reconnect) paintReconnecting(target);
         if (m_stopped) paintStopped(target);
+        if (m_alone < 0) paintCaptions(target);
     }
     if (m_keys) paintKeys(target);
     if (target != dc) BitBlt(dc, 0, 0, client.right, client.bottom, target, 0, 0, SRCCOPY);
@@ -368,6 +377,30 @@ void PictureView::paintReconnecting(HDC dc)
         const std::wstring wide = Widen(text);
         DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &inside,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    SelectObject(dc, old);
+}
+
+// A wall's names, in the strips above the cells, the selected one marked.
+void PictureView::paintCaptions(HDC dc)
+{
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kText);
+    for (std::size_t i = 0; i < m_container->count(); ++i) {
+        const std::string name = m_container->cameraName(i);
+        if (name.empty()) continue;
+        const RECT strip = CaptionOf(m_container->cell(i));
+        const POINT from = m_scaling.toWindow(POINT{strip.left, strip.top});
+        const POINT to = m_scaling.toWindow(POINT{strip.right, strip.bottom});
+        RECT label{from.x, from.y, to.x, to.y};
+        if (label.right <= label.left || label.bottom <= label.top) continue;
+        const bool selected = m_selected == static_cast<int>(i);
+        panel(dc, label);
+        if (selected) FrameRect(dc, &label, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        label.left += 4;
+        const std::wstring text = Widen((selected ? "> " : "") + name);
+        DrawTextW(dc, text.c_str(), -1, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     }
     SelectObject(dc, old);
 }

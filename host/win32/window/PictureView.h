@@ -44,6 +44,8 @@ public:
     void showKeys(bool shown);
     // After the browser's Stop each camera says "stopped" over its last picture.
     void showStopped();
+    // The cell Tab and the arrows selected (-1: none), marked in its caption.
+    void select(int camera);
     // A camera whose stream ended and that waits to be made again (or is
     // being made again) shows its last picture with a line saying why,
     // as `watch` tells (null: none).
@@ -75,6 +77,7 @@ private:
     void paint();
     void paintKeys(HDC dc);
     void paintStopped(HDC dc);
+    void paintCaptions(HDC dc);
     // Puts each kept picture back over its cell while its camera waits,
     // and lets go of those whose camera draws again.
     void restoreKept();
@@ -87,6 +90,7 @@ private:
     ViewScaling m_scaling;
     RECT m_area{0, 0, 0, 0};
     int m_alone = -1;
+    int m_selected = -1;
     bool m_redrawAll = true;
     bool m_keys = false;
     bool m_stopped = false;

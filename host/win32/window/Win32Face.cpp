@@ -46,6 +46,11 @@ ViewerKey keyOf(WPARAM k, char& digit)
     case 'Q': return ViewerKey::Q;
     case VK_ESCAPE: return ViewerKey::Escape;
     case VK_F5: return ViewerKey::F5;
+    case VK_TAB: return ViewerKey::Tab;
+    case VK_LEFT: return ViewerKey::Left;
+    case VK_RIGHT: return ViewerKey::Right;
+    case VK_UP: return ViewerKey::Up;
+    case VK_DOWN: return ViewerKey::Down;
     case VK_RETURN: return ViewerKey::Enter;
     default: return ViewerKey::Other;
     }
@@ -215,6 +220,7 @@ void Win32Face::viewChanged()
         m_alone = m_shell->alone();
         layout();
     }
+    m_picture.select(m_shell->selected());
     if (m_shell->keysShown() != m_keys) {
         m_keys = m_shell->keysShown();
         m_picture.showKeys(m_keys);

@@ -4,6 +4,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 
@@ -53,6 +54,17 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
 {
     auto* request = static_cast<Request*>(user);
     const size_t n = size * count;
+    if (request->readPosition == 0 && request->body.empty() && request->contentType.empty()) {
+        char* type = nullptr;
+        curl_easy_getinfo(static_cast<CURL*>(request->easy), CURLINFO_CONTENT_TYPE, &type);
+        request->contentType = type ? type : "";
+        std::string lower = request->contentType.substr(0, 25);
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower == "multipart/x-mixed-replace") {
+            request->endlessBody = true;
+            return 0; // ends the transfer; Perform takes it as answered
+        }
+    }
     if (request->body.size() + n > kMaxBody) return 0;
     request->body.append(data, n);
     return n;
@@ -94,6 +106,9 @@ DWORD Perform(Request& r)
     r.status = 0;
     r.body.clear();
     r.readPosition = 0;
+    r.contentType.clear();
+    r.endlessBody = false;
+    r.easy = easy;
 
     std::string host;
     const std::string server = ServerOf(r.url, &host);
@@ -175,7 +190,7 @@ DWORD Perform(Request& r)
     }
     if (!error && result != CURLE_OK) {
         // A body beyond the kept size ends the read, not the request.
-        if (result == CURLE_WRITE_ERROR && r.body.size() + CURL_MAX_WRITE_SIZE > kMaxBody)
+        if (result == CURLE_WRITE_ERROR && (r.endlessBody || r.body.size() + CURL_MAX_WRITE_SIZE > kMaxBody))
             result = CURLE_OK;
         else if (r.closing.load(std::memory_order_acquire))
             error = ERROR_INTERNET_OPERATION_CANCELLED;
@@ -197,6 +212,12 @@ DWORD Perform(Request& r)
         r.user = user;
         r.password = password;
     }
+    if (!error && r.contentType.empty()) {
+        char* type = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &type);
+        r.contentType = type ? type : "";
+    }
+    r.easy = nullptr;
     curl_multi_remove_handle(multi, easy);
     curl_multi_cleanup(multi);
     curl_easy_cleanup(easy);
@@ -262,6 +283,10 @@ BOOL HttpQueryInfoA(HINTERNET handle, DWORD infoLevel, LPVOID buffer, DWORD* len
     VE_TRACE(wininet, "(%p, 0x%08lx)", handle, static_cast<unsigned long>(infoLevel));
     auto request = Find<Request>(handle);
     if (!request) return FailWith(ERROR_INVALID_HANDLE);
+    if ((infoLevel & 0xFFFF) == HTTP_QUERY_CONTENT_TYPE && request->answered && !(infoLevel & HTTP_QUERY_FLAG_NUMBER)) {
+        if (request->contentType.empty()) return FailWith(ERROR_HTTP_HEADER_NOT_FOUND);
+        return CopyText(request->contentType, buffer, length);
+    }
     if ((infoLevel & 0xFFFF) != HTTP_QUERY_STATUS_CODE || !request->answered) return FailWith(ERROR_HTTP_HEADER_NOT_FOUND);
     if (infoLevel & HTTP_QUERY_FLAG_NUMBER) {
         if (!buffer || !length || *length < sizeof(DWORD)) {

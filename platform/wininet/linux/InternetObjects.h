@@ -45,6 +45,11 @@ struct Request final : Object {
     long status = 0;
     std::string body;
     size_t readPosition = 0;
+    std::string contentType; // as the answer's head gave it
+    // A picture stream's body never ends: its head is answered, its body
+    // is not read ahead (the caller looks at the type and goes elsewhere).
+    bool endlessBody = false;
+    void* easy = nullptr;    // curl's handle, while a transfer runs
     bool proxied = false;
     std::string peerIp;
     long peerPort = 0;

@@ -13,6 +13,7 @@
 #include "host/win32/container/Utf.h"
 #include "host/win32/window/Win32Face.h"
 #include "host/core/CamviewOptions.h"
+#include "host/core/Wall.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ int main(int argc, char** argv)
     CamviewOptions options;
     const int parsed = ParseCamviewOptions(argc, argv, VE_VERSION, options);
     if (parsed >= 0) return parsed;
+    if (const int walls = ApplyWallOptions(options); walls >= 0) return walls;
     // The report's lines are whole lines, and are read by other programs
     // while the viewer runs.
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
