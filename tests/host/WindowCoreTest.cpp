@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host/core/Grid.h"
 #include "host/core/RecentAddresses.h"
 #include "host/core/SnapshotName.h"
 #include "host/core/ViewScaling.h"
 #include "host/core/ViewerAddress.h"
 #include "host/core/ViewerCommand.h"
+#include "host/core/Wall.h"
 
 namespace {
 
@@ -215,6 +217,98 @@ TEST(TypedAddress, ReadAsTheCommandLineReadsAnAddress)
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(TypedAddress(c.typed), c.address) << c.typed;
+}
+
+} // namespace
+
+namespace {
+
+// A wall file reads back as written, and refuses what it cannot hold: a
+// line that is no camera, a password in any form.
+TEST(WallFile, ReadsBackAsWrittenAndRefusesPasswords)
+{
+    const std::vector<WallCamera> cameras = {{"Front door", "http://192.168.1.20/ImageViewer", ""},
+                                             {"Garage", "192.168.1.21", "admin"},
+                                             {"Yard = east", "cam3:8080/cgi-bin/x?a=b", ""}};
+    std::vector<WallCamera> read;
+    std::string error;
+    ASSERT_TRUE(ReadWall(WallText(cameras), read, error)) << error;
+    ASSERT_EQ(read.size(), 3u);
+    EXPECT_EQ(read[0], cameras[0]);
+    EXPECT_EQ(read[1], cameras[1]);
+    EXPECT_EQ(read[2].name, "Yard   east"); // a name holds no '=': the address starts after it
+    EXPECT_EQ(read[2].address, cameras[2].address);
+    ASSERT_TRUE(ReadWall("# mine\n\n  Hall = hall.local  \r\n", read, error));
+    EXPECT_EQ(read, (std::vector<WallCamera>{{"Hall", "hall.local", ""}}));
+
+    struct Bad {
+        const char* text;
+        const char* why;
+    };
+    for (const Bad& bad : {Bad{"Hall hall.local\n", "line 1: a camera is written NAME = ADDRESS [USER]"},
+                           Bad{"\n = hall.local\n", "line 2: a camera is written"},
+                           Bad{"Hall = a b c\n", "line 1: a camera is written"},
+                           Bad{"Hall = http://admin:pw@hall/\n", "line 1: a wall holds no passwords"},
+                           Bad{"Hall = hall admin:pw\n", "line 1: a wall holds no passwords"}}) {
+        EXPECT_FALSE(ReadWall(bad.text, read, error)) << bad.text;
+        EXPECT_EQ(error.rfind(bad.why, 0), 0u) << bad.text << " -> " << error;
+    }
+    for (const std::string name : {"", ".hidden", "../up", "a/b", " lead", "a\\b"})
+        EXPECT_FALSE(WallNameUsable(name)) << name;
+    EXPECT_FALSE(WallNameUsable(std::string(65, 'x')));
+    EXPECT_TRUE(WallNameUsable("Home cameras_2.old"));
+}
+
+#ifndef _WIN32
+// Saved, listed, opened again, and remembered as the last one opened.
+TEST(WallFile, SavedListedLoadedAndRememberedAsTheLast)
+{
+    const auto dir = scratchFolder("walls");
+    setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    std::string error;
+    ASSERT_TRUE(SaveWall("home", {{"", "http://cam1:81/ImageViewer", ""}, {"Gate", "cam2", "me"}}, error)) << error;
+    ASSERT_TRUE(SaveWall("work", {{"Desk", "desk", ""}}, error)) << error;
+    EXPECT_EQ(SavedWalls(), (std::vector<std::string>{"home", "work"}));
+    EXPECT_EQ(LastWall(), "work");
+    std::vector<WallCamera> cameras;
+    ASSERT_TRUE(LoadWall("home", cameras, error)) << error;
+    EXPECT_EQ(cameras, (std::vector<WallCamera>{{"cam1:81", "http://cam1:81/ImageViewer", ""}, {"Gate", "cam2", "me"}}));
+    EXPECT_FALSE(LoadWall("away", cameras, error));
+    EXPECT_NE(error.find("there is no wall \"away\""), std::string::npos) << error;
+    unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(dir);
+}
+#endif
+
+// Tab walks every cell and wraps; the arrows move in the grid's rows of
+// `columns` and stop at its edges; the first key selects the first cell.
+TEST(ViewerCommand, TabAndTheArrowsMoveTheSelection)
+{
+    struct Move {
+        ViewerKey key;
+        int from;
+        int to;
+    };
+    // 20 cameras in rows of 5 (the grid's ceil(sqrt(20))).
+    for (const Move& m : {Move{ViewerKey::Tab, -1, 0}, Move{ViewerKey::Down, -1, 0}, Move{ViewerKey::Tab, 18, 19},
+                          Move{ViewerKey::Tab, 19, 0}, Move{ViewerKey::Right, 3, 4}, Move{ViewerKey::Right, 4, 4},
+                          Move{ViewerKey::Left, 5, 5}, Move{ViewerKey::Left, 6, 5}, Move{ViewerKey::Down, 12, 17},
+                          Move{ViewerKey::Down, 17, 17}, Move{ViewerKey::Up, 2, 2}, Move{ViewerKey::Up, 12, 7}})
+        EXPECT_EQ(SelectionAfterKey(m.key, m.from, 20, 5), m.to) << KeyName(m.key, 0) << " from " << m.from;
+    EXPECT_EQ(SelectionAfterKey(ViewerKey::Tab, -1, 0, 1), -1);
+    EXPECT_EQ(CommandForKey(ViewerKey::Tab, 0, false), ViewerCommand::Select);
+}
+
+// A wall's grid leaves a caption strip above every row, outside the cells.
+TEST(Grid, AWallLeavesACaptionStripAboveEachRow)
+{
+    std::vector<RECT> cells(3, RECT{0, 0, 100, 50});
+    const SIZE extent = LayOutGrid(cells, kCaptionHeight);
+    EXPECT_EQ(cells[0].top, kCaptionHeight);
+    EXPECT_EQ(cells[2].top, kCaptionHeight + 50 + 4 + kCaptionHeight);
+    EXPECT_EQ(extent.cy, cells[2].bottom);
+    EXPECT_EQ(CaptionOf(cells[2]).bottom, cells[2].top);
+    EXPECT_GE(CaptionOf(cells[2]).top, cells[0].bottom);
 }
 
 } // namespace
