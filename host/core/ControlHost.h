@@ -34,6 +34,8 @@ public:
     virtual void stop(std::size_t index) = 0;
     // The camera's name for its cell's caption (a wall's), or empty.
     virtual std::string cameraName(std::size_t index) const = 0;
+    // Which of the wall's addresses the control came from (-1: unknown).
+    virtual int cameraSource(std::size_t index) const = 0;
     // Whether the grid leaves a caption strip above each cell (a wall).
     bool captioned() const
     {

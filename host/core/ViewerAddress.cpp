@@ -106,7 +106,8 @@ std::string TypedAddress(const std::string& text)
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string::npos) return {};
     const std::string a = text.substr(first, text.find_last_not_of(" \t") - first + 1);
-    if (a.find("://") != std::string::npos) return a;
+    if (a.find("://") != std::string::npos || a.find_first_of(" \t") != std::string::npos || a.rfind("wall:", 0) == 0)
+        return a;
     // A host alone, or a host and a path, as ReadViewerAddress reads it;
     // credentials written in it stay, for the viewer to take out.
     return "http://" + a + (a.find('/') == std::string::npos ? "/ImageViewer" : "");
@@ -151,3 +152,5 @@ std::string CredentialsForUrl(const std::vector<GivenUser>& given, const std::st
         if (UrlOrigin(g.pageUrl) == UrlOrigin(url)) return g.user;
     return {};
 }
+
+std::string TrimmedText(const std::string& text) { return trimmed(text); }

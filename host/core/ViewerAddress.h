@@ -26,9 +26,12 @@ std::string ViewerTitle(const std::string& pageUrl);
 
 // What a person typed into the address dialog, as the viewer opens it:
 // without surrounding blanks, and a bare host (no "://") read as the
-// command line reads it, the camera's viewer page. Credentials written in
+// command line reads it, the camera's viewer page. Several addresses (a
+// wall) and "wall:NAME" are kept as typed, for the viewer to read. Credentials written in
 // it are kept: ReadViewerAddress takes them out.
 std::string TypedAddress(const std::string& text);
+// What was typed, without surrounding blanks.
+std::string TrimmedText(const std::string& text);
 
 // An address's origin as "scheme://host:port": scheme and host in lower
 // case, the scheme's own port written out (80 for http, 443 for https),

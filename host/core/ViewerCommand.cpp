@@ -23,6 +23,11 @@ ViewerCommand CommandForKey(ViewerKey key, char digit, bool fullScreen)
     case ViewerKey::Right:
     case ViewerKey::Up:
     case ViewerKey::Down: return ViewerCommand::Select;
+    case ViewerKey::A: return ViewerCommand::AddCamera;
+    case ViewerKey::Delete: return ViewerCommand::RemoveCamera;
+    case ViewerKey::F2: return ViewerCommand::RenameCamera;
+    case ViewerKey::BracketLeft: return ViewerCommand::MoveEarlier;
+    case ViewerKey::BracketRight: return ViewerCommand::MoveLater;
     case ViewerKey::Other: break;
     }
     return ViewerCommand::None;
@@ -42,6 +47,11 @@ const char* CommandName(ViewerCommand command)
     case ViewerCommand::FullScreen: return "fullscreen";
     case ViewerCommand::Quit: return "quit";
     case ViewerCommand::Select: return "select";
+    case ViewerCommand::AddCamera: return "add";
+    case ViewerCommand::RemoveCamera: return "remove";
+    case ViewerCommand::RenameCamera: return "rename";
+    case ViewerCommand::MoveEarlier: return "earlier";
+    case ViewerCommand::MoveLater: return "later";
     case ViewerCommand::None: break;
     }
     return "none";
@@ -68,6 +78,11 @@ std::string KeyName(ViewerKey key, char digit)
     case ViewerKey::Right: return "Right";
     case ViewerKey::Up: return "Up";
     case ViewerKey::Down: return "Down";
+    case ViewerKey::A: return "a";
+    case ViewerKey::Delete: return "Delete";
+    case ViewerKey::F2: return "F2";
+    case ViewerKey::BracketLeft: return "[";
+    case ViewerKey::BracketRight: return "]";
     case ViewerKey::Other: break;
     }
     return "";
@@ -82,6 +97,7 @@ const std::vector<std::string>& ViewerKeyLines()
         "f, F11 or a double click on the status line: full screen",
         "1 ... 9: that camera alone; 0: all of them",
         "Tab or the arrows: select a camera; Enter: the selected camera alone",
+        "a: add a camera to the wall; Delete, F2, [ and ]: remove, rename, move the selected one",
         "s: a snapshot of the camera shown alone or under the pointer (else of each)",
         "r: record the camera under the pointer (or every one); r again ends",
         "p: the control's property page",

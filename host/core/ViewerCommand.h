@@ -9,7 +9,10 @@
 
 // The keys the viewer acts on, whatever the platform calls them. A digit
 // on the main keys or the keypad is a Digit with its character.
-enum class ViewerKey { Other, Digit, H, Question, F1, F, F11, S, R, P, Q, Escape, F5, Enter, Tab, Left, Right, Up, Down };
+enum class ViewerKey {
+    Other, Digit, H, Question, F1, F, F11, S, R, P, Q, Escape, F5, Enter, Tab, Left, Right, Up, Down,
+    A, Delete, F2, BracketLeft, BracketRight,
+};
 
 enum class ViewerCommand {
     None,
@@ -24,6 +27,13 @@ enum class ViewerCommand {
     FullScreen, // full screen, or back
     Quit,
     Select,     // Tab or an arrow: the selection moves to another cell
+    // The wall, saved as it changes: a camera added (the address dialog),
+    // the target camera's address removed, renamed, moved earlier or later.
+    AddCamera,
+    RemoveCamera,
+    RenameCamera,
+    MoveEarlier,
+    MoveLater,
 };
 
 // The cell the selection moves to from `current` (-1: none yet) on Tab or

@@ -31,6 +31,8 @@ constexpr auto kNoticeTime = std::chrono::seconds(5);
 constexpr auto kReconnectStep = std::chrono::milliseconds(100);
 // How the recent list and the address dialog name a saved wall.
 constexpr const char* kWallPrefix = "wall:";
+// The name a wall started from addresses is saved under when it is changed.
+constexpr const char* kUnnamedWall = "cameras";
 
 std::string Trimmed(const std::string& text)
 {
@@ -79,6 +81,11 @@ int ViewerShell::run()
         m_pageUrl = m_sources.front().url;
         m_user = CredentialsForUrl(m_given, m_pageUrl);
         exitCode = showPage();
+        // The wall changed in the window: shown again as it is now.
+        if (m_rebuild && m_running) {
+            m_rebuild = false;
+            continue;
+        }
         if (exitCode == 0 || !m_options.params.empty()) break;
         notice = m_failure;
         m_sources.clear();
@@ -293,7 +300,7 @@ int ViewerShell::showPage()
         if (!why.empty()) notice(why);
     }
     m_face.viewChanged();
-    while (m_running) {
+    while (m_running && !m_rebuild) {
         m_face.pump(false);
         tick();
     }
@@ -459,6 +466,55 @@ void ViewerShell::showAlone(int camera)
     }
 }
 
+void ViewerShell::editWall(ViewerCommand what)
+{
+    if (!m_host || !m_options.params.empty()) return;
+    // The address the target camera came from (a page's cameras go together).
+    const int camera = target();
+    const int source = camera >= 0 ? m_host->cameraSource(static_cast<std::size_t>(camera)) : -1;
+    const bool onSource = source >= 0 && static_cast<std::size_t>(source) < m_sources.size();
+    std::vector<PageSource> sources = m_sources;
+    switch (what) {
+    case ViewerCommand::AddCamera: {
+        const std::string typed = m_face.askAddress(RecentAddresses(RecentAddressesFile()).list(), "add a camera to the wall");
+        const ViewerAddress address = ReadViewerAddress(typed);
+        if (address.url.empty()) return;
+        sources.push_back(WallSource({"", address.url, ""}));
+        if (!address.user.empty()) m_given.push_back({address.url, address.user}); // used, never saved
+        break;
+    }
+    case ViewerCommand::RemoveCamera:
+        if (!onSource || sources.size() < 2) return notice("select a camera of the wall first (Tab), and keep one");
+        sources.erase(sources.begin() + source);
+        break;
+    case ViewerCommand::RenameCamera: {
+        if (!onSource) return notice("select a camera of the wall first (Tab)");
+        const std::string old = m_host->cameraName(static_cast<std::size_t>(camera));
+        const std::string name = Trimmed(m_face.askText("the new name of " + (old.empty() ? "the camera" : old), old));
+        if (name.empty()) return;
+        sources[static_cast<std::size_t>(source)].name = name;
+        break;
+    }
+    case ViewerCommand::MoveEarlier:
+    case ViewerCommand::MoveLater: {
+        const int to = source + (what == ViewerCommand::MoveEarlier ? -1 : 1);
+        if (!onSource || to < 0 || static_cast<std::size_t>(to) >= sources.size()) return;
+        std::swap(sources[static_cast<std::size_t>(source)], sources[static_cast<std::size_t>(to)]);
+        break;
+    }
+    default: return;
+    }
+    // Saved as it changes; a wall started from addresses becomes one.
+    if (m_wallName.empty()) m_wallName = kUnnamedWall;
+    std::vector<WallCamera> cameras;
+    for (const PageSource& s : sources) cameras.push_back({s.name, s.url, ""});
+    std::string why;
+    if (!SaveWall(m_wallName, cameras, why)) return notice(why);
+    m_sources = std::move(sources);
+    m_rebuild = true;
+    m_selected = -1;
+}
+
 void ViewerShell::reload(ViewerKey key)
 {
     // Enter on a camera whose password was cancelled (or, on none, the
@@ -477,7 +533,9 @@ void ViewerShell::command(ViewerCommand what, const std::string& via, char digit
     if (what == ViewerCommand::None) return;
     VE_TRACE(viewer, "(%s, via %s, target %d)", CommandName(what), traceText(via).c_str(), m_host ? target() : -1);
     const bool targeted = what == ViewerCommand::Snapshot || what == ViewerCommand::Record ||
-                          what == ViewerCommand::Properties || what == ViewerCommand::Reload;
+                          what == ViewerCommand::Properties || what == ViewerCommand::Reload ||
+                          what == ViewerCommand::RemoveCamera || what == ViewerCommand::RenameCamera ||
+                          what == ViewerCommand::MoveEarlier || what == ViewerCommand::MoveLater;
     std::string line = "\"key\":\"" + EventLog::Escape(via) + "\",\"command\":\"" + CommandName(what) + "\"";
     if (targeted) line += ",\"camera\":" + std::to_string(target());
     if (what == ViewerCommand::Alone) line += ",\"camera\":" + std::to_string(digit - '1');
@@ -515,6 +573,11 @@ void ViewerShell::command(ViewerCommand what, const std::string& via, char digit
         m_face.setFullScreen(m_fullScreen);
         break;
     case ViewerCommand::Quit: m_running = false; break;
+    case ViewerCommand::AddCamera:
+    case ViewerCommand::RemoveCamera:
+    case ViewerCommand::RenameCamera:
+    case ViewerCommand::MoveEarlier:
+    case ViewerCommand::MoveLater: editWall(what); break;
     case ViewerCommand::Select:
     case ViewerCommand::None: break;
     }

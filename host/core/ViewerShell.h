@@ -39,6 +39,9 @@ public:
     // recent ones offered, `notice` saying why it asks again); empty when
     // cancelled or the window was closed.
     virtual std::string askAddress(const std::vector<std::string>& recent, const std::string& notice) = 0;
+    // A text typed in the same dialog (a camera's new name), `initial`
+    // offered; empty when cancelled.
+    virtual std::string askText(const std::string& notice, const std::string& initial) = 0;
     // How a password is asked of the person, over the window.
     virtual AskPerson personAsker() = 0;
     // Whether a password dialog is open now (a page's time does not run
@@ -148,6 +151,9 @@ private:
     void stop();
     void reload(ViewerKey key);
     void select(ViewerKey key);
+    // Adds, removes, renames or moves a camera of the wall, saves it, and
+    // has it shown again.
+    void editWall(ViewerCommand what);
     // Shows `camera` alone (-1: the whole grid), stopping the streams of
     // the cameras it hides when the options say so.
     void showAlone(int camera);
@@ -172,6 +178,7 @@ private:
 
     int m_alone = -1;
     int m_selected = -1; // the cell Tab and the arrows moved to
+    bool m_rebuild = false; // the wall changed: shown again
     bool m_keysShown = false;
     bool m_stopped = false;
     bool m_fullScreen = false;

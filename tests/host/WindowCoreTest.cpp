@@ -215,6 +215,8 @@ TEST(TypedAddress, ReadAsTheCommandLineReadsAnAddress)
         {"https://cam/ImageViewer", "https://cam/ImageViewer"}, // refused later, with the reason
         {"   ", ""},
         {"", ""},
+        {" cam1 cam2:81 ", "cam1 cam2:81"}, // a wall: the viewer reads each
+        {"wall:home", "wall:home"},
     };
     for (const auto& c : cases) EXPECT_EQ(TypedAddress(c.typed), c.address) << c.typed;
 }

@@ -20,6 +20,7 @@ struct EmbeddedObject {
     std::string pageUrl;
     std::string name;
     bool anyStream = false;
+    int source = -1; // the wall's address it came from
 };
 
 // The class of the camera's image control, as a page names it.

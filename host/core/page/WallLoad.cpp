@@ -14,7 +14,8 @@ WallLoad LoadWall(const std::vector<PageSource>& sources, const FetchSource& fet
                   const std::atomic<bool>& cancel, std::atomic<int>* done)
 {
     WallLoad wall;
-    for (const PageSource& source : sources) {
+    for (std::size_t index = 0; index < sources.size(); ++index) {
+        const PageSource& source = sources[index];
         if (cancel.load(std::memory_order_acquire)) break;
         PageLoad one = fetch(source, userFor ? userFor(source.url) : std::string(), timeoutMs, cancel);
         if (done) done->fetch_add(1, std::memory_order_acq_rel);
@@ -24,6 +25,7 @@ WallLoad LoadWall(const std::vector<PageSource>& sources, const FetchSource& fet
                 // One page alone has no captions unless its wall named it.
                 if (!source.name.empty()) one.objects[i].name = CameraName(source, one, i);
                 one.objects[i].anyStream = one.objects[i].anyStream || source.stream;
+                one.objects[i].source = 0;
             }
             wall.page = std::move(one);
             return wall;
@@ -47,6 +49,7 @@ WallLoad LoadWall(const std::vector<PageSource>& sources, const FetchSource& fet
             object.pageUrl = source.url;
             object.name = CameraName(source, one, i);
             object.anyStream = object.anyStream || source.stream;
+            object.source = static_cast<int>(index);
             wall.page.objects.push_back(std::move(object));
         }
     }

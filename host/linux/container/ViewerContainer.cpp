@@ -453,6 +453,11 @@ void ViewerContainer::stopOne(std::size_t index)
     });
 }
 
+int ViewerContainer::cameraSource(std::size_t index) const
+{
+    return index < m_controls.size() ? m_controls[index].source.source : -1;
+}
+
 std::string ViewerContainer::cameraName(std::size_t index) const
 {
     return index < m_controls.size() ? m_controls[index].source.name : std::string();

@@ -77,6 +77,7 @@ public:
     void stop() override;
     void stop(std::size_t index) override;
     std::string cameraName(std::size_t index) const override;
+    int cameraSource(std::size_t index) const override;
     // The control's Properties verb.
     bool showProperties(std::size_t index) override;
 

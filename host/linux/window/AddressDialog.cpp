@@ -29,6 +29,8 @@ std::string AddressDialog::address() const
     return TypedAddress(m_text);
 }
 
+std::string AddressDialog::text() const { return TrimmedText(m_text); }
+
 void AddressDialog::typeText(const std::string& text)
 {
     if (m_state != State::Asking) return;

@@ -22,6 +22,8 @@ public:
     // The address typed or picked, without surrounding blanks; a bare host
     // gets "http://" and "/ImageViewer".
     std::string address() const;
+    // What was typed, as typed (without surrounding blanks).
+    std::string text() const;
 
     void typeText(const std::string& text);
     void key(Key key);

@@ -46,6 +46,11 @@ ViewerKey keyOf(SDL_Keycode key, Uint16 mod, char& digit)
     case SDLK_ESCAPE: return ViewerKey::Escape;
     case SDLK_F5: return ViewerKey::F5;
     case SDLK_TAB: return ViewerKey::Tab;
+    case SDLK_a: return ViewerKey::A;
+    case SDLK_DELETE: return ViewerKey::Delete;
+    case SDLK_F2: return ViewerKey::F2;
+    case SDLK_LEFTBRACKET: return ViewerKey::BracketLeft;
+    case SDLK_RIGHTBRACKET: return ViewerKey::BracketRight;
     case SDLK_LEFT: return ViewerKey::Left;
     case SDLK_RIGHT: return ViewerKey::Right;
     case SDLK_UP: return ViewerKey::Up;
@@ -82,6 +87,10 @@ public:
     int run();
 
     std::string askAddress(const std::vector<std::string>& recent, const std::string& notice) override;
+    std::string askText(const std::string& notice, const std::string& initial) override
+    {
+        return m_picture->askAddress({initial}, notice, m_cursors, true);
+    }
     AskPerson personAsker() override
     {
         return [this](const std::string& url, const std::string& notice, PersonAnswer& answer, const std::atomic<bool>& cancelled) {

@@ -166,9 +166,9 @@ void SdlPicture::drawOverlay(const ViewerShell& shell, PasswordDialog& dialog)
         if (to.x <= from.x || to.y <= from.y) continue;
         const RECT caption{std::max<LONG>(from.x, 0), std::max<LONG>(from.y, 0), to.x, to.y};
         const bool selected = shell.selected() == static_cast<int>(i);
-        widgets::fill(*s, caption, selected ? widgets::kBorder : widgets::kPanel);
+        widgets::fill(*s, caption, selected ? widgets::kFocus : widgets::kPanel);
         widgets::text(s, RECT{caption.left + 4, caption.top + std::max<LONG>(0, (caption.bottom - caption.top - 14) / 2), caption.right - 2, caption.bottom},
-                      (selected ? "> " : "") + name, widgets::kText);
+                      name, selected ? widgets::kLightText : widgets::kText);
     }
     for (std::size_t i = 0; m_container && i < m_captions.size(); ++i) {
         const RECT c = m_container->cell(i);
@@ -267,7 +267,8 @@ void SdlPicture::present()
     SDL_RenderPresent(m_renderer);
 }
 
-std::string SdlPicture::askAddress(const std::vector<std::string>& recent, const std::string& notice, SdlCursors& cursors)
+std::string SdlPicture::askAddress(const std::vector<std::string>& recent, const std::string& notice, SdlCursors& cursors,
+                                   bool asText)
 {
     AddressDialog dialog(recent, notice);
     SDL_StartTextInput();
@@ -314,5 +315,5 @@ std::string SdlPicture::askAddress(const std::vector<std::string>& recent, const
     }
     exposed();
     if (dialog.state() != AddressDialog::State::Accepted) return {};
-    return dialog.address();
+    return asText ? dialog.text() : dialog.address();
 }

@@ -62,7 +62,9 @@ public:
     }
     // The address dialog over the whole window until answered: the address
     // typed or picked, empty when cancelled or the window closed.
-    std::string askAddress(const std::vector<std::string>& recent, const std::string& notice, SdlCursors& cursors);
+    // With `asText`, the text as typed (a camera's name).
+    std::string askAddress(const std::vector<std::string>& recent, const std::string& notice, SdlCursors& cursors,
+                           bool asText = false);
     void reset();
 
 private:

@@ -401,6 +401,11 @@ void Container::stop(std::size_t index)
     h.dirty = true;
 }
 
+int Container::cameraSource(std::size_t index) const
+{
+    return index < m_controls.size() ? m_controls[index]->source.source : -1;
+}
+
 std::string Container::cameraName(std::size_t index) const
 {
     return index < m_controls.size() ? m_controls[index]->source.name : std::string();

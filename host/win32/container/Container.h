@@ -93,6 +93,7 @@ public:
     void stop() override;
     void stop(std::size_t index) override;
     std::string cameraName(std::size_t index) const override;
+    int cameraSource(std::size_t index) const override;
     // The control's Properties verb; `show` lets the property frame appear.
     bool showProperties(std::size_t index, bool show);
     bool showProperties(std::size_t index) override { return showProperties(index, true); }

@@ -14,6 +14,7 @@ struct Asking {
     const std::vector<std::string>* recent;
     std::string notice;
     std::string address;
+    bool asText = false; // the text as typed, not read as an address
 };
 
 // Ctrl+A in the box's edit field selects its text, as in a browser's
@@ -59,7 +60,8 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         if (LOWORD(wParam) == IDOK) {
             wchar_t text[2048] = L"";
             GetDlgItemTextW(dialog, kAddressBoxId, text, static_cast<int>(sizeof text / sizeof text[0]));
-            asking->address = TypedAddress(Narrow(text, std::wcslen(text)));
+            const std::string typed = Narrow(text, std::wcslen(text));
+            asking->address = asking->asText ? TrimmedText(typed) : TypedAddress(typed);
             if (asking->address.empty()) {
                 MessageBeep(MB_ICONWARNING); // nothing to open yet
                 return TRUE;
@@ -81,7 +83,7 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
-std::string AskAddress(HWND owner, const std::vector<std::string>& recent, const std::string& notice)
+std::string AskAddress(HWND owner, const std::vector<std::string>& recent, const std::string& notice, bool asText)
 {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -91,7 +93,7 @@ std::string AskAddress(HWND owner, const std::vector<std::string>& recent, const
            286, 120);
     t.item(DialogTemplate::kButton, L"Open", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 179, 70, 54, 15);
     t.item(DialogTemplate::kButton, L"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 239, 70, 54, 15);
-    Asking asking{&recent, notice, {}};
+    Asking asking{&recent, notice, {}, asText};
     const INT_PTR answer =
         DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.get(), owner, &dialogProc, reinterpret_cast<LPARAM>(&asking));
     return answer == IDOK ? asking.address : std::string();

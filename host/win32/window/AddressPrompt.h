@@ -16,5 +16,6 @@ constexpr int kAddressBoxId = 101;
 constexpr wchar_t kAddressPromptTitle[] = L"camview - open a camera";
 
 // The address typed or picked, read as the command line reads one
-// (TypedAddress); empty when cancelled.
-std::string AskAddress(HWND owner, const std::vector<std::string>& recent, const std::string& notice);
+// (TypedAddress), or with `asText` the text as typed (a camera's name);
+// empty when cancelled.
+std::string AskAddress(HWND owner, const std::vector<std::string>& recent, const std::string& notice, bool asText = false);

@@ -21,6 +21,8 @@ constexpr UINT kControlChanged = WM_APP + 20;
 constexpr COLORREF kBackground = RGB(0x20, 0x24, 0x28);
 constexpr COLORREF kPanel = RGB(0xEC, 0xEC, 0xEC);
 constexpr COLORREF kText = RGB(0x20, 0x20, 0x20);
+constexpr COLORREF kLightText = RGB(0xE8, 0xE8, 0xE8);
+constexpr COLORREF kFocus = RGB(0x2A, 0x6F, 0xD6); // the selected camera's caption
 
 // The view the repaint watcher tells; one viewer window per process.
 std::atomic<HWND> g_view{nullptr};
@@ -396,10 +398,16 @@ void PictureView::paintCaptions(HDC dc)
         RECT label{from.x, from.y, to.x, to.y};
         if (label.right <= label.left || label.bottom <= label.top) continue;
         const bool selected = m_selected == static_cast<int>(i);
-        panel(dc, label);
-        if (selected) FrameRect(dc, &label, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        if (selected) {
+            HBRUSH focus = CreateSolidBrush(kFocus);
+            FillRect(dc, &label, focus);
+            DeleteObject(focus);
+        } else {
+            panel(dc, label);
+        }
+        SetTextColor(dc, selected ? kLightText : kText);
         label.left += 4;
-        const std::wstring text = Widen((selected ? "> " : "") + name);
+        const std::wstring text = Widen(name);
         DrawTextW(dc, text.c_str(), -1, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     }
     SelectObject(dc, old);

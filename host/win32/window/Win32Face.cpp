@@ -47,6 +47,11 @@ ViewerKey keyOf(WPARAM k, char& digit)
     case VK_ESCAPE: return ViewerKey::Escape;
     case VK_F5: return ViewerKey::F5;
     case VK_TAB: return ViewerKey::Tab;
+    case 'A': return ViewerKey::A;
+    case VK_DELETE: return ViewerKey::Delete;
+    case VK_F2: return ViewerKey::F2;
+    case VK_OEM_4: return ViewerKey::BracketLeft;
+    case VK_OEM_6: return ViewerKey::BracketRight;
     case VK_LEFT: return ViewerKey::Left;
     case VK_RIGHT: return ViewerKey::Right;
     case VK_UP: return ViewerKey::Up;
@@ -72,6 +77,10 @@ public:
     {
         m_bars.setStatus(notice);
         return AskAddress(m_window, recent, notice);
+    }
+    std::string askText(const std::string& notice, const std::string& initial) override
+    {
+        return AskAddress(m_window, {initial}, notice, true);
     }
     AskPerson personAsker() override { return PersonAskedInDialog(m_window); }
     // The password dialog a fetch shows is owned by this window.
