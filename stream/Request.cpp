@@ -193,5 +193,6 @@ int CStreamClient::ReadResponseHead(SOCKET s)
     }
     // A head cut off before its empty line was not read: whatever its
     // status line said, the stream does not start.
+    m_strContentType = parser.ContentType();
     return ok && parser.Done() ? parser.Status() : -1;
 }

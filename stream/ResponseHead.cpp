@@ -33,6 +33,7 @@ void ResponseHeadParser::take(unsigned char c)
         return;
     case Phase::Lines:
         if (c == '\n') {
+            endPiece();
             // Empty: nothing before the LF, a CR alone, or a NUL first.
             const bool empty = m_length == 0 || m_first == '\0' || (m_length == 1 && m_first == '\r');
             m_length = 0;
@@ -40,7 +41,9 @@ void ResponseHeadParser::take(unsigned char c)
             return;
         }
         if (m_length == 0) m_first = c;
+        m_piece += static_cast<char>(c);
         if (++m_length == kPiece) {
+            endPiece();
             // A piece of a long line counts as a line of its own.
             m_length = 0;
             if (m_first == '\0') m_phase = Phase::Done;
@@ -49,6 +52,25 @@ void ResponseHeadParser::take(unsigned char c)
     case Phase::Done:
         return;
     }
+}
+
+void ResponseHeadParser::endPiece()
+{
+    static constexpr char kName[] = "content-type:";
+    constexpr std::size_t kNameLength = sizeof kName - 1;
+    bool named = !m_haveContentType && m_piece.size() >= kNameLength;
+    for (std::size_t i = 0; named && i < kNameLength; ++i) {
+        const char c = m_piece[i];
+        named = (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == kName[i];
+    }
+    if (named) {
+        std::size_t from = kNameLength, to = m_piece.size();
+        while (from < to && (m_piece[from] == ' ' || m_piece[from] == '\t')) ++from;
+        while (to > from && (m_piece[to - 1] == ' ' || m_piece[to - 1] == '\t' || m_piece[to - 1] == '\r')) --to;
+        m_contentType = m_piece.substr(from, to - from);
+        m_haveContentType = true;
+    }
+    m_piece.clear();
 }
 
 std::size_t ResponseHeadParser::Feed(const char* bytes, std::size_t count)

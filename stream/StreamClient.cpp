@@ -95,6 +95,11 @@ int CStreamClient::Step()
 {
     switch (GetState()) {
     case STREAM_PREFLIGHT: {
+        // A stream at an address of its own has no camera page to open first.
+        if (IsAnyPictureStream()) {
+            Advance(1);
+            return 0;
+        }
         VE_TRACE(stream, "preflight");
         int result = PREFLIGHT_RETRY;
         for (int attempt = 0; attempt < kPreflightTries; ++attempt) {
@@ -123,6 +128,10 @@ int CStreamClient::Step()
         VE_TRACE(stream, "head read: status %d after %d reads", status, m_nHeadReads);
         if (status != 200) {
             AddErrorFlags(ERR_STATUS, static_cast<DWORD>(WSAGetLastError()));
+            Fail();
+            return 0;
+        }
+        if (IsAnyPictureStream() && !StartAnyStream()) {
             Fail();
             return 0;
         }
@@ -251,6 +260,23 @@ int CStreamClient::CutLastFrame()
     b->frameReady = 1;
     VE_TRACE(stream, "part cut: %ld bytes at %ld", static_cast<long>(length), static_cast<long>(start));
     return 1;
+}
+
+bool CStreamClient::StartAnyStream()
+{
+    // No Content-Type at all: the camera's own stream, whose boundary the
+    // buffer's pattern names.
+    static constexpr char kCameraBoundary[] = "myboundary";
+    const MultipartType type = CMultipartReader::ParseContentType(m_strContentType);
+    if (!m_strContentType.empty() && !type.IsPictureStream()) {
+        VE_TRACE(stream, "not a picture stream: %s", traceText(type.mediaType).c_str());
+        if (m_strNotPictureType.empty()) m_strNotPictureType = type.mediaType;
+        AddErrorFlags(ERR_NOT_PICTURE_STREAM, 0);
+        return false;
+    }
+    m_reader.Begin(type.boundary.empty() ? std::string_view(kCameraBoundary) : std::string_view(type.boundary),
+                   STREAM_RECEIVE_SIZE, type.dashed);
+    return true;
 }
 
 void CStreamClient::FailStream(DWORD code)
