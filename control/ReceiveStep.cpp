@@ -67,11 +67,14 @@ void CImageCtrl::ReceiveStep()
         m_nLabelTicks = 0;
         return;
     }
-    b->held += static_cast<DWORD>(n);
     if (anyStream) {
+        DWORD added = static_cast<DWORD>(n);
+        if (m_pStreamClient->IsChunked()) added = m_pStreamClient->GetDecoder().Decode(b->receive + b->held, added);
+        b->held += added;
         CutAnyStreamParts(b);
         return;
     }
+    b->held += static_cast<DWORD>(n);
     FindOversizedPartEnd(b);
     if (b->held <= b->patternLength) return;
     LONG start, consumed, length;
@@ -112,6 +115,13 @@ void CImageCtrl::CutAnyStreamParts(StreamBufferBlock* b)
         InvalidateControl(nullptr, TRUE);
     }
     m_pStreamBuffer->Consume(static_cast<LONG>(reader.Settle()));
+    if (reader.NoBoundary() && !m_pImage && !b->frameReady) {
+        // No picture will come: the status text says what came instead.
+        StopStreamTimer();
+        m_pStreamClient->RejectStream();
+        m_nLabelTicks = 0;
+        InvalidateControl(nullptr, TRUE);
+    }
 }
 
 void CImageCtrl::DropAnyStreamOverflow(StreamBufferBlock* b)

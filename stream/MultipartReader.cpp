@@ -108,10 +108,19 @@ MultipartType CMultipartReader::ParseContentType(std::string_view value)
 void CMultipartReader::Begin(std::string_view boundary, DWORD capacity, bool dashed)
 {
     *this = CMultipartReader();
-    m_pattern = "--" + std::string(boundary.substr(0, kMaxBoundary));
+    if (!boundary.empty()) m_pattern = "--" + std::string(boundary.substr(0, kMaxBoundary));
     m_dashed = dashed;
     m_capacity = capacity;
     m_started = true;
+}
+
+bool CMultipartReader::Begin(const MultipartType& type, DWORD capacity)
+{
+    static constexpr std::string_view kCameraBoundary = "myboundary";
+    if (type.mediaType == "application/octet-stream") Begin(std::string_view(), capacity);
+    else if (!type.IsPictureStream()) return false;
+    else Begin(type.boundary.empty() ? kCameraBoundary : std::string_view(type.boundary), capacity, type.dashed);
+    return true;
 }
 
 DWORD CMultipartReader::lineStartOf(const BYTE* bytes, DWORD q, DWORD lineFrom) const
@@ -193,6 +202,7 @@ bool CMultipartReader::NextPart(const BYTE* bytes, DWORD held, LONG* start, LONG
     for (;;) {
         switch (m_phase) {
         case Phase::Boundary: {
+            if (m_pattern.empty() && !learnBoundary(bytes, held)) return false;
             DWORD at = 0, past = 0, wait = 0;
             const Found found = findBoundary(bytes, m_pos, held, kNoLine, &at, &past, &wait);
             if (found == Found::None) {
@@ -280,6 +290,29 @@ bool CMultipartReader::NextPart(const BYTE* bytes, DWORD held, LONG* start, LONG
         }
         }
     }
+}
+
+bool CMultipartReader::learnBoundary(const BYTE* bytes, DWORD held)
+{
+    if (m_noBoundary) return false;
+    DWORD i = m_pos;
+    while (i < held && (bytes[i] == '\r' || bytes[i] == '\n')) ++i;
+    const DWORD most = static_cast<DWORD>(kMaxBoundary) + 8;
+    const void* lf = i < held ? std::memchr(bytes + i, '\n', std::min(held - i, most)) : nullptr;
+    if (!lf) {
+        if (held - i >= most) m_noBoundary = true;
+        return false;
+    }
+    std::string_view line(reinterpret_cast<const char*>(bytes + i), static_cast<const BYTE*>(lf) - (bytes + i));
+    line = trim(line);
+    const bool named = line.size() > 2 && line.size() <= kMaxBoundary + 2 && line.compare(0, 2, "--") == 0 &&
+                       std::all_of(line.begin(), line.end(), [](char c) { return c > ' ' && c < 0x7f; });
+    if (!named) {
+        m_noBoundary = true;
+        return false;
+    }
+    m_pattern = std::string(line);
+    return true;
 }
 
 DWORD CMultipartReader::Settle()

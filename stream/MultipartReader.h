@@ -41,9 +41,19 @@ public:
     // Starts a new body with this boundary (without its leading "--"), in a
     // buffer of `capacity` bytes. `dashed`: the response named the boundary
     // with a leading "--", so lines that repeat it ("----NAME") are
-    // boundaries too.
+    // boundaries too. An empty boundary is learnt from the body's first
+    // line, which must then be a boundary line ("--NAME").
+    
     void Begin(std::string_view boundary, DWORD capacity, bool dashed = false);
+    // Begins a body of the type a response gave: false, with nothing
+    // begun, when the type is no picture stream. A byte stream (what
+    // ffmpeg calls its stream) learns its boundary from the body; a picture
+    // stream without a boundary uses the camera's.
+    bool Begin(const MultipartType& type, DWORD capacity);
     bool Started() const { return m_started; }
+    // The body's first line was to name the boundary and did not: it is no
+    // multipart body.
+    bool NoBoundary() const { return m_noBoundary; }
     void Stop() { m_started = false; }
 
     // The next whole part within bytes[0, held): its start and length, or
@@ -77,7 +87,12 @@ private:
     DWORD lineStartOf(const BYTE* bytes, DWORD q, DWORD lineFrom) const;
     void reportOversized(unsigned long long length);
 
+    // Learns the boundary from the first line at m_pos; false when more
+    // bytes are needed or the line names none (then m_noBoundary).
+    bool learnBoundary(const BYTE* bytes, DWORD held);
+
     bool m_started = false;
+    bool m_noBoundary = false;
     std::string m_pattern; // "--" and the boundary name
     bool m_dashed = false;
     DWORD m_capacity = 0;

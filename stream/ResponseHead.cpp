@@ -1,5 +1,7 @@
 #include "stream/ResponseHead.h"
 
+#include <string_view>
+
 #include "stream/StreamClient.h"
 
 namespace {
@@ -54,21 +56,35 @@ void ResponseHeadParser::take(unsigned char c)
     }
 }
 
+namespace {
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The value of a header line named `name` (lower case, with its colon),
+// blanks and CR trimmed; false when the line has another name.
+bool headerValue(const std::string& line, std::string_view name, std::string* value)
+{
+    if (line.size() < name.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (lower(line[i]) != name[i]) return false;
+    std::size_t from = name.size(), to = line.size();
+    while (from < to && (line[from] == ' ' || line[from] == '\t')) ++from;
+    while (to > from && (line[to - 1] == ' ' || line[to - 1] == '\t' || line[to - 1] == '\r')) --to;
+    *value = line.substr(from, to - from);
+    return true;
+}
+
+} // namespace
+
 void ResponseHeadParser::endPiece()
 {
-    static constexpr char kName[] = "content-type:";
-    constexpr std::size_t kNameLength = sizeof kName - 1;
-    bool named = !m_haveContentType && m_piece.size() >= kNameLength;
-    for (std::size_t i = 0; named && i < kNameLength; ++i) {
-        const char c = m_piece[i];
-        named = (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == kName[i];
-    }
-    if (named) {
-        std::size_t from = kNameLength, to = m_piece.size();
-        while (from < to && (m_piece[from] == ' ' || m_piece[from] == '\t')) ++from;
-        while (to > from && (m_piece[to - 1] == ' ' || m_piece[to - 1] == '\t' || m_piece[to - 1] == '\r')) --to;
-        m_contentType = m_piece.substr(from, to - from);
+    std::string value;
+    if (!m_haveContentType && headerValue(m_piece, "content-type:", &value)) {
+        m_contentType = value;
         m_haveContentType = true;
+    } else if (headerValue(m_piece, "transfer-encoding:", &value)) {
+        for (char& c : value) c = lower(c);
+        m_chunked = value.find("chunked") != std::string::npos;
     }
     m_piece.clear();
 }

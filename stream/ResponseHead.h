@@ -22,6 +22,8 @@ public:
     // The value of the head's first Content-Type line (as far as its first
     // piece goes), blanks and CR trimmed; empty when there was none.
     const std::string& ContentType() const { return m_contentType; }
+    // Whether the head gave the body a chunked transfer encoding.
+    bool Chunked() const { return m_chunked; }
 
 private:
     enum class Phase { Version, Code, StatusRest, Lines, Done };
@@ -35,5 +37,6 @@ private:
     std::string m_piece; // the current line piece's bytes, kept for its name
     std::string m_contentType;
     bool m_haveContentType = false;
+    bool m_chunked = false;
     void endPiece();
 };

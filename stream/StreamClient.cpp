@@ -264,19 +264,26 @@ int CStreamClient::CutLastFrame()
 
 bool CStreamClient::StartAnyStream()
 {
-    // No Content-Type at all: the camera's own stream, whose boundary the
-    // buffer's pattern names.
-    static constexpr char kCameraBoundary[] = "myboundary";
-    const MultipartType type = CMultipartReader::ParseContentType(m_strContentType);
-    if (!m_strContentType.empty() && !type.IsPictureStream()) {
-        VE_TRACE(stream, "not a picture stream: %s", traceText(type.mediaType).c_str());
-        if (m_strNotPictureType.empty()) m_strNotPictureType = type.mediaType;
-        AddErrorFlags(ERR_NOT_PICTURE_STREAM, 0);
-        return false;
-    }
-    m_reader.Begin(type.boundary.empty() ? std::string_view(kCameraBoundary) : std::string_view(type.boundary),
-                   STREAM_RECEIVE_SIZE, type.dashed);
-    return true;
+    // No Content-Type at all: the camera's own stream.
+    const MultipartType type =
+        CMultipartReader::ParseContentType(m_strContentType.empty() ? "multipart/x-mixed-replace" : m_strContentType);
+    m_strMediaType = type.mediaType;
+    m_decoder = CChunkedDecoder();
+    if (m_reader.Begin(type, STREAM_RECEIVE_SIZE)) return true;
+    VE_TRACE(stream, "not a picture stream: %s", traceText(type.mediaType).c_str());
+    if (m_strNotPictureType.empty()) m_strNotPictureType = type.mediaType;
+    AddErrorFlags(ERR_NOT_PICTURE_STREAM, 0);
+    return false;
+}
+
+void CStreamClient::RejectStream()
+{
+    VE_TRACE(stream, "not a picture stream: %s", traceText(m_strMediaType).c_str());
+    if (m_strNotPictureType.empty()) m_strNotPictureType = m_strMediaType;
+    CloseSocketOnce();
+    AddErrorFlags(ERR_NOT_PICTURE_STREAM, 0);
+    StreamState expected = STREAM_STREAMING;
+    m_nState.compare_exchange_strong(expected, STREAM_FAILED, std::memory_order_acq_rel);
 }
 
 void CStreamClient::FailStream(DWORD code)

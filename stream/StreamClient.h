@@ -11,6 +11,7 @@
 #include "platform/win/WinTypes.h"
 #include "platform/wininet/WinInet.h"
 #include "platform/winsock/Winsock.h"
+#include "stream/ChunkedDecoder.h"
 #include "stream/MultipartReader.h"
 #include "stream/StreamBuffer.h"
 
@@ -97,6 +98,12 @@ public:
     // The reader of such a stream: set up by the worker before it publishes
     // streaming, used by the control's thread from then on.
     CMultipartReader& GetReader() { return m_reader; }
+    // The chunk framing of the stream's body, when its head gave one.
+    bool IsChunked() const { return m_bChunked; }
+    CChunkedDecoder& GetDecoder() { return m_decoder; }
+    // The body turned out to be no picture stream (its first line named no
+    // boundary): closes it with the status of an answer that was none.
+    void RejectStream();
     // The media type of an answer that was no picture stream; valid once
     // ERR_NOT_PICTURE_STREAM is published.
     const std::string& GetNotPictureType() const { return m_strNotPictureType; }
@@ -223,6 +230,9 @@ private:
 
     std::atomic<bool> m_bAnyStream{false};
     CMultipartReader m_reader;
+    CChunkedDecoder m_decoder;
+    bool m_bChunked = false;
+    std::string m_strMediaType; // of the stream being read
     std::string m_strContentType;
     std::string m_strNotPictureType;
     // Wakes the worker's pause between rounds early when a stop is requested.

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "stream/ChunkedDecoder.h"
 #include "stream/MultipartReader.h"
 
 namespace {
@@ -15,6 +17,8 @@ constexpr DWORD kCapacity = 256; // a small receive buffer, so parts can outgrow
 // The receive step's use of the reader on a buffer of kCapacity bytes.
 struct Driver {
     CMultipartReader reader;
+    CChunkedDecoder decoder;
+    bool chunked = false;
     std::string held;
     std::vector<std::string> parts;
     DWORD oversized = 0;
@@ -26,7 +30,9 @@ struct Driver {
             if (held.size() >= kCapacity) held.erase(0, reader.Overflow(static_cast<DWORD>(held.size())));
             ASSERT_LT(held.size(), kCapacity) << "an overflow frees room";
             const size_t take = std::min(kCapacity - held.size(), bytes.size() - i);
-            held.append(bytes, i, take);
+            std::string read = bytes.substr(i, take);
+            if (chunked) read.resize(decoder.Decode(reinterpret_cast<BYTE*>(read.data()), static_cast<DWORD>(read.size())));
+            held += read;
             i += take;
             cut();
         }
@@ -57,7 +63,23 @@ struct Case {
     std::vector<std::string> parts; // cut, in order
     DWORD oversized = 0;            // parts dropped for their size
     DWORD lastOversized = 0;        // the last one's length
+    bool chunked = false;           // the body is sent in chunks (of 7 bytes, extensions and a trailer)
+    bool noBoundary = false;        // the body turns out to be none
 };
+
+// The body in chunks of 7 bytes, the way a server framing it might write
+// them: sizes in either case, an extension, a last chunk and a trailer.
+std::string chunks(const std::string& body)
+{
+    std::string out;
+    for (size_t i = 0; i < body.size(); i += 7) {
+        const size_t n = std::min<size_t>(7, body.size() - i);
+        char size[16];
+        std::snprintf(size, sizeof size, i % 2 ? "%zX" : "%zx", n);
+        out += std::string(size) + (i == 0 ? ";name=value" : "") + "\r\n" + body.substr(i, n) + "\r\n";
+    }
+    return out + "0\r\nTrailer: x\r\n\r\ntrailing bytes are no body";
+}
 
 std::ostream& operator<<(std::ostream& out, const Case& c) { return out << c.name; }
 
@@ -95,6 +117,18 @@ const Case kCases[] = {
      "--frame\n\n" + kBig + kBig + "\n--frame\n\nab\n--frame\n", {"ab"}, 1, 600},
     {"HeaderWithoutEndIsSkipped", "multipart/x-mixed-replace;boundary=frame", "multipart/x-mixed-replace",
      "--frame\r\nX: " + std::string(20000, 'h') + "\r\n\r\nno part\r\n--frame\r\n\r\nab\r\n--frame\r\n", {"ab"}},
+    {"ByteStreamNamesItsBoundaryOnItsFirstLine", "application/octet-stream", "application/octet-stream",
+     "--ffmpeg\r\nContent-type: image/jpeg\r\nContent-length: " + std::to_string(kJpeg.size()) + "\r\n\r\n" + kJpeg +
+         "\r\n--ffmpeg\r\nContent-length: 1\r\n\r\na\r\n",
+     {kJpeg, "a"}, 0, 0, true},
+    {"ChunkedLfWithoutLength", "multipart/x-mixed-replace;boundary=frame", "multipart/x-mixed-replace",
+     "--frame\n\n" + kJpeg + "\n--frame\n\nabc\n--frame--\n", {kJpeg, "abc"}, 0, 0, true},
+    {"ChunkedTooLargeLength", "multipart/x-mixed-replace;boundary=frame", "multipart/x-mixed-replace",
+     "--frame\r\nContent-Length: 300\r\n\r\n" + kBig + "\r\n--frame\r\nContent-Length: 2\r\n\r\nab\r\n", {"ab"}, 1, 300,
+     true},
+    {"ByteStreamOfSomethingElse", "application/octet-stream", "application/octet-stream", "\r\nGIF89a\n--x\n\nab\n--x\n", {},
+     0, 0, false, true},
+    {"ByteStreamWithoutLineEnds", "application/octet-stream", "application/octet-stream", "--" + kBig, {}, 0, 0, false, true},
     {"HtmlIsNoPictureStream", "Text/HTML; charset=UTF-8", "text/html", "<html></html>", {}},
     {"MediaTypeIsCleanedAndBounded", " image/jpeg\x01\x7f\t; boundary=x", "image/jpeg", "", {}},
 };
@@ -106,18 +140,25 @@ TEST_P(MultipartReaderCase, CutsTheSamePartsHoweverTheBytesAreSplit)
     const Case& c = GetParam();
     const MultipartType type = CMultipartReader::ParseContentType(c.contentType);
     EXPECT_EQ(type.mediaType, c.mediaType);
-    if (!type.IsPictureStream()) return;
-    ASSERT_FALSE(type.boundary.empty());
+    const bool stream = type.IsPictureStream() || type.mediaType == "application/octet-stream";
+    EXPECT_EQ(CMultipartReader().Begin(type, kCapacity), stream);
+    if (!stream) return;
+    const std::string body = c.chunked ? chunks(c.body) : c.body;
 
     // Every split into two reads, and one byte a read.
-    for (size_t split = 0; split <= c.body.size() + 1; ++split) {
+    for (size_t split = 0; split <= body.size() + 1; ++split) {
         Driver d;
-        d.reader.Begin(type.boundary, kCapacity, type.dashed);
-        if (split <= c.body.size()) {
-            d.feed(c.body.substr(0, split));
-            d.feed(c.body.substr(split));
+        d.chunked = c.chunked;
+        d.reader.Begin(type, kCapacity);
+        if (split <= body.size()) {
+            d.feed(body.substr(0, split));
+            d.feed(body.substr(split));
         } else {
-            for (char b : c.body) d.feed(std::string(1, b));
+            for (char b : body) d.feed(std::string(1, b));
+        }
+        EXPECT_EQ(d.reader.NoBoundary(), c.noBoundary) << "split at " << split;
+        if (c.chunked) {
+            EXPECT_TRUE(d.decoder.Ended() && !d.decoder.Broken()) << "split at " << split;
         }
         ASSERT_EQ(d.parts, c.parts) << "split at " << split;
         EXPECT_EQ(d.oversized, c.oversized) << "split at " << split;
