@@ -221,6 +221,7 @@ bool CStreamClient::ParseStreamUrl(const std::string& url)
 bool CStreamClient::Locate()
 {
     if (!m_pBlock) return false;
+    m_bDirectAddress = false;
     if (IsAnyPictureStream()) {
         // The stream's own address: the path when it is one, else the
         // address the container gave as the page's.
@@ -231,6 +232,7 @@ bool CStreamClient::Locate()
             m_pBlock->port = port == 0 ? 80 : port;
             m_strRequestPath = address;
             removeUserInfo(m_strRequestPath, 7);
+            m_bDirectAddress = true;
             return true;
         }
     }

@@ -96,7 +96,7 @@ int CStreamClient::Step()
     switch (GetState()) {
     case STREAM_PREFLIGHT: {
         // A stream at an address of its own has no camera page to open first.
-        if (IsAnyPictureStream()) {
+        if (m_bDirectAddress) {
             Advance(1);
             return 0;
         }

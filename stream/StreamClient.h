@@ -229,6 +229,9 @@ private:
     bool StartAnyStream();
 
     std::atomic<bool> m_bAnyStream{false};
+    // Locate took the stream's own address (set on the control's thread
+    // before the worker is started on the connection).
+    bool m_bDirectAddress = false;
     CMultipartReader m_reader;
     CChunkedDecoder m_decoder;
     bool m_bChunked = false;
