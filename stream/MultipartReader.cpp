@@ -325,8 +325,9 @@ DWORD CMultipartReader::Settle()
 
 DWORD CMultipartReader::Overflow(DWORD held)
 {
-    // Keep what may be the start of a boundary line.
-    const DWORD tail = static_cast<DWORD>(m_pattern.size()) + 4;
+    // Keep what may be the start of a boundary line, and never so much
+    // that the buffer stays full.
+    const DWORD tail = std::min(static_cast<DWORD>(m_pattern.size()) + 4, m_capacity / 2);
     const DWORD keep = std::min(held > m_pos ? held - m_pos : 0, tail);
     const DWORD drop = held - keep;
     if (m_phase == Phase::Body && m_length < 0) {
