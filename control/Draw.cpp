@@ -64,7 +64,10 @@ void CImageCtrl::OnDraw(CDC* pdc, const RECT& rcBounds, const RECT&)
     CBrush white(RGB(255, 255, 255));
     pdc->FillRect(&rcBounds, &white);
     RECT textRect = rcBounds;
-    if (flags != 0) {
+    if (flags & errorBits(ERR_NOT_PICTURE_STREAM)) {
+        const std::string text = "not a picture stream: " + m_pStreamClient->GetNotPictureType();
+        pdc->DrawText(text.c_str(), &textRect, DT_WORDBREAK);
+    } else if (flags != 0) {
         char text[64];
         std::snprintf(text, sizeof text, " Error Code(%lx / %d)\n", static_cast<unsigned long>(flags),
                       static_cast<int>(m_pStreamClient->GetErrorCode()));

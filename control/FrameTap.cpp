@@ -3,6 +3,7 @@
 // whether the stream ended after its pictures, got past its head, or
 // dropped frames too large for the receive buffer.
 #include "control/ImageCtrl.h"
+#include "stream/StreamClient.h"
 
 VE_FORWARD_IUNKNOWN(CImageCtrl, XFrameTap)
 
@@ -35,6 +36,14 @@ HRESULT STDMETHODCALLTYPE CImageCtrl::XFrameTap::GetOversizedFrames(DWORD* count
     if (!count || !lastLength) return E_POINTER;
     *count = m_pThis->m_dwOversizedFrames.load(std::memory_order_acquire);
     *lastLength = m_pThis->m_dwOversizedLength.load(std::memory_order_acquire);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CImageCtrl::XFrameTap::SetAnyPictureStream(BOOL on)
+{
+    // Kept by the control too: the connection object may not exist yet.
+    m_pThis->m_bAnyPictureStream = on != FALSE;
+    if (m_pThis->m_pStreamClient) m_pThis->m_pStreamClient->SetAnyPictureStream(on != FALSE);
     return S_OK;
 }
 

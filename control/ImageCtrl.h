@@ -204,6 +204,10 @@ private:
     // after it arrives.
     void DropOversizedPart(StreamBufferBlock* b);
     void FindOversizedPartEnd(StreamBufferBlock* b);
+    // The same for any picture stream: cuts every whole part the reader
+    // finds, hands each to the tap and the newest to drawing.
+    void CutAnyStreamParts(StreamBufferBlock* b);
+    void DropAnyStreamOverflow(StreamBufferBlock* b);
 
     // control/FrameTap.cpp: the viewer's tap on the frames cut (see
     // platform/tap/FrameTap.h); hands a cut frame to the sink, if any.
@@ -216,6 +220,7 @@ private:
         HRESULT STDMETHODCALLTYPE GetStreamEnded(BOOL* ended) override;
         HRESULT STDMETHODCALLTYPE GetStreamStarted(BOOL* started) override;
         HRESULT STDMETHODCALLTYPE GetOversizedFrames(DWORD* count, DWORD* lastLength) override;
+        HRESULT STDMETHODCALLTYPE SetAnyPictureStream(BOOL on) override;
         CImageCtrl* m_pThis;
     } m_xFrameTap;
     std::atomic<IFrameSink*> m_pFrameSink{nullptr};
@@ -228,6 +233,8 @@ private:
     // is stored before the count grows).
     std::atomic<DWORD> m_dwOversizedFrames{0};
     std::atomic<DWORD> m_dwOversizedLength{0};
+    // Any picture stream is read (the container's switch).
+    bool m_bAnyPictureStream = false;
     // The dropped part being followed: its bytes so far (0: none), and
     // where the search for its closing boundary goes on in the buffer.
     unsigned long long m_qwOversizeBytes = 0;

@@ -26,7 +26,11 @@ void CImageCtrl::ReceiveStep()
     if (!m_bStreamStarted.load(std::memory_order_relaxed)) m_bStreamStarted.store(true, std::memory_order_release);
     // A full buffer from which no frame could be cut holds no frame that
     // fits: drop it and hunt for the next boundary.
-    if (b->held >= STREAM_RECEIVE_SIZE) DropOversizedPart(b);
+    const bool anyStream = m_pStreamClient->IsAnyPictureStream() && m_pStreamClient->GetReader().Started();
+    if (b->held >= STREAM_RECEIVE_SIZE) {
+        if (anyStream) DropAnyStreamOverflow(b);
+        else DropOversizedPart(b);
+    }
     const int n = m_pStreamClient->Receive();
     if (n < 0) {
         if (m_pStreamClient->GetReceiveError() == WSAEWOULDBLOCK) return;
@@ -50,7 +54,7 @@ void CImageCtrl::ReceiveStep()
         m_nViewPhase = PHASE_ENDED;
         EndZoomGesture();
         InvalidateControl(nullptr, TRUE);
-        if (m_pStreamClient->CutLastFrame()) {
+        if (!anyStream && m_pStreamClient->CutLastFrame()) {
             TapFrame(b->frameBytes, static_cast<LONG>(b->frameLength));
             InvalidateControl(nullptr, TRUE);
         }
@@ -61,6 +65,13 @@ void CImageCtrl::ReceiveStep()
             m_bStreamEnded.store(true, std::memory_order_release);
         }
         m_nLabelTicks = 0;
+        return;
+    }
+    if (anyStream) {
+        DWORD added = static_cast<DWORD>(n);
+        if (m_pStreamClient->IsChunked()) added = m_pStreamClient->GetDecoder().Decode(b->receive + b->held, added);
+        b->held += added;
+        CutAnyStreamParts(b);
         return;
     }
     b->held += static_cast<DWORD>(n);
@@ -79,6 +90,45 @@ void CImageCtrl::ReceiveStep()
         InvalidateControl(nullptr, TRUE);
     }
     m_pStreamBuffer->Consume(consumed);
+}
+
+void CImageCtrl::CutAnyStreamParts(StreamBufferBlock* b)
+{
+    CMultipartReader& reader = m_pStreamClient->GetReader();
+    LONG start = -1, length = 0, newest = -1, newestLength = 0;
+    while (reader.NextPart(b->receive, b->held, &start, &length)) {
+        VE_TRACE(stream, "part cut: %ld bytes at %ld", static_cast<long>(length), static_cast<long>(start));
+        TapFrame(b->receive + start, length);
+        newest = start;
+        newestLength = length;
+    }
+    DWORD count = 0, lastLength = 0;
+    if (reader.TakeOversized(&count, &lastLength)) {
+        VE_TRACE(stream, "oversized part dropped: %lu bytes", static_cast<unsigned long>(lastLength));
+        m_dwOversizedLength.store(lastLength, std::memory_order_release);
+        m_dwOversizedFrames.fetch_add(count, std::memory_order_acq_rel);
+    }
+    if (newest >= 0 && !b->frameReady &&
+        m_pStreamBuffer->StoreFrame(b->receive + newest, static_cast<DWORD>(newestLength))) {
+        if (m_byFeatures & FEATURE_MOTION_SETTING) InspectMotionComment(b->frameBytes, b->frameBytes + b->frameLength);
+        b->frameReady = 1;
+        InvalidateControl(nullptr, TRUE);
+    }
+    m_pStreamBuffer->Consume(static_cast<LONG>(reader.Settle()));
+    if (reader.NoBoundary() && !m_pImage && !b->frameReady) {
+        // No picture will come: the status text says what came instead.
+        StopStreamTimer();
+        m_pStreamClient->RejectStream();
+        m_nLabelTicks = 0;
+        InvalidateControl(nullptr, TRUE);
+    }
+}
+
+void CImageCtrl::DropAnyStreamOverflow(StreamBufferBlock* b)
+{
+    CMultipartReader& reader = m_pStreamClient->GetReader();
+    VE_TRACE(stream, "receive buffer full: %lu bytes held", static_cast<unsigned long>(b->held));
+    m_pStreamBuffer->Consume(static_cast<LONG>(reader.Overflow(b->held)));
 }
 
 void CImageCtrl::DropOversizedPart(StreamBufferBlock* b)

@@ -17,6 +17,7 @@ void CImageCtrl::StartStreamMachinery()
     // Without a connection object the next exchange tries again; until then
     // no tick runs.
     if (!m_pStreamClient) return;
+    m_pStreamClient->SetAnyPictureStream(m_bAnyPictureStream);
 
     if (GetClientSite())
         QueryHostingBrowser();

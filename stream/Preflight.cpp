@@ -197,9 +197,45 @@ void CStreamClient::TakeRequestPath()
     if (beginsWithHttp(m_strRequestPath)) removeUserInfo(m_strRequestPath, 7);
 }
 
+bool CStreamClient::ParseStreamUrl(const std::string& url)
+{
+    if (!beginsWithHttp(url)) return false;
+    const size_t end = url.find_first_of("/?#", 7);
+    std::string authority = url.substr(7, end == std::string::npos ? std::string::npos : end - 7);
+    const size_t at = authority.rfind('@');
+    if (at != std::string::npos) {
+        const std::string credentials = authority.substr(0, at);
+        authority.erase(0, at + 1);
+        const size_t colon = credentials.find(':');
+        if (colon != std::string::npos) {
+            m_pBlock->userName = credentials.substr(0, colon);
+            m_pBlock->password = credentials.substr(colon + 1);
+        }
+    }
+    if (authority.empty()) return false;
+    m_pBlock->hostPrefix = authority + "/";
+    SetHost(authority.data(), authority.size());
+    return m_pBlock->host != nullptr;
+}
+
 bool CStreamClient::Locate()
 {
     if (!m_pBlock) return false;
+    m_bDirectAddress = false;
+    if (IsAnyPictureStream()) {
+        // The stream's own address: the path when it is one, else the
+        // address the container gave as the page's.
+        const std::string& address = m_pBlock->path.empty() ? m_pBlock->pageUrl : m_pBlock->path;
+        if (beginsWithHttp(address)) {
+            if (!ParseStreamUrl(address)) return false;
+            const int port = ParsePort(m_pBlock->host);
+            m_pBlock->port = port == 0 ? 80 : port;
+            m_strRequestPath = address;
+            removeUserInfo(m_strRequestPath, 7);
+            m_bDirectAddress = true;
+            return true;
+        }
+    }
     const bool parsed = m_pBlock->path.compare(0, 7, "http://") == 0 ? ParseImageUrl() : ParsePageUrl();
     if (!parsed) return false;
     const int port = ParsePort(m_pBlock->host);

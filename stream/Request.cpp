@@ -193,5 +193,7 @@ int CStreamClient::ReadResponseHead(SOCKET s)
     }
     // A head cut off before its empty line was not read: whatever its
     // status line said, the stream does not start.
+    m_strContentType = parser.ContentType();
+    m_bChunked = parser.Chunked();
     return ok && parser.Done() ? parser.Status() : -1;
 }

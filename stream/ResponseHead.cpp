@@ -1,5 +1,7 @@
 #include "stream/ResponseHead.h"
 
+#include <string_view>
+
 #include "stream/StreamClient.h"
 
 namespace {
@@ -33,6 +35,7 @@ void ResponseHeadParser::take(unsigned char c)
         return;
     case Phase::Lines:
         if (c == '\n') {
+            endPiece();
             // Empty: nothing before the LF, a CR alone, or a NUL first.
             const bool empty = m_length == 0 || m_first == '\0' || (m_length == 1 && m_first == '\r');
             m_length = 0;
@@ -40,7 +43,9 @@ void ResponseHeadParser::take(unsigned char c)
             return;
         }
         if (m_length == 0) m_first = c;
+        m_piece += static_cast<char>(c);
         if (++m_length == kPiece) {
+            endPiece();
             // A piece of a long line counts as a line of its own.
             m_length = 0;
             if (m_first == '\0') m_phase = Phase::Done;
@@ -49,6 +54,39 @@ void ResponseHeadParser::take(unsigned char c)
     case Phase::Done:
         return;
     }
+}
+
+namespace {
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The value of a header line named `name` (lower case, with its colon),
+// blanks and CR trimmed; false when the line has another name.
+bool headerValue(const std::string& line, std::string_view name, std::string* value)
+{
+    if (line.size() < name.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (lower(line[i]) != name[i]) return false;
+    std::size_t from = name.size(), to = line.size();
+    while (from < to && (line[from] == ' ' || line[from] == '\t')) ++from;
+    while (to > from && (line[to - 1] == ' ' || line[to - 1] == '\t' || line[to - 1] == '\r')) --to;
+    *value = line.substr(from, to - from);
+    return true;
+}
+
+} // namespace
+
+void ResponseHeadParser::endPiece()
+{
+    std::string value;
+    if (!m_haveContentType && headerValue(m_piece, "content-type:", &value)) {
+        m_contentType = value;
+        m_haveContentType = true;
+    } else if (headerValue(m_piece, "transfer-encoding:", &value)) {
+        for (char& c : value) c = lower(c);
+        m_chunked = value.find("chunked") != std::string::npos;
+    }
+    m_piece.clear();
 }
 
 std::size_t ResponseHeadParser::Feed(const char* bytes, std::size_t count)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 class ResponseHeadParser {
 public:
@@ -18,6 +19,11 @@ public:
     // The decimal value of the leading digits of the second token (at most
     // six of them).
     int Status() const { return m_status; }
+    // The value of the head's first Content-Type line (as far as its first
+    // piece goes), blanks and CR trimmed; empty when there was none.
+    const std::string& ContentType() const { return m_contentType; }
+    // Whether the head gave the body a chunked transfer encoding.
+    bool Chunked() const { return m_chunked; }
 
 private:
     enum class Phase { Version, Code, StatusRest, Lines, Done };
@@ -28,4 +34,9 @@ private:
     unsigned char m_first = 0; // the first byte of the current line piece
     bool m_digits = true;      // the code token's bytes are all digits so far
     int m_status = 0;
+    std::string m_piece; // the current line piece's bytes, kept for its name
+    std::string m_contentType;
+    bool m_haveContentType = false;
+    bool m_chunked = false;
+    void endPiece();
 };

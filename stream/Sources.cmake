@@ -3,6 +3,8 @@
 # connection worker and the preflight.
 set(VE_STREAM_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/BoundaryScan.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ChunkedDecoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MultipartReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Preflight.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Request.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResponseHead.cpp

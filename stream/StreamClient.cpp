@@ -95,6 +95,11 @@ int CStreamClient::Step()
 {
     switch (GetState()) {
     case STREAM_PREFLIGHT: {
+        // A stream at an address of its own has no camera page to open first.
+        if (m_bDirectAddress) {
+            Advance(1);
+            return 0;
+        }
         VE_TRACE(stream, "preflight");
         int result = PREFLIGHT_RETRY;
         for (int attempt = 0; attempt < kPreflightTries; ++attempt) {
@@ -123,6 +128,10 @@ int CStreamClient::Step()
         VE_TRACE(stream, "head read: status %d after %d reads", status, m_nHeadReads);
         if (status != 200) {
             AddErrorFlags(ERR_STATUS, static_cast<DWORD>(WSAGetLastError()));
+            Fail();
+            return 0;
+        }
+        if (IsAnyPictureStream() && !StartAnyStream()) {
             Fail();
             return 0;
         }
@@ -251,6 +260,30 @@ int CStreamClient::CutLastFrame()
     b->frameReady = 1;
     VE_TRACE(stream, "part cut: %ld bytes at %ld", static_cast<long>(length), static_cast<long>(start));
     return 1;
+}
+
+bool CStreamClient::StartAnyStream()
+{
+    // No Content-Type at all: the camera's own stream.
+    const MultipartType type =
+        CMultipartReader::ParseContentType(m_strContentType.empty() ? "multipart/x-mixed-replace" : m_strContentType);
+    m_strMediaType = type.mediaType;
+    m_decoder = CChunkedDecoder();
+    if (m_reader.Begin(type, STREAM_RECEIVE_SIZE)) return true;
+    VE_TRACE(stream, "not a picture stream: %s", traceText(type.mediaType).c_str());
+    if (m_strNotPictureType.empty()) m_strNotPictureType = type.mediaType;
+    AddErrorFlags(ERR_NOT_PICTURE_STREAM, 0);
+    return false;
+}
+
+void CStreamClient::RejectStream()
+{
+    VE_TRACE(stream, "not a picture stream: %s", traceText(m_strMediaType).c_str());
+    if (m_strNotPictureType.empty()) m_strNotPictureType = m_strMediaType;
+    CloseSocketOnce();
+    AddErrorFlags(ERR_NOT_PICTURE_STREAM, 0);
+    StreamState expected = STREAM_STREAMING;
+    m_nState.compare_exchange_strong(expected, STREAM_FAILED, std::memory_order_acq_rel);
 }
 
 void CStreamClient::FailStream(DWORD code)

@@ -11,6 +11,8 @@
 #include "platform/win/WinTypes.h"
 #include "platform/wininet/WinInet.h"
 #include "platform/winsock/Winsock.h"
+#include "stream/ChunkedDecoder.h"
+#include "stream/MultipartReader.h"
 #include "stream/StreamBuffer.h"
 
 // States of the connection object.
@@ -44,6 +46,9 @@ enum class StreamError : DWORD {
     ERR_STATUS = 0x4000,
     ERR_PREFLIGHT_STATUS = 0x8000,
     ERR_NON_BLOCKING = 0x10000,
+    // The answer was no multipart stream (only when any picture stream is
+    // read): the status text names its media type instead of a code.
+    ERR_NOT_PICTURE_STREAM = 0x20000,
 };
 using enum StreamError;
 constexpr DWORD errorBits(StreamError flags) { return static_cast<DWORD>(flags); }
@@ -84,6 +89,30 @@ public:
     void SetBrowserWindow(HWND hwnd) { m_hBrowserWnd = hwnd; }
     HWND GetBrowserWindow() const { return m_hBrowserWnd; }
     int SetPageUrl(const std::string& url);
+
+    // Reading any multipart/x-mixed-replace stream at an address given
+    // directly, rather than a camera's: no preflight, the boundary from the
+    // answer's Content-Type. Set on the control's thread while idle.
+    void SetAnyPictureStream(bool on) { m_bAnyStream.store(on, std::memory_order_release); }
+    bool IsAnyPictureStream() const { return m_bAnyStream.load(std::memory_order_acquire); }
+    // The reader of such a stream: set up by the worker before it publishes
+    // streaming, used by the control's thread from then on.
+    CMultipartReader& GetReader() { return m_reader; }
+    // The chunk framing of the stream's body, when its head gave one.
+    bool IsChunked() const { return m_bChunked; }
+    CChunkedDecoder& GetDecoder() { return m_decoder; }
+    // The body turned out to be no picture stream (its first line named no
+    // boundary): closes it with the status of an answer that was none.
+    void RejectStream();
+    // The media type of an answer that was no picture stream; valid once
+    // ERR_NOT_PICTURE_STREAM is published.
+    const std::string& GetNotPictureType() const { return m_strNotPictureType; }
+    // The Content-Type value of the last answer head read.
+    const std::string& GetContentType() const { return m_strContentType; }
+    // Parses an address "http://[user:password@]host[:port]/..." into the
+    // block (host, host prefix, user name and password); false when it has
+    // no host.
+    bool ParseStreamUrl(const std::string& url);
 
     // Works out host, port and host prefix and starts opening a connection:
     // 0 and state 2, or -1 (state 1) when no host prefix can be found.
@@ -195,6 +224,20 @@ private:
     std::string m_strRequestPath;
     DWORD m_dwHeadDeadlineMs = STREAM_HEAD_DEADLINE_MS;
     int m_nHeadReads = 0;
+    // Checks the answer's type and sets the reader up; false (with the
+    // error published) when it is no picture stream.
+    bool StartAnyStream();
+
+    std::atomic<bool> m_bAnyStream{false};
+    // Locate took the stream's own address (set on the control's thread
+    // before the worker is started on the connection).
+    bool m_bDirectAddress = false;
+    CMultipartReader m_reader;
+    CChunkedDecoder m_decoder;
+    bool m_bChunked = false;
+    std::string m_strMediaType; // of the stream being read
+    std::string m_strContentType;
+    std::string m_strNotPictureType;
     // Wakes the worker's pause between rounds early when a stop is requested.
     HANDLE m_hWake = nullptr;
 };

@@ -39,6 +39,13 @@ struct IFrameTap : IUnknown {
     // buffer: how many so far, and the length in bytes of the last one.
     // The control shows nothing for them.
     virtual HRESULT STDMETHODCALLTYPE GetOversizedFrames(DWORD* count, DWORD* lastLength) = 0;
+    // The container gave the control a picture stream's address directly
+    // (not a camera's page): read any multipart/x-mixed-replace stream,
+    // with the boundary its answer names. Off by default. Called on the
+    // control's thread before the properties are loaded and the control is
+    // sited; the address is the ImagePath property when that is a whole
+    // http:// address, else the page's address.
+    virtual HRESULT STDMETHODCALLTYPE SetAnyPictureStream(BOOL on) = 0;
 
 protected:
     ~IFrameTap() = default;

@@ -155,6 +155,7 @@ public:
         *count = *lastLength = 0;
         return S_OK;
     }
+    HRESULT SetAnyPictureStream(BOOL) override { return S_OK; }
     // Answers whether the frame was written.
     bool frame(const std::vector<std::uint8_t>& bytes, DWORD tick)
     {

@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
+#include <set>
 #include <thread>
 
 #include "image/Image.h"
@@ -414,5 +418,109 @@ TEST_F(Integration, StopCommandEndsTheStreamAndTheTick)
     EXPECT_EQ(client(c).GetState(), STREAM_IDLE);
     EXPECT_EQ(c.ctrl()->m_nTimerId, 0u);
 }
+
+// Any picture stream, as a viewer given a stream's own address reads it:
+// real ffmpeg, camsim's ordinary streams, camsim's own stream, and a page
+// that is no stream at all.
+enum class Server { Camsim, Ffmpeg };
+
+struct AnyStream {
+    const char* name;
+    Server server;
+    std::vector<std::string> camsim;
+    const char* path;     // on the server; nullptr: the camera's relative stream path on its viewer page
+    bool asPage;          // the address given as the page's rather than as ImagePath
+    const char* status;   // the status text shown instead of pictures, or nullptr
+};
+
+std::ostream& operator<<(std::ostream& out, const AnyStream& s) { return out << s.name; }
+
+const AnyStream kAnyStreams[] = {
+    {"FfmpegMpjpeg", Server::Ffmpeg, {}, "/stream.mjpg", false, nullptr},
+    {"CamsimCrLfWithLengths", Server::Camsim, {"--fps", "20", "--mjpeg-path", "/stream.mjpg"}, "/stream.mjpg", false, nullptr},
+    {"CamsimLfWithoutLengths", Server::Camsim, {"--fps", "20", "--mjpeg-path", "/live/v.mjpg", "--mjpeg-lf"}, "/live/v.mjpg",
+     true, nullptr},
+    {"CamsimOwnStream", Server::Camsim, {"--fps", "20"}, nullptr, false, nullptr},
+    {"HtmlPage", Server::Camsim, {}, "/", false, "not a picture stream: text/html"},
+};
+
+// Whether something listens on the loopback port, read from the kernel's
+// table rather than by connecting (ffmpeg serves one connection only).
+bool listening(int port)
+{
+    std::ifstream table("/proc/net/tcp");
+    char wanted[48];
+    std::snprintf(wanted, sizeof wanted, "0100007F:%04X 00000000:0000 0A ", port);
+    for (std::string line; std::getline(table, line);)
+        if (line.find(wanted) != std::string::npos) return true;
+    return false;
+}
+
+class AnyPictureStream : public Integration, public ::testing::WithParamInterface<AnyStream> {};
+
+TEST_P(AnyPictureStream, PicturesAreDrawnOrTheStatusSaysWhyNot)
+{
+    const AnyStream& s = GetParam();
+    std::unique_ptr<Camsim> cam;
+    std::unique_ptr<ChildProcess> ffmpeg;
+    std::string base;
+    if (s.server == Server::Ffmpeg) {
+        if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+        const int port = FreePort();
+        base = "http://127.0.0.1:" + std::to_string(port);
+        ffmpeg = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"ffmpeg", "-nostdin", "-loglevel", "error", "-re", "-f", "lavfi", "-i",
+                                     "testsrc=size=320x240:rate=15", "-f", "mpjpeg", "-listen", "1", base + s.path},
+            "/tmp/ve-any-stream-ffmpeg.out");
+        ASSERT_TRUE(Eventually([&] { return listening(port); })) << "ffmpeg does not listen";
+    } else {
+        cam = std::make_unique<Camsim>(s.camsim);
+        ASSERT_NE(cam->port(), 0);
+        base = cam->url("");
+        if (!base.empty() && base.back() == '/') base.pop_back();
+    }
+
+    TestContainer c;
+    IFrameTap* tap = nullptr;
+    ASSERT_EQ(c.ctrl()->ExternalQueryInterface(IID_IFrameTap, reinterpret_cast<void**>(&tap)), S_OK);
+    EXPECT_EQ(tap->SetAnyPictureStream(TRUE), S_OK);
+    if (!s.path) {
+        embedOn(c, *cam);
+    } else if (s.asPage) {
+        c.browser().locationUrl = base + s.path;
+        c.embed();
+    } else {
+        c.browser().locationUrl = "about:blank";
+        c.embed({{"ImagePath", base + s.path}});
+    }
+
+    std::set<const CImage*> decoded;
+    std::string status;
+    const bool done = runUntil(
+        c,
+        [&] {
+            if (c.ctrl()->m_pImage) decoded.insert(c.ctrl()->m_pImage);
+            for (const DrawnText& t : c.surface().texts()) status = t.text;
+            return s.status ? status == s.status : decoded.size() >= 4;
+        },
+        20s);
+    if (s.status) {
+        EXPECT_TRUE(done) << "status: " << status;
+        EXPECT_EQ(c.ctrl()->m_pImage, nullptr);
+    } else {
+        ASSERT_TRUE(done) << "pictures decoded: " << decoded.size() << ", status: " << status;
+        EXPECT_EQ(c.ctrl()->m_pImage->GetWidth(), 320);
+        EXPECT_EQ(c.ctrl()->m_pImage->GetHeight(), 240);
+        c.paint();
+        EXPECT_FALSE(c.surface().pictures().empty()) << "the last picture is drawn";
+        DWORD count = 0, length = 0;
+        tap->GetOversizedFrames(&count, &length);
+        EXPECT_EQ(count, 0u);
+    }
+    tap->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, AnyPictureStream, ::testing::ValuesIn(kAnyStreams),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

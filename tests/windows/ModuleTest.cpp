@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "control/ImageCtrlIds.h"
+#include "platform/tap/FrameTap.h"
 #include "tests/windows/support/ModuleHarness.h"
 #include "tests/windows/support/TestSite.h"
 
@@ -207,6 +208,13 @@ protected:
         ASSERT_EQ(CoCreateInstance(CLSID_ImageCtrl, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                    reinterpret_cast<void**>(&m_object)),
                   S_OK);
+        if (m_anyStream) {
+            // Before anything else, as a viewer given a stream's own address does.
+            IFrameTap* tap = nullptr;
+            ASSERT_EQ(m_object->QueryInterface(IID_IFrameTap, reinterpret_cast<void**>(&tap)), S_OK);
+            EXPECT_EQ(tap->SetAnyPictureStream(TRUE), S_OK);
+            tap->Release();
+        }
         // Siting first, as the control's status asks; then the events,
         // then the page's parameters.
         ASSERT_EQ(m_object->SetClientSite(m_site), S_OK);
@@ -247,6 +255,7 @@ protected:
         CoFreeUnusedLibraries();
     }
 
+    bool m_anyStream = false;
     std::string m_camera;
     HWND m_window = nullptr;
     TestBrowser* m_browser = nullptr;
@@ -325,6 +334,35 @@ TEST_F(Streaming, TheBrowsersStopEndsTheStreamAndThePictureStays)
     pumpUntil(500, [] { return false; });
     const Picture afterStop = paint(view, 320, 240);
     EXPECT_NE(afterStop.bgr, blank.bgr);
+    view->Release();
+}
+
+// A control told that its address is a picture stream's own paints
+// camsim's ordinary MJPEG stream (CR LF, a length per part), which the
+// tests' camsim serves at /stream.mjpg beside the camera's.
+class AnyStream : public Streaming {
+protected:
+    void SetUp() override
+    {
+        m_anyStream = true;
+        Streaming::SetUp();
+    }
+};
+
+TEST_F(AnyStream, AnOrdinaryMjpegStreamIsPainted)
+{
+    const std::wstring camera(m_camera.begin(), m_camera.end());
+    load({{L"ImagePath", camera + L"/stream.mjpg"}, {L"ImageWidth", L"320"}, {L"ImageHeight", L"240"}});
+    activate();
+    const Picture expected = decode(fetchFrame(m_camera));
+    ASSERT_FALSE(expected.bgr.empty());
+    IViewObject* view = nullptr;
+    ASSERT_EQ(m_object->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)), S_OK);
+    Picture painted;
+    EXPECT_TRUE(pumpUntil(15000, [&] {
+        painted = paint(view, 320, 240);
+        return painted.bgr == expected.bgr;
+    }));
     view->Release();
 }
 

@@ -31,6 +31,9 @@ const char* CamsimUsage()
            "  --page-size WxH      the OBJECT's size on the viewer page (default 320x240)\n"
            "  --other-object CLSID put an OBJECT of another class first on the viewer page, with a\n"
            "                       PARAM of its own (repeatable)\n"
+           "  --mjpeg-path PATH    also serve the pictures at PATH as an ordinary MJPEG stream\n"
+           "                       (a boundary of its own, CR LF line ends, a Content-Length per part)\n"
+           "  --mjpeg-lf           with --mjpeg-path, LF line ends and no Content-Length\n"
            "fault options, for tests:\n"
            "  --close-after N      break the stream connection halfway through the part after N frames\n"
            "  --stall-after N      stop sending after N frames, keeping the connection open\n"
@@ -152,6 +155,13 @@ bool ParseCamsimOptions(int argc, char** argv, CamsimOptions& o, std::string& er
             const char* v = value("--page-size");
             if (!v || std::sscanf(v, "%dx%d", &o.pageWidth, &o.pageHeight) != 2)
                 return error.empty() ? (error = "--page-size takes WxH", false) : false;
+        } else if (a == "--mjpeg-path") {
+            const char* v = value("--mjpeg-path");
+            if (!v) return false;
+            if (v[0] != '/' || std::strpbrk(v, "?#")) return error = "--mjpeg-path takes a path starting with /", false;
+            o.mjpegPath = v;
+        } else if (a == "--mjpeg-lf") {
+            o.mjpegLf = true;
         } else if (a == "--close-after") {
             if (!number("--close-after", o.closeAfter)) return false;
         } else if (a == "--stall-after") {

@@ -42,6 +42,8 @@ struct CamsimOptions {
     long streamStatusUntil = 0;   // the first this many stream requests ...
     int streamStatusEarly = 200;  // ... are answered with this status (a camera that comes back)
     bool boundaryAfter = false; // each picture followed at once by the next part's boundary and header
+    std::string mjpegPath; // also serve an ordinary MJPEG stream here; empty: none
+    bool mjpegLf = false;  // that stream with LF line ends and no Content-Length
     long holdAfterStatus = 0;   // ms a non-200 stream answer keeps the connection open; 0: closes at once
 };
 

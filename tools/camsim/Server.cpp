@@ -97,6 +97,9 @@ std::string pathOf(const char* url)
     return u;
 }
 
+// The ordinary MJPEG stream's boundary: its own, not the camera's.
+constexpr char kOrdinaryBoundary[] = "camsim-frame";
+
 const char* const kPageNames[] = {"ImageViewer", "nphMotionJpeg", "RecordFrame", "CgiPlayback", "RuzOroroVuzozoDidi",
                                   "CgiMDetectPreview", "CgiMotionDetect", "CgiCameraSetup", "CgiMultiCameraBody"};
 
@@ -115,6 +118,7 @@ struct StreamState {
     bool finished = false;
     bool prefixSent = false;
     bool broken = false; // the connection breaks once `pending` is sent
+    bool ordinary = false; // the ordinary MJPEG stream (--mjpeg-path), not the camera's
     Clock::time_point next = Clock::now();
 };
 
@@ -130,7 +134,8 @@ ssize_t streamReader(void* cls, uint64_t, char* buf, size_t max)
             return MHD_CONTENT_READER_END_WITH_ERROR;
         }
         if (s->frames >= 0 && s->sent >= s->frames) {
-            s->pending = o.finalDelimiter ? "--myboundary--\n" : "";
+            if (!o.finalDelimiter) s->pending.clear();
+            else s->pending = s->ordinary ? std::string("--") + kOrdinaryBoundary + "--\r\n" : "--myboundary--\n";
             s->offset = 0;
             s->finished = true;
             if (s->pending.empty()) return MHD_CONTENT_READER_END_OF_STREAM;
@@ -144,6 +149,24 @@ ssize_t streamReader(void* cls, uint64_t, char* buf, size_t max)
             s->next = std::max(s->next + interval, Clock::now());
         }
         std::string part;
+        if (s->ordinary) {
+            // The ordinary stream's part: its own boundary, a header, the
+            // picture, and the line ending before the next boundary.
+            const char* eol = o.mjpegLf ? "\n" : "\r\n";
+            auto jpeg = s->server->picture(s->width, s->height, s->sent, wallMicros());
+            const std::int64_t sendTime = wallMicros();
+            Scene::Stamp(jpeg, s->sent, sendTime);
+            part = std::string("--") + kOrdinaryBoundary + eol + "Content-Type: image/jpeg" + eol;
+            if (!o.mjpegLf) part += "Content-Length: " + std::to_string(jpeg.size()) + eol;
+            part += eol;
+            part.append(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
+            part += eol;
+            s->server->logPart(s->id, s->sent, sendTime, part.size());
+            s->pending = std::move(part);
+            s->offset = 0;
+            ++s->sent;
+            continue;
+        }
         const char* header = o.crlfParts ? "--myboundary\r\nContent-type: image/jpeg\r\n\r\n" : "--myboundary\nContent-type: image/jpeg\n\n";
         if (!s->prefixSent && o.garbagePrefix) part += "garbage before the first part\r\n\r\n--notmyboundary\n";
         // With --boundary-after the previous part already sent this one's
@@ -352,6 +375,8 @@ int CamsimServer::handle(MHD_Connection* c, const char* url, const char* method)
             return MHD_NO;
         }
         rc = serveStream(c, path == "/cgi-bin/nphReplayRecord", &status);
+    } else if (!m_options.mjpegPath.empty() && path == m_options.mjpegPath) {
+        rc = serveStream(c, false, &status, true);
     } else if (path == "/nphPtzf") {
         rc = serveZoom(c);
     } else {
@@ -427,7 +452,7 @@ int CamsimServer::serveViewer(MHD_Connection* c)
     return queueText(c, MHD_HTTP_OK, body);
 }
 
-int CamsimServer::serveStream(MHD_Connection* c, bool replay, int* status)
+int CamsimServer::serveStream(MHD_Connection* c, bool replay, int* status, bool ordinary)
 {
     if (!authorised(c, nullptr)) return queueText(c, static_cast<unsigned>(*status = 401), "<html><body>unauthorised</body></html>");
     if (m_options.cookie) {
@@ -456,9 +481,12 @@ int CamsimServer::serveStream(MHD_Connection* c, bool replay, int* status)
     state->width = width;
     state->height = height;
     state->frames = replay && m_options.frames < 0 ? 30 : m_options.frames;
+    state->ordinary = ordinary;
     MHD_Response* r = MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, 64 * 1024, &streamReader, state,
                                                         +[](void* cls) { delete static_cast<StreamState*>(cls); });
-    MHD_add_response_header(r, "Content-Type", "multipart/x-mixed-replace;boundary=myboundary");
+    MHD_add_response_header(r, "Content-Type",
+                            ordinary ? (std::string("multipart/x-mixed-replace;boundary=") + kOrdinaryBoundary).c_str()
+                                     : "multipart/x-mixed-replace;boundary=myboundary");
     MHD_set_response_options(r, MHD_RF_HTTP_VERSION_1_0_RESPONSE, MHD_RO_END);
     const int rc = MHD_queue_response(c, MHD_HTTP_OK, r);
     MHD_destroy_response(r);

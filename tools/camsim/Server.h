@@ -36,7 +36,8 @@ private:
 
     int serveRoot(MHD_Connection* connection);
     int serveViewer(MHD_Connection* connection);
-    int serveStream(MHD_Connection* connection, bool replay, int* status);
+    // `ordinary`: the ordinary MJPEG stream of --mjpeg-path.
+    int serveStream(MHD_Connection* connection, bool replay, int* status, bool ordinary = false);
     int serveZoom(MHD_Connection* connection);
     int holdStatus(MHD_Connection* connection, int status);
     // Writes a head that never ends on the connection, until it breaks.
