@@ -6,7 +6,10 @@
 #include "host/core/EventLog.h"
 #include "host/core/StreamTap.h"
 
-bool IsStreamEndStatus(const std::string& status) { return status.rfind(" Error Code(", 0) == 0; }
+bool IsStreamEndStatus(const std::string& status)
+{
+    return status.rfind(" Error Code(", 0) == 0 || status.rfind("not a picture stream: ", 0) == 0;
+}
 
 const char* const kPasswordCancelledOverlay = "password cancelled: Enter to try again";
 

@@ -23,6 +23,14 @@ bool askTap(IUnknown* control, HRESULT (STDMETHODCALLTYPE IFrameTap::*question)(
 
 } // namespace
 
+void ReadAnyPictureStream(IUnknown* control)
+{
+    if (IFrameTap* tap = tapOf(control)) {
+        tap->SetAnyPictureStream(TRUE);
+        tap->Release();
+    }
+}
+
 bool ControlStreamEnded(IUnknown* control) { return askTap(control, &IFrameTap::GetStreamEnded); }
 
 bool ControlStreamStarted(IUnknown* control) { return askTap(control, &IFrameTap::GetStreamStarted); }

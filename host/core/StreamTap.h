@@ -18,6 +18,10 @@ bool ControlStreamEnded(IUnknown* control);
 // without a tap).
 bool ControlStreamStarted(IUnknown* control);
 
+// Has a control read any picture stream (an ordinary MJPEG camera's
+// address given directly); right after it is made.
+void ReadAnyPictureStream(IUnknown* control);
+
 // How the viewers word a frame dropped for its size.
 std::string OversizedFrameText(DWORD length);
 

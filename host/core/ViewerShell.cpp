@@ -271,7 +271,7 @@ int ViewerShell::showPage()
     }
     m_host = open && page.error.empty() ? m_face.embed(page) : nullptr;
     if (open && page.error.empty() && !m_host) {
-        m_failure = page.name + " holds no OBJECT of a registered control";
+        m_failure = NoControlText(page);
         std::fprintf(stderr, "camview: %s\n", m_failure.c_str());
     }
     if (!m_host) {

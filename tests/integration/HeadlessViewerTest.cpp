@@ -425,10 +425,10 @@ TEST(HeadlessViewer, AWallOfSeveralAddressesShowsEveryCameraInOrder)
 {
     Camsim one({"--fps", "15"});
     Camsim two({"--fps", "15", "--objects", "2"});
-    Camsim stream({"--fps", "15"});
+    Camsim stream({"--fps", "15", "--mjpeg-path", "/video.mjpg"}); // an ordinary MJPEG camera
     const std::string dead = "http://127.0.0.1:" + std::to_string(FreePort());
     const ViewerRun run = RunCamview("--headless --events 127.0.0.1:" + std::to_string(one.port()) + " '" + dead + "' '" +
-                                         two.url("") + "' '" + stream.url("/cgi-bin/nphContinuousServerPush") +
+                                         two.url("") + "' '" + stream.url("/video.mjpg") +
                                          "' --frames 20 --duration 15",
                                      TempRegistry());
     EXPECT_EQ(run.exitCode, 0) << run.output;
@@ -441,7 +441,23 @@ TEST(HeadlessViewer, AWallOfSeveralAddressesShowsEveryCameraInOrder)
     // Each camera asked its own camsim for its stream.
     EXPECT_FALSE(one.requests("nphContinuousServerPush").empty());
     EXPECT_EQ(two.requests("nphContinuousServerPush").size(), 2u);
-    EXPECT_FALSE(stream.requests("nphContinuousServerPush").empty());
+    EXPECT_FALSE(stream.requests("/video.mjpg").empty());
+}
+
+// An ordinary MJPEG camera's stream, whatever its boundary, line ends and
+// part lengths, shows its pictures through the same control; an address
+// that is neither a page nor a picture stream says what it was.
+TEST(HeadlessViewer, OrdinaryMjpegStreamsShowTheirPictures)
+{
+    for (const bool lf : {false, true}) {
+        std::vector<std::string> options = {"--fps", "15", "--mjpeg-path", "/video.mjpg"};
+        if (lf) options.push_back("--mjpeg-lf");
+        Camsim cam(options);
+        const ViewerRun run =
+            RunCamview("--headless --events '" + cam.url("/video.mjpg") + "' --frames 3 --duration 10", TempRegistry());
+        EXPECT_EQ(run.exitCode, 0) << (lf ? "LF, no lengths\n" : "CRLF, lengths\n") << run.output;
+        EXPECT_EQ(LinesWith(run.output, "\"frame\":3,").size(), 1u) << run.output;
+    }
 }
 
 TEST(HeadlessViewer, APageWithoutControlsIsAClearError)

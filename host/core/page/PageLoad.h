@@ -16,7 +16,12 @@ struct PageLoad {
     std::string name;  // the page's address, or "the parameters"
     std::string error; // set when the page could not be fetched or read
     std::string title; // the page's TITLE, if it has one
+    std::string contentType; // of the page's answer, when it embedded nothing
 };
+
+// Why a page shows no control: it holds none that is registered, and when
+// it embeds nothing at all and was no HTML, what it was instead.
+std::string NoControlText(const PageLoad& page);
 
 // One address of what the viewer shows: a viewer page, or one image
 // control given its PARAMs (a picture stream's address, or --param).

@@ -2,6 +2,21 @@
 
 #include "host/core/page/ViewerPage.h"
 
+#include <algorithm>
+#include <cctype>
+
+std::string NoControlText(const PageLoad& page)
+{
+    std::string text = page.name + " holds no OBJECT of a registered control";
+    // The media type alone, in lower case, printable.
+    std::string type = page.contentType.substr(0, page.contentType.find(';'));
+    type.erase(std::remove_if(type.begin(), type.end(), [](char c) { return c <= ' ' || c > '~'; }), type.end());
+    std::transform(type.begin(), type.end(), type.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
+    if (page.objects.empty() && !type.empty() && type != "text/html" && type.size() <= 64)
+        text += ", and is not a picture stream: " + type;
+    return text;
+}
+
 std::string CameraName(const PageSource& source, const PageLoad& page, std::size_t objectIndex)
 {
     std::string name = !source.name.empty() ? source.name : !page.title.empty() ? page.title : UrlAuthority(source.url);
@@ -24,7 +39,6 @@ WallLoad LoadWall(const std::vector<PageSource>& sources, const FetchSource& fet
                 one.objects[i].pageUrl = source.url;
                 // One page alone has no captions unless its wall named it.
                 if (!source.name.empty()) one.objects[i].name = CameraName(source, one, i);
-                one.objects[i].anyStream = one.objects[i].anyStream || source.stream;
                 one.objects[i].source = 0;
             }
             wall.page = std::move(one);
@@ -35,7 +49,7 @@ WallLoad LoadWall(const std::vector<PageSource>& sources, const FetchSource& fet
             continue;
         }
         if (one.objects.empty()) {
-            wall.failures.emplace_back(source.url, one.name + " holds no OBJECT of a registered control");
+            wall.failures.emplace_back(source.url, NoControlText(one));
             continue;
         }
         for (std::size_t i = 0; i < one.objects.size(); ++i) {
@@ -48,7 +62,6 @@ WallLoad LoadWall(const std::vector<PageSource>& sources, const FetchSource& fet
             EmbeddedObject object = std::move(one.objects[i]);
             object.pageUrl = source.url;
             object.name = CameraName(source, one, i);
-            object.anyStream = object.anyStream || source.stream;
             object.source = static_cast<int>(index);
             wall.page.objects.push_back(std::move(object));
         }

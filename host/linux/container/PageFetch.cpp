@@ -135,17 +135,20 @@ FetchedPage FetchViewerPage(const std::string& url, DWORD timeoutMs, const std::
     }
     char type[256] = {};
     DWORD typeLength = sizeof type;
-    if (page.status == 200 && HttpQueryInfoA(request, HTTP_QUERY_CONTENT_TYPE, type, &typeLength, nullptr) &&
-        IsPictureStreamType(type)) {
-        // A picture stream's address: shown by one image control, not read here.
-        InternetCloseHandle(request);
-        page.stream = true;
-        return page;
-    }
+    if (page.status != 200 || !HttpQueryInfoA(request, HTTP_QUERY_CONTENT_TYPE, type, &typeLength, nullptr)) type[0] = '\0';
     char buffer[4096];
     DWORD read = 0;
-    while (InternetReadFile(request, buffer, sizeof buffer, &read) && read > 0) page.body.append(buffer, read);
+    while (InternetReadFile(request, buffer, sizeof buffer, &read) && read > 0) {
+        page.body.append(buffer, read);
+        // A picture stream's address: shown by one image control, not read here.
+        if (page.body.size() == read && IsPictureStream(type, page.body)) {
+            page.stream = true;
+            page.body.clear();
+            break;
+        }
+    }
     InternetCloseHandle(request);
+    page.contentType = type;
     if (deadline.ended()) {
         page.body.clear();
         return failed(0);

@@ -29,6 +29,7 @@ PageLoad LoadPage(const std::string& pageUrl, const std::vector<std::pair<std::s
     }
     load.objects = ParseViewerPage(page.body);
     load.title = PageTitle(page.body);
+    load.contentType = page.contentType;
     if (const std::string leftOut = LimitControls(load.objects); !leftOut.empty())
         std::fprintf(stderr, "camview: %s\n", leftOut.c_str());
     return load;

@@ -86,6 +86,7 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
 bool ViewerContainer::host(const EmbeddedObject& object, int index, Hosted& h)
 {
     if (FAILED(CreateControl(object.classId, m_modulePath, h.object.put()))) return false;
+    if (object.anyStream) ReadAnyPictureStream(h.object.get());
     auto cell = std::make_shared<Cell>();
     cell->index = index;
     if (const std::string why = ControlPolicy::declined(h.object.get(), object.classId); !why.empty()) {

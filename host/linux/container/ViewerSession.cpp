@@ -52,7 +52,7 @@ int ViewerSession::open(const PageLoad& page)
         return 1;
     }
     if (m_container->embed(page.objects) == 0) {
-        m_failure = page.name + " holds no OBJECT of a registered control";
+        m_failure = NoControlText(page);
         std::fprintf(stderr, "camview: %s\n", m_failure.c_str());
         return 2;
     }

@@ -130,16 +130,19 @@ FetchedPage FetchViewerPage(const std::string& url, const std::string& user, HWN
 
     char type[256] = {};
     DWORD typeLength = sizeof type;
-    if (status == 200 && HttpQueryInfoA(h.request, HTTP_QUERY_CONTENT_TYPE, type, &typeLength, nullptr) &&
-        IsPictureStreamType(type)) {
-        // A picture stream's address: shown by one image control, not read here.
-        page.stream = true;
-        return page;
-    }
+    if (status != 200 || !HttpQueryInfoA(h.request, HTTP_QUERY_CONTENT_TYPE, type, &typeLength, nullptr)) type[0] = '\0';
+    page.contentType = type;
     char buffer[4096];
     DWORD read = 0;
-    while (page.body.size() < kMaxPageBytes && InternetReadFile(h.request, buffer, sizeof buffer, &read) && read > 0)
+    while (page.body.size() < kMaxPageBytes && InternetReadFile(h.request, buffer, sizeof buffer, &read) && read > 0) {
         page.body.append(buffer, std::min<size_t>(read, kMaxPageBytes - page.body.size()));
+        // A picture stream's address: shown by one image control, not read here.
+        if (page.body.size() == read && IsPictureStream(type, page.body)) {
+            page.stream = true;
+            page.body.clear();
+            return page;
+        }
+    }
     if (status != 200) {
         page.error = url + " answered with status " + std::to_string(status);
         page.body.clear();

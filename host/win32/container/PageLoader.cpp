@@ -32,7 +32,7 @@ void offerToCameraRoot(const std::string& pageUrl, const std::string& user, HWND
 } // namespace
 
 bool FetchPageBody(const std::string& url, const std::string& user, HWND owner, bool interactive, std::string& body,
-                   std::string& error, DWORD timeoutMs, bool* stream)
+                   std::string& error, DWORD timeoutMs, FetchedPage* answer)
 {
     FetchedPage page;
     if (timeoutMs > 0 && !interactive) {
@@ -57,7 +57,10 @@ bool FetchPageBody(const std::string& url, const std::string& user, HWND owner, 
         return false;
     }
     body = std::move(page.body);
-    if (stream) *stream = page.stream;
+    if (answer) {
+        answer->stream = page.stream;
+        answer->contentType = page.contentType;
+    }
     return true;
 }
 
@@ -73,9 +76,9 @@ PageLoad LoadPageSource(const std::string& pageUrl, const std::vector<std::pair<
     }
     source.name = pageUrl;
     std::string body;
-    bool stream = false;
-    if (!FetchPageBody(pageUrl, user, owner, interactive, body, source.error, timeoutMs, &stream)) return source;
-    if (stream) {
+    FetchedPage answer;
+    if (!FetchPageBody(pageUrl, user, owner, interactive, body, source.error, timeoutMs, &answer)) return source;
+    if (answer.stream) {
         // An ordinary MJPEG camera's stream: the image control reads it.
         source.objects.push_back(ImageControlWithParams({{"ImagePath", pageUrl}}));
         source.objects.back().anyStream = true;
@@ -83,6 +86,7 @@ PageLoad LoadPageSource(const std::string& pageUrl, const std::vector<std::pair<
     }
     source.objects = ParseViewerPage(body);
     source.title = PageTitle(body);
+    source.contentType = answer.contentType;
     if (const std::string leftOut = LimitControls(source.objects); !leftOut.empty())
         std::fprintf(stderr, "camview: %s\n", leftOut.c_str());
     // A page that did not ask for the credentials leaves the camera's root

@@ -9,13 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "host/core/page/FetchedPage.h"
 #include "host/core/page/PageLoad.h"
 
 // user: NAME:PASSWORD for a 401; owner and interactive: where and whether
 // the password dialog may be shown. True with the body, else false with
 // the reason the Linux viewer gives for the same failure.
 bool FetchPageBody(const std::string& url, const std::string& user, HWND owner, bool interactive, std::string& body,
-                   std::string& error, DWORD timeoutMs = 0, bool* stream = nullptr); // stream: a picture stream answered
+                   std::string& error, DWORD timeoutMs = 0, FetchedPage* answer = nullptr); // answer: its type, a stream
 
 // user: NAME:PASSWORD for a 401; owner and interactive: where and whether
 // the password dialog may be shown.

@@ -257,7 +257,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     setup.policy = ControlPolicy(options.allowedClasses);
     auto container = std::make_unique<Container>(setup);
     if (container->embed(page.objects) == 0) {
-        std::fprintf(stderr, "camview: %s holds no OBJECT of a registered control\n", page.name.c_str());
+        std::fprintf(stderr, "camview: %s\n", NoControlText(page).c_str());
         container.reset();
         AnswerPasswordsWith(nullptr);
         DestroyWindow(window);

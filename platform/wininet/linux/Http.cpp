@@ -54,14 +54,19 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
 {
     auto* request = static_cast<Request*>(user);
     const size_t n = size * count;
-    if (request->readPosition == 0 && request->body.empty() && request->contentType.empty()) {
+    if (request->body.empty()) {
         char* type = nullptr;
         curl_easy_getinfo(static_cast<CURL*>(request->easy), CURLINFO_CONTENT_TYPE, &type);
         request->contentType = type ? type : "";
-        std::string lower = request->contentType.substr(0, 25);
+        std::string lower = request->contentType;
         for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower == "multipart/x-mixed-replace") {
+        // A picture stream's body never ends: its first bytes are kept for
+        // the caller to look at, and the transfer ends there.
+        const bool multipart = lower.rfind("multipart/x-mixed-replace", 0) == 0;
+        const bool octets = lower.rfind("application/octet-stream", 0) == 0 && n >= 2 && data[0] == '-' && data[1] == '-';
+        if (multipart || octets) {
             request->endlessBody = true;
+            request->body.append(data, std::min<size_t>(n, 4096));
             return 0; // ends the transfer; Perform takes it as answered
         }
     }
