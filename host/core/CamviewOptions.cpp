@@ -314,7 +314,7 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
     }
     for (std::size_t i = 0; i < addresses.size(); ++i) {
         const ViewerAddress& address = addresses[i];
-        PageSource source{address.url, {}, {}, address.stream};
+        PageSource source{address.url, {}, {}, address.stream, {}};
         // A picture stream's address: one image control shows it.
         if (address.stream) source.params = address.streamParams();
         if (!o.params.empty()) source.params = o.params;
@@ -337,7 +337,7 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
     if (o.user.empty()) o.user = addressUser;
     if (!o.user.empty() && !o.pageUrl.empty()) o.givenUsers.insert(o.givenUsers.begin(), {o.pageUrl, o.user});
     // --param alone: one control with those PARAMs.
-    if (o.sources.empty() && !o.params.empty()) o.sources.push_back({"", o.params, {}, false});
+    if (o.sources.empty() && !o.params.empty()) o.sources.push_back({"", o.params, {}, false, {}});
     // Without an address the window asks for one; headless has no one to ask.
     if (o.pageUrl.empty() && o.wall.empty() && !o.listWalls && (o.headless || !o.params.empty())) {
         std::fputs(kUsage, stderr);

@@ -118,7 +118,7 @@ bool ViewerShell::openTyped(const std::string& typed, std::string& notice)
     while (words >> word) {
         const ViewerAddress address = ReadViewerAddress(word);
         if (address.url.empty()) continue;
-        m_sources.push_back({address.url, address.stream ? address.streamParams() : PageParams{}, {}, address.stream});
+        m_sources.push_back({address.url, address.stream ? address.streamParams() : PageParams{}, {}, address.stream, {}});
         const std::string user = !address.user.empty() ? address.user : GivenUserFor(m_options, address.url);
         if (!user.empty()) m_given.push_back({address.url, user});
     }
@@ -507,7 +507,7 @@ void ViewerShell::editWall(ViewerCommand what)
     // Saved as it changes; a wall started from addresses becomes one.
     if (m_wallName.empty()) m_wallName = kUnnamedWall;
     std::vector<WallCamera> cameras;
-    for (const PageSource& s : sources) cameras.push_back({s.name, s.url, ""});
+    for (const PageSource& s : sources) cameras.push_back({s.name, s.url, s.user});
     std::string why;
     if (!SaveWall(m_wallName, cameras, why)) return notice(why);
     m_sources = std::move(sources);

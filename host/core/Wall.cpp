@@ -197,5 +197,5 @@ int ApplyWallOptions(CamviewOptions& o)
 PageSource WallSource(const WallCamera& camera)
 {
     const ViewerAddress address = ReadViewerAddress(camera.address);
-    return {address.url, address.stream ? address.streamParams() : PageParams{}, camera.name, address.stream};
+    return {address.url, address.stream ? address.streamParams() : PageParams{}, camera.name, address.stream, camera.user};
 }

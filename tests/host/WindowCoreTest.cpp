@@ -275,6 +275,8 @@ TEST(WallFile, SavedListedLoadedAndRememberedAsTheLast)
     std::vector<WallCamera> cameras;
     ASSERT_TRUE(LoadWall("home", cameras, error)) << error;
     EXPECT_EQ(cameras, (std::vector<WallCamera>{{"cam1:81", "http://cam1:81/ImageViewer", ""}, {"Gate", "cam2", "me"}}));
+    // Shown and saved again from the window, a camera keeps its user.
+    EXPECT_EQ(WallSource(cameras[1]).user, "me");
     EXPECT_FALSE(LoadWall("away", cameras, error));
     EXPECT_NE(error.find("there is no wall \"away\""), std::string::npos) << error;
     unsetenv("XDG_CONFIG_HOME");

@@ -30,4 +30,5 @@ struct PageSource {
     PageParams params; // the one control's PARAMs, for a stream address
     std::string name;  // the wall's name for the camera, or empty
     bool stream = false; // a picture stream's address given directly
+    std::string user;  // the wall's user name for it (never a password), kept when the wall is saved again
 };
