@@ -29,7 +29,7 @@ struct Driver {
         for (size_t i = 0; i < bytes.size();) {
             if (held.size() >= kCapacity) held.erase(0, reader.Overflow(static_cast<DWORD>(held.size())));
             ASSERT_LT(held.size(), kCapacity) << "an overflow frees room";
-            const size_t take = std::min(kCapacity - held.size(), bytes.size() - i);
+            const size_t take = std::min<size_t>(kCapacity - held.size(), bytes.size() - i);
             std::string read = bytes.substr(i, take);
             if (chunked) read.resize(decoder.Decode(reinterpret_cast<BYTE*>(read.data()), static_cast<DWORD>(read.size())));
             held += read;
