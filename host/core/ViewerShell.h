@@ -118,6 +118,8 @@ public:
 
     // What the face draws.
     bool running() const { return m_running; }
+    // The wall was changed in the window and is to be shown again.
+    bool wallChanged() const { return m_rebuild; }
     ControlHost* host() const { return m_host; }
     int alone() const { return m_alone; }
     int selected() const { return m_selected; }

@@ -996,6 +996,12 @@ void walkTheWall(const std::string& window, const std::string& events, const Cam
         const std::string wall = savedWall();
         return wall.find(onePage) == std::string::npos && wall.find(tenPage) != std::string::npos;
     }, 20s)) << savedWall() << readFile(events);
+    // The wall shown again, its ten cameras drawing.
+    EXPECT_TRUE(Eventually([&] {
+        const std::string all = readFile(events);
+        const auto removed = all.find("\"command\":\"remove\"");
+        return removed != std::string::npos && LinesWith(all.substr(removed), "\"frame\":").size() >= 10;
+    }, 30s));
 }
 
 } // namespace
@@ -1059,6 +1065,7 @@ TEST(WindowsViewerWindow, AWallOfElevenCamerasIsWalkedWithTabAndShowsOneAlone)
         const std::string found = run("find '" + w->base + ".wine/drive_c/users' -path '*camview/walls/cameras' 2>/dev/null");
         return found.empty() ? std::string() : readFile(found.substr(0, found.find('\n')));
     });
-    run("xdotool key q");
-    EXPECT_TRUE(Eventually([&] { return !viewer.running(); }));
+    // The wall was made again: the window takes the keyboard again first.
+    run("xdotool windowfocus --sync " + window + " 2>/dev/null; xdotool key q");
+    EXPECT_TRUE(Eventually([&] { return !viewer.running(); }, 30s)) << readFile(w->events);
 }

@@ -324,6 +324,9 @@ ControlHost* Win32Face::embed(const PageLoad& page)
 
 void Win32Face::endPage()
 {
+    // The keyboard focus leaves the controls before they go: a focus lost
+    // with its window would leave the keys to no window of the viewer's.
+    if (const HWND focus = GetFocus(); focus && IsChild(m_window, focus)) SetFocus(m_window);
     KillTimer(m_window, kStatusTimer);
     m_picture.setReconnect(nullptr);
     m_picture.attach(nullptr, SIZE{0, 0});
@@ -337,7 +340,12 @@ void Win32Face::pump(bool pageLoading)
 {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, pageLoading ? 50 : 100, QS_ALLINPUT);
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // Many controls painting keep the queue from ever running dry: the
+    // shell gets its turn at least every 100 ms, and at once when the
+    // window is to close or the wall was changed.
+    const DWORD start = GetTickCount();
+    while (m_shell->running() && !m_shell->wallChanged() && GetTickCount() - start < 100 &&
+           PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             m_shell->close();
             return;
