@@ -11,11 +11,16 @@ namespace {
 constexpr int kGap = 4;
 } // namespace
 
+std::size_t GridColumns(std::size_t cells)
+{
+    return static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(cells))));
+}
+
 SIZE LayOutGrid(std::vector<RECT>& cells, int caption)
 {
     const std::size_t n = cells.size();
     if (n == 0) return SIZE{0, 0};
-    const auto columns = static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(n))));
+    const std::size_t columns = GridColumns(n);
     const std::size_t rows = (n + columns - 1) / columns;
     std::vector<int> widths(columns, 0), heights(rows, 0);
     for (std::size_t i = 0; i < n; ++i) {

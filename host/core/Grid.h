@@ -13,6 +13,9 @@
 // Places the cells, each the size its rectangle has, in rows of
 // ceil(sqrt(n)) columns: each column as wide as its widest cell, each row
 // as high as its highest, 4 pixels between them. Returns the grid's size.
+// The grid's columns for `cells` cells: ceil(sqrt(cells)).
+std::size_t GridColumns(std::size_t cells);
+
 // `caption` pixels above each row are left for the cells' captions (a
 // wall's camera names), which never cover a picture.
 SIZE LayOutGrid(std::vector<RECT>& cells, int caption = 0);

@@ -1,12 +1,12 @@
 #include "host/core/ViewerShell.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <sstream>
 #include <thread>
 
+#include "host/core/Grid.h"
 #include "host/core/RecentAddresses.h"
 #include "host/core/SnapshotName.h"
 #include "host/core/UserFolders.h"
@@ -33,13 +33,6 @@ constexpr auto kReconnectStep = std::chrono::milliseconds(100);
 constexpr const char* kWallPrefix = "wall:";
 // The name a wall started from addresses is saved under when it is changed.
 constexpr const char* kUnnamedWall = "cameras";
-
-std::string Trimmed(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 } // namespace
 
@@ -98,15 +91,12 @@ bool ViewerShell::openTyped(const std::string& typed, std::string& notice)
 {
     m_sources.clear();
     m_wallName.clear();
-    const std::string text = Trimmed(typed);
+    const std::string text = TrimmedText(typed);
     if (text.rfind(kWallPrefix, 0) == 0) {
         // "wall:NAME", as the recent list offers a wall.
-        std::vector<WallCamera> cameras;
         const std::string name = text.substr(std::char_traits<char>::length(kWallPrefix));
-        if (!LoadWall(name, cameras, notice)) return false;
-        for (const WallCamera& camera : cameras) m_sources.push_back(WallSource(camera));
+        if (!OpenWall(name, m_sources, notice)) return false;
         m_wallName = name;
-        RememberLastWall(name);
         return true;
     }
     // One address, or several with blanks between them (a wall). The
@@ -435,8 +425,7 @@ void ViewerShell::select(ViewerKey key)
 {
     if (!m_host || m_host->count() == 0) return;
     const std::size_t n = m_host->count();
-    const auto columns = static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(n))));
-    m_selected = SelectionAfterKey(key, m_selected, n, columns);
+    m_selected = SelectionAfterKey(key, m_selected, n, GridColumns(n));
     m_log.write("\"key\":\"" + KeyName(key, 0) + "\",\"command\":\"select\",\"camera\":" + std::to_string(m_selected));
     m_face.viewChanged();
 }
@@ -490,7 +479,7 @@ void ViewerShell::editWall(ViewerCommand what)
     case ViewerCommand::RenameCamera: {
         if (!onSource) return notice("select a camera of the wall first (Tab)");
         const std::string old = m_host->cameraName(static_cast<std::size_t>(camera));
-        const std::string name = Trimmed(m_face.askText("the new name of " + (old.empty() ? "the camera" : old), old));
+        const std::string name = TrimmedText(m_face.askText("the new name of " + (old.empty() ? "the camera" : old), old));
         if (name.empty()) return;
         sources[static_cast<std::size_t>(source)].name = name;
         break;

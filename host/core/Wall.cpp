@@ -13,13 +13,6 @@
 
 namespace {
 
-std::string trimmed(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 constexpr std::size_t kLongestWallFile = 1 << 20;
 constexpr std::size_t kMostCameras = 256;
 
@@ -46,7 +39,7 @@ bool ReadWall(const std::string& text, std::vector<WallCamera>& cameras, std::st
     std::istringstream in(text);
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
-        line = trimmed(line);
+        line = TrimmedText(line);
         if (line.empty() || line.front() == '#') continue;
         const std::string where = "line " + std::to_string(number) + ": ";
         const std::size_t equals = line.find('=');
@@ -55,7 +48,7 @@ bool ReadWall(const std::string& text, std::vector<WallCamera>& cameras, std::st
             return false;
         }
         WallCamera camera;
-        camera.name = trimmed(line.substr(0, equals));
+        camera.name = TrimmedText(line.substr(0, equals));
         std::istringstream rest(line.substr(equals + 1));
         std::string extra;
         rest >> camera.address >> camera.user >> extra;
@@ -83,7 +76,7 @@ std::string WallText(const std::vector<WallCamera>& cameras)
         // A name is one line and holds no '=' (the address's start).
         std::string name = c.name;
         std::replace_if(name.begin(), name.end(), [](char ch) { return ch == '=' || ch == '\n' || ch == '\r'; }, ' ');
-        name = trimmed(name);
+        name = TrimmedText(name);
         if (name.empty()) name = UrlAuthority(ReadViewerAddress(c.address).url);
         if (name.empty()) name = c.address;
         text += name + " = " + c.address + (c.user.empty() ? "" : " " + c.user) + "\n";
@@ -182,16 +175,23 @@ int ApplyWallOptions(CamviewOptions& o)
     }
     // The wall as saved; its users are names only, the passwords in the
     // secret store.
-    std::vector<WallCamera> cameras;
     std::string why;
-    if (!LoadWall(o.wall, cameras, why)) {
+    if (!OpenWall(o.wall, o.sources, why)) {
         std::fprintf(stderr, "camview: %s\n", why.c_str());
         return 2;
     }
-    for (const WallCamera& camera : cameras) o.sources.push_back(WallSource(camera));
     o.pageUrl = o.sources.front().url;
-    RememberLastWall(o.wall);
     return -1;
+}
+
+bool OpenWall(const std::string& name, std::vector<PageSource>& sources, std::string& error)
+{
+    std::vector<WallCamera> cameras;
+    if (!LoadWall(name, cameras, error)) return false;
+    sources.clear();
+    for (const WallCamera& camera : cameras) sources.push_back(WallSource(camera));
+    RememberLastWall(name);
+    return true;
 }
 
 PageSource WallSource(const WallCamera& camera)

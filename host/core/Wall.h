@@ -65,3 +65,6 @@ int ApplyWallOptions(CamviewOptions& options);
 
 // The source a wall's camera is shown from.
 PageSource WallSource(const WallCamera& camera);
+// The sources of the wall `name`, which becomes the last wall opened;
+// false with why in `error`.
+bool OpenWall(const std::string& name, std::vector<PageSource>& sources, std::string& error);

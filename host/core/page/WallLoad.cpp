@@ -24,6 +24,21 @@ std::string CameraName(const PageSource& source, const PageLoad& page, std::size
     return objectIndex == 0 ? name : name + " " + std::to_string(objectIndex + 1);
 }
 
+namespace {
+
+// Each object of a page told where it came from, and named for its
+// caption when `named`.
+void tag(PageLoad& page, const PageSource& source, int index, bool named)
+{
+    for (std::size_t i = 0; i < page.objects.size(); ++i) {
+        page.objects[i].pageUrl = source.url;
+        if (named) page.objects[i].name = CameraName(source, page, i);
+        page.objects[i].source = index;
+    }
+}
+
+} // namespace
+
 WallLoad LoadWall(const std::vector<PageSource>& sources, const FetchSource& fetch,
                   const std::function<std::string(const std::string&)>& userFor, DWORD timeoutMs,
                   const std::atomic<bool>& cancel, std::atomic<int>* done)
@@ -35,12 +50,8 @@ WallLoad LoadWall(const std::vector<PageSource>& sources, const FetchSource& fet
         PageLoad one = fetch(source, userFor ? userFor(source.url) : std::string(), timeoutMs, cancel);
         if (done) done->fetch_add(1, std::memory_order_acq_rel);
         if (sources.size() == 1) {
-            for (std::size_t i = 0; i < one.objects.size(); ++i) {
-                one.objects[i].pageUrl = source.url;
-                // One page alone has no captions unless its wall named it.
-                if (!source.name.empty()) one.objects[i].name = CameraName(source, one, i);
-                one.objects[i].source = 0;
-            }
+            // One page alone has no captions unless its wall named it.
+            tag(one, source, 0, !source.name.empty());
             wall.page = std::move(one);
             return wall;
         }
@@ -52,17 +63,14 @@ WallLoad LoadWall(const std::vector<PageSource>& sources, const FetchSource& fet
             wall.failures.emplace_back(source.url, NoControlText(one));
             continue;
         }
-        for (std::size_t i = 0; i < one.objects.size(); ++i) {
+        tag(one, source, static_cast<int>(index), true);
+        for (EmbeddedObject& object : one.objects) {
             if (wall.page.objects.size() == kMostControlsPerWall) {
                 wall.failures.emplace_back(source.url, "a wall shows " + std::to_string(kMostControlsPerWall) +
                                                            " cameras at most; " + one.name +
                                                            " and the addresses after it are left out");
                 return wall;
             }
-            EmbeddedObject object = std::move(one.objects[i]);
-            object.pageUrl = source.url;
-            object.name = CameraName(source, one, i);
-            object.source = static_cast<int>(index);
             wall.page.objects.push_back(std::move(object));
         }
     }
