@@ -17,9 +17,17 @@ namespace {
 const char* kUsage =
     "usage: camview [ADDRESS...] [options]   (without an address the window opens the last wall, or asks)\n"
     "       camview --page-url URL --param NAME=VALUE ... [options]\n"
+    "       camview serve [ADDRESS... | --wall NAME] [--listen HOST:PORT] [--cert PEM --key PEM] [options]\n"
+    "       camview serve --add-user NAME [--users FILE]\n"
     "Loads a camera's viewer page, hosts the controls it embeds and shows their live pictures; several\n"
     "addresses (pages, hosts, picture streams) make one wall of all their cameras, in the order given.\n"
     "  --param NAME=VALUE   one control with these PARAMs instead of the page's OBJECTs\n"
+    "serve: hosts each camera's control once and shows it to any browser at http://HOST:PORT/\n"
+    "  --listen HOST:PORT   where it listens (default 127.0.0.1:8080); an address other machines reach\n"
+    "                       needs --cert and --key (TLS) and a login\n"
+    "  --cert PEM --key PEM the TLS certificate (chain) and its private key\n"
+    "  --add-user NAME      add (or change) a login; the password is asked, or read from standard input\n"
+    "  --users FILE         the logins' file (default: camview's folder, serve-users)\n"
     "  --user NAME:PASS     answer the password prompt of the address's camera (otherwise it is asked,\n"
     "                       or cancelled headless); NAME:- reads the password from standard input\n"
     "  --fullscreen         the window starts full screen\n"
@@ -173,7 +181,13 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
     };
     int reconnect = -1; // -1: the default for the run
     bool keepHidden = false;
-    for (int i = 1; i < argc; ++i) {
+    // "camview serve ...": the cameras to browsers.
+    int first = 1;
+    if (argc > 1 && std::string(argv[1]) == "serve") {
+        o.serve = true;
+        first = 2;
+    }
+    for (int i = first; i < argc; ++i) {
         const std::string a = argv[i];
         // The option's value, or null (after the usage error) when it is missing.
         auto next = [&]() -> const char* {
@@ -280,6 +294,9 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
             o.placed = placed;
             o.x = x;
             o.y = y;
+        } else if (o.serve && (a == "--listen" || a == "--cert" || a == "--key" || a == "--users" || a == "--add-user")) {
+            if (!(value = next())) return 2;
+            (a == "--listen" ? o.listen : a == "--cert" ? o.certificate : a == "--key" ? o.key : a == "--users" ? o.usersFile : o.addUser) = value;
         } else if (a == "--allow-class") {
             if (!(value = next())) return 2;
             if (NormalisedClassId(value).empty()) {
@@ -339,6 +356,20 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
     // --param alone: one control with those PARAMs.
     if (o.sources.empty() && !o.params.empty()) o.sources.push_back({"", o.params, {}, false, {}});
     // Without an address the window asks for one; headless has no one to ask.
+    if (o.serve && (o.headless || o.fullScreen)) {
+        std::fprintf(stderr, "camview: serve runs without a window: --headless and --fullscreen do not apply\n");
+        return 2;
+    }
+    if (o.serve) {
+        // The service keeps its cameras until it is stopped.
+        o.reconnect = reconnect != 0;
+        o.hiddenStreamsStop = false;
+        if (o.pageUrl.empty() && o.wall.empty() && o.addUser.empty()) {
+            std::fprintf(stderr, "camview: serve needs the cameras' addresses or --wall NAME\n%s", kUsage);
+            return 2;
+        }
+        return -1;
+    }
     if (o.pageUrl.empty() && o.wall.empty() && !o.listWalls && (o.headless || !o.params.empty())) {
         std::fputs(kUsage, stderr);
         return 2;

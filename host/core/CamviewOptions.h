@@ -37,6 +37,13 @@ struct CamviewOptions {
     bool placed = false;        // window: --geometry gave a place too
     int x = 0;
     int y = 0;
+    // camview serve: the cameras to browsers over HTTP.
+    bool serve = false;
+    std::string listen = "127.0.0.1:8080"; // HOST:PORT
+    std::string certificate;               // PEM files for TLS (required off loopback)
+    std::string key;
+    std::string usersFile;                 // the logins (empty: the default file)
+    std::string addUser;                   // --add-user NAME: add a login and end
 };
 
 // Reads the command line into `options`. Returns -1 when the viewer should

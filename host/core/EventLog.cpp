@@ -1,6 +1,8 @@
 #include "host/core/EventLog.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <string_view>
 
 EventLog::EventLog(std::FILE* out) : m_out(out), m_start(std::chrono::steady_clock::now()) {}
 
@@ -31,6 +33,12 @@ std::string EventLog::Escape(const std::string& text)
 
 void EventLog::write(const std::string& jsonFields)
 {
+    if (m_tap) {
+        int control = -1;
+        constexpr std::string_view kControl = "\"control\":";
+        if (jsonFields.compare(0, kControl.size(), kControl) == 0) control = std::atoi(jsonFields.c_str() + kControl.size());
+        m_tap(control, "{\"t_ms\":" + std::to_string(elapsedMs()) + "," + jsonFields + "}");
+    }
     if (!m_out) return;
     std::lock_guard lock(m_mutex);
     if (m_broken.load(std::memory_order_relaxed)) return;

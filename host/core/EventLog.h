@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -22,6 +23,9 @@ public:
     ContainerListener listener(ContainerListener chained = {});
 
     void write(const std::string& jsonFields);
+    // Also hands every line (without its newline) to `tap`, with the
+    // control it is about (-1: none); set before the first line.
+    void setTap(std::function<void(int control, const std::string& line)> tap) { m_tap = std::move(tap); }
     // The line for a page that could not be loaded, with the reason the
     // viewer prints.
     void pageFailed(const std::string& page, const std::string& reason);
@@ -36,6 +40,7 @@ public:
 
 private:
     std::FILE* m_out;
+    std::function<void(int, const std::string&)> m_tap;
     std::mutex m_mutex;
     std::chrono::steady_clock::time_point m_start;
     std::atomic<bool> m_broken{false};

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "host/core/CaptureName.h"
+#include "host/core/FrameSinks.h"
 
 CameraRecording::~CameraRecording() { stop(); }
 
@@ -25,7 +26,7 @@ std::string CameraRecording::start(IUnknown* control, const std::string& path)
     }
     m_tap = tap;
     m_control = control;
-    m_tap->SetFrameSink(this);
+    AttachFrameSink(m_tap, this);
     return {};
 }
 
@@ -36,17 +37,17 @@ void CameraRecording::follow(IUnknown* control)
     if (!m_tap || !control || control == m_control) return;
     IFrameTap* tap = nullptr;
     if (FAILED(control->QueryInterface(IID_IFrameTap, reinterpret_cast<void**>(&tap))) || !tap) return;
-    m_tap->SetFrameSink(nullptr);
+    DetachFrameSink(m_tap, this);
     m_tap->Release();
     m_tap = tap;
     m_control = control;
-    m_tap->SetFrameSink(this);
+    AttachFrameSink(m_tap, this);
 }
 
 std::string CameraRecording::stop(bool brief)
 {
     if (!m_tap) return {};
-    m_tap->SetFrameSink(nullptr);
+    DetachFrameSink(m_tap, this);
     m_tap->Release();
     m_tap = nullptr;
     // A frame being written on the control's thread is finished first; one

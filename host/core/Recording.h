@@ -104,6 +104,12 @@ public:
     // The same lines, brief and joined, for the status line's notice.
     std::string stopText();
     bool recording() const { return !m_recordings.empty(); }
+    bool recording(std::size_t camera) const
+    {
+        for (std::size_t c : m_cameras)
+            if (c == camera) return true;
+        return false;
+    }
     // For the status line while recording: the length recorded, the file's
     // name (or the number of files), and a write error if one stopped it;
     // after the window's r or Esc, for a few seconds, what it said.

@@ -37,6 +37,7 @@ set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/AvFormatCalls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ControlPolicy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EventSink.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FrameSinks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HeadlessLoop.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MatroskaWriter.cpp
@@ -52,4 +53,20 @@ set(VE_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotName.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecentAddresses.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Wall.cpp
+)
+
+# The service (camview serve): libmicrohttpd's server, the routes, the
+# feeds its watchers take pictures and report lines from, the painted
+# picture as JPEG, and the face over the shell; the logins over libsodium
+# where it is built.
+set(VE_SERVE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/serve/CameraService.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/serve/Feeds.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/serve/HttpServer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/serve/PageAssets.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/serve/PictureJpeg.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/serve/ServeFace.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/serve/ServeLogin.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/serve/ServeRoutes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/serve/Streams.cpp
 )

@@ -589,6 +589,24 @@ void ViewerShell::snapshot()
     if (written.size() < cameras.size()) std::fprintf(stderr, "camview: %s\n", m_notice.c_str());
 }
 
+double ViewerShell::frameRate(std::size_t camera)
+{
+    return camera < m_rates.size() ? m_rates.rate(camera, std::chrono::steady_clock::now()) : 0.0;
+}
+
+bool ViewerShell::recording(std::size_t camera) const
+{
+    return m_recorder.recording(camera);
+}
+
+void ViewerShell::stopCamera(std::size_t camera)
+{
+    if (!m_host || camera >= m_host->count()) return;
+    if (m_reconnect) m_reconnect->stop(camera);
+    m_host->stop(camera);
+    m_log.write("\"camera\":" + std::to_string(camera) + ",\"stopped\":true");
+}
+
 void ViewerShell::stop()
 {
     if (!m_host) return;

@@ -133,6 +133,13 @@ public:
     // The Message area's text: the frame's last text, or the property page.
     std::string message() const;
     EventLog& log() { return m_log; }
+    // One camera's status text while it has no picture, its frames per
+    // second, and whether it is being recorded.
+    std::string cameraStatus(std::size_t camera) const { return m_statuses.of(static_cast<int>(camera)); }
+    double frameRate(std::size_t camera);
+    bool recording(std::size_t camera) const;
+    // Stops one camera's stream as the browser's Stop would, for good.
+    void stopCamera(std::size_t camera);
 
 private:
     int showPage();

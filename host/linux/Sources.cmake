@@ -4,6 +4,7 @@
 #                               the site and browser services, the page load,
 #                               the user's folders
 #   VE_LINUX_HEADLESS_SOURCES   the headless face
+#   VE_LINUX_SERVE_SOURCES      the service's face (camview serve)
 #   VE_LINUX_WINDOW_SOURCES     the SDL2 window face and its dialogs
 set(VE_LINUX_FETCH_SOURCES ${CMAKE_CURRENT_LIST_DIR}/container/PageFetch.cpp)
 set(VE_LINUX_CONTAINER_SOURCES
@@ -14,8 +15,10 @@ set(VE_LINUX_CONTAINER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/container/PageLoader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/container/ViewerSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/container/UserFolders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/container/Snapshot.cpp
 )
 set(VE_LINUX_HEADLESS_SOURCES ${CMAKE_CURRENT_LIST_DIR}/headless/HeadlessViewer.cpp)
+set(VE_LINUX_SERVE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/serve/LinuxServe.cpp)
 set(VE_LINUX_WINDOW_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/window/SdlFace.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window/SdlPicture.cpp
@@ -23,6 +26,5 @@ set(VE_LINUX_WINDOW_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/window/PhysicalButtons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window/SdlCursors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window/Widgets.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/window/Snapshot.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window/AddressDialog.cpp
 )

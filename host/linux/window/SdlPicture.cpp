@@ -10,7 +10,7 @@
 #include "host/linux/container/ViewerContainer.h"
 #include "host/linux/window/PasswordDialog.h"
 #include "host/linux/window/SdlCursors.h"
-#include "host/linux/window/Snapshot.h"
+#include "host/linux/container/Snapshot.h"
 #include "host/linux/window/Widgets.h"
 #include "platform/window/Cursor.h"
 

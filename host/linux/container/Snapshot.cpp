@@ -1,4 +1,4 @@
-#include "host/linux/window/Snapshot.h"
+#include "host/linux/container/Snapshot.h"
 #include "platform/gdi/linux/StandInGdi.h"
 
 #include <algorithm>
