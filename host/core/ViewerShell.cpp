@@ -284,7 +284,8 @@ int ViewerShell::showPage()
     if (!m_wallNotice.empty()) notice(m_wallNotice);
     // Only addresses that worked are offered again, those given on the
     // command line too.
-    if (!m_pageUrl.empty() && m_options.params.empty()) RecentAddresses(RecentAddressesFile()).remember(recentEntry());
+    if (!m_pageUrl.empty() && m_options.params.empty() && !m_options.serve)
+        RecentAddresses(RecentAddressesFile()).remember(recentEntry());
     if (!m_options.record.empty()) {
         const std::string why = m_recorder.startAll(*m_host, m_options.record);
         if (!why.empty()) notice(why);

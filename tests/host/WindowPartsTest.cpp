@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "host/linux/window/AddressDialog.h"
-#include "host/linux/window/Snapshot.h"
+#include "host/linux/container/Snapshot.h"
 #include "tests/support/PngFile.h"
 
 namespace {

@@ -45,6 +45,25 @@ ChildProcess::~ChildProcess()
     waitpid(m_pid, nullptr, 0);
 }
 
+int ChildProcess::terminate(std::chrono::milliseconds limit)
+{
+    if (m_pid <= 0) return -1;
+    kill(m_pid, SIGTERM);
+    const auto end = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+    return -1;
+}
+
 bool ChildProcess::running() const { return m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == 0; }
 
 namespace {

@@ -15,6 +15,10 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
     bool running() const;
+    int pid() const { return m_pid; }
+    // Sends SIGTERM and waits at most `limit` for the exit; the exit status,
+    // or -1 (then killed) when it did not end in time or ended by a signal.
+    int terminate(std::chrono::milliseconds limit);
 
 private:
     int m_pid = -1;

@@ -1,0 +1,286 @@
+// camview serve against camsim, read by plain HTTP clients: what many
+// watchers get at once, what a hostile request gets, and a clean stop.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "Processes.h"
+#include "Viewer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+int connectTo(int port)
+{
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(0x7F000001);
+    if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        close(s);
+        return -1;
+    }
+    return s;
+}
+
+// Sends `request` as it is and reads the answer until it ends, `limit`
+// bytes, or `wait` passes.
+std::string exchange(int port, const std::string& request, std::size_t limit = 1 << 20,
+                     std::chrono::milliseconds wait = 3000ms)
+{
+    const int s = connectTo(port);
+    if (s < 0) return {};
+    send(s, request.data(), request.size(), MSG_NOSIGNAL);
+    std::string answer;
+    const auto end = std::chrono::steady_clock::now() + wait;
+    char buffer[65536];
+    while (answer.size() < limit && std::chrono::steady_clock::now() < end) {
+        pollfd p{s, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0) continue;
+        const ssize_t n = recv(s, buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        answer.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(s);
+    return answer;
+}
+
+int statusOf(const std::string& answer)
+{
+    return answer.compare(0, 9, "HTTP/1.1 ") == 0 || answer.compare(0, 9, "HTTP/1.0 ") == 0 ? std::atoi(answer.c_str() + 9) : -1;
+}
+
+std::size_t count(const std::string& text, const std::string& part)
+{
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+    return n;
+}
+
+std::string field(const std::string& json, const std::string& name)
+{
+    const auto at = json.find("\"" + name + "\":");
+    if (at == std::string::npos) return {};
+    auto from = at + name.size() + 3;
+    if (json[from] == '"') ++from;
+    return json.substr(from, json.find_first_of("\",}", from) - from);
+}
+
+long residentKb(int pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+// `camview serve` on a free loopback port, with its own registry and home.
+class Service {
+public:
+    explicit Service(const std::vector<std::string>& arguments) : m_port(FreePort())
+    {
+        m_home = TempRegistry() + "-home";
+        std::filesystem::create_directories(m_home);
+        std::vector<std::string> argv = {"env", "VE_REGISTRY=" + m_home + "/registry", "HOME=" + m_home,
+                                         "XDG_CONFIG_HOME=" + m_home + "/config", "XDG_DATA_HOME=" + m_home + "/data",
+                                         VE_CAMVIEW_PATH, "serve"};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        argv.insert(argv.end(), {"--listen", "127.0.0.1:" + std::to_string(m_port)});
+        m_process = std::make_unique<ChildProcess>(argv, m_home + "/out");
+    }
+    int port() const { return m_port; }
+    ChildProcess& process() { return *m_process; }
+    const std::string& home() const { return m_home; }
+    std::string printed() const
+    {
+        std::ifstream in(m_home + "/out");
+        std::stringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+    // The cameras' list once the first camera draws.
+    std::string ready()
+    {
+        std::string cameras;
+        Eventually([&] {
+            const std::string answer = exchange(m_port, "GET /cameras HTTP/1.0\r\n\r\n");
+            cameras = answer.substr(std::min(answer.size(), answer.find("\r\n\r\n") + 4));
+            return field(cameras, "fps") != "" && field(cameras, "fps") != "0.0";
+        }, 15s);
+        return cameras;
+    }
+
+private:
+    int m_port;
+    std::string m_home;
+    std::unique_ptr<ChildProcess> m_process;
+};
+
+// Reads a multipart stream for `seconds`, counting its parts.
+struct Watcher {
+    Watcher(int port, const std::string& target, std::chrono::milliseconds length)
+        : thread([this, port, target, length] {
+              text = exchange(port, "GET " + target + " HTTP/1.1\r\nHost: x\r\n\r\n", 64 << 20, length);
+          })
+    {
+    }
+    std::size_t parts()
+    {
+        if (thread.joinable()) thread.join();
+        return count(text, "--camviewframe\r\nContent-Type: image/jpeg\r\nContent-Length: ");
+    }
+    std::string text;
+    std::thread thread;
+};
+
+} // namespace
+
+TEST(Serve, ManyWatchersShareOneCameraConnectionAndAStalledOneHoldsNoOneBack)
+{
+    Camsim cam({"--fps", "20"});
+    Service service({cam.url("/ImageViewer")});
+    const std::string cameras = service.ready();
+    ASSERT_EQ(field(cameras, "width"), "320") << cameras << service.printed();
+
+    // A watcher that reads one part, then nothing for 10 s.
+    const int stalled = connectTo(service.port());
+    const std::string get = "GET /cameras/0/live.mjpeg HTTP/1.1\r\nHost: x\r\n\r\n";
+    send(stalled, get.data(), get.size(), MSG_NOSIGNAL);
+    const long before = residentKb(service.process().pid());
+
+    std::vector<std::unique_ptr<Watcher>> watchers;
+    for (int i = 0; i < 10; ++i) watchers.push_back(std::make_unique<Watcher>(service.port(), "/cameras/0/live.mjpeg", 10s));
+    for (int i = 0; i < 2; ++i) watchers.push_back(std::make_unique<Watcher>(service.port(), "/cameras/0/stream.mjpeg", 10s));
+    std::string probed;
+    if (std::system("command -v ffprobe >/dev/null") == 0) {
+        const std::string cmd = "timeout 20 ffprobe -v error -f mpjpeg -show_entries stream=codec_name,width,height -of csv=p=0 "
+                                "http://127.0.0.1:" + std::to_string(service.port()) + "/cameras/0/stream.mjpeg 2>&1";
+        if (FILE* p = popen(cmd.c_str(), "r")) {
+            char line[256];
+            while (std::fgets(line, sizeof line, p)) probed += line;
+            pclose(p);
+        }
+    }
+    for (auto& w : watchers) {
+        // 20 pictures a second for 10 s: every watcher gets most of them.
+        EXPECT_GT(w->parts(), 100u) << w->text.substr(0, 300);
+    }
+    const long after = residentKb(service.process().pid());
+    close(stalled);
+    if (!probed.empty()) {
+        EXPECT_NE(probed.find("mjpeg,320,240"), std::string::npos) << probed;
+    }
+    // The camera sees one stream however many read it.
+    EXPECT_EQ(cam.requests("nphContinuousServerPush").size(), 1u);
+    // What a watcher holds is one picture: ten of them and a stalled one do
+    // not make memory grow with time.
+    EXPECT_LT(after - before, 40 * 1024) << before << " kB before, " << after << " kB after";
+    EXPECT_EQ(watchers[10]->text.find("Content-Type: multipart/x-mixed-replace; boundary=camviewframe") != std::string::npos, true);
+}
+
+TEST(Serve, HostileRequestsGetClearAnswersAndChangeNothing)
+{
+    Camsim cam({"--fps", "10", "--param", "ClickAndCenter=Real"});
+    Service service({cam.url("/ImageViewer")});
+    const std::string cameras = service.ready();
+    const std::string token = field(cameras, "token");
+    ASSERT_EQ(token.size(), 64u) << cameras;
+    const std::string big(40000, 'a');
+    struct Case {
+        const char* what;
+        std::string request;
+        int status;
+    } cases[] = {
+        {"a path up and out", "GET /cameras/0/../../../etc/passwd HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"an encoded way out", "GET /%2e%2e/%2e%2e/etc/passwd HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"no such camera", "GET /cameras/7/live.mjpeg HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"a camera that is no number", "GET /cameras/-1/frame.jpg HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"a huge camera number", "GET /cameras/99999999999999999999/frame.jpg HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"a cursor's name going up", "GET /cursors/..%2f..%2fetc.png HTTP/1.1\r\nHost: x\r\n\r\n", 404},
+        {"another method", "PUT / HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n", 405},
+        {"an operation read", "GET /cameras/0/pointer?type=down&x=1&y=1&w=2&h=2 HTTP/1.1\r\nHost: x\r\n\r\n", 405},
+        {"an operation without the token", "POST /cameras/0/pointer?type=down&x=1&y=1&w=2&h=2 HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n", 403},
+        {"an operation with another token",
+         "POST /cameras/0/command?name=stop HTTP/1.1\r\nHost: x\r\nX-Camview-Token: " + std::string(64, '0') + "\r\nContent-Length: 0\r\n\r\n", 403},
+        {"an unknown pointer action",
+         "POST /cameras/0/pointer?type=drag&x=1&y=1&w=2&h=2 HTTP/1.1\r\nHost: x\r\nX-Camview-Token: " + token + "\r\nContent-Length: 0\r\n\r\n", 400},
+        {"a point that is no number",
+         "POST /cameras/0/pointer?type=down&x=1e9&y=1&w=2&h=2 HTTP/1.1\r\nHost: x\r\nX-Camview-Token: " + token + "\r\nContent-Length: 0\r\n\r\n", 400},
+        {"a picture of no size",
+         "POST /cameras/0/pointer?type=down&x=1&y=1&w=0&h=2 HTTP/1.1\r\nHost: x\r\nX-Camview-Token: " + token + "\r\nContent-Length: 0\r\n\r\n", 400},
+        {"an unknown command",
+         "POST /cameras/0/command?name=shutdown HTTP/1.1\r\nHost: x\r\nX-Camview-Token: " + token + "\r\nContent-Length: 0\r\n\r\n", 400},
+        {"a body too large", "POST /login HTTP/1.1\r\nHost: x\r\nContent-Length: 100000\r\n\r\n" + std::string(1000, 'x'), 413},
+        {"a head too large", "GET / HTTP/1.1\r\nHost: x\r\nX-Big: " + big + "\r\n\r\n", 431},
+        {"no login here", "GET /login HTTP/1.1\r\nHost: x\r\n\r\n", 302},
+        {"not HTTP", "HELLO\r\n\r\n", 0},
+    };
+    for (Case& c : cases) {
+        const auto host = c.request.find("Host: x\r\n");
+        if (host != std::string::npos) c.request.insert(host + 9, "Connection: close\r\n");
+        const std::string answer = exchange(service.port(), c.request, 4096, 3000ms);
+        const int status = statusOf(answer);
+        // What is not HTTP is answered 400 or not at all.
+        if (c.status == 0) {
+            EXPECT_TRUE(status == 400 || answer.empty()) << c.what << ": " << answer.substr(0, 200);
+            continue;
+        }
+        // libmicrohttpd may answer a head it will not read with 413 or 431.
+        if (c.status == 431) {
+            EXPECT_TRUE(status == 431 || status == 413 || status == 400) << c.what << ": " << answer.substr(0, 200);
+        } else {
+            EXPECT_EQ(status, c.status) << c.what << ": " << answer.substr(0, 200);
+        }
+    }
+    // Nothing reached the camera, and the service still serves its picture.
+    EXPECT_TRUE(cam.requests("NewPosition").empty());
+    const std::string frame = exchange(service.port(), "GET /cameras/0/frame.jpg HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(statusOf(frame), 200);
+    EXPECT_NE(frame.find("\xFF\xD8"), std::string::npos);
+
+    // An operation with the token: the click reaches the camera at the
+    // point the window would send for the same pixel of the picture.
+    for (const char* type : {"move", "down", "up"}) {
+        const std::string answer = exchange(service.port(),
+                                            std::string("POST /cameras/0/pointer?type=") + type +
+                                                "&button=left&x=200&y=120&w=640&h=480 HTTP/1.1\r\nHost: x\r\nX-Camview-Token: " +
+                                                token + "\r\nContent-Length: 0\r\n\r\n");
+        EXPECT_EQ(statusOf(answer), 204) << answer;
+    }
+    EXPECT_TRUE(Eventually([&] { return !cam.requests("NewPosition.x=100&NewPosition.y=60").empty(); }));
+    EXPECT_EQ(service.process().terminate(10s), 0) << service.printed();
+}
+
+TEST(Serve, StopsCleanlyOnSigtermWithItsRecordingClosed)
+{
+    Camsim cam({"--fps", "15"});
+    const std::string file = TempRegistry() + ".mkv";
+    Service service({cam.url("/ImageViewer"), "--record", file});
+    service.ready();
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(service.process().terminate(10s), 0) << service.printed();
+    EXPECT_NE(service.printed().find(".mkv"), std::string::npos) << service.printed();
+    std::ifstream recorded(file, std::ios::binary | std::ios::ate);
+    EXPECT_GT(static_cast<long>(recorded.tellg()), 10000L);
+}
+
+TEST(Serve, OtherMachinesAreRefusedWithoutTls)
+{
+    const ViewerRun run = RunCamview("serve http://127.0.0.1:1/ --listen 0.0.0.0:" + std::to_string(FreePort()), TempRegistry());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.output.find("give --cert and --key"), std::string::npos) << run.output;
+}
