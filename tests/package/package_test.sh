@@ -59,7 +59,7 @@ for f in bin/camview bin/camsim bin/ve-regsvr; do
     [ -x "$root/usr/$f" ] || fail "no executable usr/$f"
 done
 for f in lib/camview/VE_VIRIZU.OCX lib/camview/libveplatform.so lib/camview/camview-window.so \
-         share/applications/camview.desktop \
+         share/applications/camview.desktop lib/systemd/user/camview-serve.service \
          share/icons/hicolor/scalable/apps/camview.svg share/man/man1/camview.1.gz share/man/man1/camsim.1.gz; do
     [ -f "$root/usr/$f" ] || fail "no usr/$f"
 done
@@ -69,6 +69,10 @@ fi
 grep -qx 'Exec=camview %u' "$root/usr/share/applications/camview.desktop" || fail "the desktop entry does not run camview %u"
 grep -qx 'Icon=camview' "$root/usr/share/applications/camview.desktop" || fail "the desktop entry names no icon"
 grep -qx 'Name=camview' "$root/usr/share/applications/camview.desktop" || fail "the menu does not name camview as the README does"
+grep -q '^ExecStart=/usr/bin/camview serve --wall' "$root/usr/lib/systemd/user/camview-serve.service" || fail "the user unit does not run the installed camview serve"
+if command -v systemd-analyze >/dev/null; then
+    systemd-analyze verify --user "$root/usr/lib/systemd/user/camview-serve.service" 2>&1 | grep -v 'camview: No such file\|/usr/bin/camview' | grep . && fail "systemd finds fault with the user unit"
+fi
 grep -q '^License: Expat' "$root/usr/share/doc/camview/copyright" || fail "no copyright file with the licence"
 # Every option a program's --help names is in its manual page, as a whole
 # word (--stream-status does not stand for --stream-status-until); and every
