@@ -18,7 +18,7 @@ set(VE_LINUX_CONTAINER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/container/Snapshot.cpp
 )
 set(VE_LINUX_HEADLESS_SOURCES ${CMAKE_CURRENT_LIST_DIR}/headless/HeadlessViewer.cpp)
-set(VE_LINUX_SERVE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/serve/LinuxServe.cpp)
+set(VE_LINUX_SERVE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/serve/LinuxServe.cpp ${CMAKE_CURRENT_LIST_DIR}/serve/CursorPictures.cpp)
 set(VE_LINUX_WINDOW_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/window/SdlFace.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window/SdlPicture.cpp

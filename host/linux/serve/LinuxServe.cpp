@@ -7,11 +7,13 @@
 #include <thread>
 
 #include "host/core/serve/ServeFace.h"
+#include "host/linux/serve/CursorPictures.h"
 #include "host/linux/container/PageLoader.h"
 #include "host/linux/container/Snapshot.h"
 #include "host/linux/container/ViewerContainer.h"
 #include "host/linux/container/ViewerSession.h"
 #include "platform/gdi/linux/Surface.h"
+#include "platform/window/Cursor.h"
 #include "platform/window/linux/StandInWindow.h"
 
 namespace {
@@ -71,6 +73,8 @@ protected:
     {
         m_container->pumpMessages();
         m_container->pollCursor();
+        const HCURSOR cursor = GetCursor();
+        m_cursors.note(cursor, ViewerContainer::NameOfCursor(cursor));
         const std::uint64_t idle = std::min(ms, m_container->idleMs(ms));
         std::this_thread::sleep_for(std::chrono::milliseconds(std::max<std::uint64_t>(idle, 1)));
     }
@@ -99,7 +103,13 @@ protected:
         }
     }
 
+    bool cursorPicture(const std::string& name, std::string& png, int& hotX, int& hotY) override
+    {
+        return m_cursors.find(name, png, hotX, hotY);
+    }
+
 private:
+    CursorPictures m_cursors;
     std::string m_modulePath;
     std::shared_ptr<SettableInputState> m_input;
     std::unique_ptr<ViewerSession> m_session;
