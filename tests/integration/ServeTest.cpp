@@ -188,7 +188,12 @@ TEST(Serve, ManyWatchersShareOneCameraConnectionAndAStalledOneHoldsNoOneBack)
     EXPECT_EQ(cam.requests("nphContinuousServerPush").size(), 1u);
     // What a watcher holds is one picture: ten of them and a stalled one do
     // not make memory grow with time.
+#ifndef __SANITIZE_ADDRESS__ // AddressSanitizer keeps freed memory in quarantine
     EXPECT_LT(after - before, 40 * 1024) << before << " kB before, " << after << " kB after";
+#else
+    (void)before;
+    (void)after;
+#endif
     EXPECT_EQ(watchers[10]->text.find("Content-Type: multipart/x-mixed-replace; boundary=camviewframe") != std::string::npos, true);
 }
 
