@@ -70,3 +70,9 @@ set(VE_SERVE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/serve/ServeRoutes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/serve/Streams.cpp
 )
+set(VE_SERVE_LOGIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/serve/Accounts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/serve/AddUser.cpp
+  ${PROJECT_SOURCE_DIR}/platform/service/linux/PasswordInput.cpp
+  ${PROJECT_SOURCE_DIR}/platform/service/linux/PrivateFile.cpp
+)

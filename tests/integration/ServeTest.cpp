@@ -283,9 +283,81 @@ TEST(Serve, StopsCleanlyOnSigtermWithItsRecordingClosed)
     EXPECT_GT(static_cast<long>(recorded.tellg()), 10000L);
 }
 
-TEST(Serve, OtherMachinesAreRefusedWithoutTls)
+namespace {
+
+std::string shell(const std::string& command)
 {
-    const ViewerRun run = RunCamview("serve http://127.0.0.1:1/ --listen 0.0.0.0:" + std::to_string(FreePort()), TempRegistry());
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_NE(run.output.find("give --cert and --key"), std::string::npos) << run.output;
+    std::string out;
+    if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) out.append(buffer, n);
+        pclose(p);
+    }
+    return out;
+}
+
+} // namespace
+
+// Off loopback: TLS and a login, enforced; without either it does not start.
+TEST(Serve, OtherMachinesNeedTlsAndALogin)
+{
+    const std::string dir = TempRegistry() + "-tls";
+    std::filesystem::create_directories(dir);
+    const std::string users = dir + "/users";
+    const std::string other = "0.0.0.0:" + std::to_string(FreePort());
+    const ViewerRun noTls = RunCamview("serve http://127.0.0.1:1/ --listen " + other, TempRegistry());
+    EXPECT_EQ(noTls.exitCode, 2);
+    EXPECT_NE(noTls.output.find("give --cert and --key"), std::string::npos) << noTls.output;
+    ASSERT_NE(shell("openssl req -x509 -newkey rsa:2048 -nodes -keyout " + dir + "/key.pem -out " + dir +
+                    "/cert.pem -days 1 -subj /CN=localhost 2>/dev/null && echo made"),
+              "") << "openssl";
+    const std::string tls = " --cert " + dir + "/cert.pem --key " + dir + "/key.pem --users " + users;
+    const ViewerRun noUsers = RunCamview("serve http://127.0.0.1:1/ --listen " + other + tls, TempRegistry());
+    EXPECT_EQ(noUsers.exitCode, 2);
+    EXPECT_NE(noUsers.output.find("add a user first"), std::string::npos) << noUsers.output;
+    // The password from standard input, as a script gives it.
+    EXPECT_NE(shell("echo 'correct horse' | VE_REGISTRY=" + dir + "/reg " + VE_CAMVIEW_PATH + " serve --add-user anna --users " + users),
+              "");
+    EXPECT_EQ(std::filesystem::status(users).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    Camsim cam({"--fps", "10"});
+    const int port = FreePort();
+    ChildProcess service({"env", "VE_REGISTRY=" + dir + "/reg", "HOME=" + dir, VE_CAMVIEW_PATH, "serve", cam.url("/ImageViewer"),
+                          "--listen", "0.0.0.0:" + std::to_string(port), "--cert", dir + "/cert.pem", "--key",
+                          dir + "/key.pem", "--users", users},
+                         dir + "/out");
+    const std::string base = "https://127.0.0.1:" + std::to_string(port);
+    const std::string curl = "curl -sk -o /dev/null --max-time 10 -w '%{http_code}' -b " + dir + "/jar -c " + dir + "/jar ";
+    ASSERT_TRUE(Eventually([&] { return shell(curl + base + "/login") == "200"; }, 15s)) << shell("cat " + dir + "/out");
+    struct Step {
+        const char* what;
+        std::string arguments;
+        std::string status;
+    } steps[] = {
+        {"the page before a login", base + "/", "303"},
+        {"the list before a login", base + "/cameras", "401"},
+        {"a stream before a login", base + "/cameras/0/stream.mjpeg", "401"},
+        {"a wrong password", "-d 'user=anna&password=wrong+horse' " + base + "/login", "401"},
+        {"an unknown user", "-d 'user=bob&password=correct+horse' " + base + "/login", "401"},
+        {"the right password", "-d 'user=anna&password=correct+horse' " + base + "/login", "303"},
+        {"the page after it", base + "/", "200"},
+        {"a picture after it", base + "/cameras/0/snapshot.jpg", "200"},
+        {"an operation without the token", "-X POST '" + base + "/cameras/0/command?name=reload'", "403"},
+        {"plain HTTP", "http://127.0.0.1:" + std::to_string(port) + "/", "000"},
+    };
+    for (const Step& step : steps) EXPECT_EQ(shell(curl + step.arguments), step.status) << step.what;
+    const std::string jar = shell("cat " + dir + "/jar");
+    EXPECT_NE(jar.find("#HttpOnly_127.0.0.1"), std::string::npos) << jar;
+    // The session's token, from the list, lets the operation through.
+    const std::string list = shell("curl -sk --max-time 10 -b " + dir + "/jar " + base + "/cameras");
+    EXPECT_EQ(shell(curl + "-X POST -H 'X-Camview-Token: " + field(list, "token") + "' '" + base +
+                    "/cameras/0/command?name=reload'"),
+              "204")
+        << list;
+    // A flood of wrong passwords from one address is slowed.
+    std::string statuses;
+    for (int i = 0; i < 5; ++i) statuses += shell(curl + "-d 'user=anna&password=guess" + std::to_string(i) + "' " + base + "/login") + " ";
+    EXPECT_NE(statuses.find("429"), std::string::npos) << statuses;
+    EXPECT_EQ(service.terminate(10s), 0);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/linux/headless/HeadlessViewer.h"
+#include "host/core/serve/AddUser.h"
 #include "host/linux/serve/LinuxServe.h"
 #include "tools/camview/ModuleLocation.h"
 #include "tools/camview/WindowModule.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     if (status >= 0) return status;
     if (const int walls = ApplyWallOptions(c); walls >= 0) return walls;
     const std::string modulePath = ControlModulePath(VE_MODULE_PATH, VE_MODULE_INSTALLED);
+    if (c.serve && !c.addUser.empty()) return RunAddServeUser(c.addUser, c.usersFile);
     if (c.serve) return RunServe(c, modulePath);
     if (c.headless) return RunHeadless(c, modulePath);
     return RunWindowModule(ControlModulePath(VE_WINDOW_MODULE_PATH, VE_WINDOW_MODULE_INSTALLED), c, modulePath);
