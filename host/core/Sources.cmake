@@ -63,7 +63,6 @@ set(VE_SERVE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/serve/CameraService.cpp
   ${CMAKE_CURRENT_LIST_DIR}/serve/Feeds.cpp
   ${CMAKE_CURRENT_LIST_DIR}/serve/HttpServer.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/serve/PageAssets.cpp
   ${CMAKE_CURRENT_LIST_DIR}/serve/PictureJpeg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/serve/ServeFace.cpp
   ${CMAKE_CURRENT_LIST_DIR}/serve/ServeLogin.cpp

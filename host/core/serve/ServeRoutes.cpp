@@ -56,9 +56,10 @@ ServeReply redirect(unsigned status, const std::string& to)
     return reply;
 }
 
-ServeReply camerasJson(CameraService& service, const std::string& token)
+ServeReply camerasJson(CameraService& service, const std::string& token, bool login)
 {
-    std::string json = "{\"token\":\"" + EventLog::Escape(token) + "\",\"shared\":true,\"cameras\":[";
+    std::string json = "{\"token\":\"" + EventLog::Escape(token) + "\",\"shared\":true,\"login\":" +
+                       (login ? "true" : "false") + ",\"cameras\":[";
     const std::vector<ServedCamera> cameras = service.cameras();
     for (std::size_t i = 0; i < cameras.size(); ++i) {
         const ServedCamera& c = cameras[i];
@@ -214,6 +215,7 @@ ServeReply RouteServeRequest(const ServeRequest& request, CameraService& service
         return login(request, *setup.logins);
     }
     if (path == "/style.css" && get) return asset(path);
+    if (path == "/favicon.ico") return ServeReply::text(204, "");
 
     std::string token = service.token();
     if (setup.logins) {
@@ -236,7 +238,7 @@ ServeReply RouteServeRequest(const ServeRequest& request, CameraService& service
         return reply;
     }
     if (path == "/" || path == "/app.js") return get ? asset(path) : ServeReply::text(405, "use GET");
-    if (path == "/cameras") return get ? camerasJson(service, token) : ServeReply::text(405, "use GET");
+    if (path == "/cameras") return get ? camerasJson(service, token, setup.logins != nullptr) : ServeReply::text(405, "use GET");
     if (path.compare(0, 9, "/cursors/") == 0) {
         const std::string file = path.substr(9);
         const std::size_t dot = file.rfind(".png");
