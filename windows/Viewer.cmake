@@ -25,9 +25,22 @@ set_target_properties(ve_win_avutil PROPERTIES INTERFACE_LINK_LIBRARIES "bcrypt;
 target_link_libraries(veviewer PUBLIC ve_root vepage veframework camview_options camview_png ole32 oleaut32 uuid user32 gdi32 msvfw32
                       shell32 comctl32 camview_fetch PRIVATE ve_warnings ve_win_avformat)
 
+# camview.exe serve: libmicrohttpd built for this architecture by
+# scripts/setup --windows into the build folder's microhttpd/ (static,
+# without HTTPS: the service listens on this machine only here).
+set(VE_WIN_MICROHTTPD "${PROJECT_BINARY_DIR}/microhttpd" CACHE PATH "libmicrohttpd built for this architecture")
+ve_win_prebuilt("${VE_WIN_MICROHTTPD}" microhttpd)
+set_target_properties(ve_win_microhttpd PROPERTIES INTERFACE_LINK_LIBRARIES "ws2_32" INTERFACE_COMPILE_DEFINITIONS MHD_W32LIB)
+add_library(veserve STATIC ${VE_SERVE_SOURCES} ${VE_WIN32_SERVE_SOURCES}
+  ${PROJECT_SOURCE_DIR}/platform/service/ListenAddress.cpp
+  ${PROJECT_SOURCE_DIR}/platform/service/win32/StopRequest.cpp)
+include(${PROJECT_SOURCE_DIR}/cmake/ServePage.cmake)
+ve_serve_page(veserve)
+target_link_libraries(veserve PUBLIC veviewer ve_win_microhttpd PRIVATE ve_warnings ve_win_jpeg)
+
 add_executable(camview ${PROJECT_SOURCE_DIR}/tools/camview/win32/main.cpp ${VE_WIN32_PROGRAM_SOURCES})
 target_compile_definitions(camview PRIVATE VE_VERSION="${PROJECT_VERSION}")
-target_link_libraries(camview PRIVATE veviewer camview_options camview_fetch camview_png vepage wininet windowscodecs
+target_link_libraries(camview PRIVATE veserve veviewer camview_options camview_fetch camview_png vepage wininet windowscodecs
                       comctl32 shell32 ve_warnings)
 set_target_properties(camview PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR} WIN32_EXECUTABLE ON)
 add_dependencies(camview ve_virizu)

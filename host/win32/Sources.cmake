@@ -7,6 +7,7 @@
 #                               cursors, the grid, the password calls
 #   VE_WIN32_WINDOW_SOURCES     the Win32 window face: the picture view, the
 #                               address dialog, snapshots
+#   VE_WIN32_SERVE_SOURCES      the service's face (camview.exe serve)
 #   VE_WIN32_PROGRAM_SOURCES    the page load, the headless face and the window
 set(VE_WIN32_FETCH_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/container/PageFetch.cpp
@@ -37,6 +38,7 @@ set(VE_WIN32_WINDOW_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/window/AddressPrompt.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window/WindowBars.cpp
 )
+set(VE_WIN32_SERVE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/serve/Win32Serve.cpp)
 set(VE_WIN32_PROGRAM_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/container/PageLoader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/headless/Headless.cpp

@@ -88,6 +88,12 @@ std::string WindowsViewer()
     return !viewer.empty() && std::ifstream(viewer).good() ? viewer : std::string();
 }
 
+std::string WindowsViewerCommand()
+{
+    const std::string windows = WindowsViewer();
+    return windows.empty() ? std::string() : wineCommand() + quoted(windows);
+}
+
 ViewerRun RunCamview(const std::string& arguments, const std::string& registry, const std::string& proxy)
 {
     const std::string out = registry + ".out";

@@ -22,6 +22,8 @@ std::string TempRegistry();
 ViewerRun RunCamview(const std::string& arguments, const std::string& registry, const std::string& proxy = "");
 // The Windows viewer this run drives, or "" for the Linux one.
 std::string WindowsViewer();
+// The shell command that runs it under Wine (its environment set), or empty.
+std::string WindowsViewerCommand();
 // Whether the registry the viewer used holds the class key `key`.
 bool RegistryHolds(const std::string& registry, const std::string& key);
 // The JSON lines of `output` that contain `part`.

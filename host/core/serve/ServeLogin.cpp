@@ -55,7 +55,7 @@ std::unique_ptr<ServeLogins> MakeServeLogins(const std::string& usersFile, std::
 
 std::unique_ptr<ServeLogins> MakeServeLogins(const std::string&, std::string& error)
 {
-    error = "this build has no logins (it has no libsodium): listen on 127.0.0.1 only";
+    error = "this build serves this machine only (it has no logins): listen on 127.0.0.1";
     return nullptr;
 }
 

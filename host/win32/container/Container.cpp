@@ -286,6 +286,8 @@ bool Container::draw(std::size_t index, HDC target, const RECT& bounds) const
                                                    nullptr, 0));
 }
 
+bool Container::changed(std::size_t index) const { return index < m_controls.size() && m_controls[index]->dirty; }
+
 HWND Container::controlWindow(std::size_t index) const
 {
     return index < m_controls.size() ? m_controls[index]->hwnd : nullptr;

@@ -65,6 +65,8 @@ public:
     // the message loop tells with markChanged.
     bool refresh(HDC target, bool all);
     void markChanged(std::size_t index);
+    // Whether the control's view changed since it was last drawn.
+    bool changed(std::size_t index) const;
     // Draws the control's picture into `bounds` of `target` as it is now,
     // without reading it for the report (a snapshot).
     bool draw(std::size_t index, HDC target, const RECT& bounds) const;

@@ -18,6 +18,9 @@ public:
     HDC dc() const { return m_bitmap ? m_dc : nullptr; }
     int width() const { return m_width; }
     int height() const { return m_height; }
+    // The pixels, rows from the top, B G R and an unused byte each; null
+    // when the bitmap could not be made.
+    const void* bits() const { return m_bitmap ? m_bits : nullptr; }
     // The pixel at (x, y) as 0xRRGGBB; 0 outside.
     DWORD rgb(int x, int y) const;
     // Writes the picture as a PNG; false when it could not be written.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/win32/headless/Headless.h"
+#include "host/win32/serve/Win32Serve.h"
 #include "host/win32/container/Utf.h"
 #include "host/win32/window/Win32Face.h"
 #include "host/core/CamviewOptions.h"
@@ -61,7 +62,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "camview: OLE cannot be started\n");
         return 2;
     }
-    const int status = options.headless ? RunHeadless(options, modulePath()) : RunWindow(options, modulePath());
+    if (options.serve && !options.addUser.empty()) {
+        std::fprintf(stderr, "camview: camview.exe serve listens on this machine only and needs no login: "
+                             "logins (--add-user) are camview serve's on Linux\n");
+        return 2;
+    }
+    const int status = options.serve      ? RunServe(options, modulePath())
+                       : options.headless ? RunHeadless(options, modulePath())
+                                          : RunWindow(options, modulePath());
     OleUninitialize();
     return status;
 }
