@@ -132,9 +132,9 @@ bool HttpServer::start(const HttpServerSetup& setup, Handler handler, std::strin
     MHD_OptionItem options[] = {
         {MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&logLine), nullptr},
         {MHD_OPTION_SOCK_ADDR, 0, address.storage},
-        {MHD_OPTION_CONNECTION_LIMIT, setup.connections, nullptr},
-        {MHD_OPTION_PER_IP_CONNECTION_LIMIT, setup.connectionsPerPeer, nullptr},
-        {MHD_OPTION_CONNECTION_TIMEOUT, setup.idleSeconds, nullptr},
+        {MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(setup.connections), nullptr},
+        {MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<intptr_t>(setup.connectionsPerPeer), nullptr},
+        {MHD_OPTION_CONNECTION_TIMEOUT, static_cast<intptr_t>(setup.idleSeconds), nullptr},
         // Bounds the request's head (and each part of it) in memory.
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, 32 * 1024, nullptr},
         {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&HttpServerCalls::completed), nullptr},
