@@ -258,8 +258,14 @@ void ServeFace::describe()
     for (std::size_t i = 0; i < m_host->count(); ++i) {
         const RECT cell = m_host->cell(i);
         ServedCamera camera;
+        // The wall's name for the camera, with its host when another
+        // camera has the same name (pages that all call theirs "Camera").
         camera.name = m_host->cameraName(i);
+        bool shared = false;
+        for (std::size_t j = 0; j < m_host->count() && !camera.name.empty(); ++j)
+            shared = shared || (j != i && m_host->cameraName(j) == camera.name);
         if (camera.name.empty()) camera.name = m_host->cameraHost(i);
+        else if (shared) camera.name += " (" + m_host->cameraHost(i) + ")";
         camera.width = cell.right - cell.left;
         camera.height = cell.bottom - cell.top;
         camera.fps = m_shell->frameRate(i);
