@@ -161,11 +161,14 @@ def clicks(driver, points):
         time.sleep(0.7)
 
 
-def hold_mouse(driver):
+def hold_mouse(driver, escape=False):
+    """The left button held still, let go; or, held, the camera closed with Esc before it is let go."""
     x, y = picture_point(driver, 160, 48, 320, 240)
     mouse(driver, "mouseMoved", x, y)
     mouse(driver, "mousePressed", x, y)
     time.sleep(1.5)
+    if escape:
+        driver.find_element("tag name", "body").send_keys("\ue00c")
     mouse(driver, "mouseReleased", x, y)
 
 
@@ -234,6 +237,7 @@ def desktop(driver, base, centring, zooming):
          lambda: zoom_values(driver)[-1] == 1),
         ("a mouse held still is the right button: the camera zooms, and stops when let go", 1, lambda: hold_mouse(driver),
          zoomed_and_stopped(zooming)),
+        ("a camera closed while held down is let go", 1, lambda: hold_mouse(driver, escape=True), zoomed_and_stopped(zooming)),
     )
     for name, camera, gesture, check in gestures:
         open_camera(driver, camera)

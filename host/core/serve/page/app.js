@@ -45,6 +45,7 @@ async function sendPending() {
 }
 
 function operate(kind, button, x, y, extra = '') {
+  if (large < 0) return; // a held press that ends after the camera was closed
   const box = $('picture').getBoundingClientRect();
   const w = Math.max(1, Math.round(box.width)), h = Math.max(1, Math.round(box.height));
   const px = Math.floor(x - box.left), py = Math.floor(y - box.top);
@@ -182,12 +183,16 @@ function show(index) {
 }
 
 function back() {
+  releasePointer();
   large = -1;
   $('picture').removeAttribute('src');
   $('large').hidden = true;
   $('wall').hidden = false;
   watchWall(true);
 }
+
+// Lets go of what a press holds down on the large picture (set by pointerInput).
+let releasePointer = () => {};
 
 // The mouse and the fingers on the large picture. A press of the left
 // button or of one finger is a click when let go within HOLD_MS, the right
@@ -216,6 +221,16 @@ function pointerInput() {
       operate('move', 'left', x, y);
     }
     if (dragging) { dragging = false; operate('up', 'left', x, y); }
+  };
+  // Closing the camera lets go of the buttons held down, where the pointer was last.
+  let lastPoint = { x: 0, y: 0 };
+  img.addEventListener('pointerdown', (e) => { lastPoint = { x: e.clientX, y: e.clientY }; });
+  img.addEventListener('pointermove', (e) => { lastPoint = { x: e.clientX, y: e.clientY }; });
+  releasePointer = () => {
+    forget();
+    touches.clear();
+    pinch = 0;
+    letGo(lastPoint.x, lastPoint.y);
   };
   const moveTo = (x, y) => {
     clearTimeout(trailing);
