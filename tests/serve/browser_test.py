@@ -152,15 +152,6 @@ def open_camera(driver, index):
     eventually(lambda: driver.execute_script("return document.getElementById('picture').naturalWidth > 0"), what="large picture")
 
 
-def clicks(driver, points):
-    """Clicks one after another, moving between them, a double-click's time apart."""
-    for px, py in points:
-        x, y = picture_point(driver, px, py, 320, 240)
-        for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
-            mouse(driver, kind, x, y)
-        time.sleep(0.7)
-
-
 def hold_mouse(driver, escape=False):
     """The left button held still, let go; or, held, the camera closed with Esc before it is let go."""
     x, y = picture_point(driver, 160, 48, 320, 240)
@@ -180,12 +171,6 @@ def touchpad_then_notch_out(driver, steps):
     eventually(lambda: zoom_values(driver)[-1] != 1, what="the touchpad's zoom")
     time.sleep(0.5)  # past the turn
     mouse(driver, "mouseWheel", x, y, deltaX=0, deltaY=120)
-
-
-def centred(camsim):
-    """The points camsim was asked to centre, in the order asked."""
-    found = (re.search(r"NewPosition\.x=(\d+)&NewPosition\.y=(\d+)", r) for r in camsim.requests("NewPosition"))
-    return [(int(m.group(1)), int(m.group(2))) for m in found if m]
 
 
 def zoomed_and_stopped(camsim):
@@ -228,10 +213,7 @@ def desktop(driver, base, centring, zooming):
 
     # Gestures on the large picture, each with the camera it is made on and
     # what that camera's simulator (or the events) must then show.
-    points = [(40 + 20 * i, 30 + 15 * i) for i in range(4)]
     gestures = (
-        ("clicks in a row each centre, in order", 0, lambda: clicks(driver, points),
-         lambda: [p for p in centred(centring) if p in points] == points),
         # The notch out is back to 1 only when the turn was one notch.
         ("a touchpad's turn of small steps is one notch", 0, lambda: touchpad_then_notch_out(driver, [-12] * 8),
          lambda: zoom_values(driver)[-1] == 1),
