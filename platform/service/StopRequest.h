@@ -5,5 +5,8 @@
 
 // Takes those requests from now on (once per process).
 void WatchStopRequests();
+// The same request from within (on Windows, the service's own window
+// closed).
+void RequestStop();
 // Whether one came.
 bool StopRequested();

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -31,6 +32,11 @@ TEST(ServeAccounts, TheUsersFileTakesOnlyWhatWillDoAndOthersCannotReadIt)
 {
     Folder folder;
     const auto file = folder.path / "users";
+    // What a crash or someone else left where the file is written first is
+    // neither written through nor kept.
+    const auto elsewhere = folder.path / "elsewhere";
+    std::ofstream(elsewhere) << "keep";
+    std::filesystem::create_symlink(elsewhere, file.string() + ".new");
     struct Case {
         std::string name;
         const char* password;
@@ -49,6 +55,10 @@ TEST(ServeAccounts, TheUsersFileTakesOnlyWhatWillDoAndOthersCannotReadIt)
     ASSERT_EQ(stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_FALSE(std::filesystem::exists(file.string() + ".new"));
+    EXPECT_FALSE(std::filesystem::is_symlink(file));
+    std::string kept;
+    std::getline(std::ifstream(elsewhere), kept);
+    EXPECT_EQ(kept, "keep");
 
     Accounts accounts(file);
     std::string error;
@@ -80,6 +90,7 @@ TEST(ServeAccounts, SessionsTokensAndSlowedFailures)
     const auto session = accounts.session(ok.session);
     ASSERT_TRUE(session);
     EXPECT_EQ(session->user, "anna");
+    EXPECT_EQ(session->token, ok.token);
     EXPECT_TRUE(accounts.tokenMatches(ok.session, session->token));
     EXPECT_FALSE(accounts.tokenMatches(ok.session, std::string(64, '0')));
     EXPECT_FALSE(accounts.tokenMatches("no such session", session->token));
@@ -111,4 +122,15 @@ TEST(ServeAccounts, SessionsTokensAndSlowedFailures)
         threads.emplace_back([&, i] { sessions[i] = accounts.login("203.0.113." + std::to_string(i), "anna", "correct horse").session; });
     for (auto& t : threads) t.join();
     for (const std::string& s : sessions) EXPECT_TRUE(accounts.session(s));
+
+    // Many guesses at once from one address: those waiting for a hash check
+    // see the failures before them, so no more than the free ones and the
+    // one other check under way are tried.
+    std::vector<LoginResult::Outcome> outcomes(12);
+    threads.clear();
+    for (std::size_t i = 0; i < outcomes.size(); ++i)
+        threads.emplace_back([&, i] { outcomes[i] = accounts.login("198.51.100.7", "anna", "guess " + std::to_string(i)).outcome; });
+    for (auto& t : threads) t.join();
+    EXPECT_LE(std::count(outcomes.begin(), outcomes.end(), LoginResult::Outcome::Refused), Accounts::kFreeFailures + 1);
+    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), LoginResult::Outcome::Ok), 0);
 }

@@ -45,10 +45,10 @@ ChildProcess::~ChildProcess()
     waitpid(m_pid, nullptr, 0);
 }
 
-int ChildProcess::terminate(std::chrono::milliseconds limit)
+int ChildProcess::terminate(std::chrono::milliseconds limit, int signal)
 {
     if (m_pid <= 0) return -1;
-    kill(m_pid, SIGTERM);
+    kill(m_pid, signal);
     const auto end = std::chrono::steady_clock::now() + limit;
     int status = 0;
     while (std::chrono::steady_clock::now() < end) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,9 +17,10 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
     bool running() const;
     int pid() const { return m_pid; }
-    // Sends SIGTERM and waits at most `limit` for the exit; the exit status,
-    // or -1 (then killed) when it did not end in time or ended by a signal.
-    int terminate(std::chrono::milliseconds limit);
+    // Sends `signal` (SIGTERM, SIGINT for Ctrl-C, 0 for none: it was asked
+    // otherwise) and waits at most `limit` for the exit; the exit status, or
+    // -1 (then killed) when it did not end in time or ended by a signal.
+    int terminate(std::chrono::milliseconds limit, int signal = SIGTERM);
 
 private:
     int m_pid = -1;

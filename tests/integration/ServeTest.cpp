@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/PngFile.h"
 #include "Processes.h"
 #include "Viewer.h"
 
@@ -273,9 +275,53 @@ TEST(Serve, HostileRequestsGetClearAnswersAndChangeNothing)
         EXPECT_EQ(statusOf(answer), 204) << answer;
     }
     EXPECT_TRUE(Eventually([&] { return !cam.requests("NewPosition.x=100&NewPosition.y=60").empty(); }));
-    const int status = service.process().terminate(10s);
-    if (WindowsViewer().empty()) {
-        EXPECT_EQ(status, 0) << service.printed();
+
+    // A part of the painted picture's stream is a whole JPEG of the size
+    // the list gives.
+    const std::string live = exchange(service.port(), "GET /cameras/0/live.mjpeg HTTP/1.0\r\n\r\n", 1 << 20, 5000ms);
+    const std::string head = "--camviewframe\r\nContent-Type: image/jpeg\r\nContent-Length: ";
+    const auto part = live.find(head);
+    ASSERT_NE(part, std::string::npos) << live.substr(0, 300);
+    const std::size_t length = std::strtoul(live.c_str() + part + head.size(), nullptr, 10);
+    const auto body = live.find("\r\n\r\n", part) + 4;
+    ASSERT_LE(body + length, live.size()) << length;
+    const RgbPicture picture = DecodeJpeg(std::vector<std::uint8_t>(live.begin() + body, live.begin() + body + length));
+    EXPECT_EQ(std::to_string(picture.width) + "x" + std::to_string(picture.height),
+              field(cameras, "width") + "x" + field(cameras, "height"));
+
+    // Asked to stop, it stops cleanly: Ctrl-C, or on Windows a plain
+    // taskkill, which closes its window.
+    if (!WindowsViewer().empty()) {
+        EXPECT_EQ(RunWine("taskkill /im camview.exe"), 0);
+    }
+    EXPECT_EQ(service.process().terminate(10s, WindowsViewer().empty() ? SIGINT : 0), 0) << service.printed();
+}
+
+// What the service cannot serve safely it refuses before listening, saying
+// why: other machines without TLS, and on Windows (no TLS there) any
+// certificate or other address at all, and logins.
+TEST(Serve, RefusesWhatItCannotServeSafelySayingWhy)
+{
+    const bool windows = !WindowsViewer().empty();
+    const std::string port = std::to_string(FreePort());
+    const struct {
+        std::string arguments;
+        const char* onLinux;   // what the Linux service says, or null: no refusal there
+        const char* onWindows; // what camview.exe says
+    } cases[] = {
+        {"--listen 0.0.0.0:" + port, "give --cert and --key", "has no TLS"},
+        {"--listen [::]:" + port, "give --cert and --key", "has no TLS"},
+        {"--listen 127.0.0.1:" + port + " --cert /nonexistent.pem --key /nonexistent.pem", "cannot read the certificate",
+         "has no TLS"},
+        {"--listen 127.0.0.1:99999", "--listen takes HOST:PORT", "--listen takes HOST:PORT"},
+        {"--add-user anna --users /nonexistent/users", nullptr, "logins (--add-user) are camview serve's on Linux"},
+    };
+    for (const auto& c : cases) {
+        const char* expected = windows ? c.onWindows : c.onLinux;
+        if (!expected) continue;
+        const ViewerRun run = RunCamview("serve http://127.0.0.1:1/ " + c.arguments, TempRegistry());
+        EXPECT_EQ(run.exitCode, 2) << c.arguments << ": " << run.output;
+        EXPECT_NE(run.output.find(expected), std::string::npos) << c.arguments << ": " << run.output;
     }
 }
 

@@ -94,6 +94,12 @@ std::string WindowsViewerCommand()
     return windows.empty() ? std::string() : wineCommand() + quoted(windows);
 }
 
+int RunWine(const std::string& arguments)
+{
+    const int status = std::system((wineCommand() + arguments + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 ViewerRun RunCamview(const std::string& arguments, const std::string& registry, const std::string& proxy)
 {
     const std::string out = registry + ".out";

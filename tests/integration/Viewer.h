@@ -24,6 +24,9 @@ ViewerRun RunCamview(const std::string& arguments, const std::string& registry, 
 std::string WindowsViewer();
 // The shell command that runs it under Wine (its environment set), or empty.
 std::string WindowsViewerCommand();
+// Runs one of Wine's own programs (taskkill ...) in the Windows viewer's
+// prefix; its exit status.
+int RunWine(const std::string& arguments);
 // Whether the registry the viewer used holds the class key `key`.
 bool RegistryHolds(const std::string& registry, const std::string& key);
 // The JSON lines of `output` that contain `part`.

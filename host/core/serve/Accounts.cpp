@@ -126,43 +126,67 @@ bool Accounts::empty() const
     return m_users.empty();
 }
 
-bool Accounts::verify(const std::string& hash, const std::string& password)
+bool Accounts::takeVerifySlot()
 {
-    {
-        std::unique_lock lock(m_verifyMutex);
-        if (!m_verifyFree.wait_for(lock, std::chrono::seconds(10), [this] { return m_verifying < 2; })) return false;
-        ++m_verifying;
-    }
-    const bool ok = crypto_pwhash_str_verify(hash.c_str(), password.data(), password.size()) == 0;
+    std::unique_lock lock(m_verifyMutex);
+    if (!m_verifyFree.wait_for(lock, std::chrono::seconds(10), [this] { return m_verifying < 2; })) return false;
+    ++m_verifying;
+    return true;
+}
+
+void Accounts::giveVerifySlot()
+{
     {
         std::lock_guard lock(m_verifyMutex);
         --m_verifying;
     }
     m_verifyFree.notify_one();
-    return ok;
+}
+
+bool Accounts::slowed(const std::string& peer, LoginResult& result)
+{
+    const auto t = now();
+    const auto p = m_peers.find(peer);
+    if (p == m_peers.end() || t >= p->second.until) return false;
+    result.outcome = LoginResult::Outcome::Slowed;
+    result.retryAfterSeconds = static_cast<unsigned>(std::chrono::ceil<std::chrono::seconds>(p->second.until - t).count());
+    return true;
 }
 
 LoginResult Accounts::login(const std::string& peer, const std::string& name, const std::string& password)
 {
     LoginResult result;
+    {
+        std::lock_guard lock(m_mutex);
+        if (slowed(peer, result)) return result;
+    }
+    // A busy service is no wrong password: the address is asked to come
+    // back, and no failure is counted against it.
+    if (!takeVerifySlot()) {
+        result.outcome = LoginResult::Outcome::Slowed;
+        result.retryAfterSeconds = 1;
+        return result;
+    }
+    // The slot is given back once the outcome is counted, so the next in
+    // line sees it.
+    struct SlotHeld {
+        Accounts* accounts;
+        ~SlotHeld() { accounts->giveVerifySlot(); }
+    } held{this};
     std::string hash;
     bool known = false;
     {
+        // Tries from one address waiting together for a slot would all
+        // pass the check above before the first of them failed: look again.
         std::lock_guard lock(m_mutex);
-        const auto t = now();
-        const auto p = m_peers.find(peer);
-        if (p != m_peers.end() && t < p->second.until) {
-            result.outcome = LoginResult::Outcome::Slowed;
-            result.retryAfterSeconds =
-                static_cast<unsigned>(std::chrono::ceil<std::chrono::seconds>(p->second.until - t).count());
-            return result;
-        }
+        if (slowed(peer, result)) return result;
         const auto user = m_users.find(name);
         known = user != m_users.end();
         hash = known ? user->second : m_dummyHash;
     }
     // An unknown name costs the same check as a known one.
-    const bool ok = verify(hash, password) && known && password.size() <= 1024;
+    const bool ok = crypto_pwhash_str_verify(hash.c_str(), password.data(), password.size()) == 0 && known &&
+                    password.size() <= 1024;
     std::lock_guard lock(m_mutex);
     const auto t = now();
     if (!ok) {
@@ -190,7 +214,8 @@ LoginResult Accounts::login(const std::string& peer, const std::string& name, co
     }
     result.outcome = LoginResult::Outcome::Ok;
     result.session = randomHex(32);
-    m_sessions[result.session] = Session{SessionInfo{name, randomHex(32)}, t};
+    result.token = randomHex(32);
+    m_sessions[result.session] = Session{SessionInfo{name, result.token}, t};
     return result;
 }
 

@@ -27,6 +27,7 @@ struct LoginResult {
     enum class Outcome { Ok, Refused, Slowed };
     Outcome outcome = Outcome::Refused;
     std::string session; // for the cookie
+    std::string token;   // the session's operation token
     unsigned retryAfterSeconds = 0;
 };
 
@@ -67,8 +68,12 @@ private:
         std::chrono::steady_clock::time_point used;
     };
     std::chrono::steady_clock::time_point now() const;
-    // A hash check, at most two at once (each takes its memory).
-    bool verify(const std::string& hash, const std::string& password);
+    // A slot for one hash check, at most two at once (each takes its
+    // memory); false when none came free in time.
+    bool takeVerifySlot();
+    void giveVerifySlot();
+    // Whether `peer` must wait (how long in `result`); under m_mutex.
+    bool slowed(const std::string& peer, LoginResult& result);
 
     std::filesystem::path m_file;
     Clock m_clock;

@@ -119,11 +119,17 @@ struct HttpServerCalls {
 
 HttpServer::~HttpServer() { stop(); }
 
+bool HttpServer::tlsAvailable() { return MHD_is_feature_supported(MHD_FEATURE_TLS) == MHD_YES; }
+
 bool HttpServer::start(const HttpServerSetup& setup, Handler handler, std::string& error)
 {
     ListenAddress address;
     if (!ReadListenAddress(setup.listen, address, error)) return false;
     const bool tls = !setup.certificatePem.empty();
+    if (tls && !tlsAvailable()) {
+        error = "this build's HTTP server has no TLS: it serves this machine only, on 127.0.0.1";
+        return false;
+    }
     m_handler = std::move(handler);
     m_bodyLimit = setup.bodyLimit;
     unsigned flags = MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_ERROR_LOG;

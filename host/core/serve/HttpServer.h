@@ -38,6 +38,9 @@ public:
     // The port listened on (the one given, or the one the system chose
     // for port 0).
     unsigned short port() const { return m_port; }
+    // Whether this libmicrohttpd can serve TLS (the Windows build's is
+    // built without it).
+    static bool tlsAvailable();
 
 private:
     MHD_Daemon* m_daemon = nullptr;

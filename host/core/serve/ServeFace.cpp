@@ -105,6 +105,15 @@ int ServeFace::run()
     HttpServerSetup setup;
     setup.listen = m_options.listen;
     std::unique_ptr<ServeLogins> logins;
+    if ((!address.loopback || !m_options.certificate.empty()) && !HttpServer::tlsAvailable()) {
+        // Other machines would get the cameras and the operation token in
+        // plain text; without TLS the service is for this machine only.
+        std::fprintf(stderr,
+                     "camview: serve: this build has no TLS (its HTTP server is built without it), so it serves this "
+                     "machine only: listen on 127.0.0.1, not %s%s\n",
+                     m_options.listen.c_str(), m_options.certificate.empty() ? "" : ", without --cert and --key");
+        return 2;
+    }
     if (!address.loopback || !m_options.certificate.empty()) {
         // Off this machine, only over TLS and after a login.
         if (m_options.certificate.empty() || m_options.key.empty()) {

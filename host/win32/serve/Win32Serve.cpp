@@ -12,6 +12,7 @@
 #include "host/win32/container/PasswordCalls.h"
 #include "host/win32/window/Canvas.h"
 #include "host/win32/window/Snapshots.h"
+#include "platform/service/StopRequest.h"
 
 namespace {
 
@@ -29,6 +30,18 @@ BOOL CALLBACK cancelDialog(HWND hwnd, LPARAM)
     return TRUE;
 }
 
+// The service's window is never shown: closing it (taskkill without /F, a
+// log-off) asks the service to stop as Ctrl-C does, rather than destroying
+// the window the controls live in while they still run.
+LRESULT CALLBACK serviceWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE || (message == WM_ENDSESSION && wParam)) {
+        RequestStop();
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 // The controls live in a window never shown and draw into a bitmap when
 // their view changes. The browsers' mouse is posted to the control's own
 // window as the messages a pointer over it would bring; the buttons held
@@ -41,7 +54,7 @@ public:
     {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpfnWndProc = serviceWindowProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = kWindowClass;
         RegisterClassExW(&wc);

@@ -9,7 +9,10 @@ bool WritePrivateFile(const std::filesystem::path& file, const std::string& text
     std::error_code error;
     std::filesystem::create_directories(file.parent_path(), error);
     const std::string fresh = file.string() + ".new";
-    const int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // A file left there (a crash, or planted) is never written through:
+    // someone may hold it open, or it may point elsewhere.
+    unlink(fresh.c_str());
+    const int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     bool written = fchmod(fd, 0600) == 0;
     for (std::size_t at = 0; written && at < text.size();) {

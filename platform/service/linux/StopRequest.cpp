@@ -21,4 +21,6 @@ void WatchStopRequests()
     sigaction(SIGINT, &action, nullptr);
 }
 
+void RequestStop() { g_stop.store(true, std::memory_order_release); }
+
 bool StopRequested() { return g_stop.load(std::memory_order_acquire); }

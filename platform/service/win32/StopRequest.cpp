@@ -30,4 +30,6 @@ BOOL WINAPI onControl(DWORD type)
 
 void WatchStopRequests() { SetConsoleCtrlHandler(onControl, TRUE); }
 
+void RequestStop() { g_stop.store(true, std::memory_order_release); }
+
 bool StopRequested() { return g_stop.load(std::memory_order_acquire); }
