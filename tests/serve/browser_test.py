@@ -60,7 +60,7 @@ class Camsim:
 class Service:
     def __init__(self, camview, workdir, args):
         self.port = free_port()
-        env = dict(os.environ, VE_REGISTRY=os.path.join(workdir, "registry"), HOME=workdir)
+        env = fresh_home(workdir)
         self.out = open(os.path.join(workdir, "serve-%d.out" % self.port), "w+")
         listen = args.pop(0) if args and args[0].startswith("0.0.0.0") else "127.0.0.1"
         self.proc = subprocess.Popen([camview, "serve"] + args + ["--listen", "%s:%d" % (listen, self.port)],
@@ -71,6 +71,16 @@ class Service:
         status = self.proc.wait(20)
         self.out.seek(0)
         assert status == 0, "camview serve ended with %d: %s" % (status, self.out.read())
+
+
+def fresh_home(workdir):
+    """camview's environment with its home and folders in workdir: no real user's files are touched."""
+    env = dict(os.environ, VE_REGISTRY=os.path.join(workdir, "registry"), HOME=workdir)
+    for name, folder in (("XDG_CONFIG_HOME", ".config"), ("XDG_DATA_HOME", ".local/share"),
+                         ("XDG_CACHE_HOME", ".cache"), ("XDG_STATE_HOME", ".local/state")):
+        env[name] = os.path.join(workdir, folder)
+    env.pop("XDG_PICTURES_DIR", None)
+    return env
 
 
 def browser(width, height):
@@ -135,6 +145,44 @@ own.src = '/cameras/0/snapshot.jpg?' + Date.now();
 """
 
 
+def open_camera(driver, index):
+    if not driver.find_element("id", "wall").is_displayed():
+        driver.find_element("id", "back").click()
+    driver.find_elements("css selector", "#wall figure")[index].click()
+    eventually(lambda: driver.execute_script("return document.getElementById('picture').naturalWidth > 0"), what="large picture")
+
+
+def hold_mouse(driver, escape=False):
+    """The left button held still, let go; or, held, the camera closed with Esc before it is let go."""
+    x, y = picture_point(driver, 160, 48, 320, 240)
+    mouse(driver, "mouseMoved", x, y)
+    mouse(driver, "mousePressed", x, y)
+    time.sleep(1.5)
+    if escape:
+        driver.find_element("tag name", "body").send_keys("\ue00c")
+    mouse(driver, "mouseReleased", x, y)
+
+
+def touchpad_then_notch_out(driver, steps):
+    """A touchpad's turn in (many small wheel steps close together), then a wheel's notch out once it zoomed."""
+    x, y = picture_point(driver, 160, 120, 320, 240)
+    for dy in steps:
+        mouse(driver, "mouseWheel", x, y, deltaX=0, deltaY=dy)
+    eventually(lambda: zoom_values(driver)[-1] != 1, what="the touchpad's zoom")
+    time.sleep(0.5)  # past the turn
+    mouse(driver, "mouseWheel", x, y, deltaX=0, deltaY=120)
+
+
+def zoomed_and_stopped(camsim):
+    """A check that, from now on, camsim is asked to zoom and then to stop."""
+    before = len(camsim.requests("nphPtzf"))
+    return lambda: (lambda sent: len(sent) >= 2 and "ZoomMag=32768&ZoomSpeed=0" in sent[-1])(camsim.requests("nphPtzf")[before:])
+
+
+def zoom_values(driver):
+    return [e.get("value") for e in zooming_events(driver, 0)]
+
+
 def desktop(driver, base, centring, zooming):
     driver.get(base + "/")
     wait_pictures(driver, 2)
@@ -143,23 +191,40 @@ def desktop(driver, base, centring, zooming):
     # The picture is the camera's (not blank), as the control painted it.
     assert spread > 5 and difference < 12, "painted picture differs from the camera's: %.1f (spread %.1f)" % (difference, spread)
 
-    driver.find_elements("css selector", "#wall figure")[0].click()
-    eventually(lambda: driver.execute_script("return document.getElementById('picture').naturalWidth > 0"), what="large picture")
+    open_camera(driver, 0)
     x, y = picture_point(driver, 100, 60, 320, 240)
     for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
         mouse(driver, kind, x, y)
     # The window would send the same pixel for the same click.
     eventually(lambda: centring.requests("NewPosition.x=100&NewPosition.y=60"), what="the centre request")
-    eventually(lambda: driver.find_element("id", "message").text, what="the Message text")
+    message = eventually(lambda: driver.find_element("id", "message").text, what="the Message text")
     before = len(zooming_events(driver, 0))
     mouse(driver, "mouseWheel", x, y, deltaX=0, deltaY=-120)
-    eventually(lambda: [e for e in zooming_events(driver, 0)[before:] if e.get("value", 1) > 1], what="DZoomMagChanged")
+    eventually(lambda: [v for v in zoom_values(driver)[before:] if v > 1], what="DZoomMagChanged")
     # And out again: a zoomed picture takes a click as a pan, not a centring.
     before = len(zooming_events(driver, 0))
     mouse(driver, "mouseWheel", x, y, deltaX=0, deltaY=120)
-    eventually(lambda: [e for e in zooming_events(driver, 0)[before:] if e.get("value") == 1], what="DZoomMagChanged back")
+    eventually(lambda: [v for v in zoom_values(driver)[before:] if v == 1], what="DZoomMagChanged back")
     driver.find_element("tag name", "body").send_keys("\ue00c")  # Esc: back to the wall
     eventually(lambda: driver.find_element("id", "wall").is_displayed(), what="the wall again")
+    # Opened again, the camera shows the Message text it said before.
+    open_camera(driver, 0)
+    assert driver.find_element("id", "message").text == message, "the Message text is lost when the camera is opened again"
+
+    # Gestures on the large picture, each with the camera it is made on and
+    # what that camera's simulator (or the events) must then show.
+    gestures = (
+        # The notch out is back to 1 only when the turn was one notch.
+        ("a touchpad's turn of small steps is one notch", 0, lambda: touchpad_then_notch_out(driver, [-12] * 8),
+         lambda: zoom_values(driver)[-1] == 1),
+        ("a mouse held still is the right button: the camera zooms, and stops when let go", 1, lambda: hold_mouse(driver),
+         zoomed_and_stopped(zooming)),
+        ("a camera closed while held down is let go", 1, lambda: hold_mouse(driver, escape=True), zoomed_and_stopped(zooming)),
+    )
+    for name, camera, gesture, check in gestures:
+        open_camera(driver, camera)
+        gesture()
+        eventually(check, what=name)
 
 
 def zooming_events(driver, camera):
@@ -167,28 +232,42 @@ def zooming_events(driver, camera):
                                  "e.event === 'DZoomMagChanged')", camera)
 
 
+def fingers(driver, kind, points):
+    driver.execute_cdp_cmd("Input.dispatchTouchEvent", dict(type=kind, touchPoints=[dict(x=x, y=y) for x, y in points]))
+
+
+def hold_then_pinch(driver):
+    """A press held until it is the right button, then a second finger: the pinch takes over and the button is let go."""
+    x, y = picture_point(driver, 160, 48, 320, 240)
+    fingers(driver, "touchStart", [(x, y)])
+    time.sleep(1.2)
+    fingers(driver, "touchStart", [(x, y), (x + 40, y + 40)])
+    fingers(driver, "touchMove", [(x, y), (x + 45, y + 45)])
+    fingers(driver, "touchEnd", [])
+
+
+def tap_figure(driver, index):
+    r = driver.find_elements("css selector", "#wall figure")[index].rect
+    touch(driver, r["x"] + r["width"] / 2, r["y"] + 20)
+    eventually(lambda: driver.execute_script("return document.getElementById('picture').naturalWidth > 0"), what="large on a tap")
+
+
 def phone(driver, base, centring, zoom):
     driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", dict(width=375, height=667, deviceScaleFactor=2, mobile=True))
     driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", dict(enabled=True, maxTouchPoints=5))
     driver.get(base + "/")
     wait_pictures(driver, 2)
-    figures = driver.find_elements("css selector", "#wall figure")
-    r = figures[1].rect
-    touch(driver, r["x"] + r["width"] / 2, r["y"] + 20)
-    eventually(lambda: driver.execute_script("return document.getElementById('picture').naturalWidth > 0"), what="large on a tap")
-    # Press and hold: the right button, held; the camera's zoom is driven.
-    x, y = picture_point(driver, 160, 48, 320, 240)
-    touch(driver, x, y, hold=1.5)
-    sent = eventually(lambda: len(zoom.requests("nphPtzf")) >= 2 and zoom.requests("nphPtzf"),
-                      what="the zoom commands (%s, %s)" % (x, y))
-    assert "ZoomMag=32768&ZoomSpeed=0" in sent[-1], sent
+    tap_figure(driver, 1)
+    # Press and hold: the right button, held; the camera's zoom is driven, and stopped when let go.
+    for name, gesture in (("a press held", lambda: touch(driver, *picture_point(driver, 160, 48, 320, 240), hold=1.5)),
+                          ("a press held, then a pinch", lambda: hold_then_pinch(driver))):
+        check = zoomed_and_stopped(zoom)
+        gesture()
+        eventually(check, what="the zoom commands, then the stop, after " + name)
     # A tap on the first camera centres it.
     driver.find_element("id", "back").click()
-    figures = driver.find_elements("css selector", "#wall figure")
-    r = figures[0].rect
-    touch(driver, r["x"] + r["width"] / 2, r["y"] + 20)
-    eventually(lambda: driver.execute_script("return document.getElementById('picture').naturalWidth > 0"), what="large")
-    before = len(centring.requests("NewPosition"))
+    tap_figure(driver, 0)
+    before = len(centring.requests("NewPosition.x=100&NewPosition.y=60"))
     x, y = picture_point(driver, 100, 60, 320, 240)
     touch(driver, x, y)
     eventually(lambda: len(centring.requests("NewPosition.x=100&NewPosition.y=60")) > before,
@@ -200,7 +279,7 @@ def login(driver, camview, camsim_base, workdir):
     subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days", "1",
                     "-subj", "/CN=localhost"], check=True, capture_output=True)
     subprocess.run([camview, "serve", "--add-user", "anna", "--users", users], input="correct horse\n", text=True,
-                   check=True, capture_output=True, env=dict(os.environ, HOME=workdir))
+                   check=True, capture_output=True, env=fresh_home(workdir))
     service = Service(camview, workdir, ["0.0.0.0", camsim_base + "/ImageViewer", "--cert", cert, "--key", key,
                                          "--users", users])
     try:

@@ -7,12 +7,16 @@
 const HOLD_MS = 500;        // a press held this long is the right button
 const MOVE_EVERY_MS = 50;   // moves sent at most this often
 const PINCH_STEP = 1.15;    // a pinch this much wider (or narrower) is one wheel notch
+const DRAG_PX = 4;          // a mouse pressed and moved this far drags
+const WHEEL_PAUSE_MS = 400; // a wheel still this long starts a new turn
 
 let token = '';
 let cameras = [];
 let large = -1;
 const sources = [];         // each camera's events
 const cursors = new Map();  // cursor name -> CSS cursor
+// Each camera's Message text and cursor, as last said: shown when it is opened.
+const said = new Map();     // camera index -> {message, cursor}
 // What the events said, for whoever looks (the page's tests among them).
 window.camviewEvents = [];
 
@@ -24,12 +28,32 @@ async function post(path) {
   return answer.ok;
 }
 
+// The pointer's operations go one after another, in the order they were
+// made: requests in flight together may reach the service in any order, and
+// an up before its down is another gesture. A move waiting to be sent gives
+// way to a newer one.
+const pending = [];
+let sending = false;
+
+async function sendPending() {
+  if (sending) return;
+  sending = true;
+  while (pending.length) {
+    try { await post(pending.shift().path); } catch { /* the next one may get through */ }
+  }
+  sending = false;
+}
+
 function operate(kind, button, x, y, extra = '') {
-  const img = $('picture');
-  const box = img.getBoundingClientRect();
+  if (large < 0) return; // a held press that ends after the camera was closed
+  const box = $('picture').getBoundingClientRect();
   const w = Math.max(1, Math.round(box.width)), h = Math.max(1, Math.round(box.height));
   const px = Math.floor(x - box.left), py = Math.floor(y - box.top);
-  return post(`/cameras/${large}/pointer?type=${kind}&button=${button}&x=${px}&y=${py}&w=${w}&h=${h}${extra}`);
+  const path = `/cameras/${large}/pointer?type=${kind}&button=${button}&x=${px}&y=${py}&w=${w}&h=${h}${extra}`;
+  const last = pending[pending.length - 1];
+  if (kind === 'move' && last && last.kind === 'move') last.path = path;
+  else pending.push({ kind, path });
+  sendPending();
 }
 
 function command(name) {
@@ -97,24 +121,36 @@ function listen(camera) {
     if (window.camviewEvents.length > 1000) window.camviewEvents.splice(0, 500);
     if ('fps' in line) { camera.fps = line.fps; describe(camera); }
     if ('status' in line) { camera.status = camera.fps > 0 ? '' : line.status; describe(camera); }
+    const now = said.get(camera.index) || {};
+    if ('message' in line) now.message = String(line.message);
+    if ('cursor' in line) now.cursor = String(line.cursor);
+    said.set(camera.index, now);
     if (camera.index !== large) return;
-    if ('message' in line) $('message').textContent = line.message;
-    if ('cursor' in line) showCursor(line.cursor);
+    if ('message' in line) $('message').textContent = now.message;
+    if ('cursor' in line) showCursor(camera.index, now.cursor);
   };
   sources[camera.index] = source;
 }
 
-async function showCursor(name) {
-  const img = $('picture');
+// The CSS cursor for a cursor's name, its hot spot asked once per name.
+async function cssCursor(name) {
   const system = { none: 'default', arrow: 'default', hand: 'pointer', wait: 'wait' };
-  if (name in system) { img.style.cursor = system[name]; return; }
+  if (name in system) return system[name];
   const file = name.replace(/ /g, '-');
+  if (!/^[\w.-]+$/.test(file)) return 'crosshair';
   if (!cursors.has(file)) {
-    const answer = await fetch(`/cursors/${encodeURIComponent(file)}.png`, { method: 'HEAD' });
-    const hot = (answer.headers.get('X-Hotspot') || '0,0').split(',').map(Number);
-    cursors.set(file, answer.ok ? `url(/cursors/${file}.png) ${hot[0]} ${hot[1]}, crosshair` : 'crosshair');
+    cursors.set(file, fetch(`/cursors/${file}.png`, { method: 'HEAD' }).then((answer) => {
+      const hot = (answer.headers.get('X-Hotspot') || '0,0').split(',').map((n) => parseInt(n, 10) || 0);
+      return answer.ok ? `url(/cursors/${file}.png) ${hot[0]} ${hot[1]}, crosshair` : 'crosshair';
+    }, () => { cursors.delete(file); return 'crosshair'; }));
   }
-  img.style.cursor = cursors.get(file);
+  return cursors.get(file);
+}
+
+async function showCursor(index, name) {
+  const css = name ? await cssCursor(name) : '';
+  // Only if it is still this camera's cursor when the answer comes.
+  if (index === large && (said.get(index) || {}).cursor === name) $('picture').style.cursor = css;
 }
 
 // Only the pictures shown are streamed: a camera's watchers are counted.
@@ -139,11 +175,15 @@ function show(index) {
   img.src = `/cameras/${index}/live.mjpeg`;
   $('snapshot').href = `/cameras/${index}/frame.jpg`;
   $('snapshot').download = `${camera.name.replace(/[^\w.-]+/g, '_')}.jpg`;
-  $('message').textContent = '';
+  const now = said.get(index) || {};
+  $('message').textContent = now.message || '';
+  img.style.cursor = '';
+  showCursor(index, now.cursor);
   describe(camera);
 }
 
 function back() {
+  releasePointer();
   large = -1;
   $('picture').removeAttribute('src');
   $('large').hidden = true;
@@ -151,41 +191,81 @@ function back() {
   watchWall(true);
 }
 
-// The mouse and the fingers on the large picture.
+// Lets go of what a press holds down on the large picture (set by pointerInput).
+let releasePointer = () => {};
+
+// The mouse and the fingers on the large picture. A press of the left
+// button or of one finger is a click when let go within HOLD_MS, the right
+// button held down when held longer; a mouse that moves first drags with
+// the left button. Two fingers pinch: the wheel.
 function pointerInput() {
   const img = $('picture');
   const touches = new Map(); // pointerId -> {x, y}
-  let hold = null;           // a touch waiting to become the right button
-  let held = false;
+  let press = null;          // {id, x, y, timer}: a press not yet a click or a hold
+  let held = false;          // the right button is down from a press held
+  let dragging = false;      // the left button is down from a mouse moved while pressed
   let pinch = 0;
-  let lastMove = 0;
+  let lastMove = 0, trailing = null;
+  let wheelSum = 0, wheelAt = 0;
   const buttonOf = (e) => (e.button === 2 ? 'right' : e.button === 1 ? 'middle' : 'left');
   const spread = () => {
     const [a, b] = [...touches.values()];
     return Math.hypot(a.x - b.x, a.y - b.y);
+  };
+  const forget = () => { if (press) clearTimeout(press.timer); press = null; };
+  const letGo = (x, y) => {
+    if (held) {
+      held = false;
+      operate('up', 'right', x, y);
+      // A move after the release ends the control's gesture, as the mouse's would.
+      operate('move', 'left', x, y);
+    }
+    if (dragging) { dragging = false; operate('up', 'left', x, y); }
+  };
+  // Closing the camera lets go of the buttons held down, where the pointer was last.
+  let lastPoint = { x: 0, y: 0 };
+  img.addEventListener('pointerdown', (e) => { lastPoint = { x: e.clientX, y: e.clientY }; });
+  img.addEventListener('pointermove', (e) => { lastPoint = { x: e.clientX, y: e.clientY }; });
+  releasePointer = () => {
+    forget();
+    touches.clear();
+    pinch = 0;
+    letGo(lastPoint.x, lastPoint.y);
+  };
+  const moveTo = (x, y) => {
+    clearTimeout(trailing);
+    const wait = lastMove + MOVE_EVERY_MS - performance.now();
+    // The last of a quick run of moves is sent late, not lost.
+    if (wait > 0) { trailing = setTimeout(() => moveTo(x, y), wait); return; }
+    lastMove = performance.now();
+    operate('move', 'left', x, y);
   };
 
   img.addEventListener('contextmenu', (e) => e.preventDefault());
   img.addEventListener('pointerdown', (e) => {
     e.preventDefault();
     img.setPointerCapture(e.pointerId);
-    if (e.pointerType === 'mouse') { operate('down', buttonOf(e), e.clientX, e.clientY); return; }
-    touches.set(e.pointerId, { x: e.clientX, y: e.clientY });
-    if (touches.size === 2) {
-      clearTimeout(hold);
-      hold = null;
-      pinch = spread();
-      return;
+    const x = e.clientX, y = e.clientY;
+    if (e.pointerType === 'mouse' && e.button !== 0) { operate('down', buttonOf(e), x, y); return; }
+    if (e.pointerType !== 'mouse') {
+      touches.set(e.pointerId, { x, y });
+      if (touches.size > 1) {
+        // A second finger: a pinch, whatever the first one started.
+        forget();
+        letGo(x, y);
+        pinch = touches.size === 2 ? spread() : 0;
+        return;
+      }
+      // A finger comes down without a move before it: the control is told
+      // where the pointer is first, as a mouse would have.
+      operate('move', 'left', x, y);
     }
-    held = false;
-    // A finger comes down without a move before it: the control is told
-    // where the pointer is first, as a mouse would have.
-    operate('move', 'left', e.clientX, e.clientY);
-    hold = setTimeout(() => {
-      hold = null;
+    forget();
+    press = { id: e.pointerId, x, y, timer: setTimeout(() => {
+      press = null;
       held = true;
-      operate('down', 'right', e.clientX, e.clientY);
-    }, HOLD_MS);
+      operate('down', 'right', x, y);
+    }, HOLD_MS) };
   });
   img.addEventListener('pointermove', (e) => {
     if (touches.has(e.pointerId)) {
@@ -201,34 +281,46 @@ function pointerInput() {
         return;
       }
     }
-    const now = performance.now();
-    if (now - lastMove < MOVE_EVERY_MS) return;
-    lastMove = now;
-    operate('move', 'left', e.clientX, e.clientY);
-  });
-  const release = (e) => {
-    if (e.pointerType === 'mouse') { operate('up', buttonOf(e), e.clientX, e.clientY); return; }
-    const wasPinch = touches.size === 2 || pinch > 0;
-    touches.delete(e.pointerId);
-    if (touches.size === 0) pinch = 0;
-    if (wasPinch) return;
-    if (hold) {
-      // A tap: the left button's click.
-      clearTimeout(hold);
-      hold = null;
-      operate('down', 'left', e.clientX, e.clientY).then(() => operate('up', 'left', e.clientX, e.clientY));
-    } else if (held) {
-      held = false;
-      // A move after the release ends the control's gesture, as the mouse's would.
-      operate('up', 'right', e.clientX, e.clientY).then(() => operate('move', 'left', e.clientX, e.clientY));
+    if (press && e.pointerType === 'mouse' && Math.hypot(e.clientX - press.x, e.clientY - press.y) > DRAG_PX) {
+      operate('down', 'left', press.x, press.y);
+      forget();
+      dragging = true;
     }
+    moveTo(e.clientX, e.clientY);
+  });
+  const release = (e, cancelled) => {
+    const x = e.clientX, y = e.clientY;
+    if (e.pointerType === 'mouse' && e.button !== 0 && e.button !== -1) { operate('up', buttonOf(e), x, y); return; }
+    if (e.pointerType !== 'mouse') {
+      const wasPinch = touches.size > 1 || pinch > 0;
+      touches.delete(e.pointerId);
+      if (touches.size === 0) pinch = 0;
+      if (wasPinch) return;
+    }
+    if (press && press.id === e.pointerId) {
+      forget();
+      // Let go in time: the left button's click.
+      if (!cancelled) { operate('down', 'left', x, y); operate('up', 'left', x, y); }
+      return;
+    }
+    letGo(x, y);
   };
-  img.addEventListener('pointerup', release);
-  img.addEventListener('pointercancel', release);
+  img.addEventListener('pointerup', (e) => release(e, false));
+  img.addEventListener('pointercancel', (e) => release(e, true));
   img.addEventListener('wheel', (e) => {
     e.preventDefault();
     if (e.deltaY === 0) return;
-    operate('wheel', 'left', e.clientX, e.clientY, `&notches=${e.deltaY < 0 ? 1 : -1}`);
+    // A notch of a wheel is about 100 pixels (3 lines, a page); a touchpad
+    // sends many small steps. The first step of a turn is a notch at once.
+    const unit = e.deltaMode === 1 ? 3 : e.deltaMode === 2 ? 1 : 100;
+    const away = -e.deltaY / unit, now = performance.now();
+    if (now - wheelAt > WHEEL_PAUSE_MS) wheelSum = Math.abs(away) < 1 ? Math.sign(away) : away;
+    else wheelSum += away;
+    wheelAt = now;
+    let notches = Math.trunc(wheelSum);
+    wheelSum -= notches;
+    notches = Math.max(-20, Math.min(20, notches));
+    if (notches) operate('wheel', 'left', e.clientX, e.clientY, `&notches=${notches}`);
   }, { passive: false });
 }
 
