@@ -15,8 +15,12 @@ public:
         // Held while the takers run, so that a taker that leaves waits for
         // the frame it is being handed.
         std::lock_guard lock(m_mutex);
-        for (IFrameSink* sink : m_sinks) sink->OnFrame(bytes, length, arrivalTick);
-        return S_OK;
+        // Taken when any taker took it: with none left (the last leaving),
+        // the frame is not taken, as with no sink at all.
+        HRESULT taken = S_FALSE;
+        for (IFrameSink* sink : m_sinks)
+            if (sink->OnFrame(bytes, length, arrivalTick) == S_OK) taken = S_OK;
+        return taken;
     }
     std::mutex m_mutex;
     std::vector<IFrameSink*> m_sinks;
