@@ -3,6 +3,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -66,3 +67,19 @@ void AnswerPasswordsWith(std::shared_ptr<CameraCredentials> credentials)
 }
 
 bool AnswerPasswordCalls(HMODULE module) { return ReplaceImports(module, kPasswordCalls, 1) != 0; }
+
+namespace {
+
+BOOL CALLBACK cancelDialog(HWND hwnd, LPARAM)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    wchar_t name[16] = L"";
+    if (process == GetCurrentProcessId() && GetClassNameW(hwnd, name, 16) && std::wcscmp(name, L"#32770") == 0)
+        PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
+} // namespace
+
+void CancelOwnDialogs() { EnumWindows(&cancelDialog, 0); }

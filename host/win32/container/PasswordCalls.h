@@ -16,3 +16,6 @@
 void AnswerPasswordsWith(std::shared_ptr<CameraCredentials> credentials);
 // Points `module`'s InternetErrorDlg here; false when it imports none.
 bool AnswerPasswordCalls(HMODULE module);
+// Where no one can answer a dialog (headless, the service), cancels each
+// one this process has open, as a control's internet layer opens them.
+void CancelOwnDialogs();

@@ -66,21 +66,6 @@ bool movesThePointer(const InputScript& script)
                        [](const InputAction& a) { return a.kind != InputAction::Kind::Key; });
 }
 
-// Headless, no one can answer a dialog: one that a control's internet
-// layer opens (the password dialog of a preflight) is cancelled, as the
-// Linux viewer's headless prompt is.
-BOOL CALLBACK cancelDialog(HWND hwnd, LPARAM)
-{
-    DWORD process = 0;
-    GetWindowThreadProcessId(hwnd, &process);
-    wchar_t name[16] = L"";
-    if (process == GetCurrentProcessId() && GetClassNameW(hwnd, name, 16) && std::wcscmp(name, L"#32770") == 0)
-        PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
-    return TRUE;
-}
-
-void cancelDialogs() { EnumWindows(&cancelDialog, 0); }
-
 // The Windows face of the headless run: the controls are drawn into a
 // bitmap whenever their picture changes; the mouse goes through the
 // system's input queue at the point of the screen where the grid's point
@@ -150,7 +135,7 @@ public:
             pollFocus();
         }
         m_container.pollNotices();
-        cancelDialogs();
+        CancelOwnDialogs();
         return true;
     }
     void paint() override

@@ -18,18 +18,6 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"CamviewService";
 
-// No one can answer a dialog the controls' internet layer opens: it is
-// cancelled, as headless.
-BOOL CALLBACK cancelDialog(HWND hwnd, LPARAM)
-{
-    DWORD process = 0;
-    GetWindowThreadProcessId(hwnd, &process);
-    wchar_t name[16] = L"";
-    if (process == GetCurrentProcessId() && GetClassNameW(hwnd, name, 16) && std::wcscmp(name, L"#32770") == 0)
-        PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
-    return TRUE;
-}
-
 // The service's window is never shown: closing it (taskkill without /F, a
 // log-off) asks the service to stop as Ctrl-C does, rather than destroying
 // the window the controls live in while they still run.
@@ -125,7 +113,7 @@ protected:
         }
         m_container->pollNotices();
         m_container->pollCursor();
-        EnumWindows(&cancelDialog, 0);
+        CancelOwnDialogs();
     }
     void paintControls() override
     {
