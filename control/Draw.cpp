@@ -40,6 +40,15 @@ void fillBar(CDC* pdc, int left, int top, int right, int bottom, COLORREF colour
     brush.DeleteObject();
 }
 
+// The largest of 8, 4, 2 by which a window of the picture (w x h) can be
+// divided and still cover the size drawn; 1 when none can.
+int decodeDenominator(int w, int h, int drawnWidth, int drawnHeight)
+{
+    for (int d = 8; d > 1; d /= 2)
+        if (w / d >= drawnWidth && h / d >= drawnHeight) return d;
+    return 1;
+}
+
 } // namespace
 
 void CImageCtrl::OnDraw(CDC* pdc, const RECT& rcBounds, const RECT&)
@@ -79,11 +88,29 @@ void CImageCtrl::OnDraw(CDC* pdc, const RECT& rcBounds, const RECT&)
 
 bool CImageCtrl::DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, int top)
 {
+    // The picture is drawn at the configured size, or, where the container
+    // shows the control smaller and asked for it, whole at the size shown.
+    const int W = m_nImageWidth;
+    const int H = m_nImageHeight;
+    const bool scaled = (m_dwViewTuning & VIEW_TUNE_SCALED_DECODE) && m_szShown.cx > 0 && m_szShown.cy > 0 &&
+                        (m_szShown.cx < W || m_szShown.cy < H);
+    const int drawnW = scaled ? m_szShown.cx : W;
+    const int drawnH = scaled ? m_szShown.cy : H;
     if (m_pStreamBuffer->GetFlag(SB_FRAME_READY)) {
+        // Shown smaller, the picture (or the zoom's window of it) needs no
+        // more pixels than are drawn: it is decoded at a fraction of its
+        // size that still covers them.
+        int denom = 1;
+        if (scaled) {
+            const double s = std::sqrt(m_dZoomMag);
+            denom = decodeDenominator(static_cast<int>(m_nStreamWidth / s), static_cast<int>(m_nStreamHeight / s), drawnW,
+                                     drawnH);
+        }
         // Decode into a new image; it replaces the current one only when it
         // holds a picture. Either way the slot is released, so that the
         // next frame is accepted and a bad one is not decoded again.
-        CImage* image = new (std::nothrow) CImage(bytes, length);
+        CImage* image = denom > 1 ? new (std::nothrow) CImage(bytes, length, denom)
+                                  : new (std::nothrow) CImage(bytes, length);
         const bool picture = image && image->GetWidth() >= 1 && image->GetHeight() >= 1;
         VE_TRACE(stream, "frame decoded: %ld bytes, %dx%d", static_cast<long>(length), picture ? image->GetWidth() : 0,
                  picture ? image->GetHeight() : 0);
@@ -91,8 +118,9 @@ bool CImageCtrl::DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, i
         if (picture) {
             delete m_pImage;
             m_pImage = image;
+            m_nDecodeDenom = denom;
             if (m_nViewPhase == PHASE_NOTHING_RECEIVED || m_nViewPhase == PHASE_WAITING_FIRST_FRAME)
-                CheckFirstFrameSize(image->GetWidth(), image->GetHeight());
+                CheckFirstFrameSize(image->GetSourceWidth(), image->GetSourceHeight());
         } else {
             delete image;
             if (!m_pImage) return false;
@@ -108,10 +136,9 @@ bool CImageCtrl::DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, i
         m_hDrawDib = nullptr;
     }
 
-    const int W = m_nImageWidth;
-    const int H = m_nImageHeight;
+    const int d = m_nDecodeDenom;
     if (m_nViewPhase == PHASE_ENDED) {
-        m_pImage->StretchDraw(pdc, m_hDrawDib, left, top, W, H, 0, 0, -1, -1);
+        m_pImage->StretchDraw(pdc, m_hDrawDib, left, top, drawnW, drawnH, 0, 0, -1, -1);
     } else {
         // The digital zoom's window, in frame pixels, rows counted from the
         // bottom of the frame.
@@ -129,7 +156,7 @@ bool CImageCtrl::DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, i
         if (y < 0) y = 0;
         if (x + w > Fw) x = Fw - w;
         if (y + h > Fh) y = Fh - h;
-        m_pImage->StretchDraw(pdc, m_hDrawDib, left, top, W, H, x, y, w, h);
+        m_pImage->StretchDraw(pdc, m_hDrawDib, left, top, drawnW, drawnH, x / d, y / d, w / d, h / d);
     }
 
     if (m_nLabelTop == -1) m_nLabelTop = top;

@@ -53,6 +53,11 @@ const AFX_MSGMAP_ENTRY kMessageEntries[] = {
          ctrl(self)->OnRButtonUp(static_cast<UINT>(wParam), pointOf(lParam));
          return 0;
      }},
+    {WM_STREAM_SOCKET,
+     [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         ctrl(self)->OnStreamSocket(wParam, lParam);
+         return 0;
+     }},
 };
 const AFX_MSGMAP kMessageMap = {kMessageEntries, sizeof kMessageEntries / sizeof kMessageEntries[0]};
 
@@ -63,6 +68,7 @@ CImageCtrl::CImageCtrl()
     m_xObjectSafety.m_pThis = this;
     m_xOleCommandTarget.m_pThis = this;
     m_xFrameTap.m_pThis = this;
+    m_xViewTuning.m_pThis = this;
     InitializeIIDs(&IID__ZEz_orerir, &IID__VEd_oruvudUruzuv);
 
     // The framework starts a control as complete; this one reports loading
@@ -121,6 +127,9 @@ const AFX_INTERFACEMAP* CImageCtrl::GetInterfaceMap() const
          }},
         {&IID_IFrameTap, [](COleControl* self) -> IUnknown* {
              return &static_cast<CImageCtrl*>(self)->m_xFrameTap;
+         }},
+        {&IID_IViewTuning, [](COleControl* self) -> IUnknown* {
+             return &static_cast<CImageCtrl*>(self)->m_xViewTuning;
          }},
     };
     static const AFX_INTERFACEMAP map = {entries, sizeof entries / sizeof entries[0]};

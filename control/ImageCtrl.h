@@ -11,7 +11,10 @@
 #include "platform/com/WebBrowser.h"
 #include "platform/framework/OleControl.h"
 #include "platform/tap/FrameTap.h"
+#include "platform/tap/ViewTuning.h"
+#include "stream/JpegEnd.h"
 #include "platform/vfw/Vfw.h"
+#include "platform/winsock/Winsock.h"
 
 class CStreamBuffer;
 struct StreamBufferBlock;
@@ -56,6 +59,8 @@ public:
     BOOL OnMouseWheel(UINT nFlags, short zDelta, POINT pt);
     void OnMouseMove(UINT nFlags, POINT point);
     void OnRButtonUp(UINT nFlags, POINT point);
+    // control/SocketNotice.cpp: the socket has data (the viewer's switch).
+    void OnStreamSocket(WPARAM socket, LPARAM notice);
 
     // control/MotionComment.cpp: reads the motion levels from a frame's
     // comment segment: 0 when taken, -1 when the frame holds no usable
@@ -208,6 +213,15 @@ private:
     // finds, hands each to the tap and the newest to drawing.
     void CutAnyStreamParts(StreamBufferBlock* b);
     void DropAnyStreamOverflow(StreamBufferBlock* b);
+    // control/SocketNotice.cpp: the receive step's part that the viewer's
+    // switches add. Asks for the socket's notices once the stream is read;
+    // after the part at the buffer's start is complete by its JPEG, hands
+    // it over before its boundary comes; whether a tick has any receiving
+    // left to do.
+    void WatchStreamSocket();
+    void CutCompletePicture(StreamBufferBlock* b);
+    void ForgetPartInProgress();
+    bool ReceiveIdle() const;
 
     // control/FrameTap.cpp: the viewer's tap on the frames cut (see
     // platform/tap/FrameTap.h); hands a cut frame to the sink, if any.
@@ -223,6 +237,32 @@ private:
         HRESULT STDMETHODCALLTYPE SetAnyPictureStream(BOOL on) override;
         CImageCtrl* m_pThis;
     } m_xFrameTap;
+    struct XViewTuning final : IViewTuning {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+        HRESULT STDMETHODCALLTYPE SetViewTuning(DWORD flags) override;
+        HRESULT STDMETHODCALLTYPE GetViewTuning(DWORD* flags) override;
+        HRESULT STDMETHODCALLTYPE SetShownSize(LONG cx, LONG cy) override;
+        CImageCtrl* m_pThis;
+    } m_xViewTuning;
+    // The viewer's switches (VIEW_TUNE_*), none unless it asked.
+    DWORD m_dwViewTuning = 0;
+    // The size the container shows the control at (0 x 0: its own), and
+    // the fraction of its size the current picture was decoded at.
+    SIZE m_szShown{0, 0};
+    int m_nDecodeDenom = 1;
+    // The socket whose notices come to the window, and whether the last
+    // read found it empty (a notice comes when it has data again).
+    SOCKET m_sockWatched = INVALID_SOCKET;
+    bool m_bSocketDrained = false;
+    // The part in progress, the newest in the receive buffer: its picture's
+    // walk, and whether it was handed over already by its end-of-image
+    // marker.
+    // Its start in the buffer (-1: not known yet).
+    LONG m_lPartStart = -1;
+    bool m_bPartHanded = false;
+    CJpegEnd m_partEnd;
     std::atomic<IFrameSink*> m_pFrameSink{nullptr};
     std::mutex m_frameSinkMutex; // held while the sink is called or replaced
     // The stream ended after a picture was drawn (what GetStreamEnded tells).

@@ -22,6 +22,8 @@ constexpr DISPID eventidDZoomMagChanged = 2;
 constexpr UINT_PTR TIMER_TICK = 7;
 constexpr UINT TIMER_TICK_PERIOD_MS = 16;
 constexpr UINT_PTR TIMER_CLICK = 513;
+// The message the socket's notices come in when the viewer asked for them.
+constexpr UINT WM_STREAM_SOCKET = 0x0400 + 0x2A1; // WM_USER + 0x2A1
 
 // Ticks the magnification label stays after the last reason to show it
 // (a digital-zoom right press, a wheel turn, a held button).

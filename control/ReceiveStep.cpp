@@ -24,6 +24,7 @@ void CImageCtrl::ReceiveStep()
         return;
     }
     if (!m_bStreamStarted.load(std::memory_order_relaxed)) m_bStreamStarted.store(true, std::memory_order_release);
+    WatchStreamSocket();
     // A full buffer from which no frame could be cut holds no frame that
     // fits: drop it and hunt for the next boundary.
     const bool anyStream = m_pStreamClient->IsAnyPictureStream() && m_pStreamClient->GetReader().Started();
@@ -33,7 +34,10 @@ void CImageCtrl::ReceiveStep()
     }
     const int n = m_pStreamClient->Receive();
     if (n < 0) {
-        if (m_pStreamClient->GetReceiveError() == WSAEWOULDBLOCK) return;
+        if (m_pStreamClient->GetReceiveError() == WSAEWOULDBLOCK) {
+            m_bSocketDrained = true; // a notice comes when there is more
+            return;
+        }
         VE_TRACE(stream, "receive failed: %d", m_pStreamClient->GetReceiveError());
         EndZoomGesture();
         StopStreamTimer();
@@ -54,7 +58,8 @@ void CImageCtrl::ReceiveStep()
         m_nViewPhase = PHASE_ENDED;
         EndZoomGesture();
         InvalidateControl(nullptr, TRUE);
-        if (!anyStream && m_pStreamClient->CutLastFrame()) {
+        // A part handed over by its picture's end is not cut again.
+        if (!anyStream && !m_bPartHanded && m_pStreamClient->CutLastFrame()) {
             TapFrame(b->frameBytes, static_cast<LONG>(b->frameLength));
             InvalidateControl(nullptr, TRUE);
         }
@@ -76,20 +81,37 @@ void CImageCtrl::ReceiveStep()
     }
     b->held += static_cast<DWORD>(n);
     FindOversizedPartEnd(b);
-    if (b->held <= b->patternLength) return;
+    if (b->held <= b->patternLength) {
+        CutCompletePicture(b);
+        return;
+    }
     LONG start, consumed, length;
     b->parseMode = m_pStreamBuffer->CutFrame(b->receive, b->held - b->patternLength, static_cast<BYTE>(b->parseMode),
                                              &start, &consumed, &length);
-    if (start < 0) return;
-    VE_TRACE(stream, "part cut: %ld bytes at %ld", static_cast<long>(length), static_cast<long>(start));
-    TapFrame(b->receive + start, length);
-    if (!b->frameReady && m_pStreamBuffer->StoreFrame(b->receive + start, static_cast<DWORD>(length))) {
-        if (m_byFeatures & FEATURE_MOTION_SETTING)
-            InspectMotionComment(b->frameBytes, b->frameBytes + b->frameLength);
-        b->frameReady = 1;
-        InvalidateControl(nullptr, TRUE);
+    if (start < 0) {
+        CutCompletePicture(b);
+        return;
     }
+    // A part already handed over by its picture's end is not handed again.
+    if (!m_bPartHanded || start != m_lPartStart) {
+        VE_TRACE(stream, "part cut: %ld bytes at %ld", static_cast<long>(length), static_cast<long>(start));
+        TapFrame(b->receive + start, length);
+        if (!b->frameReady && m_pStreamBuffer->StoreFrame(b->receive + start, static_cast<DWORD>(length))) {
+            if (m_byFeatures & FEATURE_MOTION_SETTING)
+                InspectMotionComment(b->frameBytes, b->frameBytes + b->frameLength);
+            b->frameReady = 1;
+            InvalidateControl(nullptr, TRUE);
+        }
+    }
+    // Consumed up to an empty line, the buffer begins with the next part's data.
+    const BYTE* r = b->receive;
+    const bool atPartData = consumed >= 2 && r[consumed - 1] == '\n' &&
+                            (r[consumed - 2] == '\n' ||
+                             (consumed >= 4 && r[consumed - 2] == '\r' && r[consumed - 3] == '\n' && r[consumed - 4] == '\r'));
     m_pStreamBuffer->Consume(consumed);
+    ForgetPartInProgress();
+    if (atPartData) m_lPartStart = 0;
+    CutCompletePicture(b);
 }
 
 void CImageCtrl::CutAnyStreamParts(StreamBufferBlock* b)
@@ -144,6 +166,7 @@ void CImageCtrl::DropOversizedPart(StreamBufferBlock* b)
     m_dwOversizeScanned = 0;
     b->held = 0;
     b->parseMode = 0;
+    ForgetPartInProgress();
 }
 
 void CImageCtrl::FindOversizedPartEnd(StreamBufferBlock* b)

@@ -17,6 +17,7 @@ set(VE_CONTROL_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ReceiveStep.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StartUp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Tick.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ViewTuning.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gestures/ClickAndCenter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gestures/DigitalZoom.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gestures/FirstFrameCheck.cpp

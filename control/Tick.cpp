@@ -52,6 +52,7 @@ void CImageCtrl::StreamStep()
             FireEvent(eventidDZoomMagChanged, &mag, 1);
             if (m_pStreamBuffer) m_pStreamBuffer->Reset();
             m_qwOversizeBytes = 0; // a new connection follows no dropped part
+            ForgetPartInProgress();
             m_pStreamClient->Prepare();
             if ((m_byFeatures & FEATURE_OPTICAL_ZOOM) && m_pZoom) {
                 if (const char* host = m_pStreamClient->GetHost())
@@ -60,6 +61,7 @@ void CImageCtrl::StreamStep()
         } else if (m_nViewPhase == PHASE_WAITING_RECONNECT) {
             if (m_pStreamBuffer) m_pStreamBuffer->Reset();
             m_qwOversizeBytes = 0; // a new connection follows no dropped part
+            ForgetPartInProgress();
             m_pStreamClient->Prepare();
         }
         break;
@@ -67,10 +69,12 @@ void CImageCtrl::StreamStep()
         switch (m_nViewPhase) {
         case PHASE_NOTHING_RECEIVED:
         case PHASE_WAITING_FIRST_FRAME:
-            ReceiveStep();
+            if (!ReceiveIdle()) ReceiveStep();
             break;
         case PHASE_STREAMING:
-            ReceiveStep();
+            // With the socket's notices, a tick after the socket was read
+            // empty has nothing to receive: the notice brings the next step.
+            if (!ReceiveIdle()) ReceiveStep();
             if (m_bResolutionSwitch && m_nViewPhase == PHASE_STREAMING) CheckResolution();
             break;
         case PHASE_SWITCH_REQUESTED:

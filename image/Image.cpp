@@ -10,6 +10,27 @@ CImage::CImage(const unsigned char* data, int length)
     if (m_pImpl) m_pImpl->Load(data, length);
 }
 
+CImage::CImage(const unsigned char* data, int length, int scaleDenom)
+{
+    CreateImpl();
+    if (auto* jpeg = dynamic_cast<CJpegImageImpl*>(m_pImpl)) {
+        jpeg->SetScale(scaleDenom);
+        jpeg->Load(data, length);
+    }
+}
+
+int CImage::GetSourceWidth() const
+{
+    const auto* jpeg = dynamic_cast<const CJpegImageImpl*>(m_pImpl);
+    return jpeg && jpeg->sourceWidth > 0 ? jpeg->sourceWidth : GetWidth();
+}
+
+int CImage::GetSourceHeight() const
+{
+    const auto* jpeg = dynamic_cast<const CJpegImageImpl*>(m_pImpl);
+    return jpeg && jpeg->sourceHeight > 0 ? jpeg->sourceHeight : GetHeight();
+}
+
 CImage::~CImage() { delete m_pImpl; }
 
 int CImage::CreateImpl()

@@ -11,6 +11,8 @@ public:
     // Decodes the frame; an image whose width or height is below 1 holds no
     // picture.
     CImage(const unsigned char* data, int length);
+    // Decodes the frame at 1/scaleDenom of its size (1, 2, 4 or 8).
+    CImage(const unsigned char* data, int length, int scaleDenom);
     ~CImage() override;
     CImage(const CImage&) = delete;
     CImage& operator=(const CImage&) = delete;
@@ -39,6 +41,9 @@ public:
     virtual int HasBitmap() const { return m_pImpl && m_pImpl->imageInfo ? 1 : 0; }
     virtual CImageImpl* GetImpl() const { return m_pImpl; }
     virtual BYTE* GetBits() const { return m_pImpl ? m_pImpl->imageBits : nullptr; }
+    // The frame's own size, also when it was decoded smaller.
+    int GetSourceWidth() const;
+    int GetSourceHeight() const;
 
 private:
     CImageImpl* m_pImpl = nullptr;

@@ -98,9 +98,15 @@ int CJpegImageImpl::Load(const unsigned char* data, int length)
     if (cinfo.out_color_space == JCS_RGB) cinfo.out_color_space = JCS_EXT_BGR;
     const bool cmyk = cinfo.out_color_space == JCS_CMYK;
     const bool inverted = cinfo.saw_Adobe_marker;
+    sourceWidth = static_cast<int>(cinfo.image_width);
+    sourceHeight = static_cast<int>(cinfo.image_height);
+    if (m_nScaleDenom == 2 || m_nScaleDenom == 4 || m_nScaleDenom == 8) {
+        cinfo.scale_num = 1;
+        cinfo.scale_denom = static_cast<unsigned>(m_nScaleDenom);
+    }
 
     jpeg_start_decompress(&cinfo);
-    if (!CreateBlock(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
+    if (!CreateBlock(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
                      cinfo.output_components * 8, -1, DibRows::ToBeWritten))
         std::longjmp(jerr.jump, 1);
     rowsPending = true;

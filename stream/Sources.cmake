@@ -4,6 +4,7 @@
 set(VE_STREAM_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/BoundaryScan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ChunkedDecoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegEnd.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MultipartReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Preflight.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Request.cpp

@@ -35,7 +35,8 @@ const char* kUsage =
     "  --list-walls         print the names of the walls saved, and exit\n"
     "  --keep-hidden-streams  keep receiving the cameras hidden behind one shown alone (by default\n"
     "                       their streams stop until the wall is shown again)\n"
-    "  --geometry WxH[+X+Y] the window's size, and its place on the screen\n"
+    "  --geometry WxH[+X+Y] the window's size, and its place on the screen; headless, the size the\n"
+    "                       cameras are composed in, as such a window would show them\n"
     "  --allow-class CLSID  also host this control class when a page names it (repeatable); by default\n"
     "                       only the camera's image control is loaded\n"
     "  --no-reconnect       leave a camera whose stream ended as it is (the window makes it again after\n"
@@ -45,6 +46,10 @@ const char* kUsage =
     "  --threads N          spread the controls over N UI threads (1 to 64; default: one per core in\n"
     "                       the window, one headless); Linux only for now, the Windows viewer runs\n"
     "                       them on one\n"
+    "  --tune LIST          what the controls do beyond a camera page's own control (default all):\n"
+    "                       early-cut (a picture is shown once its JPEG is complete), socket-read\n"
+    "                       (read when data arrives, not only on the 16 ms tick), scaled-decode\n"
+    "                       (decode at the size shown), coalesced-tick; none for the control as is\n"
     "  --events             print events, navigations, cursor and status changes and frames as JSON lines\n"
     "  --headless           no window: run for a while and report\n"
     "  --version            print the version and exit\n"
@@ -79,6 +84,32 @@ bool startsWithNoCase(const std::string& text, const char* prefix)
 }
 
 // A whole number above zero, all of the text; -1 otherwise.
+// "all", "none" or names joined by commas.
+bool parseTuning(const std::string& text, DWORD* tuning)
+{
+    static const std::pair<const char*, DWORD> kNames[] = {
+        {"all", VIEW_TUNE_ALL},
+        {"none", 0},
+        {"early-cut", VIEW_TUNE_EARLY_CUT},
+        {"socket-read", VIEW_TUNE_SOCKET_READ},
+        {"scaled-decode", VIEW_TUNE_SCALED_DECODE},
+        {"coalesced-tick", VIEW_TUNE_COALESCED_TICK},
+    };
+    DWORD flags = 0;
+    std::size_t from = 0;
+    do {
+        const std::size_t comma = text.find(',', from);
+        const std::string name = text.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+        const auto* known = std::find_if(std::begin(kNames), std::end(kNames),
+                                         [&](const auto& n) { return name == n.first; });
+        if (known == std::end(kNames)) return false;
+        flags |= known->second;
+        from = comma == std::string::npos ? text.size() + 1 : comma + 1;
+    } while (from <= text.size());
+    *tuning = flags;
+    return true;
+}
+
 long positiveCount(const char* text)
 {
     if (!text || !std::isdigit(static_cast<unsigned char>(*text))) return -1;
@@ -268,6 +299,13 @@ int ParseCamviewOptions(int argc, char** argv, const char* version, CamviewOptio
                 return 2;
             }
             o.threads = static_cast<unsigned>(threads);
+        } else if (a == "--tune") {
+            if (!(value = next())) return 2;
+            if (!parseTuning(value, &o.tuning)) {
+                std::fprintf(stderr, "camview: --tune takes all, none or a list of early-cut, socket-read, scaled-decode, "
+                                     "coalesced-tick joined by commas, not \"%s\"\n", value);
+                return 2;
+            }
         } else if (a == "--wall") {
             if (!(value = next())) return 2;
             o.wall = value;

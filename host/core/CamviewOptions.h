@@ -9,6 +9,7 @@
 
 #include "host/core/ViewerAddress.h"
 #include "host/core/page/PageLoad.h"
+#include "platform/tap/ViewTuning.h"
 
 struct CamviewOptions {
     std::vector<PageSource> sources;                         // what to show: one address, or a wall of several
@@ -30,6 +31,7 @@ struct CamviewOptions {
     std::vector<std::string> allowedClasses; // control classes a page may load besides the image control
     bool reconnect = false;     // a camera whose stream ended is made again (window default; headless with --reconnect)
     unsigned threads = 0;       // UI threads the controls live on (0: one per core; Linux)
+    DWORD tuning = VIEW_TUNE_ALL; // what the controls are asked to do beyond their own (--tune)
     bool fullScreen = false;    // window: start full screen
     bool hiddenStreamsStop = false; // window: a camera hidden behind one shown alone is stopped (default on)
     int width = 0;              // window: the size asked with --geometry (0: the page's)

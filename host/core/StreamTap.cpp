@@ -31,6 +31,14 @@ void ReadAnyPictureStream(IUnknown* control)
     }
 }
 
+void TuneControl(IUnknown* control, DWORD tuning)
+{
+    IViewTuning* tuner = nullptr;
+    if (!control || FAILED(control->QueryInterface(IID_IViewTuning, reinterpret_cast<void**>(&tuner))) || !tuner) return;
+    tuner->SetViewTuning(tuning);
+    tuner->Release();
+}
+
 bool ControlStreamEnded(IUnknown* control) { return askTap(control, &IFrameTap::GetStreamEnded); }
 
 bool ControlStreamStarted(IUnknown* control) { return askTap(control, &IFrameTap::GetStreamStarted); }

@@ -10,6 +10,7 @@
 
 #include "host/core/ControlHost.h"
 #include "platform/tap/FrameTap.h"
+#include "platform/tap/ViewTuning.h"
 
 // Whether a control's stream ended after its pictures (false for a
 // control without a tap).
@@ -21,6 +22,9 @@ bool ControlStreamStarted(IUnknown* control);
 // Has a control read any picture stream (an ordinary MJPEG camera's
 // address given directly); right after it is made.
 void ReadAnyPictureStream(IUnknown* control);
+// Asks a control for what it may do beyond its own behaviour (VIEW_TUNE_*,
+// platform/tap/ViewTuning.h); nothing for a control without the switches.
+void TuneControl(IUnknown* control, DWORD tuning);
 
 // How the viewers word a frame dropped for its size.
 std::string OversizedFrameText(DWORD length);

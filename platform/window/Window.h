@@ -43,7 +43,19 @@ constexpr UINT USER_TIMER_MINIMUM = 10;
 // null window the timer belongs to the thread and gets a new id; its
 // messages reach no window.
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);
+// A timer that may come up to toleranceMs late: its times are rounded up
+// to a whole multiple of the tolerance on the process clock, so that the
+// timers of a thread with the same tolerance fall on one wake-up.
+// TIMERV_DEFAULT_COALESCING (0) is SetTimer.
+constexpr ULONG TIMERV_DEFAULT_COALESCING = 0;
+UINT_PTR SetCoalescableTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc, ULONG toleranceMs);
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
+
+// Waits until the caller's queue has a message to retrieve (a posted one,
+// or a timer whose time has come) or the time is up: WAIT_OBJECT_0 or
+// WAIT_TIMEOUT. The stand-in waits for no handles: with any, WAIT_FAILED.
+constexpr DWORD QS_ALLINPUT = 0x04FF;
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask);
 
 HWND GetFocus();
 HWND SetFocus(HWND hwnd);

@@ -143,6 +143,19 @@ int getsockname(SOCKET s, sockaddr* name, int* namelen);
 int getaddrinfo(const char* node, const char* service, const ADDRINFOA* hints, PADDRINFOA* result);
 void freeaddrinfo(PADDRINFOA ai);
 
+// Asks for `message` to be posted to `hwnd` when the socket has data to
+// read (FD_READ) or its peer closed it (FD_CLOSE), with the socket as
+// wParam and the event with an error in lParam (WSAGETSELECTEVENT,
+// WSAGETSELECTERROR). After one FD_READ notice the next comes only once a
+// recv was made (and data is there again); FD_CLOSE comes once. The
+// socket becomes non-blocking. No events (0) stops the notices; notices
+// already posted stay in the queue.
+constexpr long FD_READ = 0x01;
+constexpr long FD_CLOSE = 0x20;
+int WSAAsyncSelect(SOCKET s, HWND hwnd, UINT message, long events);
+inline WORD WSAGETSELECTEVENT(LPARAM lParam) { return static_cast<WORD>(lParam & 0xFFFF); }
+inline WORD WSAGETSELECTERROR(LPARAM lParam) { return static_cast<WORD>((lParam >> 16) & 0xFFFF); }
+
 USHORT htons(USHORT v);
 USHORT ntohs(USHORT v);
 std::uint32_t htonl(std::uint32_t v);

@@ -59,12 +59,13 @@ protected:
     }
 
     // djpeg's BMP of the given file: its 24-bit rows, bottom-up, padded.
-    Bytes reference(const std::string& name, const Bytes& jpeg, int* width, int* height)
+    Bytes reference(const std::string& name, const Bytes& jpeg, int* width, int* height, int denom = 1)
     {
         const std::string jpg = path(name + ".in.jpg");
         const std::string bmp = path(name + ".bmp");
         std::ofstream(jpg, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()), static_cast<long>(jpeg.size()));
-        const std::string cmd = "djpeg -bmp -rgb -dct fast -nosmooth -outfile '" + bmp + "' '" + jpg + "' 2>/dev/null";
+        const std::string scale = denom > 1 ? " -scale 1/" + std::to_string(denom) : "";
+        const std::string cmd = "djpeg -bmp -rgb -dct fast -nosmooth" + scale + " -outfile '" + bmp + "' '" + jpg + "' 2>/dev/null";
         // djpeg exits with 2 when the library warned (a truncated file).
         const int status = std::system(cmd.c_str());
         EXPECT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 2)) << cmd;
@@ -81,11 +82,11 @@ protected:
     }
 
     // Decodes with CImage and compares every pixel row with djpeg's.
-    void expectSameAsDjpeg(const std::string& name, const Bytes& jpeg, bool grey = false)
+    void expectSameAsDjpeg(const std::string& name, const Bytes& jpeg, bool grey = false, int denom = 1)
     {
         int width = 0, height = 0;
-        const Bytes rows = reference(name, jpeg, &width, &height);
-        CImage image(jpeg.data(), static_cast<int>(jpeg.size()));
+        const Bytes rows = reference(name, jpeg, &width, &height, denom);
+        CImage image(jpeg.data(), static_cast<int>(jpeg.size()), denom);
         ASSERT_EQ(image.GetWidth(), width) << name;
         ASSERT_EQ(image.GetHeight(), height) << name;
         ASSERT_EQ(image.GetBitCount(), grey ? 8 : 24) << name;
@@ -154,6 +155,33 @@ TEST_F(Oracle, FileCutInItsScanDataDecodesToFullSize)
     expectSameAsDjpeg("cut", jpeg);
     CImage image(jpeg.data(), static_cast<int>(jpeg.size()));
     EXPECT_EQ(image.GetImpl()->Load(jpeg.data(), static_cast<int>(jpeg.size())), 1);
+}
+
+// Decoded at a half, a quarter and an eighth of its size, a picture is
+// what djpeg -scale gives, byte for byte, for every kind and odd sizes,
+// and still knows its own size.
+TEST_F(Oracle, ScaledDecodesMatchDjpegsScale)
+{
+    const struct {
+        const char* name;
+        int width, height;
+        const char* options;
+        bool grey;
+    } kinds[] = {
+        {"s420", 64, 48, "-sample 2x2", false}, {"s422", 64, 48, "-sample 2x1", false},
+        {"s444", 64, 48, "-sample 1x1", false}, {"sgrey", 40, 30, "-grayscale", true},
+        {"sprogressive", 64, 48, "-progressive", false}, {"sodd", 101, 23, "-sample 2x2", false},
+    };
+    for (const auto& k : kinds) {
+        const Bytes jpeg = encode(k.name, k.width, k.height, k.options);
+        for (int denom : {2, 4, 8}) {
+            const std::string name = std::string(k.name) + "-1-" + std::to_string(denom);
+            expectSameAsDjpeg(name, jpeg, k.grey, denom);
+            CImage image(jpeg.data(), static_cast<int>(jpeg.size()), denom);
+            EXPECT_EQ(image.GetSourceWidth(), k.width) << name;
+            EXPECT_EQ(image.GetSourceHeight(), k.height) << name;
+        }
+    }
 }
 
 TEST_F(Oracle, ExtraBytesAfterTheEndAreIgnored)

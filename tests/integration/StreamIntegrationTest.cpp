@@ -125,6 +125,58 @@ TEST_F(Integration, PartsClosedAtOnceByTheNextBoundaryAreEachDrawnOnce)
     EXPECT_EQ(client(c).GetErrorFlags(), ERR_NONE);
 }
 
+// Asked for, a part is handed over once its picture ends: the part camsim
+// stops after has no boundary behind it and is shown all the same. Every
+// picture reaches the tap once, exactly as its JPEG, however it was cut.
+TEST_F(Integration, APictureIsHandedOverWhenItsJpegEndsWhereTheViewerAsks)
+{
+    const struct {
+        const char* name;
+        DWORD tuning;
+        bool boundaryAfter;
+        int handed;
+    } cases[] = {
+        {"the control's own cut", 0, false, 2},
+        {"early cut", VIEW_TUNE_EARLY_CUT, false, 3},
+        {"early cut on the socket's notices", VIEW_TUNE_EARLY_CUT | VIEW_TUNE_SOCKET_READ, false, 3},
+        {"every switch, boundary right after each picture", VIEW_TUNE_ALL, true, 3},
+    };
+    for (const auto& k : cases) {
+        std::vector<std::string> args{"--stall-after", "3", "--fps", "20"};
+        if (k.boundaryAfter) args.push_back("--boundary-after");
+        Camsim cam(args);
+        TestContainer c;
+        IViewTuning* tuning = nullptr;
+        ASSERT_EQ(c.ctrl()->ExternalQueryInterface(IID_IViewTuning, reinterpret_cast<void**>(&tuning)), S_OK);
+        EXPECT_EQ(tuning->SetViewTuning(k.tuning), S_OK);
+        tuning->Release();
+        IFrameTap* tap = nullptr;
+        ASSERT_EQ(c.ctrl()->ExternalQueryInterface(IID_IFrameTap, reinterpret_cast<void**>(&tap)), S_OK);
+        struct Pictures final : IFrameSink {
+            std::map<long, int> seen; // camsim's number: times handed over
+            int whole = 0;
+            HRESULT STDMETHODCALLTYPE OnFrame(const BYTE* bytes, DWORD length, DWORD) override
+            {
+                whole += length > 20 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[length - 2] == 0xFF &&
+                         bytes[length - 1] == 0xD9;
+                ++seen[std::strtol(reinterpret_cast<const char*>(bytes) + 6, nullptr, 10)];
+                return S_OK;
+            }
+        } sink;
+        tap->SetFrameSink(&sink);
+        embedOn(c, cam);
+        runUntil(c, [&] { return static_cast<int>(sink.seen.size()) >= k.handed; });
+        // Longer than the stream's frame interval: nothing more comes.
+        c.runUntil([] { return false; }, 400ms);
+        tap->SetFrameSink(nullptr);
+        tap->Release();
+        EXPECT_EQ(static_cast<int>(sink.seen.size()), k.handed) << k.name;
+        for (const auto& [number, times] : sink.seen) EXPECT_EQ(times, 1) << k.name << ": picture " << number;
+        EXPECT_EQ(sink.whole, k.handed) << k.name << ": handed over as JPEGs, start to end marker";
+        EXPECT_NE(c.ctrl()->m_pImage, nullptr) << k.name;
+    }
+}
+
 TEST_F(Integration, PasswordPromptCredentialsReachTheStreamRequest)
 {
     Camsim cam({"--user", "admin:secret", "--fps", "25"});

@@ -244,3 +244,41 @@ TEST(Cursors, SystemCursorsAndModuleIcons)
 }
 
 } // namespace
+
+// Timers that may come late fall on a grid of their tolerance: timers set
+// at different times fire on the same wake-ups from their first one on,
+// never early and never later than their tolerance.
+TEST_F(Windows, CoalescableTimersOfOneToleranceFireTogether)
+{
+    clock->setMs(1003);
+    ASSERT_NE(SetCoalescableTimer(hwnd, 1, 16, nullptr, 16), 0u);
+    clock->setMs(1011);
+    ASSERT_NE(SetCoalescableTimer(hwnd, 2, 16, nullptr, 16), 0u);
+    ASSERT_NE(SetCoalescableTimer(hwnd, 3, 16, nullptr, TIMERV_DEFAULT_COALESCING), 0u);
+    std::vector<std::uint64_t> wakes;
+    for (auto due = standin::NextTimerDueMs(); due && *due <= 1100; due = standin::NextTimerDueMs()) {
+        clock->setMs(*due);
+        if (wakes.empty() || wakes.back() != *due) wakes.push_back(*due);
+        drain();
+    }
+    // Timer 1 set at 1003 is due at 1019, rounded up to 1024; timer 2 set
+    // at 1011 is due at 1027, rounded up to 1040, where timer 1 comes again:
+    // from then on both every 16 ms together. Timer 3 keeps its own times,
+    // 1027, 1043, ...
+    EXPECT_EQ(recorder.count(WM_TIMER, 1), recorder.count(WM_TIMER, 2) + 1);
+    EXPECT_EQ(wakes, (std::vector<std::uint64_t>{1024, 1027, 1040, 1043, 1056, 1059, 1072, 1075, 1088, 1091}));
+}
+
+TEST_F(Windows, MsgWaitEndsForAPostOrADueTimerAndOtherwiseTimesOut)
+{
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT), static_cast<DWORD>(WAIT_TIMEOUT));
+    std::thread poster([this] { PostMessageA(hwnd, WM_USER, 1, 0); });
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT), static_cast<DWORD>(WAIT_OBJECT_0));
+    poster.join();
+    drain();
+    SetTimer(hwnd, 9, 20, nullptr);
+    clock->setMs(clock->nowMs() + 20);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT), static_cast<DWORD>(WAIT_OBJECT_0));
+    HANDLE none = nullptr;
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, &none, FALSE, 0, QS_ALLINPUT), static_cast<DWORD>(WAIT_FAILED));
+}

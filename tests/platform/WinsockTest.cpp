@@ -4,8 +4,11 @@
 
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "platform/kernel/Kernel.h"
+#include "platform/window/Window.h"
+#include "platform/window/linux/StandInWindow.h"
 #include "platform/winsock/Winsock.h"
 #include "tests/support/Loopback.h"
 
@@ -160,3 +163,58 @@ TEST(Mutexes, OwnershipIsPerThread)
 }
 
 } // namespace
+
+// WSAAsyncSelect as Windows does it: one FD_READ notice per arming, armed
+// again by each recv, and FD_CLOSE once when the peer closes.
+TEST(Winsock, AsyncSelectNoticesComeOncePerReceiveAndOnceAtClose)
+{
+    struct Notices final : WindowHandler {
+        std::vector<std::pair<WPARAM, LPARAM>> seen;
+        LRESULT handleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) override
+        {
+            if (message == WM_USER + 7) seen.emplace_back(wParam, lParam);
+            return 0;
+        }
+    } notices;
+    HWND hwnd = standin::CreateHandlerWindow(&notices, 0);
+    const auto pump = [&](std::size_t atLeast) {
+        MSG msg;
+        for (int i = 0; i < 200 && notices.seen.size() < atLeast; ++i)
+            if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT) == WAIT_OBJECT_0)
+                while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    };
+    LoopbackListener l;
+    SOCKET c = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = LoopbackAddress(l.port());
+    ASSERT_EQ(connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    SOCKET server = l.acceptOne();
+    EXPECT_EQ(WSAAsyncSelect(c, hwnd, WM_USER + 7, FD_READ | 0x400), SOCKET_ERROR) << "an event the stand-in has not";
+    EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
+    ASSERT_EQ(WSAAsyncSelect(c, hwnd, WM_USER + 7, FD_READ | FD_CLOSE), 0);
+    char buffer[4];
+    EXPECT_EQ(recv(c, buffer, sizeof buffer, 0), SOCKET_ERROR) << "the socket is non-blocking now";
+    EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+
+    send(server, "abcdefgh", 8, 0);
+    pump(1);
+    ASSERT_EQ(notices.seen.size(), 1u);
+    EXPECT_EQ(notices.seen[0].first, static_cast<WPARAM>(c));
+    EXPECT_EQ(WSAGETSELECTEVENT(notices.seen[0].second), FD_READ);
+    EXPECT_EQ(WSAGETSELECTERROR(notices.seen[0].second), 0);
+    send(server, "ijkl", 4, 0);
+    pump(2);
+    EXPECT_EQ(notices.seen.size(), 1u) << "no second notice before a recv";
+    EXPECT_EQ(recv(c, buffer, sizeof buffer, 0), 4);
+    pump(2);
+    EXPECT_EQ(notices.seen.size(), 2u) << "data is left after the recv: a new notice";
+
+    closesocket(server);
+    pump(4);
+    int closes = 0;
+    for (const auto& [s, event] : notices.seen) closes += WSAGETSELECTEVENT(event) == FD_CLOSE;
+    EXPECT_EQ(closes, 1);
+    ASSERT_EQ(WSAAsyncSelect(c, hwnd, 0, 0), 0);
+    closesocket(c);
+    DestroyWindow(hwnd);
+}

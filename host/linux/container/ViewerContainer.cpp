@@ -77,6 +77,7 @@ std::size_t ViewerContainer::embed(const std::vector<EmbeddedObject>& objects)
         m_controls.push_back(std::move(h));
     }
     layout();
+    applyShownSize();
     return m_controls.size();
 }
 
@@ -87,6 +88,7 @@ bool ViewerContainer::host(const EmbeddedObject& object, int index, Hosted& h)
 {
     if (FAILED(CreateControl(object.classId, m_modulePath, h.object.put()))) return false;
     if (object.anyStream) ReadAnyPictureStream(h.object.get());
+    TuneControl(h.object.get(), m_tuning);
     auto cell = std::make_shared<Cell>();
     cell->index = index;
     if (const std::string why = ControlPolicy::declined(h.object.get(), object.classId); !why.empty()) {
@@ -155,6 +157,7 @@ bool ViewerContainer::reload(std::size_t index)
     if (!made) return false;
     fresh.rect = m_controls[index].rect;
     m_controls[index] = std::move(fresh);
+    showControl(m_controls[index]);
     return true;
 }
 
@@ -187,6 +190,46 @@ void ViewerContainer::layout()
     for (std::size_t i = 0; i < cells.size(); ++i) m_controls[i].rect = cells[i];
 }
 
+void ViewerContainer::showAt(SIZE limit)
+{
+    m_shownLimit = limit;
+    applyShownSize();
+}
+
+SIZE ViewerContainer::shownExtent() const
+{
+    if (m_scale >= 1.0) return m_extent;
+    return SIZE{std::max(1L, std::lround(m_extent.cx * m_scale)), std::max(1L, std::lround(m_extent.cy * m_scale))};
+}
+
+void ViewerContainer::applyShownSize()
+{
+    m_scale = 1.0;
+    if (m_shownLimit.cx > 0 && m_shownLimit.cy > 0 && m_extent.cx > 0 && m_extent.cy > 0)
+        m_scale = std::min({1.0, static_cast<double>(m_shownLimit.cx) / m_extent.cx,
+                            static_cast<double>(m_shownLimit.cy) / m_extent.cy});
+    for (auto& h : m_controls) showControl(h);
+}
+
+void ViewerContainer::showControl(Hosted& h)
+{
+    const auto at = [this](LONG v) { return static_cast<LONG>(std::lround(v * m_scale)); };
+    h.shown = m_scale >= 1.0 ? h.rect : RECT{at(h.rect.left), at(h.rect.top), at(h.rect.right), at(h.rect.bottom)};
+    const LONG width = std::max(1L, h.shown.right - h.shown.left), height = std::max(1L, h.shown.bottom - h.shown.top);
+    if (!h.cell || !h.object) return;
+    const bool smaller = m_scale < 1.0;
+    onApartment(h.apartment, [&] {
+        {
+            std::lock_guard lock(h.cell->mutex);
+            h.cell->bounds = RECT{0, 0, width, height};
+            if (!m_apartments.empty()) h.cell->surface = std::make_shared<Surface>(width, height);
+        }
+        if (auto tuning = h.object.query<IViewTuning>(IID_IViewTuning))
+            tuning->SetShownSize(smaller ? width : 0, smaller ? height : 0);
+        h.cell->dirty.store(true, std::memory_order_release);
+    });
+}
+
 RECT ViewerContainer::cell(std::size_t index) const
 {
     return index < m_controls.size() ? m_controls[index].rect : RECT{0, 0, 0, 0};
@@ -213,8 +256,14 @@ void ViewerContainer::report(const std::shared_ptr<Cell>& cell, std::function<vo
         call();
         return;
     }
-    std::lock_guard lock(m_reportsMutex);
-    m_reports.emplace_back(cell, std::move(call));
+    bool first = false;
+    {
+        std::lock_guard lock(m_reportsMutex);
+        first = m_reports.empty();
+        m_reports.emplace_back(cell, std::move(call));
+    }
+    // The driving thread, waiting for its messages, comes for the reports.
+    if (first && m_window) PostMessageA(m_window, WM_NULL, 0, 0);
 }
 
 void ViewerContainer::deliverReports()
@@ -289,7 +338,7 @@ bool ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
         if (m_apartments.empty()) {
             if (!h.view || (!h.cell->dirty.exchange(false) && !all)) continue;
             h.painted = painted = true;
-            draw(h.cell, surface, POINT{h.rect.left, h.rect.top}, h.rect);
+            draw(h.cell, surface, POINT{h.shown.left, h.shown.top}, h.shown);
             continue;
         }
         // The apartment drew the cell; it is copied into place.
@@ -298,9 +347,9 @@ bool ViewerContainer::paint(const std::shared_ptr<Surface>& surface, bool all)
         h.cell->fresh = false;
         h.painted = painted = true;
         const Surface& from = *h.cell->surface;
-        const int width = std::min<int>(from.width(), surface->width() - h.rect.left);
-        for (int y = 0; y < from.height() && h.rect.top + y < surface->height() && width > 0; ++y)
-            std::memcpy(surface->row(h.rect.top + y) + h.rect.left, from.row(y), static_cast<std::size_t>(width) * 4);
+        const int width = std::min<int>(from.width(), surface->width() - h.shown.left);
+        for (int y = 0; y < from.height() && h.shown.top + y < surface->height() && width > 0; ++y)
+            std::memcpy(surface->row(h.shown.top + y) + h.shown.left, from.row(y), static_cast<std::size_t>(width) * 4);
     }
     surface->clearRecord();
     deliverReports();

@@ -46,9 +46,18 @@ public:
     // Which of a page's controls may be loaded (the image control's class
     // only, unless set otherwise).
     void setPolicy(ControlPolicy policy) { m_policy = std::move(policy); }
+    // What the controls made from now on are asked to do beyond their own
+    // behaviour (VIEW_TUNE_*; none unless set).
+    void setTuning(DWORD tuning) { m_tuning = tuning; }
     // The grid's size and each control's place in it.
     SIZE extent() const override { return m_extent; }
     RECT cell(std::size_t index) const override;
+    // Shows the grid in at most `limit` (0 x 0: at its own size): each
+    // control is drawn in its cell scaled down to fit, asked to draw (and
+    // decode) at that size. Input stays in the grid's coordinates.
+    void showAt(SIZE limit);
+    // The size paint() composes the grid at.
+    SIZE shownExtent() const;
     // The viewer's own window: the browser window the controls are told of.
     HWND window() const { return m_window; }
 
@@ -105,6 +114,7 @@ public:
 
 private:
     ControlPolicy m_policy;
+    DWORD m_tuning = 0;
     // What a control draws, and what its drawing said: touched by the
     // thread the control lives on, and, under `mutex`, by the driving thread
     // that composes the cells.
@@ -127,6 +137,7 @@ private:
         DWORD cookie = 0;
         HWND hwnd = nullptr;
         RECT rect{};
+        RECT shown{}; // where paint() draws it (rect, scaled)
         bool painted = false; // by the last paint()
         std::shared_ptr<Cell> cell;
         std::size_t apartment = 0;
@@ -137,6 +148,10 @@ private:
     bool host(const EmbeddedObject& object, int index, Hosted& h);
     void unhost(Hosted& h);
     void layout();
+    // Works out the scale for the limit shown in and gives every control
+    // its shown cell.
+    void applyShownSize();
+    void showControl(Hosted& h);
     void stopOne(std::size_t index);
     // The control a mouse message goes to: the one holding the capture,
     // else the one under the point.
@@ -161,6 +176,8 @@ private:
     HWND m_window = nullptr;
     std::vector<Hosted> m_controls;
     SIZE m_extent{0, 0};
+    SIZE m_shownLimit{0, 0};
+    double m_scale = 1.0;
     std::string m_cursorName;
     OversizedFrameWatch m_oversized;
     struct Room {

@@ -17,6 +17,7 @@ ViewerSession::ViewerSession(ViewerSessionSetup setup, ContainerListener chained
     m_container = std::make_unique<ViewerContainer>(m_setup.pageUrl, m_setup.modulePath, m_log.listener(std::move(chained)),
                                                     threads);
     m_container->setPolicy(ControlPolicy(m_setup.allowedClasses));
+    m_container->setTuning(m_setup.tuning);
 }
 
 ViewerSession::~ViewerSession()

@@ -15,6 +15,7 @@
 #include "host/core/ViewerAddress.h"
 #include "host/linux/container/PageLoader.h"
 #include "host/linux/container/ViewerContainer.h"
+#include "platform/tap/ViewTuning.h"
 #include "platform/window/linux/StandInWindow.h"
 #include "platform/wininet/linux/StandInWinInet.h"
 
@@ -30,6 +31,7 @@ struct ViewerSessionSetup {
     unsigned threads = 1;                                    // UI threads for the controls (0: one per core)
     std::vector<PageSource> sources;                         // several addresses shown as one wall (else pageUrl)
     std::vector<GivenUser> given;                            // credentials given for the addresses' origins
+    DWORD tuning = VIEW_TUNE_ALL;                            // what the controls are asked to do beyond their own
 };
 
 class ViewerSession {

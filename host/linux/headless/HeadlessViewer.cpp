@@ -74,8 +74,9 @@ public:
     bool writePng(const std::string& path) override { return standin::WriteSurfacePng(*m_surface, path); }
     void wait(std::uint64_t ms) override
     {
-        const std::uint64_t idle = std::min(ms, m_container.idleMs(ms));
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::max<std::uint64_t>(idle, 1)));
+        // Until a message comes (a socket's notice, a timer, an apartment's
+        // report) or the time is up.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::max<std::uint64_t>(ms, 1)), QS_ALLINPUT);
     }
 
 private:
@@ -112,7 +113,8 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     ViewerSession session({options.pageUrl, options.params, modulePath, input,
                            ViewerPasswordPrompt(credentials), options.events ? stdout : nullptr,
                            static_cast<DWORD>(std::max(1.0, options.durationSeconds * 1000)), options.allowedClasses,
-                           options.threads > 0 ? options.threads : 1u, options.sources, options.givenUsers},
+                           options.threads > 0 ? options.threads : 1u, options.sources, options.givenUsers,
+                           options.tuning},
                           chained);
     report->store(&session.log(), std::memory_order_release);
     if (const int failed = session.open()) return failed;
@@ -120,7 +122,10 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     reconnect.setLog(&session.log());
     reconnect.attach(container);
 
-    const SIZE extent = container.extent();
+    // With --geometry the cameras are composed as the window would show
+    // them in a window of that size: each smaller, decoded smaller.
+    if (options.width > 0 && options.height > 0) container.showAt(SIZE{options.width, options.height});
+    const SIZE extent = container.shownExtent();
     auto surface = std::make_shared<Surface>(std::max<int>(extent.cx, 1), std::max<int>(extent.cy, 1));
     LinuxHeadlessFace face(container, *input, surface);
     const long frames = RunHeadlessLoop(face, script, session.log(),

@@ -33,7 +33,8 @@ public:
     {
         m_session = std::make_unique<ViewerSession>(
             ViewerSessionSetup{pageUrl, m_options.params, m_modulePath, m_input, ViewerPasswordPrompt(std::move(credentials)),
-                               nullptr, 0, m_options.allowedClasses, m_options.threads, {}, {}},
+                               nullptr, 0, m_options.allowedClasses, m_options.threads, {}, {},
+                               m_options.tuning},
             listener);
     }
     PageLoad fetchPage(const std::string& pageUrl, const PageParams& params, const std::string&, DWORD timeoutMs,
@@ -75,8 +76,9 @@ protected:
         m_container->pollCursor();
         const HCURSOR cursor = GetCursor();
         m_cursors.note(cursor, ViewerContainer::NameOfCursor(cursor));
-        const std::uint64_t idle = std::min(ms, m_container->idleMs(ms));
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::max<std::uint64_t>(idle, 1)));
+        // Until a message comes (a socket's notice, a timer, an apartment's
+        // report) or the time is up.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::max<std::uint64_t>(ms, 1)), QS_ALLINPUT);
     }
     void paintControls() override { m_container->paint(m_surface); }
     bool cameraPainted(std::size_t camera) const override { return m_container->painted(camera); }

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -104,7 +105,7 @@ public:
         m_session = std::make_unique<ViewerSession>(
             ViewerSessionSetup{pageUrl, m_options.params, m_modulePath, std::make_shared<PhysicalButtons>(),
                                ViewerPasswordPrompt(std::move(credentials)), nullptr, 0, m_options.allowedClasses,
-                               m_options.threads, {}, {}},
+                               m_options.threads, {}, {}, m_options.tuning},
             listener);
     }
     PageLoad fetchPage(const std::string& pageUrl, const PageParams& params, const std::string&, DWORD timeoutMs,
@@ -146,6 +147,8 @@ private:
     std::unique_ptr<ViewerSession> m_session;
     ViewerContainer* m_container = nullptr; // the session's, once its controls are made
     SDL_Window* m_window = nullptr;
+    Uint32 m_wakeEvent = 0;
+    std::atomic<bool> m_wakePending{false};
     SDL_Renderer* m_renderer = nullptr;
     std::unique_ptr<SdlPicture> m_picture;
     SdlCursors m_cursors;
@@ -195,6 +198,19 @@ bool SdlFace::openWindow()
     }
     SDL_SetWindowMinimumSize(m_window, 160, 120);
     m_picture = std::make_unique<SdlPicture>(m_window, m_renderer);
+    // A message posted to the controls (a socket's notice, an apartment's
+    // report) ends the wait for SDL's events at once: one wake-up event
+    // waits at a time.
+    const Uint32 wakeEvent = SDL_RegisterEvents(1);
+    if (wakeEvent != static_cast<Uint32>(-1)) {
+        m_wakeEvent = wakeEvent;
+        standin::SetMessageQueueWaker([this] {
+            if (m_wakePending.exchange(true, std::memory_order_acq_rel)) return;
+            SDL_Event e{};
+            e.type = m_wakeEvent;
+            SDL_PushEvent(&e);
+        });
+    }
     return true;
 }
 
@@ -204,6 +220,7 @@ SdlFace::~SdlFace()
     // workers end with them).
     m_dialog.closeAll();
     m_session.reset();
+    standin::SetMessageQueueWaker(nullptr);
     if (m_picture) m_picture->reset();
     if (m_renderer) SDL_DestroyRenderer(m_renderer);
     if (m_window) SDL_DestroyWindow(m_window);
@@ -286,6 +303,10 @@ void SdlFace::pump(bool pageLoading)
 
 void SdlFace::handle(const SDL_Event& e)
 {
+    if (m_wakeEvent != 0 && e.type == m_wakeEvent) {
+        m_wakePending.store(false, std::memory_order_release);
+        return;
+    }
     const bool dialog = m_dialog.active();
     switch (e.type) {
     case SDL_QUIT: m_shell->close(); break;

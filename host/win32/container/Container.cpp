@@ -92,6 +92,7 @@ std::unique_ptr<Container::Hosted> Container::host(const EmbeddedObject& object,
     IOleObject* control = nullptr;
     if (FAILED(CreateControl(object.classId, m_setup.modulePath, &control)) || !control) return nullptr;
     if (object.anyStream) ReadAnyPictureStream(control);
+    TuneControl(control, m_setup.tuning);
     if (const std::string why = ControlPolicy::declined(control, object.classId); !why.empty()) {
         std::fprintf(stderr, "camview: %s\n", why.c_str());
         control->Release();

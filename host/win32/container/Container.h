@@ -33,6 +33,7 @@ struct ContainerSetup {
     MessageBrowser::PageGetter getter; // the "Message" frame's fetch
     ContainerListener listener;
     ControlPolicy policy;           // which of a page's controls may be loaded
+    DWORD tuning = 0;               // what the controls are asked to do beyond their own (VIEW_TUNE_*)
 };
 
 class Canvas;

@@ -240,6 +240,7 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     };
     setup.listener = log.listener(chained);
     setup.policy = ControlPolicy(options.allowedClasses);
+    setup.tuning = options.tuning;
     auto container = std::make_unique<Container>(setup);
     if (container->embed(page.objects) == 0) {
         std::fprintf(stderr, "camview: %s\n", NoControlText(page).c_str());

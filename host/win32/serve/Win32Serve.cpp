@@ -70,6 +70,7 @@ public:
         };
         m_setup.listener = listener;
         m_setup.policy = ControlPolicy(m_options.allowedClasses);
+        m_setup.tuning = m_options.tuning;
     }
     PageLoad fetchPage(const std::string& pageUrl, const PageParams& params, const std::string& user, DWORD timeoutMs,
                        const std::atomic<bool>&) override

@@ -305,6 +305,7 @@ void Win32Face::beginPage(const std::string& pageUrl, const std::vector<GivenUse
     };
     m_setup.listener = listener;
     m_setup.policy = ControlPolicy(m_options.allowedClasses);
+    m_setup.tuning = m_options.tuning;
 }
 
 ControlHost* Win32Face::embed(const PageLoad& page)

@@ -4,6 +4,7 @@
 #include "platform/window/Cursor.h"
 #include "platform/window/linux/StandInWindow.h"
 #include "platform/window/linux/WindowTable.h"
+#include "platform/kernel/Kernel.h"
 #include "platform/trace/Trace.h"
 
 namespace {
@@ -124,6 +125,26 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc)
     return queue->setTimer(hwnd, id, elapseMs, proc, standin::GetProcessClock()->nowMs());
 }
 
+UINT_PTR SetCoalescableTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc, ULONG toleranceMs)
+{
+    VE_TRACE(window, "(%p, 0x%lx, 0x%lx, %p, %lu)", traceHandle(hwnd), static_cast<unsigned long>(id),
+             static_cast<unsigned long>(elapseMs), traceHandle(proc), static_cast<unsigned long>(toleranceMs));
+    auto queue = queueFor(hwnd, true);
+    if (!queue) return 0;
+    // Windows takes tolerances up to 0x7FFFFFF5; larger ones are its own
+    // special values, which here mean none.
+    const ULONG tolerance = toleranceMs <= 0x7FFFFFF5u ? toleranceMs : 0;
+    return queue->setTimer(hwnd, id, elapseMs, proc, standin::GetProcessClock()->nowMs(), tolerance);
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD)
+{
+    if (count != 0) return WAIT_FAILED;
+    auto clock = standin::GetProcessClock();
+    const std::uint64_t ms = milliseconds == INFINITE ? 0x7FFFFFFFu : milliseconds;
+    return WindowTable::instance().currentQueue()->waitForInput(ms, *clock) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+}
+
 BOOL KillTimer(HWND hwnd, UINT_PTR id)
 {
     VE_TRACE(window, "(%p, 0x%lx)", traceHandle(hwnd), static_cast<unsigned long>(id));
@@ -133,6 +154,11 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id)
 }
 
 std::optional<std::uint64_t> standin::NextTimerDueMs() { return WindowTable::instance().currentQueue()->nextTimerDue(); }
+
+void standin::SetMessageQueueWaker(std::function<void()> waker)
+{
+    WindowTable::instance().currentQueue()->setWaker(std::move(waker));
+}
 
 void standin::WakeMessageQueueOf(HWND hwnd)
 {

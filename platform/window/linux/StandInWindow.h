@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 
 #include <cstdint>
 #include <memory>
@@ -72,6 +73,10 @@ HWND CreateHandlerWindow(WindowHandler* handler, UINT classStyle);
 std::optional<std::uint64_t> NextTimerDueMs();
 // Wakes a GetMessage that waits on the given thread's queue (any thread).
 void WakeMessageQueueOf(HWND hwnd);
+// Called, from the posting thread, after each message posted to the
+// calling thread's queue: a loop that waits for something else as well
+// (a toolkit's events) is woken by it. Null: none.
+void SetMessageQueueWaker(std::function<void()> waker);
 
 // The process's clock; the real clock until a container installs another.
 void SetProcessClock(std::shared_ptr<Clock> clock);

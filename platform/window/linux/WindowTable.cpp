@@ -38,11 +38,20 @@ bool WindowTable::destroy(HWND hwnd)
 
 void MessageQueue::post(const MSG& msg)
 {
+    std::function<void()> waker;
     {
         std::lock_guard lock(m_mutex);
         m_posted.push_back(msg);
+        waker = m_waker;
     }
     m_wake.notify_all();
+    if (waker) waker();
+}
+
+void MessageQueue::setWaker(std::function<void()> waker)
+{
+    std::lock_guard lock(m_mutex);
+    m_waker = std::move(waker);
 }
 
 void MessageQueue::wake() { m_wake.notify_all(); }
@@ -54,7 +63,8 @@ void MessageQueue::forgetWindow(HWND hwnd)
     std::erase_if(m_timers, [hwnd](const Timer& t) { return t.hwnd == hwnd; });
 }
 
-UINT_PTR MessageQueue::setTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc, std::uint64_t now)
+UINT_PTR MessageQueue::setTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc, std::uint64_t now,
+                                ULONG tolerance)
 {
     std::lock_guard lock(m_mutex);
     if (!hwnd) {
@@ -66,13 +76,11 @@ UINT_PTR MessageQueue::setTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC
     const UINT period = std::max(elapseMs, USER_TIMER_MINIMUM);
     auto it = std::find_if(m_timers.begin(), m_timers.end(),
                            [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
-    if (it != m_timers.end()) {
-        it->period = period;
-        it->due = now + period;
-        it->proc = proc;
-    } else {
-        m_timers.push_back(Timer{hwnd, id, period, now + period, proc});
-    }
+    if (it == m_timers.end()) it = m_timers.insert(m_timers.end(), Timer{hwnd, id, period, 0, proc, tolerance});
+    it->period = period;
+    it->proc = proc;
+    it->tolerance = tolerance;
+    it->due = it->next(now);
     m_wake.notify_all();
     return hwnd ? (id ? id : 1) : id;
 }
@@ -114,7 +122,7 @@ bool MessageQueue::takeLocked(MSG& out, HWND hwnd, UINT lo, UINT hi, bool remove
     if (!earliest) return false;
     out = MSG{earliest->hwnd, WM_TIMER, earliest->id, reinterpret_cast<LPARAM>(earliest->proc),
               static_cast<DWORD>(now), {0, 0}};
-    if (remove) earliest->due = now + earliest->period;
+    if (remove) earliest->due = earliest->next(now);
     return true;
 }
 
@@ -130,9 +138,7 @@ bool MessageQueue::wait(MSG& out, HWND hwnd, UINT lo, UINT hi, const Clock& cloc
     for (;;) {
         const std::uint64_t now = clock.nowMs();
         if (takeLocked(out, hwnd, lo, hi, true, now)) return true;
-        std::optional<std::uint64_t> due;
-        for (const auto& t : m_timers)
-            if (!due || t.due < *due) due = t.due;
+        const std::optional<std::uint64_t> due = dueLocked();
         if (clock.isReal() && due) {
             m_wake.wait_for(lock, std::chrono::milliseconds(*due > now ? *due - now : 0));
         } else {
@@ -141,13 +147,43 @@ bool MessageQueue::wait(MSG& out, HWND hwnd, UINT lo, UINT hi, const Clock& cloc
     }
 }
 
-std::optional<std::uint64_t> MessageQueue::nextTimerDue()
+bool MessageQueue::anyLocked(std::uint64_t now) const
 {
-    std::lock_guard lock(m_mutex);
+    return !m_posted.empty() || std::any_of(m_timers.begin(), m_timers.end(), [now](const Timer& t) { return t.due <= now; });
+}
+
+std::optional<std::uint64_t> MessageQueue::dueLocked() const
+{
     std::optional<std::uint64_t> due;
     for (const auto& t : m_timers)
         if (!due || t.due < *due) due = t.due;
     return due;
+}
+
+bool MessageQueue::waitForInput(std::uint64_t ms, const Clock& clock)
+{
+    std::unique_lock lock(m_mutex);
+    if (!clock.isReal()) {
+        // Time that does not move by itself brings no timer: only a post
+        // (or a test moving the clock) ends the wait, which lasts `ms` of
+        // real time at most.
+        return m_wake.wait_for(lock, std::chrono::milliseconds(ms), [&] { return anyLocked(clock.nowMs()); });
+    }
+    const std::uint64_t until = clock.nowMs() + ms;
+    for (;;) {
+        const std::uint64_t now = clock.nowMs();
+        if (anyLocked(now)) return true;
+        if (now >= until) return false;
+        std::uint64_t wait = until - now;
+        if (const auto due = dueLocked()) wait = std::min(wait, *due - now);
+        m_wake.wait_for(lock, std::chrono::milliseconds(wait));
+    }
+}
+
+std::optional<std::uint64_t> MessageQueue::nextTimerDue()
+{
+    std::lock_guard lock(m_mutex);
+    return dueLocked();
 }
 
 HWND& threadFocus()

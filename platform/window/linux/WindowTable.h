@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -18,11 +19,14 @@ class MessageQueue {
 public:
     void post(const MSG& msg);
     void wake();
+    void setWaker(std::function<void()> waker);
     void forgetWindow(HWND hwnd);
-    UINT_PTR setTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc, std::uint64_t now);
+    UINT_PTR setTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc, std::uint64_t now, ULONG tolerance = 0);
     bool killTimer(HWND hwnd, UINT_PTR id);
     bool peek(MSG& out, HWND hwnd, UINT lo, UINT hi, bool remove, std::uint64_t now);
     bool wait(MSG& out, HWND hwnd, UINT lo, UINT hi, const Clock& clock);
+    // Until a message can be retrieved or `ms` have passed; whether one can.
+    bool waitForInput(std::uint64_t ms, const Clock& clock);
     std::optional<std::uint64_t> nextTimerDue();
 
 private:
@@ -32,13 +36,24 @@ private:
         UINT period;
         std::uint64_t due;
         TIMERPROC proc;
+        ULONG tolerance; // 0: none
+        // The next time after `now`: a period on, rounded up to a multiple
+        // of the tolerance.
+        std::uint64_t next(std::uint64_t now) const
+        {
+            const std::uint64_t due = now + period;
+            return tolerance ? (due + tolerance - 1) / tolerance * tolerance : due;
+        }
     };
+    bool anyLocked(std::uint64_t now) const;
+    std::optional<std::uint64_t> dueLocked() const;
     bool takeLocked(MSG& out, HWND hwnd, UINT lo, UINT hi, bool remove, std::uint64_t now);
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<MSG> m_posted;
     std::vector<Timer> m_timers;
+    std::function<void()> m_waker;
     UINT_PTR m_nextThreadTimerId = 0x7FF0;
 };
 

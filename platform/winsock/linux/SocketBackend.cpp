@@ -8,6 +8,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -18,6 +19,8 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "platform/kernel/linux/HandleTable.h"
 
@@ -40,6 +43,11 @@ struct Socket {
     std::atomic<unsigned long> receiveTimeoutMs{0}; // 0: none
     bool peerOnly = false;
     std::vector<unsigned char> peer; // for peer-only sockets, Windows layout
+    // What the watcher tells of this socket (watch()), under watchMutex.
+    std::mutex watchMutex;
+    long watchEvents = 0;
+    bool hangUpTold = false;
+    std::function<void(long)> notify;
     ~Socket()
     {
         if (fd >= 0) ::close(fd);
@@ -64,6 +72,74 @@ HandleTable<std::uintptr_t, Socket>& table()
 std::shared_ptr<Socket> find(std::uintptr_t s) { return table().find(s); }
 
 std::uintptr_t insert(std::shared_ptr<Socket> socket) { return table().insert(std::move(socket)); }
+
+// The process's socket watcher: one thread waiting in epoll for the
+// sockets that asked for notices, each armed for one event at a time.
+class Watcher {
+public:
+    static Watcher& instance()
+    {
+        // Never destroyed: its thread waits for the process's whole life.
+        static Watcher* w = new Watcher;
+        return *w;
+    }
+    // (Re)arms the socket's descriptor for its next event; false when the
+    // descriptor cannot be watched.
+    bool arm(std::uintptr_t h, const Socket& s, bool added)
+    {
+        if (m_epoll < 0) return false;
+        epoll_event e{};
+        e.events = EPOLLIN | EPOLLRDHUP | EPOLLONESHOT;
+        e.data.u64 = h;
+        return ::epoll_ctl(m_epoll, added ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, s.fd, &e) == 0 ||
+               (errno == ENOENT && ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, s.fd, &e) == 0) ||
+               (errno == EEXIST && ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, s.fd, &e) == 0);
+    }
+    void forget(const Socket& s)
+    {
+        if (m_epoll >= 0) ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, s.fd, nullptr);
+    }
+
+private:
+    Watcher() : m_epoll(::epoll_create1(EPOLL_CLOEXEC))
+    {
+        if (m_epoll >= 0) std::thread([this] { run(); }).detach();
+    }
+    void run()
+    {
+        epoll_event events[64];
+        for (;;) {
+            const int n = ::epoll_wait(m_epoll, events, 64, -1);
+            for (int i = 0; i < n; ++i) {
+                const auto s = find(static_cast<std::uintptr_t>(events[i].data.u64));
+                if (!s) continue;
+                std::function<void(long)> notify;
+                long told = 0;
+                {
+                    std::lock_guard lock(s->watchMutex);
+                    if (!s->notify) continue;
+                    if (s->watchEvents & kReadable) told |= kReadable;
+                    if ((events[i].events & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) && (s->watchEvents & kHungUp) &&
+                        !s->hangUpTold) {
+                        s->hangUpTold = true;
+                        told |= kHungUp;
+                    }
+                    notify = s->notify;
+                }
+                if (told & kReadable) notify(kReadable);
+                if (told & kHungUp) notify(kHungUp);
+            }
+        }
+    }
+    int m_epoll;
+};
+
+// After a receive, the socket is watched for its next data again.
+void rearm(std::uintptr_t h, Socket& s)
+{
+    std::lock_guard lock(s.watchMutex);
+    if (s.notify && (s.watchEvents & kReadable)) Watcher::instance().arm(h, s, true);
+}
 
 int wsaFromErrno(int e)
 {
@@ -261,9 +337,11 @@ long receiveSome(std::uintptr_t h, void* data, std::size_t length, bool peek, in
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
         const ssize_t n = ::recv(s->fd, data, length, peek ? MSG_PEEK : 0);
+        const int e = errno;
+        rearm(h, *s);
         if (n >= 0) return static_cast<long>(n);
-        if (errno == EINTR) continue;
-        if (errno != EAGAIN) return *error = wsaFromErrno(errno), -1;
+        if (e == EINTR) continue;
+        if (e != EAGAIN) return *error = wsaFromErrno(e), -1;
         if (s->nonBlocking.load()) return *error = kWsaEwouldblock, -1;
         unsigned long left = 0;
         if (timeoutMs != 0) {
@@ -308,6 +386,36 @@ int closeSocket(std::uintptr_t h, int* error)
     // closes when it has returned, so its number cannot be reused under it.
     s->closed.store(true, std::memory_order_release);
     s->wake();
+    {
+        std::lock_guard lock(s->watchMutex);
+        if (s->notify) Watcher::instance().forget(*s);
+        s->notify = nullptr;
+        s->watchEvents = 0;
+    }
+    return 0;
+}
+
+int watch(std::uintptr_t h, long events, std::function<void(long)> notify, int* error)
+{
+    auto s = find(h);
+    if (!s || s->peerOnly) return *error = kWsaEnotsock, -1;
+    std::lock_guard lock(s->watchMutex);
+    const bool added = static_cast<bool>(s->notify);
+    if (events == 0 || !notify) {
+        if (added) Watcher::instance().forget(*s);
+        s->notify = nullptr;
+        s->watchEvents = 0;
+        return 0;
+    }
+    s->nonBlocking.store(true);
+    s->notify = std::move(notify);
+    s->watchEvents = events;
+    s->hangUpTold = false;
+    if (!Watcher::instance().arm(h, *s, added)) {
+        s->notify = nullptr;
+        s->watchEvents = 0;
+        return *error = kWsaEinval, -1;
+    }
     return 0;
 }
 

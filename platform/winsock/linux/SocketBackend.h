@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,5 +37,12 @@ int localName(std::uintptr_t s, void* address, int* length, int* error);
 int resolve(const char* node, const char* service, int flags, int family, int type, int protocol,
             std::vector<Resolved>* out);
 std::uintptr_t registerPeerOnly(const void* address, int length);
+
+// Calls notify(event) from the process's socket watcher thread when the
+// socket becomes readable (event kReadable, once until the next receive
+// arms it again) or its peer hangs up (kHungUp, once). events 0 stops it.
+constexpr long kReadable = 0x01;
+constexpr long kHungUp = 0x20;
+int watch(std::uintptr_t s, long events, std::function<void(long event)> notify, int* error);
 
 } // namespace vesock

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/winsock/linux/SocketBackend.h"
+#include "platform/window/Window.h"
 #include "platform/trace/Trace.h"
 
 namespace {
@@ -99,6 +100,21 @@ int recv(SOCKET s, char* buf, int len, int flags)
     int error = 0;
     const long n = vesock::receiveSome(s, buf, static_cast<std::size_t>(len), (flags & MSG_PEEK) != 0, &error);
     return n >= 0 ? static_cast<int>(n) : fail(error);
+}
+
+int WSAAsyncSelect(SOCKET s, HWND hwnd, UINT message, long events)
+{
+    VE_TRACE(winsock, "(0x%lx, %p, 0x%x, 0x%lx)", static_cast<unsigned long>(s), static_cast<void*>(hwnd), message,
+             static_cast<unsigned long>(events));
+    if (events & ~(FD_READ | FD_CLOSE)) return fail(WSAEINVAL);
+    if (events != 0 && !IsWindow(hwnd)) return fail(WSAEINVAL);
+    std::function<void(long)> notify;
+    if (events != 0)
+        notify = [s, hwnd, message](long event) {
+            PostMessageA(hwnd, message, static_cast<WPARAM>(s), static_cast<LPARAM>(event == vesock::kHungUp ? FD_CLOSE : FD_READ));
+        };
+    int error = 0;
+    return vesock::watch(s, events, std::move(notify), &error) == 0 ? 0 : fail(error);
 }
 
 int setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen)
