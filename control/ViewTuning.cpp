@@ -95,7 +95,7 @@ void CImageCtrl::CutCompletePicture(StreamBufferBlock* b)
     if (length == 0) return;
     m_bPartHanded = true;
     const BYTE* picture = b->receive + m_lPartStart;
-    VE_TRACE(stream, "picture complete: %lu bytes at %ld", static_cast<unsigned long>(length),
+    VE_TRACE(stream, "part cut: %lu bytes at %ld, at its picture's end", static_cast<unsigned long>(length),
              static_cast<long>(m_lPartStart));
     TapFrame(picture, static_cast<LONG>(length));
     if (!b->frameReady && m_pStreamBuffer->StoreFrame(picture, static_cast<DWORD>(length))) {

@@ -517,14 +517,15 @@ struct SentAndShown {
     RgbPicture shown;
 };
 
-SentAndShown snapshotOfOneFrame(std::vector<std::string> camsimOptions)
+SentAndShown snapshotOfOneFrame(std::vector<std::string> camsimOptions, const std::string& viewerOptions = "",
+                                const std::string& page = "/ImageViewer")
 {
     camsimOptions.insert(camsimOptions.end(), {"--frames", "1", "--final-delimiter"});
     Camsim cam(camsimOptions);
     const std::string registry = TempRegistry();
     const std::string snapshot = registry + ".png";
-    const ViewerRun run = RunCamview("--headless '" + cam.url("/ImageViewer") + "' --frames 1 --duration 4 --snapshot '" +
-                                         snapshot + "'", registry);
+    const ViewerRun run = RunCamview("--headless '" + cam.url(page) + "' --frames 1 --duration 4 --snapshot '" +
+                                         snapshot + "' " + viewerOptions, registry);
     EXPECT_EQ(run.exitCode, 0) << run.output;
     const auto streams = cam.requests("nphContinuousServerPush");
     EXPECT_EQ(streams.size(), 1u);
@@ -545,6 +546,39 @@ TEST(HeadlessViewer, TheSnapshotIsThePictureTheCameraSent)
         for (int x = 0; x < 320; ++x)
             if (std::memcmp(p.sent.at(x, y), p.shown.at(x, y), 3) != 0) ++differing;
     EXPECT_EQ(differing, 0);
+}
+
+// Composed smaller (--geometry), each camera's picture is there whole at
+// the size shown, decoded at a half, a quarter or an eighth of its size:
+// close to the picture sent, averaged down to that size.
+TEST(HeadlessViewer, ShownSmallerThePictureIsWholeAtTheSizeShown)
+{
+    for (const int size : {640, 320, 160, 400}) {
+        const SentAndShown p =
+            snapshotOfOneFrame({"--page-size", "1280x960"},
+                               "--geometry " + std::to_string(size) + "x" + std::to_string(size * 3 / 4),
+                               "/ImageViewer?Resolution=1280x960");
+        const int W = 1280;
+        ASSERT_EQ(p.sent.width, W);
+        ASSERT_EQ(p.shown.width, size);
+        ASSERT_EQ(p.shown.height, size * 3 / 4);
+        // Below the send time written into the top rows, each shown pixel
+        // against the mean of the pixels it stands for.
+        double difference = 0;
+        long count = 0;
+        for (int y = p.shown.height / 4; y < p.shown.height; ++y)
+            for (int x = 0; x < p.shown.width; ++x) {
+                const int x0 = x * W / size, x1 = (x + 1) * W / size, y0 = y * W / size, y1 = (y + 1) * W / size;
+                for (int c = 0; c < 3; ++c) {
+                    long sum = 0;
+                    for (int sy = y0; sy < y1; ++sy)
+                        for (int sx = x0; sx < x1; ++sx) sum += p.sent.at(sx, sy)[c];
+                    difference += std::abs(static_cast<double>(sum) / ((x1 - x0) * (y1 - y0)) - p.shown.at(x, y)[c]);
+                    ++count;
+                }
+            }
+        EXPECT_LT(difference / count, 12.0) << "shown at " << size;
+    }
 }
 
 // --record: the frames the control cut, each byte for byte a JPEG camsim

@@ -199,7 +199,8 @@ void ViewerContainer::showAt(SIZE limit)
 SIZE ViewerContainer::shownExtent() const
 {
     if (m_scale >= 1.0) return m_extent;
-    return SIZE{std::max(1L, std::lround(m_extent.cx * m_scale)), std::max(1L, std::lround(m_extent.cy * m_scale))};
+    const auto scaled = [this](LONG v) { return std::max<LONG>(1, static_cast<LONG>(std::lround(v * m_scale))); };
+    return SIZE{scaled(m_extent.cx), scaled(m_extent.cy)};
 }
 
 void ViewerContainer::applyShownSize()
@@ -215,7 +216,8 @@ void ViewerContainer::showControl(Hosted& h)
 {
     const auto at = [this](LONG v) { return static_cast<LONG>(std::lround(v * m_scale)); };
     h.shown = m_scale >= 1.0 ? h.rect : RECT{at(h.rect.left), at(h.rect.top), at(h.rect.right), at(h.rect.bottom)};
-    const LONG width = std::max(1L, h.shown.right - h.shown.left), height = std::max(1L, h.shown.bottom - h.shown.top);
+    const LONG width = std::max<LONG>(1, h.shown.right - h.shown.left);
+    const LONG height = std::max<LONG>(1, h.shown.bottom - h.shown.top);
     if (!h.cell || !h.object) return;
     const bool smaller = m_scale < 1.0;
     onApartment(h.apartment, [&] {

@@ -46,6 +46,7 @@ struct Socket {
     // What the watcher tells of this socket (watch()), under watchMutex.
     std::mutex watchMutex;
     long watchEvents = 0;
+    bool readArmed = false; // the next readable data is told (a receive arms it again)
     bool hangUpTold = false;
     std::function<void(long)> notify;
     ~Socket()
@@ -83,13 +84,15 @@ public:
         static Watcher* w = new Watcher;
         return *w;
     }
-    // (Re)arms the socket's descriptor for its next event; false when the
-    // descriptor cannot be watched.
+    // (Re)arms the socket's descriptor for the events still to be told;
+    // false when the descriptor cannot be watched. Under watchMutex.
     bool arm(std::uintptr_t h, const Socket& s, bool added)
     {
         if (m_epoll < 0) return false;
         epoll_event e{};
-        e.events = EPOLLIN | EPOLLRDHUP | EPOLLONESHOT;
+        e.events = EPOLLONESHOT;
+        if (s.readArmed) e.events |= EPOLLIN;
+        if ((s.watchEvents & kHungUp) && !s.hangUpTold) e.events |= EPOLLRDHUP;
         e.data.u64 = h;
         return ::epoll_ctl(m_epoll, added ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, s.fd, &e) == 0 ||
                (errno == ENOENT && ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, s.fd, &e) == 0) ||
@@ -118,12 +121,17 @@ private:
                 {
                     std::lock_guard lock(s->watchMutex);
                     if (!s->notify) continue;
-                    if (s->watchEvents & kReadable) told |= kReadable;
-                    if ((events[i].events & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) && (s->watchEvents & kHungUp) &&
-                        !s->hangUpTold) {
+                    const std::uint32_t e = events[i].events;
+                    if (s->readArmed && (e & (EPOLLIN | EPOLLHUP | EPOLLERR))) {
+                        s->readArmed = false;
+                        told |= kReadable;
+                    }
+                    if ((s->watchEvents & kHungUp) && !s->hangUpTold && (e & (EPOLLRDHUP | EPOLLHUP | EPOLLERR))) {
                         s->hangUpTold = true;
                         told |= kHungUp;
                     }
+                    // What is still to be told is watched for again.
+                    arm(static_cast<std::uintptr_t>(events[i].data.u64), *s, true);
                     notify = s->notify;
                 }
                 if (told & kReadable) notify(kReadable);
@@ -138,7 +146,9 @@ private:
 void rearm(std::uintptr_t h, Socket& s)
 {
     std::lock_guard lock(s.watchMutex);
-    if (s.notify && (s.watchEvents & kReadable)) Watcher::instance().arm(h, s, true);
+    if (!s.notify || !(s.watchEvents & kReadable) || s.readArmed) return;
+    s.readArmed = true;
+    Watcher::instance().arm(h, s, true);
 }
 
 int wsaFromErrno(int e)
@@ -410,6 +420,7 @@ int watch(std::uintptr_t h, long events, std::function<void(long)> notify, int* 
     s->nonBlocking.store(true);
     s->notify = std::move(notify);
     s->watchEvents = events;
+    s->readArmed = (events & kReadable) != 0;
     s->hangUpTold = false;
     if (!Watcher::instance().arm(h, *s, added)) {
         s->notify = nullptr;
