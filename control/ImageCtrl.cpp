@@ -21,6 +21,7 @@ POINT pointOf(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(l
 const AFX_MSGMAP_ENTRY kMessageEntries[] = {
     {WM_LBUTTONDOWN,
      [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         ctrl(self)->PaceTick(false);
          ctrl(self)->OnLButtonDown(static_cast<UINT>(wParam), pointOf(lParam));
          return 0;
      }},
@@ -31,6 +32,7 @@ const AFX_MSGMAP_ENTRY kMessageEntries[] = {
      }},
     {WM_RBUTTONDOWN,
      [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         ctrl(self)->PaceTick(false);
          ctrl(self)->OnRButtonDown(static_cast<UINT>(wParam), pointOf(lParam));
          return 0;
      }},
@@ -41,15 +43,18 @@ const AFX_MSGMAP_ENTRY kMessageEntries[] = {
      }},
     {WM_MOUSEWHEEL,
      [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         ctrl(self)->PaceTick(false);
          return ctrl(self)->OnMouseWheel(LOWORD(wParam), GET_WHEEL_DELTA_WPARAM(wParam), pointOf(lParam));
      }},
     {WM_MOUSEMOVE,
      [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         if (wParam & (MK_LBUTTON | MK_RBUTTON)) ctrl(self)->PaceTick(false);
          ctrl(self)->OnMouseMove(static_cast<UINT>(wParam), pointOf(lParam));
          return 0;
      }},
     {WM_RBUTTONUP,
      [](COleControl* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         ctrl(self)->PaceTick(false);
          ctrl(self)->OnRButtonUp(static_cast<UINT>(wParam), pointOf(lParam));
          return 0;
      }},

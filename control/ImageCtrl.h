@@ -61,6 +61,9 @@ public:
     void OnRButtonUp(UINT nFlags, POINT point);
     // control/SocketNotice.cpp: the socket has data (the viewer's switch).
     void OnStreamSocket(WPARAM socket, LPARAM notice);
+    // Brings a resting tick back to its period (rest false), or lets it
+    // rest; input calls it before it is handled.
+    void PaceTick(bool rest);
 
     // control/MotionComment.cpp: reads the motion levels from a frame's
     // comment segment: 0 when taken, -1 when the frame holds no usable
@@ -222,6 +225,12 @@ private:
     void CutCompletePicture(StreamBufferBlock* b);
     void ForgetPartInProgress();
     bool ReceiveIdle() const;
+    // With coalesced ticks: a tick with nothing to step (the stream read
+    // on the socket's notices, no label counting down, no zoom under way,
+    // no button held) may rest, coming once in kRestingTickMs; input and
+    // anything under way bring the 16 ms tick back.
+    bool TickCanRest() const;
+    bool m_bTickResting = false;
 
     // control/FrameTap.cpp: the viewer's tap on the frames cut (see
     // platform/tap/FrameTap.h); hands a cut frame to the sink, if any.

@@ -45,6 +45,7 @@ void CImageCtrl::StartTick()
         return;
     }
     m_bTickPending = FALSE;
+    m_bTickResting = false;
     // Asked for, the tick may come a period late, so that the ticks of
     // all the controls of a thread come on one wake-up.
     if (m_dwViewTuning & VIEW_TUNE_COALESCED_TICK)

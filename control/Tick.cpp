@@ -37,6 +37,7 @@ void CImageCtrl::OnTimer(UINT_PTR nIDEvent)
         OpticalZoomStep();
 
     StreamStep();
+    PaceTick(TickCanRest());
 }
 
 void CImageCtrl::StreamStep()

@@ -3,6 +3,7 @@
 // as its picture is complete. Without the switches none of this runs.
 #include "control/ImageCtrl.h"
 #include "stream/StreamBuffer.h"
+#include "operation/ZoomController.h"
 #include "stream/StreamClient.h"
 #include "platform/trace/Trace.h"
 
@@ -72,6 +73,32 @@ void CImageCtrl::OnStreamSocket(WPARAM socket, LPARAM)
     default:
         break;
     }
+}
+
+namespace {
+// How far a resting tick may be put off (a multiple of the tick).
+constexpr UINT kRestingTickMs = 6 * TIMER_TICK_PERIOD_MS;
+} // namespace
+
+bool CImageCtrl::TickCanRest() const
+{
+    if (!(m_dwViewTuning & VIEW_TUNE_COALESCED_TICK) || m_bStopped || !m_pStreamClient) return false;
+    if (m_pStreamClient->GetState() != STREAM_STREAMING || m_nViewPhase != PHASE_STREAMING) return false;
+    if (m_sockWatched == INVALID_SOCKET || m_sockWatched != m_pStreamClient->GetSocket()) return false;
+    if (m_nLabelTicks > 0 || m_dZoomRate != 0.0 || m_dZoomTarget != m_dZoomMag) return false;
+    if (m_nOpticalState != ZoomIdle || m_nWheelHoldTicks > 0 || m_nWheelStopTicks > 0) return false;
+    if (m_pZoom && m_pZoom->HasPendingStop()) return false;
+    if (GetCapture() == GetSafeHwnd() || IsSecondaryButtonHeld()) return false;
+    return errorBits(m_pStreamClient->GetErrorFlags()) == static_cast<DWORD>(m_lShownError);
+}
+
+void CImageCtrl::PaceTick(bool rest)
+{
+    if (!(m_dwViewTuning & VIEW_TUNE_COALESCED_TICK) || m_nTimerId == 0 || rest == m_bTickResting || !GetSafeHwnd())
+        return;
+    m_bTickResting = rest;
+    m_nTimerId = static_cast<UINT>(::SetCoalescableTimer(GetSafeHwnd(), TIMER_TICK, TIMER_TICK_PERIOD_MS, nullptr,
+                                                         rest ? kRestingTickMs : TIMER_TICK_PERIOD_MS));
 }
 
 void CImageCtrl::ForgetPartInProgress()

@@ -113,9 +113,10 @@ long RunHeadlessLoop(HeadlessFace& face, const InputScript& script, EventLog& lo
             if (!face.writePng(limits.snapshotDir + name))
                 std::fprintf(stderr, "camview: cannot write %s%s\n", limits.snapshotDir.c_str(), name);
         }
-        // Until a message comes or the next scripted action is due, at most
-        // one tick.
-        std::uint64_t idle = 16;
+        // Until a message comes (the controls' timers and sockets post
+        // theirs) or the next scripted action is due; at most 100 ms, for
+        // the run's own limits and the reconnections' times.
+        std::uint64_t idle = 100;
         if (next < script.actions.size())
             idle = std::min(idle, script.actions[next].atMs - std::min(script.actions[next].atMs, elapsedMs()));
         face.wait(std::max<std::uint64_t>(idle, 1));
