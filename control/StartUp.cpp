@@ -18,6 +18,7 @@ void CImageCtrl::StartStreamMachinery()
     // no tick runs.
     if (!m_pStreamClient) return;
     m_pStreamClient->SetAnyPictureStream(m_bAnyPictureStream);
+    m_pStreamClient->SetRestingWorker((m_dwViewTuning & VIEW_TUNE_COALESCED_TICK) != 0);
 
     if (GetClientSite())
         QueryHostingBrowser();

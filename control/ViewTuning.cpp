@@ -13,6 +13,7 @@ HRESULT STDMETHODCALLTYPE CImageCtrl::XViewTuning::SetViewTuning(DWORD flags)
 {
     if (flags & ~VIEW_TUNE_ALL) return E_INVALIDARG;
     m_pThis->m_dwViewTuning = flags;
+    if (m_pThis->m_pStreamClient) m_pThis->m_pStreamClient->SetRestingWorker((flags & VIEW_TUNE_COALESCED_TICK) != 0);
     return S_OK;
 }
 

@@ -1,11 +1,14 @@
 // The boundary scan and the final extraction over arbitrary bytes cut into
 // arbitrary reads: frames always lie inside the held bytes, and so do the
 // part starts and boundaries found for a part too large for the buffer.
+// The walk to a picture's end over the same reads finds what one walk over
+// all of them finds, inside the bytes and at an end-of-image marker.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
+#include "stream/JpegEnd.h"
 #include "stream/StreamBuffer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -17,6 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte chooses the read size, as a socket would split reads.
     const std::size_t chunk = size ? (data[0] % 97) + 1 : 1;
     std::size_t at = size ? 1 : 0;
+    const std::uint8_t* picture = data + at;
+    CJpegEnd walk;
+    std::size_t pictureEnd = 0;
     while (at < size) {
         if (b->held >= STREAM_RECEIVE_SIZE) {
             b->held = 0;
@@ -26,6 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(b->receive + b->held, data + at, n);
         b->held += static_cast<DWORD>(n);
         at += n;
+        if (const std::size_t end = walk.Walk(picture, static_cast<std::size_t>(data + at - picture))) {
+            if (pictureEnd && end != pictureEnd) std::abort();
+            pictureEnd = end;
+        }
         // What the control asks when it follows a part too large for the
         // buffer: positions inside the held bytes, a whole pattern at a
         // boundary.
@@ -47,6 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::memmove(b->receive, b->receive + consumed, b->held);
         }
     }
+    CJpegEnd whole;
+    if (size && whole.Walk(picture, static_cast<std::size_t>(data + size - picture)) != pictureEnd) std::abort();
+    if (pictureEnd && (picture + pictureEnd > data + size || picture[pictureEnd - 2] != 0xFF || picture[pictureEnd - 1] != 0xD9))
+        std::abort();
     LONG start, consumed, length;
     buffer->CutFinal(b->receive, b->held, b->parseMode == 0 ? 2 : 3, &start, &consumed, &length);
     if (start >= 0 && static_cast<DWORD>(start) + static_cast<DWORD>(length) > b->held) std::abort();

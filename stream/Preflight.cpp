@@ -250,6 +250,7 @@ int CStreamClient::Prepare()
     if (!Locate()) return -1;
     VE_TRACE(stream, "prepared: host %s port %ld", traceText(GetHost()).c_str(), static_cast<long>(GetPort()));
     Advance(0);
+    if (m_bRestingWorker.load(std::memory_order_acquire) && m_hWake) SetEvent(m_hWake);
     return 0;
 }
 

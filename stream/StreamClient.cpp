@@ -12,6 +12,7 @@
 
 namespace {
 constexpr DWORD kWorkerPauseMs = 100;
+constexpr DWORD kRestingWorkerMs = 1000;
 constexpr int kPreflightTries = 3;
 } // namespace
 
@@ -42,7 +43,13 @@ CStreamClient::~CStreamClient()
 unsigned WINAPI CStreamClient::WorkerMain(void* arg)
 {
     auto* self = static_cast<CStreamClient*>(arg);
-    while (self->Step() >= 0) WaitForSingleObject(self->m_hWake, kWorkerPauseMs);
+    while (self->Step() >= 0) {
+        const StreamState state = self->GetState();
+        const bool nothingToDo = state == STREAM_IDLE || state == STREAM_STREAMING || state == STREAM_FAILED;
+        WaitForSingleObject(self->m_hWake,
+                            nothingToDo && self->m_bRestingWorker.load(std::memory_order_acquire) ? kRestingWorkerMs
+                                                                                                  : kWorkerPauseMs);
+    }
     return 0;
 }
 

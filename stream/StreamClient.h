@@ -95,6 +95,10 @@ public:
     // answer's Content-Type. Set on the control's thread while idle.
     void SetAnyPictureStream(bool on) { m_bAnyStream.store(on, std::memory_order_release); }
     bool IsAnyPictureStream() const { return m_bAnyStream.load(std::memory_order_acquire); }
+    // The worker, with nothing to do (idle, streaming, failed), waits a
+    // second between looks at its state rather than 100 ms, and Prepare
+    // wakes it. Off by default.
+    void SetRestingWorker(bool on) { m_bRestingWorker.store(on, std::memory_order_release); }
     // The reader of such a stream: set up by the worker before it publishes
     // streaming, used by the control's thread from then on.
     CMultipartReader& GetReader() { return m_reader; }
@@ -193,6 +197,7 @@ private:
     bool StopRequested() const { return m_nStopRequest.load(std::memory_order_acquire) != 0; }
     void SetHost(const char* text, size_t length);
 
+    std::atomic<bool> m_bRestingWorker{false};
     std::atomic<DWORD> m_dwErrorCode{0};
     int m_nReceiveError = 0;
     std::atomic<DWORD> m_dwErrorFlags{0};

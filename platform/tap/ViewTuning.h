@@ -22,7 +22,10 @@ enum : DWORD {
     // whole, as without the switch.
     VIEW_TUNE_SCALED_DECODE = 0x4,
     // The tick may come up to one period late, so that the ticks of the
-    // controls of one thread fall on one wake-up.
+    // controls of one thread fall on one wake-up; with nothing to step it
+    // rests (a few periods). The connection's worker, with nothing to do,
+    // looks at its state once a second instead of ten times, and is woken
+    // when a connection is to be opened.
     VIEW_TUNE_COALESCED_TICK = 0x8,
     VIEW_TUNE_ALL = 0xF,
 };
