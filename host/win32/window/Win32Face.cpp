@@ -305,6 +305,9 @@ void Win32Face::beginPage(const std::string& pageUrl, const std::vector<GivenUse
     };
     m_setup.listener = listener;
     m_setup.policy = ControlPolicy(m_options.allowedClasses);
+    m_setup.threads = ThreadsOrOnePerCore(m_options.threads);
+    // A cell an apartment drew anew is shown.
+    m_setup.onDrawn = [this] { m_picture.redraw(); };
 }
 
 ControlHost* Win32Face::embed(const PageLoad& page)
@@ -372,10 +375,14 @@ void Win32Face::pump(bool pageLoading)
                      msg.message != WM_LBUTTONUP && msg.message != WM_RBUTTONUP && msg.message != WM_MBUTTONUP)
                 m_container->routeInput(msg); // a press gives the control the focus
         }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        if (m_container) m_container->dispatch(msg);
+        else {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
         if (m_container && msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container->pollCursor();
     }
+    if (m_container) m_container->deliverReports();
     if (pageLoading) updateStatus();
 }
 
