@@ -39,7 +39,7 @@ LRESULT CALLBACK Apartment::TaskProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     return 0;
 }
 
-Apartment::Apartment(std::function<void()> idle, std::function<void(const MSG&)> watch)
+Apartment::Apartment(std::function<void()> idle, std::function<bool(MSG&)> watch)
     : m_idle(std::move(idle)), m_watch(std::move(watch))
 {
     OwnedHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -81,7 +81,7 @@ void Apartment::loop(HANDLE started)
             // container does, when its controls are gone.
             if (got == 0) continue;
             do {
-                if (m_watch) m_watch(msg);
+                if (m_watch && m_watch(msg)) continue;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             } while (m_running && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT);
@@ -108,6 +108,7 @@ void Apartment::runTasks()
 
 void Apartment::post(std::function<void()> task)
 {
+    if (!m_window) return;
     {
         std::lock_guard lock(m_mutex);
         m_tasks.push_back(std::move(task));

@@ -18,8 +18,9 @@ class Apartment {
 public:
     // `idle` runs on the apartment's thread after each batch of messages
     // (the container draws its controls there); `watch` sees each message
-    // before it is dispatched.
-    Apartment(std::function<void()> idle, std::function<void(const MSG&)> watch);
+    // before it is dispatched, may change it, and takes it (true) when it
+    // is not to be dispatched.
+    Apartment(std::function<void()> idle, std::function<bool(MSG&)> watch);
     // Ends the loop (what is posted before runs first) and joins the thread.
     ~Apartment();
     Apartment(const Apartment&) = delete;
@@ -45,7 +46,7 @@ private:
     void runTasks();
 
     std::function<void()> m_idle;
-    std::function<void(const MSG&)> m_watch;
+    std::function<bool(MSG&)> m_watch;
     std::mutex m_mutex; // guards m_tasks
     std::deque<std::function<void()>> m_tasks;
     HWND m_window = nullptr; // set before the constructor returns

@@ -84,16 +84,23 @@ Container::Container(ContainerSetup setup) : m_setup(std::move(setup))
         auto room = std::make_unique<Room>();
         Room* r = room.get();
         room->thread = std::make_unique<Apartment>([this, r] { paintRoom(*r); },
-                                                   [this, r](const MSG& msg) { watchRoom(*r, msg); });
+                                                   [this, r](MSG& msg) { return watchRoom(*r, msg); });
         if (!room->thread->ready()) {
             std::fprintf(stderr, "camview: a UI thread could not be started (error %lu); the controls run on one thread\n",
                          GetLastError());
-            m_rooms.clear();
+            releaseRooms();
             break;
         }
         room->thread->run([this, r] { r->frame = new InPlaceFrame(m_setup.window, nullptr); });
         m_rooms.push_back(std::move(room));
     }
+}
+
+void Container::releaseRooms()
+{
+    // Each frame is released on its own apartment, which then ends.
+    for (auto& room : m_rooms) room->thread->run([&room] { releaseInto(room->frame); });
+    m_rooms.clear();
 }
 
 Container::~Container()
@@ -186,13 +193,13 @@ void Container::paintRoom(Room& room)
     if (drawn && m_setup.onDrawn) report(nullptr, [this] { m_setup.onDrawn(); });
 }
 
-void Container::watchRoom(Room& room, const MSG& msg)
+bool Container::watchRoom(Room& room, MSG& msg)
 {
     if (isPress(msg.message)) {
         // Made the active one by the driving thread, which holds the page.
         const int index = controlOfWindowAnyThread(msg.hwnd);
         if (index >= 0) report(nullptr, [this, index] { focus(static_cast<std::size_t>(index)); });
-        return;
+        return false;
     }
     switch (msg.message) {
     case WM_PAINT:
@@ -210,13 +217,18 @@ void Container::watchRoom(Room& room, const MSG& msg)
             std::lock_guard lock(m_windowsMutex);
             if (index >= 0 && static_cast<std::size_t>(index) < m_windows.size()) target = m_windows[static_cast<std::size_t>(index)];
         }
-        if (target && target != msg.hwnd && GetWindowThreadProcessId(target, nullptr) != GetCurrentThreadId())
-            PostMessageW(target, msg.message, msg.wParam, msg.lParam);
-        break;
+        if (!target || target == msg.hwnd) break;
+        if (GetWindowThreadProcessId(target, nullptr) == GetCurrentThreadId()) {
+            msg.hwnd = target;
+            break;
+        }
+        PostMessageW(target, msg.message, msg.wParam, msg.lParam);
+        return true;
     }
     default:
         break;
     }
+    return false;
 }
 
 std::size_t Container::embed(const std::vector<EmbeddedObject>& objects)
@@ -719,10 +731,9 @@ void Container::release()
     for (auto& h : m_controls) onApartment(*h, [this, &h] { unhost(*h); });
     m_controls.clear();
     publishWindows();
-    // The apartments end, their frames released there, before the reports
-    // still queued are dropped: none comes from a released control.
-    for (auto& room : m_rooms) room->thread->run([&room] { releaseInto(room->frame); });
-    m_rooms.clear();
+    // The apartments end before the reports still queued are dropped: none
+    // comes from a released control.
+    releaseRooms();
     std::lock_guard lock(m_reportsMutex);
     m_reports.clear();
 }

@@ -194,10 +194,11 @@ private:
     // The apartment's look at a message before it is dispatched: a control
     // painting its window has a new picture; a press makes a control the
     // active one; the wheel goes to the control under the pointer.
-    void watchRoom(Room& room, const MSG& msg);
+    bool watchRoom(Room& room, MSG& msg);
     // The control whose window is or holds `hwnd`, from any thread; -1.
     int controlOfWindowAnyThread(HWND hwnd) const;
     void publishWindows();
+    void releaseRooms();
 
     ContainerSetup m_setup;
     InPlaceFrame* m_frame = nullptr;
