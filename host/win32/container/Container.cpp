@@ -45,6 +45,10 @@ SIZE naturalSize(IOleObject* object)
     return SIZE{MulDiv(himetric.cx, dpiX, 2540), MulDiv(himetric.cy, dpiY, 2540)};
 }
 
+// A key message given back to a control's window by the driving thread:
+// kReturnedKey + (the key message - WM_KEYFIRST).
+constexpr UINT kReturnedKey = WM_APP + 0x1B0;
+
 // A button pressed, once or twice.
 bool isPress(UINT message)
 {
@@ -172,6 +176,12 @@ void Container::dispatch(const MSG& msg)
     DispatchMessageW(&msg);
 }
 
+void Container::returnKey(const MSG& msg)
+{
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST)
+        PostMessageW(msg.hwnd, kReturnedKey + (msg.message - WM_KEYFIRST), msg.wParam, msg.lParam);
+}
+
 void Container::paintRoom(Room& room)
 {
     bool drawn = false;
@@ -195,6 +205,15 @@ void Container::paintRoom(Room& room)
 
 bool Container::watchRoom(Room& room, MSG& msg)
 {
+    if (m_setup.onControlKey && msg.message >= kReturnedKey && msg.message <= kReturnedKey + (WM_KEYLAST - WM_KEYFIRST)) {
+        msg.message = WM_KEYFIRST + (msg.message - kReturnedKey);
+        return false; // the viewer did not take it: the control's
+    }
+    if (m_setup.onControlKey && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
+        controlOfWindowAnyThread(msg.hwnd) >= 0) {
+        report(nullptr, [this, msg] { m_setup.onControlKey(msg); });
+        return true;
+    }
     if (isPress(msg.message)) {
         // Made the active one by the driving thread, which holds the page.
         const int index = controlOfWindowAnyThread(msg.hwnd);

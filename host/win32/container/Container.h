@@ -48,6 +48,10 @@ struct ContainerSetup {
     ControlPolicy policy;           // which of a page's controls may be loaded
     unsigned threads = 1;           // apartments the controls are spread over (1: the calling thread)
     std::function<void()> onDrawn;  // apartments drew cells anew (on the driving thread)
+    // A key message a control's window got on its apartment, handed to the
+    // driving thread (the viewer's keys are the viewer's wherever the focus
+    // is); what the viewer does not take it gives back with returnKey().
+    std::function<void(const MSG&)> onControlKey;
 };
 
 class Canvas;
@@ -102,6 +106,8 @@ public:
     // Dispatches a message of the driving thread's queue; one whose window
     // belongs to an apartment (routed to a control) is posted to it there.
     void dispatch(const MSG& msg);
+    // Gives a key message onControlKey told back to the control's window.
+    void returnKey(const MSG& msg);
 
     // What the container does with the mouse before a message of its
     // window's thread is dispatched, as a page in a browser does: a press
