@@ -197,9 +197,10 @@ private:
     void report(const Alive& alive, std::function<void()> call);
     // The apartment's idle step: draws its controls whose picture changed.
     void paintRoom(Room& room);
-    // The apartment's look at a message before it is dispatched: a control
-    // painting its window has a new picture; a press makes a control the
-    // active one; the wheel goes to the control under the pointer.
+    // The apartment's look at a message before it is dispatched (true:
+    // taken): a control painting its window has a new picture; a press
+    // makes a control the active one; the wheel goes to the control under
+    // the pointer; a key goes to the viewer first (with onControlKey).
     bool watchRoom(Room& room, MSG& msg);
     // The control whose window is or holds `hwnd`, from any thread; -1.
     int controlOfWindowAnyThread(HWND hwnd) const;
