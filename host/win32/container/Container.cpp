@@ -187,11 +187,19 @@ void Container::paintRoom(Room& room)
     bool drawn = false;
     for (Hosted* h : room.cells) {
         if (!h->view || !h->dirty.exchange(false, std::memory_order_acq_rel)) continue;
-        // What it draws is read first, then drawn again, unchanged, into
-        // the cell's picture.
+        // What it draws is read first. Where its calls were recorded it drew
+        // the whole cell into the scratch bitmap, which becomes the cell's
+        // picture; else it is drawn again, unchanged, into the picture.
         inspect(*h);
         const int width = std::max<LONG>(h->size.cx, 1), height = std::max<LONG>(h->size.cy, 1);
         std::lock_guard lock(h->pictureMutex);
+        if (h->callsWatched && h->scratch && h->scratch->dc() && h->scratch->width() == width &&
+            h->scratch->height() == height) {
+            GdiFlush();
+            std::swap(h->picture, h->scratch);
+            h->fresh = drawn = true;
+            continue;
+        }
         if (!h->picture || h->picture->width() != width || h->picture->height() != height)
             h->picture = std::make_unique<Canvas>(width, height);
         if (!h->picture->dc()) continue;
