@@ -47,6 +47,7 @@ add_dependencies(camview ve_virizu)
 
 # The container's pieces under Wine.
 add_executable(win_viewer_tests ${PROJECT_SOURCE_DIR}/tests/windows/ViewerContainerTest.cpp
+                                ${PROJECT_SOURCE_DIR}/tests/windows/ApartmentTest.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/windows/ViewerWindowTest.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/host/StatusLineTest.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/host/ReconnectTest.cpp

@@ -30,7 +30,7 @@ struct CamviewOptions {
     std::string record;         // the cameras' frames recorded into this Matroska file from the start
     std::vector<std::string> allowedClasses; // control classes a page may load besides the image control
     bool reconnect = false;     // a camera whose stream ended is made again (window default; headless with --reconnect)
-    unsigned threads = 0;       // UI threads the controls live on (0: one per core; Linux)
+    unsigned threads = 0;       // UI threads the controls live on (0: the face's default)
     DWORD tuning = VIEW_TUNE_ALL; // what the controls are asked to do beyond their own (--tune)
     bool fullScreen = false;    // window: start full screen
     bool hiddenStreamsStop = false; // window: a camera hidden behind one shown alone is stopped (default on)

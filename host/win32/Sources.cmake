@@ -15,6 +15,7 @@ set(VE_WIN32_FETCH_SOURCES
 )
 set(VE_WIN32_PNG_SOURCES ${CMAKE_CURRENT_LIST_DIR}/container/PngWriter.cpp)
 set(VE_WIN32_CONTAINER_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/container/Apartment.cpp
   ${CMAKE_CURRENT_LIST_DIR}/container/Container.cpp
   ${CMAKE_CURRENT_LIST_DIR}/container/ControlFactory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/container/ControlSite.cpp

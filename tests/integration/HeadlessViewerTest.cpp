@@ -444,6 +444,54 @@ TEST(HeadlessViewer, AWallOfSeveralAddressesShowsEveryCameraInOrder)
     EXPECT_FALSE(stream.requests("/video.mjpg").empty());
 }
 
+// --threads spreads the controls over that many UI threads (apartments on
+// Windows): with one, two or four, each of a page's five controls (two
+// sharing a thread with four) streams, draws its own picture into its own
+// cell of the grid, has its events reported under its own number, and the
+// run ends well.
+TEST(HeadlessViewer, EveryControlDrawsIntoItsCellOnAnyNumberOfThreads)
+{
+    // One picture again and again: every cell must show exactly it.
+    Camsim cam({"--fps", "10", "--objects", "5", "--loop", "1"});
+    RgbPicture sent;
+    for (const char* threads : {"1", "2", "4"}) {
+        SCOPED_TRACE(std::string("--threads ") + threads);
+        const std::string registry = TempRegistry();
+        const std::string snapshot = registry + ".png";
+        const ViewerRun run = RunCamview("--headless --events '" + cam.url("/ImageViewer") + "' --threads " + threads +
+                                             " --frames 100 --duration 20 --snapshot '" + snapshot + "'",
+                                         registry);
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        for (int control = 0; control < 5; ++control) {
+            const std::string named = "\"control\":" + std::to_string(control) + ",";
+            EXPECT_FALSE(LinesWith(run.output, named + "\"frame\"").empty()) << control << "\n" << run.output;
+            EXPECT_FALSE(LinesWith(run.output, named + "\"event\"").empty()) << control << "\n" << run.output;
+        }
+        EXPECT_TRUE(LinesWith(run.output, "\"control\":5,").empty()) << run.output;
+        if (sent.width == 0) {
+            // The same picture from a camera that sends it once and ends.
+            const auto streams = cam.requests("nphContinuousServerPush");
+            ASSERT_FALSE(streams.empty());
+            const auto from = streams[0].find("/cgi-bin/");
+            const Camsim once({"--loop", "1", "--frames", "1", "--final-delimiter"});
+            sent = DecodeJpeg(FetchFirstJpeg(once.port(), streams[0].substr(from, streams[0].find('"', from) - from)));
+            ASSERT_EQ(sent.width, 320);
+        }
+        // Three columns of 320 x 240 cells, 4 pixels apart.
+        const RgbPicture shown = ReadPng(snapshot);
+        ASSERT_EQ(shown.width, 3 * 320 + 2 * 4);
+        ASSERT_EQ(shown.height, 2 * 240 + 4);
+        for (int cell = 0; cell < 5; ++cell) {
+            const int left = cell % 3 * 324, top = cell / 3 * 244;
+            long differing = 0;
+            for (int y = 48; y < 240; ++y)
+                for (int x = 0; x < 320; ++x)
+                    if (std::memcmp(sent.at(x, y), shown.at(left + x, top + y), 3) != 0) ++differing;
+            EXPECT_EQ(differing, 0) << "cell " << cell;
+        }
+    }
+}
+
 // An ordinary MJPEG camera's stream, whatever its boundary, line ends and
 // part lengths, shows its pictures through the same control; an address
 // that is neither a page nor a picture stream says what it was.

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "host/win32/container/ControlFactory.h"
 #include "host/win32/container/DrawRecord.h"
@@ -44,6 +45,26 @@ SIZE naturalSize(IOleObject* object)
     return SIZE{MulDiv(himetric.cx, dpiX, 2540), MulDiv(himetric.cy, dpiY, 2540)};
 }
 
+// A key message given back to a control's window by the driving thread:
+// kReturnedKey + (the key message - WM_KEYFIRST).
+constexpr UINT kReturnedKey = WM_APP + 0x1B0;
+
+// A button pressed, once or twice.
+bool isPress(UINT message)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+    case WM_XBUTTONDBLCLK: return true;
+    default: return false;
+    }
+}
+
 template <typename T>
 void releaseInto(T*& p)
 {
@@ -53,17 +74,188 @@ void releaseInto(T*& p)
 
 } // namespace
 
+unsigned ThreadsOrOnePerCore(unsigned asked)
+{
+    return asked > 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
+}
+
 Container::Container(ContainerSetup setup) : m_setup(std::move(setup))
 {
     // The frame's status text (a control's SetStatusText) is not part of
     // the report: the picture's own status is what the viewer reports.
     m_frame = new InPlaceFrame(m_setup.window, nullptr);
+    for (unsigned i = 0; m_setup.threads > 1 && i < m_setup.threads; ++i) {
+        auto room = std::make_unique<Room>();
+        Room* r = room.get();
+        room->thread = std::make_unique<Apartment>([this, r] { paintRoom(*r); },
+                                                   [this, r](MSG& msg) { return watchRoom(*r, msg); });
+        if (!room->thread->ready()) {
+            std::fprintf(stderr, "camview: a UI thread could not be started (error %lu); the controls run on one thread\n",
+                         GetLastError());
+            releaseRooms();
+            break;
+        }
+        room->thread->run([this, r] { r->frame = new InPlaceFrame(m_setup.window, nullptr); });
+        m_rooms.push_back(std::move(room));
+    }
+}
+
+void Container::releaseRooms()
+{
+    // Each frame is released on its own apartment, which then ends.
+    for (auto& room : m_rooms) room->thread->run([&room] { releaseInto(room->frame); });
+    m_rooms.clear();
 }
 
 Container::~Container()
 {
     release();
     releaseInto(m_frame);
+}
+
+void Container::onApartment(const Hosted& h, const std::function<void()>& task) const
+{
+    if (m_rooms.empty()) task();
+    else m_rooms[h.apartment]->thread->run(task);
+}
+
+void Container::report(const Alive& alive, std::function<void()> call)
+{
+    if (m_rooms.empty()) {
+        call();
+        return;
+    }
+    if (alive && !alive->load(std::memory_order_acquire)) return;
+    bool first = false;
+    {
+        std::lock_guard lock(m_reportsMutex);
+        first = m_reports.empty();
+        m_reports.emplace_back(alive, std::move(call));
+    }
+    // The driving thread's wait ends: what came is reported without delay.
+    if (first && m_setup.window) PostMessageW(m_setup.window, WM_NULL, 0, 0);
+}
+
+void Container::deliverReports()
+{
+    if (m_rooms.empty()) return;
+    std::vector<std::pair<Alive, std::function<void()>>> reports;
+    {
+        std::lock_guard lock(m_reportsMutex);
+        reports.swap(m_reports);
+    }
+    for (auto& [alive, call] : reports)
+        if (!alive || alive->load(std::memory_order_acquire)) call();
+}
+
+void Container::publishWindows()
+{
+    std::lock_guard lock(m_windowsMutex);
+    m_windows.clear();
+    for (const auto& h : m_controls) m_windows.push_back(h->hwnd);
+}
+
+int Container::controlOfWindowAnyThread(HWND hwnd) const
+{
+    std::lock_guard lock(m_windowsMutex);
+    for (HWND w = hwnd; w; w = GetAncestor(w, GA_PARENT)) {
+        for (std::size_t i = 0; i < m_windows.size(); ++i)
+            if (m_windows[i] == w) return static_cast<int>(i);
+        if (w == m_setup.window) break;
+    }
+    return -1;
+}
+
+void Container::dispatch(const MSG& msg)
+{
+    if (msg.hwnd && !m_rooms.empty() && GetWindowThreadProcessId(msg.hwnd, nullptr) != GetCurrentThreadId()) {
+        PostMessageW(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+        return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+void Container::returnKey(const MSG& msg)
+{
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST)
+        PostMessageW(msg.hwnd, kReturnedKey + (msg.message - WM_KEYFIRST), msg.wParam, msg.lParam);
+}
+
+void Container::paintRoom(Room& room)
+{
+    bool drawn = false;
+    for (Hosted* h : room.cells) {
+        if (!h->view || !h->dirty.exchange(false, std::memory_order_acq_rel)) continue;
+        // What it draws is read first. Where its calls were recorded it drew
+        // the whole cell into the scratch bitmap, which becomes the cell's
+        // picture; else it is drawn again, unchanged, into the picture.
+        inspect(*h);
+        const int width = std::max<LONG>(h->size.cx, 1), height = std::max<LONG>(h->size.cy, 1);
+        std::lock_guard lock(h->pictureMutex);
+        if (h->callsWatched && h->scratch && h->scratch->dc() && h->scratch->width() == width &&
+            h->scratch->height() == height) {
+            GdiFlush();
+            std::swap(h->picture, h->scratch);
+            h->fresh = drawn = true;
+            continue;
+        }
+        if (!h->picture || h->picture->width() != width || h->picture->height() != height)
+            h->picture = std::make_unique<Canvas>(width, height);
+        if (!h->picture->dc()) continue;
+        const RECTL bounds{0, 0, width, height};
+        h->view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, h->picture->dc(), &bounds, nullptr, nullptr, 0);
+        GdiFlush();
+        h->fresh = drawn = true;
+    }
+    if (drawn && m_setup.onDrawn) report(nullptr, [this] { m_setup.onDrawn(); });
+}
+
+bool Container::watchRoom(Room& room, MSG& msg)
+{
+    if (m_setup.onControlKey && msg.message >= kReturnedKey && msg.message <= kReturnedKey + (WM_KEYLAST - WM_KEYFIRST)) {
+        msg.message = WM_KEYFIRST + (msg.message - kReturnedKey);
+        return false; // the viewer did not take it: the control's
+    }
+    if (m_setup.onControlKey && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
+        controlOfWindowAnyThread(msg.hwnd) >= 0) {
+        report(nullptr, [this, msg] { m_setup.onControlKey(msg); });
+        return true;
+    }
+    if (isPress(msg.message)) {
+        // Made the active one by the driving thread, which holds the page.
+        const int index = controlOfWindowAnyThread(msg.hwnd);
+        if (index >= 0) report(nullptr, [this, index] { focus(static_cast<std::size_t>(index)); });
+        return false;
+    }
+    switch (msg.message) {
+    case WM_PAINT:
+        for (Hosted* h : room.cells)
+            if (h->hwnd && h->hwnd == msg.hwnd) h->dirty.store(true, std::memory_order_release);
+        break;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: {
+        // The wheel's point is on the screen; the control under it may
+        // live on another apartment, which gets the message posted.
+        const POINT screen{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+        const int index = controlOfWindowAnyThread(WindowFromPoint(screen));
+        HWND target = nullptr;
+        {
+            std::lock_guard lock(m_windowsMutex);
+            if (index >= 0 && static_cast<std::size_t>(index) < m_windows.size()) target = m_windows[static_cast<std::size_t>(index)];
+        }
+        if (!target || target == msg.hwnd) break;
+        if (GetWindowThreadProcessId(target, nullptr) == GetCurrentThreadId()) {
+            msg.hwnd = target;
+            break;
+        }
+        PostMessageW(target, msg.message, msg.wParam, msg.lParam);
+        return true;
+    }
+    default:
+        break;
+    }
+    return false;
 }
 
 std::size_t Container::embed(const std::vector<EmbeddedObject>& objects)
@@ -76,11 +268,22 @@ std::size_t Container::embed(const std::vector<EmbeddedObject>& objects)
             std::fprintf(stderr, "camview: %s\n", why.c_str());
             continue;
         }
-        auto h = host(object, static_cast<int>(m_controls.size()));
-        if (h) m_controls.push_back(std::move(h));
+        const int index = static_cast<int>(m_controls.size());
+        const std::size_t apartment = m_rooms.empty() ? 0 : m_controls.size() % m_rooms.size();
+        std::unique_ptr<Hosted> h;
+        if (m_rooms.empty()) h = host(object, index);
+        else m_rooms[apartment]->thread->run([&] {
+            h = host(object, index);
+            if (h) h->apartment = apartment;
+        });
+        if (!h) continue;
+        m_cursorNames.addModule(h->module);
+        m_controls.push_back(std::move(h));
     }
     layout();
-    for (auto& h : m_controls) activate(*h);
+    for (auto& h : m_controls) onApartment(*h, [this, &h] { activate(*h); });
+    publishWindows();
+    deliverReports();
     return m_controls.size();
 }
 
@@ -100,12 +303,16 @@ std::unique_ptr<Container::Hosted> Container::host(const EmbeddedObject& object,
     }
     auto h = std::make_unique<Hosted>();
     Hosted* hosted = h.get();
+    h->index = index;
     h->object = control;
-    m_cursorNames.addModule(ModuleOfObject(control));
+    h->module = ModuleOfObject(control);
+    const Alive alive = h->alive;
 
     MessageBrowser::Listener browsing;
-    browsing.onNavigate = [this, index](const std::string& url) {
-        if (m_setup.listener.onNavigate) m_setup.listener.onNavigate(index, url);
+    browsing.onNavigate = [this, index, alive](const std::string& url) {
+        report(alive, [this, index, url] {
+            if (m_setup.listener.onNavigate) m_setup.listener.onNavigate(index, url);
+        });
     };
     browsing.onMessage = m_setup.listener.onMessage;
     // A wall's control lives in its own page's address.
@@ -113,21 +320,34 @@ std::unique_ptr<Container::Hosted> Container::host(const EmbeddedObject& object,
     h->browser = new MessageBrowser(pageUrl, m_setup.window, m_setup.getter, browsing);
 
     ControlSite::Listener siteListener;
-    siteListener.onViewChange = [hosted] { hosted->dirty = true; };
-    siteListener.onPropertyFrame = [this, hosted] {
-        return ShowPropertyPages(hosted->object, m_setup.window, m_showPropertyFrame, m_setup.listener.onPropertyPage);
+    siteListener.onViewChange = [hosted] { hosted->dirty.store(true, std::memory_order_release); };
+    siteListener.onPropertyFrame = [this, hosted, alive] {
+        if (m_rooms.empty())
+            return ShowPropertyPages(hosted->object, m_setup.window, m_showPropertyFrame, m_setup.listener.onPropertyPage);
+        return ShowPropertyPages(hosted->object, m_setup.window, m_showPropertyFrame,
+                                 [this, alive](const std::string& title, const std::string& text) {
+                                     report(alive, [this, title, text] {
+                                         if (m_setup.listener.onPropertyPage) m_setup.listener.onPropertyPage(title, text);
+                                     });
+                                 });
     };
-    h->site = new ControlSite(parent(), m_frame, static_cast<IWebBrowser2*>(h->browser), siteListener);
+    // A control on an apartment has its apartment's frame.
+    InPlaceFrame* frame = m_frame;
+    for (const auto& room : m_rooms)
+        if (room->thread->isCurrent()) frame = room->frame;
+    h->site = new ControlSite(parent(), frame, static_cast<IWebBrowser2*>(h->browser), siteListener);
 
     // Sited first (the control makes its window and learns its page),
     // then its events, then one load from the PARAMs.
     control->SetClientSite(static_cast<IOleClientSite*>(h->site));
     control->SetHostNames(L"camview", nullptr);
-    AdviseEventSink(control, [this, index](const std::string& name, const std::string& value) {
-        if (m_setup.listener.onEvent) m_setup.listener.onEvent(index, name, value);
+    AdviseEventSink(control, [this, index, alive](const std::string& name, const std::string& value) {
+        report(alive, [this, index, name, value] {
+            if (m_setup.listener.onEvent) m_setup.listener.onEvent(index, name, value);
+        });
     }, &h->events, &h->cookie);
-    h->callsWatched = WatchDrawCalls(ModuleOfObject(control));
-    AnswerPasswordCalls(ModuleOfObject(control));
+    h->callsWatched = WatchDrawCalls(h->module);
+    AnswerPasswordCalls(h->module);
     ParamBag bag(object.params);
     IPersistPropertyBag* persist = nullptr;
     if (SUCCEEDED(control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist))) && persist) {
@@ -141,8 +361,12 @@ std::unique_ptr<Container::Hosted> Container::host(const EmbeddedObject& object,
     const int width = std::clamp(object.width > 0 ? object.width : static_cast<int>(natural.cx), 1, kMaxSide);
     const int height = std::clamp(object.height > 0 ? object.height : static_cast<int>(natural.cy), 1, kMaxSide);
     h->rect = RECT{0, 0, width, height};
+    h->size = SIZE{width, height};
     h->cameraHost = CameraHostOf(pageUrl, object.params);
     h->source = object;
+    // Its apartment draws it from now on.
+    for (const auto& room : m_rooms)
+        if (room->thread->isCurrent()) room->cells.push_back(hosted);
     return h;
 }
 
@@ -167,12 +391,21 @@ bool Container::reload(std::size_t index)
     if (index >= m_controls.size()) return false;
     // The fresh control is made before the old one goes: one that cannot
     // be made leaves the cell as it was.
-    auto fresh = host(m_controls[index]->source, static_cast<int>(index));
+    Hosted& old = *m_controls[index];
+    std::unique_ptr<Hosted> fresh;
+    onApartment(old, [&] {
+        fresh = host(old.source, static_cast<int>(index));
+        if (!fresh) return;
+        fresh->apartment = old.apartment;
+        fresh->rect = old.rect;
+        unhost(old);
+    });
     if (!fresh) return false;
-    fresh->rect = m_controls[index]->rect;
-    unhost(*m_controls[index]);
+    m_cursorNames.addModule(fresh->module);
     m_controls[index] = std::move(fresh);
-    activate(*m_controls[index]);
+    onApartment(*m_controls[index], [this, index] { activate(*m_controls[index]); });
+    publishWindows();
+    deliverReports();
     return true;
 }
 
@@ -195,13 +428,15 @@ void Container::setOrigin(POINT origin)
     for (auto& h : m_controls) {
         RECT position = h->rect;
         OffsetRect(&position, origin.x, origin.y);
-        h->site->setPosition(position);
-        IOleInPlaceObject* inPlace = nullptr;
-        if (m_setup.inPlace &&
-            SUCCEEDED(h->object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace))) && inPlace) {
-            inPlace->SetObjectRects(&position, &position);
-            inPlace->Release();
-        }
+        onApartment(*h, [this, &h, position] {
+            h->site->setPosition(position);
+            IOleInPlaceObject* inPlace = nullptr;
+            if (m_setup.inPlace &&
+                SUCCEEDED(h->object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace))) && inPlace) {
+                inPlace->SetObjectRects(&position, &position);
+                inPlace->Release();
+            }
+        });
     }
 }
 
@@ -239,20 +474,32 @@ void Container::inspect(std::size_t index)
 {
     if (index >= m_controls.size()) return;
     Hosted& h = *m_controls[index];
+    onApartment(h, [this, &h] { inspect(h); });
+    deliverReports();
+}
+
+void Container::inspect(Hosted& h)
+{
     if (!h.view) return;
-    const RECT bounds{0, 0, h.rect.right - h.rect.left, h.rect.bottom - h.rect.top};
+    const RECT bounds{0, 0, h.size.cx, h.size.cy};
     // The control's own calls where they are recorded (the texts exactly as
     // written); else its drawing read back from a metafile.
     const DrawRecord drawn = h.callsWatched ? recordCalls(h.view, bounds, h.scratch) : RecordDraw(h.view, bounds, nullptr);
-    const int i = static_cast<int>(index);
-    for (const RECT& p : drawn.pictures)
-        if (m_setup.listener.onFrame) m_setup.listener.onFrame(i, p.right - p.left, p.bottom - p.top);
+    const int i = h.index;
+    for (const RECT& p : drawn.pictures) {
+        const int width = p.right - p.left, height = p.bottom - p.top;
+        report(h.alive, [this, i, width, height] {
+            if (m_setup.listener.onFrame) m_setup.listener.onFrame(i, width, height);
+        });
+    }
     // With no picture, what the control wrote is its status.
     if (drawn.pictures.empty() && !drawn.texts.empty()) {
         const std::string status = StatusOf(drawn);
         if (status != h.status) {
             h.status = status;
-            if (m_setup.listener.onStatus) m_setup.listener.onStatus(i, status);
+            report(h.alive, [this, i, status] {
+                if (m_setup.listener.onStatus) m_setup.listener.onStatus(i, status);
+            });
         }
     } else if (!drawn.pictures.empty()) {
         h.status.clear();
@@ -262,6 +509,29 @@ void Container::inspect(std::size_t index)
 bool Container::refresh(HDC target, bool all)
 {
     bool drawn = false;
+    if (!m_rooms.empty()) {
+        // The apartments drew the cells; each is copied into place.
+        for (const auto& hosted : m_controls) {
+            Hosted& h = *hosted;
+            std::lock_guard lock(h.pictureMutex);
+            if (!h.picture || !h.picture->bits() || (!h.fresh && !all)) continue;
+            h.fresh = false;
+            drawn = true;
+            if (!target) continue;
+            BITMAPINFO info{};
+            info.bmiHeader.biSize = sizeof info.bmiHeader;
+            info.bmiHeader.biWidth = h.picture->width();
+            info.bmiHeader.biHeight = -h.picture->height(); // top-down
+            info.bmiHeader.biPlanes = 1;
+            info.bmiHeader.biBitCount = 32;
+            info.bmiHeader.biCompression = BI_RGB;
+            SetDIBitsToDevice(target, h.rect.left, h.rect.top, static_cast<DWORD>(h.picture->width()),
+                              static_cast<DWORD>(h.picture->height()), 0, 0, 0, static_cast<UINT>(h.picture->height()),
+                              h.picture->bits(), &info, DIB_RGB_COLORS);
+        }
+        deliverReports();
+        return drawn;
+    }
     for (std::size_t i = 0; i < m_controls.size(); ++i) {
         Hosted& h = *m_controls[i];
         if (!h.view || (!h.dirty && !all)) continue;
@@ -269,7 +539,7 @@ bool Container::refresh(HDC target, bool all)
         h.dirty = false;
         // What it draws is read first: the frame it takes up is then drawn
         // again, unchanged, into the picture.
-        if (changed) inspect(i);
+        if (changed) inspect(h);
         if (target) {
             const RECTL bounds{h.rect.left, h.rect.top, h.rect.right, h.rect.bottom};
             h.view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, target, &bounds, nullptr, nullptr, 0);
@@ -283,11 +553,23 @@ bool Container::draw(std::size_t index, HDC target, const RECT& bounds) const
 {
     if (index >= m_controls.size() || !m_controls[index]->view || !target) return false;
     const RECTL at{bounds.left, bounds.top, bounds.right, bounds.bottom};
-    return SUCCEEDED(m_controls[index]->view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, target, &at, nullptr,
-                                                   nullptr, 0));
+    // A memory device the caller does not use meanwhile: the apartment may.
+    const Hosted& h = *m_controls[index];
+    bool done = false;
+    onApartment(h, [&] {
+        done = SUCCEEDED(h.view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, target, &at, nullptr, nullptr, 0));
+    });
+    return done;
 }
 
-bool Container::changed(std::size_t index) const { return index < m_controls.size() && m_controls[index]->dirty; }
+bool Container::changed(std::size_t index) const
+{
+    if (index >= m_controls.size()) return false;
+    Hosted& h = *m_controls[index];
+    if (m_rooms.empty()) return h.dirty.load(std::memory_order_acquire);
+    std::lock_guard lock(h.pictureMutex);
+    return h.fresh;
+}
 
 HWND Container::controlWindow(std::size_t index) const
 {
@@ -304,6 +586,7 @@ void Container::pollCursor()
 
 void Container::pollNotices()
 {
+    deliverReports();
     if (m_setup.listener.onNotice) m_oversized.poll(*this, m_setup.listener.onNotice);
 }
 
@@ -333,7 +616,10 @@ int Container::controlHolding(HWND hwnd) const
 
 void Container::markChanged(std::size_t index)
 {
-    if (index < m_controls.size()) m_controls[index]->dirty = true;
+    if (index >= m_controls.size()) return;
+    m_controls[index]->dirty.store(true, std::memory_order_release);
+    // Its apartment draws it when its loop turns.
+    if (!m_rooms.empty()) m_rooms[m_controls[index]->apartment]->thread->wake();
 }
 
 void Container::focus(std::size_t index)
@@ -345,36 +631,36 @@ void Container::focus(std::size_t index)
         // gives up its activation first.
         for (std::size_t i = 0; i < m_controls.size(); ++i) {
             if (i == index) continue;
-            IOleInPlaceObject* inPlace = nullptr;
-            if (SUCCEEDED(m_controls[i]->object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace))) &&
-                inPlace) {
-                inPlace->UIDeactivate();
-                inPlace->Release();
-            }
+            Hosted& other = *m_controls[i];
+            onApartment(other, [&other] {
+                IOleInPlaceObject* inPlace = nullptr;
+                if (SUCCEEDED(other.object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace))) &&
+                    inPlace) {
+                    inPlace->UIDeactivate();
+                    inPlace->Release();
+                }
+            });
         }
-        RECT position = h.site->position();
-        h.object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, static_cast<IOleClientSite*>(h.site), 0, parent(), &position);
+        onApartment(h, [this, &h] {
+            RECT position = h.site->position();
+            h.object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, static_cast<IOleClientSite*>(h.site), 0, parent(), &position);
+        });
     }
     // A control already active keeps its activation when the focus went
-    // elsewhere meanwhile: the focus is given here in any case.
-    if (h.hwnd && controlHolding(GetFocus()) != static_cast<int>(index)) SetFocus(h.hwnd);
+    // elsewhere meanwhile: the focus is given here in any case (by the
+    // thread its window is of).
+    if (h.hwnd && controlHolding(GetFocus()) != static_cast<int>(index)) onApartment(h, [&h] { SetFocus(h.hwnd); });
+    deliverReports();
 }
 
 void Container::routeInput(MSG& msg)
 {
-    switch (msg.message) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_XBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK:
-    case WM_XBUTTONDBLCLK: {
+    if (isPress(msg.message)) {
         const int index = controlHolding(msg.hwnd);
         if (index >= 0) focus(static_cast<std::size_t>(index));
-        break;
+        return;
     }
+    switch (msg.message) {
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL: {
         // The wheel's point is on the screen.
@@ -390,19 +676,26 @@ void Container::routeInput(MSG& msg)
 
 void Container::stop()
 {
-    for (std::size_t i = 0; i < m_controls.size(); ++i) stop(i);
+    for (auto& h : m_controls) onApartment(*h, [this, &h] { stopOne(*h); });
+    deliverReports();
 }
 
 void Container::stop(std::size_t index)
 {
     if (index >= m_controls.size()) return;
     Hosted& h = *m_controls[index];
+    onApartment(h, [this, &h] { stopOne(h); });
+    deliverReports();
+}
+
+void Container::stopOne(Hosted& h)
+{
     IOleCommandTarget* target = nullptr;
     if (SUCCEEDED(h.object->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target))) && target) {
         target->Exec(nullptr, OLECMDID_STOP, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
         target->Release();
     }
-    h.dirty = true;
+    h.dirty.store(true, std::memory_order_release);
 }
 
 int Container::cameraSource(std::size_t index) const
@@ -420,15 +713,23 @@ bool Container::showProperties(std::size_t index, bool show)
     if (index >= m_controls.size()) return false;
     Hosted& h = *m_controls[index];
     m_showPropertyFrame = show;
-    RECT position = h.site->position();
-    const HRESULT hr =
-        h.object->DoVerb(OLEIVERB_PROPERTIES, nullptr, static_cast<IOleClientSite*>(h.site), 0, m_setup.window, &position);
+    HRESULT hr = E_FAIL;
+    onApartment(h, [this, &h, &hr] {
+        RECT position = h.site->position();
+        hr = h.object->DoVerb(OLEIVERB_PROPERTIES, nullptr, static_cast<IOleClientSite*>(h.site), 0, m_setup.window, &position);
+    });
     m_showPropertyFrame = false;
+    deliverReports();
     return SUCCEEDED(hr);
 }
 
 void Container::unhost(Hosted& h)
 {
+    // From now on nothing it said reaches the listener, and its apartment
+    // draws it no more.
+    h.alive->store(false, std::memory_order_release);
+    for (const auto& room : m_rooms)
+        if (room->thread->isCurrent()) std::erase(room->cells, &h);
     if (h.events) {
         h.events->Unadvise(h.cookie);
         releaseInto(h.events);
@@ -455,6 +756,12 @@ void Container::unhost(Hosted& h)
 
 void Container::release()
 {
-    for (auto& h : m_controls) unhost(*h);
+    for (auto& h : m_controls) onApartment(*h, [this, &h] { unhost(*h); });
     m_controls.clear();
+    publishWindows();
+    // The apartments end before the reports still queued are dropped: none
+    // comes from a released control.
+    releaseRooms();
+    std::lock_guard lock(m_reportsMutex);
+    m_reports.clear();
 }

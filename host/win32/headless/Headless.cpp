@@ -129,8 +129,7 @@ public:
                 if (index >= 0) m_container.markChanged(static_cast<std::size_t>(index));
             }
             m_container.routeInput(msg);
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+            m_container.dispatch(msg);
             if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container.pollCursor();
             pollFocus();
         }
@@ -241,6 +240,8 @@ int RunHeadless(const CamviewOptions& options, const std::string& modulePath)
     setup.listener = log.listener(chained);
     setup.policy = ControlPolicy(options.allowedClasses);
     setup.tuning = options.tuning;
+    // One thread unless --threads asks for more, as on Linux.
+    setup.threads = options.threads > 0 ? options.threads : 1u;
     auto container = std::make_unique<Container>(setup);
     if (container->embed(page.objects) == 0) {
         std::fprintf(stderr, "camview: %s\n", NoControlText(page).c_str());

@@ -71,6 +71,7 @@ public:
         m_setup.listener = listener;
         m_setup.policy = ControlPolicy(m_options.allowedClasses);
         m_setup.tuning = m_options.tuning;
+        m_setup.threads = ThreadsOrOnePerCore(m_options.threads);
     }
     PageLoad fetchPage(const std::string& pageUrl, const PageParams& params, const std::string& user, DWORD timeoutMs,
                        const std::atomic<bool>&) override
@@ -109,8 +110,7 @@ protected:
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < 100 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             m_container->routeInput(msg);
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+            m_container->dispatch(msg);
         }
         m_container->pollNotices();
         m_container->pollCursor();

@@ -30,6 +30,11 @@ public:
     // Makes the stage and the view inside `parent`; false when it could not.
     bool create(HWND parent);
     HWND stage() const { return m_stage; }
+    // Has the view painted again (the cells are composed anew).
+    void redraw() const
+    {
+        if (m_view) InvalidateRect(m_view, nullptr, FALSE);
+    }
     HWND view() const { return m_view; }
 
     // The controls shown (null: none); their grid is `grid` in size.

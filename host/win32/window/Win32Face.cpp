@@ -138,6 +138,8 @@ private:
     bool open();
     void layout();
     void updateStatus();
+    // Hands a key message to the shell when it is one of the viewer's keys.
+    bool viewerKey(const MSG& msg, bool pageLoading);
 
     const CamviewOptions& m_options;
     std::string m_modulePath;
@@ -147,6 +149,7 @@ private:
     PictureView m_picture;
     ContainerSetup m_setup;
     std::unique_ptr<Container> m_container;
+    std::vector<MSG> m_controlKeys; // handed over by the apartments, for the next pump
     int m_alone = -1; // as laid out
     bool m_keys = false;
     bool m_stopped = false;
@@ -306,6 +309,10 @@ void Win32Face::beginPage(const std::string& pageUrl, const std::vector<GivenUse
     m_setup.listener = listener;
     m_setup.policy = ControlPolicy(m_options.allowedClasses);
     m_setup.tuning = m_options.tuning;
+    m_setup.threads = ThreadsOrOnePerCore(m_options.threads);
+    // A cell an apartment drew anew is shown.
+    m_setup.onDrawn = [this] { m_picture.redraw(); };
+    m_setup.onControlKey = [this](const MSG& msg) { m_controlKeys.push_back(msg); };
 }
 
 ControlHost* Win32Face::embed(const PageLoad& page)
@@ -351,19 +358,7 @@ void Win32Face::pump(bool pageLoading)
             m_shell->close();
             return;
         }
-        // A key for the viewer, wherever the focus is in the window (a
-        // dialog's own keys stay its own).
-        const bool modifier = msg.wParam == VK_SHIFT || msg.wParam == VK_CONTROL || msg.wParam == VK_MENU ||
-                              msg.wParam == VK_LWIN || msg.wParam == VK_RWIN; // alone, no key of the viewer's
-        if (msg.message == WM_KEYDOWN && !modifier && (msg.hwnd == m_window || IsChild(m_window, msg.hwnd)) &&
-            (m_container || pageLoading)) {
-            char digit = 0;
-            const ViewerKey key = keyOf(msg.wParam, digit);
-            if (key != ViewerKey::Other || m_keys) {
-                m_shell->key(key, digit);
-                continue;
-            }
-        }
+        if (viewerKey(msg, pageLoading)) continue;
         if (m_container) {
             // The mouse over the picture goes to the control under it, at
             // its own coordinates; a press makes that control the active one.
@@ -373,11 +368,37 @@ void Win32Face::pump(bool pageLoading)
                      msg.message != WM_LBUTTONUP && msg.message != WM_RBUTTONUP && msg.message != WM_MBUTTONUP)
                 m_container->routeInput(msg); // a press gives the control the focus
         }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        if (m_container) m_container->dispatch(msg);
+        else {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
         if (m_container && msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) m_container->pollCursor();
     }
+    if (m_container) m_container->deliverReports();
+    // The keys the controls' apartments handed over: the viewer's, else
+    // given back to the control.
+    std::vector<MSG> keys;
+    keys.swap(m_controlKeys);
+    for (const MSG& key : keys)
+        if (!viewerKey(key, pageLoading) && m_container) m_container->returnKey(key);
     if (pageLoading) updateStatus();
+}
+
+bool Win32Face::viewerKey(const MSG& msg, bool pageLoading)
+{
+    // A key for the viewer, wherever the focus is in the window (a
+    // dialog's own keys stay its own).
+    const bool modifier = msg.wParam == VK_SHIFT || msg.wParam == VK_CONTROL || msg.wParam == VK_MENU ||
+                          msg.wParam == VK_LWIN || msg.wParam == VK_RWIN; // alone, no key of the viewer's
+    if (msg.message != WM_KEYDOWN || modifier || !(msg.hwnd == m_window || IsChild(m_window, msg.hwnd)) ||
+        !(m_container || pageLoading))
+        return false;
+    char digit = 0;
+    const ViewerKey key = keyOf(msg.wParam, digit);
+    if (key == ViewerKey::Other && !m_keys) return false;
+    m_shell->key(key, digit);
+    return true;
 }
 
 int Win32Face::run()
