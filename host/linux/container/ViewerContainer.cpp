@@ -209,10 +209,22 @@ void ViewerContainer::applyShownSize()
     if (m_shownLimit.cx > 0 && m_shownLimit.cy > 0 && m_extent.cx > 0 && m_extent.cy > 0)
         m_scale = std::min({1.0, static_cast<double>(m_shownLimit.cx) / m_extent.cx,
                             static_cast<double>(m_shownLimit.cy) / m_extent.cy});
-    for (auto& h : m_controls) showControl(h);
+    // One task on each apartment for all of its controls: an apartment
+    // busy with many cameras takes a while to come to each task.
+    const std::size_t rooms = std::max<std::size_t>(1, m_apartments.size());
+    for (std::size_t room = 0; room < rooms; ++room)
+        onApartment(room, [&] {
+            for (auto& h : m_controls)
+                if (h.apartment == room) showOnItsThread(h);
+        });
 }
 
 void ViewerContainer::showControl(Hosted& h)
+{
+    onApartment(h.apartment, [&] { showOnItsThread(h); });
+}
+
+void ViewerContainer::showOnItsThread(Hosted& h)
 {
     const auto at = [this](LONG v) { return static_cast<LONG>(std::lround(v * m_scale)); };
     h.shown = m_scale >= 1.0 ? h.rect : RECT{at(h.rect.left), at(h.rect.top), at(h.rect.right), at(h.rect.bottom)};
@@ -220,16 +232,16 @@ void ViewerContainer::showControl(Hosted& h)
     const LONG height = std::max<LONG>(1, h.shown.bottom - h.shown.top);
     if (!h.cell || !h.object) return;
     const bool smaller = m_scale < 1.0;
-    onApartment(h.apartment, [&] {
-        {
-            std::lock_guard lock(h.cell->mutex);
-            h.cell->bounds = RECT{0, 0, width, height};
-            if (!m_apartments.empty()) h.cell->surface = std::make_shared<Surface>(width, height);
-        }
-        if (auto tuning = h.object.query<IViewTuning>(IID_IViewTuning))
-            tuning->SetShownSize(smaller ? width : 0, smaller ? height : 0);
-        h.cell->dirty.store(true, std::memory_order_release);
-    });
+    {
+        std::lock_guard lock(h.cell->mutex);
+        // Unchanged, the cell keeps its picture.
+        const bool resized = h.cell->bounds.right != width || h.cell->bounds.bottom != height;
+        h.cell->bounds = RECT{0, 0, width, height};
+        if (!m_apartments.empty() && (resized || !h.cell->surface)) h.cell->surface = std::make_shared<Surface>(width, height);
+    }
+    if (auto tuning = h.object.query<IViewTuning>(IID_IViewTuning))
+        tuning->SetShownSize(smaller ? width : 0, smaller ? height : 0);
+    h.cell->dirty.store(true, std::memory_order_release);
 }
 
 RECT ViewerContainer::cell(std::size_t index) const

@@ -152,6 +152,7 @@ private:
     // its shown cell.
     void applyShownSize();
     void showControl(Hosted& h);
+    void showOnItsThread(Hosted& h); // on the control's own thread
     void stopOne(std::size_t index);
     // The control a mouse message goes to: the one holding the capture,
     // else the one under the point.
