@@ -109,8 +109,7 @@ bool CImageCtrl::DrawFrame(CDC* pdc, const BYTE* bytes, LONG length, int left, i
         // Decode into a new image; it replaces the current one only when it
         // holds a picture. Either way the slot is released, so that the
         // next frame is accepted and a bad one is not decoded again.
-        CImage* image = denom > 1 ? new (std::nothrow) CImage(bytes, length, denom)
-                                  : new (std::nothrow) CImage(bytes, length);
+        CImage* image = new (std::nothrow) CImage(bytes, length, denom);
         const bool picture = image && image->GetWidth() >= 1 && image->GetHeight() >= 1;
         VE_TRACE(stream, "frame decoded: %ld bytes, %dx%d", static_cast<long>(length), picture ? image->GetWidth() : 0,
                  picture ? image->GetHeight() : 0);

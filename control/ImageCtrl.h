@@ -230,6 +230,8 @@ private:
     // no button held) may rest, coming once in kRestingTickMs; input and
     // anything under way bring the 16 ms tick back.
     bool TickCanRest() const;
+    // Sets the tick as a coalescable timer with this tolerance.
+    void SetCoalescedTick(UINT toleranceMs);
     bool m_bTickResting = false;
 
     // control/FrameTap.cpp: the viewer's tap on the frames cut (see

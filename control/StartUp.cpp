@@ -50,8 +50,7 @@ void CImageCtrl::StartTick()
     // Asked for, the tick may come a period late, so that the ticks of
     // all the controls of a thread come on one wake-up.
     if (m_dwViewTuning & VIEW_TUNE_COALESCED_TICK)
-        m_nTimerId = static_cast<UINT>(
-            ::SetCoalescableTimer(GetSafeHwnd(), TIMER_TICK, TIMER_TICK_PERIOD_MS, nullptr, TIMER_TICK_PERIOD_MS));
+        SetCoalescedTick(TIMER_TICK_PERIOD_MS);
     else
         m_nTimerId = static_cast<UINT>(SetTimer(TIMER_TICK, TIMER_TICK_PERIOD_MS, nullptr));
 }

@@ -98,8 +98,13 @@ void CImageCtrl::PaceTick(bool rest)
     if (!(m_dwViewTuning & VIEW_TUNE_COALESCED_TICK) || m_nTimerId == 0 || rest == m_bTickResting || !GetSafeHwnd())
         return;
     m_bTickResting = rest;
-    m_nTimerId = static_cast<UINT>(::SetCoalescableTimer(GetSafeHwnd(), TIMER_TICK, TIMER_TICK_PERIOD_MS, nullptr,
-                                                         rest ? kRestingTickMs : TIMER_TICK_PERIOD_MS));
+    SetCoalescedTick(rest ? kRestingTickMs : TIMER_TICK_PERIOD_MS);
+}
+
+void CImageCtrl::SetCoalescedTick(UINT toleranceMs)
+{
+    m_nTimerId = static_cast<UINT>(
+        ::SetCoalescableTimer(GetSafeHwnd(), TIMER_TICK, TIMER_TICK_PERIOD_MS, nullptr, toleranceMs));
 }
 
 void CImageCtrl::ForgetPartInProgress()

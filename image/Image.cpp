@@ -4,19 +4,13 @@
 
 #include "image/JpegImageImpl.h"
 
-CImage::CImage(const unsigned char* data, int length)
-{
-    CreateImpl();
-    if (m_pImpl) m_pImpl->Load(data, length);
-}
+CImage::CImage(const unsigned char* data, int length) : CImage(data, length, 1) {}
 
 CImage::CImage(const unsigned char* data, int length, int scaleDenom)
 {
     CreateImpl();
-    if (auto* jpeg = dynamic_cast<CJpegImageImpl*>(m_pImpl)) {
-        jpeg->SetScale(scaleDenom);
-        jpeg->Load(data, length);
-    }
+    if (auto* jpeg = dynamic_cast<CJpegImageImpl*>(m_pImpl)) jpeg->SetScale(scaleDenom);
+    if (m_pImpl) m_pImpl->Load(data, length);
 }
 
 int CImage::GetSourceWidth() const

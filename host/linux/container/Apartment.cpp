@@ -46,16 +46,16 @@ void Apartment::loop()
 
 void Apartment::runTasks()
 {
-    for (;;) {
-        std::function<void()> task;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_tasks.empty()) return;
-            task = std::move(m_tasks.front());
-            m_tasks.pop_front();
-        }
-        task();
+    // One task for each message that said so: a task then runs after the
+    // messages posted to the apartment before it, never ahead of them.
+    std::function<void()> task;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_tasks.empty()) return;
+        task = std::move(m_tasks.front());
+        m_tasks.pop_front();
     }
+    task();
 }
 
 void Apartment::post(std::function<void()> task)

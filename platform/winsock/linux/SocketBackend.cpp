@@ -86,7 +86,7 @@ public:
     }
     // (Re)arms the socket's descriptor for the events still to be told;
     // false when the descriptor cannot be watched. Under watchMutex.
-    bool arm(std::uintptr_t h, const Socket& s, bool added)
+    bool arm(std::uintptr_t h, const Socket& s)
     {
         if (m_epoll < 0) return false;
         epoll_event e{};
@@ -94,9 +94,9 @@ public:
         if (s.readArmed) e.events |= EPOLLIN;
         if ((s.watchEvents & kHungUp) && !s.hangUpTold) e.events |= EPOLLRDHUP;
         e.data.u64 = h;
-        return ::epoll_ctl(m_epoll, added ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, s.fd, &e) == 0 ||
-               (errno == ENOENT && ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, s.fd, &e) == 0) ||
-               (errno == EEXIST && ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, s.fd, &e) == 0);
+        // Modified when it is watched already, else added.
+        return ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, s.fd, &e) == 0 ||
+               (errno == ENOENT && ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, s.fd, &e) == 0);
     }
     void forget(const Socket& s)
     {
@@ -131,7 +131,7 @@ private:
                         told |= kHungUp;
                     }
                     // What is still to be told is watched for again.
-                    arm(static_cast<std::uintptr_t>(events[i].data.u64), *s, true);
+                    arm(static_cast<std::uintptr_t>(events[i].data.u64), *s);
                     notify = s->notify;
                 }
                 if (told & kReadable) notify(kReadable);
@@ -148,7 +148,7 @@ void rearm(std::uintptr_t h, Socket& s)
     std::lock_guard lock(s.watchMutex);
     if (!s.notify || !(s.watchEvents & kReadable) || s.readArmed) return;
     s.readArmed = true;
-    Watcher::instance().arm(h, s, true);
+    Watcher::instance().arm(h, s);
 }
 
 int wsaFromErrno(int e)
@@ -410,9 +410,8 @@ int watch(std::uintptr_t h, long events, std::function<void(long)> notify, int* 
     auto s = find(h);
     if (!s || s->peerOnly) return *error = kWsaEnotsock, -1;
     std::lock_guard lock(s->watchMutex);
-    const bool added = static_cast<bool>(s->notify);
     if (events == 0 || !notify) {
-        if (added) Watcher::instance().forget(*s);
+        if (s->notify) Watcher::instance().forget(*s);
         s->notify = nullptr;
         s->watchEvents = 0;
         return 0;
@@ -422,7 +421,7 @@ int watch(std::uintptr_t h, long events, std::function<void(long)> notify, int* 
     s->watchEvents = events;
     s->readArmed = (events & kReadable) != 0;
     s->hangUpTold = false;
-    if (!Watcher::instance().arm(h, *s, added)) {
+    if (!Watcher::instance().arm(h, *s)) {
         s->notify = nullptr;
         s->watchEvents = 0;
         return *error = kWsaEinval, -1;
